@@ -1,11 +1,8 @@
-#include <cstdio>
+#include "cli/Cli.h"
+
+#include <iostream>
 
 int main(int argc, char* argv[])
 {
-    (void)argv;
-    if (argc < 2) {
-        std::fputs("Aufruf: quorvant-cli export|import|info ...\n", stderr);
-        return 2;
-    }
-    return 2;
+    return RunCli(argc, argv, std::cin, std::cout, std::cerr);
 }
