@@ -1,0 +1,69 @@
+#pragma once
+// The document of one training file's child window. It wraps the core document: the
+// file's content, the questionnaire the view has selected, the modified flag and the
+// rules for reading and writing the file.
+
+#include "data/TrainingData.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class cDocument;
+
+class CVendrillDoc : public QObject {
+    Q_OBJECT
+public:
+    explicit CVendrillDoc(QObject* parent = nullptr);
+    /// Closes the document if that has not happened yet (writes the file when it has a path).
+    ~CVendrillDoc() override;
+    CVendrillDoc(const CVendrillDoc&) = delete;
+    CVendrillDoc& operator=(const CVendrillDoc&) = delete;
+
+    /// The training data of this file (m_data).
+    [[nodiscard]] cTrainingData& Data();
+    [[nodiscard]] const cTrainingData& Data() const;
+    /// The core document behind this one.
+    [[nodiscard]] cDocument& Core();
+
+    /// Index of the questionnaire the view has selected (m_nCurQuestionnaire), -1 for none.
+    [[nodiscard]] int CurQuestionnaire() const;
+    void SetCurQuestionnaire(int index);
+
+    [[nodiscard]] bool IsModified() const;
+    void SetModifiedFlag(bool modified = true);
+
+    /// Remembers the file this document stands for; the view reads it in its initial update.
+    void SetPathName(const QString& path);
+    /// Full path of the file, empty for a new document.
+    [[nodiscard]] QString PathName() const;
+    /// What the window title shows: the file name, or "Übung1", "Übung2", ... when new.
+    [[nodiscard]] QString Title() const;
+
+    /// Reads the file at PathName(). 0 read, 1 failed ("Fehler beim Öffnen der Datei" shown).
+    [[nodiscard]] int ReadFile();
+    /// Makes this a new, untitled document with the automatic questionnaire and default columns.
+    void NewDocument();
+    /// Writes the file to its path. False when it failed (message shown) or has no path.
+    bool Save();
+    /// Writes the file to path and makes it the document's path. False when it failed.
+    bool SaveAs(const QString& path);
+    /// Writes the file when it has a path (never over a file that failed to read) and
+    /// marks the document closed. False when the write failed (message shown).
+    bool Close();
+    [[nodiscard]] bool IsClosed() const;
+    /// True when reading the file failed; such a document never writes back over it.
+    [[nodiscard]] bool ReadFailed() const;
+
+signals:
+    /// The path or title changed (open, save as).
+    void TitleChanged();
+    /// The modified flag changed.
+    void ModifiedChanged(bool modified);
+
+private:
+    std::unique_ptr<cDocument> m_core;
+    QString m_strUntitled;
+    bool m_bClosed = false;
+};
