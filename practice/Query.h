@@ -1,0 +1,310 @@
+#pragma once
+// The query: everything the training view does with an open document, without the
+// window. It runs one questionnaire at a time through the view modes (overview, task
+// list, question, result, self-assessment), selects tasks, checks answers and counts
+// statistics, runs the exam simulation and evaluation, carries out the editor commands
+// and lays out the printout. A front end shows its state and forwards the user's input.
+
+#include "data/TrainingData.h"
+#include "practice/Editor.h"
+#include "practice/Exam.h"
+#include "practice/PrintLayout.h"
+#include "practice/QueryHost.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class cDocument;
+struct cSettings;
+
+/// Display modes of the view.
+enum ViewMode : int {
+    ModeNone = 0,
+    ModeOverview = 2, // questionnaire overview
+    ModeTaskList = 3, // task list of the open questionnaire
+    ModeQuestion = 4, // question asked
+    ModeResult = 5,   // result or solution shown
+    ModeRating = 6,   // self-assessment, or rating during the exam evaluation
+};
+
+/// The self-assessment radio group.
+enum AssessChoice : int {
+    AssessNone = -1,
+    AssessRight = 0,  // "Richtig (volle Punktzahl)"
+    AssessPartly = 1, // "Teilrichtig"
+    AssessWrong = 2,  // "Falsch (0 Punkte)"
+};
+
+/// Icons of the multiple-choice tick boxes.
+enum TickIcon : int {
+    TickIconOff = 148,
+    TickIconOn = 149,
+    TickIconTickedRight = 150,   // ticked and in the solution
+    TickIconTickedWrong = 151,   // ticked but not in the solution
+    TickIconMissed = 152,        // not ticked but in the solution
+    TickIconNeither = 153,       // neither ticked nor in the solution
+};
+
+/// Number of multiple-choice rows the view shows.
+inline constexpr int kViewChoiceRows = 3;
+
+/// Which controls are visible in the current state, and how they look.
+struct cScreen {
+    bool heading = false;
+    bool questionnaireList = false;
+    bool taskList = false;
+    bool resultText = false;
+    bool answerField = false;
+    bool answerReadOnly = false;
+    bool skip = false;         // 1004 "Überspringen"
+    bool showSolution = false; // 1014 "Lösung anzeigen"
+    bool ok = false;           // 1003 "OK"
+    bool edit = false;         // 1013 "Bearbeiten"
+    bool play = false;         // 1006 "Abspielen"
+    bool pause = false;        // 1073 "Pause"
+    bool picture = false;      // 1007 "Bild anzeigen"
+    bool rightMark = false;    // 1011
+    bool wrongMark = false;    // 1012
+    bool radioRight = false;   // 1071
+    bool radioPartly = false;  // 1072
+    bool radioWrong = false;   // 1070
+    bool pointsList = false;   // 1076
+    bool examBar = false;      // 1063
+    int choiceRows = 0;        // multiple-choice rows shown (0..3)
+    std::array<int, kViewChoiceRows> tickIcon{}; // TickIcon of each shown row
+};
+
+class cQuery {
+public:
+    cQuery(cDocument& doc, const cSettings& settings, cQueryHost& host);
+    cQuery(const cQuery&) = delete;
+    cQuery& operator=(const cQuery&) = delete;
+    ~cQuery();
+
+    /// Player for the tasks' sounds; nullptr plays nothing.
+    void SetSoundPlayer(cSoundPlayer* player);
+    /// Directory (UTF-8, trailing "/") that task pictures and sounds are relative to.
+    void SetProgramDir(std::string dir);
+    /// Clock of the exam countdown (default: the local time).
+    void SetClock(std::function<cLocalTime()> clock);
+    /// Random source, values 0 or more (default: an engine seeded from the clock).
+    void SetRandom(std::function<int()> random);
+
+    // --- start-up --------------------------------------------------------------------
+    /// After the document was read: the overview (mode 2) with questionnaire 0 loaded.
+    void InitialUpdate();
+
+    // --- query -----------------------------------------------------------------------
+    /// Opens questionnaire k into the task list: mode 3, row 0 current.
+    void OpenQuestionnaire(int k);
+    /// Opening from the overview: a questionnaire other than the current one first
+    /// resets the sort direction to descending.
+    void OpenFromOverview(int k);
+    /// Makes k current and fills the task list, without changing mode or current row.
+    void LoadQuestionnaire(int k);
+    /// Asks the task of this row: mode 4 (mode 6 during the exam evaluation).
+    void StartAt(int row);
+    /// Makes row start current, or with -1 finds the next row that passes the filter.
+    void SelectTask(int start);
+    /// Changes the mode (and lays the view out); unchanged modes only with force.
+    void SetViewMode(int mode, bool force = false);
+    /// Button "OK": check, count, rate or go on, by mode.
+    void OnAnswerOk();
+    /// Button "Überspringen".
+    void OnSkip();
+    /// Button "Lösung anzeigen".
+    void OnShowSolution();
+    /// "Statistik zurücksetzen" after message 401.
+    void OnResetStatistics();
+    /// "Zur Übersicht" / Esc.
+    void OnBack();
+    /// After the task editor was left with OK on CurrentTask().
+    void OnEditTaskAccepted();
+
+    // --- input -----------------------------------------------------------------------
+    /// The text of the answer field.
+    void SetAnswerText(std::string text);
+    /// Click on multiple-choice row i (mode 4 outside the evaluation only).
+    void OnTickRow(int i);
+    /// Sets all ticks at once (row i ticked when bit i is set); mode 4 outside the
+    /// evaluation only.
+    void SetTicks(unsigned mask);
+    /// The radio group.
+    void SetAssessChoice(int choice);
+    /// Choosing entry in the points list checks "Teilrichtig".
+    void OnPartialPoints(int entry);
+    /// The row that carries the task list's selection mark (-1 none).
+    void SetSelectionMark(int row);
+
+    // --- media -----------------------------------------------------------------------
+    /// Button "Abspielen".
+    void OnPlaySound();
+    /// Button "Pause".
+    void OnPauseSound();
+    /// Full path (UTF-8) of the current task's picture, "" without one.
+    [[nodiscard]] std::string PicturePath() const;
+
+    // --- exam ------------------------------------------------------------------------
+    [[nodiscard]] bool CanExamStart() const;
+    [[nodiscard]] bool CanExamEnd() const;
+    [[nodiscard]] bool CanEvaluationEnd() const;
+    /// "Prüfungssimulation starten".
+    void OnExamStart();
+    /// One countdown tick (the window calls it every 500 ms).
+    void OnTimer();
+    /// "Prüfungssimulation beenden".
+    void OnExamEnd();
+    /// "Prüfungsauswertung beenden".
+    void OnEvaluationEnd();
+
+    // --- lists -----------------------------------------------------------------------
+    [[nodiscard]] int RowCount() const;
+    /// Task index (into m_aTasks) of a row, -1 for no such row.
+    [[nodiscard]] int TaskOfRow(int row) const;
+    /// The task indices of all rows, in list order.
+    [[nodiscard]] const std::vector<std::uint32_t>& RowTasks() const;
+    [[nodiscard]] int ColumnCount() const;
+    [[nodiscard]] std::string ColumnTitle(int column) const;
+    [[nodiscard]] int ColumnWidth(int column) const;
+    [[nodiscard]] std::uint32_t ColumnKind(int column) const;
+    /// Text of a cell as the list shows it (exam states included).
+    [[nodiscard]] std::string CellText(int row, int column) const;
+    /// Image of a row: statistics 0..66, or the exam states 67/68 and 0/1/56/66.
+    [[nodiscard]] int RowImage(int row) const;
+    /// Refreshes one row (and rates a multiple-choice task during the evaluation).
+    void UpdateTaskRow(int row);
+    /// Header click: same column flips the direction, another sorts ascending.
+    void OnColumnClick(int column);
+    /// Sorts the rows by one column; the current task stays current.
+    void SortTaskList(int column, bool ascending);
+    [[nodiscard]] int SortColumn() const { return m_nSortColumn; }
+    [[nodiscard]] bool SortAscending() const { return m_bSortAscending; }
+    /// Questionnaires shown in the overview ("Alle Aufgaben" only with m_bShowAll).
+    [[nodiscard]] int OverviewCount() const;
+    [[nodiscard]] std::string OverviewTitle(int row) const;
+    [[nodiscard]] int OverviewIcon(int row) const;
+
+    // --- editor ----------------------------------------------------------------------
+    [[nodiscard]] bool HasCurrentQuestionnaire() const;
+    /// The task "Neue Aufgabe" opens the editor on.
+    [[nodiscard]] cTask NewTaskProposal() const;
+    /// After the editor's OK on a new task: append it to the file and "Alle Aufgaben".
+    void AddNewTask(const cTask& task);
+    /// "Aufgabe Löschen" (message 402; 108 without a selected task).
+    void OnDeleteTask();
+    /// "Neuen Fragebogen".
+    void OnNewQuestionnaire();
+    /// "Fragebogen löschen": the current questionnaire after a yes/no question.
+    void OnDeleteQuestionnaire();
+    /// Texts for the questionnaire dialog; false without a current questionnaire.
+    [[nodiscard]] bool SplitDialogTexts(cSplitTexts& out) const;
+    /// The questionnaire dialog's OK.
+    void ApplySplitDialog(const cSplitTexts& texts);
+
+    // --- printing --------------------------------------------------------------------
+    /// Pages of the printout of the open task list; 0 without a current questionnaire.
+    [[nodiscard]] int PrintPageCount() const;
+    /// Layout of one page (from 1) of the printout.
+    [[nodiscard]] cPrintPage LayoutPrintPage(const cPrintRect& rect, int page,
+                                             const cTextMeasure& measure) const;
+
+    // --- state -----------------------------------------------------------------------
+    [[nodiscard]] int Mode() const { return m_nMode; }
+    [[nodiscard]] int CurrentRow() const { return m_nCurrentRow; }
+    [[nodiscard]] int SelectionMark() const { return m_nSelectionMark; }
+    [[nodiscard]] int LastVerdict() const { return m_nLastVerdict; }
+    [[nodiscard]] const std::string& Heading() const { return m_strHeading; }
+    [[nodiscard]] const std::string& ResultText() const { return m_strResultText; }
+    /// The verdict text of the last check (kept when the screen moves on).
+    [[nodiscard]] const std::string& LastVerdictText() const { return m_strVerdictText; }
+    [[nodiscard]] const std::string& AnswerText() const { return m_strAnswerText; }
+    [[nodiscard]] bool AnswerReadOnly() const;
+    [[nodiscard]] bool Tick(int i) const;
+    [[nodiscard]] int AssessChoiceValue() const { return m_nAssessChoice; }
+    [[nodiscard]] int PointsSelection() const { return m_nPointsSelection; }
+    [[nodiscard]] const std::vector<std::string>& PointsEntries() const { return m_aPointsEntries; }
+    [[nodiscard]] bool ExamActive() const { return m_bExamActive; }
+    [[nodiscard]] bool EvaluationActive() const { return m_bEvaluationActive; }
+    [[nodiscard]] std::int32_t ExamStart() const { return m_nExamStart; }
+    [[nodiscard]] const cExamBar& ExamBar() const { return m_examBar; }
+    [[nodiscard]] const cExamVerdict& LastExamVerdict() const { return m_examVerdict; }
+    [[nodiscard]] cScreen Screen() const;
+    /// Text of multiple-choice row i of the current task.
+    [[nodiscard]] std::string ChoiceText(int i) const;
+    /// The current row's task, nullptr without one.
+    [[nodiscard]] cTask* CurrentTask();
+    [[nodiscard]] const cTask* CurrentTask() const;
+    [[nodiscard]] int CurrentQuestionnaire() const;
+    [[nodiscard]] cDocument& Document() { return m_doc; }
+    [[nodiscard]] bool SoundOpen() const { return m_bSoundOpen; }
+    [[nodiscard]] bool SoundPaused() const { return m_bSoundPaused; }
+
+private:
+    class cBatch;
+    friend class cBatch;
+
+    cTrainingData& Data();
+    const cTrainingData& Data() const;
+    cTask* TaskPtr(int row);
+    const cTask* TaskPtr(int row) const;
+    void Notify(unsigned what);
+    void Flush();
+    void LayOut();
+    void ShowQuestion();
+    void FillPointsList(const cTask& task);
+    bool PassesFilter(const cTask& task) const;
+    void CountAnswer(cTask& task, int points);
+    void RateForEvaluation(cTask& task);
+    void StoreAnswerInTask(cTask& task);
+    void OpenSound(const std::string& soundText);
+    void StartSound();
+    void StopSound();
+    void CloseSound();
+    void ExpireExam();
+    void RefreshAllRows();
+    bool QuestionnaireValid(int k) const;
+    int Random();
+    cLocalTime Now() const;
+
+    cDocument& m_doc;
+    const cSettings& m_settings;
+    cQueryHost& m_host;
+    cSoundPlayer* m_pPlayer = nullptr;
+    std::string m_strProgramDir;
+    std::function<cLocalTime()> m_clock;
+    std::function<int()> m_random;
+    unsigned m_nRandomState = 1;
+
+    int m_nMode = ModeNone;
+    int m_nCurrentRow = -1;
+    int m_nSelectionMark = -1;
+    int m_nLastVerdict = -1;
+    std::vector<std::uint32_t> m_aRows; // task index of each row of the task list
+    std::string m_strLoadedTitle;       // title of the questionnaire in the task list
+    std::string m_strHeading;
+    std::string m_strResultText;
+    std::string m_strVerdictText;
+    std::string m_strAnswerText;
+    std::array<bool, kTaskSlots> m_bTicks{};
+    int m_nAssessChoice = AssessNone;
+    int m_nPointsSelection = -1;
+    std::vector<std::string> m_aPointsEntries;
+    int m_nSortColumn = -1;
+    bool m_bSortAscending = true;
+
+    bool m_bExamActive = false;
+    bool m_bEvaluationActive = false;
+    std::int32_t m_nExamStart = 0;
+    cExamBar m_examBar;
+    cExamVerdict m_examVerdict;
+
+    bool m_bSoundOpen = false;
+    bool m_bSoundPaused = false;
+
+    int m_nBatchDepth = 0;
+    unsigned m_nPending = 0;
+    std::vector<int> m_aPendingRows;
+};
