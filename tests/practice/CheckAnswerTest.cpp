@@ -1,0 +1,225 @@
+#include "data/Cp1252.h"
+#include "data/Task.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Tol {
+    const char* answer;
+    const char* candidate;
+    bool missing, extra, swap;
+    int verdict;
+};
+void PrintTo(const Tol& c, std::ostream* os)
+{
+    *os << "\"" << c.answer << "\"~\"" << c.candidate << "\" " << c.missing << c.extra << c.swap;
+}
+class CompareWithTolerance : public ::testing::TestWithParam<Tol> {};
+TEST_P(CompareWithTolerance, GivesVerdict)
+{
+    const Tol& c = GetParam();
+    EXPECT_EQ(cTask().CompareWithTolerance(c.answer, c.candidate, c.missing, c.extra, c.swap),
+              c.verdict);
+}
+INSTANTIATE_TEST_SUITE_P(Rules, CompareWithTolerance, ::testing::Values(
+    Tol{"haus", "haus", 0, 0, 0, 99}, Tol{"", "", 1, 1, 1, 99},
+    // one letter missing, at every position
+    Tol{"aus", "haus", 1, 0, 0, 1}, Tol{"hus", "haus", 1, 0, 0, 1},
+    Tol{"has", "haus", 1, 0, 0, 1}, Tol{"hau", "haus", 1, 0, 0, 1},
+    Tol{"hus", "haus", 0, 1, 1, 0}, Tol{"hs", "haus", 1, 1, 1, 0},
+    Tol{"hxs", "haus", 1, 0, 0, 0}, Tol{"", "h", 1, 0, 0, 1}, Tol{"", "h", 0, 1, 1, 0},
+    Tol{"", "ha", 1, 1, 1, 0},
+    // one letter too many, at every position
+    Tol{"xhaus", "haus", 0, 1, 0, 2}, Tol{"hxaus", "haus", 0, 1, 0, 2},
+    Tol{"hausx", "haus", 0, 1, 0, 2}, Tol{"hause", "haus", 0, 1, 0, 2},
+    Tol{"hause", "haus", 1, 0, 1, 0}, Tol{"hauses", "haus", 1, 1, 1, 0},
+    Tol{"hxus", "hus", 0, 1, 0, 2}, Tol{"hxyus", "haus", 0, 1, 0, 0},
+    Tol{"h", "", 0, 1, 0, 2}, Tol{"h", "", 1, 0, 1, 0},
+    // two letters exchanged, adjacent or not
+    Tol{"huas", "haus", 0, 0, 1, 3}, Tol{"hasu", "haus", 0, 0, 1, 3},
+    Tol{"hsua", "haus", 0, 0, 1, 3}, Tol{"shua", "haus", 0, 0, 1, 0},
+    Tol{"hsau", "haus", 0, 0, 1, 0}, Tol{"tsar", "rast", 0, 0, 1, 0},
+    Tol{"huas", "haus", 1, 1, 0, 0}, Tol{"hbus", "haus", 0, 0, 1, 0},
+    Tol{"hbcs", "haus", 0, 0, 1, 0}, Tol{"ab", "ba", 0, 0, 1, 3},
+    Tol{"suah", "haus", 0, 0, 1, 0}));
+
+// The three swaps of the text's own example all pass.
+TEST(CompareWithToleranceSwap, AnyTwoPositions)
+{
+    for (const char* answer : {"Hasu", "Huas", "Hsua"})
+        EXPECT_EQ(cTask().CompareWithTolerance(answer, "Haus", false, false, true), 3) << answer;
+}
+
+struct Check {
+    const char* name;
+    const char* answer;  // UTF-8, converted to Windows-1252
+    const char* solution;
+    const char* pattern; // slot 1, nullptr: no pattern
+    bool missing, extra, swap;
+    int verdict;
+};
+void PrintTo(const Check& c, std::ostream* os)
+{
+    *os << c.name;
+}
+class CheckText : public ::testing::TestWithParam<Check> {};
+TEST_P(CheckText, GivesVerdict)
+{
+    const Check& c = GetParam();
+    cTask task;
+    task.m_nType = TaskTypeText;
+    task.m_strAnswer = Cp1252FromUtf8(c.answer);
+    task.m_strSolution = Cp1252FromUtf8(c.solution);
+    if (c.pattern) {
+        task.m_nPatternCount = 2;
+        task.m_strPattern[1] = Cp1252FromUtf8(c.pattern);
+    }
+    const cTask before = task;
+    EXPECT_EQ(task.CheckAnswer(c.missing, c.extra, c.swap), c.verdict);
+    // The check works on copies: nothing stored in the task changes.
+    EXPECT_EQ(task.m_strAnswer, before.m_strAnswer);
+    EXPECT_EQ(task.m_strSolution, before.m_strSolution);
+    EXPECT_EQ(task.m_strPattern, before.m_strPattern);
+}
+INSTANTIATE_TEST_SUITE_P(Answers, CheckText, ::testing::Values(
+    Check{"case_ignored", "Das Haus", "das haus", nullptr, 0, 0, 0, 99},
+    Check{"umlauts_folded", "ÄÖÜ", "äöü", nullptr, 0, 0, 0, 99},
+    Check{"eszett_kept", "SS", "ß", nullptr, 0, 0, 0, 0},
+    Check{"accents_kept", "e", "é", nullptr, 0, 0, 0, 0},
+    Check{"accented_capital", "ÉTÉ", "été", nullptr, 0, 0, 0, 99},
+    Check{"separator_removed", "Haus!", "Haus", nullptr, 0, 0, 0, 99},
+    Check{"outer_blanks", " Haus ", "Haus", nullptr, 0, 0, 0, 99},
+    Check{"inner_blank_kept", "Ha us", "Haus", nullptr, 1, 1, 1, 0},
+    Check{"two_blanks_differ", "das  Haus", "das Haus", nullptr, 0, 0, 0, 0},
+    Check{"trailing_break", "Haus\r\n", "Haus", nullptr, 0, 0, 0, 99},
+    Check{"inner_break", "Ha\r\nus", "Haus", nullptr, 0, 0, 0, 0},
+    Check{"tab_and_feeds", "\t\v\fHaus\n", "Haus", nullptr, 0, 0, 0, 99},
+    Check{"abbreviation", "z B", "z. B.", nullptr, 0, 0, 0, 99},
+    Check{"every_separator", ".,-;:?!\"$%&/()=+*'#°^~´`@€a", "A", nullptr, 0, 0, 0, 99},
+    Check{"separator_inside", "Haus-tür", "Haustür", nullptr, 0, 0, 0, 99},
+    Check{"blank_after_separators", "Haus !", "Haus", nullptr, 0, 0, 0, 99},
+    Check{"empty_both", "", "", nullptr, 0, 0, 0, 99},
+    Check{"only_separators", "...", "", nullptr, 0, 0, 0, 99},
+    Check{"empty_answer", "", "Haus", nullptr, 1, 1, 1, 0},
+    Check{"no_pattern_no_tolerance", "Hasu", "Haus", nullptr, 1, 1, 1, 0},
+    Check{"pattern_exact", "Gebäude", "Haus", "Haus|Gebäude", 0, 0, 1, 99},
+    Check{"pattern_case", "GEBÄUDE", "x", "Haus|Gebäude", 0, 0, 0, 99},
+    Check{"pattern_swapped", "Hasu", "Haus", "Haus|Gebäude", 0, 0, 1, 3},
+    Check{"pattern_extra_off", "Hause", "Haus", "Haus|Gebäude", 0, 0, 1, 0},
+    Check{"pattern_extra_on", "Hause", "Haus", "Haus|Gebäude", 0, 1, 1, 2},
+    Check{"pattern_missing", "Gebude", "Haus", "Haus|Gebäude", 1, 0, 0, 1},
+    Check{"exact_beats_earlier_tolerated", "Haus", "x", "Hause|Haus", 1, 0, 0, 99},
+    Check{"first_tolerated_wins", "Hau", "x", "Hause|Haus", 1, 0, 0, 1},
+    Check{"pattern_replaces_solution", "Haus", "Haus", "Gebäude", 0, 0, 0, 0},
+    Check{"pattern_keeps_separators", "z B", "z B", "z. B.", 1, 1, 1, 0},
+    Check{"pattern_not_trimmed", "Haus", "x", " Haus", 0, 0, 0, 0},
+    Check{"pattern_not_trimmed_tolerated", "Haus", "x", " Haus", 1, 0, 0, 1},
+    Check{"pattern_trailing_bar", "", "x", "Haus|", 0, 0, 0, 99},
+    Check{"pattern_trailing_bar_other", "?", "x", "Haus|", 0, 0, 0, 99},
+    Check{"pattern_empty_entry", "", "x", "", 0, 0, 0, 99},
+    Check{"pattern_wrong", "Baum", "Baum", "Haus|Gebäude", 1, 1, 1, 0}));
+
+TEST(CheckTextFlags, CaseSensitiveTaskComparesCase)
+{
+    cTask task;
+    task.m_bCaseSensitive = true;
+    task.m_strAnswer = "Das Haus";
+    task.m_strSolution = "das haus";
+    EXPECT_EQ(task.CheckAnswer(false, false, false), 0);
+    task.m_strSolution = "Das Haus.";
+    EXPECT_EQ(task.CheckAnswer(false, false, false), 99);
+    task.m_nPatternCount = 2;
+    task.m_strPattern[1] = "haus|Hus";
+    task.m_strAnswer = "Haus";
+    EXPECT_EQ(task.CheckAnswer(true, true, true), 2);
+}
+
+TEST(CheckTextFlags, OwnSeparatorSetIsUsed)
+{
+    cTask task;
+    task.m_strSeparators = "x";
+    task.m_strAnswer = "Hxaus.";
+    task.m_strSolution = "Haus.";
+    EXPECT_EQ(task.CheckAnswer(false, false, false), 99);
+    task.m_strAnswer = "Haus";
+    EXPECT_EQ(task.CheckAnswer(false, false, false), 0);
+}
+
+TEST(CheckPatternEntries, HigherEntryIsDecidedFirstAndEntryZeroIsSkipped)
+{
+    cTask task;
+    task.m_strAnswer = "Hasu";
+    task.m_strSolution = "Hasu";
+    task.m_nPatternCount = 3;
+    task.m_strPattern[0] = "hasu";
+    task.m_strPattern[1] = "Hasu";
+    task.m_strPattern[2] = "Haus";
+    // Entry 2 accepts with a swap before entry 1 could match exactly.
+    EXPECT_EQ(task.CheckAnswer(false, false, true), 3);
+    EXPECT_EQ(task.CheckAnswer(false, false, false), 99);
+
+    task.m_nPatternCount = 1; // only entry 0, which is never consulted
+    EXPECT_EQ(task.CheckAnswer(true, true, true), 0);
+
+    task.m_nPatternCount = 10;
+    task.m_strPattern[2].clear();
+    task.m_strPattern[9] = "Haus";
+    EXPECT_EQ(task.CheckAnswer(false, false, true), 3);
+}
+
+TEST(CheckPatternEntries, CountAboveTheSlotsStaysInsideThem)
+{
+    cTask task;
+    task.m_strAnswer = "Haus";
+    task.m_nPatternCount = 200;
+    task.m_strPattern[9] = "haus";
+    EXPECT_EQ(task.CheckAnswer(false, false, false), 99);
+}
+
+struct Choice {
+    const char* name;
+    int count;
+    std::vector<bool> right;
+    std::vector<bool> ticked;
+    int verdict;
+};
+void PrintTo(const Choice& c, std::ostream* os)
+{
+    *os << c.name;
+}
+class CheckChoice : public ::testing::TestWithParam<Choice> {};
+TEST_P(CheckChoice, ComparesTicks)
+{
+    const Choice& c = GetParam();
+    cTask task;
+    task.m_nType = TaskTypeMultipleChoice;
+    task.m_nChoiceCount = static_cast<std::uint8_t>(c.count);
+    for (std::size_t i = 0; i < c.right.size(); ++i)
+        task.m_bChoiceRight[i] = c.right[i];
+    for (std::size_t i = 0; i < c.ticked.size(); ++i)
+        task.m_bChoiceTicked[i] = c.ticked[i];
+    // Text and tolerances play no part for ticks.
+    task.m_strAnswer = "irrelevant";
+    task.m_strSolution = "other";
+    EXPECT_EQ(task.CheckAnswer(false, false, false), c.verdict);
+    EXPECT_EQ(task.CheckAnswer(true, true, true), c.verdict);
+}
+INSTANTIATE_TEST_SUITE_P(Ticks, CheckChoice, ::testing::Values(
+    Choice{"all_match", 3, {1, 0, 1}, {1, 0, 1}, 99},
+    Choice{"one_extra_tick", 3, {1, 0, 1}, {1, 1, 1}, 0},
+    Choice{"one_missing_tick", 3, {1, 0, 1}, {1, 0, 0}, 0},
+    Choice{"none_ticked_none_right", 3, {0, 0, 0}, {0, 0, 0}, 99},
+    Choice{"no_answers", 0, {1}, {0}, 99},
+    Choice{"beyond_count_ignored", 2, {1, 0, 1}, {1, 0, 0}, 99},
+    Choice{"ten_answers_last_differs", 10, {0, 0, 0, 0, 0, 0, 0, 0, 0, 1},
+           {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0},
+    Choice{"ten_answers_match", 10, {1, 0, 1, 0, 1, 0, 1, 0, 1, 1},
+           {1, 0, 1, 0, 1, 0, 1, 0, 1, 1}, 99},
+    Choice{"count_above_slots", 250, {1, 1}, {1, 1}, 99}));
+
+} // namespace

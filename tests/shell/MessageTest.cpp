@@ -1,0 +1,324 @@
+#include "shell/Message.h"
+
+#include "common/RecordingPresenter.h"
+#include "data/Cp1252.h"
+#include "shell/StreamPresenter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ostream>
+#include <set>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct Box {
+    int id;
+    const char* param;
+    const char* caption; // UTF-8
+    const char* text;    // UTF-8
+    std::uint32_t style;
+};
+void PrintTo(const Box& c, std::ostream* os)
+{
+    *os << "id " << c.id;
+}
+class ShowMessageBox : public ::testing::TestWithParam<Box> {};
+TEST_P(ShowMessageBox, BuildsCaptionTextAndStyle)
+{
+    const Box& c = GetParam();
+    RecordingPresenter recorder;
+    EXPECT_EQ(CurrentMessageId(), 0);
+    EXPECT_EQ(ShowMessage(c.id, Cp1252FromUtf8(c.param)), ResultOk);
+    EXPECT_EQ(CurrentMessageId(), 0);
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].caption, Cp1252FromUtf8(c.caption));
+    EXPECT_EQ(recorder.boxes[0].text, Cp1252FromUtf8(c.text));
+    EXPECT_EQ(recorder.boxes[0].style, c.style);
+    EXPECT_EQ(recorder.boxes[0].currentId, c.id);
+}
+INSTANTIATE_TEST_SUITE_P(Catalogue, ShowMessageBox, ::testing::Values(
+    Box{1, "Falsche BlockID (XY).\r\n'FID' Erwartet.", "Fehler   (Fehler #1)",
+        "Falsche BlockID (XY).\r\n'FID' Erwartet.", 0x10},
+    Box{101, "17", "Fehler   (Fehler #2)", "Aufgabennummer nicht gefunden: 17", 0x10},
+    Box{102, "9", "Fehler   (Fehler #3)", "Fehler: Unbekannter Viewmodus (9)", 0x10},
+    Box{103, "4", "Fehler   (Fehler #4)", "Unbekannte Druckoption: 4", 0x10},
+    Box{104, "", "Fehler   (Fehler #5)", "Fehler beim Öffnen der Datei", 0x10},
+    Box{105, "", "Fehler   (Fehler #6)", "Datei konnte nicht gespeichert werden", 0x10},
+    Box{105, "ignored", "Fehler   (Fehler #6)", "Datei konnte nicht gespeichert werden", 0x10},
+    Box{106, "Quiz", "Fehler   (Fehler #7)", "Falsche FileID (Quiz).\r\n'TesterFile' Erwartet.",
+        0x10},
+    Box{107, "/tmp/leer.vdr", "Fehler   (Fehler #8)",
+        "Die Datei (/tmp/leer.vdr) enthält keine Daten.", 0x10},
+    Box{108, "", "Fehler   (Fehler #9)", "Index der Aufgabe konnte nicht ermittelt werden", 0x10},
+    Box{109, "3", "Fehler   (Fehler #10)", "Index der Aufgabe (3) konnte nicht ermittelt werden",
+        0x10},
+    Box{2, "Achtung", "Warnung   (Warnung #1)", "Achtung", 0x30},
+    Box{3, "", "Info   (Meldung #1)", "", 0x40},
+    Box{301, "", "Prüfungssimulation starten   (Meldung #2)",
+        "Klicken Sie auf OK, wenn Sie bereit sind, die Prüfungssimulation zu starten. Es wird "
+        "dann zufällig ein Fragebogen ausgewählt, den Sie in der vorgegebenen Zeit bearbeiten "
+        "können.",
+        0x40},
+    Box{302, "", "Prüfungssimulation beendet   (Meldung #3)",
+        "Die Zeit ist abgelaufen. Bewerten Sie jetzt Ihre Antworten.", 0x40},
+    Box{303, "", "Prüfungssimulation nicht möglich   (Meldung #4)",
+        "Bei diesem Fragebogen ist keine Prüfungssimulation möglich.", 0x40},
+    Box{304, "", "Fragebogen nicht wechselbar   (Meldung #5)",
+        "Sie können während der Prüfungssimulation keinen anderen Fragebogen auswählen. "
+        "Beenden Sie zuerst die Prüfungssimulation und dann die Prüfungsauswertung.",
+        0x40},
+    Box{305, "", "Fragebogen nicht wechselbar   (Meldung #6)",
+        "Sie können während der Prüfungsauswertung keinen anderen Fragebogen auswählen. "
+        "Beenden Sie zuerst die Prüfungsauswertung.",
+        0x40},
+    Box{306, "", "Keine passende Aufgabe mehr   (Meldung #7)",
+        "Es konnte keine passende Aufgabe mehr gefunden werden", 0x40},
+    Box{4, "Weiter?", "Frage   (Frage #1)", "Weiter?", 0x24},
+    Box{401, "", "Statistik zurücksetzen?   (Frage #2)",
+        "Soll die Statistik wirklich zurückgesetzt werden? Die Anzahl der richtigen und der "
+        "falschen Beantwortungen wird dann zurückgesetzt.",
+        0x4024},
+    Box{402, "", "Aufgabe löschen?   (Frage #3)",
+        "Soll die aktuelle Aufgabe wirklich aus allen Fragebögen gelöscht werden?", 0x4024},
+    Box{403, "", "Prüfungssimulation beenden?   (Frage #4)",
+        "Soll die Prüfungssimulation beendet werden?", 0x4024},
+    Box{404, "", "Prüfungsauswertung beenden?   (Frage #5)",
+        "Soll die Prüfungsauswertung beendet werden?", 0x4024},
+    Box{405, "", "Prüfungsauswertung beenden?   (Frage #6)",
+        "Es wurden noch nicht alle Aufgaben bewertet. Sollen die fehlenden Aufgaben als falsch "
+        "gewertet werden? Klicken Sie auf 'Nein', um die unbewerteten Aufgaben als richtig zu "
+        "werten. Klicken Sie auf 'Abbrechen', um zur Bewertung zurückzukehren.",
+        0x4023},
+    Box{999, "x", "Fehler #999", "Unbekannter Fehler\r\nx", 0x10},
+    Box{0, "", "Fehler #0", "Unbekannter Fehler\r\n", 0x10},
+    Box{-5, "y", "Fehler #-5", "Unbekannter Fehler\r\ny", 0x10}));
+
+TEST(ShowMessageParam, ReplacesEveryPlaceholderAndOnlyOnce)
+{
+    RecordingPresenter recorder;
+    (void)ShowMessage(1, "a{PARAM}b");
+    (void)ShowMessage(101, std::string("\xE4\0z", 3));
+    ASSERT_EQ(recorder.boxes.size(), 2u);
+    EXPECT_EQ(recorder.boxes[0].text, "a{PARAM}b");
+    EXPECT_EQ(recorder.boxes[1].text, std::string("Aufgabennummer nicht gefunden: \xE4\0z", 34));
+}
+
+TEST(ShowMessageResult, ReturnsThePressedButton)
+{
+    RecordingPresenter recorder;
+    recorder.answers = {ResultYes, ResultNo, ResultCancel, ResultOk};
+    EXPECT_EQ(ShowMessage(401, ""), ResultYes);
+    EXPECT_EQ(ShowMessage(402, ""), ResultNo);
+    EXPECT_EQ(ShowMessage(405, ""), ResultCancel);
+    EXPECT_EQ(ShowMessage(12345, ""), ResultOk);
+}
+
+struct Kind {
+    std::uint32_t style;
+    const char* word;
+};
+void PrintTo(const Kind& c, std::ostream* os)
+{
+    *os << std::hex << "0x" << c.style;
+}
+class KindWord : public ::testing::TestWithParam<Kind> {};
+TEST_P(KindWord, FollowsTheIconBits)
+{
+    EXPECT_EQ(MessageKindWord(GetParam().style), GetParam().word);
+}
+INSTANTIATE_TEST_SUITE_P(Styles, KindWord, ::testing::Values(
+    Kind{0x10, "Fehler"}, Kind{0x20, "Frage"}, Kind{0x30, "Warnung"}, Kind{0x40, "Meldung"},
+    Kind{0x24, "Frage"}, Kind{0x4024, "Frage"}, Kind{0x4023, "Frage"}, Kind{0x0, ""},
+    Kind{0x4003, ""}, Kind{0x50, "Meldung"}, Kind{0x60, "Meldung"}, Kind{0x70, "Warnung"},
+    Kind{0x34, "Warnung"}));
+
+// Presses F1 in every box that has a help button, as a user would, then answers.
+class HelpPressingPresenter : public RecordingPresenter {
+public:
+    int Present(const std::string& caption, const std::string& text,
+                std::uint32_t style) override
+    {
+        const int answer = RecordingPresenter::Present(caption, text, style);
+        if (pressF1 && !inHelp) {
+            inHelp = true;
+            ShowQuickHelp();
+            idAfterHelp = CurrentMessageId();
+            inHelp = false;
+        }
+        return answer;
+    }
+    bool pressF1 = true;
+    bool inHelp = false;
+    int idAfterHelp = -1;
+};
+
+struct Help {
+    int id;
+    const char* caption;
+    const char* text; // UTF-8, empty: no quick help box
+};
+void PrintTo(const Help& c, std::ostream* os)
+{
+    *os << "id " << c.id;
+}
+class QuickHelp : public ::testing::TestWithParam<Help> {};
+TEST_P(QuickHelp, ShowsTheHelpTextOverTheBox)
+{
+    const Help& c = GetParam();
+    HelpPressingPresenter presenter;
+    presenter.answers = {ResultNo};
+    EXPECT_EQ(ShowMessage(c.id, ""), ResultNo);
+    EXPECT_EQ(CurrentMessageId(), 0);
+    if (c.text[0] == '\0') {
+        EXPECT_EQ(presenter.boxes.size(), 1u);
+        return;
+    }
+    ASSERT_EQ(presenter.boxes.size(), 2u);
+    const RecordedBox& help = presenter.boxes[1];
+    EXPECT_EQ(help.caption, Cp1252FromUtf8(c.caption));
+    EXPECT_EQ(help.text, Cp1252FromUtf8(c.text));
+    EXPECT_EQ(help.style, 0x40u);
+    EXPECT_EQ(help.currentId, c.id);
+    EXPECT_EQ(presenter.idAfterHelp, c.id); // the first box is still the current one
+}
+INSTANTIATE_TEST_SUITE_P(Records, QuickHelp, ::testing::Values(
+    Help{402, "Schnellhilfe zu Frage #3",
+         "Schnellhilfe zu  Frage #3\r\n\r\nMöchten Sie wirklich die momentan angezeigte Aufgabe "
+         "unwiderruflich löschen? Die Aufgabe wird dann auch aus allen Fragebögen entfernt, in "
+         "denen Sie vorkommt."},
+    Help{401, "Schnellhilfe zu Frage #2",
+         "Schnellhilfe zu  Frage #2\r\n\r\nBei jeder Beantwortung wird gespeichert, ob richtig, "
+         "falsch (oder evtl. auch teilrichtig) geantwortet wurde. Diese Statistik wird mit dieser "
+         "Funktion zurückgesetzt. Klicken Sie auf 'Nein', wenn Sie die Statistikwerte "
+         "beibehalten möchten."},
+    Help{403, "Schnellhilfe zu Frage #4",
+         "Schnellhilfe zu  Frage #4\r\n\r\nEine Prüfungssimulation ist zur Zeit aktiv. Wenn Sie "
+         "sie abbrechen, gelangen Sie zur Prüfungsauswertung und können Ihre Antworten "
+         "bewerten."},
+    Help{404, "Schnellhilfe zu Frage #5",
+         "Schnellhilfe zu  Frage #5\r\n\r\nEine Prüfungsauswertung ist zur Zeit aktiv. Wenn Sie "
+         "sie abbrechen, wird Ihr Prüfungsergebnis angezeigt"},
+    Help{405, "Schnellhilfe zu Frage #6",
+         "Schnellhilfe zu  Frage #6\r\n\r\nEine Prüfungsauswertung ist zur Zeit aktiv, es wurden "
+         "jedoch noch nicht alle Aufgaben von Ihnen bewertet.\r\nSie können auf 'Ja' klicken, um "
+         "die restlichen (unbewerteten) Aufgaben als Falsch zu werten.\r\nSie können auf 'Nein' "
+         "klicken, um die restlichen (unbewerteten) Aufgaben als richtig zu werten.\r\nSie "
+         "können auf 'Abbrechen' klicken, um die restlichen (unbewerteten) Aufgaben selbst zu "
+         "bewerten."},
+    Help{1, "Schnellhilfe zu Fehler #1",
+         "Schnellhilfe zu  Fehler #1\r\n\r\n#Allgemeiner Fehler - Muss später angepasst werden#"},
+    Help{2, "Schnellhilfe zu Warnung #1",
+         "Schnellhilfe zu  Warnung #1\r\n\r\n#Allgemeine Warnung - Muss später angepasst "
+         "werden#"},
+    Help{3, "Schnellhilfe zu Meldung #1",
+         "Schnellhilfe zu  Meldung #1\r\n\r\n#Allgemeine Information - Muss später angepasst "
+         "werden#"},
+    Help{4, "Schnellhilfe zu Frage #1",
+         "Schnellhilfe zu  Frage #1\r\n\r\n#Allgemeine Frage - Muss später angepasst werden#"},
+    Help{105, "", ""}, Help{306, "", ""}, Help{999, "", ""}));
+
+TEST(QuickHelpOutsideABox, ShowsNothing)
+{
+    RecordingPresenter recorder;
+    ShowQuickHelp();
+    (void)ShowMessage(402, "");
+    ShowQuickHelp(); // the box has closed again
+    EXPECT_EQ(recorder.boxes.size(), 1u);
+}
+
+TEST(Catalogue, RecordsAreUniqueAndWithinTheirFieldLengths)
+{
+    const int ids[] = {1,   101, 102, 103, 104, 105, 106, 107, 108, 109, 2,   3,  301,
+                       302, 303, 304, 305, 306, 4,   401, 402, 403, 404, 405};
+    std::set<int> seen;
+    for (int id : ids) {
+        const cMessageRecord* record = FindMessageRecord(id);
+        ASSERT_NE(record, nullptr) << id;
+        EXPECT_EQ(record->id, id);
+        EXPECT_TRUE(seen.insert(id).second);
+        EXPECT_LE(Cp1252FromUtf8(record->title).size(), 254u) << id;
+        EXPECT_LE(Cp1252FromUtf8(record->text).size(), 254u) << id;
+        EXPECT_LE(Cp1252FromUtf8(record->helpText).size(), 2337u) << id;
+        // Every text of the table maps to Windows-1252 without loss.
+        std::string bytes;
+        EXPECT_TRUE(Utf8ToCp1252(record->text, bytes)) << id;
+        EXPECT_TRUE(Utf8ToCp1252(record->title, bytes)) << id;
+        EXPECT_TRUE(Utf8ToCp1252(record->helpText, bytes)) << id;
+    }
+    EXPECT_EQ(FindMessageRecord(0), nullptr);
+    EXPECT_EQ(FindMessageRecord(110), nullptr);
+    EXPECT_EQ(FindMessageRecord(5), nullptr);
+}
+
+struct Number {
+    int value;
+    int digits;
+    const char* text;
+};
+void PrintTo(const Number& c, std::ostream* os)
+{
+    *os << c.value << "/" << c.digits;
+}
+class FormatNumberCase : public ::testing::TestWithParam<Number> {};
+TEST_P(FormatNumberCase, Pads)
+{
+    EXPECT_EQ(FormatNumber(GetParam().value, GetParam().digits), GetParam().text);
+}
+INSTANTIATE_TEST_SUITE_P(Numbers, FormatNumberCase, ::testing::Values(
+    Number{5, 0, "5"}, Number{5, 2, "05"}, Number{-1, 0, "-1"}, Number{7, 3, "007"},
+    Number{1234, 2, "1234"}, Number{0, 0, "0"}, Number{0, 1, "0"}, Number{-7, 3, "-007"},
+    Number{2147483647, 0, "2147483647"}, Number{-2147483647 - 1, 0, "-2147483648"},
+    Number{42, -3, "42"}));
+
+TEST(StreamPresenter, PrintsCaptionAndTextAsUtf8Lines)
+{
+    std::ostringstream out;
+    cStreamPresenter presenter(out);
+    SetMessagePresenter(&presenter);
+    const int result = ShowMessage(106, "Qu\xE4l");
+    SetMessagePresenter(nullptr);
+    EXPECT_EQ(result, ResultOk);
+    EXPECT_EQ(out.str(),
+              "Fehler   (Fehler #7)\nFalsche FileID (Qu\xC3\xA4l).\n'TesterFile' Erwartet.\n");
+}
+
+struct Unattended {
+    std::uint32_t style;
+    int answer;
+};
+void PrintTo(const Unattended& c, std::ostream* os)
+{
+    *os << std::hex << "0x" << c.style;
+}
+class UnattendedAnswerFor : public ::testing::TestWithParam<Unattended> {};
+TEST_P(UnattendedAnswerFor, NeverConfirms)
+{
+    EXPECT_EQ(UnattendedAnswer(GetParam().style), GetParam().answer);
+    std::ostringstream out;
+    EXPECT_EQ(cStreamPresenter(out).Present("c", "t", GetParam().style), GetParam().answer);
+}
+INSTANTIATE_TEST_SUITE_P(Styles, UnattendedAnswerFor, ::testing::Values(
+    Unattended{0x10, ResultOk}, Unattended{0x40, ResultOk}, Unattended{0x30, ResultOk},
+    Unattended{0x24, ResultNo}, Unattended{0x4024, ResultNo}, Unattended{0x4023, ResultCancel},
+    Unattended{0x1, ResultCancel}));
+
+TEST(ConsoleText, CarriageReturnLineFeedIsOneBreak)
+{
+    EXPECT_EQ(ConsoleText("a\r\nb\r\n\r\nc"), "a\nb\n\nc");
+    EXPECT_EQ(ConsoleText("a\rb\n"), "a\rb\n");
+    EXPECT_EQ(ConsoleText("\x80\x81\xFF"), "\xE2\x82\xAC\xC2\x81\xC3\xBF");
+    EXPECT_EQ(ConsoleText("\r"), "\r");
+}
+
+TEST(DefaultPresenter, IsRestoredAfterReset)
+{
+    RecordingPresenter* recorder = new RecordingPresenter;
+    EXPECT_EQ(&MessagePresenter(), recorder);
+    delete recorder;
+    EXPECT_NE(dynamic_cast<cStreamPresenter*>(&MessagePresenter()), nullptr);
+}
+
+} // namespace
