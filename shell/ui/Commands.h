@@ -1,0 +1,49 @@
+#pragma once
+// Command ids of the menus, tool bar and accelerators. They keep their resource numbers
+// so that the code can be followed next to the program's description of its commands.
+
+namespace cmd {
+inline constexpr int kHelp = 32773;
+inline constexpr int kResetStatistics = 32775;
+inline constexpr int kFileSettings = 32777;
+inline constexpr int kDetailView = 32779;
+inline constexpr int kMiniatureView = 32780;
+inline constexpr int kToggleView = 32781;
+inline constexpr int kSettings = 32782;
+inline constexpr int kEscape = 32784;
+inline constexpr int kOverview = 32785;
+inline constexpr int kUpdate = 32786;
+inline constexpr int kNewQuestionnaire = 32787;
+inline constexpr int kNewTask = 32788;
+inline constexpr int kDeleteTask = 32789;
+inline constexpr int kDeleteQuestionnaire = 32790;
+inline constexpr int kSplitQuestionnaire = 32792;
+inline constexpr int kExamStart = 32793;
+inline constexpr int kExamEnd = 32794;
+inline constexpr int kEvaluationEnd = 32795;
+inline constexpr int kDelete = 32796;
+
+inline constexpr int kFileNew = 57600;
+inline constexpr int kFileOpen = 57601;
+inline constexpr int kFileClose = 57602;
+inline constexpr int kFileSave = 57603;
+inline constexpr int kFileSaveAs = 57604;
+inline constexpr int kPrintSetup = 57606;
+inline constexpr int kPrint = 57607;
+inline constexpr int kPrintPreview = 57609;
+inline constexpr int kRecentFile = 57616;
+inline constexpr int kEditCopy = 57634;
+inline constexpr int kEditCut = 57635;
+inline constexpr int kEditPaste = 57637;
+inline constexpr int kEditUndo = 57643;
+inline constexpr int kNewWindow = 57648;
+inline constexpr int kArrangeIcons = 57649;
+inline constexpr int kCascade = 57650;
+inline constexpr int kTile = 57651;
+inline constexpr int kAbout = 57664;
+inline constexpr int kExit = 57665;
+inline constexpr int kNextPane = 57680;
+inline constexpr int kPrevPane = 57681;
+inline constexpr int kToolBar = 59392;
+inline constexpr int kStatusBar = 59393;
+} // namespace cmd

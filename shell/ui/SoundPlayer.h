@@ -1,0 +1,38 @@
+#pragma once
+// The sound player of the training view: plays a task's sound file through Qt Multimedia.
+
+#include "practice/QueryHost.h"
+
+#include <QObject>
+
+#include <memory>
+#include <string>
+
+class QAudioOutput;
+class QMediaPlayer;
+
+class cQtSoundPlayer : public QObject, public cSoundPlayer {
+    Q_OBJECT
+public:
+    explicit cQtSoundPlayer(QObject* parent = nullptr);
+    ~cQtSoundPlayer() override;
+
+    /// Opens the file at this full path (UTF-8); false when it cannot be read.
+    bool Open(const std::string& path) override;
+    void Close() override;
+    void Play() override;
+    void Pause() override;
+    void Stop() override;
+    /// Volume from 0 to 1000.
+    void SetVolume(int volume) override;
+    /// True while a file is open that the media back end has not refused.
+    bool CanPlay() const override;
+
+    /// The media player while a file is open, else nullptr (tests look at its state).
+    [[nodiscard]] QMediaPlayer* Player() const { return m_player.get(); }
+
+private:
+    std::unique_ptr<QAudioOutput> m_output;
+    std::unique_ptr<QMediaPlayer> m_player;
+    int m_nVolume = 1000;
+};
