@@ -268,6 +268,8 @@ private:
     bool QuestionnaireValid(int k) const;
     int Random();
     cLocalTime Now() const;
+    int Ask(int id, const std::string& param);
+    void ShowTaskAgainOrList(int shownTask);
 
     cDocument& m_doc;
     const cSettings& m_settings;
@@ -276,7 +278,6 @@ private:
     std::string m_strProgramDir;
     std::function<cLocalTime()> m_clock;
     std::function<int()> m_random;
-    unsigned m_nRandomState = 1;
 
     int m_nMode = ModeNone;
     int m_nCurrentRow = -1;

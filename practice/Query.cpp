@@ -1,0 +1,1339 @@
+#include "practice/Query.h"
+
+#include "data/Cp1252.h"
+#include "data/Document.h"
+#include "practice/Media.h"
+#include "practice/TaskList.h"
+#include "practice/Verdict.h"
+#include "shell/Message.h"
+#include "shell/Settings.h"
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <ctime>
+#include <numeric>
+#include <random>
+
+// Collects the change notifications of one operation and hands them to the host once,
+// when the outermost operation ends.
+class cQuery::cBatch {
+public:
+    explicit cBatch(cQuery& query) : m_query(query) { ++m_query.m_nBatchDepth; }
+    ~cBatch()
+    {
+        if (--m_query.m_nBatchDepth == 0)
+            m_query.Flush();
+    }
+    cBatch(const cBatch&) = delete;
+    cBatch& operator=(const cBatch&) = delete;
+
+private:
+    cQuery& m_query;
+};
+
+namespace {
+
+const std::string& OverviewHeading()
+{
+    static const std::string heading = Cp1252FromUtf8(
+        "Fragebogenübersicht (Doppelklicken Sie mit der linken Maustaste auf einen "
+        "Fragebogen, um ihn zu öffnen)");
+    return heading;
+}
+
+std::string FillTemplate(const std::string& pattern, const cTask& task, bool questionFirst)
+{
+    if (questionFirst)
+        return ReplaceAll(ReplaceAll(pattern, "{frage}", task.m_strQuestion), "{antwort}",
+                          task.m_strSolution);
+    return ReplaceAll(ReplaceAll(pattern, "{antwort}", task.m_strSolution), "{frage}",
+                      task.m_strQuestion);
+}
+
+// The counter slot of a point value; values beyond the last slot use the last one.
+int Slot(int points)
+{
+    return std::clamp(points, 0, kTaskSlots - 1);
+}
+
+cLocalTime SystemNow()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    cLocalTime t;
+    t.month = local.tm_mon + 1;
+    t.day = local.tm_mday;
+    t.hour = local.tm_hour;
+    t.minute = local.tm_min;
+    t.second = local.tm_sec;
+    return t;
+}
+
+} // namespace
+
+cQuery::cQuery(cDocument& doc, const cSettings& settings, cQueryHost& host)
+    : m_doc(doc), m_settings(settings), m_host(host), m_strProgramDir(ProgramDirectory()),
+      m_clock(SystemNow)
+{
+    const auto seed = static_cast<std::uint_fast32_t>(
+        std::chrono::system_clock::now().time_since_epoch().count());
+    m_random = [engine = std::minstd_rand(seed)]() mutable {
+        return static_cast<int>(engine() & 0x7FFFFFFF);
+    };
+}
+
+cQuery::~cQuery()
+{
+    if (m_pPlayer && m_bSoundOpen) {
+        m_pPlayer->Stop();
+        m_pPlayer->Close();
+    }
+}
+
+void cQuery::SetSoundPlayer(cSoundPlayer* player)
+{
+    CloseSound();
+    m_pPlayer = player;
+}
+
+void cQuery::SetProgramDir(std::string dir)
+{
+    if (!dir.empty() && dir.back() != '/')
+        dir += '/';
+    m_strProgramDir = std::move(dir);
+}
+
+void cQuery::SetClock(std::function<cLocalTime()> clock)
+{
+    m_clock = clock ? std::move(clock) : std::function<cLocalTime()>(SystemNow);
+}
+
+void cQuery::SetRandom(std::function<int()> random)
+{
+    if (random)
+        m_random = std::move(random);
+}
+
+// --- helpers ---------------------------------------------------------------------------
+
+cTrainingData& cQuery::Data()
+{
+    return m_doc.m_data;
+}
+
+const cTrainingData& cQuery::Data() const
+{
+    return m_doc.m_data;
+}
+
+cTask* cQuery::TaskPtr(int row)
+{
+    if (row < 0 || row >= static_cast<int>(m_aRows.size()))
+        return nullptr;
+    const std::uint32_t index = m_aRows[row];
+    return index < Data().m_aTasks.size() ? &Data().m_aTasks[index] : nullptr;
+}
+
+const cTask* cQuery::TaskPtr(int row) const
+{
+    if (row < 0 || row >= static_cast<int>(m_aRows.size()))
+        return nullptr;
+    const std::uint32_t index = m_aRows[row];
+    return index < Data().m_aTasks.size() ? &Data().m_aTasks[index] : nullptr;
+}
+
+void cQuery::Notify(unsigned what)
+{
+    m_nPending |= what;
+    if (m_nBatchDepth == 0)
+        Flush();
+}
+
+void cQuery::Flush()
+{
+    while (m_nPending != 0 || !m_aPendingRows.empty()) {
+        const unsigned what = m_nPending;
+        std::vector<int> rows;
+        rows.swap(m_aPendingRows);
+        m_nPending = 0;
+        if ((what & ChangeRows) == 0) {
+            std::sort(rows.begin(), rows.end());
+            rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+            for (const int row : rows)
+                m_host.RowChanged(row);
+        }
+        if (what != 0)
+            m_host.Changed(what);
+    }
+}
+
+int cQuery::Ask(int id, const std::string& param)
+{
+    // The window behind the box shows the state the question is about.
+    Flush();
+    return ShowMessage(id, param);
+}
+
+bool cQuery::QuestionnaireValid(int k) const
+{
+    return k >= 0 && k < static_cast<int>(Data().m_aQuestionnaires.size());
+}
+
+int cQuery::Random()
+{
+    const int value = m_random();
+    return value < 0 ? -(value + 1) : value;
+}
+
+cLocalTime cQuery::Now() const
+{
+    return m_clock();
+}
+
+int cQuery::CurrentQuestionnaire() const
+{
+    return m_doc.m_nCurQuestionnaire;
+}
+
+bool cQuery::HasCurrentQuestionnaire() const
+{
+    return QuestionnaireValid(m_doc.m_nCurQuestionnaire);
+}
+
+cTask* cQuery::CurrentTask()
+{
+    return TaskPtr(m_nCurrentRow);
+}
+
+const cTask* cQuery::CurrentTask() const
+{
+    return TaskPtr(m_nCurrentRow);
+}
+
+// --- start-up and opening --------------------------------------------------------------
+
+void cQuery::InitialUpdate()
+{
+    cBatch batch(*this);
+    Notify(ChangeColumns | ChangeQuestionnaires);
+    SetViewMode(ModeOverview, true);
+    if (QuestionnaireValid(0))
+        LoadQuestionnaire(0);
+}
+
+void cQuery::LoadQuestionnaire(int k)
+{
+    if (!QuestionnaireValid(k))
+        return;
+    cBatch batch(*this);
+    m_doc.m_nCurQuestionnaire = k;
+    const cQuestionnaire& q = Data().m_aQuestionnaires[k];
+    m_strLoadedTitle = q.m_strTitle;
+    m_aRows.clear();
+    m_aRows.reserve(q.m_aTaskIndex.size());
+    for (const std::uint32_t index : q.m_aTaskIndex)
+        if (index < Data().m_aTasks.size())
+            m_aRows.push_back(index);
+    for (int row = 0; row < static_cast<int>(m_aRows.size()); ++row)
+        UpdateTaskRow(row);
+    const int rows = RowCount();
+    if (m_nCurrentRow >= rows)
+        m_nCurrentRow = rows > 0 ? 0 : -1;
+    if (m_nSelectionMark >= rows)
+        m_nSelectionMark = m_nCurrentRow;
+    if (m_nMode == ModeNone)
+        m_strHeading = "Fragebogen '" + q.m_strTitle + "'";
+    else if (m_nMode == ModeTaskList)
+        LayOut();
+    Notify(ChangeRows | ChangeRow | ChangeQuestionnaires | ChangeTexts);
+}
+
+void cQuery::OpenQuestionnaire(int k)
+{
+    if (!QuestionnaireValid(k))
+        return;
+    cBatch batch(*this);
+    if (k != m_doc.m_nCurQuestionnaire && (m_bExamActive || m_bEvaluationActive)) {
+        (void)Ask(m_bExamActive ? 304 : 305, std::string());
+        return;
+    }
+    LoadQuestionnaire(k);
+    SetViewMode(ModeTaskList);
+    m_nCurrentRow = m_aRows.empty() ? -1 : 0;
+    m_nSelectionMark = m_nCurrentRow;
+    Notify(ChangeRow);
+}
+
+void cQuery::OpenFromOverview(int k)
+{
+    if (!QuestionnaireValid(k))
+        return;
+    if (k != m_doc.m_nCurQuestionnaire)
+        m_bSortAscending = false;
+    OpenQuestionnaire(k);
+}
+
+void cQuery::StartAt(int row)
+{
+    if (row < 0 || row >= RowCount())
+        return;
+    cBatch batch(*this);
+    SelectTask(row);
+    SetViewMode(m_bEvaluationActive ? ModeRating : ModeQuestion);
+    // Changing the mode stops the sound that SelectTask has just started; a task opened
+    // from the list plays its sound like every other task.
+    if (m_bSoundOpen)
+        StartSound();
+}
+
+// --- task selection --------------------------------------------------------------------
+
+bool cQuery::PassesFilter(const cTask& task) const
+{
+    const cTrainingData& data = Data();
+    if (data.m_nMaxWords != 0) {
+        const auto words = std::count(task.m_strSolution.begin(), task.m_strSolution.end(), ' ') + 1;
+        if (words > data.m_nMaxWords)
+            return false;
+    }
+    const int q = Slot(task.m_nPoints == 0 ? 1 : task.m_nPoints);
+    const std::uint64_t right = task.m_nStats[q];
+    if (data.m_nMinRight != 0 && right >= data.m_nMinRight)
+        return false;
+    if (data.m_nMinPercent != 0) {
+        std::uint64_t total = 0;
+        for (int k = 0; k <= q; ++k)
+            total += task.m_nStats[k];
+        if (total > 0 && right * 100 / total >= data.m_nMinPercent)
+            return false;
+    }
+    return true;
+}
+
+void cQuery::SelectTask(int start)
+{
+    const int rows = RowCount();
+    if (rows == 0)
+        return;
+    cBatch batch(*this);
+    int candidate = start;
+    if (start == -1) {
+        int i = m_nCurrentRow;
+        bool found = false;
+        for (int attempt = 0; attempt < rows; ++attempt) {
+            if (Data().m_bRandom && attempt == 0) {
+                i = Random() % rows;
+            } else {
+                ++i;
+                if (i >= rows || i < 0)
+                    i = 0;
+            }
+            const cTask* task = TaskPtr(i);
+            if (task && PassesFilter(*task)) {
+                found = true;
+                break;
+            }
+        }
+        if (!found) {
+            (void)Ask(306, std::string());
+            i = 0;
+        }
+        candidate = i;
+    }
+    cTask* task = TaskPtr(candidate);
+    if (!task)
+        return;
+    m_nCurrentRow = candidate;
+    m_nSelectionMark = candidate;
+    m_bTicks.fill(false);
+    if (m_bExamActive || m_bEvaluationActive) {
+        m_strAnswerText = task->m_strAnswer;
+        m_bTicks = task->m_bChoiceTicked;
+    } else {
+        m_strAnswerText.clear();
+    }
+    OpenSound(task->m_strSound);
+    if (m_bSoundOpen)
+        StartSound();
+    LayOut();
+    Notify(ChangeRow | ChangeTexts | ChangeTicks);
+}
+
+// --- modes and layout ------------------------------------------------------------------
+
+void cQuery::SetViewMode(int mode, bool force)
+{
+    if (mode == ModeNone)
+        return;
+    if (mode == m_nMode && !force)
+        return;
+    cBatch batch(*this);
+    if (mode < ModeOverview || mode > ModeRating) {
+        (void)Ask(102, FormatNumber(mode, 0));
+        return;
+    }
+    if (mode != m_nMode)
+        StopSound();
+    m_nMode = mode;
+    LayOut();
+    Notify(ChangeMode);
+}
+
+void cQuery::FillPointsList(const cTask& task)
+{
+    m_aPointsEntries.clear();
+    if (task.m_nType != TaskTypeMultipleChoice && task.m_nPoints > 1)
+        for (int k = 1; k < task.m_nPoints; ++k)
+            m_aPointsEntries.push_back(PointsEntryText(k));
+    m_nPointsSelection = m_aPointsEntries.empty() ? -1 : 0;
+}
+
+void cQuery::LayOut()
+{
+    cBatch batch(*this);
+    Notify(ChangeMode | ChangeTexts | ChangeAssessment | ChangeTicks | ChangeRow);
+    switch (m_nMode) {
+    case ModeOverview:
+        m_strHeading = OverviewHeading();
+        m_strAnswerText.clear();
+        return;
+    case ModeTaskList:
+        m_strHeading = "Fragebogen '" + m_strLoadedTitle +
+                       "' (Doppelklicken Sie auf eine Zeile, um die Abfrage an dieser Stelle "
+                       "zu starten)";
+        return;
+    case ModeQuestion:
+    case ModeResult:
+    case ModeRating: {
+        if (m_nCurrentRow < 0 || RowCount() == 0) {
+            (void)Ask(109, "-1");
+            return;
+        }
+        if (m_nCurrentRow >= RowCount())
+            m_nCurrentRow = 0;
+        if (m_nMode == ModeRating)
+            FillPointsList(*CurrentTask());
+        ShowQuestion();
+        return;
+    }
+    default:
+        (void)Ask(102, FormatNumber(m_nMode, 0));
+        return;
+    }
+}
+
+void cQuery::ShowQuestion()
+{
+    if (m_nCurrentRow >= RowCount())
+        m_nCurrentRow = 0;
+    const cTask* task = CurrentTask();
+    if (!task)
+        return;
+    const cTrainingData& data = Data();
+    const bool asking = m_nMode == ModeQuestion;
+    std::string pattern = asking ? data.m_strQuestionTemplate : data.m_strRightTemplate;
+    // An empty template would leave the screen blank: show the question, or the solution.
+    if (pattern.empty())
+        pattern = asking ? "{frage}" : "{antwort}";
+
+    if (m_nMode == ModeResult || m_nMode == ModeRating) {
+        if (m_bEvaluationActive) {
+            const int r = task->m_nResult;
+            const int p = task->m_nPoints;
+            if (r == p) {
+                m_nAssessChoice = AssessRight;
+            } else if (r == 0) {
+                m_nAssessChoice = AssessWrong;
+            } else if (r >= 1 && r < p) {
+                m_nAssessChoice = AssessPartly;
+                if (r - 1 < static_cast<int>(m_aPointsEntries.size()))
+                    m_nPointsSelection = r - 1;
+            } else {
+                m_nAssessChoice = AssessNone;
+            }
+        } else if (m_nLastVerdict == 2) {
+            m_nAssessChoice = AssessRight;
+        } else if (m_nLastVerdict == 1) {
+            m_nAssessChoice = AssessPartly;
+        } else if (m_nLastVerdict == 0) {
+            m_nAssessChoice = AssessWrong;
+        }
+    }
+
+    const std::string filled = FillTemplate(pattern, *task, true);
+    std::string pointsText;
+    const int k = m_doc.m_nCurQuestionnaire;
+    if (QuestionnaireValid(k) && data.m_aQuestionnaires[k].m_nExamSeconds >= 0) {
+        if (task->m_nPoints == 1)
+            pointsText = "     (1 Punkt)";
+        else if (task->m_nPoints > 1)
+            pointsText = "     ( " + std::to_string(task->m_nPoints) + " Punkte)";
+    }
+    m_strHeading = "Aufgabe Nr.: " + task->m_strTaskNo + std::string(25, ' ') +
+                   task->m_strCategory + pointsText;
+    if (m_nMode == ModeQuestion || m_nMode == ModeRating)
+        m_strResultText = filled;
+    m_nSelectionMark = m_nCurrentRow;
+}
+
+bool cQuery::AnswerReadOnly() const
+{
+    return m_nMode != ModeQuestion;
+}
+
+bool cQuery::Tick(int i) const
+{
+    return i >= 0 && i < kTaskSlots && m_bTicks[i];
+}
+
+std::string cQuery::ChoiceText(int i) const
+{
+    const cTask* task = CurrentTask();
+    if (!task || i < 0 || i >= std::min<int>(task->m_nChoiceCount, kTaskSlots))
+        return std::string();
+    return task->m_strChoice[i];
+}
+
+cScreen cQuery::Screen() const
+{
+    cScreen s;
+    s.heading = m_nMode >= ModeOverview && m_nMode <= ModeRating;
+    s.examBar = m_bExamActive;
+    if (m_nMode == ModeOverview) {
+        s.questionnaireList = true;
+        return s;
+    }
+    if (m_nMode == ModeTaskList) {
+        s.taskList = true;
+        return s;
+    }
+    const cTask* task = CurrentTask();
+    if (m_nMode < ModeQuestion || m_nMode > ModeRating || !task)
+        return s;
+    s.resultText = true;
+    s.ok = true;
+    s.edit = !m_bExamActive;
+    s.play = s.pause = !task->m_strSound.empty();
+    s.picture = !task->m_strPicture.empty();
+    if (task->m_nChoiceCount >= 1 && task->m_nChoiceCount <= kViewChoiceRows) {
+        s.choiceRows = task->m_nChoiceCount;
+        const bool answering = m_nMode == ModeQuestion && !m_bEvaluationActive;
+        for (int i = 0; i < s.choiceRows; ++i) {
+            if (answering) {
+                s.tickIcon[i] = m_bTicks[i] ? TickIconOn : TickIconOff;
+            } else {
+                const bool ticked = task->m_bChoiceTicked[i];
+                const bool right = task->m_bChoiceRight[i];
+                s.tickIcon[i] = ticked && right ? TickIconTickedRight
+                                : ticked       ? TickIconTickedWrong
+                                : right        ? TickIconMissed
+                                               : TickIconNeither;
+            }
+        }
+    } else {
+        s.answerField = true;
+    }
+    s.answerReadOnly = m_nMode != ModeQuestion;
+    switch (m_nMode) {
+    case ModeQuestion:
+        s.skip = true;
+        s.showSolution = !m_bExamActive;
+        break;
+    case ModeResult:
+        s.rightMark = m_nLastVerdict == 1 || m_nLastVerdict == 2;
+        s.wrongMark = m_nLastVerdict == 0;
+        break;
+    case ModeRating:
+        if (task->m_nType == TaskTypeMultipleChoice) {
+            const bool right = task->CheckAnswer(false, false, false) != VerdictWrong;
+            s.rightMark = right;
+            s.wrongMark = !right;
+        } else {
+            s.radioRight = true;
+            s.radioWrong = true;
+            s.radioPartly = s.pointsList = task->m_nPoints > 1;
+        }
+        break;
+    default: break;
+    }
+    return s;
+}
+
+// --- answering -------------------------------------------------------------------------
+
+void cQuery::StoreAnswerInTask(cTask& task)
+{
+    task.m_strAnswer = m_strAnswerText;
+    task.m_bChoiceTicked = m_bTicks;
+}
+
+void cQuery::CountAnswer(cTask& task, int points)
+{
+    ++task.m_nStats[Slot(points)];
+}
+
+void cQuery::OnAnswerOk()
+{
+    cTask* task = CurrentTask();
+    if (!task)
+        return;
+    cBatch batch(*this);
+    const int row = m_nCurrentRow;
+    const int p = task->m_nPoints;
+    switch (m_nMode) {
+    case ModeQuestion: {
+        StoreAnswerInTask(*task);
+        if ((m_strAnswerText.empty() && task->m_nType == TaskTypeText) || m_bExamActive) {
+            UpdateTaskRow(row);
+            OnSkip();
+            return;
+        }
+        const cTrainingData& data = Data();
+        const int verdict =
+            task->CheckAnswer(data.m_bAllowMissing, data.m_bAllowExtra, data.m_bAllowSwap);
+        m_strVerdictText = VerdictText(verdict, m_strAnswerText, *task, data);
+        m_strResultText = m_strVerdictText;
+        m_nLastVerdict = LastVerdictFor(verdict);
+        if (task->m_bSelfAssess) {
+            SetViewMode(ModeRating);
+        } else if (verdict != VerdictWrong) {
+            CountAnswer(*task, p);
+            SetViewMode(ModeResult);
+        } else {
+            if (m_settings.m_bBeepOnWrong != 0)
+                m_host.Beep();
+            CountAnswer(*task, 0);
+            SetViewMode(ModeResult);
+        }
+        LayOut();
+        UpdateTaskRow(row);
+        if (verdict != VerdictWrong && m_settings.m_bNextOnRight != 0)
+            OnAnswerOk();
+        return;
+    }
+    case ModeResult:
+        SetViewMode(ModeQuestion);
+        SelectTask(-1);
+        return;
+    case ModeRating: {
+        // Without a points list (tasks of 0 or 1 point) "Teilrichtig" can only be a
+        // preset after a tolerated answer; it counts as right.
+        const int entries = static_cast<int>(m_aPointsEntries.size());
+        const int partly = p <= 1         ? p
+                           : entries == 0 ? 1
+                                          : std::clamp(m_nPointsSelection, 0, entries - 1) + 1;
+        if (m_bEvaluationActive) {
+            int rating = -1;
+            if (task->m_nType == TaskTypeMultipleChoice)
+                rating = task->CheckAnswer(false, false, false) != VerdictWrong ? p : 0;
+            else if (m_nAssessChoice == AssessRight)
+                rating = p;
+            else if (m_nAssessChoice == AssessPartly)
+                rating = std::min(partly, p);
+            else if (m_nAssessChoice == AssessWrong)
+                rating = 0;
+            task->m_nResult = static_cast<std::int16_t>(rating);
+            UpdateTaskRow(row);
+            SetViewMode(ModeRating, true);
+            SelectTask(-1);
+            return;
+        }
+        if (task->m_nType == TaskTypeMultipleChoice) {
+            const int verdict = task->CheckAnswer(false, false, false);
+            if (verdict == VerdictWrong)
+                CountAnswer(*task, 0);
+            else if (verdict == VerdictRight)
+                CountAnswer(*task, p);
+        } else if (m_nAssessChoice == AssessWrong) {
+            CountAnswer(*task, 0);
+        } else if (m_nAssessChoice == AssessPartly) {
+            CountAnswer(*task, std::min(partly, p));
+        } else if (m_nAssessChoice == AssessRight) {
+            CountAnswer(*task, p);
+        }
+        LayOut();
+        UpdateTaskRow(row);
+        SetViewMode(ModeQuestion);
+        SelectTask(-1);
+        return;
+    }
+    default: return;
+    }
+}
+
+void cQuery::OnSkip()
+{
+    if (m_nMode < ModeQuestion || m_nMode > ModeRating || !CurrentTask())
+        return;
+    cBatch batch(*this);
+    SetViewMode(ModeQuestion);
+    SelectTask(-1);
+}
+
+void cQuery::OnShowSolution()
+{
+    const cTask* task = CurrentTask();
+    if (!task || m_nMode != ModeQuestion || m_bExamActive)
+        return;
+    cBatch batch(*this);
+    m_nLastVerdict = -1;
+    SetViewMode(ModeResult);
+    const std::string& pattern = Data().m_strRightTemplate;
+    m_strResultText = FillTemplate(pattern.empty() ? std::string("{antwort}") : pattern, *task, false);
+    LayOut();
+}
+
+void cQuery::RefreshAllRows()
+{
+    for (int row = 0; row < RowCount(); ++row)
+        UpdateTaskRow(row);
+    Notify(ChangeRows);
+}
+
+void cQuery::OnResetStatistics()
+{
+    cBatch batch(*this);
+    if (Ask(401, std::string()) != ResultYes)
+        return;
+    Data().ResetStatistics();
+    RefreshAllRows();
+}
+
+void cQuery::OnBack()
+{
+    cBatch batch(*this);
+    switch (m_nMode) {
+    case ModeQuestion:
+    case ModeResult:
+    case ModeRating:
+        SetViewMode(ModeTaskList);
+        return;
+    case ModeTaskList:
+        if (m_bExamActive)
+            (void)Ask(304, std::string());
+        else if (m_bEvaluationActive)
+            (void)Ask(305, std::string());
+        else
+            SetViewMode(ModeOverview);
+        return;
+    default: return;
+    }
+}
+
+void cQuery::OnEditTaskAccepted()
+{
+    if (!CurrentTask())
+        return;
+    cBatch batch(*this);
+    m_doc.SetModifiedFlag(true);
+    UpdateTaskRow(m_nCurrentRow);
+}
+
+// --- input -----------------------------------------------------------------------------
+
+void cQuery::SetAnswerText(std::string text)
+{
+    m_strAnswerText = std::move(text);
+}
+
+void cQuery::OnTickRow(int i)
+{
+    if (m_nMode != ModeQuestion || m_bEvaluationActive || i < 0 || i >= kTaskSlots)
+        return;
+    cBatch batch(*this);
+    m_bTicks[i] = !m_bTicks[i];
+    Notify(ChangeTicks);
+}
+
+void cQuery::SetTicks(unsigned mask)
+{
+    if (m_nMode != ModeQuestion || m_bEvaluationActive)
+        return;
+    cBatch batch(*this);
+    for (int i = 0; i < kTaskSlots; ++i)
+        m_bTicks[i] = (mask >> i & 1u) != 0;
+    Notify(ChangeTicks);
+}
+
+void cQuery::SetAssessChoice(int choice)
+{
+    if (choice < AssessNone || choice > AssessWrong)
+        return;
+    cBatch batch(*this);
+    m_nAssessChoice = choice;
+    Notify(ChangeAssessment);
+}
+
+void cQuery::OnPartialPoints(int entry)
+{
+    if (entry < 0 || entry >= static_cast<int>(m_aPointsEntries.size()))
+        return;
+    cBatch batch(*this);
+    m_nPointsSelection = entry;
+    m_nAssessChoice = AssessPartly;
+    Notify(ChangeAssessment);
+}
+
+void cQuery::SetSelectionMark(int row)
+{
+    m_nSelectionMark = row >= 0 && row < RowCount() ? row : -1;
+}
+
+// --- sound and picture -----------------------------------------------------------------
+
+void cQuery::CloseSound()
+{
+    if (m_pPlayer && m_bSoundOpen) {
+        m_pPlayer->Stop();
+        m_pPlayer->Close();
+    }
+    m_bSoundOpen = false;
+    m_bSoundPaused = false;
+}
+
+void cQuery::OpenSound(const std::string& soundText)
+{
+    CloseSound();
+    if (!m_pPlayer)
+        return;
+    const std::string name = SoundFileName(soundText);
+    if (name.empty())
+        return;
+    const std::string path = MediaPath(m_strProgramDir, name);
+    if (!FileReadable(path))
+        return;
+    m_bSoundOpen = m_pPlayer->Open(path);
+}
+
+void cQuery::StartSound()
+{
+    if (!m_pPlayer || !m_bSoundOpen)
+        return;
+    if (!m_bSoundPaused) {
+        m_pPlayer->Stop();
+        m_pPlayer->SetVolume(1000);
+    } else {
+        m_bSoundPaused = false;
+    }
+    if (m_pPlayer->CanPlay())
+        m_pPlayer->Play();
+}
+
+void cQuery::StopSound()
+{
+    if (m_pPlayer && m_bSoundOpen)
+        m_pPlayer->Stop();
+    m_bSoundPaused = false;
+}
+
+void cQuery::OnPlaySound()
+{
+    StartSound();
+}
+
+void cQuery::OnPauseSound()
+{
+    if (!m_pPlayer || !m_bSoundOpen)
+        return;
+    if (m_bSoundPaused) {
+        if (m_pPlayer->CanPlay())
+            m_pPlayer->Play();
+    } else {
+        m_pPlayer->Pause();
+    }
+    m_bSoundPaused = !m_bSoundPaused;
+}
+
+std::string cQuery::PicturePath() const
+{
+    const cTask* task = CurrentTask();
+    if (!task || task->m_strPicture.empty())
+        return std::string();
+    return MediaPath(m_strProgramDir, task->m_strPicture);
+}
+
+// --- exam ------------------------------------------------------------------------------
+
+bool cQuery::CanExamStart() const
+{
+    return Data().m_nTimedCount != 0 && !m_bExamActive && !m_bEvaluationActive;
+}
+
+bool cQuery::CanExamEnd() const
+{
+    return Data().m_nTimedCount != 0 && m_bExamActive;
+}
+
+bool cQuery::CanEvaluationEnd() const
+{
+    return Data().m_nTimedCount != 0 && m_bEvaluationActive;
+}
+
+void cQuery::OnExamStart()
+{
+    if (!CanExamStart())
+        return;
+    cBatch batch(*this);
+    std::vector<int> candidates;
+    const auto& questionnaires = Data().m_aQuestionnaires;
+    for (int i = 0; i < static_cast<int>(questionnaires.size()); ++i)
+        if (questionnaires[i].m_nExamSeconds != -1)
+            candidates.push_back(i);
+    if (candidates.empty()) {
+        // The count of timed questionnaires is taken when the file is read; after the
+        // editor removed them there is nothing left to examine.
+        (void)Ask(303, std::string());
+        return;
+    }
+    int n = Random() % std::max(1, static_cast<int>(Data().m_nTimedCount));
+    if (n >= static_cast<int>(candidates.size()))
+        n %= static_cast<int>(candidates.size());
+    const int chosen = candidates[n];
+    m_doc.m_nCurQuestionnaire = chosen;
+    Notify(ChangeQuestionnaires);
+    const std::int32_t limit = questionnaires[chosen].m_nExamSeconds;
+    if (limit < 0) {
+        (void)Ask(303, std::string());
+    } else {
+        m_examBar = cExamBar();
+        PrepareExamBar(limit, m_examBar);
+        Notify(ChangeExamBar);
+        (void)Ask(301, std::string());
+        m_nExamStart = ExamTimeStamp(Now());
+        m_bExamActive = true;
+        Notify(ChangeExamState | ChangeExamBar | ChangeMode);
+    }
+    LoadQuestionnaire(chosen);
+    SetViewMode(ModeTaskList);
+}
+
+void cQuery::ExpireExam()
+{
+    // What is typed in the answer field when the time runs out is the answer given.
+    if (m_nMode == ModeQuestion)
+        if (cTask* task = CurrentTask())
+            StoreAnswerInTask(*task);
+    m_bExamActive = false;
+    m_bEvaluationActive = true;
+    Notify(ChangeExamState | ChangeMode);
+    // Every row shows its rating from now on; multiple-choice tasks are rated at once.
+    RefreshAllRows();
+    (void)Ask(302, std::string());
+    LayOut();
+    SetViewMode(m_nMode, true);
+}
+
+void cQuery::OnTimer()
+{
+    if (!m_bExamActive)
+        return;
+    const int k = m_doc.m_nCurQuestionnaire;
+    if (!QuestionnaireValid(k))
+        return;
+    cBatch batch(*this);
+    const int elapsed = ExamElapsedSeconds(m_nExamStart, ExamTimeStamp(Now()));
+    const std::int32_t limit = Data().m_aQuestionnaires[k].m_nExamSeconds;
+    CountdownBar(limit, elapsed, m_examBar);
+    Notify(ChangeExamBar);
+    if (limit > 0 && elapsed >= limit)
+        ExpireExam();
+}
+
+void cQuery::OnExamEnd()
+{
+    if (!m_bExamActive)
+        return;
+    cBatch batch(*this);
+    if (Ask(403, std::string()) != ResultYes)
+        return;
+    if (m_bExamActive && m_nMode == ModeQuestion)
+        if (cTask* task = CurrentTask())
+            StoreAnswerInTask(*task);
+    m_bExamActive = false;
+    m_bEvaluationActive = true;
+    Notify(ChangeExamState | ChangeMode);
+    SetViewMode(ModeTaskList);
+    LoadQuestionnaire(m_doc.m_nCurQuestionnaire);
+}
+
+void cQuery::OnEvaluationEnd()
+{
+    if (!m_bEvaluationActive)
+        return;
+    cBatch batch(*this);
+    bool allRated = true;
+    for (int row = 0; row < RowCount(); ++row)
+        if (const cTask* task = TaskPtr(row); task && task->m_nResult == -1)
+            allRated = false;
+    int answer = ResultYes;
+    if (allRated) {
+        if (Ask(404, std::string()) != ResultYes)
+            return;
+    } else {
+        answer = Ask(405, std::string());
+        if (answer != ResultYes && answer != ResultNo)
+            return;
+    }
+    m_bExamActive = false;
+    m_bEvaluationActive = false;
+    Notify(ChangeExamState | ChangeMode);
+    SetViewMode(ModeOverview);
+    long long achieved = 0;
+    for (int row = 0; row < RowCount(); ++row) {
+        cTask* task = TaskPtr(row);
+        if (!task)
+            continue;
+        if (task->m_nResult == -1)
+            task->m_nResult = answer == ResultYes ? 0 : static_cast<std::int16_t>(task->m_nPoints);
+        achieved += task->m_nResult;
+    }
+    RefreshAllRows();
+    std::int32_t pass = 0;
+    std::int32_t retake = 0;
+    if (HasCurrentQuestionnaire()) {
+        const cQuestionnaire& q = Data().m_aQuestionnaires[m_doc.m_nCurQuestionnaire];
+        pass = static_cast<std::int32_t>(q.m_nPassPoints);
+        retake = static_cast<std::int32_t>(q.m_nRetakePoints);
+    }
+    m_examVerdict = ExamVerdict(
+        static_cast<std::int32_t>(std::clamp<long long>(achieved, INT32_MIN, INT32_MAX)), pass,
+        retake);
+    Flush();
+    (void)MessagePresenter().Present(m_examVerdict.caption, m_examVerdict.text, StyleOk);
+}
+
+// --- lists -----------------------------------------------------------------------------
+
+int cQuery::RowCount() const
+{
+    return static_cast<int>(m_aRows.size());
+}
+
+int cQuery::TaskOfRow(int row) const
+{
+    if (row < 0 || row >= RowCount())
+        return -1;
+    return static_cast<int>(m_aRows[row]);
+}
+
+const std::vector<std::uint32_t>& cQuery::RowTasks() const
+{
+    return m_aRows;
+}
+
+int cQuery::ColumnCount() const
+{
+    const cTrainingData& data = Data();
+    return static_cast<int>(std::min({data.m_aColumnTitle.size(), data.m_aColumnWidth.size(),
+                                      data.m_aColumnKind.size()}));
+}
+
+std::string cQuery::ColumnTitle(int column) const
+{
+    return column >= 0 && column < ColumnCount() ? Data().m_aColumnTitle[column] : std::string();
+}
+
+int cQuery::ColumnWidth(int column) const
+{
+    if (column < 0 || column >= ColumnCount())
+        return 0;
+    return static_cast<int>(std::min<std::uint32_t>(Data().m_aColumnWidth[column], INT_MAX));
+}
+
+std::uint32_t cQuery::ColumnKind(int column) const
+{
+    return column >= 0 && column < ColumnCount() ? Data().m_aColumnKind[column] : UINT32_MAX;
+}
+
+std::string cQuery::CellText(int row, int column) const
+{
+    const cTask* task = TaskPtr(row);
+    if (!task)
+        return std::string();
+    const std::uint32_t kind = ColumnKind(column);
+    if (kind == ColumnStatistics) {
+        if (m_bEvaluationActive)
+            return EvaluationText(*task);
+        if (m_bExamActive)
+            return std::string();
+    }
+    return TaskCellText(*task, kind);
+}
+
+int cQuery::RowImage(int row) const
+{
+    const cTask* task = TaskPtr(row);
+    if (!task)
+        return ImageUnanswered;
+    if (m_bEvaluationActive)
+        return EvaluationImage(*task);
+    if (m_bExamActive)
+        return HasExamAnswer(*task) ? ImageExamAnswered : ImageExamUnanswered;
+    return StatisticsImage(*task);
+}
+
+void cQuery::UpdateTaskRow(int row)
+{
+    cTask* task = TaskPtr(row);
+    if (!task)
+        return;
+    if (m_bEvaluationActive && task->m_nType == TaskTypeMultipleChoice)
+        task->m_nResult = static_cast<std::int16_t>(task->CheckAnswer(false, false, false) *
+                                                    task->m_nPoints / VerdictRight);
+    if ((m_nPending & ChangeRows) == 0)
+        m_aPendingRows.push_back(row);
+    if (m_nBatchDepth == 0)
+        Flush();
+}
+
+void cQuery::OnColumnClick(int column)
+{
+    if (column < 0 || column >= ColumnCount())
+        return;
+    if (column == m_nSortColumn) {
+        m_bSortAscending = !m_bSortAscending;
+    } else {
+        m_nSortColumn = column;
+        m_bSortAscending = true;
+    }
+    SortTaskList(column, m_bSortAscending);
+}
+
+void cQuery::SortTaskList(int column, bool ascending)
+{
+    if (column < 0 || column >= ColumnCount())
+        return;
+    cBatch batch(*this);
+    const std::uint32_t kind = ColumnKind(column);
+    const int rows = RowCount();
+    std::vector<std::string> keys(rows);
+    for (int row = 0; row < rows; ++row)
+        keys[row] = SortKey(CellText(row, column), kind, ascending);
+    std::vector<int> order(rows);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return ascending ? keys[a] < keys[b] : keys[b] < keys[a];
+    });
+    std::vector<std::uint32_t> sorted(rows);
+    int current = -1;
+    int mark = -1;
+    for (int pos = 0; pos < rows; ++pos) {
+        sorted[pos] = m_aRows[order[pos]];
+        if (order[pos] == m_nCurrentRow)
+            current = pos;
+        if (order[pos] == m_nSelectionMark)
+            mark = pos;
+    }
+    m_aRows.swap(sorted);
+    if (m_nCurrentRow >= 0 && m_nCurrentRow < rows)
+        m_nCurrentRow = current;
+    if (m_nSelectionMark >= 0 && m_nSelectionMark < rows)
+        m_nSelectionMark = mark;
+    Notify(ChangeRows | ChangeRow);
+}
+
+int cQuery::OverviewCount() const
+{
+    const int count = static_cast<int>(Data().m_aQuestionnaires.size());
+    if (count == 0)
+        return 0;
+    return Data().m_bShowAll ? count : count - 1;
+}
+
+std::string cQuery::OverviewTitle(int row) const
+{
+    return row >= 0 && row < OverviewCount() ? Data().m_aQuestionnaires[row].m_strTitle
+                                              : std::string();
+}
+
+int cQuery::OverviewIcon(int row) const
+{
+    return row >= 0 && row < OverviewCount() ? Data().m_aQuestionnaires[row].m_nIcon : 0;
+}
+
+// --- editor ----------------------------------------------------------------------------
+
+cTask cQuery::NewTaskProposal() const
+{
+    return ::NewTaskProposal(Data());
+}
+
+void cQuery::ShowTaskAgainOrList(int shownTask)
+{
+    if (m_nMode < ModeQuestion || m_nMode > ModeRating)
+        return;
+    // The rows were rebuilt; a question screen whose row now holds another task would
+    // check the answer against the wrong task, so it goes back to the list then.
+    if (shownTask < 0 || TaskOfRow(m_nCurrentRow) != shownTask)
+        SetViewMode(ModeTaskList);
+}
+
+void cQuery::AddNewTask(const cTask& task)
+{
+    cBatch batch(*this);
+    cTrainingData& data = Data();
+    if (data.m_aQuestionnaires.empty()) {
+        cQuestionnaire all;
+        all.m_strTitle = kAllTasksTitle;
+        for (std::uint32_t i = 0; i < data.m_aTasks.size(); ++i)
+            all.m_aTaskIndex.push_back(i);
+        data.m_aQuestionnaires.push_back(all);
+    }
+    m_doc.SetModifiedFlag(true);
+    data.m_aTasks.push_back(task);
+    data.m_aQuestionnaires.back().m_aTaskIndex.push_back(
+        static_cast<std::uint32_t>(data.m_aTasks.size() - 1));
+    Notify(ChangeQuestionnaires);
+    if (HasCurrentQuestionnaire()) {
+        const int shown = TaskOfRow(m_nCurrentRow);
+        LoadQuestionnaire(m_doc.m_nCurQuestionnaire);
+        ShowTaskAgainOrList(shown);
+    }
+}
+
+void cQuery::OnDeleteTask()
+{
+    if (!CurrentTask())
+        return;
+    cBatch batch(*this);
+    if (Ask(402, std::string()) != ResultYes)
+        return;
+    cTask* task = TaskPtr(m_nSelectionMark);
+    if (!task) {
+        (void)Ask(108, std::string());
+        return;
+    }
+    const std::uint32_t deleted = m_aRows[m_nSelectionMark];
+    Data().DeleteTask(task);
+    m_doc.SetModifiedFlag(true);
+
+    // Rows refer to tasks by index: every row of the deleted task goes, later tasks
+    // move up by one. The current position stays where it was in the list.
+    std::vector<std::uint32_t> rows;
+    rows.reserve(m_aRows.size());
+    int removedBefore = 0;
+    for (int row = 0; row < RowCount(); ++row) {
+        const std::uint32_t index = m_aRows[row];
+        if (index == deleted) {
+            if (row < m_nCurrentRow)
+                ++removedBefore;
+            continue;
+        }
+        rows.push_back(index > deleted ? index - 1 : index);
+    }
+    m_aRows.swap(rows);
+    const int count = RowCount();
+    m_nCurrentRow = count == 0 ? -1 : std::max(0, m_nCurrentRow - removedBefore);
+    if (m_nCurrentRow >= count)
+        m_nCurrentRow = count == 0 ? -1 : 0;
+    m_nSelectionMark = m_nCurrentRow;
+    Notify(ChangeRows | ChangeRow);
+    if (m_nMode >= ModeQuestion && m_nMode <= ModeRating) {
+        if (count == 0)
+            SetViewMode(ModeTaskList);
+        else
+            SelectTask(m_nCurrentRow);
+    }
+}
+
+void cQuery::OnNewQuestionnaire()
+{
+    cBatch batch(*this);
+    // The exam runs on the current questionnaire; it must not change under it.
+    if (m_bExamActive || m_bEvaluationActive) {
+        (void)Ask(m_bExamActive ? 304 : 305, std::string());
+        return;
+    }
+    cTrainingData& data = Data();
+    if (data.m_aQuestionnaires.empty()) {
+        cQuestionnaire all;
+        all.m_strTitle = kAllTasksTitle;
+        for (std::uint32_t i = 0; i < data.m_aTasks.size(); ++i)
+            all.m_aTaskIndex.push_back(i);
+        data.m_aQuestionnaires.push_back(all);
+    }
+    cQuestionnaire q;
+    q.Reset();
+    q.m_strTitle = "Neuer Fragebogen";
+    q.m_nIcon = 0;
+    data.m_aQuestionnaires.insert(data.m_aQuestionnaires.end() - 1, q);
+    m_doc.SetModifiedFlag(true);
+    m_doc.m_nCurQuestionnaire = static_cast<int>(data.m_aQuestionnaires.size()) - 2;
+    Notify(ChangeQuestionnaires);
+}
+
+void cQuery::OnDeleteQuestionnaire()
+{
+    if (!HasCurrentQuestionnaire())
+        return;
+    cBatch batch(*this);
+    if (m_bExamActive || m_bEvaluationActive) {
+        (void)Ask(m_bExamActive ? 304 : 305, std::string());
+        return;
+    }
+    cTrainingData& data = Data();
+    const int k = m_doc.m_nCurQuestionnaire;
+    if (k == static_cast<int>(data.m_aQuestionnaires.size()) - 1) {
+        (void)Ask(3, Cp1252FromUtf8("Der Fragebogen \"") + data.m_aQuestionnaires[k].m_strTitle +
+                         Cp1252FromUtf8("\" enthält alle Aufgaben der Datei und kann nicht "
+                                        "gelöscht werden."));
+        return;
+    }
+    const std::string question =
+        Cp1252FromUtf8("Soll der Fragebogen \"") + data.m_aQuestionnaires[k].m_strTitle +
+        Cp1252FromUtf8("\" wirklich gelöscht werden? Die Aufgaben bleiben in der Datei "
+                       "erhalten.");
+    if (Ask(4, question) != ResultYes)
+        return;
+    if (data.m_aQuestionnaires[k].m_nExamSeconds >= 0 && data.m_nTimedCount > 0)
+        --data.m_nTimedCount;
+    data.m_aQuestionnaires.erase(data.m_aQuestionnaires.begin() + k);
+    m_doc.SetModifiedFlag(true);
+    Notify(ChangeQuestionnaires | ChangeExamState);
+    SetViewMode(ModeOverview);
+    m_nCurrentRow = -1;
+    m_nSelectionMark = -1;
+    LoadQuestionnaire(std::min(k, static_cast<int>(data.m_aQuestionnaires.size()) - 1));
+    m_nCurrentRow = m_aRows.empty() ? -1 : 0;
+    m_nSelectionMark = m_nCurrentRow;
+}
+
+bool cQuery::SplitDialogTexts(cSplitTexts& out) const
+{
+    if (!HasCurrentQuestionnaire())
+        return false;
+    out = SplitTexts(Data().m_aQuestionnaires[m_doc.m_nCurQuestionnaire], Data());
+    return true;
+}
+
+void cQuery::ApplySplitDialog(const cSplitTexts& texts)
+{
+    if (!HasCurrentQuestionnaire())
+        return;
+    cBatch batch(*this);
+    const int k = m_doc.m_nCurQuestionnaire;
+    (void)ApplySplitTexts(texts, Data().m_aQuestionnaires[k], Data());
+    m_doc.SetModifiedFlag(true);
+    Notify(ChangeQuestionnaires);
+    const int shown = TaskOfRow(m_nCurrentRow);
+    LoadQuestionnaire(k);
+    ShowTaskAgainOrList(shown);
+}
+
+// --- printing --------------------------------------------------------------------------
+
+int cQuery::PrintPageCount() const
+{
+    if (!HasCurrentQuestionnaire())
+        return 0;
+    return ::PrintPageCount(Data(), m_aRows, m_settings.m_nPrintSelection);
+}
+
+cPrintPage cQuery::LayoutPrintPage(const cPrintRect& rect, int page,
+                                   const cTextMeasure& measure) const
+{
+    return ::LayoutPrintPage(Data(), m_aRows, m_strLoadedTitle, m_settings.m_nPrintSelection,
+                             rect, page, measure);
+}
