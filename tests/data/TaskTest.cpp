@@ -107,26 +107,6 @@ TEST(TaskDefaults, ResetKeepsNumberAndCategoryOnly)
     EXPECT_EQ(task.m_nStats, expected.m_nStats);
 }
 
-TEST(TaskDefaults, CopyTakesTheFieldsThatAreNotStored)
-{
-    cTask task;
-    task.m_strAnswer = "typed";
-    task.m_nResult = 2;
-    task.m_bChoiceTicked[4] = true;
-    task.m_bCaseSensitive = true;
-    task.m_strSeparators = "#";
-    const cTask copy(task);
-    cTask assigned;
-    assigned = task;
-    for (const cTask* t : {&copy, static_cast<const cTask*>(&assigned)}) {
-        EXPECT_EQ(t->m_strAnswer, "typed");
-        EXPECT_EQ(t->m_nResult, 2);
-        EXPECT_TRUE(t->m_bChoiceTicked[4]);
-        EXPECT_TRUE(t->m_bCaseSensitive);
-        EXPECT_EQ(t->m_strSeparators, "#");
-    }
-}
-
 struct ClassifyCase {
     int points;
     int level;

@@ -189,18 +189,6 @@ INSTANTIATE_TEST_SUITE_P(Records, QuickHelp, ::testing::Values(
          "Schnellhilfe zu  Frage #3\r\n\r\nMöchten Sie wirklich die momentan angezeigte Aufgabe "
          "unwiderruflich löschen? Die Aufgabe wird dann auch aus allen Fragebögen entfernt, in "
          "denen Sie vorkommt."},
-    Help{401, "Schnellhilfe zu Frage #2",
-         "Schnellhilfe zu  Frage #2\r\n\r\nBei jeder Beantwortung wird gespeichert, ob richtig, "
-         "falsch (oder evtl. auch teilrichtig) geantwortet wurde. Diese Statistik wird mit dieser "
-         "Funktion zurückgesetzt. Klicken Sie auf 'Nein', wenn Sie die Statistikwerte "
-         "beibehalten möchten."},
-    Help{403, "Schnellhilfe zu Frage #4",
-         "Schnellhilfe zu  Frage #4\r\n\r\nEine Prüfungssimulation ist zur Zeit aktiv. Wenn Sie "
-         "sie abbrechen, gelangen Sie zur Prüfungsauswertung und können Ihre Antworten "
-         "bewerten."},
-    Help{404, "Schnellhilfe zu Frage #5",
-         "Schnellhilfe zu  Frage #5\r\n\r\nEine Prüfungsauswertung ist zur Zeit aktiv. Wenn Sie "
-         "sie abbrechen, wird Ihr Prüfungsergebnis angezeigt"},
     Help{405, "Schnellhilfe zu Frage #6",
          "Schnellhilfe zu  Frage #6\r\n\r\nEine Prüfungsauswertung ist zur Zeit aktiv, es wurden "
          "jedoch noch nicht alle Aufgaben von Ihnen bewertet.\r\nSie können auf 'Ja' klicken, um "
@@ -208,16 +196,12 @@ INSTANTIATE_TEST_SUITE_P(Records, QuickHelp, ::testing::Values(
          "klicken, um die restlichen (unbewerteten) Aufgaben als richtig zu werten.\r\nSie "
          "können auf 'Abbrechen' klicken, um die restlichen (unbewerteten) Aufgaben selbst zu "
          "bewerten."},
-    Help{1, "Schnellhilfe zu Fehler #1",
-         "Schnellhilfe zu  Fehler #1\r\n\r\n#Allgemeiner Fehler - Muss später angepasst werden#"},
     Help{2, "Schnellhilfe zu Warnung #1",
          "Schnellhilfe zu  Warnung #1\r\n\r\n#Allgemeine Warnung - Muss später angepasst "
          "werden#"},
     Help{3, "Schnellhilfe zu Meldung #1",
          "Schnellhilfe zu  Meldung #1\r\n\r\n#Allgemeine Information - Muss später angepasst "
          "werden#"},
-    Help{4, "Schnellhilfe zu Frage #1",
-         "Schnellhilfe zu  Frage #1\r\n\r\n#Allgemeine Frage - Muss später angepasst werden#"},
     Help{105, "", ""}, Help{306, "", ""}, Help{999, "", ""}));
 
 TEST(QuickHelpOutsideABox, ShowsNothing)

@@ -1,0 +1,466 @@
+#include "cli/TrainingJson.h"
+
+#include "data/Cp1252.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+constexpr std::int64_t kMaxByte = 255;
+constexpr std::int64_t kMaxUnsigned32 = std::numeric_limits<std::uint32_t>::max();
+constexpr std::int64_t kMinSigned32 = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t kMaxSigned32 = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kMaxPoints = 8;
+
+std::string Utf8(const std::string& bytes)
+{
+    return Cp1252ToUtf8(bytes);
+}
+
+OrderedJson TaskToJson(const cTask& task)
+{
+    OrderedJson j;
+    j["taskNo"] = Utf8(task.m_strTaskNo);
+    j["category"] = Utf8(task.m_strCategory);
+    j["type"] = task.m_nType;
+    j["question"] = Utf8(task.m_strQuestion);
+    j["solution"] = Utf8(task.m_strSolution);
+    j["selfAssess"] = task.m_bSelfAssess;
+    j["points"] = task.m_nPoints;
+    OrderedJson stats = OrderedJson::array();
+    for (int k = 0; k <= task.m_nPoints && k < kTaskSlots; ++k)
+        stats.push_back(task.m_nStats[k]);
+    j["stats"] = std::move(stats);
+    j["choiceFlag"] = task.m_bChoiceFlag;
+    j["choiceValue"] = task.m_nChoiceValue;
+    OrderedJson choices = OrderedJson::array();
+    for (int i = 0; i < std::min<int>(task.m_nChoiceCount, kTaskSlots); ++i) {
+        OrderedJson choice;
+        choice["text"] = Utf8(task.m_strChoice[i]);
+        choice["right"] = task.m_bChoiceRight[i];
+        choice["extra"] = Utf8(task.m_strChoiceExtra[i]);
+        choices.push_back(std::move(choice));
+    }
+    j["choices"] = std::move(choices);
+    OrderedJson patterns = OrderedJson::array();
+    for (int i = 0; i < std::min<int>(task.m_nPatternCount, kTaskSlots); ++i)
+        patterns.push_back(Utf8(task.m_strPattern[i]));
+    j["patterns"] = std::move(patterns);
+    j["sound"] = Utf8(task.m_strSound);
+    j["picture"] = Utf8(task.m_strPicture);
+    j["pictureSize"] = task.m_nPictureSize;
+    j["picturePlace"] = task.m_nPicturePlace;
+    return j;
+}
+
+OrderedJson QuestionnaireToJson(const cQuestionnaire& q)
+{
+    OrderedJson j;
+    j["title"] = Utf8(q.m_strTitle);
+    j["examSeconds"] = q.m_nExamSeconds;
+    j["passPoints"] = q.m_nPassPoints;
+    j["retakePoints"] = q.m_nRetakePoints;
+    j["icon"] = q.m_nIcon;
+    OrderedJson tasks = OrderedJson::array();
+    for (std::uint32_t index : q.m_aTaskIndex)
+        tasks.push_back(index);
+    j["tasks"] = std::move(tasks);
+    return j;
+}
+
+std::string Member(const std::string& place, const char* key)
+{
+    return place.empty() ? std::string(key) : place + "." + key;
+}
+
+std::string Element(const std::string& place, std::size_t index)
+{
+    return place + "[" + std::to_string(index) + "]";
+}
+
+// Code point of the index-th character of UTF-8 text, or -1 where the bytes are malformed.
+long CodePointAt(const std::string& utf8, std::size_t index)
+{
+    std::size_t pos = 0;
+    for (std::size_t i = 0; pos < utf8.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(utf8[pos]);
+        const std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2
+                                 : (lead & 0xF0) == 0xE0              ? 3
+                                 : (lead & 0xF8) == 0xF0              ? 4
+                                                                      : 1;
+        if (i == index) {
+            if (length == 1)
+                return lead < 0x80 ? lead : -1;
+            if (pos + length > utf8.size())
+                return -1;
+            long cp = lead & (0x7F >> length);
+            for (std::size_t k = 1; k < length; ++k)
+                cp = (cp << 6) | (static_cast<unsigned char>(utf8[pos + k]) & 0x3F);
+            return cp;
+        }
+        pos += length;
+    }
+    return -1;
+}
+
+// Walks a JSON document and collects the first refusal with its place.
+class cJsonChecker {
+public:
+    std::string error;
+
+    bool Fail(const std::string& place, const std::string& reason)
+    {
+        if (error.empty())
+            error = (place.empty() ? std::string("Dokument") : place) + ": " + reason;
+        return false;
+    }
+
+    // Each getter leaves out untouched when the key is missing (the record's default).
+    bool Bool(const OrderedJson& obj, const char* key, const std::string& place, bool& out)
+    {
+        const auto it = obj.find(key);
+        if (it == obj.end())
+            return true;
+        if (!it->is_boolean())
+            return Fail(Member(place, key), "Wahrheitswert (true oder false) erwartet");
+        out = it->get<bool>();
+        return true;
+    }
+
+    template <typename T>
+    bool Int(const OrderedJson& obj, const char* key, const std::string& place, std::int64_t min,
+             std::int64_t max, T& out)
+    {
+        const auto it = obj.find(key);
+        if (it == obj.end())
+            return true;
+        std::int64_t value = 0;
+        if (!Number(*it, Member(place, key), min, max, value))
+            return false;
+        out = static_cast<T>(value);
+        return true;
+    }
+
+    bool Number(const OrderedJson& value, const std::string& place, std::int64_t min,
+                std::int64_t max, std::int64_t& out)
+    {
+        const std::string range =
+            "ganze Zahl von " + std::to_string(min) + " bis " + std::to_string(max) + " erwartet";
+        if (!value.is_number_integer())
+            return Fail(place, range);
+        if (value.is_number_unsigned()) {
+            const auto u = value.get<std::uint64_t>();
+            if (max < 0 || u > static_cast<std::uint64_t>(max))
+                return Fail(place, range);
+            out = static_cast<std::int64_t>(u);
+        } else {
+            out = value.get<std::int64_t>();
+        }
+        if (out < min || out > max)
+            return Fail(place, range);
+        return true;
+    }
+
+    bool Text(const OrderedJson& obj, const char* key, const std::string& place, std::string& out)
+    {
+        const auto it = obj.find(key);
+        if (it == obj.end())
+            return true;
+        return TextValue(*it, Member(place, key), out);
+    }
+
+    bool TextValue(const OrderedJson& value, const std::string& place, std::string& out)
+    {
+        if (!value.is_string())
+            return Fail(place, "Text erwartet");
+        const auto& utf8 = value.get_ref<const std::string&>();
+        std::string bytes;
+        std::size_t bad = 0;
+        if (!Utf8ToCp1252(utf8, bytes, &bad)) {
+            const long cp = CodePointAt(utf8, bad);
+            if (cp < 0)
+                return Fail(place, "ungültiges UTF-8 an Zeichen " + std::to_string(bad + 1));
+            char hex[24];
+            std::snprintf(hex, sizeof hex, "U+%04lX", static_cast<unsigned long>(cp));
+            return Fail(place, "das Zeichen " + std::string(hex) + " an Stelle " +
+                                   std::to_string(bad + 1) +
+                                   " hat kein Zeichen in Windows-1252");
+        }
+        out = std::move(bytes);
+        return true;
+    }
+
+    // The array under key, or nullptr when the key is missing; refuses other types.
+    bool Array(const OrderedJson& obj, const char* key, const std::string& place,
+               std::size_t maxSize, const OrderedJson*& out)
+    {
+        out = nullptr;
+        const auto it = obj.find(key);
+        if (it == obj.end())
+            return true;
+        if (!it->is_array())
+            return Fail(Member(place, key), "Liste erwartet");
+        if (it->size() > maxSize)
+            return Fail(Member(place, key), "höchstens " + std::to_string(maxSize) +
+                                                " Einträge erlaubt, " +
+                                                std::to_string(it->size()) + " gefunden");
+        out = &*it;
+        return true;
+    }
+
+    bool Object(const OrderedJson& value, const std::string& place)
+    {
+        return value.is_object() || Fail(place, "Objekt erwartet");
+    }
+
+    bool Column(const OrderedJson& j, const std::string& place, cTrainingData& data)
+    {
+        if (!Object(j, place))
+            return false;
+        std::string title;
+        std::uint32_t width = 0;
+        std::uint32_t kind = 0;
+        if (!Text(j, "title", place, title) || !Int(j, "width", place, 0, kMaxUnsigned32, width) ||
+            !Int(j, "kind", place, 0, kMaxUnsigned32, kind))
+            return false;
+        data.m_aColumnTitle.push_back(std::move(title));
+        data.m_aColumnWidth.push_back(width);
+        data.m_aColumnKind.push_back(kind);
+        return true;
+    }
+
+    bool Task(const OrderedJson& j, const std::string& place, cTask& t)
+    {
+        if (!Object(j, place))
+            return false;
+        if (!Text(j, "taskNo", place, t.m_strTaskNo) ||
+            !Text(j, "category", place, t.m_strCategory) ||
+            !Int(j, "type", place, 0, kMaxByte, t.m_nType) ||
+            !Text(j, "question", place, t.m_strQuestion) ||
+            !Text(j, "solution", place, t.m_strSolution) ||
+            !Bool(j, "selfAssess", place, t.m_bSelfAssess) ||
+            !Int(j, "points", place, 0, kMaxPoints, t.m_nPoints))
+            return false;
+
+        const OrderedJson* stats = nullptr;
+        if (!Array(j, "stats", place, std::numeric_limits<std::size_t>::max(), stats))
+            return false;
+        if (stats) {
+            const std::size_t expected = t.m_nPoints + 1u;
+            if (stats->size() != expected)
+                return Fail(Member(place, "stats"),
+                            std::to_string(expected) + " Werte erwartet (points + 1), " +
+                                std::to_string(stats->size()) + " gefunden");
+            for (std::size_t k = 0; k < expected; ++k) {
+                std::int64_t count = 0;
+                if (!Number((*stats)[k], Element(Member(place, "stats"), k), 0, kMaxUnsigned32,
+                            count))
+                    return false;
+                t.m_nStats[k] = static_cast<std::uint32_t>(count);
+            }
+        }
+
+        if (!Bool(j, "choiceFlag", place, t.m_bChoiceFlag) ||
+            !Int(j, "choiceValue", place, 0, kMaxByte, t.m_nChoiceValue))
+            return false;
+
+        const OrderedJson* choices = nullptr;
+        if (!Array(j, "choices", place, kTaskSlots, choices))
+            return false;
+        if (choices) {
+            for (std::size_t i = 0; i < choices->size(); ++i) {
+                const std::string at = Element(Member(place, "choices"), i);
+                const OrderedJson& c = (*choices)[i];
+                if (!Object(c, at) || !Text(c, "text", at, t.m_strChoice[i]) ||
+                    !Bool(c, "right", at, t.m_bChoiceRight[i]) ||
+                    !Text(c, "extra", at, t.m_strChoiceExtra[i]))
+                    return false;
+            }
+            t.m_nChoiceCount = static_cast<std::uint8_t>(choices->size());
+        }
+
+        const OrderedJson* patterns = nullptr;
+        if (!Array(j, "patterns", place, kTaskSlots, patterns))
+            return false;
+        if (patterns) {
+            for (std::size_t i = 0; i < patterns->size(); ++i)
+                if (!TextValue((*patterns)[i], Element(Member(place, "patterns"), i),
+                               t.m_strPattern[i]))
+                    return false;
+            t.m_nPatternCount = static_cast<std::uint8_t>(patterns->size());
+        }
+
+        return Text(j, "sound", place, t.m_strSound) &&
+               Text(j, "picture", place, t.m_strPicture) &&
+               Int(j, "pictureSize", place, 0, kMaxByte, t.m_nPictureSize) &&
+               Int(j, "picturePlace", place, 0, kMaxByte, t.m_nPicturePlace);
+    }
+
+    bool Questionnaire(const OrderedJson& j, const std::string& place, std::size_t taskCount,
+                       cQuestionnaire& q)
+    {
+        if (!Object(j, place))
+            return false;
+        if (!Text(j, "title", place, q.m_strTitle) ||
+            !Int(j, "examSeconds", place, kMinSigned32, kMaxSigned32, q.m_nExamSeconds) ||
+            !Int(j, "passPoints", place, 0, kMaxUnsigned32, q.m_nPassPoints) ||
+            !Int(j, "retakePoints", place, 0, kMaxUnsigned32, q.m_nRetakePoints) ||
+            !Int(j, "icon", place, kMinSigned32, kMaxSigned32, q.m_nIcon))
+            return false;
+        const OrderedJson* tasks = nullptr;
+        if (!Array(j, "tasks", place, std::numeric_limits<std::size_t>::max(), tasks))
+            return false;
+        if (!tasks)
+            return true;
+        for (std::size_t i = 0; i < tasks->size(); ++i) {
+            const std::string at = Element(Member(place, "tasks"), i);
+            const OrderedJson& value = (*tasks)[i];
+            if (!value.is_number_integer())
+                return Fail(at, "Aufgabenindex (ganze Zahl) erwartet");
+            const bool negative = value.is_number_integer() && !value.is_number_unsigned() &&
+                                  value.get<std::int64_t>() < 0;
+            if (negative || value.get<std::uint64_t>() >= taskCount) {
+                if (taskCount == 0)
+                    return Fail(at, "verweist auf keine Aufgabe (tasks ist leer)");
+                return Fail(at, "Aufgabenindex von 0 bis " + std::to_string(taskCount - 1) +
+                                    " erwartet");
+            }
+            q.m_aTaskIndex.push_back(static_cast<std::uint32_t>(value.get<std::uint64_t>()));
+        }
+        return true;
+    }
+
+    bool Document(const OrderedJson& doc, cTrainingData& data)
+    {
+        if (!doc.is_object())
+            return Fail("", "JSON-Objekt erwartet");
+        const auto format = doc.find("format");
+        if (format != doc.end() &&
+            (!format->is_string() || format->get_ref<const std::string&>() != kJsonFormatName))
+            return Fail("format", std::string("\"") + kJsonFormatName + "\" erwartet");
+        const auto version = doc.find("version");
+        if (version != doc.end() &&
+            (!version->is_number_integer() || version->get<std::int64_t>() != kJsonFormatVersion))
+            return Fail("version", "nur Version " + std::to_string(kJsonFormatVersion) +
+                                       " wird unterstützt");
+
+        if (!Int(doc, "crypt", "", 0, kMaxByte, data.m_nCrypt) ||
+            !Bool(doc, "showAll", "", data.m_bShowAll) ||
+            !Bool(doc, "random", "", data.m_bRandom) ||
+            !Int(doc, "minPercent", "", 0, kMaxByte, data.m_nMinPercent) ||
+            !Int(doc, "minRight", "", 0, kMaxByte, data.m_nMinRight) ||
+            !Int(doc, "maxWords", "", 0, kMaxByte, data.m_nMaxWords) ||
+            !Bool(doc, "allowMissing", "", data.m_bAllowMissing) ||
+            !Bool(doc, "allowExtra", "", data.m_bAllowExtra) ||
+            !Bool(doc, "allowSwap", "", data.m_bAllowSwap) ||
+            !Text(doc, "questionTemplate", "", data.m_strQuestionTemplate) ||
+            !Text(doc, "rightTemplate", "", data.m_strRightTemplate) ||
+            !Text(doc, "wrongTemplate", "", data.m_strWrongTemplate))
+            return false;
+
+        constexpr auto kUnbounded = std::numeric_limits<std::size_t>::max();
+        const OrderedJson* columns = nullptr;
+        if (!Array(doc, "columns", "", kUnbounded, columns))
+            return false;
+        if (columns)
+            for (std::size_t i = 0; i < columns->size(); ++i)
+                if (!Column((*columns)[i], Element("columns", i), data))
+                    return false;
+
+        const OrderedJson* tasks = nullptr;
+        if (!Array(doc, "tasks", "", kUnbounded, tasks))
+            return false;
+        if (tasks) {
+            data.m_aTasks.reserve(tasks->size());
+            for (std::size_t i = 0; i < tasks->size(); ++i) {
+                cTask task;
+                if (!Task((*tasks)[i], Element("tasks", i), task))
+                    return false;
+                data.m_aTasks.push_back(std::move(task));
+            }
+        }
+
+        const OrderedJson* questionnaires = nullptr;
+        if (!Array(doc, "questionnaires", "", kUnbounded, questionnaires))
+            return false;
+        if (questionnaires) {
+            for (std::size_t i = 0; i < questionnaires->size(); ++i) {
+                cQuestionnaire q;
+                if (!Questionnaire((*questionnaires)[i], Element("questionnaires", i),
+                                   data.m_aTasks.size(), q))
+                    return false;
+                data.m_aQuestionnaires.push_back(std::move(q));
+            }
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+OrderedJson TrainingToJson(const cTrainingData& data)
+{
+    OrderedJson j;
+    j["format"] = kJsonFormatName;
+    j["version"] = kJsonFormatVersion;
+    j["crypt"] = data.m_nCrypt;
+    j["showAll"] = data.m_bShowAll;
+    j["random"] = data.m_bRandom;
+    j["minPercent"] = data.m_nMinPercent;
+    j["minRight"] = data.m_nMinRight;
+    j["maxWords"] = data.m_nMaxWords;
+    j["allowMissing"] = data.m_bAllowMissing;
+    j["allowExtra"] = data.m_bAllowExtra;
+    j["allowSwap"] = data.m_bAllowSwap;
+    j["questionTemplate"] = Utf8(data.m_strQuestionTemplate);
+    j["rightTemplate"] = Utf8(data.m_strRightTemplate);
+    j["wrongTemplate"] = Utf8(data.m_strWrongTemplate);
+
+    OrderedJson columns = OrderedJson::array();
+    const std::size_t columnCount = std::min(
+        {data.m_aColumnTitle.size(), data.m_aColumnWidth.size(), data.m_aColumnKind.size()});
+    for (std::size_t i = 0; i < columnCount; ++i) {
+        OrderedJson column;
+        column["title"] = Utf8(data.m_aColumnTitle[i]);
+        column["width"] = data.m_aColumnWidth[i];
+        column["kind"] = data.m_aColumnKind[i];
+        columns.push_back(std::move(column));
+    }
+    j["columns"] = std::move(columns);
+
+    OrderedJson tasks = OrderedJson::array();
+    for (const cTask& task : data.m_aTasks)
+        tasks.push_back(TaskToJson(task));
+    j["tasks"] = std::move(tasks);
+
+    OrderedJson questionnaires = OrderedJson::array();
+    for (std::size_t i = 0; i + 1 < data.m_aQuestionnaires.size(); ++i)
+        questionnaires.push_back(QuestionnaireToJson(data.m_aQuestionnaires[i]));
+    j["questionnaires"] = std::move(questionnaires);
+    return j;
+}
+
+bool TrainingFromJson(const OrderedJson& doc, cTrainingData& data, std::string& error)
+{
+    cJsonChecker checker;
+    cTrainingData built;
+    if (!checker.Document(doc, built)) {
+        error = checker.error;
+        return false;
+    }
+    // The automatic questionnaire goes last, as after reading; the writer leaves it out.
+    cQuestionnaire all;
+    all.m_strTitle = kAllTasksTitle;
+    for (std::size_t i = 0; i < built.m_aTasks.size(); ++i)
+        all.m_aTaskIndex.push_back(static_cast<std::uint32_t>(i));
+    built.m_aQuestionnaires.push_back(std::move(all));
+    built.m_nTimedCount = static_cast<std::int32_t>(
+        std::count_if(built.m_aQuestionnaires.begin(), built.m_aQuestionnaires.end(),
+                      [](const cQuestionnaire& q) { return q.m_nExamSeconds >= 0; }));
+    data = std::move(built);
+    error.clear();
+    return true;
+}
