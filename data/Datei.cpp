@@ -1,0 +1,633 @@
+#include "data/Datei.h"
+
+#include "data/Cp1252.h"
+#include "shell/Message.h"
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Big enough that a whole training file of a few thousand tasks is one system call.
+constexpr std::size_t kChunk = 256 * 1024;
+
+void ShowTypeError(const std::string& caption, const std::string& text)
+{
+    MessagePresenter().Present(caption, text, StyleIconError);
+}
+
+const std::string& LoadUFNumberText()
+{
+    static const std::string text =
+        Cp1252FromUtf8("Datei.h:LoadUFNumber(...) -  Typ nicht unterstützt!!");
+    return text;
+}
+
+const std::string& LoadUFText()
+{
+    static const std::string text = Cp1252FromUtf8("Datei.h:LoadUF(...) -  Typ nicht unterstützt!!");
+    return text;
+}
+
+} // namespace
+
+cDatei::cDatei() = default;
+
+cDatei::~cDatei()
+{
+    Close();
+}
+
+bool cDatei::Open(const std::string& path, bool forReading)
+{
+    if (path.size() > kMaxDateiPath)
+        return false;
+    return OpenFile(path, forReading ? "rb" : "wb", forReading);
+}
+
+bool cDatei::OpenNew(const std::string& path)
+{
+    // "x": fail when the name exists, so a temporary name never clobbers a file.
+    return OpenFile(path, "wbx", false);
+}
+
+bool cDatei::OpenFile(const std::string& path, const char* mode, bool forReading)
+{
+    Close();
+    if (path.empty() || path.find('\0') != std::string::npos)
+        return false;
+    std::FILE* file = std::fopen(path.c_str(), mode);
+    if (!file)
+        return false;
+    std::uint64_t size = 0;
+    if (forReading) {
+        struct stat st {};
+        if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
+            std::fclose(file);
+            return false;
+        }
+        size = static_cast<std::uint64_t>(st.st_size);
+    }
+    // Our own buffer does all the buffering.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    m_file = file;
+    m_bReading = forReading;
+    m_bWriteFailed = false;
+    m_nFileSize = size;
+    m_nConsumed = 0;
+    m_buffer.resize(kChunk);
+    m_nBufPos = 0;
+    m_nBufEnd = 0;
+    return true;
+}
+
+void cDatei::Close()
+{
+    if (!m_file)
+        return;
+    if (!m_bReading)
+        FlushOut();
+    if (std::fclose(m_file) != 0 && !m_bReading)
+        m_bWriteFailed = true;
+    m_file = nullptr;
+    m_nFileSize = 0;
+    m_nBufPos = m_nBufEnd = 0;
+    std::vector<std::uint8_t>().swap(m_buffer);
+}
+
+bool cDatei::Finish(bool sync)
+{
+    if (!m_file)
+        return false;
+    if (m_bReading) {
+        Close();
+        return true;
+    }
+    FlushOut();
+    if (std::fflush(m_file) != 0)
+        m_bWriteFailed = true;
+    if (sync && fsync(fileno(m_file)) != 0)
+        m_bWriteFailed = true;
+    Close();
+    return !m_bWriteFailed;
+}
+
+std::uint64_t cDatei::GetFileSize() const
+{
+    return (m_file && m_bReading) ? m_nFileSize : 0;
+}
+
+std::uint64_t cDatei::Remaining() const
+{
+    if (!m_file || !m_bReading || m_nConsumed >= m_nFileSize)
+        return 0;
+    return m_nFileSize - m_nConsumed;
+}
+
+void cDatei::StartScrambling(std::uint32_t seed)
+{
+    m_bScramble = true;
+    m_nScrambleState = seed;
+}
+
+std::uint8_t cDatei::Scramble(std::uint8_t byte)
+{
+    if (!m_bScramble)
+        return byte;
+    std::uint32_t x = m_nScrambleState * 214013u + 2531011u;
+    x = (x >> 16) & 0x7FFFu;
+    m_nScrambleState = x;
+    return static_cast<std::uint8_t>(byte ^ (x & 0xFFu));
+}
+
+// ---- reading -------------------------------------------------------------------------
+
+bool cDatei::Need(std::uint64_t n)
+{
+    return n <= Remaining();
+}
+
+bool cDatei::ReadRaw(std::uint8_t* dst, std::size_t n)
+{
+    while (n > 0) {
+        if (m_nBufPos == m_nBufEnd) {
+            const std::size_t got = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file);
+            if (got == 0)
+                return false;
+            m_nBufPos = 0;
+            m_nBufEnd = got;
+        }
+        const std::size_t k = std::min(n, m_nBufEnd - m_nBufPos);
+        std::memcpy(dst, m_buffer.data() + m_nBufPos, k);
+        m_nBufPos += k;
+        m_nConsumed += k;
+        dst += k;
+        n -= k;
+    }
+    return true;
+}
+
+bool cDatei::ReadPayload(std::uint8_t* dst, std::size_t n)
+{
+    if (!Need(n) || !ReadRaw(dst, n))
+        return false;
+    if (m_bScramble)
+        for (std::size_t i = 0; i < n; ++i)
+            dst[i] = Scramble(dst[i]);
+    return true;
+}
+
+bool cDatei::ReadTagByte(std::uint8_t& tag)
+{
+    return ReadPayload(&tag, 1);
+}
+
+bool cDatei::ReadStringBytes(std::string& text, std::uint64_t length)
+{
+    // The length comes from the file: check it against what is left before allocating.
+    if (!Need(length))
+        return false;
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    if (!ReadPayload(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()))
+        return false;
+    text = std::move(bytes);
+    return true;
+}
+
+std::uint64_t cDatei::ReadBigEndian(const std::uint8_t* bytes, std::size_t n) const
+{
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        v = (v << 8) | bytes[i];
+    return v;
+}
+
+int cDatei::LoadUFNumber(std::int64_t& value)
+{
+    std::uint8_t tag = 0;
+    if (!ReadTagByte(tag))
+        return TYP_FAIL;
+    std::uint8_t b[8];
+    switch (tag) {
+    case TYP_BOOL:
+        if (!ReadPayload(b, 1))
+            return TYP_FAIL;
+        value = b[0] != 0 ? 1 : 0;
+        return tag;
+    case TYP_BYTE:
+        if (!ReadPayload(b, 1))
+            return TYP_FAIL;
+        value = b[0];
+        return tag;
+    case TYP_CHAR:
+        if (!ReadPayload(b, 1))
+            return TYP_FAIL;
+        value = static_cast<std::int8_t>(b[0]);
+        return tag;
+    case TYP_WORD:
+    case TYP_WORD2:
+        if (!ReadPayload(b, 2))
+            return TYP_FAIL;
+        value = static_cast<std::uint16_t>(ReadBigEndian(b, 2));
+        return tag;
+    case TYP_SHORT:
+        if (!ReadPayload(b, 2))
+            return TYP_FAIL;
+        value = static_cast<std::int16_t>(ReadBigEndian(b, 2));
+        return tag;
+    case TYP_LONG:
+        if (!ReadPayload(b, 4))
+            return TYP_FAIL;
+        value = static_cast<std::int32_t>(ReadBigEndian(b, 4));
+        return tag;
+    case TYP_INT64:
+        // Only the low half carries the value; the high half is read and ignored.
+        if (!ReadPayload(b, 8))
+            return TYP_FAIL;
+        value = static_cast<std::int32_t>(ReadBigEndian(b + 4, 4));
+        return tag;
+    default:
+        ShowTypeError("FEHLER", LoadUFNumberText());
+        return tag;
+    }
+}
+
+int cDatei::LoadUF(std::string& str, std::int32_t& nInt, bool& bValue, std::uint8_t& byte,
+                   std::uint16_t& word, double& d, std::int8_t& ch, std::int32_t& nInt2,
+                   std::int32_t& nInt3)
+{
+    std::uint8_t tag = 0;
+    if (!ReadTagByte(tag)) {
+        ShowTypeError("FEHLER", LoadUFText());
+        return TYP_FAIL;
+    }
+    std::uint8_t b[8];
+    switch (tag) {
+    case TYP_BOOL:
+        if (!ReadPayload(b, 1))
+            return TYP_FAIL;
+        bValue = b[0] != 0;
+        return tag;
+    case TYP_BYTE:
+        if (!ReadPayload(b, 1))
+            return TYP_FAIL;
+        byte = b[0];
+        ch = static_cast<std::int8_t>(b[0]);
+        nInt = b[0];
+        str.assign(1, static_cast<char>(b[0]));
+        return tag;
+    case TYP_CHAR:
+        if (!ReadPayload(b, 1))
+            return TYP_FAIL;
+        ch = static_cast<std::int8_t>(b[0]);
+        byte = b[0];
+        nInt = static_cast<std::int8_t>(b[0]);
+        str.assign(1, static_cast<char>(b[0]));
+        return tag;
+    case TYP_WORD:
+        if (!ReadPayload(b, 2))
+            return TYP_FAIL;
+        word = static_cast<std::uint16_t>(ReadBigEndian(b, 2));
+        return tag;
+    case TYP_LONG:
+        if (!ReadPayload(b, 4))
+            return TYP_FAIL;
+        nInt = static_cast<std::int32_t>(ReadBigEndian(b, 4));
+        return tag;
+    case TYP_LSTRING: {
+        if (!ReadPayload(b, 4))
+            return TYP_FAIL;
+        if (!ReadStringBytes(str, ReadBigEndian(b, 4)))
+            return TYP_FAIL;
+        return tag;
+    }
+    case TYP_DOUBLE: {
+        if (!ReadPayload(b, 8))
+            return TYP_FAIL;
+        std::uint64_t bits = 0;
+        for (int i = 7; i >= 0; --i)
+            bits = (bits << 8) | b[i];
+        d = std::bit_cast<double>(bits);
+        return tag;
+    }
+    case TYP_SHORT:
+        if (!ReadPayload(b, 2))
+            return TYP_FAIL;
+        nInt2 = nInt3 = static_cast<std::int16_t>(ReadBigEndian(b, 2));
+        return tag;
+    case TYP_WORD2:
+        if (!ReadPayload(b, 2))
+            return TYP_FAIL;
+        nInt2 = nInt3 = static_cast<std::uint16_t>(ReadBigEndian(b, 2));
+        return tag;
+    default:
+        ShowTypeError("FEHLER", LoadUFText());
+        return tag;
+    }
+}
+
+int cDatei::ReadString(std::string& text)
+{
+    std::uint8_t tag = 0;
+    if (!ReadTagByte(tag))
+        tag = TYP_FAIL;
+    std::uint8_t b[4];
+    switch (tag) {
+    case TYP_SSTRING:
+        if (!ReadPayload(b, 1) || !ReadStringBytes(text, b[0]))
+            return kStringPayloadFailed;
+        return tag;
+    case TYP_LSTRING:
+        if (!ReadPayload(b, 4) || !ReadStringBytes(text, ReadBigEndian(b, 4)))
+            return kStringPayloadFailed;
+        return tag;
+    default:
+        ShowTypeError("", "Falscher Datentyp (" + std::to_string(tag) +
+                              ")beim Einlesen der Datei. (TYP_STR oder TYP_STRING erwartet)");
+        return tag;
+    }
+}
+
+int cDatei::ReadLongString(std::string& text)
+{
+    std::string str;
+    std::int32_t nInt = 0, nInt2 = 0, nInt3 = 0;
+    bool b = false;
+    std::uint8_t byte = 0;
+    std::uint16_t word = 0;
+    double d = 0;
+    std::int8_t ch = 0;
+    const int tag = LoadUF(str, nInt, b, byte, word, d, ch, nInt2, nInt3);
+    if (tag == TYP_LSTRING)
+        text = std::move(str);
+    else
+        ShowTypeError("", "Falscher Datentyp beim Einlesen der Datei. (String erwartet)");
+    return tag;
+}
+
+int cDatei::ReadBool(bool& value)
+{
+    std::string str;
+    std::int32_t nInt = 0, nInt2 = 0, nInt3 = 0;
+    bool b = value;
+    std::uint8_t byte = 0;
+    std::uint16_t word = 0;
+    double d = 0;
+    std::int8_t ch = 0;
+    const int tag = LoadUF(str, nInt, b, byte, word, d, ch, nInt2, nInt3);
+    if (tag == TYP_BOOL)
+        value = b;
+    return tag;
+}
+
+int cDatei::ReadByte(std::uint8_t& value)
+{
+    std::string str;
+    std::int32_t nInt = 0, nInt2 = 0, nInt3 = 0;
+    bool b = false;
+    std::uint8_t byte = value;
+    std::uint16_t word = 0;
+    double d = 0;
+    std::int8_t ch = 0;
+    const int tag = LoadUF(str, nInt, b, byte, word, d, ch, nInt2, nInt3);
+    if (tag == TYP_BYTE || tag == TYP_CHAR)
+        value = byte;
+    return tag;
+}
+
+int cDatei::Skip()
+{
+    std::string str;
+    std::int32_t nInt = 0, nInt2 = 0, nInt3 = 0;
+    bool b = false;
+    std::uint8_t byte = 0;
+    std::uint16_t word = 0;
+    double d = 0;
+    std::int8_t ch = 0;
+    return LoadUF(str, nInt, b, byte, word, d, ch, nInt2, nInt3);
+}
+
+bool cDatei::DiscardPayload(std::uint64_t n)
+{
+    if (!Need(n))
+        return false;
+    std::uint8_t scratch[512];
+    while (n > 0) {
+        const std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>(n, sizeof scratch));
+        if (!ReadPayload(scratch, k))
+            return false;
+        n -= k;
+    }
+    return true;
+}
+
+int cDatei::SkipValue()
+{
+    std::uint8_t tag = 0;
+    if (!ReadTagByte(tag))
+        return TYP_FAIL;
+    std::uint8_t b[4];
+    bool ok = false;
+    switch (tag) {
+    case TYP_BOOL: case TYP_BYTE: case TYP_CHAR:
+        ok = DiscardPayload(1);
+        break;
+    case TYP_WORD: case TYP_SHORT: case TYP_WORD2:
+        ok = DiscardPayload(2);
+        break;
+    case TYP_LONG:
+        ok = DiscardPayload(4);
+        break;
+    case TYP_DOUBLE: case TYP_INT64:
+        ok = DiscardPayload(8);
+        break;
+    case TYP_SSTRING:
+        ok = ReadPayload(b, 1) && DiscardPayload(b[0]);
+        break;
+    case TYP_LSTRING:
+        ok = ReadPayload(b, 4) && DiscardPayload(ReadBigEndian(b, 4));
+        break;
+    default:
+        ShowTypeError("FEHLER", LoadUFText());
+        return tag;
+    }
+    return ok ? int(tag) : int(TYP_FAIL);
+}
+
+// ---- writing -------------------------------------------------------------------------
+
+bool cDatei::FlushOut()
+{
+    if (!m_file || m_bReading || m_nBufEnd == 0)
+        return !m_bWriteFailed;
+    if (std::fwrite(m_buffer.data(), 1, m_nBufEnd, m_file) != m_nBufEnd)
+        m_bWriteFailed = true;
+    m_nBufEnd = 0;
+    return !m_bWriteFailed;
+}
+
+void cDatei::Put(std::uint8_t byte)
+{
+    if (!m_file || m_bReading) {
+        m_bWriteFailed = true;
+        return;
+    }
+    if (m_nBufEnd == m_buffer.size())
+        FlushOut();
+    m_buffer[m_nBufEnd++] = Scramble(byte);
+}
+
+void cDatei::PutBigEndian(std::uint64_t value, std::size_t n)
+{
+    for (std::size_t i = n; i-- > 0;)
+        Put(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+void cDatei::PutBytes(const std::string& text)
+{
+    if (!m_file || m_bReading) {
+        m_bWriteFailed = true;
+        return;
+    }
+    const auto* src = reinterpret_cast<const std::uint8_t*>(text.data());
+    std::size_t n = text.size();
+    while (n > 0) {
+        if (m_nBufEnd == m_buffer.size())
+            FlushOut();
+        const std::size_t k = std::min(n, m_buffer.size() - m_nBufEnd);
+        std::uint8_t* dst = m_buffer.data() + m_nBufEnd;
+        if (m_bScramble)
+            for (std::size_t i = 0; i < k; ++i)
+                dst[i] = Scramble(src[i]);
+        else
+            std::memcpy(dst, src, k);
+        m_nBufEnd += k;
+        src += k;
+        n -= k;
+    }
+}
+
+void cDatei::WriteBool(bool value)
+{
+    Put(TYP_BOOL);
+    Put(value ? 1 : 0);
+}
+
+void cDatei::WriteByte(std::uint8_t value)
+{
+    Put(TYP_BYTE);
+    Put(value);
+}
+
+void cDatei::WriteNumber(std::int64_t value)
+{
+    const auto u = static_cast<std::uint64_t>(value);
+    if (value >= -128 && value <= 127) {
+        Put(TYP_CHAR);
+        PutBigEndian(u, 1);
+    } else if (value >= 0 && value <= 255) {
+        Put(TYP_BYTE);
+        PutBigEndian(u, 1);
+    } else if (value >= -32768 && value <= 32767) {
+        Put(TYP_SHORT);
+        PutBigEndian(u, 2);
+    } else if (value >= 0 && value <= 65535) {
+        Put(TYP_WORD);
+        PutBigEndian(u, 2);
+    } else if (value >= std::numeric_limits<std::int32_t>::min() &&
+               value <= std::numeric_limits<std::int32_t>::max()) {
+        Put(TYP_LONG);
+        PutBigEndian(u, 4);
+    } else {
+        Put(TYP_INT64);
+        PutBigEndian(u, 8);
+    }
+}
+
+void cDatei::WriteString(const std::string& text)
+{
+    if (text.size() <= 255) {
+        Put(TYP_SSTRING);
+        Put(static_cast<std::uint8_t>(text.size()));
+        PutBytes(text);
+    } else {
+        WriteLongString(text);
+    }
+}
+
+void cDatei::WriteLongString(const std::string& text)
+{
+    // A 4-byte length cannot describe a longer text; writing a cut length would
+    // corrupt everything behind it.
+    if (text.size() > std::numeric_limits<std::uint32_t>::max()) {
+        m_bWriteFailed = true;
+        return;
+    }
+    Put(TYP_LSTRING);
+    PutBigEndian(text.size(), 4);
+    PutBytes(text);
+}
+
+// ---- atomic replacement --------------------------------------------------------------
+
+bool WriteFileAtomically(const std::string& path, const std::function<void(cDatei&)>& writer)
+{
+    if (path.empty() || path.size() > kMaxDateiPath)
+        return false;
+
+    // Replace the file a link points to, not the link itself.
+    std::string target = path;
+    struct stat linkStat {};
+    if (lstat(path.c_str(), &linkStat) == 0 && S_ISLNK(linkStat.st_mode)) {
+        if (char* resolved = realpath(path.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+
+    struct stat oldStat {};
+    const bool hadFile = stat(target.c_str(), &oldStat) == 0;
+    if (hadFile && !S_ISREG(oldStat.st_mode))
+        return false;
+
+    cDatei out;
+    std::string temp;
+    for (int attempt = 0; attempt < 100 && !out.IsOpen(); ++attempt) {
+        temp = target + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        if (out.OpenNew(temp))
+            break;
+        if (errno != EEXIST)
+            return false;
+    }
+    if (!out.IsOpen())
+        return false;
+
+    writer(out);
+    bool ok = out.Finish(true);
+    if (ok && hadFile)
+        ok = chmod(temp.c_str(), oldStat.st_mode & 07777) == 0;
+    if (ok)
+        ok = std::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        std::remove(temp.c_str());
+        return false;
+    }
+
+    // Make the rename itself durable.
+    const std::size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        fsync(fd);
+        ::close(fd);
+    }
+    return true;
+}

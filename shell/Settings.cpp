@@ -1,0 +1,60 @@
+#include "shell/Settings.h"
+
+#include "data/Datei.h"
+
+namespace {
+
+constexpr std::int64_t kSettingsVersion = 2;
+
+bool IsNumberTag(int tag)
+{
+    switch (tag) {
+    case TYP_BOOL: case TYP_BYTE: case TYP_WORD: case TYP_LONG:
+    case TYP_CHAR: case TYP_SHORT: case TYP_WORD2: case TYP_INT64:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void cSettings::LoadSettings(const std::string& path)
+{
+    *this = cSettings();
+    cDatei in;
+    if (!in.Open(path, true))
+        return;
+    std::int64_t version = 0;
+    const int tag = in.LoadUFNumber(version);
+    if (!IsNumberTag(tag))
+        return;
+    // A file that ends early keeps the defaults for what is missing, without the
+    // stream's type-error boxes for reads past the end.
+    bool flag = m_bBeepOnWrong != 0;
+    if (in.Remaining() == 0)
+        return;
+    in.ReadBool(flag);
+    m_bBeepOnWrong = flag ? 1 : 0;
+    if (in.Remaining() == 0)
+        return;
+    flag = m_bNextOnRight != 0;
+    in.ReadBool(flag);
+    m_bNextOnRight = flag ? 1 : 0;
+    if (in.Remaining() == 0)
+        return;
+    std::int64_t selection = m_nPrintSelection;
+    if (IsNumberTag(in.LoadUFNumber(selection)))
+        m_nPrintSelection = static_cast<std::int32_t>(selection);
+}
+
+void cSettings::SaveSettings(const std::string& path) const
+{
+    const bool written = WriteFileAtomically(path, [this](cDatei& out) {
+        out.WriteNumber(kSettingsVersion);
+        out.WriteBool(m_bBeepOnWrong == 1);
+        out.WriteBool(m_bNextOnRight == 1);
+        out.WriteNumber(m_nPrintSelection);
+    });
+    (void)written;
+}

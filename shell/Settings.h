@@ -1,0 +1,29 @@
+#pragma once
+// The program-wide preferences, stored in "settings_vdr.dat" in the program directory
+// as four values of the tagged value stream: version 2, two flags and the print choice.
+
+#include <cstdint>
+#include <string>
+
+/// File name of the program settings inside the program directory.
+inline constexpr const char* kSettingsFileName = "settings_vdr.dat";
+
+/// Which tasks printing includes.
+enum PrintSelection : std::int32_t {
+    PrintAll = 0,
+    PrintWrongOnce = 1,
+    PrintMostlyWrong = 2,
+};
+
+struct cSettings {
+    /// Back to the defaults, then the file's values where it can be read; a missing or
+    /// damaged file is not reported.
+    void LoadSettings(const std::string& path);
+    /// Writes the four values, replacing the file only when all were written; a failure
+    /// is not reported (the values stay in memory).
+    void SaveSettings(const std::string& path) const;
+
+    std::int32_t m_bBeepOnWrong = 1;    // non-zero: beep after a wrong answer
+    std::int32_t m_bNextOnRight = 1;    // non-zero: next task at once after a right answer
+    std::int32_t m_nPrintSelection = 0; // PrintSelection
+};

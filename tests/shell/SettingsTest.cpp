@@ -1,0 +1,156 @@
+#include "shell/Settings.h"
+
+#include "common/RecordingPresenter.h"
+#include "common/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include <sys/stat.h>
+
+using testfiles::Hex;
+using testfiles::ReadBytes;
+using testfiles::TempDir;
+using testfiles::ToHex;
+using testfiles::WriteBytes;
+
+namespace {
+
+cSettings Make(int beep, int next, int print)
+{
+    cSettings s;
+    s.m_bBeepOnWrong = beep;
+    s.m_bNextOnRight = next;
+    s.m_nPrintSelection = print;
+    return s;
+}
+
+struct SaveCase {
+    const char* name;
+    cSettings settings;
+    std::string bytes;
+};
+void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
+
+class SettingsSave : public ::testing::TestWithParam<SaveCase> {};
+
+TEST_P(SettingsSave, WritesTheFourValues)
+{
+    TempDir dir;
+    const std::string path = dir.Path(kSettingsFileName);
+    GetParam().settings.SaveSettings(path);
+    EXPECT_EQ(ToHex(ReadBytes(path)), ToHex(GetParam().bytes));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SettingsSave,
+    ::testing::Values(
+        SaveCase{"defaults", cSettings{}, Hex({7, 2, 1, 1, 1, 1, 7, 0})},
+        SaveCase{"cleared, third radio", Make(0, 0, 2), Hex({7, 2, 1, 0, 1, 0, 7, 2})},
+        SaveCase{"beep only", Make(1, 0, 1), Hex({7, 2, 1, 1, 1, 0, 7, 1})},
+        // Only exactly 1 counts as set when writing.
+        SaveCase{"flag value 5", Make(5, -1, 0), Hex({7, 2, 1, 0, 1, 0, 7, 0})},
+        SaveCase{"large print choice", Make(1, 1, 300), Hex({7, 2, 1, 1, 1, 1, 8, 1, 0x2C})},
+        SaveCase{"negative print choice", Make(1, 1, -1), Hex({7, 2, 1, 1, 1, 1, 7, 0xFF})}));
+
+struct LoadCase {
+    const char* name;
+    std::string bytes;
+    int beep, next, print;
+};
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
+
+class SettingsLoad : public ::testing::TestWithParam<LoadCase> {};
+
+TEST_P(SettingsLoad, ReadsWhatTheFileHolds)
+{
+    const LoadCase& c = GetParam();
+    TempDir dir;
+    const std::string path = dir.Path(kSettingsFileName);
+    WriteBytes(path, c.bytes);
+    RecordingPresenter boxes;
+    cSettings s = Make(0, 0, 2); // whatever was there before is replaced
+    s.LoadSettings(path);
+    EXPECT_EQ(s.m_bBeepOnWrong, c.beep);
+    EXPECT_EQ(s.m_bNextOnRight, c.next);
+    EXPECT_EQ(s.m_nPrintSelection, c.print);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SettingsLoad,
+    ::testing::Values(
+        LoadCase{"defaults file", Hex({7, 2, 1, 1, 1, 1, 7, 0}), 1, 1, 0},
+        LoadCase{"cleared", Hex({7, 2, 1, 0, 1, 0, 7, 2}), 0, 0, 2},
+        LoadCase{"empty file", "", 1, 1, 0},
+        LoadCase{"only the version", Hex({7, 2}), 1, 1, 0},
+        LoadCase{"ends after beep", Hex({7, 2, 1, 0}), 0, 1, 0},
+        LoadCase{"ends after next", Hex({7, 2, 1, 0, 1, 0}), 0, 0, 0},
+        LoadCase{"ends inside print choice", Hex({7, 2, 1, 0, 1, 0, 8, 1}), 0, 0, 0},
+        LoadCase{"version not checked", Hex({7, 9, 1, 0, 1, 1, 7, 1}), 0, 1, 1},
+        LoadCase{"wide print choice", Hex({7, 2, 1, 1, 1, 1, 4, 0, 1, 0, 0}), 1, 1, 65536},
+        LoadCase{"non-zero bool byte", Hex({7, 2, 1, 7, 1, 0, 7, 0}), 1, 0, 0},
+        LoadCase{"first value truncated", Hex({8, 0}), 1, 1, 0}));
+
+TEST(SettingsLoad, MissingFileGivesDefaultsSilently)
+{
+    TempDir dir;
+    RecordingPresenter boxes;
+    cSettings s = Make(0, 0, 1);
+    s.LoadSettings(dir.Path(kSettingsFileName));
+    EXPECT_EQ(s.m_bBeepOnWrong, 1);
+    EXPECT_EQ(s.m_bNextOnRight, 1);
+    EXPECT_EQ(s.m_nPrintSelection, 0);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST(SettingsLoad, ShortFileShowsNoBoxes)
+{
+    TempDir dir;
+    const std::string path = dir.Path(kSettingsFileName);
+    WriteBytes(path, Hex({7, 2}));
+    RecordingPresenter boxes;
+    cSettings s;
+    s.LoadSettings(path);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST(SettingsLoad, FirstValueNoNumberKeepsAllDefaults)
+{
+    TempDir dir;
+    const std::string path = dir.Path(kSettingsFileName);
+    WriteBytes(path, Hex({12, 1, 0, 1, 0, 7, 2}));
+    RecordingPresenter boxes;
+    cSettings s = Make(0, 0, 1);
+    s.LoadSettings(path);
+    EXPECT_EQ(s.m_bBeepOnWrong, 1);
+    EXPECT_EQ(s.m_bNextOnRight, 1);
+    EXPECT_EQ(s.m_nPrintSelection, 0);
+}
+
+TEST(SettingsSave, RoundTripAndReplace)
+{
+    TempDir dir;
+    const std::string path = dir.Path(kSettingsFileName);
+    Make(0, 1, 2).SaveSettings(path);
+    Make(1, 0, 1).SaveSettings(path); // replaces, no leftovers
+    cSettings s;
+    s.LoadSettings(path);
+    EXPECT_EQ(s.m_bBeepOnWrong, 1);
+    EXPECT_EQ(s.m_bNextOnRight, 0);
+    EXPECT_EQ(s.m_nPrintSelection, 1);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{kSettingsFileName});
+}
+
+TEST(SettingsSave, FailureIsSilentAndHarmless)
+{
+    TempDir dir;
+    mkdir(dir.Path(kSettingsFileName).c_str(), 0700);
+    RecordingPresenter boxes;
+    cSettings{}.SaveSettings(dir.Path(kSettingsFileName));
+    cSettings{}.SaveSettings(dir.Path("missing/settings_vdr.dat"));
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{kSettingsFileName});
+}
+
+} // namespace
