@@ -49,9 +49,12 @@ public:
     bool Save();
     /// Writes the file to path and makes it the document's path. False when it failed.
     bool SaveAs(const QString& path);
-    /// Writes the file when it has a path (never over a file that failed to read) and
-    /// marks the document closed. False when the write failed (message shown).
+    /// The close-time write: writes the file when it has a path (never over a file that
+    /// failed to read) and marks the document closed. False when the write failed
+    /// (message shown); the document then stays open.
     bool Close();
+    /// Marks the document closed without writing (the user gave up a failed write).
+    void Discard();
     [[nodiscard]] bool IsClosed() const;
     /// True when reading the file failed; such a document never writes back over it.
     [[nodiscard]] bool ReadFailed() const;
@@ -59,7 +62,7 @@ public:
 signals:
     /// The path or title changed (open, save as).
     void TitleChanged();
-    /// The modified flag changed.
+    /// The modified flag changed through this document's own functions.
     void ModifiedChanged(bool modified);
 
 private:
