@@ -1,14 +1,40 @@
 #pragma once
 // The training view: the one form view of a training file's child window. It shows the
 // questionnaire overview, the task list of one questionnaire and the question screens,
-// and forwards every click and key to the query object of the core.
+// and forwards every click and key to the query object of the core, whose state it
+// shows.
 
+#include "practice/QueryHost.h"
+
+#include <QString>
 #include <QWidget>
 
-class CVendrillDoc;
-class cSettings;
+#include <functional>
+#include <memory>
 
-class CVendrillView : public QWidget {
+class CVendrillDoc;
+struct cSettings;
+class cQuery;
+class cTask;
+struct cSplitTexts;
+class cPercentBar;
+class CTaskListModel;
+class CTaskIconProxy;
+class CQuestionnaireListModel;
+class QAbstractButton;
+class QAbstractItemView;
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QListView;
+class QModelIndex;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+class QTimer;
+
+class CVendrillView : public QWidget, private cQueryHost {
     Q_OBJECT
 public:
     // Commands the frame routes to the active view (menu, tool bar and accelerators).
@@ -28,6 +54,18 @@ public:
     static constexpr int kCmdEvaluationEnd = 32795;
     static constexpr int kCmdDelete = 32796; // Del key: no behaviour of its own
 
+    /// Period of the exam countdown timer in milliseconds.
+    static constexpr int kTimerPeriodMs = 500;
+    /// Space the result text leaves to its right for the marks and rating buttons.
+    static constexpr int kResultTextMargin = 220;
+
+    /// Shows a picture file (full path) modally; the default opens the picture window.
+    using PictureShower = std::function<void(const QString& path, QWidget* parent)>;
+    /// Edits a task in the task editor; true when the user confirmed with OK.
+    using TaskEditor = std::function<bool(cTask& task, QWidget* parent)>;
+    /// Edits the questionnaire dialog's texts; true when the user confirmed with OK.
+    using SplitEditor = std::function<bool(cSplitTexts& texts, QWidget* parent)>;
+
     CVendrillView(CVendrillDoc& doc, const cSettings& settings, QWidget* parent = nullptr);
     ~CVendrillView() override;
 
@@ -43,6 +81,20 @@ public:
 
     /// Display mode: 0 before InitialUpdate, 2 overview, 3 task list, 4-6 question screens.
     [[nodiscard]] int ViewMode() const;
+    /// True while the task list shows the report style, false for small icons.
+    [[nodiscard]] bool IsDetailView() const { return m_bDetailView; }
+
+    /// The query this view shows (tests and the frame's editor commands use it).
+    [[nodiscard]] cQuery& Query() { return *m_query; }
+    [[nodiscard]] CVendrillDoc& Document() { return m_doc; }
+
+    /// The player for the tasks' sounds (not owned); nullptr plays nothing.
+    void SetSoundPlayer(cSoundPlayer* player);
+    /// Folder that task pictures and sounds are relative to, with a trailing "/".
+    void SetProgramDir(const QString& dir);
+    void SetPictureShower(PictureShower shower) { m_pictureShower = std::move(shower); }
+    void SetTaskEditor(TaskEditor editor);
+    void SetSplitEditor(SplitEditor editor);
 
 public slots:
     void OnBack();
@@ -57,13 +109,102 @@ public slots:
     void OnPauseSound();
     void OnShowPicture();
     void OnEditTask();
+    void OnAnswerOk();
+    void OnSkip();
+    void OnShowSolution();
+    void OnNewQuestionnaire();
+    void OnNewTask();
+    void OnDeleteTask();
+    void OnDeleteQuestionnaire();
+    void OnSplitQuestionnaire();
+    /// One tick of the exam countdown.
+    void OnTimer();
 
 signals:
     /// Emitted whenever the enabled state of a routed command may have changed.
     void CommandStateChanged();
 
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
+    // cQueryHost
+    void Changed(unsigned what) override;
+    void RowChanged(int row) override;
+    void Beep() override;
+
+    void CreateControls();
+    void LayOut();
+    void PlaceQuestionArea(int& taskListTop);
+    int FitText(QLabel* label, const QString& text, int left, int top);
+    void SyncAnswerField();
+    void SyncAssessment();
+    void SyncTaskSelection();
+    void SyncQuestionnaireSelection();
+    void SyncSortIndicator();
+    void ApplyColumnWidths();
+    void ApplyExamBar();
+    void ApplyListStyle();
+    void ApplyBackground(int mode);
+    void FocusForMode(int mode);
+    void OpenOverviewRow(int row);
+    bool HandleListKey(QAbstractItemView* list, QKeyEvent* key);
+    bool HandleListMouse(QAbstractItemView* list, QEvent* event);
+    void OnTaskActivated(const QModelIndex& index);
+    void OnTaskCurrentChanged(const QModelIndex& current);
+    void OnAnswerTextChanged();
+    void OnAssessClicked(int id);
+    void OnPointsActivated(int entry);
+    void OnHeaderClicked(int column);
+    QAbstractItemView* ActiveTaskView() const;
+
     CVendrillDoc& m_doc;
     const cSettings& m_settings;
-    int m_nViewMode = 0;
+    std::unique_ptr<cQuery> m_query;
+    bool m_bReady = false;        // the controls exist and InitialUpdate ran
+    bool m_bClosing = false;
+    bool m_bSyncing = false;      // widgets are being set from the query's state
+    bool m_bDetailView = true;
+    int m_nShownMode = -1;        // mode the focus and background were set for
+    PictureShower m_pictureShower;
+    TaskEditor m_taskEditor;
+    SplitEditor m_splitEditor;
+
+    // Drag start on a list: where the left button went down and on which row.
+    QAbstractItemView* m_pPressList = nullptr;
+    QPoint m_pressPos;
+    int m_nPressRow = -1;
+    bool m_bDragHandled = false;
+
+    QLabel* m_pHeading = nullptr;         // 1064
+    QLabel* m_pResultText = nullptr;      // 1010
+    QPlainTextEdit* m_pAnswer = nullptr;  // 1000
+    QListView* m_pQuestionnaireList = nullptr; // 1009
+    QTableView* m_pTaskList = nullptr;    // 1002, report style
+    QListView* m_pTaskIcons = nullptr;    // 1002, small-icon style
+    QPushButton* m_pOk = nullptr;         // 1003
+    QPushButton* m_pSkip = nullptr;       // 1004
+    QPushButton* m_pShowSolution = nullptr; // 1014
+    QPushButton* m_pEdit = nullptr;       // 1013
+    QPushButton* m_pPlay = nullptr;       // 1006
+    QPushButton* m_pPause = nullptr;      // 1073
+    QPushButton* m_pPicture = nullptr;    // 1007
+    QRadioButton* m_pRadioRight = nullptr;  // 1071
+    QRadioButton* m_pRadioPartly = nullptr; // 1072
+    QRadioButton* m_pRadioWrong = nullptr;  // 1070
+    QButtonGroup* m_pAssessGroup = nullptr;
+    QComboBox* m_pPoints = nullptr;       // 1076
+    QLabel* m_pRightMark = nullptr;       // 1011
+    QLabel* m_pWrongMark = nullptr;       // 1012
+    QLabel* m_pTick[3] = {};              // 1077-1079
+    QLabel* m_pChoice[3] = {};            // 1080-1082
+    cPercentBar* m_pExamBar = nullptr;    // 1063
+    CTaskListModel* m_pTaskModel = nullptr;
+    CTaskIconProxy* m_pIconProxy = nullptr;
+    CQuestionnaireListModel* m_pQuestionnaireModel = nullptr;
+    QTimer* m_pTimer = nullptr;
 };

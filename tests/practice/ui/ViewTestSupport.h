@@ -1,0 +1,260 @@
+#pragma once
+// A training view over a real training file, for the window tests and the screenshots:
+// the file is written by the program's writer into a temporary folder, opened through
+// the Qt document and shown offscreen. Message boxes are answered by RecordingPresenter.
+
+#include "common/RecordingPresenter.h"
+#include "common/TestFiles.h"
+#include "data/Cp1252.h"
+#include "data/TrainingData.h"
+#include "data/ui/VendrillDoc.h"
+#include "practice/Query.h"
+#include "practice/ui/ListModels.h"
+#include "practice/ui/VendrillView.h"
+#include "shell/Settings.h"
+
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace viewtest {
+
+/// Windows-1252 bytes of a UTF-8 literal.
+inline std::string W(const char* utf8)
+{
+    return Cp1252FromUtf8(utf8);
+}
+
+inline cTask TextTask(const std::string& no, const std::string& question,
+                      const std::string& solution, int points = 1)
+{
+    cTask t;
+    t.m_strTaskNo = no;
+    t.m_strCategory = "Vokabeln";
+    t.m_strQuestion = question;
+    t.m_strSolution = solution;
+    t.m_nType = TaskTypeText;
+    t.m_nPoints = static_cast<std::uint8_t>(points);
+    return t;
+}
+
+inline cTask ChoiceTask(const std::string& no, const std::vector<std::string>& answers,
+                        const std::vector<bool>& right)
+{
+    cTask t = TextTask(no, W("Welche Antworten stimmen?"), "");
+    t.m_nType = TaskTypeMultipleChoice;
+    t.m_nChoiceCount = static_cast<std::uint8_t>(answers.size());
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        t.m_strChoice[i] = answers[i];
+        t.m_bChoiceRight[i] = right[i];
+    }
+    return t;
+}
+
+// Task indices of the sample file.
+enum SampleTask { TaskHouse, TaskTree, TaskStreet, TaskColours, TaskCapital, TaskFourChoices };
+// Questionnaire indices of the sample file ("Alle Aufgaben" is appended when read).
+enum SampleQuestionnaire { QVocabulary, QMixed, QExam, QAll };
+
+/// A small file: three vocabulary tasks (one with sound and picture, one with counters
+/// already), a self-assessed 3-point task, multiple-choice tasks with 2 and 4 answers,
+/// and an exam questionnaire of 600 seconds.
+inline cTrainingData SampleData()
+{
+    cTrainingData d;
+    d.m_bShowAll = true;
+    d.m_bAllowMissing = true;
+    d.m_bAllowExtra = true;
+    d.m_bAllowSwap = true;
+    d.m_nMaxWords = 0;
+    d.m_strQuestionTemplate = W("Übersetzen Sie: {frage}");
+    d.m_strRightTemplate = W("Die Lösung zu »{frage}« lautet: {antwort}");
+    d.m_strWrongTemplate = W("Richtig wäre: {antwort}");
+    d.m_aColumnTitle = {"Nr", "Statistik", "Frage", "Punkte"};
+    d.m_aColumnWidth = {60, 100, 300, 60};
+    d.m_aColumnKind = {0, 6, 2, 1};
+
+    cTask house = TextTask("1", "Haus", "house");
+    house.m_nPatternCount = 2; // typing errors are tolerated against the pattern
+    house.m_strPattern[1] = "house|a house";
+    d.m_aTasks.push_back(house);
+    cTask tree = TextTask("2", "Baum", "tree");
+    tree.m_nStats[0] = 1;
+    tree.m_nStats[1] = 2;
+    d.m_aTasks.push_back(tree);
+    cTask street = TextTask("12", W("Straße"), "street");
+    street.m_strSound = "ton.wav";
+    street.m_strPicture = "bilder\\strasse.png";
+    d.m_aTasks.push_back(street);
+    cTask colours = TextTask("7", W("Nennen Sie drei Grundfarben."), W("rot, grün, blau"), 3);
+    colours.m_bSelfAssess = true;
+    colours.m_strCategory = "Allgemeinwissen";
+    d.m_aTasks.push_back(colours);
+    d.m_aTasks.push_back(ChoiceTask("", {"Berlin", "Paris"}, {true, false}));
+    d.m_aTasks.push_back(ChoiceTask("20", {"eins", "zwei", "drei", "vier"},
+                                    {true, false, true, false}));
+
+    cQuestionnaire vocabulary;
+    vocabulary.m_strTitle = "Vokabeln";
+    vocabulary.m_aTaskIndex = {TaskHouse, TaskTree, TaskStreet};
+    vocabulary.m_nIcon = 1;
+    cQuestionnaire mixed;
+    mixed.m_strTitle = "Gemischt";
+    mixed.m_aTaskIndex = {TaskColours, TaskCapital, TaskFourChoices};
+    mixed.m_nIcon = 2;
+    cQuestionnaire exam;
+    exam.m_strTitle = W("Prüfung");
+    exam.m_aTaskIndex = {TaskHouse, TaskColours};
+    exam.m_nExamSeconds = 600;
+    exam.m_nPassPoints = 3;
+    exam.m_nRetakePoints = 2;
+    exam.m_nIcon = 3;
+    cQuestionnaire all;
+    all.m_strTitle = kAllTasksTitle;
+    d.m_aQuestionnaires = {vocabulary, mixed, exam, all};
+    return d;
+}
+
+class FakePlayer : public cSoundPlayer {
+public:
+    bool Open(const std::string& path) override
+    {
+        log.push_back("open " + path);
+        return true;
+    }
+    void Close() override { log.push_back("close"); }
+    void Play() override { log.push_back("play"); }
+    void Pause() override { log.push_back("pause"); }
+    void Stop() override { log.push_back("stop"); }
+    std::vector<std::string> log;
+};
+
+/// One training file in a temporary folder, its document and its view, shown offscreen.
+class ViewFixture {
+public:
+    explicit ViewFixture(const cTrainingData& data = SampleData(), bool nextOnRight = false)
+    {
+        path = dir.Path("training.vdr");
+        cTrainingData copy = data;
+        if (copy.WriteTrainingFile(path) != 0)
+            qFatal("could not write the test file");
+        // The sound of task "12" must exist to be opened; its content is the player's.
+        testfiles::WriteBytes(dir.Path("ton.wav"), "RIFF");
+        settings.m_bBeepOnWrong = 0;
+        settings.m_bNextOnRight = nextOnRight ? 1 : 0;
+        Open();
+    }
+
+    void Open()
+    {
+        doc = std::make_unique<CVendrillDoc>();
+        doc->SetPathName(QString::fromStdString(path));
+        view = std::make_unique<CVendrillView>(*doc, settings);
+        view->SetProgramDir(QString::fromStdString(dir.Dir()));
+        view->SetSoundPlayer(&player);
+        view->SetPictureShower([this](const QString& picture, QWidget*) {
+            pictures.push_back(picture);
+        });
+        view->resize(900, 700);
+        view->InitialUpdate();
+        view->show();
+        if (!QTest::qWaitForWindowExposed(view.get()))
+            qWarning("view not exposed");
+    }
+
+    /// Closes the window the way the child frame does: view first, then the document,
+    /// which writes the file.
+    void Close()
+    {
+        view.reset();
+        doc.reset();
+    }
+
+    /// The file as it is on disk now.
+    cTrainingData Reread() const
+    {
+        cTrainingData d;
+        if (d.ReadTrainingFile(path) != 0)
+            qWarning("could not read the test file back");
+        return d;
+    }
+
+    template <class T> T* Ctl(int id) const
+    {
+        return view->findChild<T*>(QStringLiteral("ctl%1").arg(id));
+    }
+    QWidget* Widget(int id) const { return Ctl<QWidget>(id); }
+    QTableView* TaskList() const { return Ctl<QTableView>(1002); }
+    QAbstractItemView* Overview() const { return Ctl<QAbstractItemView>(1009); }
+    QPlainTextEdit* Answer() const { return Ctl<QPlainTextEdit>(1000); }
+    cQuery& Query() const { return view->Query(); }
+    int Mode() const { return view->ViewMode(); }
+    QString Heading() const { return Ctl<QLabel>(1064)->text(); }
+    QString ResultText() const { return Ctl<QLabel>(1010)->text(); }
+
+    static QPoint RowCentre(QAbstractItemView* list, int row)
+    {
+        return list->visualRect(list->model()->index(row, 0)).center();
+    }
+    /// A real double click: press and release, then the double click and its release.
+    static void DoubleClickRow(QAbstractItemView* list, int row)
+    {
+        const QPoint at = RowCentre(list, row);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    }
+    /// Presses the left button on a row and moves far enough to start a drag.
+    static void DragRow(QAbstractItemView* list, int row)
+    {
+        const QPoint start = RowCentre(list, row);
+        QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, start);
+        const QPoint end = start + QPoint(QApplication::startDragDistance() + 10, 0);
+        QMouseEvent move(QEvent::MouseMove, end, list->viewport()->mapToGlobal(end),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &move);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, end);
+    }
+    void Click(int id) const
+    {
+        QTest::mouseClick(Ctl<QAbstractButton>(id), Qt::LeftButton);
+    }
+    void OpenQuestionnaire(int row) const { DoubleClickRow(Overview(), row); }
+    void StartAtRow(int row) const { DoubleClickRow(TaskList(), row); }
+    /// Types text key by key into the answer field (umlauts included).
+    void Type(const QString& text) const
+    {
+        Answer()->setFocus();
+        for (const QChar ch : text)
+            QTest::sendKeyEvent(QTest::Click, Answer(), Qt::Key_unknown, QString(ch),
+                                Qt::NoModifier);
+    }
+    /// Statistics text and image of a task-list row (column 1 is the statistics column).
+    QString RowStats(int row) const
+    {
+        return TaskList()->model()->index(row, 1).data().toString();
+    }
+    int RowImage(int row) const
+    {
+        return TaskList()->model()->index(row, 1).data(CTaskListModel::RowImageRole).toInt();
+    }
+
+    testfiles::TempDir dir;
+    std::string path;
+    RecordingPresenter boxes;
+    cSettings settings;
+    FakePlayer player;
+    std::vector<QString> pictures;
+    std::unique_ptr<CVendrillDoc> doc;
+    std::unique_ptr<CVendrillView> view;
+};
+
+} // namespace viewtest

@@ -1,0 +1,818 @@
+// The training view end to end: a real training file opened through the document,
+// driven with mouse and keyboard, checked on screen and on disk after closing.
+
+#include "ViewTestSupport.h"
+
+#include "practice/TaskList.h"
+#include "practice/ui/PercentBar.h"
+#include "practice/ui/ViewImages.h"
+#include "shell/ui/Text.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QRadioButton>
+
+using namespace viewtest;
+
+namespace {
+
+const QString kOverviewHeading = QStringLiteral(
+    "Fragebogenübersicht (Doppelklicken Sie mit der linken Maustaste auf einen Fragebogen, "
+    "um ihn zu öffnen)");
+
+QString VocabularyHeading()
+{
+    return QStringLiteral("Fragebogen 'Vokabeln' (Doppelklicken Sie auf eine Zeile, um die "
+                          "Abfrage an dieser Stelle zu starten)");
+}
+
+// Controls of the question screens whose visibility the modes decide.
+const QList<int> kScreenControls = {1010, 1000, 1003, 1004, 1014, 1013, 1006, 1073, 1007,
+                                    1071, 1072, 1070, 1076, 1011, 1012, 1077, 1078, 1079,
+                                    1080, 1081, 1082, 1009, 1002, 1063};
+
+QList<int> VisibleControls(const ViewFixture& f)
+{
+    QList<int> shown;
+    for (int id : kScreenControls)
+        if (f.Widget(id) && f.Widget(id)->isVisible())
+            shown << id;
+    std::sort(shown.begin(), shown.end());
+    return shown;
+}
+
+// The picture a list shows for an item (normal state, natural size).
+QImage Decoration(const QModelIndex& index, QSize size)
+{
+    return index.data(Qt::DecorationRole).value<QIcon>().pixmap(size).toImage();
+}
+
+QString Lines(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+class tst_VendrillView : public QObject {
+    Q_OBJECT
+private slots:
+    void overviewAfterOpening_data();
+    void overviewAfterOpening();
+    void unreadableFileReportsAndShowsOverview();
+    void openQuestionnaire_data();
+    void openQuestionnaire();
+    void clickBesideOverviewKeepsSelection();
+    void taskListShowsColumnsAndStatistics();
+    void answerAndCount_data();
+    void answerAndCount();
+    void nextOnRightGoesOnAtOnce();
+    void selfAssessWithPartialPoints();
+    void skipAndSolutionCountNothing();
+    void escapeGoesBackStepByStep();
+    void enterInTaskListStartsAtSelection();
+    void screens_data();
+    void screens();
+    void questionAreaIsStacked();
+    void multipleChoiceTicks();
+    void mediaButtons();
+    void headerClickSorts();
+    void listStyles();
+    void resetStatistics_data();
+    void resetStatistics();
+    void examCountdownAndEvaluation();
+    void commandEnableStates();
+    void screenshots();
+};
+
+void tst_VendrillView::overviewAfterOpening_data()
+{
+    QTest::addColumn<bool>("showAll");
+    QTest::addColumn<QStringList>("titles");
+    QTest::newRow("with Alle Aufgaben")
+        << true << QStringList{"Vokabeln", "Gemischt", "Prüfung", "Alle Aufgaben"};
+    QTest::newRow("without") << false << QStringList{"Vokabeln", "Gemischt", "Prüfung"};
+}
+
+void tst_VendrillView::overviewAfterOpening()
+{
+    QFETCH(bool, showAll);
+    QFETCH(QStringList, titles);
+    cTrainingData data = SampleData();
+    data.m_bShowAll = showAll;
+    ViewFixture f(data);
+    QCOMPARE(f.Mode(), 2);
+    QCOMPARE(f.Heading(), kOverviewHeading);
+    QCOMPARE(VisibleControls(f), QList<int>{1009});
+    QAbstractItemView* overview = f.Overview();
+    QStringList shown;
+    for (int row = 0; row < overview->model()->rowCount(); ++row)
+        shown << overview->model()->index(row, 0).data().toString();
+    QCOMPARE(shown, titles);
+    QCOMPARE(overview->currentIndex().row(), 0);
+    QVERIFY(overview->hasFocus());
+    // Questionnaire 0 is already loaded into the (hidden) task list.
+    QCOMPARE(f.TaskList()->model()->rowCount(), 3);
+    // Icons by m_nIcon: "Vokabeln" has icon 1.
+    QCOMPARE(Decoration(overview->model()->index(0, 0), {32, 32}),
+             ViewImages::QuestionnaireImage(1).toImage());
+    QVERIFY(f.boxes.boxes.empty());
+}
+
+void tst_VendrillView::unreadableFileReportsAndShowsOverview()
+{
+    ViewFixture f;
+    f.Close();
+    testfiles::WriteBytes(f.path, "kein Trainingsfile");
+    f.Open();
+    QVERIFY(!f.boxes.boxes.empty());
+    QCOMPARE(ToQString(f.boxes.boxes.back().text), QStringLiteral("Fehler beim Öffnen der Datei"));
+    QCOMPARE(f.Mode(), 2);
+    QVERIFY(f.Overview()->isVisible());
+    f.Close();
+    // The damaged file is not overwritten by what little could be read.
+    QCOMPARE(testfiles::ReadBytes(f.path), std::string("kein Trainingsfile"));
+}
+
+void tst_VendrillView::openQuestionnaire_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("double click") << "dblclick";
+    QTest::newRow("Enter") << "enter";
+    QTest::newRow("drag start") << "drag";
+}
+
+void tst_VendrillView::openQuestionnaire()
+{
+    QFETCH(QString, how);
+    ViewFixture f;
+    QAbstractItemView* overview = f.Overview();
+    // Open "Gemischt" first, so that "Vokabeln" is not the current questionnaire.
+    f.OpenQuestionnaire(QMixed);
+    QCOMPARE(f.Mode(), 3);
+    QTest::keyClick(f.TaskList(), Qt::Key_Escape);
+    QCOMPARE(f.Mode(), 2);
+    QCOMPARE(overview->currentIndex().row(), int(QMixed));
+    if (how == "dblclick") {
+        f.OpenQuestionnaire(QVocabulary);
+    } else if (how == "enter") {
+        overview->setCurrentIndex(overview->model()->index(QVocabulary, 0));
+        QTest::keyClick(overview, Qt::Key_Return);
+    } else {
+        ViewFixture::DragRow(overview, QVocabulary);
+    }
+    QCOMPARE(f.Mode(), 3);
+    QCOMPARE(f.Heading(), VocabularyHeading());
+    QCOMPARE(VisibleControls(f), QList<int>{1002});
+    QVERIFY(f.TaskList()->hasFocus());
+    QCOMPARE(f.TaskList()->model()->rowCount(), 3);
+    QCOMPARE(f.TaskList()->currentIndex().row(), 0);
+    QCOMPARE(f.Query().CurrentQuestionnaire(), int(QVocabulary));
+    QCOMPARE(f.doc->CurQuestionnaire(), int(QVocabulary));
+}
+
+void tst_VendrillView::clickBesideOverviewKeepsSelection()
+{
+    ViewFixture f;
+    QAbstractItemView* overview = f.Overview();
+    const QPoint beside(overview->viewport()->width() / 2, overview->viewport()->height() - 5);
+    QVERIFY(!overview->indexAt(beside).isValid());
+    QTest::mouseClick(overview->viewport(), Qt::LeftButton, Qt::NoModifier, beside);
+    QCOMPARE(overview->currentIndex().row(), 0);
+    QVERIFY(overview->selectionModel()->isRowSelected(0, QModelIndex()));
+    QTest::mouseDClick(overview->viewport(), Qt::LeftButton, Qt::NoModifier, beside);
+    QCOMPARE(f.Mode(), 2);
+    QVERIFY(overview->selectionModel()->isRowSelected(0, QModelIndex()));
+}
+
+void tst_VendrillView::taskListShowsColumnsAndStatistics()
+{
+    ViewFixture f;
+    f.OpenQuestionnaire(QVocabulary);
+    QTableView* list = f.TaskList();
+    QAbstractItemModel* model = list->model();
+    QStringList titles;
+    QList<int> widths;
+    for (int c = 0; c < model->columnCount(); ++c) {
+        titles << model->headerData(c, Qt::Horizontal).toString();
+        widths << list->columnWidth(c);
+    }
+    QCOMPARE(titles, (QStringList{"Nr", "Statistik", "Frage", "Punkte"}));
+    QCOMPARE(widths, (QList<int>{60, 100, 300, 60}));
+    QCOMPARE(model->index(2, 0).data().toString(), QStringLiteral("12"));
+    QCOMPARE(model->index(2, 2).data().toString(), QStringLiteral("Straße"));
+    QCOMPARE(model->index(2, 3).data().toString(), QStringLiteral("1"));
+    // Row 1 ("Baum") was answered 2 right, 1 wrong: w = 3, r = 7, image 10.
+    QCOMPARE(f.RowStats(1), QStringLiteral(" 2 /  1"));
+    QCOMPARE(f.RowImage(1), 10);
+    QCOMPARE(Decoration(model->index(1, 1), {32, 18}), ViewImages::TaskImage(10).toImage());
+    QCOMPARE(f.RowStats(0), QStringLiteral(" 0 /  0"));
+    QCOMPARE(f.RowImage(0), 0);
+    // Only the statistics column carries an image.
+    QVERIFY(!model->index(0, 2).data(Qt::DecorationRole).isValid());
+}
+
+void tst_VendrillView::answerAndCount_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<bool>("rightMark");
+    QTest::addColumn<QString>("stats");
+    QTest::addColumn<int>("image");
+    QTest::addColumn<int>("right");
+    QTest::addColumn<int>("wrong");
+    QTest::newRow("right") << "house"
+                           << Lines("'house'  ist Richtig!!!\n\nDie Lösung zu »Haus« lautet: house")
+                           << true << " 1 /  0" << 1 << 1 << 0;
+    QTest::newRow("letter missing") << "huse"
+                                    << Lines("'huse'  ist fast Richtig (Ein Buchstabe "
+                                             "fehlte)!!!\nDie Lösung zu »Haus« lautet: house")
+                                    << true << " 1 /  0" << 1 << 1 << 0;
+    QTest::newRow("letters swapped") << "hosue"
+                                     << Lines("'hosue'  ist fast Richtig (Zwei Buchstaben "
+                                              "waren vertauscht)!!!\nDie Lösung zu »Haus« "
+                                              "lautet: house")
+                                     << true << " 1 /  0" << 1 << 1 << 0;
+    QTest::newRow("wrong") << "mouse" << Lines("'mouse'  ist Falsch!!\nRichtig wäre: house")
+                           << false << " 0 /  1" << 66 << 0 << 1;
+}
+
+void tst_VendrillView::answerAndCount()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, result);
+    QFETCH(bool, rightMark);
+    QFETCH(QString, stats);
+    QFETCH(int, image);
+    QFETCH(int, right);
+    QFETCH(int, wrong);
+    ViewFixture f;
+    f.OpenQuestionnaire(QVocabulary);
+    f.StartAtRow(0);
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(f.ResultText(), QStringLiteral("Übersetzen Sie: Haus"));
+    QCOMPARE(f.Heading(), QStringLiteral("Aufgabe Nr.: 1                         Vokabeln"));
+    QVERIFY(f.Answer()->hasFocus());
+    QVERIFY(!f.Answer()->isReadOnly());
+    f.Type(typed);
+    f.Click(1003);
+    QCOMPARE(f.Mode(), 5);
+    QCOMPARE(f.ResultText(), result);
+    QCOMPARE(f.Widget(1011)->isVisible(), rightMark);
+    QCOMPARE(f.Widget(1012)->isVisible(), !rightMark);
+    QVERIFY(f.Answer()->isReadOnly());
+    QCOMPARE(f.Answer()->toPlainText(), typed);
+    QCOMPARE(f.RowStats(0), stats);
+    QCOMPARE(f.RowImage(0), image);
+    // OK on the result goes to the next task with an empty field.
+    f.Click(1003);
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(f.Query().CurrentRow(), 1);
+    QCOMPARE(f.TaskList()->currentIndex().row(), 1);
+    QCOMPARE(f.Answer()->toPlainText(), QString());
+    QCOMPARE(f.ResultText(), QStringLiteral("Übersetzen Sie: Baum"));
+    f.Close();
+    const cTrainingData disk = f.Reread();
+    QCOMPARE(int(disk.m_aTasks[TaskHouse].m_nStats[1]), right);
+    QCOMPARE(int(disk.m_aTasks[TaskHouse].m_nStats[0]), wrong);
+    QCOMPARE(int(disk.m_aTasks[TaskTree].m_nStats[1]), 2);
+    QCOMPARE(int(disk.m_aTasks[TaskTree].m_nStats[0]), 1);
+}
+
+void tst_VendrillView::nextOnRightGoesOnAtOnce()
+{
+    ViewFixture f(SampleData(), true);
+    f.OpenQuestionnaire(QVocabulary);
+    f.StartAtRow(0);
+    f.Type("house");
+    f.Click(1003);
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(f.Query().CurrentRow(), 1);
+    QCOMPARE(f.RowStats(0), QStringLiteral(" 1 /  0"));
+    // A wrong answer still stops on the result.
+    f.Type("wood");
+    f.Click(1003);
+    QCOMPARE(f.Mode(), 5);
+    QVERIFY(f.Widget(1012)->isVisible());
+}
+
+void tst_VendrillView::selfAssessWithPartialPoints()
+{
+    ViewFixture f;
+    f.OpenQuestionnaire(QMixed);
+    f.StartAtRow(0);
+    QCOMPARE(f.Heading(),
+             QStringLiteral("Aufgabe Nr.: 7                         Allgemeinwissen"));
+    f.Type(QStringLiteral("rot grün"));
+    f.Click(1003);
+    QCOMPARE(f.Mode(), 6);
+    QCOMPARE(VisibleControls(f), (QList<int>{1000, 1003, 1010, 1013, 1070, 1071, 1072, 1076}));
+    auto* combo = f.Ctl<QComboBox>(1076);
+    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->itemText(0), QStringLiteral("1 Punkt"));
+    QCOMPARE(combo->itemText(1), QStringLiteral("2 Punkte"));
+    QCOMPARE(combo->currentIndex(), 0);
+    // The check found it wrong: "Falsch" is preset, and nothing is counted yet.
+    QVERIFY(f.Ctl<QRadioButton>(1070)->isChecked());
+    QCOMPARE(f.RowStats(0), QStringLiteral(" 0 /  0 /  0"));
+    // Choosing "2 Punkte" selects "Teilrichtig".
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Down);
+    QCOMPARE(combo->currentIndex(), 1);
+    QVERIFY(f.Ctl<QRadioButton>(1072)->isChecked());
+    QVERIFY(!f.Ctl<QRadioButton>(1070)->isChecked());
+    f.Click(1003);
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(f.Query().CurrentRow(), 1);
+    QCOMPARE(f.RowStats(0), QStringLiteral(" 0 /  1 /  0"));
+    // Only partly right answers: image 56.
+    QCOMPARE(f.RowImage(0), 56);
+    f.Close();
+    const cTrainingData disk = f.Reread();
+    const cTask& colours = disk.m_aTasks[TaskColours];
+    QCOMPARE(int(colours.m_nStats[2]), 1);
+    QCOMPARE(int(colours.m_nStats[0] + colours.m_nStats[1] + colours.m_nStats[3]), 0);
+}
+
+void tst_VendrillView::skipAndSolutionCountNothing()
+{
+    ViewFixture f;
+    f.OpenQuestionnaire(QVocabulary);
+    f.StartAtRow(0);
+    f.Type("egal");
+    f.Click(1004);
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(f.Query().CurrentRow(), 1);
+    QCOMPARE(f.Answer()->toPlainText(), QString());
+    f.Click(1014);
+    QCOMPARE(f.Mode(), 5);
+    QCOMPARE(f.ResultText(), QStringLiteral("Die Lösung zu »Baum« lautet: tree"));
+    QVERIFY(!f.Widget(1011)->isVisible());
+    QVERIFY(!f.Widget(1012)->isVisible());
+    f.Click(1003);
+    QCOMPARE(f.Query().CurrentRow(), 2);
+    // Wrapping round: after the last row comes row 0.
+    f.Click(1004);
+    QCOMPARE(f.Query().CurrentRow(), 0);
+    f.Close();
+    const cTrainingData disk = f.Reread();
+    QCOMPARE(int(disk.m_aTasks[TaskHouse].m_nStats[0] + disk.m_aTasks[TaskHouse].m_nStats[1]), 0);
+    QCOMPARE(int(disk.m_aTasks[TaskTree].m_nStats[1]), 2);
+    QCOMPARE(int(disk.m_aTasks[TaskTree].m_nStats[0]), 1);
+}
+
+void tst_VendrillView::escapeGoesBackStepByStep()
+{
+    ViewFixture f;
+    f.OpenQuestionnaire(QVocabulary);
+    f.StartAtRow(1);
+    QCOMPARE(f.Mode(), 4);
+    // Esc from the answer field (it does not take Esc for itself).
+    QTest::keyClick(f.Answer(), Qt::Key_Escape);
+    QCOMPARE(f.Mode(), 3);
+    QCOMPARE(f.Heading(), VocabularyHeading());
+    QCOMPARE(f.TaskList()->currentIndex().row(), 1);
+    QTest::keyClick(f.TaskList(), Qt::Key_Escape);
+    QCOMPARE(f.Mode(), 2);
+    QCOMPARE(f.Heading(), kOverviewHeading);
+    QCOMPARE(f.Answer()->toPlainText(), QString());
+    QTest::keyClick(f.Overview(), Qt::Key_Escape);
+    QCOMPARE(f.Mode(), 2);
+    // The routed commands do the same.
+    f.OpenQuestionnaire(QVocabulary);
+    QVERIFY(f.view->ExecuteCommand(32785));
+    QCOMPARE(f.Mode(), 2);
+    QVERIFY(f.boxes.boxes.empty());
+}
+
+void tst_VendrillView::enterInTaskListStartsAtSelection()
+{
+    ViewFixture f;
+    f.OpenQuestionnaire(QVocabulary);
+    QTableView* list = f.TaskList();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentIndex().row(), 2);
+    QCOMPARE(f.Query().SelectionMark(), 2);
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(f.Query().CurrentRow(), 2);
+    QCOMPARE(f.ResultText(), QStringLiteral("Übersetzen Sie: Straße"));
+    // And a drag start on a row asks that row.
+    QTest::keyClick(f.Answer(), Qt::Key_Escape);
+    ViewFixture::DragRow(list, 1);
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(f.Query().CurrentRow(), 1);
+}
+
+void tst_VendrillView::screens_data()
+{
+    QTest::addColumn<int>("questionnaire");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QList<int>>("visible");
+    const QList<int> asking{1000, 1003, 1004, 1013, 1014};
+    QTest::newRow("text task asked") << int(QVocabulary) << 0 << "" << 4 << asking;
+    QTest::newRow("with sound and picture")
+        << int(QVocabulary) << 2 << "" << 4
+        << QList<int>{1000, 1003, 1004, 1006, 1007, 1013, 1014, 1073};
+    QTest::newRow("right result") << int(QVocabulary) << 0 << "house" << 5
+                                  << QList<int>{1000, 1003, 1011, 1013};
+    QTest::newRow("wrong result") << int(QVocabulary) << 0 << "maus" << 5
+                                  << QList<int>{1000, 1003, 1012, 1013};
+    QTest::newRow("solution shown") << int(QVocabulary) << 0 << "solution" << 5
+                                    << QList<int>{1000, 1003, 1013};
+    QTest::newRow("two choices asked") << int(QMixed) << 1 << "" << 4
+                                       << QList<int>{1003, 1004, 1013, 1014, 1077, 1078,
+                                                     1080, 1081};
+    QTest::newRow("two choices rated") << int(QMixed) << 1 << "tick0" << 5
+                                       << QList<int>{1003, 1011, 1013, 1077, 1078, 1080, 1081};
+    QTest::newRow("four choices use the field") << int(QMixed) << 2 << "" << 4 << asking;
+    QTest::newRow("three points rated") << int(QMixed) << 0 << "rot" << 6
+                                        << QList<int>{1000, 1003, 1013, 1070, 1071, 1072, 1076};
+}
+
+void tst_VendrillView::screens()
+{
+    QFETCH(int, questionnaire);
+    QFETCH(int, row);
+    QFETCH(QString, action);
+    QFETCH(int, mode);
+    QFETCH(QList<int>, visible);
+    ViewFixture f;
+    f.OpenQuestionnaire(questionnaire);
+    f.StartAtRow(row);
+    if (action == "solution") {
+        f.Click(1014);
+    } else if (action == "tick0") {
+        QTest::mouseClick(f.Widget(1077), Qt::LeftButton);
+        f.Click(1003);
+    } else if (!action.isEmpty()) {
+        f.Type(action);
+        f.Click(1003);
+    }
+    QCOMPARE(f.Mode(), mode);
+    visible << 1010; // the result text is on every question screen
+    std::sort(visible.begin(), visible.end());
+    QCOMPARE(VisibleControls(f), visible);
+    // White background on every question screen.
+    QVERIFY(f.view->autoFillBackground());
+    QCOMPARE(f.view->palette().color(QPalette::Window), QColor(Qt::white));
+}
+
+void tst_VendrillView::questionAreaIsStacked()
+{
+    ViewFixture f;
+    f.OpenQuestionnaire(QMixed);
+    f.StartAtRow(0);
+    f.Type("rot");
+    f.Click(1003);
+    QCOMPARE(f.Mode(), 6);
+    const QRect text = f.Widget(1010)->geometry();
+    const QRect answer = f.Widget(1000)->geometry();
+    const QRect right = f.Widget(1071)->geometry();
+    const QRect partly = f.Widget(1072)->geometry();
+    const QRect wrong = f.Widget(1070)->geometry();
+    const QRect points = f.Widget(1076)->geometry();
+    QCOMPARE(text.left(), 15);
+    QVERIFY(text.width() <= f.view->width() - 220);
+    // Rating buttons right of the text, 20 pixels apart, points list beside "Teilrichtig".
+    QCOMPARE(right.left(), text.left() + text.width() + 15);
+    QCOMPARE(right.top(), text.top());
+    QCOMPARE(partly.top(), right.top() + 20);
+    QCOMPARE(wrong.top(), right.top() + 40);
+    QCOMPARE(points.top(), partly.top());
+    QVERIFY(points.left() > partly.right());
+    // The answer field below everything, 500 x 125 at x 15; the buttons 50 below it.
+    QCOMPARE(answer.size(), QSize(500, 125));
+    QCOMPARE(answer.left(), 15);
+    QCOMPARE(answer.top(), wrong.bottom() + 1 + 35);
+    const int buttonTop = answer.bottom() + 1 + 50;
+    QCOMPARE(f.Widget(1003)->geometry().topLeft(), QPoint(405, buttonTop));
+    QCOMPARE(f.Widget(1013)->geometry().topLeft(), QPoint(515, buttonTop));
+    // A text too long for one line is wrapped inside the client width less 220.
+    f.view->resize(600, 700);
+    QVERIFY(f.Widget(1010)->width() <= 380);
+    QCOMPARE(f.Widget(1071)->x(), f.Widget(1010)->x() + f.Widget(1010)->width() + 15);
+}
+
+void tst_VendrillView::multipleChoiceTicks()
+{
+    ViewFixture f;
+    f.OpenQuestionnaire(QMixed);
+    f.StartAtRow(1);
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(f.Ctl<QLabel>(1080)->text(), QStringLiteral("Berlin"));
+    QCOMPARE(f.Ctl<QLabel>(1081)->text(), QStringLiteral("Paris"));
+    const QRect text = f.Widget(1010)->geometry();
+    const QRect tick0 = f.Widget(1077)->geometry();
+    const QRect tick1 = f.Widget(1078)->geometry();
+    QCOMPARE(tick0.left(), 15);
+    QCOMPARE(tick0.top(), text.bottom() + 1 + 35);
+    QCOMPARE(tick1.top(), tick0.top() + 30);
+    QCOMPARE(f.Widget(1080)->x(), tick0.width() + 15);
+    auto icon = [&f](int id) { return f.Widget(id)->property("iconId").toInt(); };
+    QCOMPARE(icon(1077), 148);
+    // Clicking the box or its text flips the tick.
+    QTest::mouseClick(f.Widget(1077), Qt::LeftButton);
+    QCOMPARE(icon(1077), 149);
+    QTest::mouseClick(f.Widget(1081), Qt::LeftButton);
+    QCOMPARE(icon(1078), 149);
+    QTest::mouseClick(f.Widget(1081), Qt::LeftButton);
+    QCOMPARE(icon(1078), 148);
+    const QImage shown = f.Ctl<QLabel>(1077)->pixmap().toImage();
+    QCOMPARE(shown, ViewImages::IconImage(149).toImage());
+    // Checked: ticked and right (150), not ticked and wrong (153); the right mark.
+    f.Click(1003);
+    QCOMPARE(f.Mode(), 5);
+    QCOMPARE(icon(1077), 150);
+    QCOMPARE(icon(1078), 153);
+    QVERIFY(f.Widget(1011)->isVisible());
+    // Clicks no longer change anything.
+    QTest::mouseClick(f.Widget(1077), Qt::LeftButton);
+    QCOMPARE(icon(1077), 150);
+    QCOMPARE(f.RowStats(1), QStringLiteral(" 1 /  0"));
+    f.Click(1003);
+    // The next one has four answers: no rows, the answer field instead.
+    QCOMPARE(f.Query().CurrentRow(), 2);
+    QVERIFY(!f.Widget(1077)->isVisible());
+    QVERIFY(f.Answer()->isVisible());
+}
+
+void tst_VendrillView::mediaButtons()
+{
+    ViewFixture f;
+    f.OpenQuestionnaire(QVocabulary);
+    f.StartAtRow(2);
+    const QString dir = QString::fromStdString(f.dir.Dir());
+    // The sound is opened relative to the program folder and starts at once.
+    QVERIFY(f.player.log.size() >= 2);
+    QVERIFY(std::find(f.player.log.begin(), f.player.log.end(),
+                      "open " + (QDir(dir).filePath("ton.wav")).toStdString()) != f.player.log.end());
+    QCOMPARE(f.player.log.back(), std::string("play"));
+    f.player.log.clear();
+    f.Click(1073);
+    QCOMPARE(f.player.log, std::vector<std::string>{"pause"});
+    QVERIFY(f.Answer()->hasFocus());
+    f.Click(1073);
+    QCOMPARE(f.player.log.back(), std::string("play"));
+    f.Click(1007);
+    QCOMPARE(f.pictures.size(), std::size_t(1));
+    QCOMPARE(f.pictures[0], QDir(dir).filePath("bilder/strasse.png"));
+    const QRect row(f.Widget(1006)->geometry());
+    QCOMPARE(row.left(), 15);
+    QCOMPARE(f.Widget(1073)->x(), 55);
+    QCOMPARE(f.Widget(1007)->x(), 95);
+    QCOMPARE(f.Widget(1014)->geometry().topLeft(), QPoint(165, row.top()));
+    QCOMPARE(f.Widget(1004)->geometry().topLeft(), QPoint(292, row.top()));
+}
+
+void tst_VendrillView::headerClickSorts()
+{
+    cTrainingData data = SampleData();
+    data.m_aQuestionnaires[QVocabulary].m_aTaskIndex = {TaskStreet, TaskCapital, TaskTree,
+                                                        TaskHouse};
+    ViewFixture f(data);
+    f.OpenQuestionnaire(QVocabulary);
+    QTableView* list = f.TaskList();
+    auto numbers = [list] {
+        QStringList n;
+        for (int r = 0; r < list->model()->rowCount(); ++r)
+            n << list->model()->index(r, 0).data().toString();
+        return n;
+    };
+    QCOMPARE(numbers(), (QStringList{"12", "", "2", "1"}));
+    list->selectionModel()->setCurrentIndex(list->model()->index(2, 0),
+                                            QItemSelectionModel::ClearAndSelect);
+    QHeaderView* header = list->horizontalHeader();
+    const QPoint first(header->sectionViewportPosition(0) + 10, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, first);
+    QCOMPARE(numbers(), (QStringList{"1", "2", "12", ""}));
+    QCOMPARE(header->sortIndicatorSection(), 0);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, first);
+    QCOMPARE(numbers(), (QStringList{"12", "2", "1", ""}));
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    // Sorting by the question text: "Baum", "Haus", "Straße", then the choice task.
+    const QPoint third(header->sectionViewportPosition(2) + 10, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, third);
+    QCOMPARE(numbers(), (QStringList{"2", "1", "12", ""}));
+}
+
+void tst_VendrillView::listStyles()
+{
+    ViewFixture f;
+    f.OpenQuestionnaire(QVocabulary);
+    auto* icons = f.view->findChild<QListView*>(QStringLiteral("ctl1002Icons"));
+    QVERIFY(icons);
+    QVERIFY(f.view->IsDetailView());
+    f.TaskList()->setColumnWidth(0, 250);
+    QTest::keyClick(f.TaskList(), Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(!f.view->IsDetailView());
+    QVERIFY(icons->isVisible());
+    QVERIFY(!f.TaskList()->isVisible());
+    QCOMPARE(f.TaskList()->columnWidth(0), 100);
+    // Small icons show the first column's text with the row's statistics image.
+    QCOMPARE(icons->model()->index(1, 0).data().toString(), QStringLiteral("2"));
+    QCOMPARE(Decoration(icons->model()->index(1, 0), {32, 18}),
+             ViewImages::TaskImage(10).toImage());
+    // Double click in the small-icon style asks the row.
+    ViewFixture::DoubleClickRow(icons, 1);
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(f.Query().CurrentRow(), 1);
+    QTest::keyClick(f.Answer(), Qt::Key_Escape);
+    QVERIFY(icons->isVisible());
+    QVERIFY(f.view->ExecuteCommand(32779));
+    QVERIFY(f.view->IsDetailView());
+    QVERIFY(f.TaskList()->isVisible());
+    QVERIFY(f.view->ExecuteCommand(32780));
+    QVERIFY(!f.view->IsDetailView());
+    QVERIFY(f.view->ExecuteCommand(32781));
+    QVERIFY(f.view->IsDetailView());
+}
+
+void tst_VendrillView::resetStatistics_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("stats");
+    QTest::addColumn<int>("image");
+    QTest::newRow("no keeps") << int(ResultNo) << " 2 /  1" << 10;
+    QTest::newRow("yes clears") << int(ResultYes) << " 0 /  0" << 0;
+}
+
+void tst_VendrillView::resetStatistics()
+{
+    QFETCH(int, answer);
+    QFETCH(QString, stats);
+    QFETCH(int, image);
+    ViewFixture f;
+    f.OpenQuestionnaire(QVocabulary);
+    f.boxes.answers.push_back(answer);
+    QVERIFY(f.view->IsCommandEnabled(32775));
+    QVERIFY(f.view->ExecuteCommand(32775));
+    QCOMPARE(f.boxes.boxes.size(), std::size_t(1));
+    QCOMPARE(f.boxes.boxes[0].currentId, 401);
+    QCOMPARE(f.RowStats(1), stats);
+    QCOMPARE(f.RowImage(1), image);
+    f.Close();
+    QCOMPARE(f.Reread().m_aTasks[TaskTree].m_nStats[1], answer == ResultYes ? 0u : 2u);
+}
+
+void tst_VendrillView::examCountdownAndEvaluation()
+{
+    ViewFixture f;
+    cLocalTime now{3, 14, 10, 0, 0};
+    f.Query().SetClock([&now] { return now; });
+    f.Query().SetRandom([] { return 5; });
+    QVERIFY(f.view->IsCommandEnabled(32793));
+    QVERIFY(!f.view->IsCommandEnabled(32794));
+    QVERIFY(f.view->ExecuteCommand(32793));
+    QCOMPARE(f.boxes.boxes.size(), std::size_t(1));
+    QCOMPARE(f.boxes.boxes[0].currentId, 301);
+    QCOMPARE(f.Mode(), 3);
+    QCOMPARE(f.Query().CurrentQuestionnaire(), int(QExam));
+    QVERIFY(f.view->IsCommandEnabled(32794));
+    auto* bar = f.Ctl<cPercentBar>(1063);
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->geometry(), QRect(5, f.view->height() - 30, f.view->width() - 10, 25));
+    // The task list makes room for the bar.
+    QCOMPARE(f.TaskList()->geometry().bottom() + 1, f.view->height() - 40);
+    // Unanswered tasks show image 68 and no text.
+    QCOMPARE(f.RowStats(0), QString());
+    QCOMPARE(f.RowImage(0), 68);
+
+    now.minute = 7; // 7 minutes of 10: yellow, 3:00 left
+    f.view->OnTimer();
+    QCOMPARE(bar->WindowText(), QStringLiteral("3:00"));
+    QCOMPARE(bar->BarColour(), QColor(255, 255, 0));
+    QCOMPARE(bar->TextColour(), QColor(0, 0, 0));
+    QCOMPARE(bar->Pos(), 180);
+    QCOMPARE(bar->Upper(), 600);
+
+    f.StartAtRow(0);
+    QCOMPARE(f.Mode(), 4);
+    QVERIFY(!f.Widget(1014)->isVisible()); // no solution during the exam
+    QVERIFY(!f.Widget(1013)->isVisible());
+    f.Type("house");
+    f.Click(1003);
+    QCOMPARE(f.Mode(), 4); // stored, not checked
+    QCOMPARE(f.Query().CurrentRow(), 1);
+    QCOMPARE(f.RowImage(0), 67);
+
+    now.minute = 9;
+    f.view->OnTimer();
+    QCOMPARE(bar->WindowText(), QStringLiteral("1:00"));
+    QCOMPARE(bar->BarColour(), QColor(255, 0, 0));
+
+    now.minute = 10; // time is up
+    f.view->OnTimer();
+    QCOMPARE(f.boxes.boxes.back().currentId, 302);
+    QVERIFY(f.Query().EvaluationActive());
+    QVERIFY(!bar->isVisible());
+    QVERIFY(f.view->IsCommandEnabled(32795));
+    QTest::keyClick(f.Answer(), Qt::Key_Escape);
+    QCOMPARE(f.Mode(), 3);
+    // The overview is closed during the evaluation.
+    QTest::keyClick(f.TaskList(), Qt::Key_Escape);
+    QCOMPARE(f.boxes.boxes.back().currentId, 305);
+    QCOMPARE(f.Mode(), 3);
+
+    // Rate the first task right.
+    f.StartAtRow(0);
+    QCOMPARE(f.Mode(), 6);
+    QCOMPARE(f.Answer()->toPlainText(), QStringLiteral("house"));
+    QVERIFY(f.Answer()->isReadOnly());
+    QTest::mouseClick(f.Widget(1071), Qt::LeftButton);
+    f.Click(1003);
+    QCOMPARE(f.Mode(), 6);
+    QCOMPARE(f.RowStats(0), QStringLiteral("Richtig"));
+    QCOMPARE(f.RowImage(0), 1);
+
+    // End with one task unrated, counted wrong: 1 of 3 points, re-examination from 2.
+    f.boxes.answers.push_back(ResultYes);
+    QVERIFY(f.view->ExecuteCommand(32795));
+    QCOMPARE(f.Mode(), 2);
+    const RecordedBox& verdict = f.boxes.boxes.back();
+    QCOMPARE(ToQString(verdict.caption), QStringLiteral("Prüfung nicht bestanden!"));
+    QCOMPARE(ToQString(verdict.text),
+             QStringLiteral("Ihr Prüfungsergebnis:\r\n\r\nErreicht: 1 Punkte\r\nBenötigt: 3 "
+                            "Punkte\r\nNachprüfung möglich ab: 2 Punkten.\r\nSie haben leider "
+                            "NICHT BESTANDEN."));
+    QCOMPARE(verdict.style, 0u);
+    QVERIFY(!f.view->IsCommandEnabled(32795));
+    QVERIFY(f.view->IsCommandEnabled(32793));
+    f.Close();
+    // The exam never touches the statistics.
+    const cTrainingData disk = f.Reread();
+    QCOMPARE(disk.m_aTasks[TaskHouse].m_nStats[1], 0u);
+}
+
+void tst_VendrillView::commandEnableStates()
+{
+    ViewFixture f;
+    int signals_ = 0;
+    QObject::connect(f.view.get(), &CVendrillView::CommandStateChanged, [&signals_] { ++signals_; });
+    QVERIFY(!f.view->IsCommandEnabled(32785)); // nothing to go back to from the overview
+    QVERIFY(!f.view->IsCommandEnabled(32796));
+    QVERIFY(!f.view->IsCommandEnabled(32788)); // no task editor installed
+    QVERIFY(!f.view->HandlesCommand(57603));
+    QVERIFY(!f.view->ExecuteCommand(57603));
+    f.OpenQuestionnaire(QVocabulary);
+    QVERIFY(signals_ > 0);
+    QVERIFY(f.view->IsCommandEnabled(32785));
+    QVERIFY(f.view->IsCommandEnabled(32784));
+    QVERIFY(f.view->IsCommandEnabled(32789));
+    // With an editor, "Bearbeiten" edits the shown task and refreshes its row.
+    f.view->SetTaskEditor([](cTask& task, QWidget*) {
+        task.m_strQuestion = W("Haus (Gebäude)");
+        return true;
+    });
+    QVERIFY(f.view->IsCommandEnabled(32788));
+    f.StartAtRow(0);
+    QVERIFY(f.Widget(1013)->isEnabled());
+    f.Click(1013);
+    QCOMPARE(f.TaskList()->model()->index(0, 2).data().toString(), QStringLiteral("Haus (Gebäude)"));
+    QVERIFY(f.doc->IsModified());
+    QCOMPARE(f.Mode(), 4);
+}
+
+void tst_VendrillView::screenshots()
+{
+    // Written only on request: QUORVANT_SCREENSHOT_DIR names the folder.
+    const QString out = qEnvironmentVariable("QUORVANT_SCREENSHOT_DIR");
+    if (out.isEmpty())
+        QSKIP("QUORVANT_SCREENSHOT_DIR not set");
+    QDir().mkpath(out);
+    ViewFixture f;
+    f.view->resize(860, 560);
+    auto save = [&](const char* name) {
+        QCoreApplication::processEvents();
+        QVERIFY(f.view->grab().save(QDir(out).filePath(QString::fromLatin1(name))));
+    };
+    save("view-overview.png");
+    f.OpenQuestionnaire(QVocabulary);
+    save("view-tasklist.png");
+    f.StartAtRow(2);
+    f.Type("stret");
+    save("view-question.png");
+    f.Click(1003);
+    save("view-result.png");
+    f.Click(1003);
+    f.view->ExecuteCommand(32784);
+    f.view->ExecuteCommand(32784);
+    f.OpenQuestionnaire(QMixed);
+    f.StartAtRow(0);
+    f.Type(QStringLiteral("rot, gelb, blau"));
+    f.Click(1003);
+    save("view-selfassessment.png");
+    f.Click(1003);
+    QTest::mouseClick(f.Widget(1077), Qt::LeftButton);
+    save("view-multiplechoice.png");
+}
+
+QTEST_MAIN(tst_VendrillView)
+#include "tst_vendrillview.moc"
