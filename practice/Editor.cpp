@@ -112,10 +112,10 @@ int CheckTaskEditTexts(const cTaskEditTexts& texts)
     while (end > begin && IsBlank(texts.points[end - 1]))
         --end;
     const std::string digits = texts.points.substr(begin, end - begin);
-    const bool valid = !digits.empty() && digits.size() <= 3 &&
+    const bool valid = !digits.empty() &&
                        std::all_of(digits.begin(), digits.end(),
                                    [](char c) { return c >= '0' && c <= '9'; }) &&
-                       std::stoi(digits) <= 8;
+                       AtolValue(digits) <= 8;
     if (valid)
         return 0;
     (void)ShowMessage(2, Cp1252FromUtf8("Die Punktzahl muss eine ganze Zahl von 0 bis 8 sein. "

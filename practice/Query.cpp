@@ -288,6 +288,18 @@ void cQuery::StartAt(int row)
         StartSound();
 }
 
+void cQuery::StartQuery()
+{
+    if (RowCount() == 0)
+        return;
+    cBatch batch(*this);
+    m_nCurrentRow = -1;
+    SelectTask(-1);
+    SetViewMode(m_bEvaluationActive ? ModeRating : ModeQuestion);
+    if (m_bSoundOpen)
+        StartSound();
+}
+
 // --- task selection --------------------------------------------------------------------
 
 bool cQuery::PassesFilter(const cTask& task) const
@@ -593,6 +605,7 @@ void cQuery::OnAnswerOk()
         const cTrainingData& data = Data();
         const int verdict =
             task->CheckAnswer(data.m_bAllowMissing, data.m_bAllowExtra, data.m_bAllowSwap);
+        ++m_nCheckCount;
         m_strVerdictText = VerdictText(verdict, m_strAnswerText, *task, data);
         m_strResultText = m_strVerdictText;
         m_nLastVerdict = LastVerdictFor(verdict);

@@ -107,6 +107,9 @@ public:
     void LoadQuestionnaire(int k);
     /// Asks the task of this row: mode 4 (mode 6 during the exam evaluation).
     void StartAt(int row);
+    /// Starts asking without a chosen row: the first task that passes the filter (from a
+    /// random row with random order), mode 4 (mode 6 during the exam evaluation).
+    void StartQuery();
     /// Makes row start current, or with -1 finds the next row that passes the filter.
     void SelectTask(int start);
     /// Changes the mode (and lays the view out); unchanged modes only with force.
@@ -220,6 +223,8 @@ public:
     [[nodiscard]] const std::string& ResultText() const { return m_strResultText; }
     /// The verdict text of the last check (kept when the screen moves on).
     [[nodiscard]] const std::string& LastVerdictText() const { return m_strVerdictText; }
+    /// How many answers were checked so far (grows by one with every check).
+    [[nodiscard]] int CheckCount() const { return m_nCheckCount; }
     [[nodiscard]] const std::string& AnswerText() const { return m_strAnswerText; }
     [[nodiscard]] bool AnswerReadOnly() const;
     [[nodiscard]] bool Tick(int i) const;
@@ -283,6 +288,7 @@ private:
     int m_nCurrentRow = -1;
     int m_nSelectionMark = -1;
     int m_nLastVerdict = -1;
+    int m_nCheckCount = 0;
     std::vector<std::uint32_t> m_aRows; // task index of each row of the task list
     std::string m_strLoadedTitle;       // title of the questionnaire in the task list
     std::string m_strHeading;

@@ -1,0 +1,386 @@
+// The exam simulation and evaluation end to end, with a simulated clock.
+
+#include "practice/QueryTestSupport.h"
+#include "practice/TaskList.h"
+
+#include <gtest/gtest.h>
+
+using namespace querytest;
+
+namespace {
+
+cLocalTime At(int month, int day, int hour, int minute, int second)
+{
+    cLocalTime t;
+    t.month = month;
+    t.day = day;
+    t.hour = hour;
+    t.minute = minute;
+    t.second = second;
+    return t;
+}
+
+// Questionnaire 0 has no exam, 1 is timed (600 s), 2 has no time limit.
+cTrainingData ExamData()
+{
+    std::vector<cTask> tasks = {TextTask("1", "a", "x", 2), TextTask("2", "b", "y", 3),
+                                TextTask("3", "c", "z", 5),
+                                ChoiceTask("4", {"r", "w"}, {true, false}, 2)};
+    cTrainingData d = MakeData(tasks, {{0}, {0, 1, 2, 3}, {1, 2}}, {-1, 600, 0});
+    d.m_aQuestionnaires[1].m_nPassPoints = 10;
+    d.m_aQuestionnaires[1].m_nRetakePoints = 6;
+    return d;
+}
+
+// Starts the exam on questionnaire 1 at the given time.
+void StartTimedExam(Rig& rig, cLocalTime start)
+{
+    rig.now = start;
+    rig.randoms = {4}; // 4 mod 2 = 0: the first timed questionnaire
+    rig.Q().OnExamStart();
+}
+
+} // namespace
+
+TEST(ExamRules, TimeStampAndElapsedSeconds)
+{
+    EXPECT_EQ(ExamTimeStamp(At(12, 31, 23, 59, 59)), 123186399);
+    EXPECT_EQ(ExamTimeStamp(At(1, 5, 0, 0, 0)), 10500000);
+    const std::int32_t start = ExamTimeStamp(At(3, 5, 23, 59, 30));
+    EXPECT_EQ(ExamElapsedSeconds(start, ExamTimeStamp(At(3, 6, 0, 0, 30))), 60);
+    EXPECT_EQ(ExamElapsedSeconds(start, ExamTimeStamp(At(3, 5, 23, 59, 45))), 15);
+    // Only the day of month is compared: the same day of the next month counts as the same day.
+    EXPECT_EQ(ExamElapsedSeconds(start, ExamTimeStamp(At(4, 5, 23, 59, 40))), 10);
+}
+
+struct Tick {
+    std::int32_t limit;
+    int elapsed;
+    const char* text;
+    std::uint32_t colour;
+    int upper, pos;
+};
+void PrintTo(const Tick& c, std::ostream* os) { *os << c.limit << "s after " << c.elapsed; }
+class Countdown : public ::testing::TestWithParam<Tick> {};
+
+TEST_P(Countdown, ShowsRemainingTimeAndColour)
+{
+    const Tick& c = GetParam();
+    cExamBar bar;
+    CountdownBar(c.limit, c.elapsed, bar);
+    EXPECT_EQ(bar.text, c.text);
+    EXPECT_EQ(bar.barColour, c.colour);
+    EXPECT_EQ(bar.textColour, kColourBlack);
+    EXPECT_EQ(bar.textColourOnBar, kColourBlack);
+    EXPECT_EQ(bar.lower, 0);
+    EXPECT_EQ(bar.upper, c.upper);
+    EXPECT_EQ(bar.pos, c.pos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bars, Countdown, ::testing::Values(
+    Tick{600, 0, "10:00", kColourGreen, 600, 600},
+    Tick{600, 419, "3:01", kColourGreen, 600, 181},
+    Tick{600, 420, "3:00", kColourYellow, 600, 180},
+    Tick{600, 540, "1:00", kColourRed, 600, 60},
+    Tick{600, 595, "0:05", kColourRed, 600, 5},
+    Tick{900, 146, "12:34", kColourGreen, 900, 754},
+    Tick{600, 700, "0:00", kColourRed, 600, 0},
+    Tick{0, 5000, "keine Zeitbegrenzung", kColourLightGreen, 1, 1}));
+
+struct Verdict {
+    std::int32_t achieved, pass, retake;
+    const char* caption;
+    const char* tail;
+};
+void PrintTo(const Verdict& c, std::ostream* os)
+{
+    *os << c.achieved << " of " << c.pass << "/" << c.retake;
+}
+class ExamVerdicts : public ::testing::TestWithParam<Verdict> {};
+
+TEST_P(ExamVerdicts, BuildsCaptionAndText)
+{
+    const Verdict& c = GetParam();
+    const cExamVerdict v = ExamVerdict(c.achieved, c.pass, c.retake);
+    EXPECT_EQ(v.caption, W(c.caption));
+    EXPECT_EQ(v.text, W("Ihr Prüfungsergebnis:\r\n\r\nErreicht: ") + std::to_string(c.achieved) +
+                          W(" Punkte\r\nBenötigt: ") + std::to_string(c.pass) + W(c.tail));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ExamVerdicts, ::testing::Values(
+    Verdict{10, 6, 6, "Prüfung bestanden", " Punkte\r\nSie haben die Prüfung BESTANDEN!!"},
+    Verdict{2, 6, 6, "Prüfung nicht bestanden",
+            " Punkte\r\nDie haben die erforderliche Punktzahl nicht erreicht."},
+    Verdict{10, 10, 6, "Prüfung bestanden",
+            " Punkte\r\nNachprüfung möglich ab: 6 Punkten.\r\nSie haben die Prüfung BESTANDEN!!"},
+    Verdict{7, 10, 6, "Nachprüfung nötig",
+            " Punkte\r\nNachprüfung möglich ab: 6 Punkten.\r\nDie haben die erforderliche "
+            "Punktzahl nicht erreicht. Eine Nachprüfung ist aber möglich."},
+    Verdict{5, 10, 6, "Prüfung nicht bestanden!",
+            " Punkte\r\nNachprüfung möglich ab: 6 Punkten.\r\nSie haben leider NICHT BESTANDEN."},
+    Verdict{-3, 0, -1, "Prüfung nicht bestanden!",
+            " Punkte\r\nNachprüfung möglich ab: -1 Punkten.\r\nSie haben leider NICHT BESTANDEN."}));
+
+TEST(ExamSimulation, PicksAmongTimedQuestionnairesAndRunsWithoutLimit)
+{
+    Rig rig(ExamData());
+    ASSERT_EQ(rig.doc.m_data.m_nTimedCount, 2);
+    EXPECT_TRUE(rig.Q().CanExamStart());
+    EXPECT_FALSE(rig.Q().CanExamEnd());
+    rig.randoms = {5}; // 5 mod 2 = 1: the second timed questionnaire, without a time limit
+    rig.Q().OnExamStart();
+    ASSERT_EQ(rig.Captions(), (std::vector<std::string>{W("Prüfungssimulation starten   (Meldung #2)")}));
+    EXPECT_TRUE(rig.Q().ExamActive());
+    EXPECT_EQ(rig.Q().CurrentQuestionnaire(), 2);
+    EXPECT_EQ(rig.Q().Mode(), ModeTaskList);
+    EXPECT_EQ(rig.Q().RowCount(), 2);
+    EXPECT_TRUE(rig.Q().Screen().examBar);
+    EXPECT_FALSE(rig.Q().CanExamStart());
+    EXPECT_TRUE(rig.Q().CanExamEnd());
+    rig.now = At(1, 2, 0, 0, 0); // days later
+    rig.Q().OnTimer();
+    EXPECT_EQ(rig.Q().ExamBar().text, "keine Zeitbegrenzung");
+    EXPECT_EQ(rig.Q().ExamBar().barColour, kColourLightGreen);
+    EXPECT_TRUE(rig.Q().ExamActive());
+}
+
+TEST(ExamSimulation, NoTimedQuestionnaireMeansNoExam)
+{
+    Rig rig(MakeData({TextTask("1", "a", "x")}, {{0}}));
+    EXPECT_FALSE(rig.Q().CanExamStart());
+    // A time entered later does not enable it while the file stays open.
+    cSplitTexts texts;
+    ASSERT_TRUE(rig.Q().SplitDialogTexts(texts));
+    texts.time = "10";
+    rig.Q().ApplySplitDialog(texts);
+    EXPECT_FALSE(rig.Q().CanExamStart());
+    rig.Q().OnExamStart();
+    EXPECT_FALSE(rig.Q().ExamActive());
+    EXPECT_TRUE(rig.presenter.boxes.empty());
+}
+
+TEST(ExamSimulation, NegativeTimeOpensForPracticeWith303)
+{
+    Rig rig(ExamData());
+    rig.doc.m_data.m_aQuestionnaires[1].m_nExamSeconds = -60; // after editing
+    StartTimedExam(rig, At(1, 1, 10, 0, 0));
+    EXPECT_EQ(rig.Captions(), (std::vector<std::string>{W("Prüfungssimulation nicht möglich   (Meldung #4)")}));
+    EXPECT_FALSE(rig.Q().ExamActive());
+    EXPECT_EQ(rig.Q().Mode(), ModeTaskList);
+    EXPECT_EQ(rig.Q().CurrentQuestionnaire(), 1);
+}
+
+TEST(ExamSimulation, CountdownCrossesMidnightAndExpiresIntoTheEvaluation)
+{
+    Rig rig(ExamData());
+    rig.doc.m_data.m_aQuestionnaires[1].m_nExamSeconds = 120;
+    StartTimedExam(rig, At(3, 5, 23, 59, 30));
+    ASSERT_TRUE(rig.Q().ExamActive());
+    EXPECT_EQ(rig.Q().ExamStart(), ExamTimeStamp(At(3, 5, 23, 59, 30)));
+    rig.Q().StartAt(0);
+    rig.Q().SetAnswerText("halb getippt");
+    rig.now = At(3, 6, 0, 0, 30);
+    rig.Q().OnTimer();
+    EXPECT_EQ(rig.Q().ExamBar().text, "1:00");
+    EXPECT_EQ(rig.Q().ExamBar().barColour, kColourGreen);
+    EXPECT_TRUE(rig.Q().ExamActive());
+    rig.now = At(3, 6, 0, 1, 30);
+    rig.Q().OnTimer();
+    EXPECT_FALSE(rig.Q().ExamActive());
+    EXPECT_TRUE(rig.Q().EvaluationActive());
+    ASSERT_EQ(rig.presenter.boxes.size(), 2u);
+    EXPECT_EQ(rig.presenter.boxes[1].caption, W("Prüfungssimulation beendet   (Meldung #3)"));
+    EXPECT_EQ(rig.presenter.boxes[1].text, "Die Zeit ist abgelaufen. Bewerten Sie jetzt Ihre Antworten.");
+    EXPECT_EQ(rig.Task(0).m_strAnswer, "halb getippt"); // the typed text is not lost
+    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
+    rig.Q().OnTimer(); // no more ticks
+    EXPECT_EQ(rig.presenter.boxes.size(), 2u);
+    // The multiple-choice task (nothing ticked) was rated at once.
+    EXPECT_EQ(rig.Task(3).m_nResult, 0);
+    EXPECT_EQ(rig.Q().CellText(3, 0), "Falsch");
+}
+
+TEST(ExamSimulation, StoresAnswersWithoutCheckingAndShowsAnsweredState)
+{
+    Rig rig(ExamData());
+    StartTimedExam(rig, At(1, 1, 8, 0, 0));
+    rig.Q().StartAt(0);
+    EXPECT_FALSE(rig.Q().Screen().showSolution);
+    EXPECT_FALSE(rig.Q().Screen().edit);
+    rig.Q().OnShowSolution();
+    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
+    rig.Answer("x");
+    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
+    EXPECT_EQ(rig.Q().CurrentRow(), 1);
+    EXPECT_EQ(rig.Q().CheckCount(), 0);
+    EXPECT_EQ(rig.Task(0).m_strAnswer, "x");
+    EXPECT_EQ(Stats(rig.Task(0)), (std::vector<std::uint32_t>{0, 0, 0}));
+    EXPECT_EQ(rig.Q().CellText(0, 0), "");
+    EXPECT_EQ(rig.Q().RowImage(0), ImageExamAnswered);
+    EXPECT_EQ(rig.Q().RowImage(1), ImageExamUnanswered);
+    rig.Q().OnBack();
+    rig.Q().OnBack(); // refused: 304
+    EXPECT_EQ(rig.Q().Mode(), ModeTaskList);
+    EXPECT_EQ(rig.presenter.boxes.back().caption, W("Fragebogen nicht wechselbar   (Meldung #5)"));
+    rig.Q().StartAt(0); // revisiting shows the stored answer for revision
+    EXPECT_EQ(rig.Q().AnswerText(), "x");
+    EXPECT_FALSE(rig.Q().AnswerReadOnly());
+}
+
+TEST(ExamEvaluation, RatesTasksAndEndsWithTheVerdict)
+{
+    Rig rig(ExamData());
+    StartTimedExam(rig, At(1, 1, 8, 0, 0));
+    rig.Q().StartAt(3);
+    rig.Q().OnTickRow(0);
+    rig.Q().OnAnswerOk();
+    rig.presenter.answers = {ResultNo};
+    rig.Q().OnExamEnd();
+    EXPECT_TRUE(rig.Q().ExamActive());
+    rig.presenter.answers = {ResultYes};
+    rig.Q().OnExamEnd();
+    ASSERT_TRUE(rig.Q().EvaluationActive());
+    EXPECT_FALSE(rig.Q().ExamActive());
+    EXPECT_EQ(rig.Q().Mode(), ModeTaskList);
+    EXPECT_EQ(rig.Task(3).m_nResult, 2); // multiple choice rated right automatically
+    EXPECT_EQ(rig.Q().CellText(3, 0), "Richtig");
+    EXPECT_EQ(rig.Q().RowImage(3), 1);
+    EXPECT_EQ(rig.Q().CellText(0, 0), "");
+
+    rig.Q().OnBack(); // refused: 305
+    EXPECT_EQ(rig.presenter.boxes.back().text,
+              W("Sie können während der Prüfungsauswertung keinen anderen Fragebogen auswählen. "
+                "Beenden Sie zuerst die Prüfungsauswertung."));
+
+    rig.Q().StartAt(1); // the 3-point task, rated "Teilrichtig" with 2 points
+    EXPECT_EQ(rig.Q().Mode(), ModeRating);
+    EXPECT_EQ(rig.Q().AssessChoiceValue(), AssessNone);
+    EXPECT_EQ(rig.Q().PointsEntries(), (std::vector<std::string>{"1 Punkt", "2 Punkte"}));
+    rig.Q().OnPartialPoints(1);
+    rig.Q().OnAnswerOk();
+    EXPECT_EQ(rig.Task(1).m_nResult, 2);
+    EXPECT_EQ(rig.Q().Mode(), ModeRating);
+    EXPECT_EQ(rig.Q().CurrentRow(), 2);
+    EXPECT_EQ(rig.Q().CellText(1, 0), "Teils");
+    EXPECT_EQ(rig.Q().RowImage(1), 56);
+    rig.Q().SetAssessChoice(AssessWrong);
+    rig.Q().OnAnswerOk();
+    EXPECT_EQ(rig.Task(2).m_nResult, 0);
+    EXPECT_EQ(rig.Q().RowImage(2), 66);
+    rig.Q().OnBack();
+    rig.Q().StartAt(1); // opened again: the rating is shown
+    EXPECT_EQ(rig.Q().AssessChoiceValue(), AssessPartly);
+    EXPECT_EQ(rig.Q().PointsSelection(), 1);
+    EXPECT_TRUE(rig.Q().AnswerReadOnly());
+
+    // Task 0 (2 points) is unrated: 405, "Abbrechen" goes back to rating.
+    rig.presenter.answers = {ResultCancel};
+    rig.Q().OnEvaluationEnd();
+    EXPECT_TRUE(rig.Q().EvaluationActive());
+    EXPECT_EQ(rig.presenter.boxes.back().caption, W("Prüfungsauswertung beenden?   (Frage #6)"));
+    rig.presenter.answers = {ResultNo}; // unrated counts as right: 2 + 2 + 0 + 2 = 6
+    rig.Q().OnEvaluationEnd();
+    EXPECT_FALSE(rig.Q().EvaluationActive());
+    EXPECT_EQ(rig.Q().Mode(), ModeOverview);
+    const RecordedBox& verdict = rig.presenter.boxes.back();
+    EXPECT_EQ(verdict.caption, W("Nachprüfung nötig"));
+    EXPECT_EQ(verdict.style, 0u);
+    EXPECT_EQ(verdict.text, W("Ihr Prüfungsergebnis:\r\n\r\nErreicht: 6 Punkte\r\nBenötigt: 10 "
+                              "Punkte\r\nNachprüfung möglich ab: 6 Punkten.\r\nDie haben die "
+                              "erforderliche Punktzahl nicht erreicht. Eine Nachprüfung ist aber "
+                              "möglich."));
+    EXPECT_EQ(rig.Task(0).m_nResult, 2);
+
+    // Nothing of the exam reaches the statistics or the file.
+    EXPECT_FALSE(rig.doc.IsModified());
+    const cTrainingData back = rig.CloseAndRead();
+    for (const cTask& t : back.m_aTasks) {
+        EXPECT_EQ(t.m_nResult, -1);
+        EXPECT_EQ(std::vector<std::uint32_t>(t.m_nStats.begin(), t.m_nStats.end()),
+                  std::vector<std::uint32_t>(kTaskSlots, 0));
+    }
+}
+
+struct Ending {
+    const char* name;
+    int answer;          // button for 405
+    std::int32_t pass, retake;
+    const char* caption; // "" when the evaluation goes on
+};
+void PrintTo(const Ending& c, std::ostream* os) { *os << c.name; }
+class EvaluationEnd : public ::testing::TestWithParam<Ending> {};
+
+// Tasks worth 2, 3 and 5 points; the 2-point task is rated right, the others unrated.
+TEST_P(EvaluationEnd, UnratedTasksCountAsChosen)
+{
+    const Ending& c = GetParam();
+    cTrainingData d = MakeData({TextTask("1", "a", "x", 2), TextTask("2", "b", "y", 3),
+                                TextTask("3", "c", "z", 5)},
+                               {{0, 1, 2}}, {300});
+    d.m_aQuestionnaires[0].m_nPassPoints = static_cast<std::uint32_t>(c.pass);
+    d.m_aQuestionnaires[0].m_nRetakePoints = static_cast<std::uint32_t>(c.retake);
+    Rig rig(d);
+    rig.randoms = {0};
+    rig.Q().OnExamStart();
+    rig.presenter.answers = {ResultYes};
+    rig.Q().OnExamEnd();
+    rig.Q().StartAt(0);
+    rig.Q().SetAssessChoice(AssessRight);
+    rig.Q().OnAnswerOk();
+    rig.presenter.answers = {c.answer};
+    rig.Q().OnEvaluationEnd();
+    if (c.caption[0] == '\0') {
+        EXPECT_TRUE(rig.Q().EvaluationActive());
+        return;
+    }
+    EXPECT_EQ(rig.presenter.boxes.back().caption, W(c.caption));
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, EvaluationEnd, ::testing::Values(
+    Ending{"YesCountsWrong", ResultYes, 6, 6, "Prüfung nicht bestanden"},
+    Ending{"NoCountsRight", ResultNo, 6, 6, "Prüfung bestanden"},
+    Ending{"CancelGoesOn", ResultCancel, 6, 6, ""},
+    Ending{"OkGoesOn", ResultOk, 6, 6, ""},
+    Ending{"YesFailsBelowRetake", ResultYes, 10, 6, "Prüfung nicht bestanden!"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ExamEvaluation, AllRatedAsks404AndNoKeepsEvaluating)
+{
+    cTrainingData d = MakeData({TextTask("1", "a", "x", 2)}, {{0}}, {300});
+    Rig rig(d);
+    rig.Q().OnExamStart();
+    rig.presenter.answers = {ResultYes};
+    rig.Q().OnExamEnd();
+    rig.Q().StartAt(0);
+    rig.Q().SetAssessChoice(AssessWrong);
+    rig.Q().OnAnswerOk();
+    rig.presenter.answers = {ResultNo};
+    rig.Q().OnEvaluationEnd();
+    EXPECT_TRUE(rig.Q().EvaluationActive());
+    EXPECT_EQ(rig.presenter.boxes.back().caption, W("Prüfungsauswertung beenden?   (Frage #5)"));
+    rig.presenter.answers = {ResultYes};
+    rig.Q().OnEvaluationEnd();
+    EXPECT_EQ(rig.presenter.boxes.back().caption, W("Prüfung bestanden")); // 0 of 0 needed
+    EXPECT_TRUE(rig.Q().CanExamStart());
+}
+
+TEST(ExamSimulation, SecondExamStartsWithTheFirstExamsAnswersAndRatings)
+{
+    cTrainingData d = MakeData({TextTask("1", "a", "x", 2)}, {{0}}, {300});
+    Rig rig(d);
+    rig.Q().OnExamStart();
+    rig.Q().StartAt(0);
+    rig.Answer("erste Antwort");
+    rig.presenter.answers = {ResultYes};
+    rig.Q().OnExamEnd();
+    rig.Q().StartAt(0);
+    rig.Q().SetAssessChoice(AssessRight);
+    rig.Q().OnAnswerOk();
+    rig.presenter.answers = {ResultYes};
+    rig.Q().OnEvaluationEnd();
+    rig.Q().OnExamStart();
+    EXPECT_EQ(rig.Q().RowImage(0), ImageExamAnswered);
+    rig.Q().StartAt(0);
+    EXPECT_EQ(rig.Q().AnswerText(), "erste Antwort");
+    EXPECT_EQ(rig.Task(0).m_nResult, 2);
+}

@@ -1,0 +1,473 @@
+// Practising a questionnaire end to end on real training files.
+
+#include "practice/QueryTestSupport.h"
+#include "practice/TaskList.h"
+
+#include <gtest/gtest.h>
+
+using namespace querytest;
+
+namespace {
+
+cTrainingData Vocabulary()
+{
+    cTask house = TextTask("1", "Haus", "house");
+    cTask tree = TextTask("2", "Baum", "tree", 3);
+    cTask door = TextTask("3", W("Tür"), "door");
+    door.m_nPatternCount = 2;
+    door.m_strPattern[1] = "door|gate";
+    cTrainingData d = MakeData({house, tree, door}, {{0, 1, 2}, {2}});
+    d.m_bAllowSwap = true;
+    return d;
+}
+
+} // namespace
+
+TEST(QueryPractice, StartsInOverviewWithFirstQuestionnaireLoaded)
+{
+    Rig rig(Vocabulary());
+    EXPECT_EQ(rig.Q().Mode(), ModeOverview);
+    EXPECT_EQ(rig.Q().Heading(), W("Fragebogenübersicht (Doppelklicken Sie mit der linken "
+                                   "Maustaste auf einen Fragebogen, um ihn zu öffnen)"));
+    EXPECT_EQ(rig.Q().CurrentQuestionnaire(), 0);
+    EXPECT_EQ(rig.Q().RowCount(), 3);
+    EXPECT_EQ(rig.Q().OverviewCount(), 2); // "Alle Aufgaben" hidden without m_bShowAll
+    EXPECT_TRUE(rig.Q().Screen().questionnaireList);
+    EXPECT_FALSE(rig.Q().Screen().taskList);
+
+    rig.Q().OpenQuestionnaire(1);
+    EXPECT_EQ(rig.Q().Mode(), ModeTaskList);
+    EXPECT_EQ(rig.Q().Heading(), "Fragebogen 'Fragebogen 2' (Doppelklicken Sie auf eine Zeile, "
+                                 "um die Abfrage an dieser Stelle zu starten)");
+    EXPECT_EQ(rig.Q().RowCount(), 1);
+    EXPECT_EQ(rig.Q().CurrentRow(), 0);
+    EXPECT_EQ(rig.Q().ColumnTitle(0), "Statistik");
+    EXPECT_EQ(rig.Q().CellText(0, 1), W("Tür"));
+}
+
+TEST(QueryPractice, CountsRightWrongAndToleratedAnswersIntoTheFile)
+{
+    Rig rig(Vocabulary());
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(0);
+    ASSERT_EQ(rig.Q().Mode(), ModeQuestion);
+    EXPECT_EQ(rig.Q().Heading(), "Aufgabe Nr.: 1" + std::string(25, ' ') + "Vokabeln");
+    EXPECT_EQ(rig.Q().ResultText(), "Frage: Haus");
+    EXPECT_FALSE(rig.Q().AnswerReadOnly());
+
+    rig.Answer("House!");
+    EXPECT_EQ(rig.Q().Mode(), ModeResult);
+    EXPECT_EQ(rig.Q().ResultText(), "'House!'  ist Richtig!!!\r\n\r\nRichtig: house");
+    EXPECT_EQ(rig.Q().LastVerdict(), 2);
+    EXPECT_TRUE(rig.Q().Screen().rightMark);
+    EXPECT_TRUE(rig.Q().AnswerReadOnly());
+    EXPECT_EQ(rig.Q().CellText(0, 0), " 1 /  0");
+    EXPECT_EQ(rig.Q().RowImage(0), 1);
+    EXPECT_EQ(rig.host.beeps, 0);
+
+    rig.Q().OnAnswerOk(); // next task
+    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
+    EXPECT_EQ(rig.Q().CurrentRow(), 1);
+    EXPECT_EQ(rig.Q().AnswerText(), "");
+    rig.Answer("three");
+    EXPECT_EQ(rig.Q().ResultText(), "'three'  ist Falsch!!\r\nFalsch, richtig ist: tree");
+    EXPECT_TRUE(rig.Q().Screen().wrongMark);
+    EXPECT_EQ(rig.host.beeps, 1);
+    EXPECT_EQ(rig.Q().CellText(1, 0), " 0 /  0 /  1");
+    EXPECT_EQ(rig.Q().RowImage(1), 66);
+
+    rig.Q().OnAnswerOk();
+    rig.Answer("gaet"); // "gate" with two letters swapped: counts as fully right
+    EXPECT_EQ(rig.Q().ResultText(),
+              "'gaet'  ist fast Richtig (Zwei Buchstaben waren vertauscht)!!!\r\nRichtig: door");
+    EXPECT_EQ(rig.Q().LastVerdict(), 1);
+    EXPECT_TRUE(rig.Q().Screen().rightMark);
+
+    rig.Q().OnAnswerOk(); // wraps to row 0
+    EXPECT_EQ(rig.Q().CurrentRow(), 0);
+
+    const cTrainingData back = rig.CloseAndRead();
+    EXPECT_EQ(Stats(back.m_aTasks[0]), (std::vector<std::uint32_t>{0, 1}));
+    EXPECT_EQ(Stats(back.m_aTasks[1]), (std::vector<std::uint32_t>{1, 0, 0, 0}));
+    EXPECT_EQ(Stats(back.m_aTasks[2]), (std::vector<std::uint32_t>{0, 1}));
+}
+
+TEST(QueryPractice, NextOnRightGoesOnAtOnceButStopsAfterWrongAnswers)
+{
+    Rig rig(Vocabulary(), true);
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(0);
+    rig.Answer("house");
+    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
+    EXPECT_EQ(rig.Q().CurrentRow(), 1);
+    EXPECT_EQ(rig.Q().LastVerdictText(), "'house'  ist Richtig!!!\r\n\r\nRichtig: house");
+    EXPECT_EQ(rig.Q().CheckCount(), 1);
+    rig.Answer("wood");
+    EXPECT_EQ(rig.Q().Mode(), ModeResult);
+    EXPECT_EQ(rig.Q().CurrentRow(), 1);
+}
+
+TEST(QueryPractice, EmptyAnswerSkipsOnlyTextTasks)
+{
+    cTask text = TextTask("1", "a", "x");
+    cTask plain = TextTask("2", "b", "y");
+    plain.m_nType = TaskTypeNone;
+    Rig rig(MakeData({text, plain}, {{0, 1}}));
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(0);
+    rig.Answer("");
+    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
+    EXPECT_EQ(rig.Q().CurrentRow(), 1);
+    EXPECT_EQ(rig.Q().CheckCount(), 0);
+    rig.Answer("");
+    EXPECT_EQ(rig.Q().Mode(), ModeResult);
+    EXPECT_EQ(Stats(rig.Task(0)), (std::vector<std::uint32_t>{0, 0}));
+    EXPECT_EQ(Stats(rig.Task(1)), (std::vector<std::uint32_t>{1, 0}));
+}
+
+TEST(QueryPractice, SkipAndShowSolutionNeverCount)
+{
+    Rig rig(Vocabulary());
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(1);
+    rig.Q().OnShowSolution();
+    EXPECT_EQ(rig.Q().Mode(), ModeResult);
+    EXPECT_EQ(rig.Q().LastVerdict(), -1);
+    EXPECT_EQ(rig.Q().ResultText(), "Richtig: tree");
+    EXPECT_FALSE(rig.Q().Screen().rightMark);
+    EXPECT_FALSE(rig.Q().Screen().wrongMark);
+    rig.Q().OnAnswerOk();
+    EXPECT_EQ(rig.Q().CurrentRow(), 2);
+    rig.Q().OnSkip();
+    EXPECT_EQ(rig.Q().CurrentRow(), 0);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(rig.Task(i).m_nStats, (std::array<std::uint32_t, kTaskSlots>{}));
+}
+
+TEST(QueryPractice, SolutionTemplateFillsAnswerBeforeQuestion)
+{
+    cTrainingData d = MakeData({TextTask("1", "Q{antwort}", "S{frage}")}, {{0}});
+    d.m_strRightTemplate = "[{frage}|{antwort}]";
+    Rig rig(d);
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(0);
+    rig.Q().OnShowSolution();
+    // {antwort} first: the inserted solution's "{frage}" is filled in afterwards.
+    EXPECT_EQ(rig.Q().ResultText(), "[Q{antwort}|SQ{antwort}]");
+}
+
+TEST(QueryPractice, EmptyTemplatesShowQuestionAndSolutionThemselves)
+{
+    cTrainingData d = MakeData({TextTask("1", "Hund", "dog")}, {{0}});
+    d.m_strQuestionTemplate.clear();
+    d.m_strRightTemplate.clear();
+    Rig rig(d);
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(0);
+    EXPECT_EQ(rig.Q().ResultText(), "Hund");
+    rig.Q().OnShowSolution();
+    EXPECT_EQ(rig.Q().ResultText(), "dog");
+}
+
+// --- self-assessment ------------------------------------------------------------------
+
+struct Assess {
+    const char* name;
+    int points;
+    const char* answer;
+    int pick;         // -2 keep the preset, else the AssessChoice to set
+    int entry;        // points-list entry chosen with "Teilrichtig", -1 none
+    int presetChoice; // expected preset after the check
+    int countedSlot;  // counter that grows, -1 none
+};
+void PrintTo(const Assess& c, std::ostream* os) { *os << c.name; }
+class SelfAssessment : public ::testing::TestWithParam<Assess> {};
+
+TEST_P(SelfAssessment, CountsTheRating)
+{
+    const Assess& c = GetParam();
+    cTask t = TextTask("1", "Haus", "house", c.points);
+    t.m_bSelfAssess = true;
+    t.m_nPatternCount = 2;
+    t.m_strPattern[1] = "house";
+    cTrainingData d = MakeData({t, TextTask("2", "b", "b")}, {{0, 1}});
+    d.m_bAllowExtra = true;
+    Rig rig(d);
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(0);
+    rig.Answer(c.answer);
+    ASSERT_EQ(rig.Q().Mode(), ModeRating);
+    EXPECT_EQ(rig.host.beeps, 0);
+    EXPECT_EQ(rig.Q().AssessChoiceValue(), c.presetChoice);
+    EXPECT_EQ(rig.Q().ResultText(), "Richtig: house"); // the rating screen shows the solution
+    EXPECT_EQ(rig.Q().Screen().radioPartly, c.points > 1);
+    if (c.pick != -2)
+        rig.Q().SetAssessChoice(c.pick);
+    if (c.entry >= 0)
+        rig.Q().OnPartialPoints(c.entry);
+    EXPECT_EQ(Stats(rig.Task(0)), std::vector<std::uint32_t>(c.points + 1, 0)); // not yet
+    rig.Q().OnAnswerOk();
+    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
+    EXPECT_EQ(rig.Q().CurrentRow(), 1);
+    std::vector<std::uint32_t> expected(c.points + 1, 0);
+    if (c.countedSlot >= 0)
+        expected[c.countedSlot] = 1;
+    EXPECT_EQ(Stats(rig.Task(0)), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ratings, SelfAssessment, ::testing::Values(
+    Assess{"RightPresetCountsFull", 3, "house", -2, -1, AssessRight, 3},
+    Assess{"WrongPresetCountsZero", 3, "tree", -2, -1, AssessWrong, 0},
+    Assess{"PartlyTwoPoints", 3, "tree", -2, 1, AssessWrong, 2},
+    Assess{"PartlyOnePoint", 3, "tree", AssessPartly, -1, AssessWrong, 1},
+    Assess{"ToleratedPresetsPartly", 3, "houses", -2, -1, AssessPartly, 1},
+    Assess{"OnePointPartlyCountsRight", 1, "houses", -2, -1, AssessPartly, 1},
+    Assess{"NoChoiceCountsNothing", 2, "tree", AssessNone, -1, AssessWrong, -1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(QueryPractice, PointsListOffersOneEntryPerPartialValue)
+{
+    cTask t = TextTask("1", "q", "a", 4);
+    t.m_bSelfAssess = true;
+    Rig rig(MakeData({t}, {{0}}));
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(0);
+    rig.Answer("a");
+    EXPECT_EQ(rig.Q().PointsEntries(), (std::vector<std::string>{"1 Punkt", "2 Punkte", "3 Punkte"}));
+    EXPECT_EQ(rig.Q().PointsSelection(), 0);
+}
+
+TEST(QueryPractice, NextOnRightCountsSelfAssessedAnswerByItsPreset)
+{
+    cTask t = TextTask("1", "q", "a", 2);
+    t.m_bSelfAssess = true;
+    Rig rig(MakeData({t, TextTask("2", "b", "b")}, {{0, 1}}), true);
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(0);
+    rig.Answer("a");
+    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
+    EXPECT_EQ(rig.Q().CurrentRow(), 1);
+    EXPECT_EQ(Stats(rig.Task(0)), (std::vector<std::uint32_t>{0, 0, 1}));
+}
+
+TEST(QueryPractice, MultipleChoiceTicksDecideAndShowTheirIcons)
+{
+    cTrainingData d = MakeData({ChoiceTask("1", {"a", "b", "c"}, {true, false, true}),
+                                ChoiceTask("2", {"a", "b", "c", "d"}, {true, false, false, false})},
+                               {{0, 1}});
+    Rig rig(d);
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(0);
+    cScreen s = rig.Q().Screen();
+    EXPECT_EQ(s.choiceRows, 3);
+    EXPECT_FALSE(s.answerField);
+    EXPECT_EQ(rig.Q().ChoiceText(2), "c");
+    rig.Q().OnTickRow(0);
+    rig.Q().OnTickRow(1);
+    EXPECT_EQ(rig.Q().Screen().tickIcon, (std::array<int, 3>{TickIconOn, TickIconOn, TickIconOff}));
+    rig.Q().OnAnswerOk();
+    EXPECT_EQ(rig.Q().LastVerdict(), 0);
+    s = rig.Q().Screen();
+    EXPECT_EQ(s.tickIcon, (std::array<int, 3>{TickIconTickedRight, TickIconTickedWrong, TickIconMissed}));
+    rig.Q().OnTickRow(2); // no ticking outside the question screen
+    EXPECT_FALSE(rig.Q().Tick(2));
+    rig.Q().OnAnswerOk();
+    EXPECT_EQ(rig.Q().CurrentRow(), 1);
+    EXPECT_EQ(rig.Q().Screen().choiceRows, 0); // four answers: no rows, the answer field
+    EXPECT_TRUE(rig.Q().Screen().answerField);
+    rig.Q().SetTicks(1u);
+    rig.Q().OnAnswerOk();
+    EXPECT_EQ(rig.Q().LastVerdict(), 2);
+    EXPECT_EQ(Stats(rig.Task(0)), (std::vector<std::uint32_t>{1, 0}));
+    EXPECT_EQ(Stats(rig.Task(1)), (std::vector<std::uint32_t>{0, 1}));
+}
+
+// --- filters ----------------------------------------------------------------------------
+
+struct Filter {
+    const char* name;
+    int maxWords, minRight, minPercent;
+    const char* solution;
+    int points;
+    std::vector<std::uint32_t> stats;
+    bool excluded;
+};
+void PrintTo(const Filter& c, std::ostream* os) { *os << c.name; }
+class SelectionFilter : public ::testing::TestWithParam<Filter> {};
+
+TEST_P(SelectionFilter, ExcludesOrAsks)
+{
+    const Filter& c = GetParam();
+    cTask candidate = TextTask("2", "q", c.solution, c.points);
+    for (std::size_t k = 0; k < c.stats.size(); ++k)
+        candidate.m_nStats[k] = c.stats[k];
+    cTrainingData d = MakeData({TextTask("1", "p", "x"), candidate}, {{0, 1}});
+    d.m_nMaxWords = static_cast<std::uint8_t>(c.maxWords);
+    d.m_nMinRight = static_cast<std::uint8_t>(c.minRight);
+    d.m_nMinPercent = static_cast<std::uint8_t>(c.minPercent);
+    Rig rig(d);
+    rig.Q().OpenQuestionnaire(0); // row 0 current, so the search tries row 1 first
+    rig.Q().SelectTask(-1);
+    EXPECT_EQ(rig.Q().CurrentRow(), c.excluded ? 0 : 1);
+    EXPECT_TRUE(rig.presenter.boxes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, SelectionFilter, ::testing::Values(
+    Filter{"TwoWordsOverOne", 1, 0, 0, "das Haus", 1, {}, true},
+    Filter{"TrailingBlankCountsAWord", 1, 0, 0, "Haus ", 1, {}, true},
+    Filter{"OneWordPasses", 1, 0, 0, "Haus", 1, {}, false},
+    Filter{"DoubleBlankTwoBreaks", 2, 0, 0, "a  b", 1, {}, true},
+    Filter{"NoWordLimit", 0, 0, 0, "a b c d e f g", 1, {}, false},
+    Filter{"RightTwiceOfTwo", 0, 2, 0, "x", 1, {0, 2}, true},
+    Filter{"RightOnceOfTwo", 0, 2, 0, "x", 1, {0, 1}, false},
+    Filter{"ZeroPointsRightZero", 0, 1, 0, "x", 0, {3}, false},
+    Filter{"SeventyFivePercent", 0, 0, 75, "x", 1, {1, 3}, true},
+    Filter{"SixtySixPercent", 0, 0, 75, "x", 1, {1, 2}, false},
+    Filter{"NeverAnswered", 0, 0, 1, "x", 1, {0, 0}, false},
+    Filter{"PartlyRightIsNotRight", 0, 0, 50, "x", 3, {0, 5, 0, 1}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(QuerySelection, AllExcludedShows306OnceAndAsksRowZero)
+{
+    cTask a = TextTask("1", "a", "x y");
+    cTask b = TextTask("2", "b", "x y");
+    cTrainingData d = MakeData({a, b}, {{0, 1}});
+    d.m_nMaxWords = 1;
+    Rig rig(d);
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(1);
+    rig.Q().OnSkip();
+    ASSERT_EQ(rig.presenter.boxes.size(), 1u);
+    EXPECT_EQ(rig.presenter.boxes[0].caption, "Keine passende Aufgabe mehr   (Meldung #7)");
+    EXPECT_EQ(rig.presenter.boxes[0].text, "Es konnte keine passende Aufgabe mehr gefunden werden");
+    EXPECT_EQ(rig.Q().CurrentRow(), 0);
+}
+
+TEST(QuerySelection, RandomOrderDrawsOnlyTheFirstCandidate)
+{
+    std::vector<cTask> tasks;
+    for (int i = 0; i < 4; ++i)
+        tasks.push_back(TextTask(std::to_string(i + 1), "q", i == 1 ? "x y" : "x"));
+    cTrainingData d = MakeData(tasks, {{0, 1, 2, 3}});
+    d.m_bRandom = true;
+    d.m_nMaxWords = 1; // row 1 is excluded
+    Rig rig(d);
+    rig.Q().OpenQuestionnaire(0);
+    rig.randoms = {6, 5, 7};
+    rig.Q().StartQuery();
+    EXPECT_EQ(rig.Q().CurrentRow(), 2); // 6 mod 4
+    rig.Q().OnSkip();                   // 5 mod 4 = 1 is excluded, the search runs on
+    EXPECT_EQ(rig.Q().CurrentRow(), 2);
+    EXPECT_EQ(rig.draws, 2);
+    rig.Q().OnSkip(); // 7 mod 4
+    EXPECT_EQ(rig.Q().CurrentRow(), 3);
+}
+
+TEST(QuerySelection, SequentialStartWithoutCurrentRowBeginsAtRowZero)
+{
+    Rig rig(Vocabulary());
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartQuery();
+    EXPECT_EQ(rig.Q().CurrentRow(), 0);
+    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
+    EXPECT_EQ(rig.draws, 0);
+}
+
+// --- navigation, reset, sound ---------------------------------------------------------
+
+TEST(QueryPractice, BackNavigationFollowsTheModes)
+{
+    Rig rig(Vocabulary());
+    rig.Q().OnBack();
+    EXPECT_EQ(rig.Q().Mode(), ModeOverview);
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(0);
+    rig.Answer("x");
+    ASSERT_EQ(rig.Q().Mode(), ModeResult);
+    rig.Q().OnBack();
+    EXPECT_EQ(rig.Q().Mode(), ModeTaskList);
+    rig.Q().OnBack();
+    EXPECT_EQ(rig.Q().Mode(), ModeOverview);
+    EXPECT_EQ(rig.Q().AnswerText(), "");
+    EXPECT_TRUE(rig.presenter.boxes.empty());
+}
+
+TEST(QueryPractice, ResetStatisticsAsksAndClearsEveryTask)
+{
+    cTask a = TextTask("1", "a", "x", 3);
+    a.m_nStats = {1, 2, 3, 4};
+    cTask b = TextTask("2", "b", "y");
+    b.m_nStats = {5, 6};
+    Rig rig(MakeData({a, b}, {{0}}));
+    rig.presenter.answers = {ResultNo, ResultYes};
+    rig.Q().OnResetStatistics();
+    EXPECT_EQ(rig.Task(1).m_nStats[0], 5u);
+    EXPECT_EQ(rig.presenter.boxes.at(0).caption, W("Statistik zurücksetzen?   (Frage #2)"));
+    rig.Q().OnResetStatistics();
+    EXPECT_EQ(Stats(rig.Task(0)), (std::vector<std::uint32_t>{0, 0, 0, 0}));
+    EXPECT_EQ(Stats(rig.Task(1)), (std::vector<std::uint32_t>{0, 0}));
+    EXPECT_EQ(rig.Q().CellText(0, 0), " 0 /  0 /  0");
+    EXPECT_EQ(rig.Q().RowImage(0), 0);
+    EXPECT_NE(rig.host.changes & ChangeRows, 0u);
+}
+
+TEST(QueryPractice, SoundPlaysWhenATaskIsShownAndResumesAfterPause)
+{
+    cTask withSound = TextTask("1", "a", "x");
+    withSound.m_strSound = "mein ton-1.wav/ignored";
+    cTask missing = TextTask("2", "b", "y");
+    missing.m_strSound = "fehlt.wav";
+    Rig rig(MakeData({withSound, missing}, {{0, 1}}));
+    testfiles::WriteBytes(rig.dir.Path("meinton1.wav"), "RIFF");
+    rig.Q().OpenQuestionnaire(0);
+    rig.player.log.clear();
+    rig.Q().StartAt(0);
+    ASSERT_GE(rig.player.log.size(), 1u);
+    EXPECT_EQ(rig.player.log.front(), "open " + rig.dir.Dir() + "/meinton1.wav");
+    EXPECT_EQ(rig.player.log.back(), "play");
+    EXPECT_TRUE(rig.Q().Screen().play);
+    rig.player.log.clear();
+    rig.Q().OnPauseSound();
+    rig.Q().OnPlaySound();
+    EXPECT_EQ(rig.player.log, (std::vector<std::string>{"pause", "play"}));
+    rig.player.log.clear();
+    rig.Q().OnSkip();
+    EXPECT_FALSE(rig.Q().SoundOpen()); // the second task's file does not exist
+    EXPECT_EQ(rig.player.log, (std::vector<std::string>{"stop", "close"}));
+    EXPECT_TRUE(rig.Q().Screen().play); // the buttons depend on the task's text only
+}
+
+TEST(QueryPractice, HeadingShowsPointsOnlyInTimedQuestionnaires)
+{
+    cTrainingData d = MakeData({TextTask("7", "a", "x", 3), TextTask("8", "b", "y", 1),
+                                TextTask("9", "c", "z", 0)},
+                               {{0, 1, 2}, {0}}, {600, -1});
+    Rig rig(d);
+    const std::string prefix = "Aufgabe Nr.: 7" + std::string(25, ' ') + "Vokabeln";
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(0);
+    EXPECT_EQ(rig.Q().Heading(), prefix + "     ( 3 Punkte)");
+    rig.Q().OnSkip();
+    EXPECT_EQ(rig.Q().Heading(), "Aufgabe Nr.: 8" + std::string(25, ' ') + "Vokabeln     (1 Punkt)");
+    rig.Q().OnSkip();
+    EXPECT_EQ(rig.Q().Heading(), "Aufgabe Nr.: 9" + std::string(25, ' ') + "Vokabeln");
+    rig.Q().OnBack();
+    rig.Q().OnBack();
+    rig.Q().OpenQuestionnaire(1);
+    rig.Q().StartAt(0);
+    EXPECT_EQ(rig.Q().Heading(), prefix);
+}
+
+TEST(QueryPractice, EditAcceptedMarksModifiedAndRefreshesTheRow)
+{
+    Rig rig(Vocabulary());
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(1);
+    rig.host.rowsChanged.clear();
+    rig.Q().CurrentTask()->m_strQuestion = "Baum (neu)";
+    rig.Q().OnEditTaskAccepted();
+    EXPECT_TRUE(rig.doc.IsModified());
+    EXPECT_EQ(rig.host.rowsChanged, (std::vector<int>{1}));
+    EXPECT_EQ(rig.Q().CellText(1, 1), "Baum (neu)");
+    EXPECT_EQ(rig.Q().ResultText(), "Frage: Baum"); // the shown question stays
+}

@@ -1,0 +1,150 @@
+// Cell texts, statistics images and sorting of the task list.
+
+#include "practice/QueryTestSupport.h"
+#include "practice/TaskList.h"
+
+#include <gtest/gtest.h>
+
+using namespace querytest;
+
+struct Image {
+    const char* name;
+    int points;
+    std::vector<std::uint32_t> stats;
+    int image;
+};
+void PrintTo(const Image& c, std::ostream* os) { *os << c.name; }
+class StatisticsImages : public ::testing::TestWithParam<Image> {};
+
+TEST_P(StatisticsImages, IndexTheTriangle)
+{
+    const Image& c = GetParam();
+    cTask t;
+    t.m_nPoints = static_cast<std::uint8_t>(c.points);
+    for (std::size_t k = 0; k < c.stats.size(); ++k)
+        t.m_nStats[k] = c.stats[k];
+    EXPECT_EQ(StatisticsImage(t), c.image);
+}
+
+INSTANTIATE_TEST_SUITE_P(Counters, StatisticsImages, ::testing::Values(
+    Image{"NeverAnswered", 1, {0, 0}, 0},
+    Image{"OnlyRight", 1, {0, 4}, 1},
+    Image{"OnlyWrong", 1, {3, 0}, 66},
+    Image{"OnePointOneWrongTwoRight", 1, {1, 2}, 10},
+    Image{"ThreePointsHalfHalf", 3, {1, 0, 0, 1}, 21},
+    Image{"OnlyPartlyRight", 3, {0, 2, 5, 0}, 56},
+    Image{"OnlyRightThreePoints", 3, {0, 0, 0, 9}, 1},
+    Image{"CountersAboveThePointsIgnored", 1, {0, 1, 7}, 1},
+    Image{"HugeCountersDoNotOverflow", 2, {4000000000u, 0, 4000000000u}, 21}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TaskListCells, TextByColumnKind)
+{
+    cTask t = TextTask("12", "Frage?", "Antwort", 3);
+    t.m_strPattern[1] = "a|b";
+    t.m_strCategory = "Recht";
+    t.m_nStats = {2, 1, 4, 5};
+    EXPECT_EQ(TaskCellText(t, ColumnTaskNo), "12");
+    EXPECT_EQ(TaskCellText(t, ColumnPoints), "3");
+    EXPECT_EQ(TaskCellText(t, ColumnQuestion), "Frage?");
+    EXPECT_EQ(TaskCellText(t, ColumnSolution), "Antwort");
+    EXPECT_EQ(TaskCellText(t, ColumnPattern), "a|b");
+    EXPECT_EQ(TaskCellText(t, ColumnCategory), "Recht");
+    EXPECT_EQ(TaskCellText(t, ColumnStatistics), " 5 /  5 /  2");
+    EXPECT_EQ(TaskCellText(t, 7), "");
+    EXPECT_EQ(PointsEntryText(1), "1 Punkt");
+    EXPECT_EQ(PointsEntryText(2), "2 Punkte");
+}
+
+TEST(TaskListCells, ExamAnswerStateOfTextAndChoiceTasks)
+{
+    cTask text = TextTask("1", "q", "a");
+    EXPECT_FALSE(HasExamAnswer(text));
+    text.m_strAnswer = " ";
+    EXPECT_TRUE(HasExamAnswer(text));
+    cTask choice = ChoiceTask("2", {"a", "b"}, {true, false});
+    choice.m_strAnswer = "ignored";
+    EXPECT_FALSE(HasExamAnswer(choice));
+    choice.m_bChoiceTicked[2] = true; // beyond the task's answers
+    EXPECT_FALSE(HasExamAnswer(choice));
+    choice.m_bChoiceTicked[1] = true;
+    EXPECT_TRUE(HasExamAnswer(choice));
+}
+
+TEST(TaskListSort, KeysPadNumbersAndSpellOutUmlauts)
+{
+    EXPECT_EQ(SortKey("7", ColumnTaskNo, true), "00000000007");
+    EXPECT_EQ(SortKey("", ColumnTaskNo, true), "09999999999");
+    EXPECT_EQ(SortKey("", ColumnTaskNo, false), "");
+    EXPECT_EQ(SortKey("123456789012", ColumnTaskNo, true), "123456789012");
+    EXPECT_EQ(SortKey("7", ColumnQuestion, true), "7");
+    EXPECT_EQ(FoldForSort(W("ÄÖÜäöüß Straße")), "aeoeueaeoeuess strasse");
+}
+
+namespace {
+
+// Rows in the order of the column after sorting.
+std::vector<std::string> Column(cQuery& q, int column)
+{
+    std::vector<std::string> cells;
+    for (int row = 0; row < q.RowCount(); ++row)
+        cells.push_back(q.CellText(row, column));
+    return cells;
+}
+
+cTrainingData SortData()
+{
+    cTrainingData d = MakeData({TextTask("12", "Birnen", "x"), TextTask("", W("Äpfel"), "x"),
+                                TextTask("7", "Adler", "x"), TextTask("100", "adler", "x")},
+                               {{0, 1, 2, 3}, {3}});
+    d.m_aColumnTitle = {"Nr", "Frage"};
+    d.m_aColumnWidth = {40, 300};
+    d.m_aColumnKind = {ColumnTaskNo, ColumnQuestion};
+    return d;
+}
+
+} // namespace
+
+TEST(TaskListSort, ColumnClicksSortAndFlip)
+{
+    Rig rig(SortData());
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(2); // "Adler" is current
+    rig.Q().OnBack();
+    rig.Q().OnColumnClick(0);
+    EXPECT_TRUE(rig.Q().SortAscending());
+    EXPECT_EQ(Column(rig.Q(), 0), (std::vector<std::string>{"7", "12", "100", ""}));
+    EXPECT_EQ(rig.Q().CurrentRow(), 0);
+    EXPECT_EQ(rig.Q().TaskOfRow(rig.Q().CurrentRow()), 2);
+    rig.Q().OnColumnClick(0);
+    EXPECT_FALSE(rig.Q().SortAscending());
+    EXPECT_EQ(Column(rig.Q(), 0), (std::vector<std::string>{"100", "12", "7", ""}));
+    EXPECT_EQ(rig.Q().CurrentRow(), 2);
+    rig.Q().OnColumnClick(1);
+    EXPECT_TRUE(rig.Q().SortAscending());
+    EXPECT_EQ(Column(rig.Q(), 1), (std::vector<std::string>{"adler", "Adler", W("Äpfel"), "Birnen"}));
+    EXPECT_EQ(rig.Q().SortColumn(), 1);
+    EXPECT_NE(rig.host.changes & ChangeRows, 0u);
+}
+
+TEST(TaskListSort, OpeningAnotherQuestionnaireMakesTheNextClickAscending)
+{
+    Rig rig(SortData());
+    rig.Q().OpenFromOverview(0);
+    rig.Q().OnColumnClick(1);
+    rig.Q().OnColumnClick(1);
+    EXPECT_FALSE(rig.Q().SortAscending());
+    rig.Q().OnBack();
+    rig.Q().OpenFromOverview(0); // the same questionnaire keeps the direction
+    EXPECT_FALSE(rig.Q().SortAscending());
+    rig.Q().OnColumnClick(1);
+    EXPECT_TRUE(rig.Q().SortAscending());
+    rig.Q().OnBack();
+    rig.Q().OpenFromOverview(1);
+    EXPECT_FALSE(rig.Q().SortAscending());
+    rig.Q().OnBack();
+    rig.Q().OpenFromOverview(0);
+    rig.Q().OnColumnClick(1); // remembered column: flips from descending to ascending
+    EXPECT_TRUE(rig.Q().SortAscending());
+    EXPECT_EQ(rig.Q().CellText(0, 1), "Adler");
+}
