@@ -11,10 +11,9 @@
 #include <limits>
 #include <ostream>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
+using testfiles::FileSizeLimit;
 using testfiles::Hex;
 using testfiles::ReadBytes;
 using testfiles::TempDir;
@@ -701,28 +700,6 @@ TEST(Opening, OpenNewRefusesAnExistingName)
 }
 
 // ---- atomic replacement --------------------------------------------------------------
-
-// Makes writes beyond limit bytes fail with EFBIG for the life of the object.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit r = m_old;
-        r.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &r);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old {};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 TEST(AtomicWrite, ReplacesTheFileAndKeepsItsMode)
 {

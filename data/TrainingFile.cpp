@@ -1,0 +1,704 @@
+// Reading and writing of training files (*.vdr): a flat sequence of blocks, each an
+// identifier string (PreChar + BlockID) followed by the block's values.
+
+#include "data/TrainingFile.h"
+
+#include "data/Datei.h"
+#include "shell/Message.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+constexpr std::int64_t kFileVersion = 100;
+const char* const kFileId = "TesterFile";
+
+// Message 1 shows its parameter as the whole text.
+constexpr int kMsgText = 1;
+constexpr int kMsgWrongFileId = 106;
+constexpr int kMsgEmptyFile = 107;
+
+bool IsNumberTag(int tag)
+{
+    switch (tag) {
+    case TYP_BOOL: case TYP_BYTE: case TYP_WORD: case TYP_LONG:
+    case TYP_CHAR: case TYP_SHORT: case TYP_WORD2: case TYP_INT64:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsStringTag(int tag)
+{
+    return tag == TYP_SSTRING || tag == TYP_LSTRING;
+}
+
+int DigitValue(char pre)
+{
+    return (pre >= '0' && pre <= '9') ? pre - '0' : 0;
+}
+
+// ---- reading -------------------------------------------------------------------------
+
+class cReader {
+public:
+    cReader(cTrainingData& data, cDatei& in) : m_data(data), m_in(in) {}
+
+    // Reads from the first identifier to "$". 0 read, 1 failed (messages shown).
+    int Run();
+
+private:
+    enum class Outcome { Next, End, Fail };
+
+    Outcome Block(char pre, const std::string& blockId);
+    bool ExpectPre(bool ok, char pre, const std::string& blockId, const char* expectation);
+
+    std::int64_t Number(std::int64_t fallback);
+    bool NumberRead(std::int64_t& value);
+    void SkipValues(std::int64_t count);
+    void SkipBlock(char pre);
+    void ReadMul(char pre);
+    void ReadPattern();
+    void ReadList(std::int64_t count, cQuestionnaire& q);
+    void ReadColumns();
+    void SetSelfAssessAll(bool on);
+
+    cTrainingData& m_data;
+    cDatei& m_in;
+    cTask m_task;
+    cQuestionnaire m_questionnaire;
+    bool m_bInTask = false;
+    bool m_bInQuestionnaire = false;
+    std::string m_strSkipId;
+};
+
+// Reads a number; a value of another type leaves fallback (the reader shows its box).
+std::int64_t cReader::Number(std::int64_t fallback)
+{
+    std::int64_t v = fallback;
+    (void)m_in.LoadUFNumber(v);
+    return v;
+}
+
+bool cReader::NumberRead(std::int64_t& value)
+{
+    return IsNumberTag(m_in.LoadUFNumber(value));
+}
+
+// Skips count values of any stored kind. Stops at the end of the file or at a byte that
+// is no value at all, since nothing behind it can be trusted to line up.
+void cReader::SkipValues(std::int64_t count)
+{
+    for (std::int64_t i = 0; i < count; ++i) {
+        if (m_in.Remaining() == 0)
+            return;
+        const int tag = m_in.SkipValue();
+        if (!((tag >= TYP_BOOL && tag <= TYP_INT64) || tag == TYP_SSTRING))
+            return;
+    }
+}
+
+void cReader::SkipBlock(char pre)
+{
+    if (pre == '#') {
+        std::int64_t n = 0;
+        if (NumberRead(n) && n > 0)
+            SkipValues(n);
+        return;
+    }
+    SkipValues(DigitValue(pre));
+}
+
+bool cReader::ExpectPre(bool ok, char pre, const std::string& blockId, const char* expectation)
+{
+    if (ok)
+        return true;
+    std::string text = "Falsches PreChar (";
+    if (pre != '\0')
+        text += pre;
+    text += ").";
+    text += expectation;
+    text += blockId;
+    text += ")";
+    (void)ShowMessage(kMsgText, text);
+    return false;
+}
+
+void cReader::SetSelfAssessAll(bool on)
+{
+    m_data.m_bSelfAssessAll = on;
+    for (cTask& t : m_data.m_aTasks)
+        t.m_bSelfAssess = on;
+}
+
+void cReader::ReadMul(char pre)
+{
+    const int k = m_task.m_nChoiceCount;
+    if (k >= kTaskSlots) {
+        // An eleventh answer has no slot: consume its values so the rest still lines up.
+        bool right = false;
+        std::string text;
+        m_in.ReadBool(right);
+        (void)m_in.ReadString(text);
+        if (pre == '3')
+            (void)m_in.ReadString(text);
+        return;
+    }
+    bool right = m_task.m_bChoiceRight[k];
+    m_in.ReadBool(right);
+    m_task.m_bChoiceRight[k] = right;
+    (void)m_in.ReadString(m_task.m_strChoice[k]);
+    if (pre == '3')
+        (void)m_in.ReadString(m_task.m_strChoiceExtra[k]);
+    m_task.m_nChoiceCount = static_cast<std::uint8_t>(k + 1);
+}
+
+void cReader::ReadPattern()
+{
+    std::int64_t k = -1;
+    const bool haveIndex = NumberRead(k);
+    std::string text;
+    (void)m_in.ReadString(text);
+    if (!haveIndex || k < 0 || k >= kTaskSlots)
+        return;
+    m_task.m_strPattern[static_cast<std::size_t>(k)] = std::move(text);
+    if (m_task.m_nPatternCount < k + 1)
+        m_task.m_nPatternCount = static_cast<std::uint8_t>(k + 1);
+}
+
+void cReader::ReadList(std::int64_t count, cQuestionnaire& q)
+{
+    for (std::int64_t i = 0; i < count; ++i) {
+        if (m_in.Remaining() == 0)
+            return;
+        std::int64_t v = 0;
+        if (NumberRead(v))
+            q.m_aTaskIndex.push_back(static_cast<std::uint32_t>(v));
+    }
+}
+
+void cReader::ReadColumns()
+{
+    std::int64_t n = 0;
+    if (!NumberRead(n) || n <= 0)
+        return;
+    const std::int64_t columns = n / 3;
+    for (std::int64_t i = 0; i < columns; ++i) {
+        if (m_in.Remaining() == 0)
+            return;
+        std::string title;
+        (void)m_in.ReadString(title);
+        const auto width = static_cast<std::uint32_t>(Number(0));
+        const auto kind = static_cast<std::uint32_t>(Number(0));
+        m_data.m_aColumnTitle.push_back(std::move(title));
+        m_data.m_aColumnWidth.push_back(width);
+        m_data.m_aColumnKind.push_back(kind);
+    }
+    // Values that make no whole column are still part of the list.
+    SkipValues(n % 3);
+}
+
+cReader::Outcome cReader::Block(char pre, const std::string& id)
+{
+    static const char* const kOne = "\r\n'1' Erwartet. (BlockID: ";
+    static const char* const kTwo = "\r\n'2' Erwartet. (BlockID: ";
+    static const char* const kThree = "\r\n'3' Erwartet. (BlockID: ";
+    static const char* const kHash = "\r\n'#' Erwartet. (BlockID: ";
+    static const char* const kGroup = "\r\n'+' oder '-' Erwartet. (BlockID: ";
+    static const char* const kMul = "\r\n'2 oder 3' Erwartet. (BlockID: ";
+    static const char* const kImg = "\r\n'1', '2' oder '3' erwartet. (BlockID: ";
+
+    const auto expect = [&](bool ok, const char* text) { return ExpectPre(ok, pre, id, text); };
+    const auto fail = Outcome::Fail;
+    const auto next = Outcome::Next;
+    cTask& t = m_task;
+    cQuestionnaire& q = m_questionnaire;
+
+    switch (id.size()) {
+    case 1:
+        if (id == "$")
+            return Outcome::End;
+        break;
+    case 2:
+        if (id == "FB") {
+            if (!expect(pre == '+' || pre == '-', kGroup))
+                return fail;
+            if (m_bInQuestionnaire) {
+                m_data.m_aQuestionnaires.push_back(q);
+                q.Reset();
+            }
+            m_bInQuestionnaire = pre == '+';
+            return next;
+        }
+        if (id == "PA") {
+            if (!expect(pre == '2', kTwo))
+                return fail;
+            ReadPattern();
+            return next;
+        }
+        if (id == "FR") {
+            if (!expect(pre == '1', kOne))
+                return fail;
+            ReadList(1, q);
+            return next;
+        }
+        if (id == "FI") {
+            if (!expect(pre == '1', kOne))
+                return fail;
+            q.m_nIcon = static_cast<std::int32_t>(Number(q.m_nIcon));
+            return next;
+        }
+        break;
+    case 3:
+        if (id == "AUF") {
+            if (!expect(pre == '+' || pre == '-', kGroup))
+                return fail;
+            if (m_bInTask) {
+                m_data.m_aTasks.push_back(t);
+                t.ResetTask();
+            }
+            m_bInTask = pre == '+';
+            return next;
+        }
+        if (id == "TYP") {
+            if (!expect(pre == '1', kOne))
+                return fail;
+            m_in.ReadByte(t.m_nType);
+            return next;
+        }
+        if (id == "TXT") {
+            if (!expect(pre == '1', kOne))
+                return fail;
+            (void)m_in.ReadString(t.m_strQuestion);
+            return next;
+        }
+        if (id == "SOL") {
+            if (!expect(pre == '1', kOne))
+                return fail;
+            (void)m_in.ReadString(t.m_strSolution);
+            return next;
+        }
+        if (id == "SBW") {
+            if (!expect(pre == '1', kOne))
+                return fail;
+            m_in.ReadBool(t.m_bSelfAssess);
+            return next;
+        }
+        if (id == "NUM") {
+            // Any PreChar: its digit is the number of counters. Without a digit nothing
+            // follows, and the points stay as they are rather than wrapping below 0.
+            const int n = DigitValue(pre);
+            for (int k = 0; k < n; ++k)
+                t.m_nStats[k] = static_cast<std::uint32_t>(Number(t.m_nStats[k]));
+            if (n > 0)
+                t.m_nPoints = static_cast<std::uint8_t>(n - 1);
+            return next;
+        }
+        if (id == "KAT") {
+            if (!expect(pre == '2', kTwo))
+                return fail;
+            (void)m_in.ReadString(t.m_strTaskNo);
+            (void)m_in.ReadString(t.m_strCategory);
+            return next;
+        }
+        if (id == "MUL") {
+            if (!expect(pre == '2' || pre == '3', kMul))
+                return fail;
+            ReadMul(pre);
+            return next;
+        }
+        if (id == "MHE") {
+            if (!expect(pre == '2', kTwo))
+                return fail;
+            m_in.ReadBool(t.m_bChoiceFlag);
+            m_in.ReadByte(t.m_nChoiceValue);
+            return next;
+        }
+        if (id == "SND") {
+            if (!expect(pre == '1', kOne))
+                return fail;
+            (void)m_in.ReadString(t.m_strSound);
+            return next;
+        }
+        if (id == "IMG") {
+            const int n = DigitValue(pre);
+            if (!expect(n >= 1 && n <= 3, kImg))
+                return fail;
+            (void)m_in.ReadString(t.m_strPicture);
+            if (n >= 2)
+                m_in.ReadByte(t.m_nPictureSize);
+            if (n == 3)
+                m_in.ReadByte(t.m_nPicturePlace);
+            return next;
+        }
+        if (id == "FNA") {
+            if (!expect(pre == '1', kOne))
+                return fail;
+            (void)m_in.ReadString(q.m_strTitle);
+            return next;
+        }
+        if (id == "FZT") {
+            if (!expect(pre == '1', kOne))
+                return fail;
+            q.m_nExamSeconds = static_cast<std::int32_t>(Number(q.m_nExamSeconds));
+            return next;
+        }
+        if (id == "FPK") {
+            if (!expect(pre == '2', kTwo))
+                return fail;
+            q.m_nPassPoints = static_cast<std::uint32_t>(Number(q.m_nPassPoints));
+            q.m_nRetakePoints = static_cast<std::uint32_t>(Number(q.m_nRetakePoints));
+            return next;
+        }
+        if (id == "FRA") {
+            if (!expect(pre == '#', kHash))
+                return fail;
+            std::int64_t n = 0;
+            if (NumberRead(n) && n > 0)
+                ReadList(n, q);
+            return next;
+        }
+        if (id == "FSB") {
+            if (!expect(pre == '1', kOne))
+                return fail;
+            std::int64_t v = 0;
+            if (NumberRead(v))
+                SetSelfAssessAll(v != 0);
+            return next;
+        }
+        if (id == "CRY") {
+            if (!expect(pre == '1', kOne))
+                return fail;
+            std::int64_t v = m_data.m_nCrypt;
+            (void)m_in.LoadUFNumber(v);
+            m_data.m_nCrypt = static_cast<std::uint8_t>(v);
+            if (v == 0)
+                m_in.m_bScramble = false;
+            else if (v == 1)
+                m_in.StartScrambling(kScrambleSeed);
+            return next;
+        }
+        if (id == "ALL") {
+            if (!expect(pre == '1', kOne))
+                return fail;
+            m_in.ReadBool(m_data.m_bShowAll);
+            return next;
+        }
+        if (id == "MIX") {
+            if (!expect(pre == '1', kOne))
+                return fail;
+            m_in.ReadBool(m_data.m_bRandom);
+            return next;
+        }
+        if (id == "AUS") {
+            if (!expect(pre == '3', kThree))
+                return fail;
+            m_in.ReadByte(m_data.m_nMinPercent);
+            m_in.ReadByte(m_data.m_nMinRight);
+            m_in.ReadByte(m_data.m_nMaxWords);
+            return next;
+        }
+        if (id == "TOL") {
+            if (!expect(pre == '3', kThree))
+                return fail;
+            m_in.ReadBool(m_data.m_bAllowMissing);
+            m_in.ReadBool(m_data.m_bAllowExtra);
+            m_in.ReadBool(m_data.m_bAllowSwap);
+            return next;
+        }
+        if (id == "QAT") {
+            if (!expect(pre == '3', kThree))
+                return fail;
+            m_in.ReadLongString(m_data.m_strQuestionTemplate);
+            m_in.ReadLongString(m_data.m_strRightTemplate);
+            m_in.ReadLongString(m_data.m_strWrongTemplate);
+            return next;
+        }
+        if (id == "HDL") {
+            if (!expect(pre == '#', kHash))
+                return fail;
+            ReadColumns();
+            return next;
+        }
+        break;
+    default:
+        break;
+    }
+
+    // Unknown block: "+" opens a group skipped up to its "-", anything else is skipped
+    // by the count its PreChar gives.
+    if (pre == '+')
+        m_strSkipId = id;
+    else
+        SkipBlock(pre);
+    return next;
+}
+
+int cReader::Run()
+{
+    std::string ident;
+    ident.reserve(16);
+    for (;;) {
+        if (!IsStringTag(m_in.ReadString(ident)))
+            return 1;
+        const char pre = ident.empty() ? '\0' : ident[0];
+        const std::string id = ident.empty() ? std::string() : ident.substr(1);
+
+        if (!m_strSkipId.empty()) {
+            if (id == "$")
+                return 0;
+            if (pre == '-' && id == m_strSkipId)
+                m_strSkipId.clear();
+            else if (pre != '+')
+                SkipBlock(pre);
+            continue;
+        }
+        switch (Block(pre, id)) {
+        case Outcome::Next:
+            break;
+        case Outcome::End:
+            return 0;
+        case Outcome::Fail:
+            return 1;
+        }
+    }
+}
+
+// ---- writing -------------------------------------------------------------------------
+
+void WriteTask(cDatei& out, const cTask& t)
+{
+    out.WriteString("+AUF");
+    out.WriteString("1TYP");
+    out.WriteNumber(t.m_nType);
+    out.WriteString("1TXT");
+    out.WriteString(t.m_strQuestion);
+    out.WriteString("1SOL");
+    out.WriteString(t.m_strSolution);
+    out.WriteString("1SBW");
+    out.WriteBool(t.m_bSelfAssess);
+
+    // One counter per points level; a single-digit PreChar holds at most 9 of them, so
+    // points beyond 8 are stored as 8 rather than making the file unreadable.
+    const int points = std::min<int>(t.m_nPoints, kTaskSlots - 2);
+    out.WriteString(std::to_string(points + 1) + "NUM");
+    for (int k = 0; k <= points; ++k)
+        out.WriteNumber(t.m_nStats[k]);
+
+    if (t.m_nType == TaskTypeMultipleChoice) {
+        out.WriteString("2MHE");
+        out.WriteBool(t.m_bChoiceFlag);
+        out.WriteByte(t.m_nChoiceValue);
+        const int count = std::min<int>(t.m_nChoiceCount, kTaskSlots);
+        for (int k = 0; k < count; ++k) {
+            const bool extra = !t.m_strChoiceExtra[k].empty();
+            out.WriteString(extra ? "3MUL" : "2MUL");
+            out.WriteBool(t.m_bChoiceRight[k]);
+            out.WriteString(t.m_strChoice[k]);
+            if (extra)
+                out.WriteString(t.m_strChoiceExtra[k]);
+        }
+    }
+    if (!t.m_strSound.empty()) {
+        out.WriteString("1SND");
+        out.WriteString(t.m_strSound);
+    }
+    if (!t.m_strPicture.empty()) {
+        if (t.m_nPicturePlace != 0) {
+            out.WriteString("3IMG");
+            out.WriteString(t.m_strPicture);
+            out.WriteNumber(t.m_nPictureSize);
+            out.WriteNumber(t.m_nPicturePlace);
+        } else if (t.m_nPictureSize != 0) {
+            out.WriteString("2IMG");
+            out.WriteString(t.m_strPicture);
+            out.WriteNumber(t.m_nPictureSize);
+        } else {
+            out.WriteString("1IMG");
+            out.WriteString(t.m_strPicture);
+        }
+    }
+    const int patterns = std::min<int>(t.m_nPatternCount, kTaskSlots);
+    for (int k = 0; k < patterns; ++k) {
+        if (k == 0 && t.m_strPattern[0].empty())
+            continue;
+        out.WriteString("2PA");
+        out.WriteByte(static_cast<std::uint8_t>(k));
+        out.WriteString(t.m_strPattern[k]);
+    }
+    out.WriteString("2KAT");
+    out.WriteString(t.m_strTaskNo);
+    out.WriteString(t.m_strCategory);
+}
+
+void WriteQuestionnaire(cDatei& out, const cQuestionnaire& q)
+{
+    out.WriteString("+FB");
+    out.WriteString("1FNA");
+    out.WriteString(q.m_strTitle);
+    if (q.m_nExamSeconds != -1) {
+        out.WriteString("1FZT");
+        out.WriteNumber(q.m_nExamSeconds);
+    }
+    if (q.m_nPassPoints != 0) {
+        out.WriteString("2FPK");
+        out.WriteNumber(q.m_nPassPoints);
+        out.WriteNumber(q.m_nRetakePoints);
+    }
+    if (q.m_nIcon != 0) {
+        out.WriteString("1FI");
+        out.WriteNumber(q.m_nIcon);
+    }
+    out.WriteString("#FRA");
+    out.WriteNumber(static_cast<std::int64_t>(q.m_aTaskIndex.size()));
+    for (const std::uint32_t index : q.m_aTaskIndex)
+        out.WriteNumber(index);
+}
+
+void WriteAll(cDatei& out, const cTrainingData& d)
+{
+    out.WriteString("3FID");
+    out.WriteString(kFileId);
+    out.WriteNumber(kFileVersion);
+    out.WriteNumber(kFileVersion);
+
+    out.WriteString("1CRY");
+    out.WriteByte(d.m_nCrypt);
+    if (d.m_nCrypt == 1)
+        out.StartScrambling(kScrambleSeed);
+
+    out.WriteString("1ALL");
+    out.WriteBool(d.m_bShowAll);
+    out.WriteString("1MIX");
+    out.WriteBool(d.m_bRandom);
+    out.WriteString("3AUS");
+    out.WriteByte(d.m_nMinPercent);
+    out.WriteByte(d.m_nMinRight);
+    out.WriteByte(d.m_nMaxWords);
+    out.WriteString("3TOL");
+    out.WriteBool(d.m_bAllowMissing);
+    out.WriteBool(d.m_bAllowExtra);
+    out.WriteBool(d.m_bAllowSwap);
+    out.WriteString("3QAT");
+    out.WriteLongString(d.m_strQuestionTemplate);
+    out.WriteLongString(d.m_strRightTemplate);
+    out.WriteLongString(d.m_strWrongTemplate);
+
+    const std::size_t columns = std::min({d.m_aColumnTitle.size(), d.m_aColumnWidth.size(),
+                                          d.m_aColumnKind.size()});
+    out.WriteString("#HDL");
+    out.WriteNumber(static_cast<std::int64_t>(3 * columns));
+    for (std::size_t i = 0; i < columns; ++i) {
+        out.WriteString(d.m_aColumnTitle[i]);
+        out.WriteNumber(d.m_aColumnWidth[i]);
+        out.WriteNumber(d.m_aColumnKind[i]);
+    }
+
+    for (const cTask& t : d.m_aTasks)
+        WriteTask(out, t);
+    out.WriteString("-AUF");
+
+    // The last questionnaire is the automatic one; reading rebuilds it.
+    if (!d.m_aQuestionnaires.empty())
+        for (std::size_t i = 0; i + 1 < d.m_aQuestionnaires.size(); ++i)
+            WriteQuestionnaire(out, d.m_aQuestionnaires[i]);
+    out.WriteString("-FB");
+    out.WriteString("0$");
+}
+
+} // namespace
+
+int cTrainingData::WriteTrainingFile(const std::string& path)
+{
+    if (!path.empty())
+        m_strPath = path;
+    const bool written =
+        WriteFileAtomically(m_strPath, [this](cDatei& out) { WriteAll(out, *this); });
+    return written ? 0 : 1;
+}
+
+int cTrainingData::ReadTrainingFile(const std::string& path)
+{
+    ResetTrainingData();
+    m_strPath = path;
+
+    cDatei in;
+    if (!in.Open(path, true))
+        return 1;
+    if (in.GetFileSize() == 0) {
+        (void)ShowMessage(kMsgEmptyFile, path);
+        return 1;
+    }
+
+    std::string ident;
+    if (!IsStringTag(in.ReadString(ident)))
+        return 1;
+    const std::string pre = ident.substr(0, 1);
+    const std::string id = ident.empty() ? std::string() : ident.substr(1);
+    if (id != "FID") {
+        (void)ShowMessage(kMsgText, "Falsche BlockID (" + id + ").\r\n'FID' Erwartet.");
+        return 1;
+    }
+    if (pre != "3" && pre != "2") {
+        (void)ShowMessage(kMsgText, "Falsches Zeichen (" + pre + ").\r\n'3' oder '2' Erwartet.");
+        return 1;
+    }
+    std::string fileId;
+    (void)in.ReadString(fileId);
+    if (fileId != kFileId) {
+        (void)ShowMessage(kMsgWrongFileId, fileId);
+        return 1;
+    }
+    std::int64_t version = 0;
+    (void)in.LoadUFNumber(version);
+    if (pre == "3")
+        (void)in.LoadUFNumber(version);
+
+    cReader reader(*this, in);
+    const int result = reader.Run();
+    in.Close();
+
+    DropInvalidTaskIndices(*this);
+    if (result != 0)
+        return 1;
+    CompleteTrainingData(*this);
+    return 0;
+}
+
+void DropInvalidTaskIndices(cTrainingData& data)
+{
+    const std::size_t taskCount = data.m_aTasks.size();
+    for (cQuestionnaire& q : data.m_aQuestionnaires)
+        std::erase_if(q.m_aTaskIndex, [taskCount](std::uint32_t i) { return i >= taskCount; });
+}
+
+void CompleteTrainingData(cTrainingData& data)
+{
+    // Every index must name a task, so nothing later reaches outside m_aTasks.
+    DropInvalidTaskIndices(data);
+
+    const std::size_t taskCount = data.m_aTasks.size();
+    cQuestionnaire all;
+    all.m_strTitle = kAllTasksTitle;
+    all.m_aTaskIndex.resize(taskCount);
+    for (std::size_t i = 0; i < taskCount; ++i)
+        all.m_aTaskIndex[i] = static_cast<std::uint32_t>(i);
+    data.m_aQuestionnaires.push_back(std::move(all));
+
+    data.m_nTimedCount = 0;
+    for (cQuestionnaire& q : data.m_aQuestionnaires) {
+        if (q.m_nExamSeconds < 0)
+            q.m_nExamSeconds = -1;
+        else
+            ++data.m_nTimedCount;
+    }
+
+    if (data.m_aColumnTitle.empty()) {
+        data.m_aColumnTitle = {"Statistik", "Frage"};
+        data.m_aColumnWidth = {100, 450};
+        data.m_aColumnKind = {6, 2};
+    }
+}

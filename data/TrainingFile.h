@@ -1,0 +1,12 @@
+#pragma once
+// Helpers around reading a training file that the document shares with the reader.
+
+#include "data/TrainingData.h"
+
+/// Removes every questionnaire entry that names no task, so each index is valid.
+void DropInvalidTaskIndices(cTrainingData& data);
+
+/// What reading adds after the last block: the automatic questionnaire "Alle Aufgaben"
+/// over all tasks, exam times normalised (negative = -1), m_nTimedCount, and the
+/// default columns "Statistik" and "Frage" when there are none.
+void CompleteTrainingData(cTrainingData& data);
