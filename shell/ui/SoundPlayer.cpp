@@ -8,7 +8,19 @@
 
 #include <algorithm>
 
-cQtSoundPlayer::cQtSoundPlayer(QObject* parent) : QObject(parent) {}
+void ChooseMediaBackend()
+{
+    // The GStreamer back end crashes while it is created when GStreamer's own plugins are
+    // missing (a plain Debian system); the FFmpeg back end needs nothing more. A back end
+    // chosen by the user through the environment is kept.
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+}
+
+cQtSoundPlayer::cQtSoundPlayer(QObject* parent) : QObject(parent)
+{
+    ChooseMediaBackend();
+}
 
 cQtSoundPlayer::~cQtSoundPlayer()
 {

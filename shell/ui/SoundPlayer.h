@@ -8,6 +8,9 @@
 #include <memory>
 #include <string>
 
+/// Picks the media back end before the first player exists (see SoundPlayer.cpp).
+void ChooseMediaBackend();
+
 class QAudioOutput;
 class QMediaPlayer;
 

@@ -1,0 +1,289 @@
+// Message boxes of the window: what a box looks like for each style, which button gives
+// which answer, and the quick help that the help button and F1 open over a waiting box.
+
+#include "shell/ui/MessageBoxPresenter.h"
+
+#include "data/Cp1252.h"
+#include "shell/Message.h"
+#include "shell/ui/ModalScript.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+using Buttons = QList<QMessageBox::StandardButton>;
+Q_DECLARE_METATYPE(QMessageBox::Icon)
+Q_DECLARE_METATYPE(QMessageBox::StandardButton)
+
+namespace {
+
+Buttons ButtonsOf(const QMessageBox& box)
+{
+    Buttons list;
+    for (QAbstractButton* b : box.buttons())
+        list.append(box.standardButton(b));
+    std::sort(list.begin(), list.end());
+    return list;
+}
+
+// A step that presses one standard button of the box with this caption.
+ModalScript::Step Press(const QString& caption, QMessageBox::StandardButton which)
+{
+    return [caption, which](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box || box->windowTitle() != caption)
+            return false;
+        ModalScript::Click(box->button(which));
+        return true;
+    };
+}
+
+} // namespace
+
+class tst_MessageBox : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void styleGivesIconAndButtons_data();
+    void styleGivesIconAndButtons();
+    void buttonsAreGerman();
+    void textIsShownAsWritten();
+    void pressedButtonIsTheResult_data();
+    void pressedButtonIsTheResult();
+    void escapeGivesTheCancellingAnswer_data();
+    void escapeGivesTheCancellingAnswer();
+    void catalogueMessageCaptionAndText();
+    void helpButtonShowsQuickHelpAndReturns();
+    void f1ShowsQuickHelpAndReturns();
+    void f1WithoutQuickHelpShowsNothing();
+
+private:
+    cMessageBoxPresenter m_presenter;
+};
+
+void tst_MessageBox::init()
+{
+    SetMessagePresenter(&m_presenter);
+}
+
+void tst_MessageBox::cleanup()
+{
+    SetMessagePresenter(nullptr);
+}
+
+void tst_MessageBox::styleGivesIconAndButtons_data()
+{
+    QTest::addColumn<uint>("style");
+    QTest::addColumn<QMessageBox::Icon>("icon");
+    QTest::addColumn<Buttons>("buttons");
+    QTest::addColumn<bool>("help");
+    using B = QMessageBox;
+    QTest::newRow("error") << 0x10u << B::Critical << Buttons{B::Ok} << false;
+    QTest::newRow("warning") << 0x30u << B::Warning << Buttons{B::Ok} << false;
+    QTest::newRow("info") << 0x40u << B::Information << Buttons{B::Ok} << false;
+    QTest::newRow("question") << 0x24u << B::Question << Buttons{B::Yes, B::No} << false;
+    QTest::newRow("question help") << 0x4024u << B::Question << Buttons{B::Yes, B::No, B::Help}
+                                   << true;
+    QTest::newRow("yes no cancel help")
+        << 0x4023u << B::Question << Buttons{B::Yes, B::No, B::Cancel, B::Help} << true;
+    QTest::newRow("plain") << 0x0u << B::NoIcon << Buttons{B::Ok} << false;
+    QTest::newRow("ok cancel") << 0x1u << B::NoIcon << Buttons{B::Ok, B::Cancel} << false;
+}
+
+void tst_MessageBox::styleGivesIconAndButtons()
+{
+    QFETCH(uint, style);
+    QFETCH(QMessageBox::Icon, icon);
+    QFETCH(Buttons, buttons);
+    QFETCH(bool, help);
+    std::sort(buttons.begin(), buttons.end());
+    CMessageBox box("Titel", "Text", style);
+    QCOMPARE(box.icon(), icon);
+    QCOMPARE(ButtonsOf(box), buttons);
+    QCOMPARE(box.HelpButton() != nullptr, help);
+    // The first answer button is the default, never the help button.
+    QVERIFY(box.defaultButton());
+    QVERIFY(box.defaultButton() != box.HelpButton());
+}
+
+void tst_MessageBox::buttonsAreGerman()
+{
+    CMessageBox box("T", "x", StyleYesNoCancel | StyleHelp);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
+    QCOMPARE(box.button(QMessageBox::No)->text(), QStringLiteral("&Nein"));
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Abbrechen"));
+    QCOMPARE(box.button(QMessageBox::Help)->text(), QStringLiteral("&Hilfe"));
+    CMessageBox ok("T", "x", StyleOk);
+    QCOMPARE(ok.button(QMessageBox::Ok)->text(), QStringLiteral("OK"));
+}
+
+void tst_MessageBox::textIsShownAsWritten()
+{
+    // Windows-1252 bytes, CR LF line breaks and markup-like text from a file name.
+    const std::string caption = Cp1252FromUtf8("Prüfung");
+    const std::string text = Cp1252FromUtf8("Zeile 1\r\n<b>Größe</b> & mehr");
+    CMessageBox box(caption, text, StyleIconInfo);
+    QCOMPARE(box.windowTitle(), QString::fromUtf8("Prüfung"));
+    QCOMPARE(box.text(), QString::fromUtf8("Zeile 1\n<b>Größe</b> & mehr"));
+    QCOMPARE(box.textFormat(), Qt::PlainText);
+}
+
+void tst_MessageBox::pressedButtonIsTheResult_data()
+{
+    QTest::addColumn<uint>("style");
+    QTest::addColumn<QMessageBox::StandardButton>("press");
+    QTest::addColumn<int>("result");
+    QTest::newRow("ok") << 0x40u << QMessageBox::Ok << int(ResultOk);
+    QTest::newRow("yes") << 0x24u << QMessageBox::Yes << int(ResultYes);
+    QTest::newRow("no") << 0x4024u << QMessageBox::No << int(ResultNo);
+    QTest::newRow("cancel") << 0x4023u << QMessageBox::Cancel << int(ResultCancel);
+    QTest::newRow("yes of three") << 0x4023u << QMessageBox::Yes << int(ResultYes);
+}
+
+void tst_MessageBox::pressedButtonIsTheResult()
+{
+    QFETCH(uint, style);
+    QFETCH(QMessageBox::StandardButton, press);
+    QFETCH(int, result);
+    ModalScript script({Press(QStringLiteral("Frage"), press)});
+    QCOMPARE(MessagePresenter().Present("Frage", "Wirklich?", style), result);
+    QVERIFY(script.Done());
+    QVERIFY(!script.TimedOut());
+}
+
+void tst_MessageBox::escapeGivesTheCancellingAnswer_data()
+{
+    QTest::addColumn<uint>("style");
+    QTest::addColumn<int>("result");
+    QTest::newRow("ok box") << 0x10u << int(ResultOk);
+    QTest::newRow("yes no") << 0x4024u << int(ResultNo);
+    QTest::newRow("yes no cancel") << 0x4023u << int(ResultCancel);
+}
+
+void tst_MessageBox::escapeGivesTheCancellingAnswer()
+{
+    QFETCH(uint, style);
+    QFETCH(int, result);
+    ModalScript script({[](QWidget* modal) {
+        QTimer::singleShot(0, modal, [modal] { QTest::keyClick(modal, Qt::Key_Escape); });
+        return true;
+    }});
+    QCOMPARE(MessagePresenter().Present("Esc", "Text", style), result);
+    QVERIFY(script.Done());
+}
+
+void tst_MessageBox::catalogueMessageCaptionAndText()
+{
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    ModalScript script({[&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        caption = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        ModalScript::Click(box->button(QMessageBox::Ok));
+        return true;
+    }});
+    QCOMPARE(ShowMessage(105, ""), int(ResultOk));
+    QCOMPARE(caption, QStringLiteral("Fehler   (Fehler #6)"));
+    QCOMPARE(text, QStringLiteral("Datei konnte nicht gespeichert werden"));
+    QCOMPARE(icon, QMessageBox::Critical);
+    QCOMPARE(CurrentMessageId(), 0);
+}
+
+void tst_MessageBox::helpButtonShowsQuickHelpAndReturns()
+{
+    const QString caption = QString::fromUtf8("Aufgabe löschen?   (Frage #3)");
+    QString helpCaption;
+    QString helpText;
+    int idDuringHelp = -1;
+    QMessageBox::Icon helpIcon = QMessageBox::NoIcon;
+    ModalScript script({
+        [&](QWidget* modal) {
+            auto* box = qobject_cast<CMessageBox*>(modal);
+            if (!box || box->windowTitle() != caption)
+                return false;
+            ModalScript::Click(box->HelpButton());
+            return true;
+        },
+        [&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box || box->windowTitle() == caption)
+                return false;
+            helpCaption = box->windowTitle();
+            helpText = box->text();
+            idDuringHelp = CurrentMessageId();
+            helpIcon = box->icon();
+            ModalScript::Click(box->button(QMessageBox::Ok));
+            return true;
+        },
+        // Back in the first box, which still waits for its answer.
+        Press(caption, QMessageBox::Yes),
+    });
+    QCOMPARE(ShowMessage(402, ""), int(ResultYes));
+    QVERIFY(script.Done());
+    QCOMPARE(helpCaption, QStringLiteral("Schnellhilfe zu Frage #3"));
+    QVERIFY(helpText.startsWith(QStringLiteral("Schnellhilfe zu  Frage #3\n\n")));
+    QVERIFY(helpText.contains(QString::fromUtf8("unwiderruflich löschen")));
+    QCOMPARE(idDuringHelp, 402);
+    QCOMPARE(helpIcon, QMessageBox::Information);
+    QCOMPARE(CurrentMessageId(), 0);
+}
+
+void tst_MessageBox::f1ShowsQuickHelpAndReturns()
+{
+    const QString caption = QString::fromUtf8("Statistik zurücksetzen?   (Frage #2)");
+    int helpBoxes = 0;
+    ModalScript script({
+        [&](QWidget* modal) {
+            if (modal->windowTitle() != caption)
+                return false;
+            QTimer::singleShot(0, modal, [modal] { QTest::keyClick(modal, Qt::Key_F1); });
+            return true;
+        },
+        [&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box || box->windowTitle() != QStringLiteral("Schnellhilfe zu Frage #2"))
+                return false;
+            ++helpBoxes;
+            ModalScript::Click(box->button(QMessageBox::Ok));
+            return true;
+        },
+        Press(caption, QMessageBox::No),
+    });
+    QCOMPARE(ShowMessage(401, ""), int(ResultNo));
+    QVERIFY(script.Done());
+    QCOMPARE(helpBoxes, 1);
+}
+
+void tst_MessageBox::f1WithoutQuickHelpShowsNothing()
+{
+    // Message 105 has no quick help: F1 leaves the box alone, OK then closes it.
+    const QString caption = QStringLiteral("Fehler   (Fehler #6)");
+    int seen = 0;
+    ModalScript script({
+        [&](QWidget* modal) {
+            if (modal->windowTitle() != caption)
+                return false;
+            QTimer::singleShot(0, modal, [modal] { QTest::keyClick(modal, Qt::Key_F1); });
+            return true;
+        },
+        [&](QWidget* modal) {
+            ++seen;
+            if (seen < 5)
+                return false; // give a wrong second box time to appear
+            if (modal->windowTitle() != caption)
+                return false;
+            ModalScript::Click(qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok));
+            return true;
+        },
+    });
+    QCOMPARE(ShowMessage(105, ""), int(ResultOk));
+    QVERIFY(script.Done());
+}
+
+QTEST_MAIN(tst_MessageBox)
+#include "tst_messagebox.moc"

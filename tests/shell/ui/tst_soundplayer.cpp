@@ -1,0 +1,118 @@
+// The sound player behind the training view: which files it opens, volume, and the
+// stop-rewinds rule. Nothing is played aloud.
+
+#include "shell/ui/SoundPlayer.h"
+
+#include <QAudioOutput>
+#include <QMediaPlayer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+const QString kTone = QStringLiteral(QUORVANT_SOURCE_DIR "/resources/beispiel_kammerton.wav");
+
+} // namespace
+
+class tst_SoundPlayer : public QObject {
+    Q_OBJECT
+private slots:
+    void missingFileOpensNothing_data();
+    void missingFileOpensNothing();
+    void openSetsTheSource();
+    void reopeningReplacesTheSound();
+    void closeReleasesTheSound();
+    void volumeIsClamped_data();
+    void volumeIsClamped();
+    void stopRewinds();
+};
+
+void tst_SoundPlayer::missingFileOpensNothing_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("missing") << QStringLiteral("/nonexistent/ton.wav");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("directory") << QStringLiteral(QUORVANT_SOURCE_DIR "/resources");
+}
+
+void tst_SoundPlayer::missingFileOpensNothing()
+{
+    QFETCH(QString, path);
+    cQtSoundPlayer player;
+    QVERIFY(!player.Open(path.toStdString()));
+    QVERIFY(!player.Player());
+    QVERIFY(!player.CanPlay());
+    // Commands without a sound do nothing.
+    player.Play();
+    player.Pause();
+    player.Stop();
+    QVERIFY(!player.Player());
+}
+
+void tst_SoundPlayer::openSetsTheSource()
+{
+    QVERIFY(QFile::exists(kTone));
+    cQtSoundPlayer player;
+    QVERIFY(player.Open(kTone.toStdString()));
+    QVERIFY(player.Player());
+    QCOMPARE(player.Player()->source(), QUrl::fromLocalFile(kTone));
+    QVERIFY(player.Player()->audioOutput());
+    QTRY_VERIFY(player.Player()->mediaStatus() != QMediaPlayer::LoadingMedia);
+    QVERIFY(player.CanPlay());
+}
+
+void tst_SoundPlayer::reopeningReplacesTheSound()
+{
+    cQtSoundPlayer player;
+    QVERIFY(player.Open(kTone.toStdString()));
+    QVERIFY(!player.Open("/nonexistent/ton.wav"));
+    // The earlier sound is closed even though the new one could not be opened.
+    QVERIFY(!player.Player());
+}
+
+void tst_SoundPlayer::closeReleasesTheSound()
+{
+    cQtSoundPlayer player;
+    QVERIFY(player.Open(kTone.toStdString()));
+    player.Close();
+    QVERIFY(!player.Player());
+    QVERIFY(!player.CanPlay());
+}
+
+void tst_SoundPlayer::volumeIsClamped_data()
+{
+    QTest::addColumn<int>("volume");
+    QTest::addColumn<float>("output");
+    QTest::newRow("full") << 1000 << 1.0f;
+    QTest::newRow("half") << 500 << 0.5f;
+    QTest::newRow("silent") << 0 << 0.0f;
+    QTest::newRow("above") << 2000 << 1.0f;
+    QTest::newRow("below") << -5 << 0.0f;
+}
+
+void tst_SoundPlayer::volumeIsClamped()
+{
+    QFETCH(int, volume);
+    QFETCH(float, output);
+    cQtSoundPlayer player;
+    player.SetVolume(volume); // before a sound is open: kept for the next one
+    QVERIFY(player.Open(kTone.toStdString()));
+    QCOMPARE(player.Player()->audioOutput()->volume(), output);
+    player.SetVolume(1000);
+    QCOMPARE(player.Player()->audioOutput()->volume(), 1.0f);
+}
+
+void tst_SoundPlayer::stopRewinds()
+{
+    cQtSoundPlayer player;
+    QVERIFY(player.Open(kTone.toStdString()));
+    QTRY_VERIFY(player.Player()->mediaStatus() == QMediaPlayer::LoadedMedia);
+    player.Player()->setPosition(700);
+    player.Stop();
+    QCOMPARE(player.Player()->position(), qint64(0));
+    QCOMPARE(player.Player()->playbackState(), QMediaPlayer::StoppedState);
+}
+
+QTEST_MAIN(tst_SoundPlayer)
+#include "tst_soundplayer.moc"
