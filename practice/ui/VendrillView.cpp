@@ -9,6 +9,8 @@
 #include "shell/Message.h"
 #include "shell/Settings.h"
 #include "shell/ui/PictureDlg.h"
+#include "shell/ui/ProgramDir.h"
+#include "shell/ui/SoundPlayer.h"
 #include "shell/ui/Text.h"
 
 #include <QApplication>
@@ -109,7 +111,9 @@ CVendrillView::CVendrillView(CVendrillDoc& doc, const cSettings& settings, QWidg
     m_pictureShower = [](const QString& path, QWidget* owner) {
         CPictureDlg::ShowPicture(path, owner);
     };
-    SetProgramDir(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    SetProgramDir(ProgramDirPath());
+    // Sounds play through Qt Multimedia unless the owner plugs in another player.
+    m_query->SetSoundPlayer(new cQtSoundPlayer(this));
     CreateControls();
 }
 

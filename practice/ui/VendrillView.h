@@ -88,7 +88,8 @@ public:
     [[nodiscard]] cQuery& Query() { return *m_query; }
     [[nodiscard]] CVendrillDoc& Document() { return m_doc; }
 
-    /// The player for the tasks' sounds (not owned); nullptr plays nothing.
+    /// The player for the tasks' sounds (not owned) in place of the view's own Qt
+    /// Multimedia player; nullptr plays nothing.
     void SetSoundPlayer(cSoundPlayer* player);
     /// Folder that task pictures and sounds are relative to, with a trailing "/".
     void SetProgramDir(const QString& dir);

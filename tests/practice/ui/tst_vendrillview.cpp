@@ -74,6 +74,7 @@ private slots:
     void skipAndSolutionCountNothing();
     void escapeGoesBackStepByStep();
     void enterInTaskListStartsAtSelection();
+    void keyboardOnly();
     void screens_data();
     void screens();
     void questionAreaIsStacked();
@@ -406,6 +407,36 @@ void tst_VendrillView::enterInTaskListStartsAtSelection()
     ViewFixture::DragRow(list, 1);
     QCOMPARE(f.Mode(), 4);
     QCOMPARE(f.Query().CurrentRow(), 1);
+}
+
+void tst_VendrillView::keyboardOnly()
+{
+    ViewFixture f;
+    QTest::keyClick(f.Overview(), Qt::Key_Return);
+    QCOMPARE(f.Mode(), 3);
+    QCOMPARE(f.Query().CurrentQuestionnaire(), int(QVocabulary));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(QApplication::focusWidget(), f.Answer());
+    // Enter is a line break in the answer; Ctrl+Enter answers.
+    f.Type("a");
+    QTest::keyClick(f.Answer(), Qt::Key_Return);
+    f.Type("house");
+    QCOMPARE(f.Answer()->toPlainText(), QStringLiteral("a\nhouse"));
+    QCOMPARE(f.Mode(), 4);
+    f.Answer()->clear();
+    f.Type("house");
+    QTest::keyClick(f.Answer(), Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(f.Mode(), 5);
+    QCOMPARE(f.RowStats(0), QStringLiteral(" 1 /  0"));
+    // The result screen goes on with Enter on the focused OK button.
+    QCOMPARE(QApplication::focusWidget(), f.Widget(1003));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(f.Query().CurrentRow(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCOMPARE(f.Mode(), 2);
 }
 
 void tst_VendrillView::screens_data()
@@ -788,7 +819,7 @@ void tst_VendrillView::screenshots()
         QSKIP("QUORVANT_SCREENSHOT_DIR not set");
     QDir().mkpath(out);
     ViewFixture f;
-    f.view->resize(860, 560);
+    f.view->resize(860, 520);
     auto save = [&](const char* name) {
         QCoreApplication::processEvents();
         QVERIFY(f.view->grab().save(QDir(out).filePath(QString::fromLatin1(name))));
@@ -800,8 +831,11 @@ void tst_VendrillView::screenshots()
     f.Type("stret");
     save("view-question.png");
     f.Click(1003);
-    save("view-result.png");
+    save("view-result-wrong.png");
+    f.StartAtRow(0);
+    f.Type("huose");
     f.Click(1003);
+    save("view-result.png");
     f.view->ExecuteCommand(32784);
     f.view->ExecuteCommand(32784);
     f.OpenQuestionnaire(QMixed);
@@ -812,6 +846,15 @@ void tst_VendrillView::screenshots()
     f.Click(1003);
     QTest::mouseClick(f.Widget(1077), Qt::LeftButton);
     save("view-multiplechoice.png");
+    f.view->ExecuteCommand(32784);
+    f.view->ExecuteCommand(32784);
+    cLocalTime now{3, 14, 10, 0, 0};
+    f.Query().SetClock([&now] { return now; });
+    f.view->ExecuteCommand(32793);
+    now.minute = 7;
+    now.second = 25;
+    f.view->OnTimer();
+    save("view-exam.png");
 }
 
 QTEST_MAIN(tst_VendrillView)
