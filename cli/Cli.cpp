@@ -1,14 +1,95 @@
 #include "cli/Cli.h"
 
+#include "cli/Commands.h"
+#include "shell/Message.h"
+#include "shell/StreamPresenter.h"
+
+#include <algorithm>
+#include <exception>
 #include <ostream>
+#include <string>
+
+namespace {
+
+struct cCommand {
+    const char* name;
+    const char* usage;
+    const char* purpose;
+    int (*run)(cCliContext&);
+};
+
+// One line per command; the usage text is built from this table.
+constexpr cCommand kCommands[] = {
+    {"export", "export DATEI.vdr", "Trainingsdatei als JSON ausgeben", RunExportCommand},
+    {"import", "import DATEI.json ZIEL.vdr", "Trainingsdatei aus JSON schreiben (- liest stdin)",
+     RunImportCommand},
+    {"info", "info DATEI.vdr", "Kurzer Überblick über eine Trainingsdatei", RunInfoCommand},
+    {"practice", "practice DATEI.vdr [--questionnaire N]", "Fragebogen im Terminal üben", RunPracticeCommand},
+    {"list", "list DATEI.vdr [--questionnaire N] [--sort K] [--descending]", "Aufgabenliste ausgeben", RunListCommand},
+};
+
+void PrintUsage(std::ostream& os)
+{
+    os << "Aufruf: quorvant-cli BEFEHL ...\nBefehle:\n";
+    for (const cCommand& command : kCommands) {
+        std::string usage = command.usage;
+        usage.resize(std::max<std::size_t>(usage.size() + 2, 30), ' ');
+        os << "  " << usage << command.purpose << '\n';
+    }
+}
+
+// Routes catalogue messages to the command's error stream while it runs.
+class cPresenterScope {
+public:
+    explicit cPresenterScope(std::ostream& err) : m_presenter(err), m_previous(&MessagePresenter())
+    {
+        SetMessagePresenter(&m_presenter);
+    }
+    ~cPresenterScope() { SetMessagePresenter(m_previous); }
+    cPresenterScope(const cPresenterScope&) = delete;
+    cPresenterScope& operator=(const cPresenterScope&) = delete;
+
+private:
+    cStreamPresenter m_presenter;
+    cMessagePresenter* m_previous;
+};
+
+} // namespace
+
+int UsageError(cCliContext& ctx, const char* usage)
+{
+    ctx.err << "Aufruf: quorvant-cli " << usage << '\n';
+    return kExitRefused;
+}
 
 int RunCli(int argc, const char* const argv[], std::istream& in, std::ostream& out,
            std::ostream& err)
 {
-    (void)argv;
-    (void)in;
-    (void)out;
-    (void)argc;
-    err << "Aufruf: quorvant-cli export|import|info ...\n";
-    return 2;
+    if (argc < 2 || !argv || !argv[1]) {
+        PrintUsage(err);
+        return kExitRefused;
+    }
+    const std::string name = argv[1];
+    if (name == "-h" || name == "--help" || name == "help") {
+        PrintUsage(out);
+        return kExitOk;
+    }
+    for (const cCommand& command : kCommands) {
+        if (name != command.name)
+            continue;
+        cCliContext ctx{{}, in, out, err};
+        for (int i = 2; i < argc; ++i)
+            ctx.args.emplace_back(argv[i] ? argv[i] : "");
+        cPresenterScope presenter(err);
+        try {
+            return command.run(ctx);
+        } catch (const std::exception& e) {
+            // Nothing may escape the tool as a crash; out of memory is the likely cause.
+            err << "Interner Fehler: " << e.what() << '\n';
+            return kExitFailed;
+        }
+    }
+    err << "Unbekannter Befehl: " << name << '\n';
+    PrintUsage(err);
+    return kExitRefused;
 }
