@@ -796,7 +796,6 @@ void CVendrillView::SyncTaskSelection()
         const QModelIndex index = m_pTaskModel->index(row, 0);
         selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                               QItemSelectionModel::Rows);
-        m_pIconProxy->mapFromSource(index);
         m_pTaskIcons->selectionModel()->setCurrentIndex(
             m_pIconProxy->mapFromSource(index), QItemSelectionModel::ClearAndSelect);
         if (m_bDetailView)
@@ -861,10 +860,8 @@ void CVendrillView::ApplyBackground(int mode)
     if (white == autoFillBackground() && m_nShownMode >= 0)
         return;
     QPalette pal = QApplication::palette(this);
-    if (white) {
+    if (white)
         pal.setColor(QPalette::Window, Qt::white);
-        pal.setColor(QPalette::Button, pal.color(QPalette::Button));
-    }
     setPalette(pal);
     setAutoFillBackground(white);
     m_nShownMode = mode;
@@ -1008,9 +1005,7 @@ bool CVendrillView::HandleListMouse(QAbstractItemView* list, QEvent* event)
             if (list == m_pQuestionnaireList)
                 OpenOverviewRow(row);
             else
-                m_query->StartAt(list == m_pTaskIcons
-                                     ? m_pIconProxy->mapToSource(m_pIconProxy->index(row, 0)).row()
-                                     : row);
+                m_query->StartAt(row); // the small-icon proxy keeps the rows in place
             return true;
         }
         return m_bDragHandled && m_pPressList == list;
