@@ -1,0 +1,64 @@
+// quorvant-cli list: the task list of a questionnaire as the window's list shows it,
+// one tab-separated line per row.
+
+#include "cli/Commands.h"
+#include "data/Document.h"
+#include "practice/Query.h"
+#include "shell/Settings.h"
+#include "shell/StreamPresenter.h"
+
+#include <ostream>
+
+namespace {
+
+constexpr const char* kListUsage = "list DATEI.vdr [--questionnaire N] [--sort K] [--descending]";
+
+// One cell on one line: line breaks and tabs of the text become blanks.
+std::string Cell(const std::string& text)
+{
+    std::string cell = ConsoleText(text);
+    for (char& c : cell)
+        if (c == '\n' || c == '\r' || c == '\t')
+            c = ' ';
+    return cell;
+}
+
+} // namespace
+
+int RunListCommand(cCliContext& ctx)
+{
+    cQueryOptions options;
+    if (!ParseQueryOptions(ctx, true, kListUsage, options))
+        return kExitRefused;
+    cDocument doc;
+    if (const int status = OpenQueryDocument(ctx, options, doc); status != kExitOk)
+        return status;
+    // Listing changes nothing, so the document is not closed: the file stays untouched.
+    const cSettings settings;
+    cQueryHost host;
+    cQuery query(doc, settings, host);
+    query.InitialUpdate();
+    query.OpenQuestionnaire(options.questionnaire);
+    const int columns = query.ColumnCount();
+    if (options.sort >= columns) {
+        ctx.err << "Spalte " << options.sort << " gibt es nicht; die Liste hat die Spalten 0 bis "
+                << columns - 1 << ".\n";
+        return kExitRefused;
+    }
+    if (options.sort >= 0) {
+        // Exactly what clicks on the column header do: the first sorts ascending, the
+        // second flips to descending.
+        query.OnColumnClick(options.sort);
+        if (options.descending)
+            query.OnColumnClick(options.sort);
+    }
+    for (int column = 0; column < columns; ++column)
+        ctx.out << (column ? "\t" : "") << Cell(query.ColumnTitle(column));
+    ctx.out << '\n';
+    for (int row = 0; row < query.RowCount(); ++row) {
+        for (int column = 0; column < columns; ++column)
+            ctx.out << (column ? "\t" : "") << Cell(query.CellText(row, column));
+        ctx.out << '\n';
+    }
+    return kExitOk;
+}

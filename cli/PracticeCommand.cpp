@@ -1,0 +1,322 @@
+// quorvant-cli practice: works through a questionnaire in the terminal with the same
+// query the window uses. Terminal texts are UTF-8 literals; file texts pass ConsoleText.
+
+#include "cli/Commands.h"
+#include "data/Cp1252.h"
+#include "data/Document.h"
+#include "practice/Media.h"
+#include "practice/Query.h"
+#include "shell/Settings.h"
+#include "shell/StreamPresenter.h"
+
+#include <unistd.h>
+
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+constexpr const char* kPracticeUsage = "practice DATEI.vdr [--questionnaire N]";
+
+// A small whole number (no sign, at most nine digits), or -1.
+int ParseIndex(const std::string& text)
+{
+    if (text.empty() || text.size() > 9)
+        return -1;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// The terminal shows the query; the warning tone only reaches a real terminal.
+class cTerminalHost : public cQueryHost {
+public:
+    cTerminalHost(std::ostream& out, bool interactive) : m_out(out), m_bInteractive(interactive) {}
+    void Beep() override
+    {
+        if (m_bInteractive)
+            m_out << '\a' << std::flush;
+    }
+
+private:
+    std::ostream& m_out;
+    bool m_bInteractive;
+};
+
+class cPracticeSession {
+public:
+    cPracticeSession(cCliContext& ctx, cQuery& query, bool interactive)
+        : m_ctx(ctx), m_query(query), m_bInteractive(interactive)
+    {
+    }
+
+    void Run()
+    {
+        m_query.StartQuery();
+        while (true) {
+            const int mode = m_query.Mode();
+            if (mode == ModeResult) {
+                m_query.OnAnswerOk(); // on to the next task
+                continue;
+            }
+            if (mode == ModeRating) {
+                if (!Rate())
+                    return;
+                continue;
+            }
+            if (mode != ModeQuestion || !Ask())
+                return;
+        }
+    }
+
+private:
+    bool ReadLine(const char* prompt, std::string& line)
+    {
+        m_ctx.out << prompt << std::flush;
+        if (!std::getline(m_ctx.in, line)) {
+            m_ctx.out << '\n';
+            return false;
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        // A piped script does not echo; repeating the line keeps the transcript readable.
+        if (!m_bInteractive)
+            m_ctx.out << line << '\n';
+        return true;
+    }
+
+    void PrintTask()
+    {
+        m_ctx.out << '\n' << ConsoleText(m_query.Heading()) << '\n'
+                  << ConsoleText(m_query.ResultText()) << '\n';
+        const cTask* task = m_query.CurrentTask();
+        if (task && task->m_nType == TaskTypeMultipleChoice)
+            for (int i = 0; i < std::min<int>(task->m_nChoiceCount, kTaskSlots); ++i)
+                m_ctx.out << "  " << i + 1 << ") " << ConsoleText(m_query.ChoiceText(i)) << '\n';
+    }
+
+    void PrintHelp()
+    {
+        m_ctx.out << "Geben Sie die Antwort ein und drücken Sie Enter; bei Multiple "
+                     "Choice die Nummern der richtigen Antworten, z. B. \"1 3\".\n"
+                     "Befehle: :s überspringen, :l Lösung anzeigen, :q "
+                     "beenden (das Ende der Eingabe beendet ebenfalls).\n";
+    }
+
+    // Ticks from "1 3" (numbers of the answers, blanks or commas between them).
+    bool ParseTicks(const std::string& line, int count, unsigned& mask)
+    {
+        std::string spaced = line;
+        for (char& c : spaced)
+            if (c == ',' || c == ';')
+                c = ' ';
+        std::istringstream words(spaced);
+        std::string word;
+        mask = 0;
+        while (words >> word) {
+            const int number = ParseIndex(word);
+            if (number < 1 || number > count)
+                return false;
+            mask |= 1u << (number - 1);
+        }
+        return true;
+    }
+
+    bool Ask()
+    {
+        PrintTask();
+        const cTask* task = m_query.CurrentTask();
+        const bool choice = task && task->m_nType == TaskTypeMultipleChoice;
+        std::string line;
+        if (!ReadLine(choice ? "Antwort (Nummern)> " : "Antwort> ", line))
+            return false;
+        if (line == ":q")
+            return false;
+        if (line == ":s") {
+            m_query.OnSkip();
+            return true;
+        }
+        if (line == ":l") {
+            m_query.OnShowSolution();
+            m_ctx.out << ConsoleText(m_query.ResultText()) << '\n';
+            return true;
+        }
+        if (line == ":h" || line == "?") {
+            PrintHelp();
+            return true;
+        }
+        if (choice) {
+            unsigned mask = 0;
+            const int count = std::min<int>(task->m_nChoiceCount, kTaskSlots);
+            if (!ParseTicks(line, count, mask)) {
+                m_ctx.out << "Bitte die Nummern der richtigen Antworten (1 bis " << count
+                          << ") durch Leerzeichen getrennt eingeben.\n";
+                return true;
+            }
+            m_query.SetTicks(mask);
+        } else {
+            std::string answer;
+            if (!Utf8ToCp1252(line, answer))
+                m_ctx.out << "Hinweis: Zeichen ohne Entsprechung in Windows-1252 wurden "
+                             "weggelassen.\n";
+            m_query.SetAnswerText(answer);
+        }
+        const int checks = m_query.CheckCount();
+        m_query.OnAnswerOk();
+        if (m_query.CheckCount() != checks)
+            m_ctx.out << ConsoleText(m_query.LastVerdictText()) << '\n';
+        return true;
+    }
+
+    static const char* ChoiceName(int choice)
+    {
+        switch (choice) {
+        case AssessRight: return "r";
+        case AssessPartly: return "t";
+        case AssessWrong: return "f";
+        default: return "keiner";
+        }
+    }
+
+    bool Rate()
+    {
+        const cTask* task = m_query.CurrentTask();
+        if (!task)
+            return false;
+        if (task->m_nType == TaskTypeMultipleChoice) {
+            m_query.OnAnswerOk(); // the ticks rate themselves
+            return true;
+        }
+        const int points = task->m_nPoints;
+        std::ostringstream prompt;
+        prompt << "Selbstbewertung: r = Richtig (volle Punktzahl), f = Falsch (0 Punkte)";
+        if (points > 1)
+            prompt << ", t N = Teilrichtig mit N Punkten (1 bis " << points - 1 << ")";
+        prompt << "; Enter übernimmt den Vorschlag (" << ChoiceName(m_query.AssessChoiceValue())
+               << ")\nBewertung> ";
+        std::string line;
+        if (!ReadLine(prompt.str().c_str(), line) || line == ":q")
+            return false;
+        std::istringstream words(line);
+        std::string word;
+        std::string number;
+        words >> word >> number;
+        if (word == "r" || word == "R") {
+            m_query.SetAssessChoice(AssessRight);
+        } else if (word == "f" || word == "F") {
+            m_query.SetAssessChoice(AssessWrong);
+        } else if ((word == "t" || word == "T") && points > 1) {
+            const int partly = number.empty() ? 1 : ParseIndex(number);
+            if (partly < 1 || partly >= points) {
+                m_ctx.out << "Teilrichtig braucht eine Punktzahl von 1 bis " << points - 1 << ".\n";
+                return true;
+            }
+            m_query.OnPartialPoints(partly - 1);
+        } else if (!word.empty()) {
+            m_ctx.out << "Bitte r, f" << (points > 1 ? " oder t N" : "") << " eingeben.\n";
+            return true;
+        }
+        m_query.OnAnswerOk();
+        return true;
+    }
+
+    cCliContext& m_ctx;
+    cQuery& m_query;
+    bool m_bInteractive;
+};
+
+} // namespace
+
+bool ParseQueryOptions(cCliContext& ctx, bool allowSort, const char* usage, cQueryOptions& out)
+{
+    const auto& args = ctx.args;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](const char* name, int& target) {
+            if (i + 1 >= args.size() || (target = ParseIndex(args[i + 1])) < 0) {
+                ctx.err << name << " braucht eine Zahl ab 0.\n";
+                return false;
+            }
+            ++i;
+            return true;
+        };
+        if (arg == "--questionnaire") {
+            if (!value("--questionnaire", out.questionnaire))
+                return UsageError(ctx, usage), false;
+        } else if (allowSort && arg == "--sort") {
+            if (!value("--sort", out.sort))
+                return UsageError(ctx, usage), false;
+        } else if (allowSort && arg == "--descending") {
+            out.descending = true;
+        } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+            ctx.err << "Unbekannte Option: " << arg << '\n';
+            return UsageError(ctx, usage), false;
+        } else if (out.path.empty()) {
+            out.path = arg;
+        } else {
+            ctx.err << "Nur eine Trainingsdatei angeben.\n";
+            return UsageError(ctx, usage), false;
+        }
+    }
+    if (out.path.empty())
+        return UsageError(ctx, usage), false;
+    if (out.descending && out.sort < 0) {
+        ctx.err << "--descending gilt nur zusammen mit --sort.\n";
+        return UsageError(ctx, usage), false;
+    }
+    return true;
+}
+
+int OpenQueryDocument(cCliContext& ctx, const cQueryOptions& options, cDocument& doc)
+{
+    if (doc.Open(options.path) != 0)
+        return kExitFailed;
+    const int count = static_cast<int>(doc.m_data.m_aQuestionnaires.size());
+    if (options.questionnaire >= count) {
+        ctx.err << "Fragebogen " << options.questionnaire << " gibt es nicht; die Datei hat die "
+                << "Fragebögen 0 bis " << count - 1 << ".\n";
+        return kExitRefused;
+    }
+    return kExitOk;
+}
+
+int RunPracticeCommand(cCliContext& ctx)
+{
+    cQueryOptions options;
+    if (!ParseQueryOptions(ctx, false, kPracticeUsage, options))
+        return kExitRefused;
+    cDocument doc;
+    if (const int status = OpenQueryDocument(ctx, options, doc); status != kExitOk)
+        return status;
+
+    const bool interactive = &ctx.in == &std::cin && isatty(STDIN_FILENO) != 0;
+    cSettings settings;
+    settings.LoadSettings(ProgramDirectory() + kSettingsFileName);
+    cTerminalHost host(ctx.out, interactive);
+    {
+        cQuery query(doc, settings, host);
+        query.InitialUpdate();
+        query.OpenQuestionnaire(options.questionnaire);
+        const std::string title =
+            ConsoleText(doc.m_data.m_aQuestionnaires[options.questionnaire].m_strTitle);
+        if (query.RowCount() == 0) {
+            ctx.out << "Der Fragebogen '" << title << "' enthält keine Aufgaben.\n";
+            return kExitOk;
+        }
+        ctx.out << "Fragebogen '" << title << "': " << query.RowCount()
+                << (query.RowCount() == 1 ? " Aufgabe" : " Aufgaben") << '\n'
+                << "Befehle: :s überspringen, :l Lösung anzeigen, :h Hilfe, "
+                   ":q beenden\n";
+        cPracticeSession session(ctx, query, interactive);
+        session.Run();
+    }
+    // Closing writes the statistics back, as closing the window does.
+    if (doc.Close() != 0)
+        return kExitFailed;
+    ctx.out << "Die Statistik ist gespeichert.\n";
+    return kExitOk;
+}
