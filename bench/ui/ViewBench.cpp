@@ -86,7 +86,8 @@ int main(int argc, char** argv)
     std::map<std::string, std::vector<double>> times;
     const std::vector<std::string> steps = {"open file until overview", "open Alle Aufgaben",
                                             "sort by number", "sort by question",
-                                            "sort by statistics", "sort descending"};
+                                            "sort by statistics", "sort descending",
+                                            "small-icon style", "report style"};
     cSettings settings;
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;
@@ -126,6 +127,18 @@ int main(int argc, char** argv)
         ClickHeader(list, 1);
         Settle(*view);
         times[steps[5]].push_back(Milliseconds(timer));
+
+        // Ctrl+A switches the 100,000 rows to small icons and back.
+        for (int i = 0; i < 2; ++i) {
+            timer.restart();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+            Settle(*view);
+            times[steps[6 + std::size_t(i)]].push_back(Milliseconds(timer));
+        }
+        if (!view->IsDetailView()) {
+            std::fprintf(stderr, "Ctrl+A did not switch back to the report style\n");
+            return 1;
+        }
 
         view.reset();
         doc->Discard(); // the benchmark file is not written back
