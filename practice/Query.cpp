@@ -304,12 +304,9 @@ void cQuery::StartQuery()
 
 bool cQuery::PassesFilter(const cTask& task) const
 {
+    // The counters are tested before the solution's words: the result is the same, and
+    // a task excluded by its counters never touches its solution text.
     const cTrainingData& data = Data();
-    if (data.m_nMaxWords != 0) {
-        const auto words = std::count(task.m_strSolution.begin(), task.m_strSolution.end(), ' ') + 1;
-        if (words > data.m_nMaxWords)
-            return false;
-    }
     const int q = Slot(task.m_nPoints == 0 ? 1 : task.m_nPoints);
     const std::uint64_t right = task.m_nStats[q];
     if (data.m_nMinRight != 0 && right >= data.m_nMinRight)
@@ -319,6 +316,11 @@ bool cQuery::PassesFilter(const cTask& task) const
         for (int k = 0; k <= q; ++k)
             total += task.m_nStats[k];
         if (total > 0 && right * 100 / total >= data.m_nMinPercent)
+            return false;
+    }
+    if (data.m_nMaxWords != 0) {
+        const auto words = std::count(task.m_strSolution.begin(), task.m_strSolution.end(), ' ') + 1;
+        if (words > data.m_nMaxWords)
             return false;
     }
     return true;
@@ -342,6 +344,10 @@ void cQuery::SelectTask(int start)
                 if (i >= rows || i < 0)
                     i = 0;
             }
+            // Rows are visited in order; fetching a later row's task early hides the
+            // memory latency of large lists.
+            if (const cTask* ahead = TaskPtr((i + 8) % rows))
+                __builtin_prefetch(&ahead->m_nStats);
             const cTask* task = TaskPtr(i);
             if (task && PassesFilter(*task)) {
                 found = true;
