@@ -1,11 +1,6 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "shell/ui/VendrillApp.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quorvant"));
-    window.showMaximized();
-    return app.exec();
+    return RunQuorvant(argc, argv);
 }

@@ -1,0 +1,46 @@
+#include "shell/ui/ChildFrame.h"
+
+#include "data/ui/VendrillDoc.h"
+#include "practice/ui/VendrillView.h"
+
+#include <QCloseEvent>
+
+CChildFrame::CChildFrame(std::unique_ptr<CVendrillDoc> doc, const cSettings& settings,
+                         QWidget* parent)
+    : QMdiSubWindow(parent), m_doc(std::move(doc))
+{
+    setObjectName(QStringLiteral("childFrame"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_view = new CVendrillView(*m_doc, settings, this);
+    setWidget(m_view);
+    connect(m_doc.get(), &CVendrillDoc::TitleChanged, this, &CChildFrame::UpdateTitle);
+    UpdateTitle();
+}
+
+CChildFrame::~CChildFrame()
+{
+    // The view refers to the document: it goes first.
+    delete m_view;
+    m_view = nullptr;
+}
+
+void CChildFrame::SetCloseCheck(std::function<bool(CChildFrame&)> check)
+{
+    m_closeCheck = std::move(check);
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event)
+{
+    if (!m_closeCheck)
+        (void)m_doc->Close();
+    else if (!m_closeCheck(*this)) {
+        event->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(event);
+}
+
+void CChildFrame::UpdateTitle()
+{
+    setWindowTitle(m_doc->Title());
+}

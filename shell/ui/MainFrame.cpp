@@ -1,0 +1,766 @@
+#include "shell/ui/MainFrame.h"
+
+#include "data/ui/VendrillDoc.h"
+#include "practice/ui/VendrillView.h"
+#include "shell/Message.h"
+#include "shell/ui/AboutDlg.h"
+#include "shell/ui/ChildFrame.h"
+#include "shell/ui/Commands.h"
+#include "shell/ui/Icons.h"
+#include "shell/ui/ProgramDir.h"
+#include "shell/ui/SettingsDlg.h"
+#include "shell/ui/Text.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+namespace {
+
+const char* const kFileFilter = "Dateityp Training (*.vdr);;Alle Dateien (*)";
+
+struct ActionDef {
+    int id;
+    const char* text;   // menu text; "\t" and the shortcut as the menu shows it
+    const char* prompt; // status-bar prompt, "\n", tool tip
+    std::initializer_list<QKeySequence> keys;
+};
+
+// Every command of the menus, the tool bar and the accelerator table.
+const ActionDef kActions[] = {
+    {cmd::kFileNew, "&Neu\tStrg+N", "Erstellt eine neue Trainingsdatei\nNeu",
+     {QKeySequence(Qt::CTRL | Qt::Key_N)}},
+    {cmd::kFileOpen, "Ö&ffnen...\tStrg+O", "Öffnet eine vorhandene Trainingsdatei\nÖffnen",
+     {QKeySequence(Qt::CTRL | Qt::Key_O)}},
+    {cmd::kFileClose, "&Schließen", "Schließt die aktive Trainingsdatei\nSchließen", {}},
+    {cmd::kFileSave, "S&peichern\tStrg+S", "Speichert die aktive Trainingsdatei\nSpeichern",
+     {QKeySequence(Qt::CTRL | Qt::Key_S)}},
+    {cmd::kFileSaveAs, "Speichern &unter...",
+     "Speichert die aktive Trainingsdatei unter einem neuen Namen\nSpeichern unter", {}},
+    {cmd::kPrint, "&Drucken...\tStrg+P", "Druckt die Aufgaben des geöffneten Fragebogens\nDrucken",
+     {QKeySequence(Qt::CTRL | Qt::Key_P)}},
+    {cmd::kPrintPreview, "Sei&tenansicht", "Zeigt die Druckseiten vor dem Drucken an\nSeitenansicht",
+     {}},
+    {cmd::kPrintSetup, "Drucker&einrichtung...",
+     "Wählt den Drucker und seine Einstellungen\nDruckereinrichtung", {}},
+    {cmd::kRecentFile, "Letzte Datei", "Öffnet eine zuletzt benutzte Datei", {}},
+    {cmd::kExit, "&Beenden", "Beendet das Programm und speichert die geöffneten Dateien\nBeenden",
+     {}},
+    {cmd::kUpdate, "Auf neuere Version testen", "Update\nUpdate", {}},
+    {cmd::kEditUndo, "&Rückgängig\tStrg+Z", "Macht die letzte Änderung rückgängig\nRückgängig",
+     {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
+    {cmd::kEditCut, "&Ausschneiden\tStrg+X",
+     "Schneidet die Markierung aus und legt sie in die Zwischenablage\nAusschneiden",
+     {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
+    {cmd::kEditCopy, "&Kopieren\tStrg+C", "Kopiert die Markierung in die Zwischenablage\nKopieren",
+     {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
+    {cmd::kEditPaste, "E&infügen\tStrg+V", "Fügt den Inhalt der Zwischenablage ein\nEinfügen",
+     {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}},
+    {cmd::kExamStart, "Prüfungssimulation starten",
+     "Startet die Prüfungssimulation\nStartet die Prüfungssimulation", {}},
+    {cmd::kExamEnd, "Prüfungssimulation beenden", "Prüfungssimulation beenden", {}},
+    {cmd::kEvaluationEnd, "Prüfungsauswertung beenden", "Prüfungsauswertung beenden", {}},
+    {cmd::kToolBar, "&Symbolleiste", "Blendet die Symbolleiste ein oder aus\nSymbolleiste", {}},
+    {cmd::kStatusBar, "S&tatusleiste", "Blendet die Statusleiste ein oder aus\nStatusleiste", {}},
+    {cmd::kOverview, "Zur Übersicht", "Zur Übersicht\nZur Übersicht", {}},
+    {cmd::kDetailView, "Detailansicht", "Zeigt die Aufgabenliste mit allen Spalten\nDetailansicht",
+     {}},
+    {cmd::kMiniatureView, "Miniaturansicht",
+     "Zeigt die Aufgabenliste als kleine Symbole\nMiniaturansicht", {}},
+    {cmd::kSettings, "Einstellungen", "Einstellungen\nEinstellungen", {}},
+    {cmd::kFileSettings, "Dateieinstellungen",
+     "Eigenschaften der aktuellen Datei einstellen\nDateieigenschaften ", {}},
+    {cmd::kResetStatistics, "Statistik zurücksetzen",
+     "Statistik zurücksetzen\nStatistik zurücksetzen", {}},
+    {cmd::kNewWindow, "Neues &Fenster",
+     "Öffnet ein weiteres Fenster für die aktive Datei\nNeues Fenster", {}},
+    {cmd::kCascade, "Über&lappend", "Ordnet die Fenster überlappend an\nÜberlappend", {}},
+    {cmd::kTile, "&Nebeneinander", "Ordnet die Fenster nebeneinander an\nNebeneinander", {}},
+    {cmd::kArrangeIcons, "&Symbole anordnen",
+     "Ordnet die verkleinerten Fenster am unteren Rand an\nSymbole anordnen", {}},
+    {cmd::kNewQuestionnaire, "Neuen Fragebogen", "Legt einen neuen Fragebogen an\nNeuer Fragebogen",
+     {}},
+    {cmd::kDeleteQuestionnaire, "Fragebogen löschen",
+     "Löscht den geöffneten Fragebogen\nFragebogen löschen", {}},
+    {cmd::kNewTask, "Neue Aufgabe", "Legt eine neue Aufgabe an\nNeue Aufgabe", {}},
+    {cmd::kDeleteTask, "Aufgabe Löschen", "Löscht die angezeigte Aufgabe\nAufgabe löschen", {}},
+    {cmd::kSplitQuestionnaire, "Fragebogenaufteilung",
+     "Legt fest, welche Aufgaben zum Fragebogen gehören\nFragebogenaufteilung", {}},
+    {cmd::kAbout, "Inf&o über das Programm...",
+     "Zeigt den Namen und die Version des Programms an\nInfo", {}},
+    {cmd::kHelp, "Hilfe", "Öffnet die Hilfedatei\nHilfe", {QKeySequence()}},
+    // Accelerators without a menu entry.
+    {cmd::kToggleView, "Listenansicht wechseln", "Wechselt die Ansicht der Aufgabenliste",
+     {QKeySequence(Qt::CTRL | Qt::Key_A)}},
+    {cmd::kEscape, "Zurück", "Geht eine Ansicht zurück", {QKeySequence(Qt::Key_Escape)}},
+    {cmd::kDelete, "Entfernen", "Entfernen", {QKeySequence(Qt::Key_Delete)}},
+    {cmd::kNextPane, "Nächster Bereich", "Wechselt zum nächsten Fenster",
+     {QKeySequence(Qt::Key_F6)}},
+    {cmd::kPrevPane, "Vorheriger Bereich", "Wechselt zum vorherigen Fenster",
+     {QKeySequence(Qt::SHIFT | Qt::Key_F6)}},
+};
+
+// Commands whose logic lives in the training view.
+const int kViewCommands[] = {
+    cmd::kResetStatistics, cmd::kDetailView,   cmd::kMiniatureView,       cmd::kToggleView,
+    cmd::kEscape,          cmd::kOverview,     cmd::kNewQuestionnaire,    cmd::kNewTask,
+    cmd::kDeleteTask,      cmd::kDeleteQuestionnaire, cmd::kSplitQuestionnaire,
+    cmd::kExamStart,       cmd::kExamEnd,      cmd::kEvaluationEnd,       cmd::kDelete,
+};
+
+// Commands of parts that are not in this program yet: present, but disabled.
+const int kLaterCommands[] = {
+    cmd::kPrint, cmd::kPrintPreview, cmd::kUpdate, cmd::kFileSettings, cmd::kNewWindow,
+};
+
+constexpr int kSeparator = 0;
+
+struct MenuDef {
+    const char* title;
+    std::initializer_list<int> items; // command ids; kSeparator; kRecentFile is the list
+};
+
+const MenuDef kMenusNoFile[] = {
+    {"&Datei",
+     {cmd::kFileNew, cmd::kFileOpen, kSeparator, cmd::kPrintSetup, kSeparator, cmd::kRecentFile,
+      kSeparator, cmd::kUpdate, cmd::kExit}},
+    {"&Ansicht", {cmd::kToolBar, cmd::kStatusBar}},
+    {"&?", {cmd::kAbout}},
+};
+
+const MenuDef kMenusFile[] = {
+    {"&Datei",
+     {cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs,
+      kSeparator, cmd::kPrint, cmd::kPrintPreview, cmd::kPrintSetup, kSeparator,
+      cmd::kRecentFile, kSeparator, cmd::kExit, cmd::kUpdate}},
+    {"&Bearbeiten",
+     {cmd::kEditUndo, kSeparator, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}},
+    {"Prüfungssimulation", {cmd::kExamStart, cmd::kExamEnd, cmd::kEvaluationEnd}},
+    {"&Ansicht",
+     {cmd::kToolBar, cmd::kStatusBar, kSeparator, cmd::kOverview, kSeparator, cmd::kDetailView,
+      cmd::kMiniatureView}},
+    {"Extra", {cmd::kSettings, cmd::kFileSettings, kSeparator, cmd::kResetStatistics}},
+    {"&Fenster", {cmd::kNewWindow, cmd::kCascade, cmd::kTile, cmd::kArrangeIcons}},
+    {"Editor",
+     {cmd::kNewQuestionnaire, cmd::kDeleteQuestionnaire, kSeparator, cmd::kNewTask,
+      cmd::kDeleteTask, kSeparator, cmd::kSplitQuestionnaire}},
+    {"&?", {cmd::kAbout}},
+};
+
+const int kToolBarItems[] = {
+    cmd::kFileNew,  cmd::kFileOpen,     cmd::kFileSave,     kSeparator, cmd::kPrint,
+    cmd::kPrintPreview, kSeparator,     cmd::kSettings,     cmd::kFileSettings, kSeparator,
+    cmd::kOverview, kSeparator,         cmd::kAbout,        cmd::kHelp,
+};
+
+QString U(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QString CleanAbsolute(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// Whether a keyboard lock light is on, from the kernel's LED class (false when unknown).
+bool LockLightOn(const QString& suffix)
+{
+    const QDir leds(QStringLiteral("/sys/class/leds"));
+    const QStringList names = leds.entryList({QStringLiteral("*::") + suffix}, QDir::Dirs);
+    for (const QString& name : names) {
+        QFile brightness(leds.filePath(name + QStringLiteral("/brightness")));
+        if (brightness.open(QIODevice::ReadOnly) && brightness.readAll().trimmed() != "0")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(const QString& recentIni, QWidget* parent)
+    : QMainWindow(parent), m_recent(recentIni)
+{
+    setObjectName(QStringLiteral("mainFrame"));
+    // The settings are in force before the window exists.
+    m_strProgramDir = ProgramDirPath();
+    m_strSettingsPath = SettingsFilePath(m_strProgramDir);
+    m_settings.LoadSettings(QFile::encodeName(m_strSettingsPath).toStdString());
+
+    setWindowTitle(QStringLiteral("Quorvant"));
+    setWindowIcon(AppIcon());
+    setAcceptDrops(true);
+
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("mdiArea"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    UpdateRecentActions();
+    UpdateActions();
+
+    // Focus moves between controls, so the edit commands' state follows it.
+    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateActions(); });
+}
+
+CMainFrame::~CMainFrame()
+{
+    // Children that are still open (the window was never closed) write their files now.
+    const QList<CChildFrame*> children = Children();
+    for (CChildFrame* child : children) {
+        child->SetCloseCheck({});
+        delete child;
+    }
+}
+
+QPrinter& CMainFrame::Printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+void CMainFrame::CreateActions()
+{
+    for (const ActionDef& def : kActions) {
+        auto* action = new QAction(U(def.text), this);
+        action->setObjectName(QStringLiteral("action%1").arg(def.id));
+        action->setData(def.id);
+        const QString prompt = U(def.prompt);
+        const qsizetype nl = prompt.indexOf(QLatin1Char('\n'));
+        action->setStatusTip(nl < 0 ? prompt : prompt.left(nl));
+        action->setToolTip(nl < 0 ? prompt : prompt.mid(nl + 1));
+        QList<QKeySequence> keys;
+        for (const QKeySequence& key : def.keys)
+            if (!key.isEmpty())
+                keys.append(key);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        const QIcon icon = CommandIcon(def.id);
+        if (!icon.isNull())
+            action->setIcon(icon);
+        m_actions.insert(def.id, action);
+    }
+
+    auto on = [this](int id, auto slot) {
+        connect(m_actions.value(id), &QAction::triggered, this, slot);
+    };
+    on(cmd::kFileNew, &CMainFrame::OnFileNew);
+    on(cmd::kFileOpen, &CMainFrame::OnFileOpen);
+    on(cmd::kFileClose, &CMainFrame::OnFileClose);
+    on(cmd::kFileSave, &CMainFrame::OnFileSave);
+    on(cmd::kFileSaveAs, &CMainFrame::OnFileSaveAs);
+    on(cmd::kPrintSetup, &CMainFrame::OnPrintSetup);
+    on(cmd::kExit, &QWidget::close);
+    on(cmd::kAbout, &CMainFrame::OnAppAbout);
+    on(cmd::kHelp, &CMainFrame::OnHelp);
+    on(cmd::kSettings, &CMainFrame::OnSettings);
+    on(cmd::kCascade, [this] { m_mdi->cascadeSubWindows(); });
+    on(cmd::kTile, [this] { m_mdi->tileSubWindows(); });
+    on(cmd::kArrangeIcons, &CMainFrame::ArrangeIcons);
+    on(cmd::kNextPane, [this] { m_mdi->activateNextSubWindow(); });
+    on(cmd::kPrevPane, [this] { m_mdi->activatePreviousSubWindow(); });
+    on(cmd::kEditUndo, [this] { RouteToFocus("undo"); });
+    on(cmd::kEditCut, [this] { RouteToFocus("cut"); });
+    on(cmd::kEditCopy, [this] { RouteToFocus("copy"); });
+    on(cmd::kEditPaste, [this] { RouteToFocus("paste"); });
+    for (int id : kViewCommands)
+        on(id, [this, id] { RouteToView(id); });
+
+    QAction* toolBar = m_actions.value(cmd::kToolBar);
+    toolBar->setCheckable(true);
+    toolBar->setChecked(true);
+    connect(toolBar, &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
+    QAction* status = m_actions.value(cmd::kStatusBar);
+    status->setCheckable(true);
+    status->setChecked(true);
+    connect(status, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+
+    // The places of the recent-file list in the file menus.
+    for (int i = 0; i < cRecentFiles::kMaxFiles; ++i) {
+        auto* action = new QAction(this);
+        action->setObjectName(QStringLiteral("actionRecent%1").arg(i + 1));
+        action->setStatusTip(U("Öffnet diese zuletzt benutzte Datei"));
+        connect(action, &QAction::triggered, this, [this, i] {
+            const QStringList files = m_recent.Files();
+            if (i < files.size())
+                OpenDocumentFile(files[i]);
+        });
+        m_recentActions.append(action);
+    }
+
+    // Accelerators without a menu entry still need a place in the window.
+    for (int id : {cmd::kToggleView, cmd::kEscape, cmd::kDelete, cmd::kNextPane, cmd::kPrevPane})
+        addAction(m_actions.value(id));
+}
+
+void CMainFrame::CreateMenus()
+{
+    auto build = [this](const MenuDef* defs, std::size_t count, QList<QMenu*>& menus,
+                        const QString& suffix) {
+        for (std::size_t m = 0; m < count; ++m) {
+            auto* menu = new QMenu(U(defs[m].title), this);
+            menu->setObjectName(QStringLiteral("menu%1_%2").arg(suffix).arg(m));
+            for (int id : defs[m].items) {
+                if (id == kSeparator) {
+                    menu->addSeparator();
+                } else if (id == cmd::kRecentFile) {
+                    menu->addAction(m_actions.value(cmd::kRecentFile));
+                    menu->addActions(m_recentActions);
+                } else {
+                    menu->addAction(m_actions.value(id));
+                }
+            }
+            menus.append(menu);
+        }
+    };
+    build(kMenusNoFile, std::size(kMenusNoFile), m_menusNoFile, QStringLiteral("128"));
+    build(kMenusFile, std::size(kMenusFile), m_menusFile, QStringLiteral("129"));
+    m_bFileMenus = true; // forces the first ShowMenuSet to build the bar
+    ShowMenuSet(false);
+}
+
+void CMainFrame::ShowMenuSet(bool fileActive)
+{
+    if (fileActive == m_bFileMenus)
+        return;
+    m_bFileMenus = fileActive;
+    menuBar()->clear();
+    for (QMenu* menu : fileActive ? m_menusFile : m_menusNoFile)
+        menuBar()->addMenu(menu);
+}
+
+void CMainFrame::CreateToolBar()
+{
+    m_toolBar = new QToolBar(QStringLiteral("Symbolleiste"), this);
+    m_toolBar->setObjectName(QStringLiteral("toolBar128"));
+    m_toolBar->setIconSize(QSize(32, 32));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolBar->setMovable(true);
+    m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    for (int id : kToolBarItems) {
+        if (id == kSeparator)
+            m_toolBar->addSeparator();
+        else
+            m_toolBar->addAction(m_actions.value(id));
+    }
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    connect(m_toolBar, &QToolBar::visibilityChanged, this, [this](bool visible) {
+        if (!isMinimized())
+            m_actions.value(cmd::kToolBar)->setChecked(visible);
+    });
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    // The idle text; status prompts cover it while they are shown.
+    m_ready = new QLabel(QStringLiteral("Bereit"), bar);
+    m_ready->setObjectName(QStringLiteral("statusReady"));
+    bar->addWidget(m_ready, 1);
+    const char* const texts[3] = {"UF", "NUM", "RF"};
+    for (int i = 0; i < 3; ++i) {
+        m_lockLabels[i] = new QLabel(QString::fromLatin1(texts[i]), bar);
+        m_lockLabels[i]->setObjectName(QStringLiteral("statusLock%1").arg(59137 + i));
+        m_lockLabels[i]->setAlignment(Qt::AlignCenter);
+        m_lockLabels[i]->setMinimumWidth(m_lockLabels[i]->fontMetrics().horizontalAdvance(
+                                             QStringLiteral("NUM")) +
+                                         12);
+        m_lockLabels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addPermanentWidget(m_lockLabels[i]);
+    }
+    UpdateLockIndicators();
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateLockIndicators);
+    timer->start(1000);
+}
+
+void CMainFrame::UpdateLockIndicators()
+{
+    const QString suffixes[3] = {QStringLiteral("capslock"), QStringLiteral("numlock"),
+                                 QStringLiteral("scrolllock")};
+    for (int i = 0; i < 3; ++i)
+        m_lockLabels[i]->setEnabled(LockLightOn(suffixes[i]));
+}
+
+void CMainFrame::UpdateRecentActions()
+{
+    const QStringList files = m_recent.Files();
+    m_actions.value(cmd::kRecentFile)->setVisible(files.isEmpty());
+    m_actions.value(cmd::kRecentFile)->setEnabled(false);
+    for (int i = 0; i < m_recentActions.size(); ++i) {
+        QAction* action = m_recentActions[i];
+        if (i < files.size()) {
+            action->setText(cRecentFiles::MenuText(i, files[i]));
+            action->setToolTip(files[i]);
+            action->setVisible(true);
+        } else {
+            action->setVisible(false);
+        }
+    }
+}
+
+CChildFrame* CMainFrame::ActiveChild() const
+{
+    if (auto* child = qobject_cast<CChildFrame*>(m_mdi->activeSubWindow()))
+        return child;
+    // While the main window itself is inactive, the child shown on top still counts.
+    const QList<QMdiSubWindow*> list = m_mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = list.rbegin(); it != list.rend(); ++it)
+        if (auto* child = qobject_cast<CChildFrame*>(*it))
+            return child;
+    return nullptr;
+}
+
+QList<CChildFrame*> CMainFrame::Children() const
+{
+    QList<CChildFrame*> children;
+    const QList<QMdiSubWindow*> list = m_mdi->subWindowList();
+    for (QMdiSubWindow* sub : list)
+        if (auto* child = qobject_cast<CChildFrame*>(sub))
+            children.append(child);
+    return children;
+}
+
+CVendrillView* CMainFrame::ActiveView() const
+{
+    CChildFrame* child = ActiveChild();
+    return child ? child->View() : nullptr;
+}
+
+void CMainFrame::SetFileChooser(FileChooser chooser)
+{
+    m_chooser = std::move(chooser);
+}
+
+QString CMainFrame::ChooseFile(FileChoice choice, const QString& suggestion)
+{
+    if (m_chooser)
+        return m_chooser(choice, suggestion);
+    if (choice == FileChoice::Open)
+        return QFileDialog::getOpenFileName(this, U("Öffnen"), suggestion, U(kFileFilter));
+    return QFileDialog::getSaveFileName(this, U("Speichern unter"), suggestion, U(kFileFilter));
+}
+
+CChildFrame* CMainFrame::FindChild(const QString& path) const
+{
+    const QString wanted = CleanAbsolute(path);
+    const QList<CChildFrame*> children = Children();
+    for (CChildFrame* child : children) {
+        const QString own = child->Document().PathName();
+        if (!own.isEmpty() && CleanAbsolute(own) == wanted)
+            return child;
+    }
+    return nullptr;
+}
+
+CChildFrame* CMainFrame::AddChild(std::unique_ptr<CVendrillDoc> doc)
+{
+    auto* child = new CChildFrame(std::move(doc), m_settings);
+    child->View()->SetProgramDir(m_strProgramDir);
+    child->SetCloseCheck([this](CChildFrame& c) { return CanCloseChild(c); });
+    connect(child->View(), &CVendrillView::CommandStateChanged, this, &CMainFrame::UpdateActions);
+    connect(child, &QObject::destroyed, this, [this] {
+        // The window is gone once the event loop runs again.
+        QTimer::singleShot(0, this, &CMainFrame::UpdateActions);
+    });
+    m_mdi->addSubWindow(child);
+    // Every training file fills the main window's client area.
+    child->showMaximized();
+    m_mdi->setActiveSubWindow(child);
+    child->View()->InitialUpdate();
+    UpdateActions();
+    return child;
+}
+
+CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    const QString absolute = CleanAbsolute(path);
+    if (CChildFrame* open = FindChild(absolute)) {
+        open->showMaximized();
+        m_mdi->setActiveSubWindow(open);
+        return open;
+    }
+    const QFileInfo info(absolute);
+    if (!info.isFile() || !info.isReadable()) {
+        MessagePresenter().Present(
+            "Quorvant",
+            ToCp1252(U("Die Datei \"%1\" konnte nicht geöffnet werden.\r\n"
+                       "Sie ist nicht vorhanden oder nicht lesbar.")
+                         .arg(QDir::toNativeSeparators(absolute))),
+            StyleIconWarning);
+        m_recent.Remove(absolute);
+        UpdateRecentActions();
+        return nullptr;
+    }
+    auto doc = std::make_unique<CVendrillDoc>();
+    doc->SetPathName(absolute);
+    m_recent.Add(absolute);
+    UpdateRecentActions();
+    return AddChild(std::move(doc));
+}
+
+CChildFrame* CMainFrame::NewDocument()
+{
+    auto doc = std::make_unique<CVendrillDoc>();
+    doc->NewDocument();
+    return AddChild(std::move(doc));
+}
+
+bool CMainFrame::SaveDocumentAs(CVendrillDoc& doc)
+{
+    QString suggestion = doc.PathName();
+    if (suggestion.isEmpty())
+        suggestion = QDir::home().filePath(doc.Title() + QStringLiteral(".vdr"));
+    QString path = ChooseFile(FileChoice::SaveAs, suggestion);
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".vdr");
+    path = CleanAbsolute(path);
+    // Two windows on one file would overwrite each other's statistics.
+    if (CChildFrame* other = FindChild(path); other && &other->Document() != &doc) {
+        MessagePresenter().Present(
+            "Quorvant",
+            ToCp1252(U("Die Datei \"%1\" ist bereits in einem anderen Fenster geöffnet.\r\n"
+                       "Schließen Sie dieses Fenster zuerst oder wählen Sie einen anderen "
+                       "Namen.")
+                         .arg(QDir::toNativeSeparators(path))),
+            StyleIconWarning);
+        return false;
+    }
+    if (!doc.SaveAs(path))
+        return false;
+    m_recent.Add(path);
+    UpdateRecentActions();
+    return true;
+}
+
+bool CMainFrame::CanCloseChild(CChildFrame& child)
+{
+    CVendrillDoc& doc = child.Document();
+    if (doc.PathName().isEmpty() && doc.IsModified()) {
+        const int answer = MessagePresenter().Present(
+            "Quorvant",
+            ToCp1252(U("Sollen die Änderungen an %1 gespeichert werden?").arg(doc.Title())),
+            StyleYesNoCancel | StyleIconQuestion);
+        if (answer == ResultCancel)
+            return false;
+        if (answer == ResultYes && !SaveDocumentAs(doc))
+            return false;
+    }
+    if (doc.Close())
+        return true;
+    // The file could not be written: closing now would lose the changes and statistics.
+    const int answer = ShowMessage(
+        4, ToCp1252(U("Die Datei %1 konnte nicht gespeichert werden. Soll das "
+                                "Fenster trotzdem geschlossen werden? Die Änderungen und "
+                                "die Statistik gehen dann verloren.")
+                                  .arg(doc.Title())));
+    if (answer != ResultYes)
+        return false;
+    doc.Discard();
+    return true;
+}
+
+void CMainFrame::OpenHandedFiles(const QStringList& files)
+{
+    if (isMinimized())
+        showMaximized();
+    raise();
+    activateWindow();
+    for (const QString& file : files)
+        OpenDocumentFile(file);
+}
+
+void CMainFrame::OnSubWindowActivated()
+{
+    // The title needs nothing here: a maximized child adds " - [its title]" to "Quorvant".
+    UpdateActions();
+}
+
+void CMainFrame::UpdateActions()
+{
+    CChildFrame* child = ActiveChild();
+    CVendrillView* view = child ? child->View() : nullptr;
+    ShowMenuSet(child != nullptr);
+
+    for (int id : {cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs})
+        m_actions.value(id)->setEnabled(child != nullptr);
+    for (int id : kViewCommands)
+        m_actions.value(id)->setEnabled(view && view->HandlesCommand(id) &&
+                                        view->IsCommandEnabled(id));
+    for (int id : kLaterCommands)
+        m_actions.value(id)->setEnabled(false);
+    const bool windows = !m_mdi->subWindowList().isEmpty();
+    for (int id : {cmd::kCascade, cmd::kTile, cmd::kArrangeIcons, cmd::kNextPane, cmd::kPrevPane})
+        m_actions.value(id)->setEnabled(windows);
+
+    // The edit commands work on the text field that has the keyboard focus.
+    QWidget* focus = QApplication::focusWidget();
+    const bool text = child && focus && child->isAncestorOf(focus) &&
+                      focus->metaObject()->indexOfSlot("copy()") >= 0;
+    for (int id : {cmd::kEditUndo, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste})
+        m_actions.value(id)->setEnabled(text);
+}
+
+void CMainFrame::RouteToView(int id)
+{
+    if (CVendrillView* view = ActiveView(); view && view->HandlesCommand(id))
+        view->ExecuteCommand(id);
+    UpdateActions();
+}
+
+void CMainFrame::RouteToFocus(const char* slot)
+{
+    if (QWidget* focus = QApplication::focusWidget())
+        QMetaObject::invokeMethod(focus, slot);
+}
+
+void CMainFrame::ArrangeIcons()
+{
+    // Minimized windows line up along the bottom edge, left to right.
+    int x = 0;
+    const QList<QMdiSubWindow*> list = m_mdi->subWindowList();
+    for (QMdiSubWindow* sub : list) {
+        if (!sub->isMinimized())
+            continue;
+        const QSize size = sub->size();
+        sub->move(x, m_mdi->viewport()->height() - size.height());
+        x += size.width();
+    }
+}
+
+void CMainFrame::OnFileNew()
+{
+    NewDocument();
+}
+
+void CMainFrame::OnFileOpen()
+{
+    QString dir;
+    if (CChildFrame* child = ActiveChild(); child && !child->Document().PathName().isEmpty())
+        dir = QFileInfo(child->Document().PathName()).absolutePath();
+    else if (!m_recent.Files().isEmpty())
+        dir = QFileInfo(m_recent.Files().first()).absolutePath();
+    const QString path = ChooseFile(FileChoice::Open, dir);
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+}
+
+void CMainFrame::OnFileClose()
+{
+    if (CChildFrame* child = ActiveChild())
+        child->close();
+}
+
+void CMainFrame::OnFileSave()
+{
+    CChildFrame* child = ActiveChild();
+    if (!child)
+        return;
+    // A new document has no name yet: saving asks for one.
+    if (child->Document().PathName().isEmpty())
+        SaveDocumentAs(child->Document());
+    else
+        child->Document().Save();
+}
+
+void CMainFrame::OnFileSaveAs()
+{
+    if (CChildFrame* child = ActiveChild())
+        SaveDocumentAs(child->Document());
+}
+
+void CMainFrame::OnPrintSetup()
+{
+    QPageSetupDialog dialog(&Printer(), this);
+    dialog.exec();
+}
+
+void CMainFrame::OnAppAbout()
+{
+    CAboutDlg dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::OnHelp()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_strProgramDir + QStringLiteral("hilfe_vdr.html")));
+}
+
+void CMainFrame::OnSettings()
+{
+    CSettingsDlg dialog(this);
+    dialog.Load(m_settings);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    dialog.Store(m_settings);
+    m_settings.SaveSettings(QFile::encodeName(m_strSettingsPath).toStdString());
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    const QList<CChildFrame*> children = Children();
+    for (CChildFrame* child : children) {
+        m_mdi->setActiveSubWindow(child);
+        if (!child->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    for (const QUrl& url : urls)
+        if (url.isLocalFile()) {
+            event->acceptProposedAction();
+            return;
+        }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    QStringList files;
+    for (const QUrl& url : urls)
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Open after the drop has finished, so message boxes do not run inside the drag.
+    QTimer::singleShot(0, this, [this, files] {
+        for (const QString& file : files)
+            OpenDocumentFile(file);
+    });
+}

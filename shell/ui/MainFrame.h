@@ -1,0 +1,121 @@
+#pragma once
+// The main window: menus, tool bar, status bar, the child windows of the open training
+// files, and the program-wide objects (settings, printer, recent files).
+
+#include "shell/Settings.h"
+#include "shell/ui/RecentFiles.h"
+
+#include <QMainWindow>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class CChildFrame;
+class CVendrillDoc;
+class CVendrillView;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QPrinter;
+class QToolBar;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    /// What a file dialog is asked for.
+    enum class FileChoice { Open, SaveAs };
+    /// Asks the user for a file; an empty text means cancelled. suggestion is the
+    /// current or proposed name.
+    using FileChooser = std::function<QString(FileChoice choice, const QString& suggestion)>;
+
+    /// Loads the program settings; recentIni names the file of the recent-file list
+    /// (empty: the user's configuration).
+    explicit CMainFrame(const QString& recentIni = {}, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    [[nodiscard]] const cSettings& Settings() const { return m_settings; }
+    /// Directory of the program with a trailing "/".
+    [[nodiscard]] QString ProgramDir() const { return m_strProgramDir; }
+    /// The settings file that the settings dialog writes.
+    [[nodiscard]] QString SettingsPath() const { return m_strSettingsPath; }
+    /// The printer that "Druckereinrichtung..." sets up, for printing.
+    [[nodiscard]] QPrinter& Printer();
+    [[nodiscard]] QMdiArea* MdiArea() const { return m_mdi; }
+    [[nodiscard]] cRecentFiles& RecentFiles() { return m_recent; }
+
+    /// The action of a command id, nullptr for none.
+    [[nodiscard]] QAction* Action(int id) const { return m_actions.value(id, nullptr); }
+    /// The child window now active, nullptr when none.
+    [[nodiscard]] CChildFrame* ActiveChild() const;
+    [[nodiscard]] QList<CChildFrame*> Children() const;
+    /// The view of the active child window, nullptr when none.
+    [[nodiscard]] CVendrillView* ActiveView() const;
+
+    /// Replaces the file dialogs (tests).
+    void SetFileChooser(FileChooser chooser);
+
+    /// Opens a training file in its own maximized child window, or brings the window that
+    /// has it open already to the front. nullptr when the file cannot be opened.
+    CChildFrame* OpenDocumentFile(const QString& path);
+    /// A new, untitled document in its own child window.
+    CChildFrame* NewDocument();
+    /// Writes the document under a name the user chooses. False when cancelled or failed.
+    bool SaveDocumentAs(CVendrillDoc& doc);
+
+public slots:
+    /// Files handed over by a later start of the program: open them and come to the front.
+    void OpenHandedFiles(const QStringList& files);
+    /// Enables the actions and picks the menu for the current state.
+    void UpdateActions();
+
+    void OnFileNew();
+    void OnFileOpen();
+    void OnFileClose();
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnPrintSetup();
+    void OnAppAbout();
+    void OnHelp();
+    void OnSettings();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void UpdateRecentActions();
+    void UpdateLockIndicators();
+    void RouteToView(int id);
+    void RouteToFocus(const char* slot);
+    void OnSubWindowActivated();
+    void ArrangeIcons();
+    void ShowMenuSet(bool fileActive);
+    bool CanCloseChild(CChildFrame& child);
+    CChildFrame* AddChild(std::unique_ptr<CVendrillDoc> doc);
+    [[nodiscard]] CChildFrame* FindChild(const QString& path) const;
+    [[nodiscard]] QString ChooseFile(FileChoice choice, const QString& suggestion);
+
+    QString m_strProgramDir;
+    QString m_strSettingsPath;
+    cSettings m_settings;
+    cRecentFiles m_recent;
+    std::unique_ptr<QPrinter> m_printer;
+    QMdiArea* m_mdi = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QLabel* m_ready = nullptr;
+    QLabel* m_lockLabels[3] = {};
+    QMap<int, QAction*> m_actions;
+    QList<QAction*> m_recentActions;
+    QList<QMenu*> m_menusNoFile;
+    QList<QMenu*> m_menusFile;
+    bool m_bFileMenus = false;
+    FileChooser m_chooser;
+};

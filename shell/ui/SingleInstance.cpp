@@ -1,0 +1,116 @@
+#include "shell/ui/SingleInstance.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+
+namespace {
+
+// The hand-over: a greeting line, one line per file (UTF-8), an end line; the running
+// program answers "OK" once it has taken the files.
+const QByteArray kGreeting = "QUORVANT-OPEN 1\n";
+const QByteArray kEnd = "END\n";
+const QByteArray kAnswer = "OK\n";
+// A message larger than this is not a hand-over.
+constexpr qint64 kMaxMessage = 1 << 20;
+
+} // namespace
+
+QString InstanceServerName(const QString& programDir)
+{
+    // Per user and per installation, so that two builds side by side do not meet.
+    QByteArray user = qgetenv("USER");
+    if (user.isEmpty())
+        user = qgetenv("LOGNAME");
+    const QByteArray key = user + '\n' + QDir::cleanPath(programDir).toUtf8();
+    const QByteArray hash = QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex();
+    return QStringLiteral("quorvant-") + QString::fromLatin1(hash.left(16));
+}
+
+bool SendToRunningInstance(const QString& name, const QStringList& files, int timeoutMs)
+{
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    QByteArray message = kGreeting;
+    for (const QString& file : files) {
+        QString line = file;
+        line.remove(QLatin1Char('\n'));
+        message += line.toUtf8() + '\n';
+    }
+    message += kEnd;
+    socket.write(message);
+    if (!socket.waitForBytesWritten(timeoutMs))
+        return false;
+    QByteArray answer;
+    while (!answer.contains('\n') && socket.waitForReadyRead(timeoutMs))
+        answer += socket.readAll();
+    socket.disconnectFromServer();
+    return answer == kAnswer;
+}
+
+cInstanceServer::cInstanceServer(QString name, QObject* parent)
+    : QObject(parent), m_strName(std::move(name)), m_server(new QLocalServer(this))
+{
+    // Only this user may hand files to the program.
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &cInstanceServer::OnConnection);
+}
+
+cInstanceServer::~cInstanceServer() = default;
+
+bool cInstanceServer::Listen()
+{
+    if (m_server->isListening())
+        return true;
+    // Listening would quietly replace another program's socket, so ask first: a running
+    // program answers, the name of one that crashed does not.
+    QLocalSocket probe;
+    probe.connectToServer(m_strName);
+    if (probe.waitForConnected(1000)) {
+        probe.abort();
+        return false;
+    }
+    QLocalServer::removeServer(m_strName);
+    return m_server->listen(m_strName);
+}
+
+bool cInstanceServer::IsListening() const
+{
+    return m_server->isListening();
+}
+
+void cInstanceServer::OnConnection()
+{
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadable(socket); });
+        if (socket->bytesAvailable() > 0)
+            OnReadable(socket);
+    }
+}
+
+void cInstanceServer::OnReadable(QLocalSocket* socket)
+{
+    QByteArray buffer = socket->property("buffer").toByteArray() + socket->readAll();
+    if (buffer.size() > kMaxMessage || !kGreeting.startsWith(buffer.left(kGreeting.size()))) {
+        socket->abort();
+        return;
+    }
+    const qsizetype endAt = buffer.indexOf("\n" + kEnd);
+    if (endAt < 0 || !buffer.startsWith(kGreeting)) {
+        socket->setProperty("buffer", buffer);
+        return;
+    }
+    socket->setProperty("buffer", QByteArray());
+    const QByteArray body = buffer.mid(kGreeting.size(), endAt + 1 - kGreeting.size());
+    QStringList files;
+    for (const QByteArray& line : body.split('\n'))
+        if (!line.isEmpty())
+            files.append(QString::fromUtf8(line));
+    socket->write(kAnswer);
+    socket->flush();
+    emit FilesReceived(files);
+}

@@ -1,0 +1,76 @@
+#include "shell/ui/VendrillApp.h"
+
+#include "shell/Message.h"
+#include "shell/ui/Icons.h"
+#include "shell/ui/MainFrame.h"
+#include "shell/ui/MessageBoxPresenter.h"
+#include "shell/ui/ProgramDir.h"
+#include "shell/ui/SingleInstance.h"
+#include "shell/ui/SoundPlayer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <QUrl>
+
+QStringList CommandLineFiles(const QStringList& arguments, const QString& currentDir)
+{
+    QStringList files;
+    const QDir dir(currentDir);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg.isEmpty() || (arg.startsWith(QLatin1Char('-')) && arg.size() > 1))
+            continue;
+        QString path = arg;
+        if (arg.startsWith(QStringLiteral("file:"))) {
+            const QUrl url(arg);
+            if (!url.isLocalFile())
+                continue;
+            path = url.toLocalFile();
+        }
+        files.append(QDir::cleanPath(dir.absoluteFilePath(path)));
+    }
+    return files;
+}
+
+int RunQuorvant(int& argc, char** argv)
+{
+    ChooseMediaBackend();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvant"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORVANT_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("quorvant"));
+    QApplication::setWindowIcon(AppIcon());
+
+    // Qt's own dialogs (file choice, page setup) in German where the translation exists.
+    QTranslator qtGerman;
+    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtGerman);
+
+    const QStringList files = CommandLineFiles(QApplication::arguments(), QDir::currentPath());
+
+    // A program that is already running takes the files and shows them.
+    const QString name = InstanceServerName(ProgramDirPath());
+    cInstanceServer server(name);
+    if (!server.Listen() && SendToRunningInstance(name, files))
+        return 0;
+
+    cMessageBoxPresenter presenter;
+    SetMessagePresenter(&presenter);
+    int status = 0;
+    {
+        CMainFrame frame;
+        QObject::connect(&server, &cInstanceServer::FilesReceived, &frame,
+                         &CMainFrame::OpenHandedFiles);
+        frame.showMaximized();
+        // A file that cannot be opened is reported; the program still starts.
+        for (const QString& file : files)
+            frame.OpenDocumentFile(file);
+        status = QApplication::exec();
+    }
+    SetMessagePresenter(nullptr);
+    return status;
+}

@@ -1,0 +1,762 @@
+// The main window end to end: menus with every entry and shortcut, the tool bar, the
+// status bar, opening files (command line, dialog, recent list, drop), child windows and
+// titles, new/save/save as/close, quitting, the settings, help and about commands.
+
+#include "shell/ui/MainFrame.h"
+
+#include "common/RecordingPresenter.h"
+#include "common/TestFiles.h"
+#include "data/Document.h"
+#include "data/ui/VendrillDoc.h"
+#include "practice/Query.h"
+#include "practice/ui/VendrillView.h"
+#include "shell/ui/AboutDlg.h"
+#include "shell/ui/ChildFrame.h"
+#include "shell/ui/Commands.h"
+#include "shell/ui/ModalScript.h"
+#include "shell/ui/ProgramDir.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+#include <filesystem>
+
+using testfiles::Hex;
+using testfiles::ReadBytes;
+using testfiles::ToHex;
+
+namespace {
+
+const QString kSample = QStringLiteral(QUORVANT_SOURCE_DIR "/resources/beispiel.vdr");
+
+QStringList Entries(const QMenu* menu)
+{
+    QStringList list;
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator())
+            list << QStringLiteral("-");
+        else if (a->isVisible())
+            list << a->text();
+    }
+    return list;
+}
+
+QStringList Titles(const QMenuBar* bar)
+{
+    QStringList list;
+    for (QAction* a : bar->actions())
+        list << a->text();
+    return list;
+}
+
+QMenu* MenuNamed(const QMenuBar* bar, const QString& title)
+{
+    for (QAction* a : bar->actions())
+        if (a->text() == title)
+            return a->menu();
+    return nullptr;
+}
+
+QString U(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+// Receives the help file request instead of a browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void Open(const QUrl& url) { urls << url; }
+};
+
+class tst_MainFrame : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void startsEmptyWithMenu128();
+    void activeFileShowsMenu129();
+    void shortcuts_data();
+    void shortcuts();
+    void toolBarButtonsInOrder();
+    void prompts_data();
+    void prompts();
+    void statusBarSaysReady();
+    void openShowsMaximizedChildAndOverview();
+    void secondFileGetsSecondWindow();
+    void openDialogOpensChosenFile();
+    void missingFileIsReported();
+    void dropOpensFile();
+    void recentFilesInMenu();
+    void closeWritesStatistics();
+    void newDocumentCloseAsks_data();
+    void newDocumentCloseAsks();
+    void saveOfNewDocumentAsksForName();
+    void saveAsRefusesFileOpenInOtherWindow();
+    void failedCloseAsksBeforeLosingData();
+    void quittingClosesEveryFile();
+    void quittingStopsWhenUserCancels();
+    void settingsCommandWritesFile();
+    void settingsCancelWritesNothing();
+    void settingsAreLoadedAtStart();
+    void helpOpensHelpFile();
+    void aboutCommandShowsVersion();
+    void laterCommandsAreDisabled();
+    void viewCommandsFollowTheView();
+    void escapeKeyGoesBack();
+
+private:
+    QString CopySample(const QString& name) const;
+    std::unique_ptr<CMainFrame> MakeFrame();
+
+    QTemporaryDir m_programDir;
+    std::unique_ptr<QTemporaryDir> m_work;
+    std::unique_ptr<RecordingPresenter> m_boxes;
+    QStringList m_chosen; // answers of the file dialogs, in order
+    QList<CMainFrame::FileChoice> m_asked;
+};
+
+void tst_MainFrame::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    SetProgramDirPath(m_programDir.path());
+}
+
+void tst_MainFrame::init()
+{
+    m_work = std::make_unique<QTemporaryDir>();
+    m_boxes = std::make_unique<RecordingPresenter>();
+    m_chosen.clear();
+    m_asked.clear();
+    QFile::remove(m_programDir.filePath(QStringLiteral("settings_vdr.dat")));
+}
+
+void tst_MainFrame::cleanup()
+{
+    m_boxes.reset();
+    m_work.reset();
+}
+
+QString tst_MainFrame::CopySample(const QString& name) const
+{
+    const QString path = m_work->filePath(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile::remove(path);
+    if (!QFile::copy(kSample, path))
+        qFatal("cannot copy the sample file");
+    QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+}
+
+std::unique_ptr<CMainFrame> tst_MainFrame::MakeFrame()
+{
+    auto frame = std::make_unique<CMainFrame>(m_work->filePath(QStringLiteral("recent.ini")));
+    frame->SetFileChooser([this](CMainFrame::FileChoice choice, const QString&) {
+        m_asked << choice;
+        return m_chosen.isEmpty() ? QString() : m_chosen.takeFirst();
+    });
+    frame->resize(1000, 700);
+    frame->show();
+    if (!QTest::qWaitForWindowExposed(frame.get()))
+        qWarning("main window not exposed");
+    return frame;
+}
+
+void tst_MainFrame::startsEmptyWithMenu128()
+{
+    auto frame = MakeFrame();
+    QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant"));
+    QVERIFY(frame->Children().isEmpty());
+    QVERIFY(!frame->ActiveChild());
+    const QMenuBar* bar = frame->menuBar();
+    QCOMPARE(Titles(bar), QStringList({"&Datei", "&Ansicht", "&?"}));
+    QCOMPARE(Entries(MenuNamed(bar, "&Datei")),
+             QStringList({"&Neu\tStrg+N", U("Ö&ffnen...\tStrg+O"), "-", "Drucker&einrichtung...",
+                          "-", "Letzte Datei", "-", "Auf neuere Version testen", "&Beenden"}));
+    QCOMPARE(Entries(MenuNamed(bar, "&Ansicht")), QStringList({"&Symbolleiste", "S&tatusleiste"}));
+    QCOMPARE(Entries(MenuNamed(bar, "&?")), QStringList({U("Inf&o über das Programm...")}));
+    QVERIFY(!frame->Action(cmd::kRecentFile)->isEnabled());
+    QVERIFY(m_boxes->boxes.empty());
+}
+
+void tst_MainFrame::activeFileShowsMenu129()
+{
+    auto frame = MakeFrame();
+    QVERIFY(frame->OpenDocumentFile(CopySample(QStringLiteral("beispiel.vdr"))));
+    const QMenuBar* bar = frame->menuBar();
+    QCOMPARE(Titles(bar), QStringList({"&Datei", "&Bearbeiten", U("Prüfungssimulation"),
+                                       "&Ansicht", "Extra", "&Fenster", "Editor", "&?"}));
+    QStringList file = Entries(MenuNamed(bar, "&Datei"));
+    QCOMPARE(file.mid(0, 12),
+             QStringList({"&Neu\tStrg+N", U("Ö&ffnen...\tStrg+O"), U("&Schließen"),
+                          "S&peichern\tStrg+S", "Speichern &unter...", "-", "&Drucken...\tStrg+P",
+                          "Sei&tenansicht", "Drucker&einrichtung...", "-",
+                          "&1 " + QDir::toNativeSeparators(m_work->filePath("beispiel.vdr")),
+                          "-"}));
+    QCOMPARE(file.mid(12), QStringList({"&Beenden", "Auf neuere Version testen"}));
+    QCOMPARE(Entries(MenuNamed(bar, "&Bearbeiten")),
+             QStringList({U("&Rückgängig\tStrg+Z"), "-", "&Ausschneiden\tStrg+X",
+                          "&Kopieren\tStrg+C", U("E&infügen\tStrg+V")}));
+    QCOMPARE(Entries(MenuNamed(bar, U("Prüfungssimulation"))),
+             QStringList({U("Prüfungssimulation starten"), U("Prüfungssimulation beenden"),
+                          U("Prüfungsauswertung beenden")}));
+    QCOMPARE(Entries(MenuNamed(bar, "&Ansicht")),
+             QStringList({"&Symbolleiste", "S&tatusleiste", "-", U("Zur Übersicht"), "-",
+                          "Detailansicht", "Miniaturansicht"}));
+    QCOMPARE(Entries(MenuNamed(bar, "Extra")),
+             QStringList({"Einstellungen", "Dateieinstellungen", "-", U("Statistik zurücksetzen")}));
+    QCOMPARE(Entries(MenuNamed(bar, "&Fenster")),
+             QStringList({"Neues &Fenster", U("Über&lappend"), "&Nebeneinander",
+                          "&Symbole anordnen"}));
+    QCOMPARE(Entries(MenuNamed(bar, "Editor")),
+             QStringList({"Neuen Fragebogen", U("Fragebogen löschen"), "-", "Neue Aufgabe",
+                          U("Aufgabe Löschen"), "-", "Fragebogenaufteilung"}));
+    QCOMPARE(Entries(MenuNamed(bar, "&?")), QStringList({U("Inf&o über das Programm...")}));
+
+    // Closing the last file brings the short menu back.
+    frame->Action(cmd::kFileClose)->trigger();
+    QTRY_VERIFY(frame->Children().isEmpty());
+    QTRY_COMPARE(Titles(frame->menuBar()), QStringList({"&Datei", "&Ansicht", "&?"}));
+    QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant"));
+}
+
+void tst_MainFrame::shortcuts_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("keys");
+    QTest::newRow("new") << cmd::kFileNew << "Ctrl+N";
+    QTest::newRow("open") << cmd::kFileOpen << "Ctrl+O";
+    QTest::newRow("save") << cmd::kFileSave << "Ctrl+S";
+    QTest::newRow("print") << cmd::kPrint << "Ctrl+P";
+    QTest::newRow("copy") << cmd::kEditCopy << "Ctrl+C; Ctrl+Ins";
+    QTest::newRow("paste") << cmd::kEditPaste << "Ctrl+V; Shift+Ins";
+    QTest::newRow("undo") << cmd::kEditUndo << "Ctrl+Z; Alt+Backspace";
+    QTest::newRow("cut") << cmd::kEditCut << "Ctrl+X; Shift+Del";
+    QTest::newRow("toggle view") << cmd::kToggleView << "Ctrl+A";
+    QTest::newRow("delete") << cmd::kDelete << "Del";
+    QTest::newRow("escape") << cmd::kEscape << "Esc";
+    QTest::newRow("next pane") << cmd::kNextPane << "F6";
+    QTest::newRow("previous pane") << cmd::kPrevPane << "Shift+F6";
+    QTest::newRow("close has none") << cmd::kFileClose << "";
+    QTest::newRow("about has none") << cmd::kAbout << "";
+}
+
+void tst_MainFrame::shortcuts()
+{
+    QFETCH(int, id);
+    QFETCH(QString, keys);
+    auto frame = MakeFrame();
+    QAction* action = frame->Action(id);
+    QVERIFY(action);
+    QStringList texts;
+    for (const QKeySequence& k : action->shortcuts())
+        texts << k.toString(QKeySequence::PortableText);
+    QCOMPARE(texts.join(QStringLiteral("; ")), keys);
+    QCOMPARE(action->shortcutContext(), Qt::WindowShortcut);
+    // Every accelerator has a place in the window, so it works from anywhere in it.
+    if (!keys.isEmpty())
+        QVERIFY(!action->associatedObjects().isEmpty());
+}
+
+void tst_MainFrame::toolBarButtonsInOrder()
+{
+    auto frame = MakeFrame();
+    auto* bar = frame->findChild<QToolBar*>(QStringLiteral("toolBar128"));
+    QVERIFY(bar);
+    QCOMPARE(bar->iconSize(), QSize(32, 32));
+    QList<int> order;
+    for (QAction* a : bar->actions()) {
+        order << (a->isSeparator() ? 0 : a->data().toInt());
+        if (!a->isSeparator())
+            QVERIFY(!a->icon().isNull());
+    }
+    QCOMPARE(order, QList<int>({57600, 57601, 57603, 0, 57607, 57609, 0, 32782, 32777, 0, 32785, 0,
+                                57664, 32773}));
+    // Hiding the tool bar through the menu and back.
+    frame->Action(cmd::kToolBar)->trigger();
+    QVERIFY(!bar->isVisible());
+    frame->Action(cmd::kToolBar)->trigger();
+    QVERIFY(bar->isVisible());
+    frame->Action(cmd::kStatusBar)->trigger();
+    QVERIFY(!frame->statusBar()->isVisible());
+}
+
+void tst_MainFrame::prompts_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("help") << 32773 << U("Öffnet die Hilfedatei") << "Hilfe";
+    QTest::newRow("settings") << 32782 << "Einstellungen" << "Einstellungen";
+    QTest::newRow("update") << 32786 << "Update" << "Update";
+    QTest::newRow("file settings") << 32777 << "Eigenschaften der aktuellen Datei einstellen"
+                                   << "Dateieigenschaften ";
+    QTest::newRow("reset") << 32775 << U("Statistik zurücksetzen") << U("Statistik zurücksetzen");
+    QTest::newRow("overview") << 32785 << U("Zur Übersicht") << U("Zur Übersicht");
+    QTest::newRow("exam start") << 32793 << U("Startet die Prüfungssimulation")
+                                << U("Startet die Prüfungssimulation");
+    QTest::newRow("exam end") << 32794 << U("Prüfungssimulation beenden")
+                              << U("Prüfungssimulation beenden");
+    QTest::newRow("evaluation end") << 32795 << U("Prüfungsauswertung beenden")
+                                    << U("Prüfungsauswertung beenden");
+    QTest::newRow("new") << 57600 << "Erstellt eine neue Trainingsdatei" << "Neu";
+}
+
+void tst_MainFrame::prompts()
+{
+    QFETCH(int, id);
+    QFETCH(QString, status);
+    QFETCH(QString, tip);
+    auto frame = MakeFrame();
+    QCOMPARE(frame->Action(id)->statusTip(), status);
+    QCOMPARE(frame->Action(id)->toolTip(), tip);
+}
+
+void tst_MainFrame::statusBarSaysReady()
+{
+    auto frame = MakeFrame();
+    auto* ready = frame->statusBar()->findChild<QLabel*>(QStringLiteral("statusReady"));
+    QVERIFY(ready);
+    QCOMPARE(ready->text(), QStringLiteral("Bereit"));
+    QVERIFY(ready->isVisible());
+    QStringList locks;
+    for (int id : {59137, 59138, 59139})
+        locks << frame->statusBar()->findChild<QLabel*>(QStringLiteral("statusLock%1").arg(id))->text();
+    QCOMPARE(locks, QStringList({"UF", "NUM", "RF"}));
+
+    // A prompt covers the idle text while it is shown.
+    frame->statusBar()->showMessage(QStringLiteral("Hinweis"));
+    QVERIFY(!ready->isVisible());
+    frame->statusBar()->clearMessage();
+    QVERIFY(ready->isVisible());
+}
+
+void tst_MainFrame::openShowsMaximizedChildAndOverview()
+{
+    auto frame = MakeFrame();
+    const QString path = CopySample(QStringLiteral("beispiel.vdr"));
+    CChildFrame* child = frame->OpenDocumentFile(path);
+    QVERIFY(child);
+    QVERIFY(child->isMaximized());
+    QCOMPARE(frame->ActiveChild(), child);
+    QCOMPARE(child->windowTitle(), QStringLiteral("beispiel.vdr"));
+    QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant - [beispiel.vdr]"));
+    QCOMPARE(child->Document().Data().m_aTasks.size(), std::size_t(17));
+    QCOMPARE(child->View()->ViewMode(), 2);
+    QVERIFY(m_boxes->boxes.empty());
+}
+
+void tst_MainFrame::secondFileGetsSecondWindow()
+{
+    auto frame = MakeFrame();
+    const QString a = CopySample(QStringLiteral("a.vdr"));
+    const QString b = CopySample(QStringLiteral("b.vdr"));
+    CChildFrame* first = frame->OpenDocumentFile(a);
+    CChildFrame* second = frame->OpenDocumentFile(b);
+    QVERIFY(first && second && first != second);
+    QCOMPARE(frame->Children().size(), 2);
+    QVERIFY(second->isMaximized());
+    QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant - [b.vdr]"));
+
+    // The same file again (even written differently) brings its window back.
+    QCOMPARE(frame->OpenDocumentFile(m_work->path() + QStringLiteral("/./x/../a.vdr")), first);
+    QCOMPARE(frame->Children().size(), 2);
+    QCOMPARE(frame->ActiveChild(), first);
+    QVERIFY(first->isMaximized());
+    QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant - [a.vdr]"));
+}
+
+void tst_MainFrame::openDialogOpensChosenFile()
+{
+    auto frame = MakeFrame();
+    const QString path = CopySample(QStringLiteral("gewaehlt.vdr"));
+    m_chosen << QString(); // the first time the user cancels
+    frame->Action(cmd::kFileOpen)->trigger();
+    QVERIFY(frame->Children().isEmpty());
+    m_chosen << path;
+    frame->Action(cmd::kFileOpen)->trigger();
+    QCOMPARE(m_asked, QList<CMainFrame::FileChoice>({CMainFrame::FileChoice::Open,
+                                                     CMainFrame::FileChoice::Open}));
+    QCOMPARE(frame->Children().size(), 1);
+    QCOMPARE(frame->ActiveChild()->Document().PathName(), path);
+}
+
+void tst_MainFrame::missingFileIsReported()
+{
+    auto frame = MakeFrame();
+    const QString path = m_work->filePath(QStringLiteral("fehlt.vdr"));
+    frame->RecentFiles().Add(path);
+    QVERIFY(!frame->OpenDocumentFile(path));
+    QVERIFY(frame->Children().isEmpty());
+    QCOMPARE(m_boxes->boxes.size(), std::size_t(1));
+    QCOMPARE(m_boxes->boxes[0].caption, std::string("Quorvant"));
+    QCOMPARE(QString::fromLatin1(m_boxes->boxes[0].text.c_str()),
+             U("Die Datei \"%1\" konnte nicht geöffnet werden.\r\n"
+               "Sie ist nicht vorhanden oder nicht lesbar.")
+                 .arg(path));
+    QCOMPARE(m_boxes->boxes[0].style, std::uint32_t(0x30));
+    QVERIFY(frame->RecentFiles().Files().isEmpty());
+
+    // A folder is not a training file either.
+    QVERIFY(!frame->OpenDocumentFile(m_work->path()));
+    QCOMPARE(m_boxes->boxes.size(), std::size_t(2));
+}
+
+void tst_MainFrame::dropOpensFile()
+{
+    auto frame = MakeFrame();
+    const QString path = CopySample(QStringLiteral("gezogen.vdr"));
+    QMimeData remote;
+    remote.setUrls({QUrl(QStringLiteral("https://example.org/x.vdr"))});
+    QDragEnterEvent refused(QPoint(50, 50), Qt::CopyAction, &remote, Qt::LeftButton, {});
+    QApplication::sendEvent(frame.get(), &refused);
+    QVERIFY(!refused.isAccepted());
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(frame.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(frame.get(), &drop);
+    QTRY_COMPARE(frame->Children().size(), 1);
+    QCOMPARE(frame->ActiveChild()->Document().PathName(), path);
+    QVERIFY(frame->ActiveChild()->isMaximized());
+}
+
+void tst_MainFrame::recentFilesInMenu()
+{
+    const QString a = CopySample(QStringLiteral("a.vdr"));
+    const QString b = CopySample(QStringLiteral("b.vdr"));
+    {
+        auto frame = MakeFrame();
+        frame->OpenDocumentFile(a);
+        frame->OpenDocumentFile(b);
+        const QStringList file = Entries(MenuNamed(frame->menuBar(), "&Datei"));
+        QVERIFY(!file.contains(QStringLiteral("Letzte Datei")));
+        QVERIFY(file.contains("&1 " + QDir::toNativeSeparators(b)));
+        QVERIFY(file.contains("&2 " + QDir::toNativeSeparators(a)));
+        QVERIFY(frame->close());
+    }
+    // After a restart the list is there; choosing an entry opens the file.
+    auto frame = MakeFrame();
+    QCOMPARE(frame->RecentFiles().Files(), QStringList({b, a}));
+    auto* second = frame->findChild<QAction*>(QStringLiteral("actionRecent2"));
+    QVERIFY(second && second->isVisible());
+    QCOMPARE(second->text(), "&2 " + QDir::toNativeSeparators(a));
+    second->trigger();
+    QCOMPARE(frame->Children().size(), 1);
+    QCOMPARE(frame->ActiveChild()->Document().PathName(), a);
+    QCOMPARE(frame->RecentFiles().Files(), QStringList({a, b}));
+}
+
+void tst_MainFrame::closeWritesStatistics()
+{
+    auto frame = MakeFrame();
+    const QString path = CopySample(QStringLiteral("statistik.vdr"));
+    CChildFrame* child = frame->OpenDocumentFile(path);
+    QVERIFY(child);
+    child->Document().Data().m_aTasks[2].m_nStats[1] = 5;
+    frame->Action(cmd::kFileClose)->trigger();
+    QTRY_VERIFY(frame->Children().isEmpty());
+    cTrainingData back;
+    QCOMPARE(back.ReadTrainingFile(path.toStdString()), 0);
+    QCOMPARE(back.m_aTasks[2].m_nStats[1], 5u);
+    QVERIFY(m_boxes->boxes.empty());
+}
+
+void tst_MainFrame::newDocumentCloseAsks_data()
+{
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("unchanged: no question") << false << 0 << true << false;
+    QTest::newRow("cancel keeps it") << true << int(ResultCancel) << false << false;
+    QTest::newRow("no drops it") << true << int(ResultNo) << true << false;
+    QTest::newRow("yes saves it") << true << int(ResultYes) << true << true;
+}
+
+void tst_MainFrame::newDocumentCloseAsks()
+{
+    QFETCH(bool, modified);
+    QFETCH(int, answer);
+    QFETCH(bool, closed);
+    QFETCH(bool, written);
+    auto frame = MakeFrame();
+    frame->Action(cmd::kFileNew)->trigger();
+    CChildFrame* child = frame->ActiveChild();
+    QVERIFY(child);
+    const QString title = child->Document().Title();
+    QVERIFY(title.startsWith(U("Übung")));
+    QCOMPARE(child->windowTitle(), title);
+    QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant - [") + title + QStringLiteral("]"));
+    child->Document().SetModifiedFlag(modified);
+    if (answer != 0)
+        m_boxes->answers.push_back(answer);
+    const QString target = m_work->filePath(QStringLiteral("neu.vdr"));
+    m_chosen << target;
+
+    frame->Action(cmd::kFileClose)->trigger();
+    if (closed)
+        QTRY_VERIFY(frame->Children().isEmpty());
+    else
+        QCOMPARE(frame->Children().size(), 1);
+    QCOMPARE(m_boxes->boxes.size(), std::size_t(modified ? 1 : 0));
+    if (modified) {
+        QCOMPARE(QString::fromLatin1(m_boxes->boxes[0].text.c_str()),
+                 U("Sollen die Änderungen an %1 gespeichert werden?").arg(title));
+        QCOMPARE(m_boxes->boxes[0].style, std::uint32_t(0x23));
+    }
+    QCOMPARE(QFileInfo::exists(target), written);
+    if (!closed) {
+        child->Document().SetModifiedFlag(false);
+        QVERIFY(frame->close());
+    }
+}
+
+void tst_MainFrame::saveOfNewDocumentAsksForName()
+{
+    auto frame = MakeFrame();
+    frame->Action(cmd::kFileNew)->trigger();
+    m_chosen << m_work->filePath(QStringLiteral("ohne_endung"));
+    frame->Action(cmd::kFileSave)->trigger();
+    QCOMPARE(m_asked, QList<CMainFrame::FileChoice>({CMainFrame::FileChoice::SaveAs}));
+    const QString saved = m_work->filePath(QStringLiteral("ohne_endung.vdr"));
+    QVERIFY(QFileInfo::exists(saved));
+    QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant - [ohne_endung.vdr]"));
+    QCOMPARE(frame->ActiveChild()->windowTitle(), QStringLiteral("ohne_endung.vdr"));
+    QCOMPARE(frame->RecentFiles().Files().value(0), saved);
+
+    // Now the document has a name: saving writes without asking.
+    frame->ActiveChild()->Document().Data().m_aTasks.push_back(cTask());
+    frame->Action(cmd::kFileSave)->trigger();
+    QCOMPARE(m_asked.size(), 1);
+    cTrainingData back;
+    QCOMPARE(back.ReadTrainingFile(saved.toStdString()), 0);
+    QCOMPARE(back.m_aTasks.size(), std::size_t(1));
+    QVERIFY(m_boxes->boxes.empty());
+}
+
+void tst_MainFrame::saveAsRefusesFileOpenInOtherWindow()
+{
+    auto frame = MakeFrame();
+    const QString a = CopySample(QStringLiteral("a.vdr"));
+    const QString b = CopySample(QStringLiteral("b.vdr"));
+    frame->OpenDocumentFile(a);
+    frame->OpenDocumentFile(b);
+    const std::string before = ReadBytes(a.toStdString());
+    m_chosen << a;
+    frame->Action(cmd::kFileSaveAs)->trigger();
+    QCOMPARE(m_boxes->boxes.size(), std::size_t(1));
+    QVERIFY(QString::fromLatin1(m_boxes->boxes[0].text.c_str())
+                .contains(U("ist bereits in einem anderen Fenster geöffnet")));
+    QCOMPARE(frame->ActiveChild()->Document().PathName(), b);
+    QCOMPARE(ReadBytes(a.toStdString()), before);
+}
+
+void tst_MainFrame::failedCloseAsksBeforeLosingData()
+{
+    auto frame = MakeFrame();
+    const QString path = CopySample(QStringLiteral("ordner/datei.vdr"));
+    CChildFrame* child = frame->OpenDocumentFile(path);
+    QVERIFY(child);
+    QVERIFY(QDir(m_work->filePath(QStringLiteral("ordner"))).removeRecursively());
+
+    // 105, then "close anyway?" answered No: the window stays.
+    m_boxes->answers = {ResultOk, ResultNo};
+    frame->Action(cmd::kFileClose)->trigger();
+    QCOMPARE(frame->Children().size(), 1);
+    QCOMPARE(m_boxes->boxes.size(), std::size_t(2));
+    QCOMPARE(m_boxes->boxes[0].currentId, 105);
+    QCOMPARE(m_boxes->boxes[1].currentId, 4);
+    QCOMPARE(m_boxes->boxes[1].style, std::uint32_t(0x24));
+    QVERIFY(QString::fromLatin1(m_boxes->boxes[1].text.c_str()).contains(QStringLiteral("datei.vdr")));
+
+    // Answered Yes: the window closes without writing.
+    m_boxes->answers = {ResultOk, ResultYes};
+    frame->Action(cmd::kFileClose)->trigger();
+    QTRY_VERIFY(frame->Children().isEmpty());
+    QVERIFY(!QFileInfo::exists(path));
+}
+
+void tst_MainFrame::quittingClosesEveryFile()
+{
+    auto frame = MakeFrame();
+    const QString a = CopySample(QStringLiteral("a.vdr"));
+    const QString b = CopySample(QStringLiteral("b.vdr"));
+    frame->OpenDocumentFile(a)->Document().Data().m_aTasks[0].m_nStats[0] = 11;
+    frame->OpenDocumentFile(b)->Document().Data().m_aTasks[0].m_nStats[0] = 22;
+    frame->Action(cmd::kExit)->trigger();
+    QVERIFY(!frame->isVisible());
+    for (const auto& [path, count] : {std::pair{a, 11u}, std::pair{b, 22u}}) {
+        cTrainingData back;
+        QCOMPARE(back.ReadTrainingFile(path.toStdString()), 0);
+        QCOMPARE(back.m_aTasks[0].m_nStats[0], count);
+    }
+}
+
+void tst_MainFrame::quittingStopsWhenUserCancels()
+{
+    auto frame = MakeFrame();
+    frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
+    frame->Action(cmd::kFileNew)->trigger();
+    frame->ActiveChild()->Document().SetModifiedFlag(true);
+    m_boxes->answers = {ResultCancel};
+    QVERIFY(!frame->close());
+    QVERIFY(frame->isVisible());
+    QVERIFY(!frame->Children().isEmpty());
+    frame->ActiveChild()->Document().SetModifiedFlag(false);
+    QVERIFY(frame->close());
+}
+
+void tst_MainFrame::settingsCommandWritesFile()
+{
+    auto frame = MakeFrame();
+    const QString path = frame->SettingsPath();
+    QCOMPARE(path, m_programDir.filePath(QStringLiteral("settings_vdr.dat")));
+    QVERIFY(!QFileInfo::exists(path));
+    ModalScript script({[](QWidget* modal) {
+        if (modal->objectName() != QStringLiteral("dlg141"))
+            return false;
+        modal->findChild<QCheckBox*>(QStringLiteral("ctl1030"))->setChecked(false);
+        modal->findChild<QCheckBox*>(QStringLiteral("ctl1031"))->setChecked(false);
+        modal->findChild<QRadioButton*>(QStringLiteral("ctl1052"))->setChecked(true);
+        ModalScript::Click(modal->findChild<QPushButton*>(QStringLiteral("ctl1")));
+        return true;
+    }});
+    frame->Action(cmd::kSettings)->trigger();
+    QVERIFY(script.Done());
+    QCOMPARE(ToHex(ReadBytes(path.toStdString())), ToHex(Hex({7, 2, 1, 0, 1, 0, 7, 2})));
+    QCOMPARE(frame->Settings().m_bBeepOnWrong, 0);
+    QCOMPARE(frame->Settings().m_nPrintSelection, 2);
+}
+
+void tst_MainFrame::settingsCancelWritesNothing()
+{
+    auto frame = MakeFrame();
+    ModalScript script({[](QWidget* modal) {
+        if (modal->objectName() != QStringLiteral("dlg141"))
+            return false;
+        modal->findChild<QCheckBox*>(QStringLiteral("ctl1030"))->setChecked(false);
+        ModalScript::Click(modal->findChild<QPushButton*>(QStringLiteral("ctl2")));
+        return true;
+    }});
+    frame->Action(cmd::kSettings)->trigger();
+    QVERIFY(script.Done());
+    QVERIFY(!QFileInfo::exists(frame->SettingsPath()));
+    QCOMPARE(frame->Settings().m_bBeepOnWrong, 1);
+}
+
+void tst_MainFrame::settingsAreLoadedAtStart()
+{
+    testfiles::WriteBytes(
+        m_programDir.filePath(QStringLiteral("settings_vdr.dat")).toStdString(),
+        Hex({7, 2, 1, 0, 1, 1, 7, 1}));
+    auto frame = MakeFrame();
+    QCOMPARE(frame->Settings().m_bBeepOnWrong, 0);
+    QCOMPARE(frame->Settings().m_bNextOnRight, 1);
+    QCOMPARE(frame->Settings().m_nPrintSelection, 1);
+}
+
+void tst_MainFrame::helpOpensHelpFile()
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
+    auto frame = MakeFrame();
+    frame->Action(cmd::kHelp)->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(catcher.urls,
+             QList<QUrl>({QUrl::fromLocalFile(m_programDir.filePath(QStringLiteral("hilfe_vdr.html")))}));
+    QVERIFY(m_boxes->boxes.empty());
+}
+
+void tst_MainFrame::aboutCommandShowsVersion()
+{
+    auto frame = MakeFrame();
+    QString line;
+    ModalScript script({[&](QWidget* modal) {
+        auto* about = qobject_cast<CAboutDlg*>(modal);
+        if (!about)
+            return false;
+        line = about->findChild<QLabel*>(QStringLiteral("ctl1085"))->text();
+        ModalScript::Click(about->findChild<QPushButton*>(QStringLiteral("ctl1")));
+        return true;
+    }});
+    frame->Action(cmd::kAbout)->trigger();
+    QVERIFY(script.Done());
+    QCOMPARE(line, QStringLiteral("Quorvant Version 1.0"));
+}
+
+void tst_MainFrame::laterCommandsAreDisabled()
+{
+    auto frame = MakeFrame();
+    frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
+    for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kUpdate, cmd::kFileSettings,
+                   cmd::kNewWindow})
+        QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
+    for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave,
+                   cmd::kFileSaveAs, cmd::kPrintSetup, cmd::kExit, cmd::kSettings, cmd::kAbout,
+                   cmd::kHelp, cmd::kCascade, cmd::kTile})
+        QVERIFY2(frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
+}
+
+void tst_MainFrame::viewCommandsFollowTheView()
+{
+    auto frame = MakeFrame();
+    for (int id : {cmd::kEscape, cmd::kOverview, cmd::kResetStatistics, cmd::kExamStart})
+        QVERIFY(!frame->Action(id)->isEnabled()); // no file: nothing to route to
+    CChildFrame* child = frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
+    CVendrillView* view = child->View();
+    const auto check = [&] {
+        for (int id : {cmd::kResetStatistics, cmd::kDetailView, cmd::kMiniatureView,
+                       cmd::kToggleView, cmd::kEscape, cmd::kOverview, cmd::kExamStart,
+                       cmd::kExamEnd, cmd::kEvaluationEnd, cmd::kNewTask, cmd::kDelete})
+            QCOMPARE(frame->Action(id)->isEnabled(),
+                     view->HandlesCommand(id) && view->IsCommandEnabled(id));
+    };
+    check();
+    view->Query().OpenQuestionnaire(0);
+    QCOMPARE(view->ViewMode(), 3);
+    QTRY_VERIFY(frame->Action(cmd::kOverview)->isEnabled());
+    check();
+    frame->Action(cmd::kOverview)->trigger();
+    QCOMPARE(view->ViewMode(), 2);
+    check();
+}
+
+void tst_MainFrame::escapeKeyGoesBack()
+{
+    auto frame = MakeFrame();
+    frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+    CChildFrame* child = frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
+    CVendrillView* view = child->View();
+    view->Query().OpenQuestionnaire(0);
+    QCOMPARE(view->ViewMode(), 3);
+    QWidget* focus = QApplication::focusWidget();
+    QVERIFY(focus && child->isAncestorOf(focus));
+    QTest::keyClick(focus, Qt::Key_Escape);
+    QCOMPARE(view->ViewMode(), 2);
+}
+
+QTEST_MAIN(tst_MainFrame)
+#include "tst_mainframe.moc"
