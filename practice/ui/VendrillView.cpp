@@ -580,7 +580,9 @@ void CVendrillView::Changed(unsigned what)
                                 ChangeExamState | ChangeRow | ChangeExamBar;
     if (what & layoutBits)
         LayOut();
-    if (what & ChangeMode)
+    // A new mode, or a new task on a question screen, brings the focus to where the
+    // user goes on: the list, the answer field or "OK".
+    if ((what & ChangeMode) || ((what & ChangeRow) && m_query->Mode() >= ModeQuestion))
         FocusForMode(m_query->Mode());
     emit CommandStateChanged();
 }

@@ -348,6 +348,7 @@ void tst_VendrillView::skipAndSolutionCountNothing()
     QCOMPARE(f.Mode(), 4);
     QCOMPARE(f.Query().CurrentRow(), 1);
     QCOMPARE(f.Answer()->toPlainText(), QString());
+    QCOMPARE(QApplication::focusWidget(), f.Answer()); // ready to type the next answer
     f.Click(1014);
     QCOMPARE(f.Mode(), 5);
     QCOMPARE(f.ResultText(), QStringLiteral("Die Lösung zu »Baum« lautet: tree"));
