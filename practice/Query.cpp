@@ -414,10 +414,12 @@ void cQuery::LayOut()
     Notify(ChangeMode | ChangeTexts | ChangeAssessment | ChangeTicks | ChangeRow);
     switch (m_nMode) {
     case ModeOverview:
+        m_presetKey.fill(0);
         m_strHeading = OverviewHeading();
         m_strAnswerText.clear();
         return;
     case ModeTaskList:
+        m_presetKey.fill(0);
         m_strHeading = "Fragebogen '" + m_strLoadedTitle +
                        "' (Doppelklicken Sie auf eine Zeile, um die Abfrage an dieser Stelle "
                        "zu starten)";
@@ -431,7 +433,14 @@ void cQuery::LayOut()
         }
         if (m_nCurrentRow >= RowCount())
             m_nCurrentRow = 0;
-        if (m_nMode == ModeRating)
+        // A repeated layout of the same screen (a resized window) keeps what the user
+        // has chosen; only a new task, mode or check presets the rating controls again.
+        const std::array<int, 5> presetKey = {m_nCurrentRow, m_nMode, m_nCheckCount,
+                                              m_bEvaluationActive ? 1 : 0,
+                                              TaskOfRow(m_nCurrentRow)};
+        m_bPresetDue = presetKey != m_presetKey;
+        m_presetKey = presetKey;
+        if (m_nMode == ModeRating && m_bPresetDue)
             FillPointsList(*CurrentTask());
         ShowQuestion();
         return;
@@ -456,7 +465,7 @@ void cQuery::ShowQuestion()
     if (pattern.empty())
         pattern = asking ? "{frage}" : "{antwort}";
 
-    if (m_nMode == ModeResult || m_nMode == ModeRating) {
+    if ((m_nMode == ModeResult || m_nMode == ModeRating) && m_bPresetDue) {
         if (m_bEvaluationActive) {
             const int r = task->m_nResult;
             const int p = task->m_nPoints;

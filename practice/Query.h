@@ -297,6 +297,8 @@ private:
     std::string m_strAnswerText;
     std::array<bool, kTaskSlots> m_bTicks{};
     int m_nAssessChoice = AssessNone;
+    std::array<int, 5> m_presetKey{}; // row, mode, check, evaluation, task of the last preset
+    bool m_bPresetDue = true;
     int m_nPointsSelection = -1;
     std::vector<std::string> m_aPointsEntries;
     int m_nSortColumn = -1;

@@ -270,6 +270,12 @@ TEST(ExamEvaluation, RatesTasksAndEndsWithTheVerdict)
     rig.Q().OnBack();
     rig.Q().StartAt(1); // opened again: the rating is shown
     EXPECT_EQ(rig.Q().AssessChoiceValue(), AssessPartly);
+    rig.Q().SetAssessChoice(AssessRight);
+    rig.Q().SetViewMode(ModeRating, true); // a resized window keeps the unconfirmed choice
+    EXPECT_EQ(rig.Q().AssessChoiceValue(), AssessRight);
+    rig.Q().OnBack();
+    rig.Q().StartAt(1); // but reopening shows the stored rating again
+    EXPECT_EQ(rig.Q().AssessChoiceValue(), AssessPartly);
     EXPECT_EQ(rig.Q().PointsSelection(), 1);
     EXPECT_TRUE(rig.Q().AnswerReadOnly());
 
