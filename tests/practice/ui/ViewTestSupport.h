@@ -61,13 +61,15 @@ inline cTask ChoiceTask(const std::string& no, const std::vector<std::string>& a
 }
 
 // Task indices of the sample file.
-enum SampleTask { TaskHouse, TaskTree, TaskStreet, TaskColours, TaskCapital, TaskFourChoices };
+enum SampleTask {
+    TaskHouse, TaskTree, TaskStreet, TaskColours, TaskCapital, TaskFourChoices, TaskChair
+};
 // Questionnaire indices of the sample file ("Alle Aufgaben" is appended when read).
 enum SampleQuestionnaire { QVocabulary, QMixed, QExam, QAll };
 
 /// A small file: three vocabulary tasks (one with sound and picture, one with counters
-/// already), a self-assessed 3-point task, multiple-choice tasks with 2 and 4 answers,
-/// and an exam questionnaire of 600 seconds.
+/// already), self-assessed tasks of 3 points and of 1 point, multiple-choice tasks with
+/// 2 and 4 answers, and an exam questionnaire of 600 seconds.
 inline cTrainingData SampleData()
 {
     cTrainingData d;
@@ -102,6 +104,9 @@ inline cTrainingData SampleData()
     d.m_aTasks.push_back(ChoiceTask("", {"Berlin", "Paris"}, {true, false}));
     d.m_aTasks.push_back(ChoiceTask("20", {"eins", "zwei", "drei", "vier"},
                                     {true, false, true, false}));
+    cTask chair = TextTask("21", "Stuhl", "chair");
+    chair.m_bSelfAssess = true;
+    d.m_aTasks.push_back(chair);
 
     cQuestionnaire vocabulary;
     vocabulary.m_strTitle = "Vokabeln";
@@ -109,7 +114,7 @@ inline cTrainingData SampleData()
     vocabulary.m_nIcon = 1;
     cQuestionnaire mixed;
     mixed.m_strTitle = "Gemischt";
-    mixed.m_aTaskIndex = {TaskColours, TaskCapital, TaskFourChoices};
+    mixed.m_aTaskIndex = {TaskColours, TaskCapital, TaskFourChoices, TaskChair};
     mixed.m_nIcon = 2;
     cQuestionnaire exam;
     exam.m_strTitle = W("Prüfung");

@@ -466,6 +466,8 @@ void tst_VendrillView::screens_data()
     QTest::newRow("four choices use the field") << int(QMixed) << 2 << "" << 4 << asking;
     QTest::newRow("three points rated") << int(QMixed) << 0 << "rot" << 6
                                         << QList<int>{1000, 1003, 1013, 1070, 1071, 1072, 1076};
+    QTest::newRow("one point rated: no partial points")
+        << int(QMixed) << 3 << "chair" << 6 << QList<int>{1000, 1003, 1013, 1070, 1071};
 }
 
 void tst_VendrillView::screens()
@@ -727,6 +729,9 @@ void tst_VendrillView::examCountdownAndEvaluation()
 
     f.StartAtRow(0);
     QCOMPARE(f.Mode(), 4);
+    // A questionnaire with a time limit names the points in the heading.
+    QCOMPARE(f.Heading(), QStringLiteral("Aufgabe Nr.: 1                         Vokabeln"
+                                         "     (1 Punkt)"));
     QVERIFY(!f.Widget(1014)->isVisible()); // no solution during the exam
     QVERIFY(!f.Widget(1013)->isVisible());
     f.Type("house");
