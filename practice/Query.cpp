@@ -236,6 +236,7 @@ void cQuery::LoadQuestionnaire(int k)
     for (const std::uint32_t index : q.m_aTaskIndex)
         if (index < Data().m_aTasks.size())
             m_aRows.push_back(index);
+    Notify(ChangeRows); // the whole list is new; no single-row notifications
     for (int row = 0; row < static_cast<int>(m_aRows.size()); ++row)
         UpdateTaskRow(row);
     const int rows = RowCount();
