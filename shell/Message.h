@@ -41,7 +41,8 @@ public:
 };
 
 /// Installs the presenter used by ShowMessage and friends; nullptr restores the default,
-/// which writes caption and text to standard error and answers with the first button.
+/// which writes caption and text to standard error and answers OK, No to yes/no
+/// questions and Cancel where the box offers it, so nothing unattended is confirmed.
 void SetMessagePresenter(cMessagePresenter* presenter);
 /// The presenter now in use (never nullptr).
 cMessagePresenter& MessagePresenter();
