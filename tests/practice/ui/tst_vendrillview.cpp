@@ -524,7 +524,9 @@ void tst_VendrillView::questionAreaIsStacked()
     // The answer field below everything, 500 x 125 at x 15; the buttons 50 below it.
     QCOMPARE(answer.size(), QSize(500, 125));
     QCOMPARE(answer.left(), 15);
-    QCOMPARE(answer.top(), wrong.bottom() + 1 + 35);
+    const int lowest = std::max({text.bottom(), right.bottom(), partly.bottom(),
+                                 wrong.bottom(), points.bottom()});
+    QCOMPARE(answer.top(), lowest + 1 + 35);
     const int buttonTop = answer.bottom() + 1 + 50;
     QCOMPARE(f.Widget(1003)->geometry().topLeft(), QPoint(405, buttonTop));
     QCOMPARE(f.Widget(1013)->geometry().topLeft(), QPoint(515, buttonTop));
