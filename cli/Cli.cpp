@@ -24,8 +24,10 @@ constexpr cCommand kCommands[] = {
     {"import", "import DATEI.json ZIEL.vdr", "Trainingsdatei aus JSON schreiben (- liest stdin)",
      RunImportCommand},
     {"info", "info DATEI.vdr", "Kurzer Überblick über eine Trainingsdatei", RunInfoCommand},
-    {"practice", "practice DATEI.vdr [--questionnaire N]", "Fragebogen im Terminal üben", RunPracticeCommand},
-    {"list", "list DATEI.vdr [--questionnaire N] [--sort K] [--descending]", "Aufgabenliste ausgeben", RunListCommand},
+    {"practice", "practice DATEI.vdr [--questionnaire N]", "Fragebogen im Terminal üben",
+     RunPracticeCommand},
+    {"list", "list DATEI.vdr [--questionnaire N] [--sort K] [--descending]",
+     "Aufgabenliste ausgeben (Tabulator-getrennt)", RunListCommand},
 };
 
 void PrintUsage(std::ostream& os)
