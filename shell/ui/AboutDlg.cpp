@@ -47,6 +47,10 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     auto* version = new QLabel(QStringLiteral("Quorvant Version ") + ProgramVersionText(), this);
     version->setObjectName(QStringLiteral("ctl1085"));
     version->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Wide enough for the title bar to show the whole title.
+    QFont bold = version->font();
+    bold.setBold(true);
+    version->setMinimumWidth(QFontMetrics(bold).horizontalAdvance(windowTitle()) + 40);
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);

@@ -5,6 +5,12 @@
 #include <QPainter>
 #include <QScreen>
 
+namespace {
+
+constexpr int kMinimumSide = 80;
+
+} // namespace
+
 CPictureDlg::CPictureDlg(QString path, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_strPath(std::move(path))
@@ -24,7 +30,10 @@ bool CPictureDlg::Prepare()
     m_bLoaded = !m_picture.Load(m_strPath);
     if (!m_bLoaded)
         return false;
-    QSize size(std::max(m_picture.PixelWidth(), 1), std::max(m_picture.PixelHeight(), 1));
+    // A tiny picture gets a window that can still be seen and clicked; drawing scales it up.
+    QSize size(m_picture.PixelWidth(), m_picture.PixelHeight());
+    if (size.width() < kMinimumSide || size.height() < kMinimumSide)
+        size.scale(QSize(kMinimumSide, kMinimumSide), Qt::KeepAspectRatioByExpanding);
     // A picture larger than the screen is shown smaller; drawing keeps its shape.
     const QScreen* screen = parentWidget() ? parentWidget()->screen()
                                            : QGuiApplication::primaryScreen();

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScreen>
 #include <QTranslator>
 #include <QUrl>
 
@@ -65,6 +66,9 @@ int RunQuorvant(int& argc, char** argv)
         CMainFrame frame;
         QObject::connect(&server, &cInstanceServer::FilesReceived, &frame,
                          &CMainFrame::OpenHandedFiles);
+        // Without a window manager "maximized" means nothing: start at the screen's size.
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            frame.resize(screen->availableGeometry().size());
         frame.showMaximized();
         // A file that cannot be opened is reported; the program still starts.
         for (const QString& file : files)

@@ -44,6 +44,7 @@ private slots:
     void drawsScaledAndCentred();
     void drawsNothingWithoutPicture();
     void windowHasPictureSizeAndTitle();
+    void tinyPictureGetsAUsableWindow();
     void oneClickClosesTheWindow();
     void failedPictureOpensNoWindow();
 };
@@ -195,6 +196,17 @@ void tst_Picture::windowHasPictureSizeAndTitle()
              QString::fromUtf8(
                  "Bildanzeige (Klicken Sie auf das Bild, um das Fenster zu schließen)"));
     QCOMPARE(dlg.objectName(), QStringLiteral("dlg142"));
+}
+
+void tst_Picture::tinyPictureGetsAUsableWindow()
+{
+    QTemporaryDir dir;
+    const QString path = WriteStripes(dir, QStringLiteral("klein.png"), 20, 10, 3780);
+    CPictureDlg dlg(path);
+    QVERIFY(dlg.Prepare());
+    QCOMPARE(QSize(dlg.Picture().PixelWidth(), dlg.Picture().PixelHeight()), QSize(20, 10));
+    // Scaled up with its shape kept, the short side at 80 pixels.
+    QCOMPARE(dlg.size(), QSize(160, 80));
 }
 
 void tst_Picture::oneClickClosesTheWindow()
