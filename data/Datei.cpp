@@ -138,14 +138,33 @@ void cDatei::StartScrambling(std::uint32_t seed)
     m_nScrambleState = seed;
 }
 
+namespace {
+
+// One step of the key generator: the runtime's rand() formula, re-seeded with its output.
+inline std::uint32_t NextKeyState(std::uint32_t x)
+{
+    return ((x * 214013u + 2531011u) >> 16) & 0x7FFFu;
+}
+
+} // namespace
+
 std::uint8_t cDatei::Scramble(std::uint8_t byte)
 {
     if (!m_bScramble)
         return byte;
-    std::uint32_t x = m_nScrambleState * 214013u + 2531011u;
-    x = (x >> 16) & 0x7FFFu;
+    m_nScrambleState = NextKeyState(m_nScrambleState);
+    return static_cast<std::uint8_t>(byte ^ (m_nScrambleState & 0xFFu));
+}
+
+void cDatei::ScrambleBytes(const std::uint8_t* src, std::uint8_t* dst, std::size_t n)
+{
+    // The state stays in a register: stores through dst could otherwise alias it.
+    std::uint32_t x = m_nScrambleState;
+    for (std::size_t i = 0; i < n; ++i) {
+        x = NextKeyState(x);
+        dst[i] = static_cast<std::uint8_t>(src[i] ^ (x & 0xFFu));
+    }
     m_nScrambleState = x;
-    return static_cast<std::uint8_t>(byte ^ (x & 0xFFu));
 }
 
 // ---- reading -------------------------------------------------------------------------
@@ -177,11 +196,18 @@ bool cDatei::ReadRaw(std::uint8_t* dst, std::size_t n)
 
 bool cDatei::ReadPayload(std::uint8_t* dst, std::size_t n)
 {
-    if (!Need(n) || !ReadRaw(dst, n))
+    if (!Need(n))
         return false;
+    if (m_nBufEnd - m_nBufPos >= n) {
+        // Most values lie wholly inside the buffer.
+        std::memcpy(dst, m_buffer.data() + m_nBufPos, n);
+        m_nBufPos += n;
+        m_nConsumed += n;
+    } else if (!ReadRaw(dst, n)) {
+        return false;
+    }
     if (m_bScramble)
-        for (std::size_t i = 0; i < n; ++i)
-            dst[i] = Scramble(dst[i]);
+        ScrambleBytes(dst, dst, n);
     return true;
 }
 
@@ -195,7 +221,19 @@ bool cDatei::ReadStringBytes(std::string& text, std::uint64_t length)
     // The length comes from the file: check it against what is left before allocating.
     if (!Need(length))
         return false;
-    std::string bytes(static_cast<std::size_t>(length), '\0');
+    const auto n = static_cast<std::size_t>(length);
+    if (m_nBufEnd - m_nBufPos >= n) {
+        // Wholly buffered: nothing can fail any more, so fill the output in place.
+        text.assign(reinterpret_cast<const char*>(m_buffer.data() + m_nBufPos), n);
+        m_nBufPos += n;
+        m_nConsumed += n;
+        if (m_bScramble) {
+            auto* bytes = reinterpret_cast<std::uint8_t*>(text.data());
+            ScrambleBytes(bytes, bytes, n);
+        }
+        return true;
+    }
+    std::string bytes(n, '\0');
     if (!ReadPayload(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()))
         return false;
     text = std::move(bytes);
@@ -505,8 +543,7 @@ void cDatei::PutBytes(const std::string& text)
         const std::size_t k = std::min(n, m_buffer.size() - m_nBufEnd);
         std::uint8_t* dst = m_buffer.data() + m_nBufEnd;
         if (m_bScramble)
-            for (std::size_t i = 0; i < k; ++i)
-                dst[i] = Scramble(src[i]);
+            ScrambleBytes(src, dst, k);
         else
             std::memcpy(dst, src, k);
         m_nBufEnd += k;

@@ -119,6 +119,7 @@ private:
     void PutBigEndian(std::uint64_t value, std::size_t n);
     void PutBytes(const std::string& text);
     bool FlushOut();
+    void ScrambleBytes(const std::uint8_t* src, std::uint8_t* dst, std::size_t n);
 
     std::FILE* m_file = nullptr;
     bool m_bReading = true;

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -36,6 +38,31 @@ bool IsStringTag(int tag)
     return tag == TYP_SSTRING || tag == TYP_LSTRING;
 }
 
+// The block identifiers the reader knows are at most three characters long: packing
+// them into a number lets one switch find the block.
+constexpr std::uint32_t BlockKey(std::string_view id)
+{
+    if (id.size() > 3)
+        return 0;
+    std::uint32_t key = static_cast<std::uint32_t>(id.size()) << 24;
+    for (std::size_t i = 0; i < id.size(); ++i)
+        key |= static_cast<std::uint32_t>(static_cast<unsigned char>(id[i])) << (16 - 8 * i);
+    return key;
+}
+
+// Blocks whose values belong to a task.
+bool IsTaskBlock(std::uint32_t key)
+{
+    switch (key) {
+    case BlockKey("TYP"): case BlockKey("TXT"): case BlockKey("SOL"): case BlockKey("SBW"):
+    case BlockKey("NUM"): case BlockKey("KAT"): case BlockKey("MUL"): case BlockKey("MHE"):
+    case BlockKey("SND"): case BlockKey("IMG"): case BlockKey("PA"):
+        return true;
+    default:
+        return false;
+    }
+}
+
 int DigitValue(char pre)
 {
     return (pre >= '0' && pre <= '9') ? pre - '0' : 0;
@@ -51,6 +78,8 @@ public:
     int Run();
 
 private:
+    int Loop();
+
     enum class Outcome { Next, End, Fail };
 
     Outcome Block(char pre, const std::string& blockId);
@@ -62,13 +91,21 @@ private:
     void SkipBlock(char pre);
     void ReadMul(char pre);
     void ReadPattern();
+    void OpenTask();
+    void CommitTask();
+    void ReserveTasks();
+    cTask& Task() { return m_bInTask ? m_data.m_aTasks.back() : m_scratch; }
     void ReadList(std::int64_t count, cQuestionnaire& q);
     void ReadColumns();
     void SetSelfAssessAll(bool on);
 
     cTrainingData& m_data;
     cDatei& m_in;
-    cTask m_task;
+    // The task being read lives at the back of m_aTasks while a task is open, so it is
+    // never copied; values met outside a task go to m_scratch, which the next task
+    // starts from.
+    cTask m_scratch;
+    bool m_bScratchUsed = false;
     cQuestionnaire m_questionnaire;
     bool m_bInTask = false;
     bool m_bInQuestionnaire = false;
@@ -130,13 +167,16 @@ bool cReader::ExpectPre(bool ok, char pre, const std::string& blockId, const cha
 void cReader::SetSelfAssessAll(bool on)
 {
     m_data.m_bSelfAssessAll = on;
-    for (cTask& t : m_data.m_aTasks)
-        t.m_bSelfAssess = on;
+    // Only tasks already committed, not the one still open.
+    const std::size_t committed = m_data.m_aTasks.size() - (m_bInTask ? 1 : 0);
+    for (std::size_t i = 0; i < committed; ++i)
+        m_data.m_aTasks[i].m_bSelfAssess = on;
 }
 
 void cReader::ReadMul(char pre)
 {
-    const int k = m_task.m_nChoiceCount;
+    cTask& task = Task();
+    const int k = task.m_nChoiceCount;
     if (k >= kTaskSlots) {
         // An eleventh answer has no slot: consume its values so the rest still lines up.
         bool right = false;
@@ -147,13 +187,13 @@ void cReader::ReadMul(char pre)
             (void)m_in.ReadString(text);
         return;
     }
-    bool right = m_task.m_bChoiceRight[k];
+    bool right = task.m_bChoiceRight[k];
     m_in.ReadBool(right);
-    m_task.m_bChoiceRight[k] = right;
-    (void)m_in.ReadString(m_task.m_strChoice[k]);
+    task.m_bChoiceRight[k] = right;
+    (void)m_in.ReadString(task.m_strChoice[k]);
     if (pre == '3')
-        (void)m_in.ReadString(m_task.m_strChoiceExtra[k]);
-    m_task.m_nChoiceCount = static_cast<std::uint8_t>(k + 1);
+        (void)m_in.ReadString(task.m_strChoiceExtra[k]);
+    task.m_nChoiceCount = static_cast<std::uint8_t>(k + 1);
 }
 
 void cReader::ReadPattern()
@@ -164,9 +204,10 @@ void cReader::ReadPattern()
     (void)m_in.ReadString(text);
     if (!haveIndex || k < 0 || k >= kTaskSlots)
         return;
-    m_task.m_strPattern[static_cast<std::size_t>(k)] = std::move(text);
-    if (m_task.m_nPatternCount < k + 1)
-        m_task.m_nPatternCount = static_cast<std::uint8_t>(k + 1);
+    cTask& task = Task();
+    task.m_strPattern[static_cast<std::size_t>(k)] = std::move(text);
+    if (task.m_nPatternCount < k + 1)
+        task.m_nPatternCount = static_cast<std::uint8_t>(k + 1);
 }
 
 void cReader::ReadList(std::int64_t count, cQuestionnaire& q)
@@ -201,6 +242,55 @@ void cReader::ReadColumns()
     SkipValues(n % 3);
 }
 
+// Grows the task array once to what the rest of the file will probably need, judged
+// from the bytes per task so far: tasks are not cheap to relocate.
+void cReader::ReserveTasks()
+{
+    std::vector<cTask>& tasks = m_data.m_aTasks;
+    if (tasks.size() < tasks.capacity())
+        return;
+    constexpr std::size_t kFirst = 64;
+    std::size_t want = kFirst;
+    if (!tasks.empty()) {
+        const double total = static_cast<double>(m_in.GetFileSize());
+        const double consumed = std::max(total - static_cast<double>(m_in.Remaining()), 1.0);
+        const double estimate = static_cast<double>(tasks.size()) * total / consumed * 1.0625;
+        want = estimate < static_cast<double>(tasks.max_size() / 2)
+                   ? static_cast<std::size_t>(estimate) + kFirst
+                   : tasks.max_size() / 2;
+        want = std::max(want, tasks.size() * 2);
+    }
+    tasks.reserve(want);
+}
+
+void cReader::OpenTask()
+{
+    ReserveTasks();
+    std::vector<cTask>& tasks = m_data.m_aTasks;
+    if (m_bScratchUsed) {
+        tasks.push_back(m_scratch);
+    } else {
+        tasks.emplace_back();
+        tasks.back().m_strTaskNo = m_scratch.m_strTaskNo;
+        tasks.back().m_strCategory = m_scratch.m_strCategory;
+    }
+    m_bInTask = true;
+}
+
+// The open task stays where it is; the scratch task continues from it as a reset task
+// that keeps its number and category.
+void cReader::CommitTask()
+{
+    const cTask& done = m_data.m_aTasks.back();
+    if (m_bScratchUsed) {
+        m_scratch.ResetTask();
+        m_bScratchUsed = false;
+    }
+    m_scratch.m_strTaskNo = done.m_strTaskNo;
+    m_scratch.m_strCategory = done.m_strCategory;
+    m_bInTask = false;
+}
+
 cReader::Outcome cReader::Block(char pre, const std::string& id)
 {
     static const char* const kOne = "\r\n'1' Erwartet. (BlockID: ";
@@ -214,216 +304,212 @@ cReader::Outcome cReader::Block(char pre, const std::string& id)
     const auto expect = [&](bool ok, const char* text) { return ExpectPre(ok, pre, id, text); };
     const auto fail = Outcome::Fail;
     const auto next = Outcome::Next;
-    cTask& t = m_task;
+    const std::uint32_t key = BlockKey(id);
+    if (key == BlockKey("AUF")) {
+        if (!expect(pre == '+' || pre == '-', kGroup))
+            return fail;
+        if (m_bInTask)
+            CommitTask();
+        if (pre == '+')
+            OpenTask();
+        return next;
+    }
+    if (!m_bInTask && IsTaskBlock(key))
+        m_bScratchUsed = true;
+    cTask& t = Task();
     cQuestionnaire& q = m_questionnaire;
 
-    switch (id.size()) {
-    case 1:
-        if (id == "$")
-            return Outcome::End;
-        break;
-    case 2:
-        if (id == "FB") {
-            if (!expect(pre == '+' || pre == '-', kGroup))
-                return fail;
-            if (m_bInQuestionnaire) {
-                m_data.m_aQuestionnaires.push_back(q);
-                q.Reset();
-            }
-            m_bInQuestionnaire = pre == '+';
-            return next;
+    switch (key) {
+    case BlockKey("$"):
+        return Outcome::End;
+    case BlockKey("FB"): {
+        if (!expect(pre == '+' || pre == '-', kGroup))
+            return fail;
+        if (m_bInQuestionnaire) {
+            m_data.m_aQuestionnaires.push_back(q);
+            q.Reset();
         }
-        if (id == "PA") {
-            if (!expect(pre == '2', kTwo))
-                return fail;
-            ReadPattern();
-            return next;
-        }
-        if (id == "FR") {
-            if (!expect(pre == '1', kOne))
-                return fail;
-            ReadList(1, q);
-            return next;
-        }
-        if (id == "FI") {
-            if (!expect(pre == '1', kOne))
-                return fail;
-            q.m_nIcon = static_cast<std::int32_t>(Number(q.m_nIcon));
-            return next;
-        }
-        break;
-    case 3:
-        if (id == "AUF") {
-            if (!expect(pre == '+' || pre == '-', kGroup))
-                return fail;
-            if (m_bInTask) {
-                m_data.m_aTasks.push_back(t);
-                t.ResetTask();
-            }
-            m_bInTask = pre == '+';
-            return next;
-        }
-        if (id == "TYP") {
-            if (!expect(pre == '1', kOne))
-                return fail;
-            m_in.ReadByte(t.m_nType);
-            return next;
-        }
-        if (id == "TXT") {
-            if (!expect(pre == '1', kOne))
-                return fail;
-            (void)m_in.ReadString(t.m_strQuestion);
-            return next;
-        }
-        if (id == "SOL") {
-            if (!expect(pre == '1', kOne))
-                return fail;
-            (void)m_in.ReadString(t.m_strSolution);
-            return next;
-        }
-        if (id == "SBW") {
-            if (!expect(pre == '1', kOne))
-                return fail;
-            m_in.ReadBool(t.m_bSelfAssess);
-            return next;
-        }
-        if (id == "NUM") {
-            // Any PreChar: its digit is the number of counters. Without a digit nothing
-            // follows, and the points stay as they are rather than wrapping below 0.
-            const int n = DigitValue(pre);
-            for (int k = 0; k < n; ++k)
-                t.m_nStats[k] = static_cast<std::uint32_t>(Number(t.m_nStats[k]));
-            if (n > 0)
-                t.m_nPoints = static_cast<std::uint8_t>(n - 1);
-            return next;
-        }
-        if (id == "KAT") {
-            if (!expect(pre == '2', kTwo))
-                return fail;
-            (void)m_in.ReadString(t.m_strTaskNo);
-            (void)m_in.ReadString(t.m_strCategory);
-            return next;
-        }
-        if (id == "MUL") {
-            if (!expect(pre == '2' || pre == '3', kMul))
-                return fail;
-            ReadMul(pre);
-            return next;
-        }
-        if (id == "MHE") {
-            if (!expect(pre == '2', kTwo))
-                return fail;
-            m_in.ReadBool(t.m_bChoiceFlag);
-            m_in.ReadByte(t.m_nChoiceValue);
-            return next;
-        }
-        if (id == "SND") {
-            if (!expect(pre == '1', kOne))
-                return fail;
-            (void)m_in.ReadString(t.m_strSound);
-            return next;
-        }
-        if (id == "IMG") {
-            const int n = DigitValue(pre);
-            if (!expect(n >= 1 && n <= 3, kImg))
-                return fail;
-            (void)m_in.ReadString(t.m_strPicture);
-            if (n >= 2)
-                m_in.ReadByte(t.m_nPictureSize);
-            if (n == 3)
-                m_in.ReadByte(t.m_nPicturePlace);
-            return next;
-        }
-        if (id == "FNA") {
-            if (!expect(pre == '1', kOne))
-                return fail;
-            (void)m_in.ReadString(q.m_strTitle);
-            return next;
-        }
-        if (id == "FZT") {
-            if (!expect(pre == '1', kOne))
-                return fail;
-            q.m_nExamSeconds = static_cast<std::int32_t>(Number(q.m_nExamSeconds));
-            return next;
-        }
-        if (id == "FPK") {
-            if (!expect(pre == '2', kTwo))
-                return fail;
-            q.m_nPassPoints = static_cast<std::uint32_t>(Number(q.m_nPassPoints));
-            q.m_nRetakePoints = static_cast<std::uint32_t>(Number(q.m_nRetakePoints));
-            return next;
-        }
-        if (id == "FRA") {
-            if (!expect(pre == '#', kHash))
-                return fail;
-            std::int64_t n = 0;
-            if (NumberRead(n) && n > 0)
-                ReadList(n, q);
-            return next;
-        }
-        if (id == "FSB") {
-            if (!expect(pre == '1', kOne))
-                return fail;
-            std::int64_t v = 0;
-            if (NumberRead(v))
-                SetSelfAssessAll(v != 0);
-            return next;
-        }
-        if (id == "CRY") {
-            if (!expect(pre == '1', kOne))
-                return fail;
-            std::int64_t v = m_data.m_nCrypt;
-            (void)m_in.LoadUFNumber(v);
-            m_data.m_nCrypt = static_cast<std::uint8_t>(v);
-            if (v == 0)
-                m_in.m_bScramble = false;
-            else if (v == 1)
-                m_in.StartScrambling(kScrambleSeed);
-            return next;
-        }
-        if (id == "ALL") {
-            if (!expect(pre == '1', kOne))
-                return fail;
-            m_in.ReadBool(m_data.m_bShowAll);
-            return next;
-        }
-        if (id == "MIX") {
-            if (!expect(pre == '1', kOne))
-                return fail;
-            m_in.ReadBool(m_data.m_bRandom);
-            return next;
-        }
-        if (id == "AUS") {
-            if (!expect(pre == '3', kThree))
-                return fail;
-            m_in.ReadByte(m_data.m_nMinPercent);
-            m_in.ReadByte(m_data.m_nMinRight);
-            m_in.ReadByte(m_data.m_nMaxWords);
-            return next;
-        }
-        if (id == "TOL") {
-            if (!expect(pre == '3', kThree))
-                return fail;
-            m_in.ReadBool(m_data.m_bAllowMissing);
-            m_in.ReadBool(m_data.m_bAllowExtra);
-            m_in.ReadBool(m_data.m_bAllowSwap);
-            return next;
-        }
-        if (id == "QAT") {
-            if (!expect(pre == '3', kThree))
-                return fail;
-            m_in.ReadLongString(m_data.m_strQuestionTemplate);
-            m_in.ReadLongString(m_data.m_strRightTemplate);
-            m_in.ReadLongString(m_data.m_strWrongTemplate);
-            return next;
-        }
-        if (id == "HDL") {
-            if (!expect(pre == '#', kHash))
-                return fail;
-            ReadColumns();
-            return next;
-        }
-        break;
+        m_bInQuestionnaire = pre == '+';
+        return next;
+    }
+    case BlockKey("PA"): {
+        if (!expect(pre == '2', kTwo))
+            return fail;
+        ReadPattern();
+        return next;
+    }
+    case BlockKey("FR"): {
+        if (!expect(pre == '1', kOne))
+            return fail;
+        ReadList(1, q);
+        return next;
+    }
+    case BlockKey("FI"): {
+        if (!expect(pre == '1', kOne))
+            return fail;
+        q.m_nIcon = static_cast<std::int32_t>(Number(q.m_nIcon));
+        return next;
+    }
+    case BlockKey("TYP"): {
+        if (!expect(pre == '1', kOne))
+            return fail;
+        m_in.ReadByte(t.m_nType);
+        return next;
+    }
+    case BlockKey("TXT"): {
+        if (!expect(pre == '1', kOne))
+            return fail;
+        (void)m_in.ReadString(t.m_strQuestion);
+        return next;
+    }
+    case BlockKey("SOL"): {
+        if (!expect(pre == '1', kOne))
+            return fail;
+        (void)m_in.ReadString(t.m_strSolution);
+        return next;
+    }
+    case BlockKey("SBW"): {
+        if (!expect(pre == '1', kOne))
+            return fail;
+        m_in.ReadBool(t.m_bSelfAssess);
+        return next;
+    }
+    case BlockKey("NUM"): {
+        // Any PreChar: its digit is the number of counters. Without a digit nothing
+        // follows, and the points stay as they are rather than wrapping below 0.
+        const int n = DigitValue(pre);
+        for (int k = 0; k < n; ++k)
+            t.m_nStats[k] = static_cast<std::uint32_t>(Number(t.m_nStats[k]));
+        if (n > 0)
+            t.m_nPoints = static_cast<std::uint8_t>(n - 1);
+        return next;
+    }
+    case BlockKey("KAT"): {
+        if (!expect(pre == '2', kTwo))
+            return fail;
+        (void)m_in.ReadString(t.m_strTaskNo);
+        (void)m_in.ReadString(t.m_strCategory);
+        return next;
+    }
+    case BlockKey("MUL"): {
+        if (!expect(pre == '2' || pre == '3', kMul))
+            return fail;
+        ReadMul(pre);
+        return next;
+    }
+    case BlockKey("MHE"): {
+        if (!expect(pre == '2', kTwo))
+            return fail;
+        m_in.ReadBool(t.m_bChoiceFlag);
+        m_in.ReadByte(t.m_nChoiceValue);
+        return next;
+    }
+    case BlockKey("SND"): {
+        if (!expect(pre == '1', kOne))
+            return fail;
+        (void)m_in.ReadString(t.m_strSound);
+        return next;
+    }
+    case BlockKey("IMG"): {
+        const int n = DigitValue(pre);
+        if (!expect(n >= 1 && n <= 3, kImg))
+            return fail;
+        (void)m_in.ReadString(t.m_strPicture);
+        if (n >= 2)
+            m_in.ReadByte(t.m_nPictureSize);
+        if (n == 3)
+            m_in.ReadByte(t.m_nPicturePlace);
+        return next;
+    }
+    case BlockKey("FNA"): {
+        if (!expect(pre == '1', kOne))
+            return fail;
+        (void)m_in.ReadString(q.m_strTitle);
+        return next;
+    }
+    case BlockKey("FZT"): {
+        if (!expect(pre == '1', kOne))
+            return fail;
+        q.m_nExamSeconds = static_cast<std::int32_t>(Number(q.m_nExamSeconds));
+        return next;
+    }
+    case BlockKey("FPK"): {
+        if (!expect(pre == '2', kTwo))
+            return fail;
+        q.m_nPassPoints = static_cast<std::uint32_t>(Number(q.m_nPassPoints));
+        q.m_nRetakePoints = static_cast<std::uint32_t>(Number(q.m_nRetakePoints));
+        return next;
+    }
+    case BlockKey("FRA"): {
+        if (!expect(pre == '#', kHash))
+            return fail;
+        std::int64_t n = 0;
+        if (NumberRead(n) && n > 0)
+            ReadList(n, q);
+        return next;
+    }
+    case BlockKey("FSB"): {
+        if (!expect(pre == '1', kOne))
+            return fail;
+        std::int64_t v = 0;
+        if (NumberRead(v))
+            SetSelfAssessAll(v != 0);
+        return next;
+    }
+    case BlockKey("CRY"): {
+        if (!expect(pre == '1', kOne))
+            return fail;
+        std::int64_t v = m_data.m_nCrypt;
+        (void)m_in.LoadUFNumber(v);
+        m_data.m_nCrypt = static_cast<std::uint8_t>(v);
+        if (v == 0)
+            m_in.m_bScramble = false;
+        else if (v == 1)
+            m_in.StartScrambling(kScrambleSeed);
+        return next;
+    }
+    case BlockKey("ALL"): {
+        if (!expect(pre == '1', kOne))
+            return fail;
+        m_in.ReadBool(m_data.m_bShowAll);
+        return next;
+    }
+    case BlockKey("MIX"): {
+        if (!expect(pre == '1', kOne))
+            return fail;
+        m_in.ReadBool(m_data.m_bRandom);
+        return next;
+    }
+    case BlockKey("AUS"): {
+        if (!expect(pre == '3', kThree))
+            return fail;
+        m_in.ReadByte(m_data.m_nMinPercent);
+        m_in.ReadByte(m_data.m_nMinRight);
+        m_in.ReadByte(m_data.m_nMaxWords);
+        return next;
+    }
+    case BlockKey("TOL"): {
+        if (!expect(pre == '3', kThree))
+            return fail;
+        m_in.ReadBool(m_data.m_bAllowMissing);
+        m_in.ReadBool(m_data.m_bAllowExtra);
+        m_in.ReadBool(m_data.m_bAllowSwap);
+        return next;
+    }
+    case BlockKey("QAT"): {
+        if (!expect(pre == '3', kThree))
+            return fail;
+        m_in.ReadLongString(m_data.m_strQuestionTemplate);
+        m_in.ReadLongString(m_data.m_strRightTemplate);
+        m_in.ReadLongString(m_data.m_strWrongTemplate);
+        return next;
+    }
+    case BlockKey("HDL"): {
+        if (!expect(pre == '#', kHash))
+            return fail;
+        ReadColumns();
+        return next;
+    }
     default:
         break;
     }
@@ -438,6 +524,17 @@ cReader::Outcome cReader::Block(char pre, const std::string& id)
 }
 
 int cReader::Run()
+{
+    const int result = Loop();
+    // A task still open at the end was never committed.
+    if (m_bInTask) {
+        m_data.m_aTasks.pop_back();
+        m_bInTask = false;
+    }
+    return result;
+}
+
+int cReader::Loop()
 {
     std::string ident;
     ident.reserve(16);
@@ -657,8 +754,14 @@ int cTrainingData::ReadTrainingFile(const std::string& path)
     if (pre == "3")
         (void)in.LoadUFNumber(version);
 
-    cReader reader(*this, in);
-    const int result = reader.Run();
+    int result = 1;
+    try {
+        cReader reader(*this, in);
+        result = reader.Run();
+    } catch (const std::bad_alloc&) {
+        // A file that asks for more memory than there is counts as unreadable.
+        result = 1;
+    }
     in.Close();
 
     DropInvalidTaskIndices(*this);
