@@ -33,8 +33,6 @@ private slots:
     void toolBarImagesAreDrawn_data();
     void toolBarImagesAreDrawn();
     void imagesDifferFromEachOther();
-    void commandsWithoutImage();
-    void appIconHasEverySize();
 };
 
 void tst_About::versionText_data()
@@ -109,20 +107,6 @@ void tst_About::imagesDifferFromEachOther()
             if (a < b)
                 QVERIFY2(DrawCommandImage(a).toImage() != DrawCommandImage(b).toImage(),
                          qPrintable(QStringLiteral("%1 == %2").arg(a).arg(b)));
-}
-
-void tst_About::commandsWithoutImage()
-{
-    QVERIFY(DrawCommandImage(cmd::kExit).isNull());
-    QVERIFY(CommandIcon(cmd::kResetStatistics).isNull());
-}
-
-void tst_About::appIconHasEverySize()
-{
-    const QIcon icon = AppIcon();
-    for (int size : {16, 32, 48, 256})
-        QVERIFY(icon.availableSizes().contains(QSize(size, size)));
-    QVERIFY(Coverage(DrawAppImage(64)) > 0.8);
 }
 
 QTEST_MAIN(tst_About)

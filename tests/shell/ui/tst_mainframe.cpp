@@ -341,12 +341,6 @@ void tst_MainFrame::statusBarSaysReady()
     for (int id : {59137, 59138, 59139})
         locks << frame->statusBar()->findChild<QLabel*>(QStringLiteral("statusLock%1").arg(id))->text();
     QCOMPARE(locks, QStringList({"UF", "NUM", "RF"}));
-
-    // A prompt covers the idle text while it is shown.
-    frame->statusBar()->showMessage(QStringLiteral("Hinweis"));
-    QVERIFY(!ready->isVisible());
-    frame->statusBar()->clearMessage();
-    QVERIFY(ready->isVisible());
 }
 
 void tst_MainFrame::openShowsMaximizedChildAndOverview()

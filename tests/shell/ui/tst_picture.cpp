@@ -42,7 +42,6 @@ private slots:
     void unreadablePictureIsReported();
     void reloadingReleasesTheOldPicture();
     void drawsScaledAndCentred();
-    void drawsNothingWithoutPicture();
     void windowHasPictureSizeAndTitle();
     void tinyPictureGetsAUsableWindow();
     void oneClickClosesTheWindow();
@@ -169,20 +168,6 @@ void tst_Picture::drawsScaledAndCentred()
     QCOMPARE(canvas.pixel(150, 150), qRgb(0, 255, 0));    // middle stripe
     QCOMPARE(canvas.pixel(150, 210), qRgb(0, 0, 255));    // bottom stripe
     QCOMPARE(canvas.pixel(150, 260), qRgb(255, 255, 255)); // below the picture
-}
-
-void tst_Picture::drawsNothingWithoutPicture()
-{
-    cPicture picture;
-    QImage canvas(20, 20, QImage::Format_RGB32);
-    canvas.fill(Qt::white);
-    {
-        QPainter painter(&canvas);
-        picture.Draw(painter, canvas.rect());
-    }
-    QImage white(20, 20, QImage::Format_RGB32);
-    white.fill(Qt::white);
-    QCOMPARE(canvas, white);
 }
 
 void tst_Picture::windowHasPictureSizeAndTitle()

@@ -51,7 +51,6 @@ private slots:
     void nobodyListening();
     void staleNameIsTakenOver();
     void strangerIsTurnedAway();
-    void namesDependOnProgramDir();
     void secondProgramHandsItsFileOver();
     void commandLineFiles_data();
     void commandLineFiles();
@@ -133,14 +132,6 @@ void tst_SingleInstance::strangerIsTurnedAway()
     // The server still serves the real program afterwards.
     QVERIFY(SendFromThread(name, {QStringLiteral("/y.vdr")}));
     QTRY_COMPARE(received.count(), 1);
-}
-
-void tst_SingleInstance::namesDependOnProgramDir()
-{
-    const QString a = InstanceServerName(QStringLiteral("/opt/a/"));
-    QCOMPARE(InstanceServerName(QStringLiteral("/opt/a")), a);
-    QVERIFY(InstanceServerName(QStringLiteral("/opt/b/")) != a);
-    QVERIFY(a.startsWith(QStringLiteral("quorvant-")));
 }
 
 void tst_SingleInstance::secondProgramHandsItsFileOver()
