@@ -1142,8 +1142,12 @@ void cQuery::SortTaskList(int column, bool ascending)
         keys[row] = SortKey(CellText(row, column), kind, ascending);
     std::vector<int> order(rows);
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return ascending ? keys[a] < keys[b] : keys[b] < keys[a];
+    // Equal keys keep their order (the row position breaks ties).
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        const int c = keys[a].compare(keys[b]);
+        if (c != 0)
+            return ascending ? c < 0 : c > 0;
+        return a < b;
     });
     std::vector<std::uint32_t> sorted(rows);
     int current = -1;

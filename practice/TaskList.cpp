@@ -75,36 +75,47 @@ int EvaluationImage(const cTask& task)
     }
 }
 
+namespace {
+
+// Appends text with umlauts and sharp s spelled out, lower-cased, in one pass.
+void AppendFolded(const std::string& text, std::string& out)
+{
+    for (const char c : text) {
+        switch (static_cast<unsigned char>(c)) {
+        case 0xC4: case 0xE4: out += "ae"; break;
+        case 0xD6: case 0xF6: out += "oe"; break;
+        case 0xDC: case 0xFC: out += "ue"; break;
+        case 0xDF: out += "ss"; break;
+        default: out += static_cast<char>(LowerCp1252(static_cast<unsigned char>(c))); break;
+        }
+    }
+}
+
+} // namespace
+
 std::string FoldForSort(const std::string& text)
 {
     std::string out;
     out.reserve(text.size() + 4);
-    for (const char c : text) {
-        switch (static_cast<unsigned char>(c)) {
-        case 0xC4: out += "AE"; break;
-        case 0xD6: out += "OE"; break;
-        case 0xDC: out += "UE"; break;
-        case 0xE4: out += "ae"; break;
-        case 0xF6: out += "oe"; break;
-        case 0xFC: out += "ue"; break;
-        case 0xDF: out += "ss"; break;
-        default: out += c; break;
-        }
-    }
-    return LowerCp1252(out);
+    AppendFolded(text, out);
+    return out;
 }
 
 std::string SortKey(const std::string& cellText, std::uint32_t kind, bool ascending)
 {
-    std::string key = cellText;
+    std::string key;
+    key.reserve(std::max<std::size_t>(cellText.size(), 11) + 4);
     if (kind == ColumnTaskNo) {
         // Numbers sort by value once padded; tasks without a number come last either way.
-        if (key.empty() && ascending)
-            key = "9999999999";
-        if (!key.empty() && key.size() < 11)
-            key.insert(0, 11 - key.size(), '0');
+        static const std::string noNumber = "9999999999";
+        const std::string& number = cellText.empty() && ascending ? noNumber : cellText;
+        if (!number.empty() && number.size() < 11)
+            key.append(11 - number.size(), '0');
+        AppendFolded(number, key);
+        return key;
     }
-    return FoldForSort(key);
+    AppendFolded(cellText, key);
+    return key;
 }
 
 std::string PointsEntryText(int points)
