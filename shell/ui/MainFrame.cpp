@@ -228,9 +228,14 @@ CMainFrame::CMainFrame(const QString& recentIni, QWidget* parent)
 
 CMainFrame::~CMainFrame()
 {
+    // Nothing may call back into this window while it is being taken apart.
+    disconnect(qApp, nullptr, this, nullptr);
     // Children that are still open (the window was never closed) write their files now.
     const QList<CChildFrame*> children = Children();
     for (CChildFrame* child : children) {
+        disconnect(child, nullptr, this, nullptr);
+        if (child->View())
+            disconnect(child->View(), nullptr, this, nullptr);
         child->SetCloseCheck({});
         delete child;
     }
