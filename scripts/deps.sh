@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcurl4-openssl-dev
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-tools-dev-tools libgl-dev
-  qt6-qpa-plugins fonts-liberation
+  qt6-qpa-plugins qt6-translations-l10n fonts-liberation
   clang libclang-rt-14-dev
   xvfb xauth imagemagick python3
 )

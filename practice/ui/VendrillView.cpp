@@ -1032,6 +1032,9 @@ bool CVendrillView::HandleListMouse(QAbstractItemView* list, QEvent* event)
 
 bool CVendrillView::eventFilter(QObject* watched, QEvent* event)
 {
+    // While the view tears down its lists they still send events; none may reach them.
+    if (m_bClosing)
+        return false;
     if (!m_bReady)
         return QWidget::eventFilter(watched, event);
     const QEvent::Type type = event->type();
