@@ -635,10 +635,14 @@ bool WriteFileAtomically(const std::string& path, const std::function<void(cDate
     if (hadFile && !S_ISREG(oldStat.st_mode))
         return false;
 
+    // A short hidden name in the same folder: the rename must not cross file systems,
+    // and a long file name plus a suffix could exceed the longest name allowed.
+    const std::size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
     cDatei out;
     std::string temp;
     for (int attempt = 0; attempt < 100 && !out.IsOpen(); ++attempt) {
-        temp = target + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        temp = dir + "/.quorvant-" + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
         if (out.OpenNew(temp))
             break;
         if (errno != EEXIST)
@@ -659,8 +663,6 @@ bool WriteFileAtomically(const std::string& path, const std::function<void(cDate
     }
 
     // Make the rename itself durable.
-    const std::size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
     const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
         fsync(fd);

@@ -12,6 +12,7 @@
 #include <ostream>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using testfiles::FileSizeLimit;
 using testfiles::Hex;
@@ -741,6 +742,17 @@ TEST(AtomicWrite, RefusesWhatCannotBeReplaced)
     EXPECT_FALSE(WriteFileAtomically("", writer));
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"sub"});
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path("sub")));
+}
+
+TEST(AtomicWrite, LongNamesAndLeftoverTemporariesDoNotStopIt)
+{
+    TempDir dir;
+    const std::string path = dir.Path(std::string(250, 'n') + ".vdr");
+    const std::string leftover = dir.Path(".quorvant-" + std::to_string(getpid()) + "-0.tmp");
+    WriteBytes(leftover, "from a crash");
+    EXPECT_TRUE(WriteFileAtomically(path, [](cDatei& out) { out.WriteBool(false); }));
+    EXPECT_EQ(ReadBytes(path), Hex({1, 0}));
+    EXPECT_EQ(ReadBytes(leftover), "from a crash");
 }
 
 TEST(AtomicWrite, WritesThroughALink)

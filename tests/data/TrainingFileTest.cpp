@@ -161,7 +161,7 @@ cTrainingData EveryField()
         t.m_nStats[k] = k == 8 ? 4294967295u : static_cast<std::uint32_t>(k * 70000);
     t.m_nPatternCount = 10;
     for (int k = 0; k < 10; ++k)
-        t.m_strPattern[k] = "p" + std::to_string(k);
+        t.m_strPattern[k] = std::string(1, 'p').append(std::to_string(k));
     t.m_strPattern[4] = "";
     t.m_strPicture = "a.png";
     t.m_nPictureSize = 255;
@@ -175,8 +175,9 @@ cTrainingData EveryField()
     mc.m_nChoiceValue = 0;
     mc.m_nChoiceCount = 10;
     for (int k = 0; k < 10; ++k) {
-        mc.m_strChoice[k] = "Antwort " + std::to_string(k);
-        mc.m_strChoiceExtra[k] = k % 2 ? "x" : "";
+        mc.m_strChoice[k] = std::string("Antwort ").append(std::to_string(k));
+        if (k % 2)
+            mc.m_strChoiceExtra[k] = "x";
         mc.m_bChoiceRight[k] = k % 3 == 0;
     }
     mc.m_nPoints = 0;
@@ -694,9 +695,9 @@ TEST(TrainingFileHostile, EleventhAnswerIsIgnoredAndTheRestRead)
     StreamBuilder b;
     b.FileStart().Str("+AUF").Str("1TYP").Num(1);
     for (int k = 0; k < 12; ++k) {
-        b.Str(k % 2 ? "3MUL" : "2MUL").Bool(k == 11).Str("A" + std::to_string(k));
+        b.Str(k % 2 ? "3MUL" : "2MUL").Bool(k == 11).Str(std::string("A").append(std::to_string(k)));
         if (k % 2)
-            b.Str("E" + std::to_string(k));
+            b.Str(std::string("E").append(std::to_string(k)));
     }
     b.Str("2KAT").Str("nr").Str("kat").Str("-AUF").Str("-FB").Str("0$");
     ReadResult r = ReadFromBytes(b.Bytes());
@@ -832,10 +833,11 @@ const std::string kCaption1 = "Fehler   (Fehler #1)";
 FailCase Pre(const char* ident, const char* expectation)
 {
     const std::string id(ident);
+    std::string text = "Falsches PreChar (";
+    text.append(id, 0, 1).append(").").append(expectation).append(id, 1).append(")");
     return FailCase{ident,
                     StreamBuilder().FileStart().Str(id).Num(0).Num(0).Num(0).FileEnd().Bytes(),
-                    kCaption1,
-                    "Falsches PreChar (" + id.substr(0, 1) + ")." + expectation + id.substr(1) + ")"};
+                    kCaption1, text};
 }
 
 const char* const kOne = "\r\n'1' Erwartet. (BlockID: ";
