@@ -30,6 +30,13 @@ enum DateiTag : int {
     TYP_FAIL = 99,    // never stored: the tag byte itself could not be read
 };
 
+/// Whether LoadUFNumber took a number with this tag.
+constexpr bool IsNumberTag(int tag)
+{
+    return tag == TYP_BOOL || tag == TYP_BYTE || tag == TYP_WORD || tag == TYP_LONG ||
+           tag == TYP_CHAR || tag == TYP_SHORT || tag == TYP_WORD2 || tag == TYP_INT64;
+}
+
 /// What ReadString returns when it found a string tag but its length or bytes could not
 /// be read (end of file, or a length beyond the end of the file).
 inline constexpr int kStringPayloadFailed = 255;

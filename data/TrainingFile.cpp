@@ -22,17 +22,6 @@ constexpr int kMsgText = 1;
 constexpr int kMsgWrongFileId = 106;
 constexpr int kMsgEmptyFile = 107;
 
-bool IsNumberTag(int tag)
-{
-    switch (tag) {
-    case TYP_BOOL: case TYP_BYTE: case TYP_WORD: case TYP_LONG:
-    case TYP_CHAR: case TYP_SHORT: case TYP_WORD2: case TYP_INT64:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool IsStringTag(int tag)
 {
     return tag == TYP_SSTRING || tag == TYP_LSTRING;

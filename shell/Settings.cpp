@@ -6,17 +6,6 @@ namespace {
 
 constexpr std::int64_t kSettingsVersion = 2;
 
-bool IsNumberTag(int tag)
-{
-    switch (tag) {
-    case TYP_BOOL: case TYP_BYTE: case TYP_WORD: case TYP_LONG:
-    case TYP_CHAR: case TYP_SHORT: case TYP_WORD2: case TYP_INT64:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 void cSettings::LoadSettings(const std::string& path)
