@@ -9,7 +9,9 @@ class cQuestionnaire {
 public:
     cQuestionnaire() = default;
     cQuestionnaire(const cQuestionnaire&) = default;
+    cQuestionnaire(cQuestionnaire&&) noexcept = default;
     cQuestionnaire& operator=(const cQuestionnaire&) = default;
+    cQuestionnaire& operator=(cQuestionnaire&&) noexcept = default;
     virtual ~cQuestionnaire() = default;
 
     /// Empties the task list and sets title "", exam time -1 and the other numbers 0.

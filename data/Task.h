@@ -31,7 +31,9 @@ class cTask {
 public:
     cTask();
     cTask(const cTask&) = default;
+    cTask(cTask&&) noexcept = default;
     cTask& operator=(const cTask&) = default;
+    cTask& operator=(cTask&&) noexcept = default;
     virtual ~cTask() = default;
 
     /// Sets every field to its default; task number and category keep their values.

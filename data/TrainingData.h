@@ -15,7 +15,9 @@ class cTrainingData {
 public:
     cTrainingData();
     cTrainingData(const cTrainingData&) = default;
+    cTrainingData(cTrainingData&&) noexcept = default;
     cTrainingData& operator=(const cTrainingData&) = default;
+    cTrainingData& operator=(cTrainingData&&) noexcept = default;
     virtual ~cTrainingData() = default;
 
     /// Back to an empty file with default settings (m_bShowAll, m_nTimedCount and
