@@ -103,20 +103,11 @@ cTaskEditTexts TaskEditTexts(const cTask& task)
 
 int CheckTaskEditTexts(const cTaskEditTexts& texts)
 {
-    // The file keeps one counter per point value and at most nine of them, so only whole
-    // numbers from 0 to 8 survive saving; anything else is refused, not silently cut.
-    std::size_t begin = 0;
-    std::size_t end = texts.points.size();
-    while (begin < end && IsBlank(texts.points[begin]))
-        ++begin;
-    while (end > begin && IsBlank(texts.points[end - 1]))
-        --end;
-    const std::string digits = texts.points.substr(begin, end - begin);
-    const bool valid = !digits.empty() &&
-                       std::all_of(digits.begin(), digits.end(),
-                                   [](char c) { return c >= '0' && c <= '9'; }) &&
-                       AtolValue(digits) <= 8;
-    if (valid)
+    // The field is read as atol reads it; the file keeps one counter per point value and
+    // at most nine of them, so only 0 to 8 survive saving. A value outside that range is
+    // refused, not silently cut to its low 8 bits.
+    const long long points = AtolValue(texts.points);
+    if (points >= 0 && points <= 8)
         return 0;
     (void)ShowMessage(2, Cp1252FromUtf8("Die Punktzahl muss eine ganze Zahl von 0 bis 8 sein. "
                                         "Bitte korrigieren Sie das Feld \"Punkte\"."));

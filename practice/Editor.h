@@ -48,8 +48,8 @@ struct cTaskEditTexts {
 /// The editor's texts for a task.
 [[nodiscard]] cTaskEditTexts TaskEditTexts(const cTask& task);
 
-/// 0 when the editor's texts can be stored; 1 when they are refused (points not a whole
-/// number from 0 to 8), after a message to the user. The dialog then stays open.
+/// 0 when the editor's texts can be stored; 1 when they are refused (points, read as
+/// atol reads them, outside 0 to 8), after a message to the user. The dialog then stays open.
 [[nodiscard]] int CheckTaskEditTexts(const cTaskEditTexts& texts);
 
 /// Stores the editor's texts into the task (pattern count, answer count, combo

@@ -232,6 +232,7 @@ void cQuery::LoadQuestionnaire(int k)
     const cQuestionnaire& q = Data().m_aQuestionnaires[k];
     m_strLoadedTitle = q.m_strTitle;
     m_aRows.clear();
+    m_aResetRows.clear();
     m_aRows.reserve(q.m_aTaskIndex.size());
     for (const std::uint32_t index : q.m_aTaskIndex)
         if (index < Data().m_aTasks.size())
@@ -244,10 +245,9 @@ void cQuery::LoadQuestionnaire(int k)
         m_nCurrentRow = rows > 0 ? 0 : -1;
     if (m_nSelectionMark >= rows)
         m_nSelectionMark = m_nCurrentRow;
-    if (m_nMode == ModeNone)
-        m_strHeading = "Fragebogen '" + q.m_strTitle + "'";
-    else if (m_nMode == ModeTaskList)
-        LayOut();
+    // Loading names the questionnaire in the heading without laying the view out; the
+    // next change of mode puts that mode's heading in place.
+    m_strHeading = "Fragebogen '" + q.m_strTitle + "'";
     Notify(ChangeRows | ChangeRow | ChangeQuestionnaires | ChangeTexts);
 }
 
@@ -728,6 +728,15 @@ void cQuery::OnResetStatistics()
         return;
     Data().ResetStatistics();
     RefreshAllRows();
+    // Every row's first column reads " 0 /  0 /  0" until the row is refreshed again; only
+    // a statistics column takes that text, any other first column keeps its own.
+    if (ColumnKind(0) == ColumnStatistics)
+        m_aResetRows.assign(m_aRows.size(), true);
+}
+
+bool cQuery::RowShowsReset(int row) const
+{
+    return row >= 0 && row < static_cast<int>(m_aResetRows.size()) && m_aResetRows[row];
 }
 
 void cQuery::OnBack()
@@ -1087,6 +1096,8 @@ std::string cQuery::CellText(int row, int column) const
             return EvaluationText(*task);
         if (m_bExamActive)
             return std::string();
+        if (column == 0 && RowShowsReset(row))
+            return " 0 /  0 /  0";
     }
     return TaskCellText(*task, kind);
 }
@@ -1111,6 +1122,8 @@ void cQuery::UpdateTaskRow(int row)
     if (m_bEvaluationActive && task->m_nType == TaskTypeMultipleChoice)
         task->m_nResult = static_cast<std::int16_t>(task->CheckAnswer(false, false, false) *
                                                     task->m_nPoints / VerdictRight);
+    if (RowShowsReset(row))
+        m_aResetRows[row] = false;
     if ((m_nPending & ChangeRows) == 0)
         m_aPendingRows.push_back(row);
     if (m_nBatchDepth == 0)
@@ -1150,16 +1163,20 @@ void cQuery::SortTaskList(int column, bool ascending)
         return a < b;
     });
     std::vector<std::uint32_t> sorted(rows);
+    std::vector<bool> resetRows(m_aResetRows.empty() ? 0 : rows);
     int current = -1;
     int mark = -1;
     for (int pos = 0; pos < rows; ++pos) {
         sorted[pos] = m_aRows[order[pos]];
+        if (!resetRows.empty())
+            resetRows[pos] = RowShowsReset(order[pos]);
         if (order[pos] == m_nCurrentRow)
             current = pos;
         if (order[pos] == m_nSelectionMark)
             mark = pos;
     }
     m_aRows.swap(sorted);
+    m_aResetRows.swap(resetRows);
     if (m_nCurrentRow >= 0 && m_nCurrentRow < rows)
         m_nCurrentRow = current;
     if (m_nSelectionMark >= 0 && m_nSelectionMark < rows)
@@ -1245,6 +1262,7 @@ void cQuery::OnDeleteTask()
     // Rows refer to tasks by index: every row of the deleted task goes, later tasks
     // move up by one. The current position stays where it was in the list.
     std::vector<std::uint32_t> rows;
+    std::vector<bool> resetRows;
     rows.reserve(m_aRows.size());
     int removedBefore = 0;
     for (int row = 0; row < RowCount(); ++row) {
@@ -1255,8 +1273,11 @@ void cQuery::OnDeleteTask()
             continue;
         }
         rows.push_back(index > deleted ? index - 1 : index);
+        if (!m_aResetRows.empty())
+            resetRows.push_back(RowShowsReset(row));
     }
     m_aRows.swap(rows);
+    m_aResetRows.swap(resetRows);
     const int count = RowCount();
     m_nCurrentRow = count == 0 ? -1 : std::max(0, m_nCurrentRow - removedBefore);
     if (m_nCurrentRow >= count)

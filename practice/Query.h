@@ -270,6 +270,7 @@ private:
     void CloseSound();
     void ExpireExam();
     void RefreshAllRows();
+    bool RowShowsReset(int row) const;
     bool QuestionnaireValid(int k) const;
     int Random();
     cLocalTime Now() const;
@@ -290,6 +291,7 @@ private:
     int m_nLastVerdict = -1;
     int m_nCheckCount = 0;
     std::vector<std::uint32_t> m_aRows; // task index of each row of the task list
+    std::vector<bool> m_aResetRows;     // rows not refreshed since the statistics reset
     std::string m_strLoadedTitle;       // title of the questionnaire in the task list
     std::string m_strHeading;
     std::string m_strResultText;

@@ -77,10 +77,13 @@ TEST_P(PointsCheck, RefusesAllButZeroToEight)
                                          "Bitte korrigieren Sie das Feld \"Punkte\"."));
 }
 
+// The field is read as atol reads it (text after the number is ignored, no number is 0);
+// only values outside 0 to 8 are refused. 256 would otherwise be stored as 0.
 INSTANTIATE_TEST_SUITE_P(Texts, PointsCheck, ::testing::Values(
     Points{"0", true}, Points{"8", true}, Points{" 3 ", true}, Points{"9", false},
-    Points{"300", false}, Points{"-1", false}, Points{"x", false}, Points{"", false},
-    Points{"2.5", false}, Points{"0008", true}, Points{"99999999999999999999", false}));
+    Points{"300", false}, Points{"256", false}, Points{"-1", false}, Points{" -0", true},
+    Points{"x", true}, Points{"", true}, Points{"2.5", true}, Points{"3 Punkte", true},
+    Points{"0008", true}, Points{"+8", true}, Points{"99999999999999999999", false}));
 
 TEST(TaskEditor, StoresFieldsByTheDialogsRules)
 {
@@ -239,8 +242,7 @@ TEST(QuestionnaireEditor, DialogTextsAndTheirEffect)
     EXPECT_EQ(q.m_nPassPoints, 12u);
     EXPECT_EQ(static_cast<std::int32_t>(q.m_nRetakePoints), -4);
     EXPECT_EQ(rig.Q().RowTasks(), (std::vector<std::uint32_t>{2, 0}));
-    EXPECT_EQ(rig.Q().Heading(), "Fragebogen 'Neu' (Doppelklicken Sie auf eine Zeile, um die "
-                                 "Abfrage an dieser Stelle zu starten)");
+    EXPECT_EQ(rig.Q().Heading(), "Fragebogen 'Neu'"); // reloaded in place, not laid out
     ASSERT_TRUE(rig.Q().SplitDialogTexts(texts));
     EXPECT_EQ(texts.retakePoints, "-4");
 

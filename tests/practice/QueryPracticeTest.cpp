@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace querytest;
 
 namespace {
@@ -27,8 +29,8 @@ TEST(QueryPractice, StartsInOverviewWithFirstQuestionnaireLoaded)
 {
     Rig rig(Vocabulary());
     EXPECT_EQ(rig.Q().Mode(), ModeOverview);
-    EXPECT_EQ(rig.Q().Heading(), W("Fragebogenübersicht (Doppelklicken Sie mit der linken "
-                                   "Maustaste auf einen Fragebogen, um ihn zu öffnen)"));
+    // Loading questionnaire 0 after the overview was laid out names it in the heading.
+    EXPECT_EQ(rig.Q().Heading(), "Fragebogen 'Fragebogen 1'");
     EXPECT_EQ(rig.Q().CurrentQuestionnaire(), 0);
     EXPECT_EQ(rig.Q().RowCount(), 3);
     EXPECT_EQ(rig.Q().OverviewCount(), 2); // "Alle Aufgaben" hidden without m_bShowAll
@@ -43,6 +45,51 @@ TEST(QueryPractice, StartsInOverviewWithFirstQuestionnaireLoaded)
     EXPECT_EQ(rig.Q().CurrentRow(), 0);
     EXPECT_EQ(rig.Q().ColumnTitle(0), "Statistik");
     EXPECT_EQ(rig.Q().CellText(0, 1), W("Tür"));
+}
+
+namespace {
+
+const char* const kOverview = "Fragebogenübersicht (Doppelklicken Sie mit der linken Maustaste "
+                              "auf einen Fragebogen, um ihn zu öffnen)";
+const char* const kListHint = "' (Doppelklicken Sie auf eine Zeile, um die Abfrage an dieser "
+                              "Stelle zu starten)";
+
+} // namespace
+
+TEST(QueryPractice, HeadingFollowsEveryStep)
+{
+    Rig rig(Vocabulary());
+    const std::string task2 = "Aufgabe Nr.: 2" + std::string(25, ' ') + "Vokabeln";
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        int mode;
+        std::string heading;
+    };
+    const std::vector<Step> steps = {
+        {"start-up", [] {}, ModeOverview, "Fragebogen 'Fragebogen 1'"},
+        {"open 2", [&] { rig.Q().OpenQuestionnaire(1); }, ModeTaskList,
+         "Fragebogen 'Fragebogen 2" + std::string(kListHint)},
+        {"back", [&] { rig.Q().OnBack(); }, ModeOverview, W(kOverview)},
+        {"open 1", [&] { rig.Q().OpenQuestionnaire(0); }, ModeTaskList,
+         "Fragebogen 'Fragebogen 1" + std::string(kListHint)},
+        {"start", [&] { rig.Q().StartAt(1); }, ModeQuestion, task2},
+        {"answer", [&] { rig.Answer("tree"); }, ModeResult, task2},
+        {"solution", [&] { rig.Q().OnAnswerOk(); rig.Q().OnBack(); rig.Q().StartAt(1);
+                           rig.Q().OnShowSolution(); }, ModeResult, task2},
+        {"back to list", [&] { rig.Q().OnBack(); }, ModeTaskList,
+         "Fragebogen 'Fragebogen 1" + std::string(kListHint)},
+        {"reload in place", [&] { rig.Q().LoadQuestionnaire(1); }, ModeTaskList,
+         "Fragebogen 'Fragebogen 2'"},
+        {"resize", [&] { rig.Q().SetViewMode(ModeTaskList, true); }, ModeTaskList,
+         "Fragebogen 'Fragebogen 2" + std::string(kListHint)},
+        {"back again", [&] { rig.Q().OnBack(); }, ModeOverview, W(kOverview)},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(rig.Q().Mode(), step.mode) << step.what;
+        EXPECT_EQ(rig.Q().Heading(), step.heading) << step.what;
+    }
 }
 
 TEST(QueryPractice, CountsRightWrongAndToleratedAnswersIntoTheFile)
@@ -398,17 +445,58 @@ TEST(QueryPractice, ResetStatisticsAsksAndClearsEveryTask)
     a.m_nStats = {1, 2, 3, 4};
     cTask b = TextTask("2", "b", "y");
     b.m_nStats = {5, 6};
-    Rig rig(MakeData({a, b}, {{0}}));
+    cTask c = TextTask("3", "a", "z");
+    c.m_nStats = {0, 1};
+    Rig rig(MakeData({a, b, c}, {{1, 2}}));
+    rig.Q().OpenQuestionnaire(0);
     rig.presenter.answers = {ResultNo, ResultYes};
     rig.Q().OnResetStatistics();
     EXPECT_EQ(rig.Task(1).m_nStats[0], 5u);
+    EXPECT_EQ(rig.Q().CellText(0, 0), " 6 /  5");
     EXPECT_EQ(rig.presenter.boxes.at(0).caption, W("Statistik zurücksetzen?   (Frage #2)"));
+    EXPECT_EQ(rig.presenter.boxes.at(0).text,
+              W("Soll die Statistik wirklich zurückgesetzt werden? Die Anzahl der richtigen und "
+                "der falschen Beantwortungen wird dann zurückgesetzt."));
+    rig.host.changes = 0;
     rig.Q().OnResetStatistics();
+    // Every task of the file, not only those of the open questionnaire.
     EXPECT_EQ(Stats(rig.Task(0)), (std::vector<std::uint32_t>{0, 0, 0, 0}));
     EXPECT_EQ(Stats(rig.Task(1)), (std::vector<std::uint32_t>{0, 0}));
-    EXPECT_EQ(rig.Q().CellText(0, 0), " 0 /  0 /  0");
-    EXPECT_EQ(rig.Q().RowImage(0), 0);
+    EXPECT_EQ(Stats(rig.Task(2)), (std::vector<std::uint32_t>{0, 0}));
     EXPECT_NE(rig.host.changes & ChangeRows, 0u);
+    // The first column of every row reads " 0 /  0 /  0", the one-point task's too.
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(rig.Q().CellText(row, 0), " 0 /  0 /  0") << row;
+        EXPECT_EQ(rig.Q().RowImage(row), 0) << row;
+    }
+    rig.Q().OnColumnClick(1); // sorted by question: "a" (task 2) first; the text moves along
+    EXPECT_EQ(rig.Q().RowTasks(), (std::vector<std::uint32_t>{2, 1}));
+    EXPECT_EQ(rig.Q().CellText(1, 0), " 0 /  0 /  0");
+    rig.Q().StartAt(1);
+    rig.Answer("y"); // refreshing the row shows its own statistics text again
+    EXPECT_EQ(rig.Q().CellText(1, 0), " 1 /  0");
+    EXPECT_EQ(rig.Q().RowImage(1), 1);
+    EXPECT_EQ(rig.Q().CellText(0, 0), " 0 /  0 /  0");
+    rig.Q().OnBack();
+    rig.Q().OpenQuestionnaire(0); // reloading refreshes every row
+    EXPECT_EQ(rig.Q().CellText(1, 0), " 0 /  0");
+}
+
+TEST(QueryPractice, ResetKeepsAFirstColumnOfAnotherKind)
+{
+    cTask a = TextTask("7", "a", "x");
+    a.m_nStats = {2, 1};
+    cTrainingData d = MakeData({a}, {{0}});
+    d.m_aColumnTitle = {"Nr", "Statistik"};
+    d.m_aColumnWidth = {40, 100};
+    d.m_aColumnKind = {ColumnTaskNo, ColumnStatistics};
+    Rig rig(d);
+    rig.Q().OpenQuestionnaire(0);
+    rig.presenter.answers = {ResultYes};
+    rig.Q().OnResetStatistics();
+    EXPECT_EQ(rig.Q().CellText(0, 0), "7");
+    EXPECT_EQ(rig.Q().CellText(0, 1), " 0 /  0");
+    EXPECT_EQ(rig.Q().RowImage(0), 0);
 }
 
 TEST(QueryPractice, SoundPlaysWhenATaskIsShownAndResumesAfterPause)
