@@ -2,7 +2,9 @@
 
 #include "practice/Media.h"
 
+#include <QAudioDevice>
 #include <QAudioOutput>
+#include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QUrl>
 
@@ -59,7 +61,8 @@ void cQtSoundPlayer::Play()
 
 void cQtSoundPlayer::Pause()
 {
-    if (m_player)
+    // Pausing a stopped player starts its output too.
+    if (CanPlay())
         m_player->pause();
 }
 
@@ -78,8 +81,16 @@ void cQtSoundPlayer::SetVolume(int volume)
         m_output->setVolume(static_cast<float>(m_nVolume) / 1000.0f);
 }
 
+bool HasAudioOutput()
+{
+    return !QMediaDevices::defaultAudioOutput().isNull();
+}
+
 bool cQtSoundPlayer::CanPlay() const
 {
+    // Without an output device the FFmpeg back end writes its samples to a sink that
+    // was never opened and brings the whole program down; such a sound stays silent.
+    // The device is asked anew each time, so one plugged in later is used.
     return m_player && m_player->mediaStatus() != QMediaPlayer::InvalidMedia &&
-           m_player->error() == QMediaPlayer::NoError;
+           m_player->error() == QMediaPlayer::NoError && HasAudioOutput();
 }

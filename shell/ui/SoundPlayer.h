@@ -10,6 +10,8 @@
 
 /// Picks the media back end before the first player exists (see SoundPlayer.cpp).
 void ChooseMediaBackend();
+/// True when the system has an audio output device to play on.
+[[nodiscard]] bool HasAudioOutput();
 
 class QAudioOutput;
 class QMediaPlayer;
@@ -28,7 +30,8 @@ public:
     void Stop() override;
     /// Volume from 0 to 1000.
     void SetVolume(int volume) override;
-    /// True while a file is open that the media back end has not refused.
+    /// True while a file is open that the media back end has not refused and an audio
+    /// output device exists.
     bool CanPlay() const override;
 
     /// The media player while a file is open, else nullptr (tests look at its state).

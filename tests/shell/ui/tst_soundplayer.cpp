@@ -21,6 +21,7 @@ private slots:
     void missingFileOpensNothing_data();
     void missingFileOpensNothing();
     void openSetsTheSource();
+    void playWithoutOutputDeviceStaysSilent();
     void reopeningReplacesTheSound();
     void closeReleasesTheSound();
     void volumeIsClamped_data();
@@ -59,7 +60,26 @@ void tst_SoundPlayer::openSetsTheSource()
     QCOMPARE(player.Player()->source(), QUrl::fromLocalFile(kTone));
     QVERIFY(player.Player()->audioOutput());
     QTRY_VERIFY(player.Player()->mediaStatus() != QMediaPlayer::LoadingMedia);
-    QVERIFY(player.CanPlay());
+    QCOMPARE(player.CanPlay(), HasAudioOutput());
+}
+
+void tst_SoundPlayer::playWithoutOutputDeviceStaysSilent()
+{
+    if (HasAudioOutput())
+        QSKIP("this machine has an audio output device");
+    cQtSoundPlayer player;
+    QVERIFY(player.Open(kTone.toStdString()));
+    QTRY_VERIFY(player.Player()->mediaStatus() == QMediaPlayer::LoadedMedia);
+    QVERIFY(!player.CanPlay());
+    // Playing into a sink that could not be opened used to crash the program a moment
+    // after the start; now nothing starts at all.
+    player.Play();
+    QTest::qWait(700);
+    QCOMPARE(player.Player()->playbackState(), QMediaPlayer::StoppedState);
+    player.Pause();
+    player.Play();
+    QTest::qWait(300);
+    QVERIFY(player.Player()->playbackState() != QMediaPlayer::PlayingState);
 }
 
 void tst_SoundPlayer::reopeningReplacesTheSound()
