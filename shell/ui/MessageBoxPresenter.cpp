@@ -5,8 +5,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QSpacerItem>
+
+#include <algorithm>
 
 namespace {
 
@@ -41,6 +46,37 @@ QMessageBox::StandardButtons ButtonsOf(std::uint32_t style)
     case 5: return QMessageBox::Retry | QMessageBox::Cancel;
     default: return QMessageBox::Ok;
     }
+}
+
+// The button that Enter presses: the first of the style's buttons, as a message box
+// lists them (Yes before No before Cancel), never the help button.
+QMessageBox::StandardButton DefaultOf(std::uint32_t style)
+{
+    switch (style & kButtonMask) {
+    case 2: return QMessageBox::Abort;
+    case 3: case 4: return QMessageBox::Yes;
+    case 5: return QMessageBox::Retry;
+    default: return QMessageBox::Ok;
+    }
+}
+
+// Room beside the caption in a title bar: the window icon and the three title buttons.
+constexpr int kTitleBarExtra = 130;
+
+// A short text would give a box too narrow for its caption, which the title bar then
+// cuts off; the box is made wide enough to show the whole caption.
+void FitCaption(QMessageBox& box, const QString& caption)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    int width = QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarExtra;
+    if (const QScreen* screen = box.screen())
+        width = std::min(width, screen->availableGeometry().width() - 100);
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 // German labels whatever translations are installed.
@@ -81,12 +117,8 @@ CMessageBox::CMessageBox(const std::string& caption, const std::string& text,
         connect(m_help, &QAbstractButton::clicked, this, [] { ShowQuickHelp(); });
     }
     LabelButtons(*this);
-    const QList<QAbstractButton*> all = buttons();
-    for (QAbstractButton* b : all)
-        if (b != m_help) {
-            setDefaultButton(qobject_cast<QPushButton*>(b));
-            break;
-        }
+    setDefaultButton(DefaultOf(style));
+    FitCaption(*this, windowTitle());
 }
 
 int CMessageBox::ResultCode() const

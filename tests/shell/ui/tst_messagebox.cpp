@@ -8,6 +8,7 @@
 #include "shell/ui/ModalScript.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -48,6 +49,10 @@ private slots:
     void cleanup();
     void styleGivesIconAndButtons_data();
     void styleGivesIconAndButtons();
+    void enterPressesTheFirstAnswer_data();
+    void enterPressesTheFirstAnswer();
+    void captionFitsTheBox_data();
+    void captionFitsTheBox();
     void buttonsAreGerman();
     void textIsShownAsWritten();
     void pressedButtonIsTheResult_data();
@@ -79,17 +84,23 @@ void tst_MessageBox::styleGivesIconAndButtons_data()
     QTest::addColumn<QMessageBox::Icon>("icon");
     QTest::addColumn<Buttons>("buttons");
     QTest::addColumn<bool>("help");
+    QTest::addColumn<QMessageBox::StandardButton>("defaultButton");
     using B = QMessageBox;
-    QTest::newRow("error") << 0x10u << B::Critical << Buttons{B::Ok} << false;
-    QTest::newRow("warning") << 0x30u << B::Warning << Buttons{B::Ok} << false;
-    QTest::newRow("info") << 0x40u << B::Information << Buttons{B::Ok} << false;
-    QTest::newRow("question") << 0x24u << B::Question << Buttons{B::Yes, B::No} << false;
+    QTest::newRow("error") << 0x10u << B::Critical << Buttons{B::Ok} << false << B::Ok;
+    QTest::newRow("warning") << 0x30u << B::Warning << Buttons{B::Ok} << false << B::Ok;
+    QTest::newRow("info") << 0x40u << B::Information << Buttons{B::Ok} << false << B::Ok;
+    QTest::newRow("question") << 0x24u << B::Question << Buttons{B::Yes, B::No} << false
+                              << B::Yes;
     QTest::newRow("question help") << 0x4024u << B::Question << Buttons{B::Yes, B::No, B::Help}
-                                   << true;
+                                   << true << B::Yes;
     QTest::newRow("yes no cancel help")
-        << 0x4023u << B::Question << Buttons{B::Yes, B::No, B::Cancel, B::Help} << true;
-    QTest::newRow("plain") << 0x0u << B::NoIcon << Buttons{B::Ok} << false;
-    QTest::newRow("ok cancel") << 0x1u << B::NoIcon << Buttons{B::Ok, B::Cancel} << false;
+        << 0x4023u << B::Question << Buttons{B::Yes, B::No, B::Cancel, B::Help} << true
+        << B::Yes;
+    QTest::newRow("plain") << 0x0u << B::NoIcon << Buttons{B::Ok} << false << B::Ok;
+    QTest::newRow("ok cancel") << 0x1u << B::NoIcon << Buttons{B::Ok, B::Cancel} << false
+                               << B::Ok;
+    QTest::newRow("retry cancel") << 0x5u << B::NoIcon << Buttons{B::Retry, B::Cancel} << false
+                                  << B::Retry;
 }
 
 void tst_MessageBox::styleGivesIconAndButtons()
@@ -98,14 +109,78 @@ void tst_MessageBox::styleGivesIconAndButtons()
     QFETCH(QMessageBox::Icon, icon);
     QFETCH(Buttons, buttons);
     QFETCH(bool, help);
+    QFETCH(QMessageBox::StandardButton, defaultButton);
     std::sort(buttons.begin(), buttons.end());
     CMessageBox box("Titel", "Text", style);
     QCOMPARE(box.icon(), icon);
     QCOMPARE(ButtonsOf(box), buttons);
     QCOMPARE(box.HelpButton() != nullptr, help);
-    // The first answer button is the default, never the help button.
+    // The first answer button is the default (Yes before No before Cancel), never the
+    // help button.
     QVERIFY(box.defaultButton());
-    QVERIFY(box.defaultButton() != box.HelpButton());
+    QCOMPARE(box.standardButton(box.defaultButton()), defaultButton);
+}
+
+void tst_MessageBox::enterPressesTheFirstAnswer_data()
+{
+    QTest::addColumn<uint>("style");
+    QTest::addColumn<int>("result");
+    QTest::newRow("ok") << 0x40u << int(ResultOk);
+    QTest::newRow("yes no") << 0x4024u << int(ResultYes);
+    QTest::newRow("yes no cancel") << 0x4023u << int(ResultYes);
+}
+
+void tst_MessageBox::enterPressesTheFirstAnswer()
+{
+    QFETCH(uint, style);
+    QFETCH(int, result);
+    ModalScript script({[](QWidget* modal) {
+        QTimer::singleShot(0, modal, [modal] {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : modal,
+                            Qt::Key_Return);
+        });
+        return true;
+    }});
+    QCOMPARE(MessagePresenter().Present("Enter", "Text", style), result);
+    QVERIFY(script.Done());
+}
+
+void tst_MessageBox::captionFitsTheBox_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("403") << 403 << QString::fromUtf8("Prüfungssimulation beenden?   (Frage #4)");
+    QTest::newRow("404") << 404 << QString::fromUtf8("Prüfungsauswertung beenden?   (Frage #5)");
+    QTest::newRow("304") << 304
+                         << QString::fromUtf8("Fragebogen nicht wechselbar   (Meldung #5)");
+    QTest::newRow("105") << 105 << QStringLiteral("Fehler   (Fehler #6)");
+}
+
+void tst_MessageBox::captionFitsTheBox()
+{
+    QFETCH(int, id);
+    QFETCH(QString, caption);
+    int width = 0;
+    QFont font;
+    QString shown;
+    ModalScript script({[&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box || !box->isVisible())
+            return false;
+        shown = box->windowTitle();
+        width = box->width();
+        font = box->font();
+        ModalScript::Click(box->defaultButton());
+        return true;
+    }});
+    (void)ShowMessage(id, "");
+    QVERIFY(script.Done());
+    QCOMPARE(shown, caption);
+    // The title bar shows the caption in bold beside its icon and buttons.
+    font.setBold(true);
+    const int captionWidth = QFontMetrics(font).horizontalAdvance(caption);
+    QVERIFY2(width >= captionWidth + 100,
+             qPrintable(QStringLiteral("%1 < %2 + 100").arg(width).arg(captionWidth)));
 }
 
 void tst_MessageBox::buttonsAreGerman()
