@@ -351,6 +351,12 @@ void CVendrillView::SetSplitEditor(SplitEditor editor)
     emit CommandStateChanged();
 }
 
+void CVendrillView::FileSettingsChanged()
+{
+    if (m_bReady && !m_bClosing)
+        Changed(ChangeQuestionnaires);
+}
+
 void CVendrillView::InitialUpdate()
 {
     if (m_bReady)

@@ -96,6 +96,8 @@ public:
     void SetPictureShower(PictureShower shower) { m_pictureShower = std::move(shower); }
     void SetTaskEditor(TaskEditor editor);
     void SetSplitEditor(SplitEditor editor);
+    /// After the file's settings were changed: the overview shows or hides "Alle Aufgaben".
+    void FileSettingsChanged();
 
 public slots:
     void OnBack();

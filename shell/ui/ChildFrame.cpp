@@ -1,6 +1,8 @@
 #include "shell/ui/ChildFrame.h"
 
 #include "data/ui/VendrillDoc.h"
+#include "practice/ui/QuestionnaireDlg.h"
+#include "practice/ui/TaskEditDlg.h"
 #include "practice/ui/VendrillView.h"
 
 #include <QCloseEvent>
@@ -12,6 +14,8 @@ CChildFrame::CChildFrame(std::unique_ptr<CVendrillDoc> doc, const cSettings& set
     setObjectName(QStringLiteral("childFrame"));
     setAttribute(Qt::WA_DeleteOnClose);
     m_view = new CVendrillView(*m_doc, settings, this);
+    m_view->SetTaskEditor(&CTaskEditDlg::Edit);
+    m_view->SetSplitEditor(&CSplitDlg::Edit);
     setWidget(m_view);
     connect(m_doc.get(), &CVendrillDoc::TitleChanged, this, &CChildFrame::UpdateTitle);
     UpdateTitle();

@@ -1,5 +1,6 @@
 #include "shell/ui/MainFrame.h"
 
+#include "data/ui/FileSettingsDlg.h"
 #include "data/ui/VendrillDoc.h"
 #include "practice/ui/VendrillView.h"
 #include "shell/Message.h"
@@ -26,6 +27,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPageSetupDialog>
+#include <QPointer>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QTimer>
@@ -127,7 +129,7 @@ const int kViewCommands[] = {
 
 // Commands of parts that are not in this program yet: present, but disabled.
 const int kLaterCommands[] = {
-    cmd::kPrint, cmd::kPrintPreview, cmd::kUpdate, cmd::kFileSettings, cmd::kNewWindow,
+    cmd::kPrint, cmd::kPrintPreview, cmd::kUpdate, cmd::kNewWindow,
 };
 
 constexpr int kSeparator = 0;
@@ -283,6 +285,23 @@ void CMainFrame::CreateActions()
     on(cmd::kAbout, &CMainFrame::OnAppAbout);
     on(cmd::kHelp, &CMainFrame::OnHelp);
     on(cmd::kSettings, &CMainFrame::OnSettings);
+    on(cmd::kFileSettings, [this] {
+        QPointer<CChildFrame> child = ActiveChild();
+        if (!child)
+            return;
+        // "Statistik zurücksetzen" in the dialog is the view's command, run while the
+        // dialog stays open.
+        QPointer<CVendrillView> view = child->View();
+        (void)CFileSettingsDlg::Run(child->Document(), this, [this, view] {
+            if (view)
+                view->ExecuteCommand(cmd::kResetStatistics);
+            UpdateActions();
+        });
+        // The extended properties apply even when the dialog was cancelled afterwards.
+        if (view)
+            view->FileSettingsChanged();
+        UpdateActions();
+    });
     on(cmd::kCascade, [this] { m_mdi->cascadeSubWindows(); });
     on(cmd::kTile, [this] { m_mdi->tileSubWindows(); });
     on(cmd::kArrangeIcons, &CMainFrame::ArrangeIcons);
@@ -623,6 +642,7 @@ void CMainFrame::UpdateActions()
                                         view->IsCommandEnabled(id));
     for (int id : kLaterCommands)
         m_actions.value(id)->setEnabled(false);
+    m_actions.value(cmd::kFileSettings)->setEnabled(child != nullptr);
     const bool windows = !m_mdi->subWindowList().isEmpty();
     for (int id : {cmd::kCascade, cmd::kTile, cmd::kArrangeIcons, cmd::kNextPane, cmd::kPrevPane})
         m_actions.value(id)->setEnabled(windows);

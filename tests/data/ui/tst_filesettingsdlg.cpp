@@ -1,0 +1,633 @@
+// "Dateieinstellungen" and "Erweiterte Dateieigenschaften": every text and control, what
+// a file shows, the low-byte rule of the number edits, "Eingaben zurücksetzen", the
+// cancel rules of both dialogs, and command 32777 in the main window with "Statistik
+// zurücksetzen" run while the dialog stays open, down to the file written on close.
+
+#include "data/ui/FileSettingsDlg.h"
+
+#include "common/RecordingPresenter.h"
+#include "common/TestFiles.h"
+#include "data/Cp1252.h"
+#include "data/ui/FilePropsDlg.h"
+#include "data/ui/VendrillDoc.h"
+#include "practice/ui/ViewTestSupport.h"
+#include "shell/ui/ChildFrame.h"
+#include "shell/ui/Commands.h"
+#include "shell/ui/MainFrame.h"
+#include "shell/ui/ModalScript.h"
+#include "shell/ui/ProgramDir.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+template <class T> T* Ctl(QWidget& dlg, int id)
+{
+    return dlg.findChild<T*>(QStringLiteral("ctl%1").arg(id));
+}
+
+QString U(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+// Edits 1019, 1028, 1030 and check boxes 1020, 1021, 1022, 1029, as shown.
+QStringList Shown(QWidget& dlg)
+{
+    QStringList list;
+    for (int id : {1019, 1028, 1030})
+        list << Ctl<QLineEdit>(dlg, id)->text();
+    for (int id : {1020, 1021, 1022, 1029})
+        list << (Ctl<QCheckBox>(dlg, id)->isChecked() ? QStringLiteral("x") : QStringLiteral("-"));
+    return list;
+}
+
+void Type(QLineEdit* edit, const QString& text)
+{
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+void Click(QWidget& dlg, int id)
+{
+    QAbstractButton* button = Ctl<QAbstractButton>(dlg, id);
+    // A check box reacts on its box and text, not on the free room a layout gives it.
+    if (qobject_cast<QCheckBox*>(button))
+        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(8, button->height() / 2));
+    else
+        QTest::mouseClick(button, Qt::LeftButton);
+}
+
+cTrainingData Values(int maxWords, int minRight, int minPercent, bool swap, bool extra,
+                     bool missing, bool random)
+{
+    cTrainingData d;
+    d.m_nMaxWords = static_cast<std::uint8_t>(maxWords);
+    d.m_nMinRight = static_cast<std::uint8_t>(minRight);
+    d.m_nMinPercent = static_cast<std::uint8_t>(minPercent);
+    d.m_bAllowSwap = swap;
+    d.m_bAllowExtra = extra;
+    d.m_bAllowMissing = missing;
+    d.m_bRandom = random;
+    return d;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(cTrainingData)
+
+class tst_FileSettingsDlg : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void settingsDialogHasItsTexts();
+    void propsDialogHasItsTexts();
+    void loadShowsTheFile_data();
+    void loadShowsTheFile();
+    void storesLowByte_data();
+    void storesLowByte();
+    void resetInputsRestoresOpeningValues();
+    void cancelKeepsOpeningValues_data();
+    void cancelKeepsOpeningValues();
+    void propsRoundTrip_data();
+    void propsRoundTrip();
+    void unknownScramblingStoresNoSelection();
+    void propsCancelChangesNothing();
+    void extendedWritesAtOnceEvenWhenSettingsCancelled();
+    void commandEditsActiveFileAndResetsStatistics();
+    void commandCancelledLeavesFileAlone();
+    void screenshots();
+
+private:
+    QTemporaryDir m_programDir;
+};
+
+void tst_FileSettingsDlg::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    SetProgramDirPath(m_programDir.path());
+}
+
+void tst_FileSettingsDlg::settingsDialogHasItsTexts()
+{
+    CFileSettingsDlg dlg;
+    dlg.SetTrainingData(nullptr);
+    dlg.show();
+    QCOMPARE(dlg.objectName(), QStringLiteral("dlg137"));
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("Dateieinstellungen"));
+    QStringList labels;
+    for (QLabel* label : dlg.findChildren<QLabel*>())
+        labels << label->text();
+    for (const char* text : {"Nur Aufgaben/Vokabeln abfragen,", "bei denen die Antwort aus maximal ",
+                             "Wörtern besteht", "die noch nicht mindestens",
+                             "mal richtig beantwortet wurden", "die noch nicht zu mindestens",
+                             "% richtig beantwortet wurden"})
+        QVERIFY2(labels.contains(U(text)), text);
+    QStringList groups;
+    for (QGroupBox* g : dlg.findChildren<QGroupBox*>())
+        groups << g->title();
+    QCOMPARE(groups, QStringList({"Aufgaben- bzw. Vokabelauswahl",
+                                  "Fehlertoleranz bei Textantworten"}));
+    const QList<QPair<int, const char*>> buttons = {
+        {1029, "Zufällige Abfrage"},
+        {1020, "2 vertauschte Buchstaben zulassen"},
+        {1021, "Zusätzlichen Buchstaben zulassen"},
+        {1022, "Fehlenden Buchstaben zulassen"},
+        {1034, "Erweitert ..."},
+        {32775, "Statistik zurücksetzen"},
+        {1024, "Eingaben zurücksetzen"},
+        {2, "Abbrechen"},
+        {1, "OK"}};
+    for (const auto& [id, text] : buttons) {
+        QAbstractButton* b = Ctl<QAbstractButton>(dlg, id);
+        QVERIFY2(b, text);
+        QCOMPARE(b->text(), U(text));
+        QVERIFY2(b->isVisible(), text);
+    }
+    // The tolerance boxes sit in their group, the random order in the selection group.
+    QCOMPARE(Ctl<QCheckBox>(dlg, 1020)->parentWidget()->objectName(), QStringLiteral("groupTolerance"));
+    QCOMPARE(Ctl<QCheckBox>(dlg, 1029)->parentWidget()->objectName(), QStringLiteral("groupSelection"));
+    // Each number edit sits between its two texts.
+    const QList<QPair<int, const char*>> lines = {{1019, "bei denen die Antwort aus maximal "},
+                                                  {1028, "die noch nicht mindestens"},
+                                                  {1030, "die noch nicht zu mindestens"}};
+    for (const auto& [id, text] : lines) {
+        QLineEdit* edit = Ctl<QLineEdit>(dlg, id);
+        QLabel* before = nullptr;
+        for (QLabel* label : dlg.findChildren<QLabel*>())
+            if (label->buddy() == edit)
+                before = label;
+        QVERIFY2(before && before->text() == U(text), text);
+        QVERIFY(before->geometry().right() < edit->geometry().left());
+        QCOMPARE(before->geometry().center().y(), edit->geometry().center().y());
+    }
+    // Without a file and a view the two buttons that need them cannot be pressed.
+    QVERIFY(!Ctl<QPushButton>(dlg, 1034)->isEnabled());
+    QVERIFY(!Ctl<QPushButton>(dlg, 32775)->isEnabled());
+    QVERIFY(Ctl<QPushButton>(dlg, 1)->isDefault());
+}
+
+void tst_FileSettingsDlg::propsDialogHasItsTexts()
+{
+    CFilePropsDlg dlg;
+    dlg.show();
+    QCOMPARE(dlg.objectName(), QStringLiteral("dlg143"));
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("Erweiterte Dateieigenschaften"));
+    QCOMPARE(Ctl<QCheckBox>(dlg, 1037)->text(),
+             QStringLiteral("Extrafragebogen mit allen Fragen anzeigen"));
+    QComboBox* crypt = Ctl<QComboBox>(dlg, 1039);
+    QCOMPARE(crypt->count(), 2);
+    QCOMPARE(crypt->itemText(0), U("Keine Verschlüsselung"));
+    QCOMPARE(crypt->itemText(1), U("Standardverschlüsselung"));
+    QCOMPARE(crypt->currentIndex(), -1);
+    const QList<QPair<int, QString>> captions = {
+        {1038, QStringLiteral("Fragetemplate")},
+        {1035, U("Antworttemplate bei richtiger Antwort (auch bei \"Lösung anzeigen\")")},
+        {1036, QStringLiteral("Antworttemplate bei falscher Antwort")}};
+    for (const auto& [id, text] : captions) {
+        QLineEdit* edit = Ctl<QLineEdit>(dlg, id);
+        QVERIFY(edit);
+        QLabel* caption = nullptr;
+        for (QLabel* label : dlg.findChildren<QLabel*>())
+            if (label->buddy() == edit)
+                caption = label;
+        QVERIFY(caption);
+        QCOMPARE(caption->text(), text);
+        QVERIFY(caption->geometry().bottom() < edit->geometry().top());
+    }
+    QCOMPARE(dlg.findChild<QLabel*>(QStringLiteral("staticPlaceholders"))->text(),
+             QStringLiteral("Platzhalter:                              {frage}   \tFrage      "
+                            "                {antwort}\tMusterantwort"));
+    QCOMPARE(Ctl<QPushButton>(dlg, 1)->text(), QStringLiteral("OK"));
+    QCOMPARE(Ctl<QPushButton>(dlg, 2)->text(), QStringLiteral("Abbrechen"));
+}
+
+void tst_FileSettingsDlg::loadShowsTheFile_data()
+{
+    QTest::addColumn<cTrainingData>("data");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("new document") << cTrainingData()
+                                  << QStringList{"5", "0", "0", "-", "-", "-", "-"};
+    QTest::newRow("swap only") << Values(5, 0, 0, true, false, false, false)
+                               << QStringList{"5", "0", "0", "x", "-", "-", "-"};
+    QTest::newRow("extra only") << Values(5, 0, 0, false, true, false, false)
+                                << QStringList{"5", "0", "0", "-", "x", "-", "-"};
+    QTest::newRow("missing only") << Values(5, 0, 0, false, false, true, false)
+                                  << QStringList{"5", "0", "0", "-", "-", "x", "-"};
+    QTest::newRow("random only") << Values(5, 0, 0, false, false, false, true)
+                                 << QStringList{"5", "0", "0", "-", "-", "-", "x"};
+    QTest::newRow("numbers") << Values(0, 255, 80, false, false, false, false)
+                             << QStringList{"0", "255", "80", "-", "-", "-", "-"};
+}
+
+void tst_FileSettingsDlg::loadShowsTheFile()
+{
+    QFETCH(cTrainingData, data);
+    QFETCH(QStringList, shown);
+    CFileSettingsDlg dlg;
+    dlg.Load(data);
+    dlg.show();
+    QCOMPARE(Shown(dlg), shown);
+    // Confirming unchanged stores exactly what was shown.
+    Click(dlg, 1);
+    cTrainingData back = Values(1, 2, 3, !data.m_bAllowSwap, !data.m_bAllowExtra,
+                                !data.m_bAllowMissing, !data.m_bRandom);
+    dlg.Store(back);
+    QCOMPARE(FileSettingsTexts(back), FileSettingsTexts(data));
+}
+
+void tst_FileSettingsDlg::storesLowByte_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("stored");
+    for (int id : {1019, 1028, 1030}) {
+        const QByteArray name = QByteArray::number(id);
+        QTest::newRow(name + " wraps") << id << "300" << 44;
+        QTest::newRow(name + " negative") << id << "-1" << 255;
+        QTest::newRow(name + " junk") << id << "x" << 0;
+        QTest::newRow(name + " empty") << id << "" << 0;
+        QTest::newRow(name + " 255") << id << "255" << 255;
+        QTest::newRow(name + " trailing text") << id << "12 Mal" << 12;
+    }
+}
+
+void tst_FileSettingsDlg::storesLowByte()
+{
+    QFETCH(int, id);
+    QFETCH(QString, typed);
+    QFETCH(int, stored);
+    cTrainingData data = Values(5, 1, 2, false, false, false, false);
+    CFileSettingsDlg dlg;
+    dlg.Load(data);
+    dlg.show();
+    Type(Ctl<QLineEdit>(dlg, id), typed);
+    Click(dlg, 1);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    dlg.Store(data);
+    const int value = id == 1019 ? data.m_nMaxWords : id == 1028 ? data.m_nMinRight
+                                                                 : data.m_nMinPercent;
+    QCOMPARE(value, stored);
+    // The other two values are untouched.
+    QCOMPARE(int(data.m_nMaxWords), id == 1019 ? stored : 5);
+    QCOMPARE(int(data.m_nMinRight), id == 1028 ? stored : 1);
+    QCOMPARE(int(data.m_nMinPercent), id == 1030 ? stored : 2);
+    // Reopening shows the stored byte.
+    CFileSettingsDlg again;
+    again.Load(data);
+    QCOMPARE(Ctl<QLineEdit>(again, id)->text(), QString::number(stored));
+}
+
+void tst_FileSettingsDlg::resetInputsRestoresOpeningValues()
+{
+    cTrainingData data = Values(7, 3, 50, true, false, true, false);
+    CFileSettingsDlg dlg;
+    dlg.Load(data);
+    dlg.show();
+    const QStringList opened = Shown(dlg);
+    Type(Ctl<QLineEdit>(dlg, 1019), QStringLiteral("9"));
+    Type(Ctl<QLineEdit>(dlg, 1028), QStringLiteral("300"));
+    Type(Ctl<QLineEdit>(dlg, 1030), QString());
+    for (int id : {1020, 1021, 1022, 1029})
+        Click(dlg, id);
+    QCOMPARE(Shown(dlg), QStringList({"9", "300", "", "-", "x", "-", "x"}));
+    Click(dlg, 1024);
+    // The values the dialog opened with, not the defaults; the dialog stays open.
+    QCOMPARE(Shown(dlg), opened);
+    QVERIFY(dlg.isVisible());
+    Click(dlg, 1);
+    cTrainingData back;
+    dlg.Store(back);
+    QCOMPARE(FileSettingsTexts(back), FileSettingsTexts(data));
+}
+
+void tst_FileSettingsDlg::cancelKeepsOpeningValues_data()
+{
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("Abbrechen") << false;
+    QTest::newRow("Esc") << true;
+}
+
+void tst_FileSettingsDlg::cancelKeepsOpeningValues()
+{
+    QFETCH(bool, escape);
+    cTrainingData data = Values(7, 3, 50, true, false, true, false);
+    CFileSettingsDlg dlg;
+    dlg.Load(data);
+    dlg.show();
+    const QStringList opened = Shown(dlg);
+    Type(Ctl<QLineEdit>(dlg, 1028), QStringLiteral("300"));
+    Click(dlg, 1029);
+    if (escape)
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+    else
+        Click(dlg, 2);
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QVERIFY(!dlg.isVisible());
+    // The controls show the members again, and the members are the opening values.
+    QCOMPARE(Shown(dlg), opened);
+    QCOMPARE(dlg.Members(), FileSettingsTexts(data));
+    cTrainingData back = Values(1, 1, 1, false, true, false, true);
+    dlg.Store(back);
+    QCOMPARE(FileSettingsTexts(back), FileSettingsTexts(data));
+}
+
+void tst_FileSettingsDlg::propsRoundTrip_data()
+{
+    QTest::addColumn<cTrainingData>("data");
+    QTest::addColumn<bool>("showAll");
+    QTest::addColumn<QStringList>("templates"); // 1038, 1035, 1036
+    QTest::addColumn<int>("crypt");
+    cTrainingData plain;
+    QTest::newRow("new document") << plain << false << QStringList{"", "", ""} << 0;
+    cTrainingData full;
+    full.m_bShowAll = true;
+    full.m_nCrypt = 1;
+    full.m_strQuestionTemplate = Cp1252FromUtf8("Übersetzen: {frage}");
+    full.m_strRightTemplate = "Richtig: {antwort}";
+    full.m_strWrongTemplate = "Falsch, richtig ist {antwort}";
+    QTest::newRow("everything set")
+        << full << true
+        << QStringList{U("Übersetzen: {frage}"), "Richtig: {antwort}",
+                       "Falsch, richtig ist {antwort}"}
+        << 1;
+    cTrainingData odd;
+    odd.m_strQuestionTemplate = "{frage}\r\n{antwort}";
+    odd.m_strRightTemplate = std::string("\x81\x02", 2);
+    QTest::newRow("odd bytes") << odd << false
+                               << QStringList{"{frage}\r\n{antwort}", QString(QChar(0x81)) + QChar(2), ""}
+                               << 0;
+}
+
+void tst_FileSettingsDlg::propsRoundTrip()
+{
+    QFETCH(cTrainingData, data);
+    QFETCH(bool, showAll);
+    QFETCH(QStringList, templates);
+    QFETCH(int, crypt);
+    CFilePropsDlg dlg;
+    dlg.Load(data);
+    dlg.show();
+    QCOMPARE(Ctl<QCheckBox>(dlg, 1037)->isChecked(), showAll);
+    QCOMPARE(Ctl<QComboBox>(dlg, 1039)->currentIndex(), crypt);
+    QCOMPARE(Ctl<QLineEdit>(dlg, 1038)->text(), templates[0]);
+    QCOMPARE(Ctl<QLineEdit>(dlg, 1035)->text(), templates[1]);
+    QCOMPARE(Ctl<QLineEdit>(dlg, 1036)->text(), templates[2]);
+    Click(dlg, 1);
+    cTrainingData back;
+    back.m_nCrypt = 9;
+    back.m_bShowAll = !showAll;
+    dlg.Store(back);
+    // Untouched, every byte comes back.
+    QCOMPARE(FilePropsValues(back), FilePropsValues(data));
+    QCOMPARE(int(back.m_nCrypt), int(data.m_nCrypt));
+
+    // Typed: the new texts, the chosen entry and the check box.
+    CFilePropsDlg typed;
+    typed.Load(data);
+    typed.show();
+    Type(Ctl<QLineEdit>(typed, 1038), QStringLiteral("F: {frage}"));
+    Type(Ctl<QLineEdit>(typed, 1035), QStringLiteral("R: {antwort}"));
+    Type(Ctl<QLineEdit>(typed, 1036), QStringLiteral("W: {antwort}"));
+    Ctl<QComboBox>(typed, 1039)->setCurrentIndex(1 - crypt);
+    Click(typed, 1037);
+    Click(typed, 1);
+    typed.Store(back);
+    QCOMPARE(back.m_strQuestionTemplate, std::string("F: {frage}"));
+    QCOMPARE(back.m_strRightTemplate, std::string("R: {antwort}"));
+    QCOMPARE(back.m_strWrongTemplate, std::string("W: {antwort}"));
+    QCOMPARE(int(back.m_nCrypt), 1 - crypt);
+    QCOMPARE(back.m_bShowAll, !showAll);
+}
+
+void tst_FileSettingsDlg::unknownScramblingStoresNoSelection()
+{
+    cTrainingData data;
+    data.m_nCrypt = 7;
+    CFilePropsDlg dlg;
+    dlg.Load(data);
+    dlg.show();
+    QCOMPARE(Ctl<QComboBox>(dlg, 1039)->currentIndex(), -1);
+    QCOMPARE(Ctl<QComboBox>(dlg, 1039)->currentText(), QString());
+    Click(dlg, 1);
+    dlg.Store(data);
+    QCOMPARE(int(data.m_nCrypt), 255);
+}
+
+void tst_FileSettingsDlg::propsCancelChangesNothing()
+{
+    cTrainingData data;
+    data.m_strRightTemplate = "R";
+    ModalScript script({[](QWidget* modal) {
+        if (modal->objectName() != QStringLiteral("dlg143"))
+            return false;
+        Ctl<QLineEdit>(*modal, 1035)->setText(QStringLiteral("weg"));
+        Ctl<QCheckBox>(*modal, 1037)->setChecked(true);
+        Ctl<QComboBox>(*modal, 1039)->setCurrentIndex(1);
+        ModalScript::Click(Ctl<QPushButton>(*modal, 2));
+        return true;
+    }});
+    QVERIFY(!CFilePropsDlg::Edit(data, nullptr));
+    QVERIFY(script.Done());
+    QCOMPARE(FilePropsValues(data), FilePropsValues([] {
+                 cTrainingData d;
+                 d.m_strRightTemplate = "R";
+                 return d;
+             }()));
+}
+
+void tst_FileSettingsDlg::extendedWritesAtOnceEvenWhenSettingsCancelled()
+{
+    viewtest::ViewFixture f;
+    f.doc->SetModifiedFlag(false);
+    const cTrainingData before = f.doc->Data();
+    bool writtenWhileOpen = false;
+    ModalScript script({[](QWidget* modal) {
+                            if (modal->objectName() != QStringLiteral("dlg137"))
+                                return false;
+                            Ctl<QLineEdit>(*modal, 1019)->setText(QStringLiteral("9"));
+                            ModalScript::Click(Ctl<QPushButton>(*modal, 1034));
+                            return true;
+                        },
+                        [](QWidget* modal) {
+                            if (modal->objectName() != QStringLiteral("dlg143"))
+                                return false;
+                            Ctl<QLineEdit>(*modal, 1038)->setText(QStringLiteral("Neu: {frage}"));
+                            Ctl<QCheckBox>(*modal, 1037)->setChecked(false);
+                            Ctl<QComboBox>(*modal, 1039)->setCurrentIndex(1);
+                            ModalScript::Click(Ctl<QPushButton>(*modal, 1));
+                            return true;
+                        },
+                        [&](QWidget* modal) {
+                            if (modal->objectName() != QStringLiteral("dlg137"))
+                                return false;
+                            writtenWhileOpen =
+                                f.doc->Data().m_strQuestionTemplate == "Neu: {frage}";
+                            ModalScript::Click(Ctl<QPushButton>(*modal, 2));
+                            return true;
+                        }});
+    QVERIFY(!CFileSettingsDlg::Run(*f.doc, f.view.get(), [] {}));
+    QVERIFY(script.Done());
+    QVERIFY(writtenWhileOpen);
+    const cTrainingData& d = f.doc->Data();
+    QCOMPARE(d.m_strQuestionTemplate, std::string("Neu: {frage}"));
+    QVERIFY(!d.m_bShowAll);
+    QCOMPARE(int(d.m_nCrypt), 1);
+    // The cancelled settings stay as they were; nothing marks the document modified.
+    QCOMPARE(FileSettingsTexts(d), FileSettingsTexts(before));
+    QVERIFY(!f.doc->IsModified());
+}
+
+void tst_FileSettingsDlg::commandEditsActiveFileAndResetsStatistics()
+{
+    testfiles::TempDir work;
+    const std::string path = work.Path("datei.vdr");
+    cTrainingData sample = viewtest::SampleData();
+    QCOMPARE(sample.WriteTrainingFile(path), 0);
+    RecordingPresenter boxes;
+    boxes.answers = {ResultYes};
+    CMainFrame frame(QString::fromStdString(work.Path("recent.ini")));
+    frame.resize(1000, 700);
+    frame.show();
+    QVERIFY(!frame.Action(cmd::kFileSettings)->isEnabled()); // no file yet
+    CChildFrame* child = frame.OpenDocumentFile(QString::fromStdString(path));
+    QVERIFY(child);
+    QVERIFY(frame.Action(cmd::kFileSettings)->isEnabled());
+    CVendrillDoc& doc = child->Document();
+    doc.SetModifiedFlag(false);
+    const int overviewRows = child->View()->findChild<QAbstractItemView*>(QStringLiteral("ctl1009"))
+                                 ->model()->rowCount();
+
+    QStringList shown;
+    bool stillOpenAfterReset = false;
+    std::uint32_t statsAfterReset = 99;
+    ModalScript script(
+        {[&](QWidget* modal) {
+             if (modal->objectName() != QStringLiteral("dlg137"))
+                 return false;
+             shown = Shown(*modal);
+             Ctl<QLineEdit>(*modal, 1028)->setText(QStringLiteral("300"));
+             Ctl<QCheckBox>(*modal, 1021)->setChecked(false);
+             ModalScript::Click(Ctl<QPushButton>(*modal, 32775));
+             return true;
+         },
+         [&](QWidget* modal) {
+             // The statistics question was answered; the dialog is still up.
+             if (modal->objectName() != QStringLiteral("dlg137") || boxes.boxes.empty())
+                 return false;
+             stillOpenAfterReset = modal->isVisible();
+             statsAfterReset = doc.Data().m_aTasks[viewtest::TaskTree].m_nStats[0] +
+                               doc.Data().m_aTasks[viewtest::TaskTree].m_nStats[1];
+             ModalScript::Click(Ctl<QPushButton>(*modal, 1034));
+             return true;
+         },
+         [&](QWidget* modal) {
+             if (modal->objectName() != QStringLiteral("dlg143"))
+                 return false;
+             Ctl<QCheckBox>(*modal, 1037)->setChecked(false);
+             ModalScript::Click(Ctl<QPushButton>(*modal, 1));
+             return true;
+         },
+         [&](QWidget* modal) {
+             if (modal->objectName() != QStringLiteral("dlg137"))
+                 return false;
+             ModalScript::Click(Ctl<QPushButton>(*modal, 1));
+             return true;
+         }});
+    frame.Action(cmd::kFileSettings)->trigger();
+    QVERIFY(script.Done());
+    // The sample tolerates every typing error and counts any number of words.
+    QCOMPARE(shown, QStringList({"0", "0", "0", "x", "x", "x", "-"}));
+    QCOMPARE(boxes.boxes.size(), std::size_t(1));
+    QCOMPARE(boxes.boxes[0].currentId, 401);
+    QVERIFY(stillOpenAfterReset);
+    QCOMPARE(statsAfterReset, std::uint32_t(0));
+    QVERIFY(doc.IsModified());
+    QCOMPARE(int(doc.Data().m_nMinRight), 44);
+    QVERIFY(!doc.Data().m_bAllowExtra);
+    // "Alle Aufgaben" left the overview at once.
+    QCOMPARE(child->View()->findChild<QAbstractItemView*>(QStringLiteral("ctl1009"))
+                 ->model()->rowCount(),
+             overviewRows - 1);
+
+    child->close();
+    cTrainingData read;
+    QCOMPARE(read.ReadTrainingFile(path), 0);
+    QCOMPARE(int(read.m_nMinRight), 44);
+    QVERIFY(!read.m_bAllowExtra);
+    QVERIFY(read.m_bAllowMissing);
+    QVERIFY(!read.m_bShowAll);
+    QCOMPARE(read.m_aTasks[viewtest::TaskTree].m_nStats[1], std::uint32_t(0));
+}
+
+void tst_FileSettingsDlg::commandCancelledLeavesFileAlone()
+{
+    testfiles::TempDir work;
+    const std::string path = work.Path("datei.vdr");
+    cTrainingData sample = viewtest::SampleData();
+    QCOMPARE(sample.WriteTrainingFile(path), 0);
+    const std::string bytes = testfiles::ReadBytes(path);
+    RecordingPresenter boxes;
+    CMainFrame frame(QString::fromStdString(work.Path("recent.ini")));
+    frame.show();
+    CChildFrame* child = frame.OpenDocumentFile(QString::fromStdString(path));
+    QVERIFY(child);
+    child->Document().SetModifiedFlag(false);
+    ModalScript script({[](QWidget* modal) {
+        if (modal->objectName() != QStringLiteral("dlg137"))
+            return false;
+        Ctl<QLineEdit>(*modal, 1019)->setText(QStringLiteral("1"));
+        Ctl<QCheckBox>(*modal, 1029)->setChecked(true);
+        ModalScript::Click(Ctl<QPushButton>(*modal, 2));
+        return true;
+    }});
+    frame.Action(cmd::kFileSettings)->trigger();
+    QVERIFY(script.Done());
+    QVERIFY(!child->Document().IsModified());
+    QCOMPARE(int(child->Document().Data().m_nMaxWords), 0);
+    QVERIFY(!child->Document().Data().m_bRandom);
+    child->close();
+    QVERIFY(boxes.boxes.empty());
+    QCOMPARE(QByteArray::fromStdString(testfiles::ReadBytes(path)), QByteArray::fromStdString(bytes));
+}
+
+void tst_FileSettingsDlg::screenshots()
+{
+    // Written only on request: QUORVANT_SCREENSHOT_DIR names the folder.
+    const QString out = qEnvironmentVariable("QUORVANT_SCREENSHOT_DIR");
+    if (out.isEmpty())
+        QSKIP("QUORVANT_SCREENSHOT_DIR not set");
+    QDir().mkpath(out);
+    cTrainingData data = viewtest::SampleData();
+    data.m_nMinRight = 3;
+    data.m_nMinPercent = 80;
+    data.m_bRandom = true;
+    data.m_nCrypt = 1;
+    CFileSettingsDlg settings;
+    settings.SetTrainingData(&data);
+    settings.SetResetStatistics([] {});
+    settings.Load(data);
+    settings.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&settings));
+    QVERIFY(settings.grab().save(QDir(out).filePath(QStringLiteral("dialog-filesettings.png"))));
+    CFilePropsDlg props;
+    props.Load(data);
+    props.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&props));
+    QVERIFY(props.grab().save(QDir(out).filePath(QStringLiteral("dialog-fileprops.png"))));
+}
+
+QTEST_MAIN(tst_FileSettingsDlg)
+#include "tst_filesettingsdlg.moc"
