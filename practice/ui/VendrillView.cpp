@@ -25,6 +25,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTimer>
 
@@ -264,6 +266,9 @@ void CVendrillView::CreateControls()
         b->setIconSize(ViewImages::kMediaIconSize);
         b->setToolTip(text);
         b->setAccessibleName(text);
+        // A click must not take the keyboard from the answer field: the user listens
+        // and types on. Tab still reaches the buttons.
+        b->setFocusPolicy(Qt::TabFocus);
         return b;
     };
     m_pPlay = mediaButton(kIdPlay, ViewImages::kIconPlay, QStringLiteral("Abspielen"));
@@ -313,6 +318,10 @@ void CVendrillView::CreateControls()
         m_pChoice[i]->setMargin(0);
         m_pChoice[i]->setCursor(Qt::PointingHandCursor);
         m_pChoice[i]->installEventFilter(this);
+        // The rows cannot take the focus; the digit keys tick them instead.
+        const QString tip = QStringLiteral("Ankreuzen oder Kreuz entfernen (Taste %1)").arg(i + 1);
+        m_pTick[i]->setToolTip(tip);
+        m_pChoice[i]->setToolTip(tip);
     }
 
     m_pExamBar = new cPercentBar(this);
@@ -370,6 +379,10 @@ void CVendrillView::InitialUpdate()
     ApplyColumnWidths();
     m_bReady = true;
     m_query->InitialUpdate();
+    // The frame sizes the view once it is set up, and that layout puts the overview's
+    // heading over the questionnaire loaded above. The window is shown before its
+    // set-up here, so that layout is done at once.
+    m_query->SetViewMode(m_query->Mode(), true);
     m_pTaskModel->Reset();
     m_pQuestionnaireModel->Reset();
     ApplyColumnWidths();
@@ -569,6 +582,8 @@ void CVendrillView::Changed(unsigned what)
     if (m_bClosing || !m_bReady)
         return;
     if (what & (ChangeColumns | ChangeRows)) {
+        if ((what & ChangeRows) && (what & ChangeQuestionnaires))
+            m_bRowsSorted = false; // loaded anew, in the questionnaire's order
         m_pTaskModel->Reset();
         if (what & ChangeColumns)
             ApplyColumnWidths();
@@ -836,7 +851,9 @@ void CVendrillView::SyncQuestionnaireSelection()
 void CVendrillView::SyncSortIndicator()
 {
     QHeaderView* header = m_pTaskList->horizontalHeader();
-    const int column = m_query->SortColumn();
+    // The arrow stands for the order of the rows: a freshly loaded questionnaire is in
+    // its own order even though the view remembers the last sorted column.
+    const int column = m_bRowsSorted ? m_query->SortColumn() : -1;
     header->setSortIndicatorShown(column >= 0);
     if (column >= 0)
         header->setSortIndicator(column, m_query->SortAscending() ? Qt::AscendingOrder
@@ -845,8 +862,24 @@ void CVendrillView::SyncSortIndicator()
 
 void CVendrillView::ApplyColumnWidths()
 {
-    for (int c = 0; c < m_pTaskModel->columnCount(); ++c)
-        m_pTaskList->setColumnWidth(c, m_query->ColumnWidth(c));
+    // The file's widths were chosen for a smaller font; the statistics column gets at
+    // least the room its image and widest counters need, so they are not cut off.
+    QStyleOptionViewItem cell;
+    cell.initFrom(m_pTaskList);
+    cell.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    cell.decorationSize = ViewImages::kTaskImageSize;
+    cell.icon = QIcon(ViewImages::TaskImage(0));
+    cell.text = QStringLiteral("99 / 99 / 99");
+    const int statistics = m_pTaskList->style()
+                               ->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(),
+                                                  m_pTaskList)
+                               .width();
+    for (int c = 0; c < m_pTaskModel->columnCount(); ++c) {
+        int w = m_query->ColumnWidth(c);
+        if (m_query->ColumnKind(c) == ColumnStatistics)
+            w = std::max(w, statistics);
+        m_pTaskList->setColumnWidth(c, w);
+    }
 }
 
 void CVendrillView::ApplyExamBar()
@@ -952,6 +985,7 @@ void CVendrillView::OnHeaderClicked(int column)
 {
     if (!m_bReady)
         return;
+    m_bRowsSorted = true;
     m_query->OnColumnClick(column);
     SyncSortIndicator();
 }
@@ -1093,6 +1127,13 @@ void CVendrillView::keyPressEvent(QKeyEvent* event)
             return;
         }
         const int mode = m_query->Mode();
+        // Keys 1 to 3 tick the multiple-choice rows, which cannot take the focus.
+        const int digit = event->key() - Qt::Key_1;
+        if (mode == ModeQuestion && digit >= 0 && digit < kViewChoiceRows &&
+            !(event->modifiers() & ~Qt::KeypadModifier) && m_pTick[digit]->isVisible()) {
+            m_query->OnTickRow(digit);
+            return;
+        }
         if (IsEnter(event) && mode >= ModeQuestion && mode <= ModeRating) {
             // Buttons outside a dialog ignore Enter; press the focused one here.
             auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());

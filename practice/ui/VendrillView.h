@@ -172,6 +172,7 @@ private:
     bool m_bClosing = false;
     bool m_bSyncing = false;      // widgets are being set from the query's state
     bool m_bDetailView = true;
+    bool m_bRowsSorted = false;   // the rows are in the order of a header click
     int m_nShownMode = -1;        // mode the focus and background were set for
     PictureShower m_pictureShower;
     TaskEditor m_taskEditor;

@@ -8,12 +8,14 @@
 #include "practice/ui/ViewImages.h"
 #include "shell/ui/Text.h"
 
+#include <QAbstractItemDelegate>
 #include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
 #include <QRadioButton>
+#include <QStyleOptionViewItem>
 
 using namespace viewtest;
 
@@ -62,6 +64,8 @@ class tst_VendrillView : public QObject {
 private slots:
     void overviewAfterOpening_data();
     void overviewAfterOpening();
+    void overviewHeadingWhenShownBeforeSetUp_data();
+    void overviewHeadingWhenShownBeforeSetUp();
     void unreadableFileReportsAndShowsOverview();
     void openQuestionnaire_data();
     void openQuestionnaire();
@@ -78,9 +82,14 @@ private slots:
     void screens_data();
     void screens();
     void questionAreaIsStacked();
+    void statisticsColumnFitsCounters_data();
+    void statisticsColumnFitsCounters();
     void multipleChoiceTicks();
+    void multipleChoiceByDigitKeys();
     void mediaButtons();
+    void mediaClickKeepsTheAnswerFocus();
     void headerClickSorts();
+    void sortArrowOnlyOverSortedRows();
     void listStyles();
     void resetStatistics_data();
     void resetStatistics();
@@ -121,6 +130,36 @@ void tst_VendrillView::overviewAfterOpening()
     QCOMPARE(Decoration(overview->model()->index(0, 0), {32, 32}),
              ViewImages::QuestionnaireImage(1).toImage());
     QVERIFY(f.boxes.boxes.empty());
+}
+
+void tst_VendrillView::overviewHeadingWhenShownBeforeSetUp_data()
+{
+    QTest::addColumn<bool>("withFile");
+    QTest::newRow("training file") << true;
+    QTest::newRow("new document") << false;
+}
+
+void tst_VendrillView::overviewHeadingWhenShownBeforeSetUp()
+{
+    // The main window shows a child window first and sets its view up afterwards, so
+    // no later resize lays the overview out again.
+    QFETCH(bool, withFile);
+    ViewFixture f;
+    f.Close();
+    f.doc = std::make_unique<CVendrillDoc>();
+    if (withFile)
+        f.doc->SetPathName(QString::fromStdString(f.path));
+    else
+        f.doc->NewDocument();
+    f.view = std::make_unique<CVendrillView>(*f.doc, f.settings);
+    f.view->resize(900, 700);
+    f.view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.view.get()));
+    f.view->InitialUpdate();
+    QCoreApplication::processEvents();
+    QCOMPARE(f.Mode(), 2);
+    QCOMPARE(f.Heading(), kOverviewHeading);
+    QCOMPARE(f.Query().CurrentQuestionnaire(), 0); // loaded, though not shown yet
 }
 
 void tst_VendrillView::unreadableFileReportsAndShowsOverview()
@@ -202,7 +241,11 @@ void tst_VendrillView::taskListShowsColumnsAndStatistics()
         widths << list->columnWidth(c);
     }
     QCOMPARE(titles, (QStringList{"Nr", "Statistik", "Frage", "Punkte"}));
-    QCOMPARE(widths, (QList<int>{60, 100, 300, 60}));
+    // The statistics column may be widened to fit its counters (see below).
+    QCOMPARE(widths[0], 60);
+    QVERIFY(widths[1] >= 100);
+    QCOMPARE(widths[2], 300);
+    QCOMPARE(widths[3], 60);
     QCOMPARE(model->index(2, 0).data().toString(), QStringLiteral("12"));
     QCOMPARE(model->index(2, 2).data().toString(), QStringLiteral("Straße"));
     QCOMPARE(model->index(2, 3).data().toString(), QStringLiteral("1"));
@@ -214,6 +257,39 @@ void tst_VendrillView::taskListShowsColumnsAndStatistics()
     QCOMPARE(f.RowImage(0), 0);
     // Only the statistics column carries an image.
     QVERIFY(!model->index(0, 2).data(Qt::DecorationRole).isValid());
+}
+
+void tst_VendrillView::statisticsColumnFitsCounters_data()
+{
+    QTest::addColumn<int>("fileWidth");
+    QTest::newRow("narrow, widened") << 40;
+    QTest::newRow("as in the file") << 100;
+    QTest::newRow("wide, kept") << 400;
+}
+
+void tst_VendrillView::statisticsColumnFitsCounters()
+{
+    QFETCH(int, fileWidth);
+    cTrainingData data = SampleData();
+    data.m_aColumnWidth[1] = static_cast<std::uint32_t>(fileWidth);
+    data.m_aTasks[TaskColours].m_nStats = {12, 34, 0, 56}; // wrong, 1 point, -, right
+    ViewFixture f(data);
+    f.OpenQuestionnaire(QMixed);
+    QTableView* list = f.TaskList();
+    const QModelIndex cell = list->model()->index(0, 1);
+    QCOMPARE(cell.data().toString(), QStringLiteral("56 / 34 / 12"));
+    // What the list's own delegate needs for the image and the text of a 3-point task.
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.decorationSize = list->iconSize();
+    const int needed = list->itemDelegate()->sizeHint(option, cell).width();
+    QVERIFY2(list->columnWidth(1) >= needed,
+             qPrintable(QStringLiteral("%1 < %2").arg(list->columnWidth(1)).arg(needed)));
+    QVERIFY(list->columnWidth(1) >= fileWidth);
+    if (fileWidth >= needed)
+        QCOMPARE(list->columnWidth(1), fileWidth);
+    // The other columns keep the file's widths.
+    QCOMPARE(list->columnWidth(2), 300);
 }
 
 void tst_VendrillView::answerAndCount_data()
@@ -579,6 +655,44 @@ void tst_VendrillView::multipleChoiceTicks()
     QVERIFY(f.Answer()->isVisible());
 }
 
+void tst_VendrillView::multipleChoiceByDigitKeys()
+{
+    ViewFixture f;
+    f.OpenQuestionnaire(QMixed);
+    f.StartAtRow(1); // two answers, no answer field: OK has the focus
+    QCOMPARE(QApplication::focusWidget(), f.Widget(1003));
+    auto icon = [&f](int id) { return f.Widget(id)->property("iconId").toInt(); };
+    auto press = [](Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, mods);
+    };
+    press(Qt::Key_2);
+    QCOMPARE(icon(1077), 148);
+    QCOMPARE(icon(1078), 149);
+    press(Qt::Key_1, Qt::KeypadModifier);
+    QCOMPARE(icon(1077), 149);
+    press(Qt::Key_2);
+    QCOMPARE(icon(1078), 148);
+    // No third row, and a modified digit is not a tick.
+    press(Qt::Key_3);
+    press(Qt::Key_2, Qt::ControlModifier);
+    QCOMPARE(icon(1078), 148);
+    QVERIFY(!f.Widget(1079)->isVisible());
+    QVERIFY(f.Ctl<QLabel>(1080)->toolTip().endsWith(QStringLiteral("(Taste 1)")));
+    // The ticks are the answer: Berlin alone is right.
+    press(Qt::Key_Return);
+    QCOMPARE(f.Mode(), 5);
+    QCOMPARE(icon(1077), 150);
+    QCOMPARE(f.RowStats(1), QStringLiteral(" 1 /  0"));
+    // On the result screen the digits change nothing.
+    press(Qt::Key_2);
+    QCOMPARE(icon(1078), 153);
+    // A text task takes digits as its answer.
+    f.OpenQuestionnaire(QVocabulary);
+    f.StartAtRow(0);
+    QTest::keyClick(f.Answer(), Qt::Key_1, Qt::NoModifier);
+    QCOMPARE(f.Answer()->toPlainText(), QStringLiteral("1"));
+}
+
 void tst_VendrillView::mediaButtons()
 {
     ViewFixture f;
@@ -605,6 +719,26 @@ void tst_VendrillView::mediaButtons()
     QCOMPARE(f.Widget(1007)->x(), 95);
     QCOMPARE(f.Widget(1014)->geometry().topLeft(), QPoint(165, row.top()));
     QCOMPARE(f.Widget(1004)->geometry().topLeft(), QPoint(292, row.top()));
+}
+
+void tst_VendrillView::mediaClickKeepsTheAnswerFocus()
+{
+    ViewFixture f;
+    f.OpenQuestionnaire(QVocabulary);
+    f.StartAtRow(2);
+    f.Type("str");
+    // Listening again or looking at the picture does not take the keyboard away.
+    for (int id : {1006, 1007}) {
+        f.Click(id);
+        QCOMPARE(QApplication::focusWidget(), f.Answer());
+    }
+    for (const QChar ch : QStringLiteral("eet"))
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown,
+                            QString(ch), Qt::NoModifier);
+    QCOMPARE(f.Answer()->toPlainText(), QStringLiteral("street"));
+    // The keyboard still reaches the buttons.
+    for (int id : {1006, 1073, 1007})
+        QVERIFY(f.Widget(id)->focusPolicy() & Qt::TabFocus);
 }
 
 void tst_VendrillView::headerClickSorts()
@@ -637,6 +771,31 @@ void tst_VendrillView::headerClickSorts()
     const QPoint third(header->sectionViewportPosition(2) + 10, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, third);
     QCOMPARE(numbers(), (QStringList{"2", "1", "12", ""}));
+}
+
+void tst_VendrillView::sortArrowOnlyOverSortedRows()
+{
+    ViewFixture f;
+    f.OpenQuestionnaire(QVocabulary);
+    QHeaderView* header = f.TaskList()->horizontalHeader();
+    QVERIFY(!header->isSortIndicatorShown());
+    const QPoint first(header->sectionViewportPosition(0) + 10, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, first);
+    QVERIFY(header->isSortIndicatorShown());
+    // A task asked and left again: the rows are still sorted.
+    f.StartAtRow(0);
+    QTest::keyClick(f.Answer(), Qt::Key_Escape);
+    QCOMPARE(f.Mode(), 3);
+    QVERIFY(header->isSortIndicatorShown());
+    // Another questionnaire comes in its own order: no arrow, although the column is
+    // still remembered for the next click.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    f.OpenQuestionnaire(QMixed);
+    QCOMPARE(f.Query().SortColumn(), 0);
+    QVERIFY(!header->isSortIndicatorShown());
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, first);
+    QVERIFY(header->isSortIndicatorShown());
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
 }
 
 void tst_VendrillView::listStyles()
