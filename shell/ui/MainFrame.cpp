@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPageSetupDialog>
@@ -363,8 +364,47 @@ void CMainFrame::CreateMenus()
     };
     build(kMenusNoFile, std::size(kMenusNoFile), m_menusNoFile, QStringLiteral("128"));
     build(kMenusFile, std::size(kMenusFile), m_menusFile, QStringLiteral("129"));
+    // The window menu ends with the list of open windows, as in any multi-window
+    // program: with every file maximized it is the way to switch between them.
+    for (QMenu* menu : std::as_const(m_menusFile))
+        if (menu->title() == QStringLiteral("&Fenster"))
+            connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(*menu); });
     m_bFileMenus = true; // forces the first ShowMenuSet to build the bar
     ShowMenuSet(false);
+}
+
+void CMainFrame::FillWindowList(QMenu& menu)
+{
+    const char* const kEntry = "windowListEntry";
+    const QList<QAction*> old = menu.actions();
+    for (QAction* action : old)
+        if (action->property(kEntry).toBool()) {
+            menu.removeAction(action);
+            delete action;
+        }
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
+    if (windows.isEmpty())
+        return;
+    menu.addSeparator()->setProperty(kEntry, true);
+    QMdiSubWindow* active = ActiveChild();
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows[i];
+        QString title = window->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = menu.addAction(
+            i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
+                  : QStringLiteral("%1 %2").arg(i + 1).arg(title));
+        action->setProperty(kEntry, true);
+        action->setCheckable(true);
+        action->setChecked(window == active);
+        action->setStatusTip(QString::fromUtf8("Aktiviert dieses Fenster"));
+        connect(action, &QAction::triggered, this, [this, w = QPointer<QMdiSubWindow>(window)] {
+            if (!w)
+                return;
+            w->showMaximized();
+            m_mdi->setActiveSubWindow(w);
+        });
+    }
 }
 
 void CMainFrame::ShowMenuSet(bool fileActive)

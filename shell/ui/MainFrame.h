@@ -98,6 +98,7 @@ private:
     void OnSubWindowActivated();
     void ArrangeIcons();
     void ShowMenuSet(bool fileActive);
+    void FillWindowList(QMenu& menu);
     bool CanCloseChild(CChildFrame& child);
     CChildFrame* AddChild(std::unique_ptr<CVendrillDoc> doc);
     [[nodiscard]] CChildFrame* FindChild(const QString& path) const;

@@ -102,6 +102,7 @@ private slots:
     void statusBarSaysReady();
     void openShowsMaximizedChildAndOverview();
     void secondFileGetsSecondWindow();
+    void windowMenuListsOpenFiles();
     void openDialogOpensChosenFile();
     void missingFileIsReported();
     void dropOpensFile();
@@ -376,6 +377,41 @@ void tst_MainFrame::secondFileGetsSecondWindow()
     QCOMPARE(frame->ActiveChild(), first);
     QVERIFY(first->isMaximized());
     QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant - [a.vdr]"));
+}
+
+void tst_MainFrame::windowMenuListsOpenFiles()
+{
+    auto frame = MakeFrame();
+    CChildFrame* first = frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
+    CChildFrame* second = frame->OpenDocumentFile(CopySample(QStringLiteral("b&c.vdr")));
+    QVERIFY(first && second);
+    QMenu* menu = MenuNamed(frame->menuBar(), "&Fenster");
+    QVERIFY(menu);
+    auto checked = [menu] {
+        QStringList list;
+        for (QAction* a : menu->actions())
+            if (a->isChecked())
+                list << a->text();
+        return list;
+    };
+    const QStringList fixed{"Neues &Fenster", U("Über&lappend"), "&Nebeneinander",
+                            "&Symbole anordnen"};
+    emit menu->aboutToShow();
+    QCOMPARE(Entries(menu), fixed + QStringList({"-", "&1 a.vdr", "&2 b&&c.vdr"}));
+    QCOMPARE(checked(), QStringList({"&2 b&&c.vdr"}));
+    // Choosing an entry brings that file's window to the front, maximized.
+    menu->actions().at(5)->trigger();
+    QCOMPARE(frame->ActiveChild(), first);
+    QVERIFY(first->isMaximized());
+    QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant - [a.vdr]"));
+    // Shown again, the list is rebuilt, not appended to.
+    emit menu->aboutToShow();
+    QCOMPARE(Entries(menu), fixed + QStringList({"-", "&1 a.vdr", "&2 b&&c.vdr"}));
+    QCOMPARE(checked(), QStringList({"&1 a.vdr"}));
+    QVERIFY(second->close());
+    QTRY_COMPARE(frame->Children().size(), 1);
+    emit menu->aboutToShow();
+    QCOMPARE(Entries(menu), fixed + QStringList({"-", "&1 a.vdr"}));
 }
 
 void tst_MainFrame::openDialogOpensChosenFile()
@@ -704,12 +740,11 @@ void tst_MainFrame::laterCommandsAreDisabled()
 {
     auto frame = MakeFrame();
     frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
-    for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kUpdate, cmd::kFileSettings,
-                   cmd::kNewWindow})
+    for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kUpdate, cmd::kNewWindow})
         QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
     for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave,
-                   cmd::kFileSaveAs, cmd::kPrintSetup, cmd::kExit, cmd::kSettings, cmd::kAbout,
-                   cmd::kHelp, cmd::kCascade, cmd::kTile})
+                   cmd::kFileSaveAs, cmd::kPrintSetup, cmd::kExit, cmd::kSettings,
+                   cmd::kFileSettings, cmd::kAbout, cmd::kHelp, cmd::kCascade, cmd::kTile})
         QVERIFY2(frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
 }
 
