@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <cstring>
 #include <ctime>
 #include <numeric>
 #include <random>
@@ -303,28 +304,87 @@ void cQuery::StartQuery()
 
 // --- task selection --------------------------------------------------------------------
 
-bool cQuery::PassesFilter(const cTask& task) const
+namespace {
+
+// The file's selection filter, read once per search.
+struct cSelectionFilter {
+    std::uint32_t maxWords = 0;   // 0: no word limit
+    std::uint32_t minRight = 0;   // 0: no limit
+    std::uint32_t minPercent = 0; // 0: no limit
+};
+
+// Whether the text has more words than maxWords, counting every blank as a word break
+// (so blanks + 1 words). Stops at the blank that decides, so a long text costs no more
+// than maxWords searches.
+bool MoreWordsThan(const std::string& text, std::uint32_t maxWords)
+{
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    for (std::uint32_t blanks = 0; blanks < maxWords; ++blanks) {
+        at = static_cast<const char*>(std::memchr(at, ' ', static_cast<std::size_t>(end - at)));
+        if (!at)
+            return false;
+        ++at;
+    }
+    return true;
+}
+
+bool PassesFilter(const cTask& task, const cSelectionFilter& filter)
 {
     // The counters are tested before the solution's words: the result is the same, and
     // a task excluded by its counters never touches its solution text.
-    const cTrainingData& data = Data();
     const int q = Slot(task.m_nPoints == 0 ? 1 : task.m_nPoints);
     const std::uint64_t right = task.m_nStats[q];
-    if (data.m_nMinRight != 0 && right >= data.m_nMinRight)
+    if (filter.minRight != 0 && right >= filter.minRight)
         return false;
-    if (data.m_nMinPercent != 0) {
+    if (filter.minPercent != 0) {
         std::uint64_t total = 0;
         for (int k = 0; k <= q; ++k)
             total += task.m_nStats[k];
-        if (total > 0 && right * 100 / total >= data.m_nMinPercent)
+        if (total > 0 && right * 100 / total >= filter.minPercent)
             return false;
     }
-    if (data.m_nMaxWords != 0) {
-        const auto words = std::count(task.m_strSolution.begin(), task.m_strSolution.end(), ' ') + 1;
-        if (words > data.m_nMaxWords)
-            return false;
+    return filter.maxWords == 0 || !MoreWordsThan(task.m_strSolution, filter.maxWords);
+}
+
+} // namespace
+
+int cQuery::FindFilteredRow()
+{
+    const int rows = RowCount();
+    const cTrainingData& data = Data();
+    cSelectionFilter filter;
+    filter.maxWords = data.m_nMaxWords;
+    filter.minRight = data.m_nMinRight;
+    filter.minPercent = data.m_nMinPercent;
+    const std::uint32_t* const rowTask = m_aRows.data();
+    const cTask* const tasks = data.m_aTasks.data();
+    const std::size_t taskCount = data.m_aTasks.size();
+    auto taskAt = [&](int row) -> const cTask* {
+        const std::uint32_t index = rowTask[row];
+        return index < taskCount ? tasks + index : nullptr;
+    };
+    // Rows are visited in order, and every visit waits for memory on a large list: the
+    // counters of a row kAhead further on are fetched early.
+    constexpr int kAhead = 16;
+    auto wrap = [rows](int row) { return row >= rows ? row % rows : row; };
+
+    int i = m_nCurrentRow;
+    for (int attempt = 0; attempt < rows; ++attempt) {
+        if (data.m_bRandom && attempt == 0) {
+            i = Random() % rows;
+        } else {
+            ++i;
+            if (i >= rows || i < 0)
+                i = 0;
+        }
+        if (const cTask* ahead = taskAt(wrap(i + kAhead)))
+            __builtin_prefetch(&ahead->m_nStats);
+        const cTask* task = taskAt(i);
+        if (task && PassesFilter(*task, filter))
+            return i;
     }
-    return true;
+    return -1;
 }
 
 void cQuery::SelectTask(int start)
@@ -335,31 +395,11 @@ void cQuery::SelectTask(int start)
     cBatch batch(*this);
     int candidate = start;
     if (start == -1) {
-        int i = m_nCurrentRow;
-        bool found = false;
-        for (int attempt = 0; attempt < rows; ++attempt) {
-            if (Data().m_bRandom && attempt == 0) {
-                i = Random() % rows;
-            } else {
-                ++i;
-                if (i >= rows || i < 0)
-                    i = 0;
-            }
-            // Rows are visited in order; fetching a later row's task early hides the
-            // memory latency of large lists.
-            if (const cTask* ahead = TaskPtr((i + 8) % rows))
-                __builtin_prefetch(&ahead->m_nStats);
-            const cTask* task = TaskPtr(i);
-            if (task && PassesFilter(*task)) {
-                found = true;
-                break;
-            }
-        }
-        if (!found) {
+        candidate = FindFilteredRow();
+        if (candidate < 0) {
             (void)Ask(306, std::string());
-            i = 0;
+            candidate = 0;
         }
-        candidate = i;
     }
     cTask* task = TaskPtr(candidate);
     if (!task)

@@ -260,7 +260,9 @@ private:
     void LayOut();
     void ShowQuestion();
     void FillPointsList(const cTask& task);
-    bool PassesFilter(const cTask& task) const;
+    /// The next row that passes the filter (the search starts at a random row with random
+    /// order); -1 when no row does.
+    int FindFilteredRow();
     void CountAnswer(cTask& task, int points);
     void RateForEvaluation(cTask& task);
     void StoreAnswerInTask(cTask& task);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using namespace querytest;
@@ -365,6 +366,16 @@ INSTANTIATE_TEST_SUITE_P(Rules, SelectionFilter, ::testing::Values(
     Filter{"OneWordPasses", 1, 0, 0, "Haus", 1, {}, false},
     Filter{"DoubleBlankTwoBreaks", 2, 0, 0, "a  b", 1, {}, true},
     Filter{"NoWordLimit", 0, 0, 0, "a b c d e f g", 1, {}, false},
+    Filter{"ThreeWordsOfThree", 3, 0, 0, "a b c", 1, {}, false},
+    Filter{"FourWordsOverThree", 3, 0, 0, "a b c d", 1, {}, true},
+    Filter{"LeadingBlankCountsAWord", 1, 0, 0, " Haus", 1, {}, true},
+    Filter{"EmptySolutionIsOneWord", 1, 0, 0, "", 1, {}, false},
+    Filter{"LongWordWithoutBlank", 1, 0, 0,
+           "Donaudampfschifffahrtsgesellschaftskapitaensmuetzenabzeichenherstellung", 1, {}, false},
+    Filter{"ManyBlanksOverLimit", 200, 0, 0,
+           "                                                                              "
+           "                                                                              "
+           "                                            ", 1, {}, true},
     Filter{"RightTwiceOfTwo", 0, 2, 0, "x", 1, {0, 2}, true},
     Filter{"RightOnceOfTwo", 0, 2, 0, "x", 1, {0, 1}, false},
     Filter{"ZeroPointsRightZero", 0, 1, 0, "x", 0, {3}, false},
@@ -372,6 +383,47 @@ INSTANTIATE_TEST_SUITE_P(Rules, SelectionFilter, ::testing::Values(
     Filter{"SixtySixPercent", 0, 0, 75, "x", 1, {1, 2}, false},
     Filter{"NeverAnswered", 0, 0, 1, "x", 1, {0, 0}, false},
     Filter{"PartlyRightIsNotRight", 0, 0, 50, "x", 3, {0, 5, 0, 1}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct Search {
+    const char* name;
+    int rows;
+    int current;            // row asked before the search
+    std::vector<int> pass;  // rows that pass the filter (the others have two words)
+    int expected;
+};
+void PrintTo(const Search& c, std::ostream* os) { *os << c.name; }
+class SequentialSearch : public ::testing::TestWithParam<Search> {};
+
+TEST_P(SequentialSearch, FindsTheNextPassingRowAroundTheEnd)
+{
+    const Search& c = GetParam();
+    std::vector<cTask> tasks;
+    std::vector<std::uint32_t> list;
+    for (int i = 0; i < c.rows; ++i) {
+        const bool passes = std::find(c.pass.begin(), c.pass.end(), i) != c.pass.end();
+        tasks.push_back(TextTask(std::to_string(i + 1), "q", passes ? "eins" : "zwei Worte"));
+        list.push_back(static_cast<std::uint32_t>(i));
+    }
+    cTrainingData d = MakeData(tasks, {list});
+    d.m_nMaxWords = 1;
+    Rig rig(d);
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().StartAt(c.current);
+    rig.Q().OnSkip();
+    EXPECT_EQ(rig.Q().CurrentRow(), c.expected);
+    EXPECT_EQ(rig.presenter.boxes.size(), c.pass.empty() ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SequentialSearch, ::testing::Values(
+    Search{"OneRowPasses", 1, 0, {0}, 0},
+    Search{"OneRowExcluded", 1, 0, {}, 0},
+    Search{"NextRow", 2, 0, {1}, 1},
+    Search{"ItselfAfterAFullRound", 2, 1, {1}, 1},
+    Search{"WrapsFromTheLastRow", 17, 16, {3}, 3},
+    Search{"FarAheadInALongList", 40, 2, {37}, 37},
+    Search{"NearestOfSeveral", 40, 30, {5, 31, 35}, 31},
+    Search{"NoneInALongList", 40, 12, {}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(QuerySelection, AllExcludedShows306OnceAndAsksRowZero)
