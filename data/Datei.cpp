@@ -292,6 +292,9 @@ int cDatei::LoadUFNumber(std::int64_t& value)
             return TYP_FAIL;
         value = static_cast<std::int32_t>(ReadBigEndian(b + 4, 4));
         return tag;
+    case TYP_FAIL:
+        // A stored 99 means the same as a failed read: returned without a box.
+        return tag;
     default:
         ShowTypeError("FEHLER", LoadUFNumberText());
         return tag;

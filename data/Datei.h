@@ -88,8 +88,8 @@ public:
     void WriteLongString(const std::string& text);
 
     /// Reads a number of tag 1, 2, 3, 4, 7, 8, 9 or 10 into value and returns the tag;
-    /// 99 when nothing could be read (value untouched); other tags are reported and
-    /// returned without consuming their payload.
+    /// 99 when nothing could be read or the tag byte is 99 (value untouched, no box);
+    /// other tags are reported and returned without consuming their payload.
     [[nodiscard]] int LoadUFNumber(std::int64_t& value);
     /// General reader for tags 1 to 9; outputs not named by the tag keep their values.
     [[nodiscard]] int LoadUF(std::string& str, std::int32_t& nInt, bool& b,

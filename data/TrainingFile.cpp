@@ -190,11 +190,12 @@ void cReader::ReadPattern()
     std::int64_t k = -1;
     const bool haveIndex = NumberRead(k);
     std::string text;
-    (void)m_in.ReadString(text);
+    const bool haveText = IsStringTag(m_in.ReadString(text));
     if (!haveIndex || k < 0 || k >= kTaskSlots)
         return;
     cTask& task = Task();
-    task.m_strPattern[static_cast<std::size_t>(k)] = std::move(text);
+    if (haveText)
+        task.m_strPattern[static_cast<std::size_t>(k)] = std::move(text);
     if (task.m_nPatternCount < k + 1)
         task.m_nPatternCount = static_cast<std::uint8_t>(k + 1);
 }
@@ -719,9 +720,10 @@ int cTrainingData::ReadTrainingFile(const std::string& path)
         return 1;
     }
 
+    // A first value that is no string leaves the identifier empty, so the wrong-block
+    // message follows the stream's own.
     std::string ident;
-    if (!IsStringTag(in.ReadString(ident)))
-        return 1;
+    (void)in.ReadString(ident);
     const std::string pre = ident.substr(0, 1);
     const std::string id = ident.empty() ? std::string() : ident.substr(1);
     if (id != "FID") {

@@ -193,7 +193,7 @@ TEST(ImportFailure, UnreadableSourceAndUnwritableTarget)
 
 struct BadFile {
     const char* name;
-    int content; // 0 none, 1 empty, 2 wrong first block, 3 wrong file id
+    int content; // 0 none, 1 empty, 2 wrong first block, 3 wrong file id, 4 plain text
     const char* err; // with PATH for the file's path
 };
 void PrintTo(const BadFile& c, std::ostream* os)
@@ -212,6 +212,8 @@ TEST_P(ExportFailure, ExitsOneWithTheProgramsMessages)
         WriteBytes(path, testfiles::StreamBuilder().Str("3XY").Bytes());
     if (c.content == 3)
         WriteBytes(path, testfiles::StreamBuilder().Str("3FID").Str("Quiz").Bytes());
+    if (c.content == 4)
+        WriteBytes(path, "Vokabeln\n");
     std::string expected = c.err;
     const auto at = expected.find("PATH");
     if (at != std::string::npos)
@@ -228,7 +230,10 @@ INSTANTIATE_TEST_SUITE_P(Files, ExportFailure, ::testing::Values(
     BadFile{"empty", 1, "Fehler   (Fehler #8)\nDie Datei (PATH) enth\xC3\xA4lt keine Daten.\n"},
     BadFile{"wrong_block", 2, "Fehler   (Fehler #1)\nFalsche BlockID (XY).\n'FID' Erwartet.\n"},
     BadFile{"wrong_id", 3,
-            "Fehler   (Fehler #7)\nFalsche FileID (Quiz).\n'TesterFile' Erwartet.\n"}));
+            "Fehler   (Fehler #7)\nFalsche FileID (Quiz).\n'TesterFile' Erwartet.\n"},
+    BadFile{"plain_text", 4,
+            "\nFalscher Datentyp (86)beim Einlesen der Datei. (TYP_STR oder TYP_STRING "
+            "erwartet)\nFehler   (Fehler #1)\nFalsche BlockID ().\n'FID' Erwartet.\n"}));
 
 TEST(Info, PrintsAGermanSummary)
 {

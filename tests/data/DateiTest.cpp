@@ -320,6 +320,7 @@ INSTANTIATE_TEST_SUITE_P(
         LoadUFCase{"short string unknown", Hex({12, 1, 'a'}), 12, Outputs{}, true},
         LoadUFCase{"tag 0", Hex({0}), 0, Outputs{}, true},
         LoadUFCase{"end of file", "", 99, Outputs{}, true},
+        LoadUFCase{"stored tag 99", Hex({99, 1}), 99, Outputs{}, true},
         LoadUFCase{"truncated long", Hex({4, 1, 2}), 99, Outputs{}, false},
         LoadUFCase{"oversized string", Hex({5, 0, 0, 1, 0, 'a'}), 99, Outputs{}, false}));
 
@@ -371,8 +372,21 @@ INSTANTIATE_TEST_SUITE_P(
         LoadNumberCase{"double", Hex({6, 0, 0, 0, 0, 0, 0, 0, 0}), 6, 4242, true},
         LoadNumberCase{"short string", Hex({12, 0}), 12, 4242, true},
         LoadNumberCase{"end of file", "", 99, 4242, false},
+        LoadNumberCase{"stored tag 99", Hex({99, 7, 5}), 99, 4242, false},
+        LoadNumberCase{"unknown tag", Hex({200, 7, 5}), 200, 4242, true},
         LoadNumberCase{"truncated word", Hex({3, 1}), 99, 4242, false},
         LoadNumberCase{"truncated int64", Hex({10, 0, 0, 0, 0, 0, 0, 0}), 99, 4242, false}));
+
+TEST(LoadNumber, StoredTag99IsTakenWithoutPayload)
+{
+    RecordingPresenter boxes;
+    StreamOn s(Hex({99, 7, 5}));
+    std::int64_t v = 0;
+    EXPECT_EQ(s.in.LoadUFNumber(v), 99);
+    EXPECT_EQ(s.in.LoadUFNumber(v), 7);
+    EXPECT_EQ(v, 5);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
 
 TEST(LoadNumber, StringTagLeavesItsBytesUnread)
 {
