@@ -13,5 +13,10 @@ int RunExportCommand(cCliContext& ctx)
         return kExitFailed; // the reader's messages and message 104 are on standard error
     ctx.out << TrainingToJson(document.m_data).dump(2) << '\n';
     ctx.out.flush();
-    return ctx.out ? kExitOk : kExitFailed;
+    if (!ctx.out) {
+        // A full disk or a closed pipe must not pass for a complete export.
+        ctx.err << "Die Ausgabe konnte nicht geschrieben werden.\n";
+        return kExitFailed;
+    }
+    return kExitOk;
 }

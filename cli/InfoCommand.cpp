@@ -77,5 +77,9 @@ int RunInfoCommand(cCliContext& ctx)
         return kExitFailed;
     ctx.out << InfoText(document.m_data, ctx.args[0]);
     ctx.out.flush();
-    return ctx.out ? kExitOk : kExitFailed;
+    if (!ctx.out) {
+        ctx.err << "Die Ausgabe konnte nicht geschrieben werden.\n";
+        return kExitFailed;
+    }
+    return kExitOk;
 }
