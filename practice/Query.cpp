@@ -15,6 +15,7 @@
 #include <ctime>
 #include <numeric>
 #include <random>
+#include <string_view>
 
 // Collects the change notifications of one operation and hands them to the host once,
 // when the outermost operation ends.
@@ -1190,18 +1191,63 @@ void cQuery::SortTaskList(int column, bool ascending)
     cBatch batch(*this);
     const std::uint32_t kind = ColumnKind(column);
     const int rows = RowCount();
-    std::vector<std::string> keys(rows);
-    for (int row = 0; row < rows; ++row)
-        keys[row] = SortKey(CellText(row, column), kind, ascending);
-    std::vector<int> order(rows);
-    std::iota(order.begin(), order.end(), 0);
+
+    // All keys go into one buffer. Keys often begin alike (a question template, padded
+    // numbers), so each entry carries the eight bytes that follow the prefix common to all
+    // keys as a big-endian number (zero-padded): when those differ they order the keys
+    // exactly as a byte-wise comparison would, so most comparisons never touch the buffer.
+    struct cEntry {
+        std::uint64_t head;
+        std::uint32_t offset;
+        std::uint32_t length;
+        int row;
+    };
+    std::string buffer;
+    buffer.reserve(static_cast<std::size_t>(rows) * 16);
+    std::vector<cEntry> entries(static_cast<std::size_t>(rows));
+    const bool fieldKind = kind == ColumnTaskNo || kind == ColumnQuestion ||
+                           kind == ColumnSolution || kind == ColumnPattern ||
+                           kind == ColumnCategory;
+    for (int row = 0; row < rows; ++row) {
+        const std::size_t offset = buffer.size();
+        const cTask* task = TaskPtr(row);
+        if (fieldKind && task) // the cell is the field itself; no copy of the text
+            AppendSortKey(FieldText(*task, kind), kind, ascending, buffer);
+        else
+            AppendSortKey(CellText(row, column), kind, ascending, buffer);
+        entries[row] = {0, static_cast<std::uint32_t>(offset),
+                        static_cast<std::uint32_t>(buffer.size() - offset), row};
+    }
+    auto key = [&buffer](const cEntry& entry) {
+        return std::string_view(buffer.data() + entry.offset, entry.length);
+    };
+    std::size_t common = entries.empty() ? 0 : entries[0].length;
+    for (const cEntry& entry : entries) {
+        const std::string_view first = key(entries[0]);
+        const std::string_view other = key(entry);
+        std::size_t k = 0;
+        const std::size_t limit = std::min(common, other.size());
+        while (k < limit && first[k] == other[k])
+            ++k;
+        common = k;
+    }
+    for (cEntry& entry : entries) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data() + entry.offset);
+        for (std::size_t k = common; k < common + 8; ++k)
+            entry.head = entry.head << 8 | (k < entry.length ? bytes[k] : 0u);
+    }
     // Equal keys keep their order (the row position breaks ties).
-    std::sort(order.begin(), order.end(), [&](int a, int b) {
-        const int c = keys[a].compare(keys[b]);
+    std::sort(entries.begin(), entries.end(), [&](const cEntry& a, const cEntry& b) {
+        int c = a.head < b.head   ? -1
+                : a.head > b.head ? 1
+                                  : key(a).substr(common).compare(key(b).substr(common));
         if (c != 0)
             return ascending ? c < 0 : c > 0;
-        return a < b;
+        return a.row < b.row;
     });
+    std::vector<int> order(static_cast<std::size_t>(rows));
+    for (int pos = 0; pos < rows; ++pos)
+        order[pos] = entries[pos].row;
     std::vector<std::uint32_t> sorted(rows);
     std::vector<bool> resetRows(m_aResetRows.empty() ? 0 : rows);
     int current = -1;

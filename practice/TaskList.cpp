@@ -31,17 +31,25 @@ int StatisticsImage(const cTask& task)
     return (11 - right) * (10 - right) / 2 + wrong + 1;
 }
 
-std::string TaskCellText(const cTask& task, std::uint32_t kind)
+const std::string& FieldText(const cTask& task, std::uint32_t kind)
 {
+    static const std::string none;
     switch (kind) {
     case ColumnTaskNo: return task.m_strTaskNo;
-    case ColumnPoints: return std::to_string(task.m_nPoints);
     case ColumnQuestion: return task.m_strQuestion;
     case ColumnSolution: return task.m_strSolution;
     case ColumnPattern: return task.m_strPattern[1];
     case ColumnCategory: return task.m_strCategory;
+    default: return none;
+    }
+}
+
+std::string TaskCellText(const cTask& task, std::uint32_t kind)
+{
+    switch (kind) {
+    case ColumnPoints: return std::to_string(task.m_nPoints);
     case ColumnStatistics: return task.StatsText();
-    default: return std::string();
+    default: return FieldText(task, kind);
     }
 }
 
@@ -101,20 +109,26 @@ std::string FoldForSort(const std::string& text)
     return out;
 }
 
-std::string SortKey(const std::string& cellText, std::uint32_t kind, bool ascending)
+void AppendSortKey(const std::string& cellText, std::uint32_t kind, bool ascending,
+                   std::string& out)
 {
-    std::string key;
-    key.reserve(std::max<std::size_t>(cellText.size(), 11) + 4);
     if (kind == ColumnTaskNo) {
         // Numbers sort by value once padded; tasks without a number come last either way.
         static const std::string noNumber = "9999999999";
         const std::string& number = cellText.empty() && ascending ? noNumber : cellText;
         if (!number.empty() && number.size() < 11)
-            key.append(11 - number.size(), '0');
-        AppendFolded(number, key);
-        return key;
+            out.append(11 - number.size(), '0');
+        AppendFolded(number, out);
+        return;
     }
-    AppendFolded(cellText, key);
+    AppendFolded(cellText, out);
+}
+
+std::string SortKey(const std::string& cellText, std::uint32_t kind, bool ascending)
+{
+    std::string key;
+    key.reserve(std::max<std::size_t>(cellText.size(), 11) + 4);
+    AppendSortKey(cellText, kind, ascending, key);
     return key;
 }
 

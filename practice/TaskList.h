@@ -30,6 +30,10 @@ enum RowImage : int {
 /// Image 0..66 of a task's statistics: 0 never answered, 1 all right, 66 all wrong.
 [[nodiscard]] int StatisticsImage(const cTask& task);
 
+/// The task's own text that a column of this kind shows (kinds 0, 2, 3, 4 and 5); an
+/// empty text for the other kinds.
+[[nodiscard]] const std::string& FieldText(const cTask& task, std::uint32_t kind);
+
 /// Cell text of a task for a column kind outside the exam (kind 6: the statistics text).
 [[nodiscard]] std::string TaskCellText(const cTask& task, std::uint32_t kind);
 
@@ -44,6 +48,10 @@ enum RowImage : int {
 /// Sort key of a cell: task numbers padded to 11 places with "0" (an empty one becomes
 /// "9999999999" when ascending), then umlauts spelled out and lower-cased.
 [[nodiscard]] std::string SortKey(const std::string& cellText, std::uint32_t kind, bool ascending);
+
+/// SortKey appended to out (many keys share one buffer when a list is sorted).
+void AppendSortKey(const std::string& cellText, std::uint32_t kind, bool ascending,
+                   std::string& out);
 
 /// Replaces umlauts and sharp s by two letters and lower-cases (Windows-1252).
 [[nodiscard]] std::string FoldForSort(const std::string& text);

@@ -148,3 +148,50 @@ TEST(TaskListSort, OpeningAnotherQuestionnaireMakesTheNextClickAscending)
     EXPECT_TRUE(rig.Q().SortAscending());
     EXPECT_EQ(rig.Q().CellText(0, 1), "Adler");
 }
+
+struct SortCase {
+    const char* name;
+    std::vector<std::string> questions; // UTF-8
+};
+void PrintTo(const SortCase& c, std::ostream* os) { *os << c.name; }
+class SortOrder : public ::testing::TestWithParam<SortCase> {};
+
+// The rows come out in the byte order of their folded keys, equal keys in list order, in
+// both directions; checked against a plain stable sort of the keys.
+TEST_P(SortOrder, MatchesAByteWiseStableSortOfTheKeys)
+{
+    std::vector<cTask> tasks;
+    std::vector<std::uint32_t> list;
+    for (std::size_t i = 0; i < GetParam().questions.size(); ++i) {
+        tasks.push_back(TextTask(std::to_string(i + 1), W(GetParam().questions[i].c_str()), "x"));
+        list.push_back(static_cast<std::uint32_t>(i));
+    }
+    cTrainingData d = MakeData(tasks, {list});
+    d.m_aColumnTitle = {"Frage"};
+    d.m_aColumnWidth = {300};
+    d.m_aColumnKind = {ColumnQuestion};
+    Rig rig(d);
+    for (const bool ascending : {true, false}) {
+        rig.Q().OpenQuestionnaire(0);
+        std::vector<std::uint32_t> expected = list;
+        std::stable_sort(expected.begin(), expected.end(), [&](std::uint32_t a, std::uint32_t b) {
+            const std::string ka = SortKey(tasks[a].m_strQuestion, ColumnQuestion, ascending);
+            const std::string kb = SortKey(tasks[b].m_strQuestion, ColumnQuestion, ascending);
+            return ascending ? ka < kb : kb < ka;
+        });
+        rig.Q().SortTaskList(0, ascending);
+        EXPECT_EQ(rig.Q().RowTasks(), expected) << (ascending ? "ascending" : "descending");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, SortOrder, ::testing::Values(
+    SortCase{"LongCommonPrefix", {"Was heißt 'Tisch' auf Englisch?", "Was heißt 'Tür' auf Englisch?",
+                                  "Was heißt 'Tisch' auf Deutsch?", "Was heißt 'Tischbein'?",
+                                  "Was heißt 'Tisch' auf Englisch?"}},
+    SortCase{"PrefixesOfEachOther", {"abcdefghi", "abc", "abcdefgh", "ab", "abcdefghij", "abcdefgh"}},
+    SortCase{"ShortAfterTheCommonPart", {"xa", "x", "xab", "xa", "x"}},
+    SortCase{"HighBytesAfterAscii", {"é", "z", "Zebra", "ähnlich", "Ähre", "ae", "Œuvre", "oe"}},
+    SortCase{"AllEqual", {"Haus", "haus", "HAUS", "Haus"}},
+    SortCase{"EmptyTexts", {"", "b", "", "a"}},
+    SortCase{"OneRow", {"allein"}}),
+    [](const auto& info) { return std::string(info.param.name); });
