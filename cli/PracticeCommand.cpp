@@ -172,11 +172,13 @@ private:
         return true;
     }
 
-    static const char* ChoiceName(int choice)
+    // The letter that stands for the preset choice. A task of 0 or 1 point has no
+    // "Teilrichtig"; its preset counts as right, so it is offered as "r".
+    static const char* ChoiceName(int choice, int points)
     {
         switch (choice) {
         case AssessRight: return "r";
-        case AssessPartly: return "t";
+        case AssessPartly: return points > 1 ? "t" : "r";
         case AssessWrong: return "f";
         default: return "keiner";
         }
@@ -196,8 +198,8 @@ private:
         prompt << "Selbstbewertung: r = Richtig (volle Punktzahl), f = Falsch (0 Punkte)";
         if (points > 1)
             prompt << ", t N = Teilrichtig mit N Punkten (1 bis " << points - 1 << ")";
-        prompt << "; Enter übernimmt den Vorschlag (" << ChoiceName(m_query.AssessChoiceValue())
-               << ")\nBewertung> ";
+        prompt << "; Enter übernimmt den Vorschlag ("
+               << ChoiceName(m_query.AssessChoiceValue(), points) << ")\nBewertung> ";
         std::string line;
         if (!ReadLine(prompt.str().c_str(), line) || line == ":q")
             return false;

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -19,11 +20,12 @@ struct PipedRun {
 };
 
 // Pipes input into "quorvant-cli args" and collects both output streams.
-PipedRun RunPiped(const testfiles::TempDir& dir, const std::string& input, const std::string& args)
+PipedRun RunPiped(const testfiles::TempDir& dir, const std::string& input, const std::string& args,
+                  const std::string& exe = QUORVANT_CLI_EXE)
 {
     const std::string in = dir.Path("input.txt");
     testfiles::WriteBytes(in, input);
-    const std::string command = "cat '" + in + "' | '" QUORVANT_CLI_EXE "' " + args + " > '" +
+    const std::string command = "cat '" + in + "' | '" + exe + "' " + args + " > '" +
                                 dir.Path("out.txt") + "' 2> '" + dir.Path("err.txt") + "'";
     const int raw = std::system(command.c_str());
     PipedRun run;
@@ -203,4 +205,34 @@ TEST(PracticeCommand, EmptyQuestionnaireEndsAtOnce)
     const PipedRun run = RunPiped(dir, "", "practice '" + path + "'");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "Der Fragebogen 'Übung' enthält keine Aufgaben.\n");
+}
+
+// A self-assessed one-point task has no "Teilrichtig": after a tolerated answer the
+// preset is offered as "r", and Enter counts the answer as right.
+TEST(PracticeCommand, OnePointToleratedPresetIsOfferedAsRight)
+{
+    testfiles::TempDir dir;
+    const std::string path = WriteTraining(dir);
+    cTrainingData d;
+    ASSERT_EQ(d.ReadTrainingFile(path), 0);
+    d.m_aTasks[0].m_bSelfAssess = true;
+    d.m_aTasks[0].m_nPatternCount = 2;
+    d.m_aTasks[0].m_strPattern[1] = "house";
+    ASSERT_EQ(d.WriteTrainingFile(path), 0);
+    // A copy of the program with settings beside it that do not go on after a right answer.
+    const std::string exe = dir.Path("quorvant-cli");
+    std::filesystem::copy_file(QUORVANT_CLI_EXE, exe);
+    std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
+    testfiles::WriteBytes(dir.Path("settings_vdr.dat"),
+                          std::string("\x07\x02\x01\x01\x01\x00\x07\x00", 8));
+    const PipedRun run = RunPiped(dir, "hous\n\n:q\n", "practice '" + path + "'", exe);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("'hous'  ist fast Richtig (Ein Buchstabe fehlte)!!!\nRichtig: house\n"
+                           "Selbstbewertung: r = Richtig (volle Punktzahl), f = Falsch (0 Punkte); "
+                           "Enter übernimmt den Vorschlag (r)\nBewertung> \n"),
+              std::string::npos)
+        << run.out;
+    cTrainingData back;
+    ASSERT_EQ(back.ReadTrainingFile(path), 0);
+    EXPECT_EQ(Stats(back.m_aTasks[0]), (std::vector<std::uint32_t>{0, 1}));
 }
