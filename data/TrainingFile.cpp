@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include <sys/mman.h>
+
 namespace {
 
 constexpr std::int64_t kFileVersion = 100;
@@ -50,6 +52,19 @@ bool IsTaskBlock(std::uint32_t key)
     default:
         return false;
     }
+}
+
+// The task array of a large file is one big block that is filled front to back; large
+// pages spare the system tens of thousands of page faults while it is first touched.
+void AdviseLargePages(const void* begin, std::size_t bytes)
+{
+    constexpr std::uintptr_t kLarge = 2u << 20;
+    if (bytes < 4 * kLarge)
+        return;
+    const auto from = (reinterpret_cast<std::uintptr_t>(begin) + kLarge - 1) & ~(kLarge - 1);
+    const auto to = (reinterpret_cast<std::uintptr_t>(begin) + bytes) & ~(kLarge - 1);
+    if (to > from)
+        (void)madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 }
 
 int DigitValue(char pre)
@@ -251,6 +266,7 @@ void cReader::ReserveTasks()
         want = std::max(want, tasks.size() * 2);
     }
     tasks.reserve(want);
+    AdviseLargePages(tasks.data(), tasks.capacity() * sizeof(cTask));
 }
 
 void cReader::OpenTask()
