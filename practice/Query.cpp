@@ -342,7 +342,9 @@ bool PassesFilter(const cTask& task, const cSelectionFilter& filter)
         std::uint64_t total = 0;
         for (int k = 0; k <= q; ++k)
             total += task.m_nStats[k];
-        if (total > 0 && right * 100 / total >= filter.minPercent)
+        // right * 100 / total >= minPercent, without the division (exact for whole
+        // numbers; no product comes near the 64-bit limit).
+        if (total > 0 && right * 100 >= std::uint64_t{filter.minPercent} * total)
             return false;
     }
     return filter.maxWords == 0 || !MoreWordsThan(task.m_strSolution, filter.maxWords);

@@ -381,6 +381,9 @@ INSTANTIATE_TEST_SUITE_P(Rules, SelectionFilter, ::testing::Values(
     Filter{"ZeroPointsRightZero", 0, 1, 0, "x", 0, {3}, false},
     Filter{"SeventyFivePercent", 0, 0, 75, "x", 1, {1, 3}, true},
     Filter{"SixtySixPercent", 0, 0, 75, "x", 1, {1, 2}, false},
+    Filter{"JustBelowSeventyFive", 0, 0, 75, "x", 1, {101, 299}, false}, // 74.75 % rounds down
+    Filter{"JustBelowOnePercent", 0, 0, 1, "x", 1, {100, 1}, false},     // 0.99 %
+    Filter{"OnePercent", 0, 0, 1, "x", 1, {99, 1}, true},
     Filter{"NeverAnswered", 0, 0, 1, "x", 1, {0, 0}, false},
     Filter{"PartlyRightIsNotRight", 0, 0, 50, "x", 3, {0, 5, 0, 1}, false}),
     [](const auto& info) { return std::string(info.param.name); });
