@@ -37,6 +37,25 @@ const std::string& LoadUFText()
     return text;
 }
 
+// Every output LoadUF may fill, for readers that want only one of them.
+struct LoadUFOutputs {
+    std::string str;
+    std::int32_t nInt = 0;
+    bool b = false;
+    std::uint8_t byte = 0;
+    std::uint16_t word = 0;
+    double d = 0;
+    std::int8_t ch = 0;
+    std::int32_t nInt2 = 0;
+    std::int32_t nInt3 = 0;
+};
+
+int LoadUFInto(cDatei& file, LoadUFOutputs& out)
+{
+    return file.LoadUF(out.str, out.nInt, out.b, out.byte, out.word, out.d, out.ch, out.nInt2,
+                       out.nInt3);
+}
+
 } // namespace
 
 cDatei::cDatei() = default;
@@ -248,49 +267,58 @@ std::uint64_t cDatei::ReadBigEndian(const std::uint8_t* bytes, std::size_t n) co
     return v;
 }
 
+bool cDatei::ReadBigEndianPayload(std::size_t n, std::uint64_t& value)
+{
+    std::uint8_t b[8];
+    if (!ReadPayload(b, n))
+        return false;
+    value = ReadBigEndian(b, n);
+    return true;
+}
+
 int cDatei::LoadUFNumber(std::int64_t& value)
 {
     std::uint8_t tag = 0;
     if (!ReadTagByte(tag))
         return TYP_FAIL;
-    std::uint8_t b[8];
+    std::uint64_t v = 0;
     switch (tag) {
     case TYP_BOOL:
-        if (!ReadPayload(b, 1))
+        if (!ReadBigEndianPayload(1, v))
             return TYP_FAIL;
-        value = b[0] != 0 ? 1 : 0;
+        value = v != 0 ? 1 : 0;
         return tag;
     case TYP_BYTE:
-        if (!ReadPayload(b, 1))
+        if (!ReadBigEndianPayload(1, v))
             return TYP_FAIL;
-        value = b[0];
+        value = static_cast<std::uint8_t>(v);
         return tag;
     case TYP_CHAR:
-        if (!ReadPayload(b, 1))
+        if (!ReadBigEndianPayload(1, v))
             return TYP_FAIL;
-        value = static_cast<std::int8_t>(b[0]);
+        value = static_cast<std::int8_t>(v);
         return tag;
     case TYP_WORD:
     case TYP_WORD2:
-        if (!ReadPayload(b, 2))
+        if (!ReadBigEndianPayload(2, v))
             return TYP_FAIL;
-        value = static_cast<std::uint16_t>(ReadBigEndian(b, 2));
+        value = static_cast<std::uint16_t>(v);
         return tag;
     case TYP_SHORT:
-        if (!ReadPayload(b, 2))
+        if (!ReadBigEndianPayload(2, v))
             return TYP_FAIL;
-        value = static_cast<std::int16_t>(ReadBigEndian(b, 2));
+        value = static_cast<std::int16_t>(v);
         return tag;
     case TYP_LONG:
-        if (!ReadPayload(b, 4))
+        if (!ReadBigEndianPayload(4, v))
             return TYP_FAIL;
-        value = static_cast<std::int32_t>(ReadBigEndian(b, 4));
+        value = static_cast<std::int32_t>(v);
         return tag;
     case TYP_INT64:
         // Only the low half carries the value; the high half is read and ignored.
-        if (!ReadPayload(b, 8))
+        if (!ReadBigEndianPayload(8, v))
             return TYP_FAIL;
-        value = static_cast<std::int32_t>(ReadBigEndian(b + 4, 4));
+        value = static_cast<std::int32_t>(v);
         return tag;
     case TYP_FAIL:
         // A stored 99 means the same as a failed read: returned without a box.
@@ -311,6 +339,7 @@ int cDatei::LoadUF(std::string& str, std::int32_t& nInt, bool& bValue, std::uint
         return TYP_FAIL;
     }
     std::uint8_t b[8];
+    std::uint64_t v = 0;
     switch (tag) {
     case TYP_BOOL:
         if (!ReadPayload(b, 1))
@@ -334,22 +363,19 @@ int cDatei::LoadUF(std::string& str, std::int32_t& nInt, bool& bValue, std::uint
         str.assign(1, static_cast<char>(b[0]));
         return tag;
     case TYP_WORD:
-        if (!ReadPayload(b, 2))
+        if (!ReadBigEndianPayload(2, v))
             return TYP_FAIL;
-        word = static_cast<std::uint16_t>(ReadBigEndian(b, 2));
+        word = static_cast<std::uint16_t>(v);
         return tag;
     case TYP_LONG:
-        if (!ReadPayload(b, 4))
+        if (!ReadBigEndianPayload(4, v))
             return TYP_FAIL;
-        nInt = static_cast<std::int32_t>(ReadBigEndian(b, 4));
+        nInt = static_cast<std::int32_t>(v);
         return tag;
-    case TYP_LSTRING: {
-        if (!ReadPayload(b, 4))
-            return TYP_FAIL;
-        if (!ReadStringBytes(str, ReadBigEndian(b, 4)))
+    case TYP_LSTRING:
+        if (!ReadBigEndianPayload(4, v) || !ReadStringBytes(str, v))
             return TYP_FAIL;
         return tag;
-    }
     case TYP_DOUBLE: {
         if (!ReadPayload(b, 8))
             return TYP_FAIL;
@@ -360,14 +386,14 @@ int cDatei::LoadUF(std::string& str, std::int32_t& nInt, bool& bValue, std::uint
         return tag;
     }
     case TYP_SHORT:
-        if (!ReadPayload(b, 2))
+        if (!ReadBigEndianPayload(2, v))
             return TYP_FAIL;
-        nInt2 = nInt3 = static_cast<std::int16_t>(ReadBigEndian(b, 2));
+        nInt2 = nInt3 = static_cast<std::int16_t>(v);
         return tag;
     case TYP_WORD2:
-        if (!ReadPayload(b, 2))
+        if (!ReadBigEndianPayload(2, v))
             return TYP_FAIL;
-        nInt2 = nInt3 = static_cast<std::uint16_t>(ReadBigEndian(b, 2));
+        nInt2 = nInt3 = static_cast<std::uint16_t>(v);
         return tag;
     default:
         ShowTypeError("FEHLER", LoadUFText());
@@ -380,14 +406,12 @@ int cDatei::ReadString(std::string& text)
     std::uint8_t tag = 0;
     if (!ReadTagByte(tag))
         tag = TYP_FAIL;
-    std::uint8_t b[4];
+    std::uint64_t length = 0;
     switch (tag) {
     case TYP_SSTRING:
-        if (!ReadPayload(b, 1) || !ReadStringBytes(text, b[0]))
-            return kStringPayloadFailed;
-        return tag;
     case TYP_LSTRING:
-        if (!ReadPayload(b, 4) || !ReadStringBytes(text, ReadBigEndian(b, 4)))
+        if (!ReadBigEndianPayload(tag == TYP_SSTRING ? 1 : 4, length) ||
+            !ReadStringBytes(text, length))
             return kStringPayloadFailed;
         return tag;
     default:
@@ -399,16 +423,10 @@ int cDatei::ReadString(std::string& text)
 
 int cDatei::ReadLongString(std::string& text)
 {
-    std::string str;
-    std::int32_t nInt = 0, nInt2 = 0, nInt3 = 0;
-    bool b = false;
-    std::uint8_t byte = 0;
-    std::uint16_t word = 0;
-    double d = 0;
-    std::int8_t ch = 0;
-    const int tag = LoadUF(str, nInt, b, byte, word, d, ch, nInt2, nInt3);
+    LoadUFOutputs out;
+    const int tag = LoadUFInto(*this, out);
     if (tag == TYP_LSTRING)
-        text = std::move(str);
+        text = std::move(out.str);
     else
         ShowTypeError("", "Falscher Datentyp beim Einlesen der Datei. (String erwartet)");
     return tag;
@@ -416,44 +434,26 @@ int cDatei::ReadLongString(std::string& text)
 
 int cDatei::ReadBool(bool& value)
 {
-    std::string str;
-    std::int32_t nInt = 0, nInt2 = 0, nInt3 = 0;
-    bool b = value;
-    std::uint8_t byte = 0;
-    std::uint16_t word = 0;
-    double d = 0;
-    std::int8_t ch = 0;
-    const int tag = LoadUF(str, nInt, b, byte, word, d, ch, nInt2, nInt3);
+    LoadUFOutputs out;
+    const int tag = LoadUFInto(*this, out);
     if (tag == TYP_BOOL)
-        value = b;
+        value = out.b;
     return tag;
 }
 
 int cDatei::ReadByte(std::uint8_t& value)
 {
-    std::string str;
-    std::int32_t nInt = 0, nInt2 = 0, nInt3 = 0;
-    bool b = false;
-    std::uint8_t byte = value;
-    std::uint16_t word = 0;
-    double d = 0;
-    std::int8_t ch = 0;
-    const int tag = LoadUF(str, nInt, b, byte, word, d, ch, nInt2, nInt3);
+    LoadUFOutputs out;
+    const int tag = LoadUFInto(*this, out);
     if (tag == TYP_BYTE || tag == TYP_CHAR)
-        value = byte;
+        value = out.byte;
     return tag;
 }
 
 int cDatei::Skip()
 {
-    std::string str;
-    std::int32_t nInt = 0, nInt2 = 0, nInt3 = 0;
-    bool b = false;
-    std::uint8_t byte = 0;
-    std::uint16_t word = 0;
-    double d = 0;
-    std::int8_t ch = 0;
-    return LoadUF(str, nInt, b, byte, word, d, ch, nInt2, nInt3);
+    LoadUFOutputs out;
+    return LoadUFInto(*this, out);
 }
 
 bool cDatei::DiscardPayload(std::uint64_t n)
@@ -475,7 +475,7 @@ int cDatei::SkipValue()
     std::uint8_t tag = 0;
     if (!ReadTagByte(tag))
         return TYP_FAIL;
-    std::uint8_t b[4];
+    std::uint64_t length = 0;
     bool ok = false;
     switch (tag) {
     case TYP_BOOL: case TYP_BYTE: case TYP_CHAR:
@@ -491,10 +491,8 @@ int cDatei::SkipValue()
         ok = DiscardPayload(8);
         break;
     case TYP_SSTRING:
-        ok = ReadPayload(b, 1) && DiscardPayload(b[0]);
-        break;
     case TYP_LSTRING:
-        ok = ReadPayload(b, 4) && DiscardPayload(ReadBigEndian(b, 4));
+        ok = ReadBigEndianPayload(tag == TYP_SSTRING ? 1 : 4, length) && DiscardPayload(length);
         break;
     default:
         ShowTypeError("FEHLER", LoadUFText());

@@ -122,6 +122,7 @@ private:
     bool ReadStringBytes(std::string& text, std::uint64_t length);
     bool DiscardPayload(std::uint64_t n);
     std::uint64_t ReadBigEndian(const std::uint8_t* bytes, std::size_t n) const;
+    bool ReadBigEndianPayload(std::size_t n, std::uint64_t& value);
     void Put(std::uint8_t byte);
     void PutBigEndian(std::uint64_t value, std::size_t n);
     void PutBytes(const std::string& text);
