@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 
 #include <sys/stat.h>
@@ -43,6 +44,24 @@ std::string WriteFiveTasks(const std::string& path)
     d.m_aQuestionnaires = {q, cQuestionnaire()};
     EXPECT_EQ(d.WriteTrainingFile(path), 0);
     return ReadBytes(path);
+}
+
+// Grows the document far beyond the file on disk, then runs write while writes past a
+// little more than that file fail, so the write breaks off halfway. Returns its result.
+int WriteGrownUnderSizeLimit(cDocument& doc, std::size_t fileSize, const std::function<int()>& write)
+{
+    for (int i = 0; i < 3000; ++i)
+        doc.m_data.m_aTasks.push_back(doc.m_data.m_aTasks[0]);
+    FileSizeLimit limit(fileSize + 64);
+    return write();
+}
+
+// Exactly one box, the one a failed save shows.
+void ExpectOneSaveFailedBox(const RecordingPresenter& boxes)
+{
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, kSaveFailedCaption);
+    EXPECT_EQ(boxes.boxes[0].text, kSaveFailedText);
 }
 
 std::vector<std::string> Questions(const cTrainingData& d)
@@ -172,9 +191,7 @@ TEST(DocumentSave, NewDocumentWithoutPathFailsWith105)
     doc.NewDocument();
     doc.SetModifiedFlag();
     EXPECT_EQ(doc.Save(), 1);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].caption, kSaveFailedCaption);
-    EXPECT_EQ(boxes.boxes[0].text, kSaveFailedText);
+    ExpectOneSaveFailedBox(boxes);
     EXPECT_TRUE(doc.IsModified()); // a failed save keeps the changes marked
 }
 
@@ -186,13 +203,8 @@ TEST(DocumentSave, FailedSaveKeepsTheOldFileAndTheFlag)
     RecordingPresenter boxes;
     cDocument doc;
     ASSERT_EQ(doc.Open(path), 0);
-    for (int i = 0; i < 3000; ++i)
-        doc.m_data.m_aTasks.push_back(doc.m_data.m_aTasks[0]);
     doc.SetModifiedFlag();
-    {
-        FileSizeLimit limit(before.size() + 64);
-        EXPECT_EQ(doc.Save(), 1);
-    }
+    EXPECT_EQ(WriteGrownUnderSizeLimit(doc, before.size(), [&doc] { return doc.Save(); }), 1);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, kSaveFailedText);
     EXPECT_TRUE(doc.IsModified());
@@ -318,15 +330,8 @@ TEST(DocumentClose, FailedWriteShows105)
     RecordingPresenter boxes;
     cDocument doc;
     ASSERT_EQ(doc.Open(path), 0);
-    for (int i = 0; i < 3000; ++i)
-        doc.m_data.m_aTasks.push_back(doc.m_data.m_aTasks[0]);
-    {
-        FileSizeLimit limit(before.size() + 64);
-        EXPECT_EQ(doc.Close(), 1);
-    }
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].caption, kSaveFailedCaption);
-    EXPECT_EQ(boxes.boxes[0].text, kSaveFailedText);
+    EXPECT_EQ(WriteGrownUnderSizeLimit(doc, before.size(), [&doc] { return doc.Close(); }), 1);
+    ExpectOneSaveFailedBox(boxes);
     EXPECT_EQ(ReadBytes(path), before);
 }
 

@@ -1,6 +1,7 @@
 #include "data/TrainingData.h"
 
 #include "common/RecordingPresenter.h"
+#include "common/SameTrainingData.h"
 #include "common/TestFiles.h"
 #include "data/Cp1252.h"
 #include "data/Datei.h"
@@ -12,6 +13,8 @@
 
 #include <sys/stat.h>
 
+using testfiles::ExpectSameQuestionnaires;
+using testfiles::ExpectSameSettings;
 using testfiles::FileSizeLimit;
 using testfiles::Hex;
 using testfiles::MakeTrainingData;
@@ -101,38 +104,13 @@ void ExpectSameTask(const cTask& a, const cTask& b)
 // Everything a file carries, compared field by field.
 void ExpectSameContent(const cTrainingData& a, const cTrainingData& b)
 {
-    EXPECT_EQ(a.m_bShowAll, b.m_bShowAll);
-    EXPECT_EQ(a.m_nCrypt, b.m_nCrypt);
-    EXPECT_EQ(a.m_bRandom, b.m_bRandom);
-    EXPECT_EQ(a.m_nMinPercent, b.m_nMinPercent);
-    EXPECT_EQ(a.m_nMinRight, b.m_nMinRight);
-    EXPECT_EQ(a.m_nMaxWords, b.m_nMaxWords);
-    EXPECT_EQ(a.m_bAllowMissing, b.m_bAllowMissing);
-    EXPECT_EQ(a.m_bAllowExtra, b.m_bAllowExtra);
-    EXPECT_EQ(a.m_bAllowSwap, b.m_bAllowSwap);
-    EXPECT_EQ(a.m_strQuestionTemplate, b.m_strQuestionTemplate);
-    EXPECT_EQ(a.m_strRightTemplate, b.m_strRightTemplate);
-    EXPECT_EQ(a.m_strWrongTemplate, b.m_strWrongTemplate);
-    EXPECT_EQ(a.m_aColumnTitle, b.m_aColumnTitle);
-    EXPECT_EQ(a.m_aColumnWidth, b.m_aColumnWidth);
-    EXPECT_EQ(a.m_aColumnKind, b.m_aColumnKind);
-    EXPECT_EQ(a.m_nTimedCount, b.m_nTimedCount);
+    ExpectSameSettings(a, b);
     ASSERT_EQ(a.m_aTasks.size(), b.m_aTasks.size());
     for (std::size_t i = 0; i < a.m_aTasks.size(); ++i) {
         SCOPED_TRACE(i);
         ExpectSameTask(a.m_aTasks[i], b.m_aTasks[i]);
     }
-    ASSERT_EQ(a.m_aQuestionnaires.size(), b.m_aQuestionnaires.size());
-    for (std::size_t i = 0; i < a.m_aQuestionnaires.size(); ++i) {
-        const cQuestionnaire& x = a.m_aQuestionnaires[i];
-        const cQuestionnaire& y = b.m_aQuestionnaires[i];
-        EXPECT_EQ(x.m_strTitle, y.m_strTitle);
-        EXPECT_EQ(x.m_aTaskIndex, y.m_aTaskIndex);
-        EXPECT_EQ(x.m_nExamSeconds, y.m_nExamSeconds);
-        EXPECT_EQ(x.m_nPassPoints, y.m_nPassPoints);
-        EXPECT_EQ(x.m_nRetakePoints, y.m_nRetakePoints);
-        EXPECT_EQ(x.m_nIcon, y.m_nIcon);
-    }
+    ExpectSameQuestionnaires(a, b);
 }
 
 // Every field at a value that differs from its default, at the edges of its encoding.
