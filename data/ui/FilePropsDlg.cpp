@@ -1,31 +1,14 @@
 #include "data/ui/FilePropsDlg.h"
 
 #include "data/TrainingData.h"
+#include "shell/ui/DialogParts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-template <class T> T* Named(T* widget, int id)
-{
-    widget->setObjectName(QStringLiteral("ctl%1").arg(id));
-    return widget;
-}
-
-QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
-}
-
-} // namespace
 
 CFilePropsDlg::CFilePropsDlg(QWidget* parent) : QDialog(parent)
 {
@@ -58,15 +41,7 @@ CFilePropsDlg::CFilePropsDlg(QWidget* parent) : QDialog(parent)
         placeholderWidth += 4;
     placeholders->setFixedSize(placeholderWidth, placeholders->heightForWidth(placeholderWidth));
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("ctl1"));
-    ok->setDefault(true);
-    QPushButton* cancel =
-        buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("ctl2"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pShowAll);

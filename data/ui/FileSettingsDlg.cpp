@@ -2,6 +2,7 @@
 
 #include "data/ui/FilePropsDlg.h"
 #include "data/ui/VendrillDoc.h"
+#include "shell/ui/DialogParts.h"
 #include "shell/ui/Text.h"
 
 #include <QCheckBox>
@@ -25,12 +26,6 @@ constexpr int kIdRandom = 1029;
 constexpr int kIdMinPercent = 1030;
 constexpr int kIdExtended = 1034;
 constexpr int kIdResetStatistics = 32775;
-
-template <class T> T* Named(T* widget, int id)
-{
-    widget->setObjectName(QStringLiteral("ctl%1").arg(id));
-    return widget;
-}
 
 QString U(const char* utf8)
 {

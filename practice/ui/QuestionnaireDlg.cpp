@@ -1,6 +1,7 @@
 #include "practice/ui/QuestionnaireDlg.h"
 
 #include "practice/Editor.h"
+#include "shell/ui/DialogParts.h"
 #include "shell/ui/Text.h"
 
 #include <QDialogButtonBox>
@@ -8,24 +9,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
-
-QLineEdit* NewEdit(QWidget* parent, int id)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QStringLiteral("ctl%1").arg(id));
-    return edit;
-}
-
-QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
-}
 
 // A short number field with its unit behind it.
 QWidget* WithUnit(QLineEdit* edit, const QString& unit, QWidget* parent)
@@ -48,12 +34,12 @@ CSplitDlg::CSplitDlg(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("dlg146"));
     setWindowTitle(QStringLiteral("Fragebogenaufteilung"));
 
-    m_pName = NewEdit(this, 1058);
-    m_pTaskList = NewEdit(this, 1057);
-    m_pTime = NewEdit(this, 1059);
-    m_pPassPoints = NewEdit(this, 1054);
-    m_pRetakePoints = NewEdit(this, 1061);
-    m_pTotalPoints = NewEdit(this, 1062);
+    m_pName = Named(new QLineEdit(this), 1058);
+    m_pTaskList = Named(new QLineEdit(this), 1057);
+    m_pTime = Named(new QLineEdit(this), 1059);
+    m_pPassPoints = Named(new QLineEdit(this), 1054);
+    m_pRetakePoints = Named(new QLineEdit(this), 1061);
+    m_pTotalPoints = Named(new QLineEdit(this), 1062);
     m_pTotalPoints->setReadOnly(true);
     const int numberWidth =
         m_pTime->fontMetrics().horizontalAdvance(QStringLiteral("00000000")) + 16;
@@ -79,15 +65,7 @@ CSplitDlg::CSplitDlg(QWidget* parent) : QDialog(parent)
     grid->addWidget(WithUnit(m_pTotalPoints, QString(), this), 8, 1);
     grid->setColumnStretch(1, 1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("ctl1"));
-    ok->setDefault(true);
-    QPushButton* cancel =
-        buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("ctl2"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

@@ -3,6 +3,7 @@
 #include "data/Task.h"
 #include "practice/EditorDialogs.h"
 #include "shell/Message.h"
+#include "shell/ui/DialogParts.h"
 #include "shell/ui/ProgramDir.h"
 #include "shell/ui/Text.h"
 
@@ -42,20 +43,9 @@ constexpr int kIdSelfAssess = 1068;
 constexpr int kIdChoice[kEditorChoices] = {1075, 1076, 1077, 1078, 1079};
 constexpr int kIdChoiceRight[kEditorChoices] = {1074, 1080, 1081, 1082, 1083};
 
-QString Ctl(int id)
-{
-    return QStringLiteral("ctl%1").arg(id);
-}
-
 QString U(const char* utf8)
 {
     return QString::fromUtf8(utf8);
-}
-
-template <class T> T* Named(T* widget, int id)
-{
-    widget->setObjectName(Ctl(id));
-    return widget;
 }
 
 void FillCombo(QComboBox* combo, const std::vector<std::string>& entries)
@@ -71,13 +61,6 @@ QPlainTextEdit* MultiLine(QWidget* parent, int id, int lines)
     const int line = edit->fontMetrics().lineSpacing();
     edit->setMinimumHeight(line * lines + 12);
     return edit;
-}
-
-QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
 }
 
 } // namespace
@@ -194,15 +177,7 @@ CTaskEditDlg::CTaskEditDlg(QWidget* parent) : QDialog(parent)
     media->addWidget(pictureGroup);
     media->addStretch(1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("ctl1"));
-    ok->setDefault(true);
-    QPushButton* cancel =
-        buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("ctl2"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &CTaskEditDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(this);
 
     auto* columns = new QHBoxLayout;
     columns->addLayout(texts, 3);

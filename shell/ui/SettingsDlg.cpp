@@ -1,11 +1,11 @@
 #include "shell/ui/SettingsDlg.h"
 
 #include "shell/Settings.h"
+#include "shell/ui/DialogParts.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -34,20 +34,11 @@ CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent)
     };
     auto* groupLayout = new QVBoxLayout(group);
     for (int i = 0; i < 3; ++i) {
-        m_print[i] = new QRadioButton(QString::fromUtf8(labels[i]), group);
-        m_print[i]->setObjectName(QStringLiteral("ctl%1").arg(1050 + i));
+        m_print[i] = Named(new QRadioButton(QString::fromUtf8(labels[i]), group), 1050 + i);
         groupLayout->addWidget(m_print[i]);
     }
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("ctl1"));
-    ok->setDefault(true);
-    QPushButton* cancel =
-        buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("ctl2"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_beep);
