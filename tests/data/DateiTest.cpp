@@ -49,6 +49,19 @@ public:
 const std::string kLoadUFNumberText = Cp1252FromUtf8("Datei.h:LoadUFNumber(...) -  Typ nicht unterstützt!!");
 const std::string kLoadUFText = Cp1252FromUtf8("Datei.h:LoadUF(...) -  Typ nicht unterstützt!!");
 
+// With box: exactly one error box "FEHLER" with text; without: no box at all.
+void ExpectTypeErrorBox(const RecordingPresenter& boxes, bool box, const std::string& text)
+{
+    if (!box) {
+        EXPECT_TRUE(boxes.boxes.empty());
+        return;
+    }
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "FEHLER");
+    EXPECT_EQ(boxes.boxes[0].text, text);
+    EXPECT_EQ(boxes.boxes[0].style, 0x10u);
+}
+
 // ---- numbers -------------------------------------------------------------------------
 
 struct NumberCase {
@@ -285,14 +298,7 @@ TEST_P(LoadUFTags, FillsTheOutputsOfTheTagOnly)
     EXPECT_EQ(o.ch, c.expected.ch);
     EXPECT_EQ(o.nInt2, c.expected.nInt2);
     EXPECT_EQ(o.nInt3, c.expected.nInt3);
-    if (c.box) {
-        ASSERT_EQ(boxes.boxes.size(), 1u);
-        EXPECT_EQ(boxes.boxes[0].caption, "FEHLER");
-        EXPECT_EQ(boxes.boxes[0].text, kLoadUFText);
-        EXPECT_EQ(boxes.boxes[0].style, 0x10u);
-    } else {
-        EXPECT_TRUE(boxes.boxes.empty());
-    }
+    ExpectTypeErrorBox(boxes, c.box, kLoadUFText);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -345,14 +351,7 @@ TEST_P(LoadNumber, ReadsEveryNumberTag)
     std::int64_t v = 4242;
     EXPECT_EQ(s.in.LoadUFNumber(v), c.tag);
     EXPECT_EQ(v, c.value);
-    if (c.box) {
-        ASSERT_EQ(boxes.boxes.size(), 1u);
-        EXPECT_EQ(boxes.boxes[0].caption, "FEHLER");
-        EXPECT_EQ(boxes.boxes[0].text, kLoadUFNumberText);
-        EXPECT_EQ(boxes.boxes[0].style, 0x10u);
-    } else {
-        EXPECT_TRUE(boxes.boxes.empty());
-    }
+    ExpectTypeErrorBox(boxes, c.box, kLoadUFNumberText);
 }
 
 INSTANTIATE_TEST_SUITE_P(
