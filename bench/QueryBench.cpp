@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -98,5 +99,32 @@ void BM_SelectTaskWorstCase(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kTasks);
 }
 BENCHMARK(BM_SelectTaskWorstCase)->Unit(benchmark::kMillisecond);
+
+// Worst case for the word limit: every counter passes and every solution but the last is
+// a long text of many words, so each row's solution has to be read.
+void BM_SelectTaskLongSolutions(benchmark::State& state)
+{
+    cTrainingData data = testfiles::MakeTrainingData(kTasks);
+    data.m_bRandom = false;
+    data.m_nMaxWords = 5;
+    data.m_nMinRight = 50;
+    data.m_nMinPercent = 90;
+    std::string solution;
+    for (int word = 0; word < 40; ++word)
+        solution += "Wort" + std::to_string(word) + ' ';
+    for (int i = 0; i < kTasks; ++i) {
+        cTask& t = data.m_aTasks[i];
+        t.m_nStats.fill(0);
+        t.m_strSolution = i == kTasks - 1 ? std::string("passt") : solution;
+    }
+    cBench bench(std::move(data));
+    bench.query->StartAt(kTasks - 1);
+    for (auto _ : state) {
+        bench.query->SelectTask(-1);
+        benchmark::DoNotOptimize(bench.query->CurrentRow());
+    }
+    state.SetItemsProcessed(state.iterations() * kTasks);
+}
+BENCHMARK(BM_SelectTaskLongSolutions)->Unit(benchmark::kMillisecond);
 
 } // namespace

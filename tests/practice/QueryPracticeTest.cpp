@@ -372,6 +372,12 @@ INSTANTIATE_TEST_SUITE_P(Rules, SelectionFilter, ::testing::Values(
     Filter{"EmptySolutionIsOneWord", 1, 0, 0, "", 1, {}, false},
     Filter{"LongWordWithoutBlank", 1, 0, 0,
            "Donaudampfschifffahrtsgesellschaftskapitaensmuetzenabzeichenherstellung", 1, {}, false},
+    Filter{"NineWordsOverEight", 8, 0, 0, "a b c d e f g h i", 1, {}, true},
+    Filter{"NineWordsOfNine", 9, 0, 0, "a b c d e f g h i", 1, {}, false},
+    Filter{"BlankAfterEightLetters", 1, 0, 0, "abcdefgh i", 1, {}, true},
+    Filter{"BlankAtTheEndOfALongText", 1, 0, 0, "abcdefghijklmnopqrstuvw ", 1, {}, true},
+    Filter{"NonBreakingSpacesAreNoBlanks", 1, 0, 0,
+           "Stra\xDF" "e\xA0\xA0\xA0\xA0\xA0\xA0\xA0\xA0\xA0\xA0", 1, {}, false},
     Filter{"ManyBlanksOverLimit", 200, 0, 0,
            "                                                                              "
            "                                                                              "
