@@ -409,9 +409,11 @@ int cDatei::ReadString(std::string& text)
     std::uint64_t length = 0;
     switch (tag) {
     case TYP_SSTRING:
+        if (!ReadBigEndianPayload(1, length) || !ReadStringBytes(text, length))
+            return kStringPayloadFailed;
+        return tag;
     case TYP_LSTRING:
-        if (!ReadBigEndianPayload(tag == TYP_SSTRING ? 1 : 4, length) ||
-            !ReadStringBytes(text, length))
+        if (!ReadBigEndianPayload(4, length) || !ReadStringBytes(text, length))
             return kStringPayloadFailed;
         return tag;
     default:
@@ -491,8 +493,10 @@ int cDatei::SkipValue()
         ok = DiscardPayload(8);
         break;
     case TYP_SSTRING:
+        ok = ReadBigEndianPayload(1, length) && DiscardPayload(length);
+        break;
     case TYP_LSTRING:
-        ok = ReadBigEndianPayload(tag == TYP_SSTRING ? 1 : 4, length) && DiscardPayload(length);
+        ok = ReadBigEndianPayload(4, length) && DiscardPayload(length);
         break;
     default:
         ShowTypeError("FEHLER", LoadUFText());
