@@ -362,14 +362,6 @@ bool PassesCounters(const cTask& task, const cSelectionFilter& filter)
     return true;
 }
 
-bool PassesFilter(const cTask& task, const cSelectionFilter& filter)
-{
-    // The counters are tested before the solution's words: the result is the same, and
-    // a task excluded by its counters never touches its solution text.
-    return PassesCounters(task, filter) &&
-           (filter.maxWords == 0 || !MoreWordsThan(task.m_strSolution, filter.maxWords));
-}
-
 } // namespace
 
 int cQuery::FindFilteredRow()
@@ -387,13 +379,20 @@ int cQuery::FindFilteredRow()
         const std::uint32_t index = rowTask[row];
         return index < taskCount ? tasks + index : nullptr;
     };
+    // A row passes unless its counters or its solution's words exclude it. The counters
+    // are tested first: the result is the same, and a row they exclude never touches its
+    // solution text.
+    //
     // Rows are visited in order, and every visit waits for memory on a large list. The
     // counters (and, with a word limit, the solution's record) of the row 2 * kAhead
     // further on are fetched early; kAhead rows before its turn, when its counters are at
     // hand, a row that the counters let through has its solution text fetched as well.
+    // The counter test made for that early fetch is kept for the row's turn (the rows
+    // visited are consecutive, so attempt a meets the row tested at attempt a - kAhead).
     constexpr int kAhead = 8;
     const bool words = filter.maxWords != 0;
     auto wrap = [rows](int row) { return row >= rows ? row % rows : row; };
+    std::array<bool, kAhead> countersAhead{};
 
     int i = m_nCurrentRow;
     for (int attempt = 0; attempt < rows; ++attempt) {
@@ -404,16 +403,25 @@ int cQuery::FindFilteredRow()
             if (i >= rows || i < 0)
                 i = 0;
         }
+        const cTask* task = taskAt(i);
+        if (!words) {
+            if (const cTask* ahead = taskAt(wrap(i + kAhead)))
+                __builtin_prefetch(&ahead->m_nStats);
+            if (task && PassesCounters(*task, filter))
+                return i;
+            continue;
+        }
+        bool& slot = countersAhead[static_cast<std::size_t>(attempt % kAhead)];
+        const bool counters = attempt >= kAhead ? slot : task && PassesCounters(*task, filter);
         if (const cTask* further = taskAt(wrap(i + 2 * kAhead))) {
             __builtin_prefetch(&further->m_nStats);
-            if (words)
-                __builtin_prefetch(&further->m_strSolution);
+            __builtin_prefetch(&further->m_strSolution);
         }
-        if (const cTask* ahead = taskAt(wrap(i + kAhead));
-            words && ahead && PassesCounters(*ahead, filter))
+        const cTask* ahead = taskAt(wrap(i + kAhead));
+        slot = ahead && PassesCounters(*ahead, filter);
+        if (slot)
             __builtin_prefetch(ahead->m_strSolution.data());
-        const cTask* task = taskAt(i);
-        if (task && PassesFilter(*task, filter))
+        if (counters && task && !MoreWordsThan(task->m_strSolution, filter.maxWords))
             return i;
     }
     return -1;

@@ -398,8 +398,9 @@ struct Search {
     const char* name;
     int rows;
     int current;            // row asked before the search
-    std::vector<int> pass;  // rows that pass the filter (the others have two words)
+    std::vector<int> pass;  // rows that pass the filter
     int expected;
+    bool byCounters = false; // the others are excluded by their counters, else by two words
 };
 void PrintTo(const Search& c, std::ostream* os) { *os << c.name; }
 class SequentialSearch : public ::testing::TestWithParam<Search> {};
@@ -411,11 +412,17 @@ TEST_P(SequentialSearch, FindsTheNextPassingRowAroundTheEnd)
     std::vector<std::uint32_t> list;
     for (int i = 0; i < c.rows; ++i) {
         const bool passes = std::find(c.pass.begin(), c.pass.end(), i) != c.pass.end();
-        tasks.push_back(TextTask(std::to_string(i + 1), "q", passes ? "eins" : "zwei Worte"));
+        if (c.byCounters) {
+            tasks.push_back(TextTask(std::to_string(i + 1), "q", "zwei Worte"));
+            tasks.back().m_nStats[1] = passes ? 1 : 2;
+        } else {
+            tasks.push_back(TextTask(std::to_string(i + 1), "q", passes ? "eins" : "zwei Worte"));
+        }
         list.push_back(static_cast<std::uint32_t>(i));
     }
     cTrainingData d = MakeData(tasks, {list});
-    d.m_nMaxWords = 1;
+    d.m_nMaxWords = c.byCounters ? 0 : 1;
+    d.m_nMinRight = c.byCounters ? 2 : 0;
     Rig rig(d);
     rig.Q().OpenQuestionnaire(0);
     rig.Q().StartAt(c.current);
@@ -432,7 +439,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, SequentialSearch, ::testing::Values(
     Search{"WrapsFromTheLastRow", 17, 16, {3}, 3},
     Search{"FarAheadInALongList", 40, 2, {37}, 37},
     Search{"NearestOfSeveral", 40, 30, {5, 31, 35}, 31},
-    Search{"NoneInALongList", 40, 12, {}, 0}),
+    Search{"NoneInALongList", 40, 12, {}, 0},
+    Search{"CountersWrapFromTheLastRow", 17, 16, {3}, 3, true},
+    Search{"CountersNearestOfSeveral", 40, 30, {5, 31, 35}, 31, true},
+    Search{"CountersNoneInALongList", 40, 12, {}, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(QuerySelection, AllExcludedShows306OnceAndAsksRowZero)
