@@ -319,10 +319,6 @@ INSTANTIATE_TEST_SUITE_P(
         TaskCase{"choices of another type are not stored",
                  [](cTask& t) { t.m_nChoiceCount = 1; t.m_strChoice[0] = "x"; },
                  [](StreamBuilder& b) { b.Str("2NUM").Num(0).Num(0); }},
-        TaskCase{"sound", [](cTask& t) { t.m_strSound = "ton.wav"; },
-                 [](StreamBuilder& b) { b.Str("2NUM").Num(0).Num(0).Str("1SND").Str("ton.wav"); }},
-        TaskCase{"picture", [](cTask& t) { t.m_strPicture = "b.png"; },
-                 [](StreamBuilder& b) { b.Str("2NUM").Num(0).Num(0).Str("1IMG").Str("b.png"); }},
         TaskCase{"picture with size",
                  [](cTask& t) { t.m_strPicture = "b.png"; t.m_nPictureSize = 2; },
                  [](StreamBuilder& b) {
@@ -445,7 +441,6 @@ TEST_P(RoundTrip, WriteReadWriteGivesTheSameBytes)
 
 INSTANTIATE_TEST_SUITE_P(Files, RoundTrip,
                          ::testing::Values(RoundCase{"no tasks", 0, 0},
-                                           RoundCase{"realistic", 300, 0},
                                            RoundCase{"realistic scrambled", 300, 1},
                                            RoundCase{"every field", -1, 0},
                                            RoundCase{"every field scrambled", -1, 1},
@@ -717,7 +712,7 @@ TEST_P(PatternSlot, OutsideTheTenSlotsIsIgnored)
 }
 
 INSTANTIATE_TEST_SUITE_P(Indices, PatternSlot,
-                         ::testing::Values(PatternCase{"ten", 10}, PatternCase{"byte max", 255},
+                         ::testing::Values(PatternCase{"ten", 10},
                                            PatternCase{"negative", -1},
                                            PatternCase{"huge", 5000000000LL}));
 
