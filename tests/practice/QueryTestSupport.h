@@ -4,6 +4,7 @@
 // source. Message boxes are recorded and answered through RecordingPresenter.
 
 #include "common/RecordingPresenter.h"
+#include "common/TaskBuilders.h"
 #include "common/TestFiles.h"
 #include "data/Cp1252.h"
 #include "data/Document.h"
@@ -46,25 +47,9 @@ public:
     std::vector<std::string> log;
 };
 
-/// Windows-1252 bytes of a UTF-8 literal.
-inline std::string W(const char* utf8)
-{
-    return Cp1252FromUtf8(utf8);
-}
+using testdata::TextTask;
+using testdata::W;
 
-/// A text task ("Textaufgabe").
-inline cTask TextTask(const std::string& no, const std::string& question,
-                      const std::string& solution, int points = 1)
-{
-    cTask t;
-    t.m_strTaskNo = no;
-    t.m_strCategory = "Vokabeln";
-    t.m_strQuestion = question;
-    t.m_strSolution = solution;
-    t.m_nType = TaskTypeText;
-    t.m_nPoints = static_cast<std::uint8_t>(points);
-    return t;
-}
 
 /// A multiple-choice task with the given answers; right names the right ones.
 inline cTask ChoiceTask(const std::string& no, const std::vector<std::string>& answers,

@@ -4,6 +4,7 @@
 // the Qt document and shown offscreen. Message boxes are answered by RecordingPresenter.
 
 #include "common/RecordingPresenter.h"
+#include "common/TaskBuilders.h"
 #include "common/TestFiles.h"
 #include "data/Cp1252.h"
 #include "data/TrainingData.h"
@@ -28,24 +29,9 @@
 
 namespace viewtest {
 
-/// Windows-1252 bytes of a UTF-8 literal.
-inline std::string W(const char* utf8)
-{
-    return Cp1252FromUtf8(utf8);
-}
+using testdata::TextTask;
+using testdata::W;
 
-inline cTask TextTask(const std::string& no, const std::string& question,
-                      const std::string& solution, int points = 1)
-{
-    cTask t;
-    t.m_strTaskNo = no;
-    t.m_strCategory = "Vokabeln";
-    t.m_strQuestion = question;
-    t.m_strSolution = solution;
-    t.m_nType = TaskTypeText;
-    t.m_nPoints = static_cast<std::uint8_t>(points);
-    return t;
-}
 
 inline cTask ChoiceTask(const std::string& no, const std::vector<std::string>& answers,
                         const std::vector<bool>& right)
