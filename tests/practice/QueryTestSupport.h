@@ -4,6 +4,7 @@
 // source. Message boxes are recorded and answered through RecordingPresenter.
 
 #include "common/RecordingPresenter.h"
+#include "common/FakeSoundPlayer.h"
 #include "common/TaskBuilders.h"
 #include "common/TestFiles.h"
 #include "data/Cp1252.h"
@@ -31,21 +32,7 @@ public:
     int beeps = 0;
 };
 
-class FakePlayer : public cSoundPlayer {
-public:
-    bool Open(const std::string& path) override
-    {
-        log.push_back("open " + path);
-        return true;
-    }
-    void Close() override { log.push_back("close"); }
-    void Play() override { log.push_back("play"); }
-    void Pause() override { log.push_back("pause"); }
-    void Stop() override { log.push_back("stop"); }
-    void SetVolume(int volume) override { log.push_back("volume " + std::to_string(volume)); }
-
-    std::vector<std::string> log;
-};
+using testdata::FakePlayer;
 
 using testdata::TextTask;
 using testdata::W;

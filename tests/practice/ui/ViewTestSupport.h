@@ -4,6 +4,7 @@
 // the Qt document and shown offscreen. Message boxes are answered by RecordingPresenter.
 
 #include "common/RecordingPresenter.h"
+#include "common/FakeSoundPlayer.h"
 #include "common/TaskBuilders.h"
 #include "common/TestFiles.h"
 #include "data/Cp1252.h"
@@ -115,19 +116,7 @@ inline cTrainingData SampleData()
     return d;
 }
 
-class FakePlayer : public cSoundPlayer {
-public:
-    bool Open(const std::string& path) override
-    {
-        log.push_back("open " + path);
-        return true;
-    }
-    void Close() override { log.push_back("close"); }
-    void Play() override { log.push_back("play"); }
-    void Pause() override { log.push_back("pause"); }
-    void Stop() override { log.push_back("stop"); }
-    std::vector<std::string> log;
-};
+using testdata::FakePlayer;
 
 /// One training file in a temporary folder, its document and its view, shown offscreen.
 class ViewFixture {
