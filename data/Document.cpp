@@ -1,14 +1,24 @@
 #include "data/Document.h"
 
+#include "data/Cp1252.h"
 #include "data/TrainingFile.h"
 #include "shell/Message.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kMsgText = 1;
+
+} // namespace
 
 int cDocument::Open(const std::string& path)
 {
     m_nCurQuestionnaire = -1;
     m_bModified = false;
     m_bClosed = false;
-    m_bReadFailed = m_data.ReadTrainingFile(path) != 0;
+    m_bReadFailed = m_data.ReadTrainingFile(path, &m_stamp) != 0;
     if (!m_bReadFailed)
         return 0;
     // The view and the editor expect the automatic questionnaire as the last entry.
@@ -28,31 +38,51 @@ void cDocument::NewDocument()
     m_bModified = false;
     m_bReadFailed = false;
     m_bClosed = false;
+    m_stamp = cFileStamp();
 }
 
-int cDocument::Save()
-{
-    if (m_data.m_strPath.empty() || m_data.WriteTrainingFile("") != 0) {
-        (void)ShowMessage(kMsgSaveFailed, "");
-        return 1;
-    }
-    // The file now holds exactly what is in memory.
-    m_bModified = false;
-    m_bReadFailed = false;
-    return 0;
-}
-
-int cDocument::SaveAs(const std::string& path)
+int cDocument::Write(const std::string& path, bool check)
 {
     const std::string oldPath = m_data.m_strPath;
-    if (path.empty() || m_data.WriteTrainingFile(path) != 0) {
+    m_lastOutcome = SaveOutcome::Failed;
+    if (!path.empty() || !oldPath.empty())
+        m_lastOutcome = SaveTrainingFile(m_data, path, check ? &m_stamp : nullptr, &m_stamp);
+    switch (m_lastOutcome) {
+    case SaveOutcome::Saved:
+        // The file now holds exactly what is in memory.
+        m_bModified = false;
+        m_bReadFailed = false;
+        return 0;
+    case SaveOutcome::Changed:
+        return kSaveChanged;
+    case SaveOutcome::LinkLoop:
+        m_data.m_strPath = oldPath;
+        (void)ShowMessage(kMsgText, Cp1252FromUtf8("Datei konnte nicht gespeichert werden: Die "
+                                                   "Verknüpfung ") +
+                                        (path.empty() ? oldPath : path) +
+                                        Cp1252FromUtf8(" verweist im Kreis auf sich selbst."));
+        return 1;
+    default:
         m_data.m_strPath = oldPath;
         (void)ShowMessage(kMsgSaveFailed, "");
         return 1;
     }
-    m_bModified = false;
-    m_bReadFailed = false;
-    return 0;
+}
+
+int cDocument::Save(bool overwrite)
+{
+    return Write("", !overwrite);
+}
+
+int cDocument::SaveAs(const std::string& path)
+{
+    // The user chose this name; whatever is there is replaced.
+    if (path.empty()) {
+        m_lastOutcome = SaveOutcome::Failed;
+        (void)ShowMessage(kMsgSaveFailed, "");
+        return 1;
+    }
+    return Write(path, false);
 }
 
 int cDocument::Close()
@@ -62,10 +92,10 @@ int cDocument::Close()
     m_bClosed = true;
     if (m_data.m_strPath.empty() || m_bReadFailed)
         return 0;
-    if (m_data.WriteTrainingFile("") != 0) {
-        (void)ShowMessage(kMsgSaveFailed, "");
-        return 1;
-    }
-    m_bModified = false;
-    return 0;
+    // A file nobody may write needs no write when nothing changed.
+    struct stat st {};
+    if (!m_bModified && stat(m_data.m_strPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        ((st.st_mode & 0222) == 0 || access(m_data.m_strPath.c_str(), W_OK) != 0))
+        return 0;
+    return Write("", true);
 }
