@@ -92,10 +92,11 @@ int cDocument::Close()
     m_bClosed = true;
     if (m_data.m_strPath.empty() || m_bReadFailed)
         return 0;
-    // A file nobody may write needs no write when nothing changed.
+    // A read-only file needs no write when it would get the bytes it has.
     struct stat st {};
-    if (!m_bModified && stat(m_data.m_strPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-        ((st.st_mode & 0222) == 0 || access(m_data.m_strPath.c_str(), W_OK) != 0))
+    if (stat(m_data.m_strPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        ((st.st_mode & 0222) == 0 || access(m_data.m_strPath.c_str(), W_OK) != 0) &&
+        TrainingFileMatches(m_data, m_stamp))
         return 0;
     return Write("", true);
 }

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -251,6 +252,17 @@ bool StampOpenFile(int fd, cFileStamp& stamp)
     stamp.hash = hash;
     stamp.valid = true;
     return true;
+}
+
+bool WritesSameAs(const std::function<void(cDatei&)>& writer, const cFileStamp& stamp)
+{
+    if (!stamp.valid)
+        return false;
+    const cFd memory(memfd_create("quorvant-compare", MFD_CLOEXEC));
+    cFileStamp written;
+    if (memory.Get() < 0 || !WriteAll(memory.Get(), writer) || !StampOpenFile(memory.Get(), written))
+        return false;
+    return written.size == stamp.size && written.hash == stamp.hash;
 }
 
 void RemoveStaleTemporaries(const std::string& dir)

@@ -48,5 +48,9 @@ enum class SaveOutcome {
                                          const std::function<void(cDatei&)>& writer,
                                          const cFileStamp* expected, cFileStamp* written);
 
+/// Whether writer would write exactly the bytes of the file behind stamp (same size and
+/// content hash), found without touching that file.
+[[nodiscard]] bool WritesSameAs(const std::function<void(cDatei&)>& writer, const cFileStamp& stamp);
+
 /// Removes temporary files ".quorvant-PID-N.tmp" in dir whose process no longer runs.
 void RemoveStaleTemporaries(const std::string& dir);

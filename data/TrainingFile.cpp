@@ -728,6 +728,11 @@ SaveOutcome SaveTrainingFile(cTrainingData& data, const std::string& path,
                           written);
 }
 
+bool TrainingFileMatches(const cTrainingData& data, const cFileStamp& stamp)
+{
+    return WritesSameAs([&data](cDatei& out) { WriteAll(out, data); }, stamp);
+}
+
 int cTrainingData::ReadTrainingFile(const std::string& path, cFileStamp* stamp)
 {
     if (stamp)

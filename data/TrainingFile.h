@@ -16,3 +16,6 @@ void CompleteTrainingData(cTrainingData& data);
 /// SaveFileSafely: with expected set, a file that changed since it was read is left alone.
 [[nodiscard]] SaveOutcome SaveTrainingFile(cTrainingData& data, const std::string& path,
                                            const cFileStamp* expected, cFileStamp* written);
+
+/// Whether writing data would give exactly the file behind stamp.
+[[nodiscard]] bool TrainingFileMatches(const cTrainingData& data, const cFileStamp& stamp);
