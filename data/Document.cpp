@@ -85,18 +85,22 @@ int cDocument::SaveAs(const std::string& path)
     return Write(path, false);
 }
 
-int cDocument::Close()
+int cDocument::Close(bool overwrite)
 {
     if (m_bClosed)
         return 0;
-    m_bClosed = true;
-    if (m_data.m_strPath.empty() || m_bReadFailed)
+    if (m_data.m_strPath.empty() || m_bReadFailed) {
+        m_bClosed = true;
         return 0;
+    }
     // A read-only file needs no write when it would get the bytes it has.
     struct stat st {};
-    if (stat(m_data.m_strPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-        ((st.st_mode & 0222) == 0 || access(m_data.m_strPath.c_str(), W_OK) != 0) &&
-        TrainingFileMatches(m_data, m_stamp))
-        return 0;
-    return Write("", true);
+    const int result = stat(m_data.m_strPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                               ((st.st_mode & 0222) == 0 ||
+                                access(m_data.m_strPath.c_str(), W_OK) != 0) &&
+                               TrainingFileMatches(m_data, m_stamp)
+                           ? 0
+                           : Write("", !overwrite);
+    m_bClosed = result == 0;
+    return result;
 }

@@ -43,9 +43,10 @@ public:
     [[nodiscard]] int SaveAs(const std::string& path);
     /// The close-time write: writes the file when the document has a path, except when
     /// its file failed to read (the partial content never replaces the file) or is
-    /// read-only while nothing changed. Shows message 105 when the write fails. Later
-    /// calls do nothing. 0 fine, 1 write failed, kSaveChanged as with Save.
-    [[nodiscard]] int Close();
+    /// read-only while nothing changed. Shows message 105 when the write fails. Calls
+    /// after a successful close do nothing. 0 fine, 1 write failed, kSaveChanged as with
+    /// Save (overwrite as there).
+    [[nodiscard]] int Close(bool overwrite = false);
     /// How the last Save, SaveAs or Close write ended.
     [[nodiscard]] SaveOutcome LastSaveOutcome() const { return m_lastOutcome; }
 

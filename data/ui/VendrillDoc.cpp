@@ -105,12 +105,12 @@ void CVendrillDoc::NewDocument()
     emit TitleChanged();
 }
 
-bool CVendrillDoc::Save()
+bool CVendrillDoc::Save(bool overwrite)
 {
     if (m_core->Path().empty())
         return false;
     const bool was = m_core->IsModified();
-    const bool saved = m_core->Save() == 0;
+    const bool saved = m_core->Save(overwrite) == 0;
     if (was != m_core->IsModified())
         emit ModifiedChanged(m_core->IsModified());
     return saved;
@@ -127,12 +127,16 @@ bool CVendrillDoc::SaveAs(const QString& path)
     return saved;
 }
 
-bool CVendrillDoc::Close()
+bool CVendrillDoc::Close(bool overwrite)
 {
     if (m_bClosed)
         return true;
     // The close-time write; a file that failed to read is never written back over.
-    if (!m_core->Path().empty() && !m_core->ReadFailed() && m_core->Save() != 0)
+    const bool was = m_core->IsModified();
+    const bool closed = m_core->Close(overwrite) == 0;
+    if (was != m_core->IsModified())
+        emit ModifiedChanged(m_core->IsModified());
+    if (!closed)
         return false;
     m_bClosed = true;
     return true;
@@ -141,6 +145,11 @@ bool CVendrillDoc::Close()
 void CVendrillDoc::Discard()
 {
     m_bClosed = true;
+}
+
+SaveOutcome CVendrillDoc::LastSaveOutcome() const
+{
+    return m_core->LastSaveOutcome();
 }
 
 bool CVendrillDoc::IsClosed() const

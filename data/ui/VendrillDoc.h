@@ -3,6 +3,7 @@
 // file's content, the questionnaire the view has selected, the modified flag and the
 // rules for reading and writing the file.
 
+#include "data/SafeSave.h"
 #include "data/TrainingData.h"
 
 #include <QObject>
@@ -45,14 +46,19 @@ public:
     [[nodiscard]] int ReadFile();
     /// Makes this a new, untitled document with the automatic questionnaire and default columns.
     void NewDocument();
-    /// Writes the file to its path. False when it failed (message shown) or has no path.
-    bool Save();
+    /// Writes the file to its path. False when it failed (message shown), has no path, or
+    /// the file changed on disk since it was read (nothing written, no message, unless
+    /// overwrite is set; see LastSaveOutcome).
+    bool Save(bool overwrite = false);
     /// Writes the file to path and makes it the document's path. False when it failed.
     bool SaveAs(const QString& path);
     /// The close-time write: writes the file when it has a path (never over a file that
     /// failed to read) and marks the document closed. False when the write failed
-    /// (message shown); the document then stays open.
-    bool Close();
+    /// (message shown) or the file changed on disk (overwrite as with Save); the document
+    /// then stays open.
+    bool Close(bool overwrite = false);
+    /// How the last write of Save, SaveAs or Close ended (Changed, ReadOnly, ...).
+    [[nodiscard]] SaveOutcome LastSaveOutcome() const;
     /// Marks the document closed without writing (the user gave up a failed write).
     void Discard();
     [[nodiscard]] bool IsClosed() const;

@@ -1,6 +1,7 @@
 #include "shell/ui/MainFrame.h"
 
 #include "data/ui/FileSettingsDlg.h"
+#include "data/ui/SaveConflict.h"
 #include "data/ui/VendrillDoc.h"
 #include "practice/ui/VendrillView.h"
 #include "shell/Message.h"
@@ -536,7 +537,7 @@ CChildFrame* CMainFrame::FindChild(const QString& path) const
     const QList<CChildFrame*> children = Children();
     for (CChildFrame* child : children) {
         const QString own = child->Document().PathName();
-        if (!own.isEmpty() && CleanAbsolute(own) == wanted)
+        if (!own.isEmpty() && !child->Document().IsClosed() && CleanAbsolute(own) == wanted)
             return child;
     }
     return nullptr;
@@ -641,6 +642,9 @@ bool CMainFrame::CanCloseChild(CChildFrame& child)
     }
     if (doc.Close())
         return true;
+    if (doc.LastSaveOutcome() == SaveOutcome::Changed ||
+        doc.LastSaveOutcome() == SaveOutcome::ReadOnly)
+        return HandleFailedSave(child, true);
     // The file could not be written: closing now would lose the changes and statistics.
     const int answer = ShowMessage(
         4, ToCp1252(U("Die Datei %1 konnte nicht gespeichert werden. Soll das "
@@ -651,6 +655,48 @@ bool CMainFrame::CanCloseChild(CChildFrame& child)
         return false;
     doc.Discard();
     return true;
+}
+
+// A save that must not or cannot replace the file: another program changed it since it
+// was read, or it is read-only. Nothing is lost without the user's word. True when the
+// document's content was dealt with (for closing: the window may close).
+bool CMainFrame::HandleFailedSave(CChildFrame& child, bool closing)
+{
+    CVendrillDoc& doc = child.Document();
+    if (doc.LastSaveOutcome() == SaveOutcome::ReadOnly) {
+        // Message 105 is on screen already; the way out is another name.
+        QString text = U("Die Datei %1 ist schreibgeschützt. Sollen die Änderungen und die "
+                         "Statistik unter einem anderen Namen gespeichert werden?")
+                           .arg(doc.Title());
+        if (closing)
+            text += U("\r\nMit „Nein“ wird das Fenster ohne Speichern geschlossen.");
+        const int answer = MessagePresenter().Present(
+            "Quorvant", ToCp1252(text),
+            (closing ? StyleYesNoCancel : StyleYesNo) | StyleIconQuestion);
+        if (answer == ResultYes)
+            return SaveDocumentAs(doc) && (!closing || doc.Close());
+        if (answer == ResultNo && closing)
+            doc.Discard();
+        return answer == ResultNo && closing;
+    }
+    switch (AskSaveConflict(this, doc.Title())) {
+    case SaveConflictChoice::Overwrite:
+        return closing ? doc.Close(true) : doc.Save(true);
+    case SaveConflictChoice::SaveAs:
+        return SaveDocumentAs(doc) && (!closing || doc.Close());
+    case SaveConflictChoice::Discard:
+        doc.Discard();
+        // Saving was asked for: the window shows the file as the other program left it.
+        if (!closing) {
+            const QString path = doc.PathName();
+            child.close();
+            OpenDocumentFile(path);
+        }
+        return true;
+    case SaveConflictChoice::Cancel:
+        break;
+    }
+    return false;
 }
 
 void CMainFrame::OpenHandedFiles(const QStringList& files)
@@ -753,8 +799,8 @@ void CMainFrame::OnFileSave()
     // A new document has no name yet: saving asks for one.
     if (child->Document().PathName().isEmpty())
         SaveDocumentAs(child->Document());
-    else
-        child->Document().Save();
+    else if (!child->Document().Save())
+        (void)HandleFailedSave(*child, false);
 }
 
 void CMainFrame::OnFileSaveAs()

@@ -100,6 +100,7 @@ private:
     void ShowMenuSet(bool fileActive);
     void FillWindowList(QMenu& menu);
     bool CanCloseChild(CChildFrame& child);
+    bool HandleFailedSave(CChildFrame& child, bool closing);
     CChildFrame* AddChild(std::unique_ptr<CVendrillDoc> doc);
     [[nodiscard]] CChildFrame* FindChild(const QString& path) const;
     [[nodiscard]] QString ChooseFile(FileChoice choice, const QString& suggestion);
