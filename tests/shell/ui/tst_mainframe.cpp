@@ -7,6 +7,7 @@
 #include "common/RecordingPresenter.h"
 #include "common/TestFiles.h"
 #include "data/Document.h"
+#include "data/ui/SaveConflict.h"
 #include "data/ui/VendrillDoc.h"
 #include "practice/Query.h"
 #include "practice/ui/VendrillView.h"
@@ -15,6 +16,7 @@
 #include "shell/ui/Commands.h"
 #include "shell/ui/ModalScript.h"
 #include "shell/ui/ProgramDir.h"
+#include "shell/ui/Text.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -112,6 +114,9 @@ private slots:
     void saveOfNewDocumentAsksForName();
     void saveAsRefusesFileOpenInOtherWindow();
     void failedCloseAsksBeforeLosingData();
+    void changedFileIsNeverOverwrittenSilently_data();
+    void changedFileIsNeverOverwrittenSilently();
+    void readOnlyFileOffersSaveAs();
     void quittingClosesEveryFile();
     void quittingStopsWhenUserCancels();
     void settingsCommandWritesFile();
@@ -616,6 +621,99 @@ void tst_MainFrame::failedCloseAsksBeforeLosingData()
     frame->Action(cmd::kFileClose)->trigger();
     QTRY_VERIFY(frame->Children().isEmpty());
     QVERIFY(!QFileInfo::exists(path));
+}
+
+void tst_MainFrame::changedFileIsNeverOverwrittenSilently_data()
+{
+    QTest::addColumn<bool>("viaSave"); // Ctrl+S instead of closing the window
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<bool>("windowOpen"); // the window that asked stays open
+    QTest::addColumn<unsigned>("onDisk");  // the counter in the original file afterwards
+    QTest::addColumn<unsigned>("inCopy");  // ... in the file chosen for "save as", 0 none
+    QTest::newRow("cancel") << false << int(SaveConflictChoice::Cancel) << true << 7u << 0u;
+    QTest::newRow("overwrite") << false << int(SaveConflictChoice::Overwrite) << false << 5u << 0u;
+    QTest::newRow("save as") << false << int(SaveConflictChoice::SaveAs) << false << 7u << 5u;
+    QTest::newRow("discard") << false << int(SaveConflictChoice::Discard) << false << 7u << 0u;
+    QTest::newRow("save, overwrite") << true << int(SaveConflictChoice::Overwrite) << true << 5u << 0u;
+    QTest::newRow("save, discard reopens") << true << int(SaveConflictChoice::Discard) << false << 7u << 0u;
+}
+
+void tst_MainFrame::changedFileIsNeverOverwrittenSilently()
+{
+    QFETCH(bool, viaSave);
+    QFETCH(int, choice);
+    QFETCH(bool, windowOpen);
+    QFETCH(unsigned, onDisk);
+    QFETCH(unsigned, inCopy);
+    auto frame = MakeFrame();
+    const QString path = CopySample(QStringLiteral("geteilt.vdr"));
+    const QString copy = m_work->filePath(QStringLiteral("kopie.vdr"));
+    m_chosen = {copy};
+    CChildFrame* child = frame->OpenDocumentFile(path);
+    QVERIFY(child);
+    child->Document().Data().m_aTasks[0].m_nStats[0] = 5;
+    // Another program saves the file meanwhile.
+    cTrainingData other;
+    QCOMPARE(other.ReadTrainingFile(path.toStdString()), 0);
+    other.m_aTasks[0].m_nStats[0] = 7;
+    QCOMPARE(other.WriteTrainingFile(""), 0);
+
+    QStringList asked;
+    SetSaveConflictAsker([&](const QString& name) {
+        asked << name;
+        return SaveConflictChoice(choice);
+    });
+    frame->Action(viaSave ? cmd::kFileSave : cmd::kFileClose)->trigger();
+    SetSaveConflictAsker({});
+    QCOMPARE(asked, QStringList{QStringLiteral("geteilt.vdr")});
+    QTRY_COMPARE(frame->Children().contains(child), windowOpen);
+    QVERIFY(m_boxes->boxes.empty());
+    auto counter = [](const QString& file) {
+        cTrainingData back;
+        return back.ReadTrainingFile(file.toStdString()) == 0 ? back.m_aTasks[0].m_nStats[0] : 0u;
+    };
+    QCOMPARE(counter(path), onDisk);
+    QCOMPARE(counter(copy), inCopy);
+    // Discarding on "Speichern" shows the file as the other program left it.
+    if (viaSave && !windowOpen) {
+        QCOMPARE(frame->Children().size(), 1);
+        QCOMPARE(frame->Children()[0]->Document().Data().m_aTasks[0].m_nStats[0], 7u);
+    }
+}
+
+void tst_MainFrame::readOnlyFileOffersSaveAs()
+{
+    auto frame = MakeFrame();
+    const QString path = CopySample(QStringLiteral("nurlesen.vdr"));
+    QFile(path).setPermissions(QFile::ReadOwner | QFile::ReadGroup);
+    const std::string before = ReadBytes(path.toStdString());
+    CChildFrame* child = frame->OpenDocumentFile(path);
+    QVERIFY(child);
+    child->Document().Data().m_aTasks[0].m_nStats[0] = 9;
+
+    // Speichern: 105, then the offer, declined; closing: 105, offer, Cancel keeps it.
+    m_boxes->answers = {ResultOk, ResultNo, ResultOk, ResultCancel};
+    frame->Action(cmd::kFileSave)->trigger();
+    frame->Action(cmd::kFileClose)->trigger();
+    QCOMPARE(frame->Children().size(), 1);
+    // Closing again, the offer taken: the statistics land in the chosen file.
+    const QString copy = m_work->filePath(QStringLiteral("gerettet.vdr"));
+    m_chosen = {copy};
+    m_boxes->answers = {ResultOk, ResultYes};
+    frame->Action(cmd::kFileClose)->trigger();
+    QTRY_VERIFY(frame->Children().isEmpty());
+
+    std::vector<std::pair<int, std::uint32_t>> shown;
+    for (const RecordedBox& box : m_boxes->boxes)
+        shown.emplace_back(box.currentId, box.style);
+    const std::vector<std::pair<int, std::uint32_t>> expected{
+        {105, 0x10}, {0, 0x24}, {105, 0x10}, {0, 0x23}, {105, 0x10}, {0, 0x23}};
+    QCOMPARE(shown, expected);
+    QVERIFY(ToQString(m_boxes->boxes[1].text).contains(U("nurlesen.vdr ist schreibgeschützt")));
+    QCOMPARE(ReadBytes(path.toStdString()), before);
+    cTrainingData back;
+    QCOMPARE(back.ReadTrainingFile(copy.toStdString()), 0);
+    QCOMPARE(back.m_aTasks[0].m_nStats[0], 9u);
 }
 
 void tst_MainFrame::quittingClosesEveryFile()
