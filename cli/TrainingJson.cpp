@@ -602,11 +602,12 @@ public:
     bool start_object(std::size_t size) { return Open(false) && m_dom.start_object(size); }
     bool key(string_t& name)
     {
+        if (!Fits(name))
+            return false;
         Frame& frame = m_frames.back();
         frame.key = name;
         frame.hasKey = true;
-        if (!Fits(name))
-            return false;
+        frame.expectKey = false;
         if (!frame.keys.insert(name).second)
             return Refuse("Schlüssel kommt doppelt vor");
         return m_dom.key(name);
@@ -619,7 +620,8 @@ public:
                      const nlohmann::json::exception& error)
     {
         if (m_input.TooLong())
-            return Refuse("Text länger als 16 MiB (" + std::to_string(kMaxJsonText) + " Bytes)");
+            return Refuse(std::string(ExpectsKey() ? "Schlüssel" : "Text") + " länger als 16 MiB (" +
+                          std::to_string(kMaxJsonText) + " Bytes)");
         if (error.id == 406)
             return Refuse("Zahl außerhalb des darstellbaren Bereichs");
         if (m_bRootDone) {
@@ -636,9 +638,15 @@ private:
         bool array = false;
         std::size_t index = 0;
         bool hasKey = false;
+        bool expectKey = true; // in an object: between a value and the next key
         std::string key;
         std::unordered_set<std::string> keys;
     };
+
+    [[nodiscard]] bool ExpectsKey() const
+    {
+        return !m_frames.empty() && !m_frames.back().array && m_frames.back().expectKey;
+    }
 
     [[nodiscard]] std::string Place() const
     {
@@ -646,7 +654,7 @@ private:
         for (const Frame& frame : m_frames) {
             if (frame.array)
                 place += "[" + std::to_string(frame.index) + "]";
-            else if (frame.hasKey)
+            else if (frame.hasKey && !(&frame == &m_frames.back() && frame.expectKey))
                 place += (place.empty() ? "" : ".") + frame.key;
         }
         return place.empty() ? std::string("Dokument") : place;
@@ -661,7 +669,8 @@ private:
     bool Fits(const std::string& text)
     {
         return text.size() <= kMaxJsonText ||
-               Refuse("Text länger als 16 MiB (" + std::to_string(kMaxJsonText) + " Bytes)");
+               Refuse(std::string(ExpectsKey() ? "Schlüssel" : "Text") + " länger als 16 MiB (" +
+                      std::to_string(kMaxJsonText) + " Bytes)");
     }
 
     bool Open(bool array)
@@ -669,7 +678,7 @@ private:
         if (m_frames.size() >= kMaxJsonDepth)
             return Refuse("mehr als " + std::to_string(kMaxJsonDepth) +
                           " Ebenen ineinander verschachtelt");
-        m_frames.push_back(Frame{array, 0, false, {}, {}});
+        m_frames.push_back(Frame{array, 0, false, true, {}, {}});
         return true;
     }
 
@@ -686,6 +695,8 @@ private:
             m_bRootDone = true;
         else if (m_frames.back().array)
             ++m_frames.back().index;
+        else
+            m_frames.back().expectKey = true;
         return true;
     }
 
