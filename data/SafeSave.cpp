@@ -206,6 +206,12 @@ bool WriteAll(int fd, const std::function<void(cDatei&)>& writer)
 
 } // namespace
 
+bool IsRegularFile(const std::string& path)
+{
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool LockFile(int fd, bool exclusive)
 {
     const int op = (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;

@@ -26,6 +26,9 @@ struct cFileStamp {
 /// Stamp of the regular file open as fd (its content read with pread). False on error.
 [[nodiscard]] bool StampOpenFile(int fd, cFileStamp& stamp);
 
+/// Whether path names a regular file (after links); FIFOs, folders and devices are not.
+[[nodiscard]] bool IsRegularFile(const std::string& path);
+
 /// Takes a shared or exclusive flock on fd, waiting at most a few seconds for another
 /// program to release it. False when it stayed locked.
 [[nodiscard]] bool LockFile(int fd, bool exclusive);

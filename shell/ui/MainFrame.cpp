@@ -1,5 +1,6 @@
 #include "shell/ui/MainFrame.h"
 
+#include "data/Document.h"
 #include "data/ui/FileSettingsDlg.h"
 #include "data/ui/SaveConflict.h"
 #include "data/ui/VendrillDoc.h"
@@ -573,6 +574,11 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
         return open;
     }
     const QFileInfo info(absolute);
+    // A FIFO, folder or device is refused before anything tries to read it.
+    if (info.exists() && !IsRegularFile(QFile::encodeName(absolute).toStdString())) {
+        (void)ShowMessage(kMsgOpenFailed, "");
+        return nullptr;
+    }
     if (!info.isFile() || !info.isReadable()) {
         MessagePresenter().Present(
             "Quorvant",

@@ -36,6 +36,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 using testfiles::Hex;
 using testfiles::ReadBytes;
 using testfiles::ToHex;
@@ -440,9 +442,15 @@ void tst_MainFrame::missingFileIsReported()
     QCOMPARE(m_boxes->boxes[0].style, std::uint32_t(0x30));
     QVERIFY(frame->RecentFiles().Files().isEmpty());
 
-    // A folder is not a training file either.
+    // A folder or a FIFO is not a training file either: 104, before anything reads it.
+    const QString fifo = m_work->filePath(QStringLiteral("fifo.vdr"));
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QVERIFY(!frame->OpenDocumentFile(m_work->path()));
-    QCOMPARE(m_boxes->boxes.size(), std::size_t(2));
+    QVERIFY(!frame->OpenDocumentFile(fifo));
+    QCOMPARE(m_boxes->boxes.size(), std::size_t(3));
+    QCOMPARE(m_boxes->boxes[1].currentId, 104);
+    QCOMPARE(m_boxes->boxes[2].currentId, 104);
+    QVERIFY(frame->Children().isEmpty());
 }
 
 void tst_MainFrame::dropOpensFile()
