@@ -71,6 +71,8 @@ Resolve ResolveLinks(const std::string& path, std::string& target)
         if (n < 0 || static_cast<std::size_t>(n) >= buffer.size())
             return Resolve::Failed;
         const std::string link(buffer.data(), static_cast<std::size_t>(n));
+        if (link.empty())
+            return Resolve::Failed;
         target = link.front() == '/' ? link : DirOf(target) + "/" + link;
     }
     return Resolve::Loop;
@@ -343,12 +345,20 @@ SaveOutcome SaveFileSafely(const std::string& path, const std::function<void(cDa
     }
 
     if (inPlace) {
-        const cFd out(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+        const cFd out(::open(target.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
         struct stat same {};
+        std::string before(static_cast<std::size_t>(st.st_size), '\0');
         if (out.Get() < 0 || fstat(out.Get(), &same) != 0 || same.st_ino != st.st_ino ||
-            same.st_dev != st.st_dev || ftruncate(out.Get(), 0) != 0 ||
-            !WriteAll(out.Get(), writer))
+            same.st_dev != st.st_dev ||
+            pread(out.Get(), before.data(), before.size(), 0) != static_cast<ssize_t>(before.size()))
             return SaveOutcome::Failed;
+        if (ftruncate(out.Get(), 0) != 0 || !WriteAll(out.Get(), writer)) {
+            // Nothing can be swapped in here, so the old content goes back where it was.
+            if (ftruncate(out.Get(), 0) == 0 &&
+                pwrite(out.Get(), before.data(), before.size(), 0) == static_cast<ssize_t>(before.size()))
+                (void)fsync(out.Get());
+            return SaveOutcome::Failed;
+        }
         if (written)
             (void)StampOpenFile(out.Get(), *written);
         return SaveOutcome::Saved;
