@@ -45,6 +45,13 @@ bool SameFile(const QString& a, const QString& b)
     return QDir::cleanPath(a) == QDir::cleanPath(b);
 }
 
+// Asked before the PDF printer is started, which would only warn in its own words.
+bool CanWrite(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly);
+}
+
 } // namespace
 
 bool IsPdfCommandLine(int argc, char** argv)
@@ -179,7 +186,7 @@ int RunPdfRequest(const cStartRequest& request, const cSettings& settings)
     if (status != kPrintExitOk) {
         if (!error.isEmpty())
             std::cerr << error.toStdString() << '\n';
-    } else if (!WritePrintPdf(request.pdfPath, source.Query())) {
+    } else if (!CanWrite(request.pdfPath) || !WritePrintPdf(request.pdfPath, source.Query())) {
         std::cerr << U("Die PDF-Datei \"%1\" konnte nicht geschrieben werden.\n")
                          .arg(QDir::toNativeSeparators(request.pdfPath))
                          .toStdString();

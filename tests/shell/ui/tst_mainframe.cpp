@@ -24,6 +24,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -120,6 +124,7 @@ private slots:
     void helpOpensHelpFile();
     void aboutCommandShowsVersion();
     void laterCommandsAreDisabled();
+    void printAndPreviewWithTheSharedPrinter();
     void viewCommandsFollowTheView();
     void escapeKeyGoesBack();
 
@@ -730,12 +735,53 @@ void tst_MainFrame::laterCommandsAreDisabled()
 {
     auto frame = MakeFrame();
     frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
-    for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kUpdate, cmd::kNewWindow})
+    for (int id : {cmd::kUpdate, cmd::kNewWindow})
         QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
-    for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave,
+    for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave,
                    cmd::kFileSaveAs, cmd::kPrintSetup, cmd::kExit, cmd::kSettings,
                    cmd::kFileSettings, cmd::kAbout, cmd::kHelp, cmd::kCascade, cmd::kTile})
         QVERIFY2(frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
+}
+
+void tst_MainFrame::printAndPreviewWithTheSharedPrinter()
+{
+    auto frame = MakeFrame();
+    frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
+    const int pages = frame->ActiveView()->Query().PrintPageCount();
+    QPrinter& printer = frame->Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = m_work->filePath(QStringLiteral("druck.pdf"));
+    printer.setOutputFileName(pdf);
+
+    // The print dialog and the preview work on the one printer with the same page count;
+    // Cancel in the print dialog prints nothing, OK prints.
+    QList<int> seen; // page count offered, per dialog, when its printer is the shared one
+    auto step = [&](auto* dialog, bool ok) {
+        if (dialog->printer() != &printer)
+            seen << -1;
+        else if constexpr (std::is_same_v<decltype(dialog), QPrintDialog*>)
+            seen << dialog->maxPage();
+        else
+            seen << static_cast<QObject*>(dialog)->findChild<QPrintPreviewWidget*>()->pageCount();
+        QTimer::singleShot(0, dialog, ok ? &QDialog::accept : &QDialog::reject);
+        return true;
+    };
+    for (const bool ok : {false, true}) {
+        ModalScript script({[&](QWidget* modal) {
+            auto* dialog = qobject_cast<QPrintDialog*>(modal);
+            return dialog && step(dialog, ok);
+        }});
+        frame->Action(cmd::kPrint)->trigger();
+        QVERIFY(script.Done());
+        QCOMPARE(QFileInfo::exists(pdf), ok);
+    }
+    ModalScript preview({[&](QWidget* modal) {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(modal);
+        return dialog && step(dialog, false);
+    }});
+    frame->Action(cmd::kPrintPreview)->trigger();
+    QVERIFY(preview.Done());
+    QCOMPARE(seen, QList<int>({pages, pages, pages}));
 }
 
 void tst_MainFrame::viewCommandsFollowTheView()
