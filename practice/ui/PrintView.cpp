@@ -49,6 +49,15 @@ void DrawLine(QPainter& painter, const cPrintRect& box, const std::string& text,
     painter.drawText(ToQRect(box), align | Qt::TextSingleLine | Qt::TextDontClip, line);
 }
 
+// The questionnaire's title names the job in the printer queue and the proposed PDF file.
+void NameJob(QPrinter& printer, cQuery& query)
+{
+    const auto& questionnaires = query.Document().m_data.m_aQuestionnaires;
+    const int current = query.CurrentQuestionnaire();
+    if (current >= 0 && current < static_cast<int>(questionnaires.size()))
+        printer.setDocName(ToQString(questionnaires[current].m_strTitle));
+}
+
 void ShowPrintFailed()
 {
     (void)MessagePresenter().Present(
@@ -191,6 +200,7 @@ bool RunPrintDialog(QPrinter& printer, cQuery& query, QWidget* parent)
     }
     printer.setPrintRange(QPrinter::AllPages);
     printer.setFromTo(1, pages);
+    NameJob(printer, query);
     QPrintDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("printDialog"));
     dialog.setWindowTitle(QStringLiteral("Drucken"));
@@ -215,6 +225,7 @@ void RunPrintPreview(QPrinter& printer, cQuery& query, QWidget* parent)
     }
     // The preview shows every page; printing from it asks for a range anew.
     printer.setPrintRange(QPrinter::AllPages);
+    NameJob(printer, query);
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("printPreview"));
     dialog.setWindowTitle(QStringLiteral("Seitenansicht"));
@@ -231,6 +242,7 @@ bool PrintWithoutDialog(QPrinter& printer, cQuery& query)
         return false;
     }
     printer.setPrintRange(QPrinter::AllPages);
+    NameJob(printer, query);
     if (PrintPages(printer, query))
         return true;
     ShowPrintFailed();
@@ -246,10 +258,7 @@ bool WritePrintPdf(const QString& path, cQuery& query, int dpi)
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     printer.setCreator(QStringLiteral("Quorvant"));
-    const auto& questionnaires = query.Document().m_data.m_aQuestionnaires;
-    const int current = query.CurrentQuestionnaire();
-    if (current >= 0 && current < static_cast<int>(questionnaires.size()))
-        printer.setDocName(ToQString(questionnaires[current].m_strTitle));
+    NameJob(printer, query);
     const cPrintJobScope job;
     return PrintPages(printer, query, true);
 }
