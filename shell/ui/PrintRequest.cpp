@@ -52,6 +52,16 @@ bool CanWrite(const QString& path)
     return file.open(QIODevice::WriteOnly);
 }
 
+// Says so when there is no printer of that name.
+bool PrinterExists(const QString& name)
+{
+    if (!QPrinterInfo::printerInfo(name).isNull())
+        return true;
+    (void)MessagePresenter().Present(
+        "Quorvant", ToCp1252(U("Den Drucker \"%1\" gibt es nicht.").arg(name)), StyleIconWarning);
+    return false;
+}
+
 } // namespace
 
 bool IsPdfCommandLine(int argc, char** argv)
@@ -154,14 +164,9 @@ int PrintSource(cPrintSource& source, const QString& printerName, QPrinter& shar
     if (printerName.isEmpty())
         return RunPrintDialog(sharedPrinter, source.Query(), parent) ? kPrintExitOk
                                                                      : kPrintExitFailed;
-    const QPrinterInfo info = QPrinterInfo::printerInfo(printerName);
-    if (info.isNull()) {
-        (void)MessagePresenter().Present(
-            "Quorvant", ToCp1252(U("Den Drucker \"%1\" gibt es nicht.").arg(printerName)),
-            StyleIconWarning);
+    if (!PrinterExists(printerName))
         return kPrintExitFailed;
-    }
-    QPrinter printer(info, QPrinter::HighResolution);
+    QPrinter printer(QPrinterInfo::printerInfo(printerName), QPrinter::HighResolution);
     return PrintWithoutDialog(printer, source.Query()) ? kPrintExitOk : kPrintExitFailed;
 }
 
@@ -219,6 +224,8 @@ int RunStartRequest(const cStartRequest& request)
     // Read here first, so that a file that cannot be read fails this start with the
     // reading messages even when the running program is to print it.
     int status = source.Open(request.file, 0, error);
+    if (status == kPrintExitOk && !request.printer.isEmpty() && !PrinterExists(request.printer))
+        status = kPrintExitFailed;
     if (status == kPrintExitOk &&
         !SendPrintToRunningInstance(InstanceServerName(ProgramDirPath()), {request.file},
                                     request.printer)) {
