@@ -22,7 +22,7 @@ namespace {
 // Measures with the page font on the printer, so that what is centred is centred there.
 class cFontMeasure : public cTextMeasure {
 public:
-    cFontMeasure(const QFont& font, QPaintDevice* device) : m_metrics(font, device) {}
+    cFontMeasure(const QFont& font, const QPaintDevice* device) : m_metrics(font, device) {}
     int TextWidth(const std::string& text) const override
     {
         return m_metrics.horizontalAdvance(ToQString(text));
@@ -117,7 +117,7 @@ void DrawPrintPage(QPainter& painter, const QPrinter& printer, cQuery& query, in
     painter.setFont(font);
     painter.setPen(Qt::black);
     painter.setBackgroundMode(Qt::TransparentMode);
-    const cFontMeasure measure(font, const_cast<QPrinter*>(&printer));
+    const cFontMeasure measure(font, &printer);
     const cPrintPage layout = query.LayoutPrintPage(rect, page, measure);
     DrawLine(painter, layout.titleBox, layout.title, Qt::AlignHCenter | Qt::AlignTop);
     const cTrainingData& data = query.Document().m_data;
