@@ -64,11 +64,12 @@ bool PrinterExists(const QString& name)
 
 } // namespace
 
-bool IsPdfCommandLine(int argc, char** argv)
+bool IsPrintCommandLine(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i)
-        if (argv[i] && std::strcmp(argv[i], "--pdf") == 0)
-            return true;
+        for (const char* option : {"--pdf", "--print", "--print-to"})
+            if (argv[i] && std::strcmp(argv[i], option) == 0)
+                return true;
     return false;
 }
 
@@ -230,7 +231,17 @@ int RunStartRequest(const cStartRequest& request)
         !SendPrintToRunningInstance(InstanceServerName(ProgramDirPath()), {request.file},
                                     request.printer)) {
         QPrinter printer(QPrinter::HighResolution);
-        status = PrintSource(source, request.printer, printer, nullptr);
+        if (unattended && request.printer.isEmpty()) {
+            // Nobody could answer a print dialog here.
+            (void)MessagePresenter().Present(
+                "Quorvant",
+                ToCp1252(U("Ohne Bildschirm kann der Druckdialog nicht gezeigt werden.\r\n"
+                           "Verwenden Sie --print-to DRUCKER oder --pdf AUSGABE.pdf.")),
+                StyleIconWarning);
+            status = kPrintExitFailed;
+        } else {
+            status = PrintSource(source, request.printer, printer, nullptr);
+        }
     }
     SetMessagePresenter(nullptr);
     return status;

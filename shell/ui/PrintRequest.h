@@ -33,9 +33,9 @@ struct cStartRequest {
     QString error;         // Invalid: what is wrong, in German
 };
 
-/// Whether the raw arguments ask for a PDF (decided before the application exists, which
+/// Whether the raw arguments ask to print (decided before the application exists, which
 /// then may need the offscreen platform).
-[[nodiscard]] bool IsPdfCommandLine(int argc, char** argv);
+[[nodiscard]] bool IsPrintCommandLine(int argc, char** argv);
 
 /// Reads the print options of a command line (arguments after the program name); one
 /// without them is an Open request.

@@ -40,8 +40,8 @@ QStringList CommandLineFiles(const QStringList& arguments, const QString& curren
 int RunQuorvant(int& argc, char** argv)
 {
     ChooseMediaBackend();
-    // A PDF is written without a window, so it needs no display either.
-    if (IsPdfCommandLine(argc, argv) && qEnvironmentVariableIsEmpty("DISPLAY") &&
+    // Print requests show no window of their own, so they also run without a display.
+    if (IsPrintCommandLine(argc, argv) && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

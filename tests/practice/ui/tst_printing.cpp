@@ -126,9 +126,9 @@ private slots:
     void printToInstalledPdfPrinter();
 
 private:
-    // Runs the program ("%D" the temporary folder, "%F" the sample file in it); display
-    // false leaves it no display and no platform at all.
-    int Run(QStringList args, bool display, QString* errors = nullptr);
+    // Runs the program without a display ("%D" the temporary folder, "%F" the sample
+    // file in it).
+    int Run(QStringList args, QString* errors = nullptr);
 
     QTemporaryDir m_dir;
     QString m_strFile;
@@ -241,15 +241,13 @@ void tst_Printing::rangeMessage103AndRefusal()
                                "Wählen Sie zuerst in der Übersicht einen Fragebogen."));
 }
 
-int tst_Printing::Run(QStringList args, bool display, QString* errors)
+int tst_Printing::Run(QStringList args, QString* errors)
 {
     for (QString& arg : args)
         arg.replace(QStringLiteral("%F"), m_strFile).replace(QStringLiteral("%D"), m_dir.path());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
-    if (display)
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     QProcess process;
     process.setProcessEnvironment(env);
     process.start(Exe(), args);
@@ -288,6 +286,9 @@ void tst_Printing::program_data()
     QTest::newRow("print-to a file not readable")
         << QStringList{"--print-to", "Kein Drucker", "%D/fehlt.vdr"} << 1
         << "Fehler beim Öffnen der Datei";
+    QTest::newRow("print dialog without a display")
+        << QStringList{"--print", "%F"} << 1
+        << "Ohne Bildschirm kann der Druckdialog nicht gezeigt werden.";
 }
 
 void tst_Printing::program()
@@ -298,8 +299,7 @@ void tst_Printing::program()
     QFETCH(QString, message);
     const std::string before = testfiles::ReadBytes(m_strFile.toStdString());
     QString errors;
-    // A PDF needs no display at all; printing runs on the offscreen platform.
-    QCOMPARE(Run(args, args.first() != QStringLiteral("--pdf"), &errors), status);
+    QCOMPARE(Run(args, &errors), status);
     QVERIFY(testfiles::ReadBytes(m_strFile.toStdString()) == before);
     message.replace(QStringLiteral("%D"), m_dir.path());
     if (status != 0)
@@ -318,15 +318,15 @@ void tst_Printing::handedToTheRunningProgram()
     QVERIFY(server.Listen());
     QSignalSpy printed(&server, &cInstanceServer::PrintRequested);
     // With the print dialog: the running program shows it, this start shows nothing.
-    QCOMPARE(Run({"--print", "%F"}, true), 0);
+    QCOMPARE(Run({"--print", "%F"}), 0);
     QCOMPARE(printed.count(), 1);
     QCOMPARE(printed.at(0), QVariantList({QStringList{m_strFile}, QString()}));
     // A printer that does not exist, or a file that cannot be read, fails here with its
     // message, before anything is handed on.
     QString errors;
-    QCOMPARE(Run({"--print-to", "Kein Drucker", "%F"}, true, &errors), 1);
+    QCOMPARE(Run({"--print-to", "Kein Drucker", "%F"}, &errors), 1);
     QVERIFY(errors.contains(QStringLiteral("Den Drucker \"Kein Drucker\" gibt es nicht.")));
-    QCOMPARE(Run({"--print", "%D/fehlt.vdr"}, true, &errors), 1);
+    QCOMPARE(Run({"--print", "%D/fehlt.vdr"}, &errors), 1);
     QVERIFY(errors.contains(QString::fromUtf8("Fehler beim Öffnen der Datei")));
     QCOMPARE(printed.count(), 1);
 }
@@ -341,7 +341,7 @@ void tst_Printing::printToInstalledPdfPrinter()
     });
     if (pdf == names.end())
         QSKIP("no PDF printer (CUPS-PDF) is installed on this machine");
-    QCOMPARE(Run({"--print-to", *pdf, "%F"}, true), 0);
+    QCOMPARE(Run({"--print-to", *pdf, "%F"}), 0);
 }
 
 QTEST_MAIN(tst_Printing)
