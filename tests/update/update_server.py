@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A small update server for the tests: serves ROOT over HTTP or HTTPS on 127.0.0.1,
 logs every request to LOG, and can stall, cut a file short or redirect.
-Prints the port on standard output once it listens."""
+Prints its port and process id on standard output once it listens."""
 import argparse
 import http.server
 import os
@@ -55,7 +55,7 @@ if args.stall:
     listener = socket.socket()
     listener.bind(("127.0.0.1", 0))
     listener.listen(16)
-    print(listener.getsockname()[1], flush=True)
+    print(listener.getsockname()[1], os.getpid(), flush=True)
     held = []
     while True:
         held.append(listener.accept()[0])
@@ -72,5 +72,5 @@ if args.tls:
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(cert, key)
     server.socket = context.wrap_socket(server.socket, server_side=True)
-print(server.server_address[1], flush=True)
+print(server.server_address[1], os.getpid(), flush=True)
 server.serve_forever()
