@@ -225,6 +225,8 @@ TEST(DownloadUpdate, PutsEveryFileInPlaceOverHttps)
         ASSERT_EQ(update->DownloadUpdate(), 0);
         EXPECT_EQ(ReadBytes(dir.Path("quorvant")), program);
         EXPECT_EQ(ReadBytes(dir.Path("bilder/neu png")), "picture");
+        // A file new to the folder is simply moved in: no backup the first time.
+        EXPECT_EQ(fs::exists(dir.Path("bilder/neu png.bak")), program == std::string("newer program"));
         EXPECT_EQ(fs::status(dir.Path("quorvant")).permissions(), fs::perms(0755));
         EXPECT_EQ(fs::status(dir.Path("hilfe_vdr.html")).permissions(), fs::perms(0640));
         EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"bilder", "hilfe_vdr.html",
