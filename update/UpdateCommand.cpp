@@ -6,10 +6,6 @@
 
 #include <cstdlib>
 
-#ifndef QUORVANT_UPDATE_BASE_URL
-#define QUORVANT_UPDATE_BASE_URL "https://updates.quorvant.invalid/update/"
-#endif
-
 namespace {
 
 int Box(cUpdateHost& host, const char* caption, const std::string& text, std::uint32_t style)

@@ -8,6 +8,7 @@
 #include "common/TestFiles.h"
 #include "common/UpdateServer.h"
 #include "shell/FileVersion.h"
+#include "update/UpdateCommand.h"
 
 #include <gtest/gtest.h>
 
@@ -351,6 +352,8 @@ TEST(UpdateCommand, PublishCheckAndInstallFromTheCommandLine)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, searching + "Fehler\nFehler bei der Internetverbindung\n");
+    setenv("QUORVANT_UPDATE_URL", "https://example.org/update", 1);
+    EXPECT_EQ(UpdateBaseUrl(), "https://example.org/update/");
     unsetenv("QUORVANT_UPDATE_URL");
     unsetenv("QUORVANT_TEST_UPDATE_TIMEOUT_MS");
     EXPECT_EQ(clitest::RunTool({"update", "--bogus"}).status, 2);
