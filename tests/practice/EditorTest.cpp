@@ -85,6 +85,33 @@ INSTANTIATE_TEST_SUITE_P(Texts, PointsCheck, ::testing::Values(
     Points{"x", true}, Points{"", true}, Points{"2.5", true}, Points{"3 Punkte", true},
     Points{"0008", true}, Points{"+8", true}, Points{"99999999999999999999", false}));
 
+struct Rescale {
+    int from;
+    std::vector<std::uint32_t> stats; // counters 0..from
+    int to;
+    std::vector<std::uint32_t> expected; // counters 0..to
+};
+void PrintTo(const Rescale& c, std::ostream* os) { *os << c.from << "->" << c.to; }
+class StatisticsOnNewPoints : public ::testing::TestWithParam<Rescale> {};
+
+TEST_P(StatisticsOnNewPoints, KeepTheirMeaning)
+{
+    const Rescale& c = GetParam();
+    cTask t = TextTask("1", "q", "a", c.from);
+    std::copy(c.stats.begin(), c.stats.end(), t.m_nStats.begin());
+    cTaskEditTexts texts = TaskEditTexts(t);
+    texts.points = std::to_string(c.to);
+    StoreTaskEditTexts(texts, t);
+    EXPECT_EQ(Stats(t), c.expected);
+    EXPECT_EQ(std::count(t.m_nStats.begin() + c.to + 1, t.m_nStats.end(), 0u), 9 - c.to);
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, StatisticsOnNewPoints, ::testing::Values(
+    Rescale{1, {0, 1}, 2, {0, 0, 1}}, Rescale{3, {2, 1, 4, 5}, 2, {2, 5, 5}},
+    Rescale{3, {2, 1, 4, 5}, 1, {2, 5}}, Rescale{3, {2, 1, 4, 5}, 0, {7}},
+    Rescale{2, {1, 3, 4}, 5, {1, 3, 0, 0, 0, 4}}, Rescale{0, {6}, 2, {6, 0, 0}},
+    Rescale{2, {1, 3, 4}, 2, {1, 3, 4}}));
+
 TEST(TaskEditor, StoresFieldsByTheDialogsRules)
 {
     cTask t = ChoiceTask("5", {"a", "b", "c"}, {true, false, true});
@@ -218,7 +245,7 @@ TEST(QuestionnaireEditor, DialogTextsAndTheirEffect)
     ASSERT_TRUE(rig.Q().SplitDialogTexts(texts));
     EXPECT_EQ(texts.taskList, "1,2,1");
     EXPECT_EQ(texts.name, "Fragebogen 1");
-    EXPECT_EQ(texts.time, "0");
+    EXPECT_EQ(texts.time, ""); // no exam
     EXPECT_EQ(texts.passPoints, "5");
     EXPECT_EQ(texts.retakePoints, "3");
     EXPECT_EQ(texts.totalPoints, "7");
@@ -238,7 +265,7 @@ TEST(QuestionnaireEditor, DialogTextsAndTheirEffect)
     const cQuestionnaire& q = rig.doc.m_data.m_aQuestionnaires[0];
     EXPECT_EQ(q.m_aTaskIndex, (std::vector<std::uint32_t>{2, 0}));
     EXPECT_EQ(q.m_strTitle, "Neu");
-    EXPECT_EQ(q.m_nExamSeconds, 0);
+    EXPECT_EQ(q.m_nExamSeconds, -1); // left empty: still no exam
     EXPECT_EQ(q.m_nPassPoints, 12u);
     EXPECT_EQ(static_cast<std::int32_t>(q.m_nRetakePoints), -4);
     EXPECT_EQ(rig.Q().RowTasks(), (std::vector<std::uint32_t>{2, 0}));
@@ -248,10 +275,13 @@ TEST(QuestionnaireEditor, DialogTextsAndTheirEffect)
 
     rig.presenter.boxes.clear();
     texts.taskList = "";
-    texts.time = "2";
-    rig.Q().ApplySplitDialog(texts); // an empty list leaves the tasks as they are
-    EXPECT_EQ(q.m_aTaskIndex, (std::vector<std::uint32_t>{2, 0}));
-    EXPECT_EQ(q.m_nExamSeconds, 120);
+    const std::pair<const char*, int> times[] = {{"2", 120}, {"0", 0}, {"  ", -1}};
+    for (const auto& [time, seconds] : times) {
+        texts.time = time;
+        rig.Q().ApplySplitDialog(texts); // an empty list leaves the tasks as they are
+        EXPECT_EQ(q.m_aTaskIndex, (std::vector<std::uint32_t>{2, 0}));
+        EXPECT_EQ(q.m_nExamSeconds, seconds) << '"' << time << '"';
+    }
     EXPECT_TRUE(rig.presenter.boxes.empty());
 }
 
