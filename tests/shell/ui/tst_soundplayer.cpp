@@ -20,6 +20,7 @@ class tst_SoundPlayer : public QObject {
 private slots:
     void missingFileOpensNothing_data();
     void missingFileOpensNothing();
+    void openSetsTheSource_data();
     void openSetsTheSource();
     void playWithoutOutputDeviceStaysSilent();
     void reopeningReplacesTheSound();
@@ -51,15 +52,27 @@ void tst_SoundPlayer::missingFileOpensNothing()
     QVERIFY(!player.Player());
 }
 
+void tst_SoundPlayer::openSetsTheSource_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QUrl>("source");
+    QTest::newRow("file") << kTone << QUrl::fromLocalFile(kTone);
+    QTest::newRow("built-in warning tone") << QString::fromStdString(WarningTonePath())
+                                           << QUrl(QStringLiteral("qrc:/sounds/warning-tone.wav"));
+}
+
 void tst_SoundPlayer::openSetsTheSource()
 {
-    QVERIFY(QFile::exists(kTone));
+    QFETCH(QString, path);
+    QFETCH(QUrl, source);
+    QVERIFY(QFile::exists(path));
     cQtSoundPlayer player;
-    QVERIFY(player.Open(kTone.toStdString()));
+    QVERIFY(player.Open(path.toStdString()));
     QVERIFY(player.Player());
-    QCOMPARE(player.Player()->source(), QUrl::fromLocalFile(kTone));
+    QCOMPARE(player.Player()->source(), source);
     QVERIFY(player.Player()->audioOutput());
     QTRY_VERIFY(player.Player()->mediaStatus() != QMediaPlayer::LoadingMedia);
+    QCOMPARE(player.Player()->mediaStatus(), QMediaPlayer::LoadedMedia);
     QCOMPARE(player.CanPlay(), HasAudioOutput());
 }
 
