@@ -85,32 +85,23 @@ INSTANTIATE_TEST_SUITE_P(Texts, PointsCheck, ::testing::Values(
     Points{"x", true}, Points{"", true}, Points{"2.5", true}, Points{"3 Punkte", true},
     Points{"0008", true}, Points{"+8", true}, Points{"99999999999999999999", false}));
 
-struct Rescale {
-    int from;
-    std::vector<std::uint32_t> stats; // counters 0..from
-    int to;
-    std::vector<std::uint32_t> expected; // counters 0..to
-};
-void PrintTo(const Rescale& c, std::ostream* os) { *os << c.from << "->" << c.to; }
-class StatisticsOnNewPoints : public ::testing::TestWithParam<Rescale> {};
-
-TEST_P(StatisticsOnNewPoints, KeepTheirMeaning)
+TEST(TaskEditor, NewPointsKeepTheStatisticsMeaning)
 {
-    const Rescale& c = GetParam();
-    cTask t = TextTask("1", "q", "a", c.from);
-    std::copy(c.stats.begin(), c.stats.end(), t.m_nStats.begin());
-    cTaskEditTexts texts = TaskEditTexts(t);
-    texts.points = std::to_string(c.to);
-    StoreTaskEditTexts(texts, t);
-    EXPECT_EQ(Stats(t), c.expected);
-    EXPECT_EQ(std::count(t.m_nStats.begin() + c.to + 1, t.m_nStats.end(), 0u), 9 - c.to);
+    using Slots = std::array<std::uint32_t, kTaskSlots>;
+    struct Case { int from; Slots stats; int to; Slots expected; };
+    const Case cases[] = {
+        {1, {0, 1}, 2, {0, 0, 1}}, {3, {2, 1, 4, 5}, 2, {2, 5, 5}}, {3, {2, 1, 4, 5}, 1, {2, 5}},
+        {3, {2, 1, 4, 5}, 0, {7}}, {2, {1, 3, 4}, 5, {1, 3, 0, 0, 0, 4}}, {0, {6}, 2, {6}},
+        {2, {1, 3, 4, 9}, 2, {1, 3, 4, 9}}};
+    for (const Case& c : cases) {
+        cTask t = TextTask("1", "q", "a", c.from);
+        t.m_nStats = c.stats;
+        cTaskEditTexts texts = TaskEditTexts(t);
+        texts.points = std::to_string(c.to);
+        StoreTaskEditTexts(texts, t);
+        EXPECT_EQ(t.m_nStats, c.expected) << c.from << " -> " << c.to;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Points, StatisticsOnNewPoints, ::testing::Values(
-    Rescale{1, {0, 1}, 2, {0, 0, 1}}, Rescale{3, {2, 1, 4, 5}, 2, {2, 5, 5}},
-    Rescale{3, {2, 1, 4, 5}, 1, {2, 5}}, Rescale{3, {2, 1, 4, 5}, 0, {7}},
-    Rescale{2, {1, 3, 4}, 5, {1, 3, 0, 0, 0, 4}}, Rescale{0, {6}, 2, {6, 0, 0}},
-    Rescale{2, {1, 3, 4}, 2, {1, 3, 4}}));
 
 TEST(TaskEditor, StoresFieldsByTheDialogsRules)
 {

@@ -598,10 +598,7 @@ void tst_TaskEditDlg::editInViewIsWrittenOnClose()
     // The question screen shows the edited task at once, the answer typed so far kept.
     QCOMPARE(f.Mode(), 4);
     QCOMPARE(f.ResultText(), QStringLiteral("Übersetzen Sie: Baum (Pflanze)"));
-    QCOMPARE(f.Heading(), QStringLiteral("Aufgabe Nr.: 2                         Natur"));
     QCOMPARE(f.Answer()->toPlainText(), QStringLiteral("tr"));
-    // 1 point to 2: the right answers stay right, the wrong one wrong.
-    QCOMPARE(f.RowStats(1), QStringLiteral(" 2 /  0 /  1"));
 
     f.Close();
     const cTrainingData d = f.Reread();
