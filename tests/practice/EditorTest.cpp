@@ -167,6 +167,9 @@ TEST(TaskEditor, NewDocumentTakesItsFirstTask)
     t.m_strQuestion = "Hund";
     t.m_strSolution = "dog";
     q.AddNewTask(t);
+    // The overview shows "Alle Aufgaben" under its own heading.
+    EXPECT_EQ(q.OverviewCount(), 1);
+    EXPECT_EQ(q.Heading().substr(0, 19), W("Fragebogenübersicht"));
     EXPECT_EQ(doc.m_data.m_aQuestionnaires.back().m_aTaskIndex, (std::vector<std::uint32_t>{0}));
     EXPECT_EQ(q.RowCount(), 1); // the open questionnaire is "Alle Aufgaben" itself
     q.OpenQuestionnaire(0);

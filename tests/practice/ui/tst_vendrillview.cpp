@@ -75,7 +75,6 @@ private slots:
     void answerAndCount();
     void nextOnRightGoesOnAtOnce();
     void lineBreakAndWarningTone();
-    void newDocumentListsAddedTasks();
     void selfAssessWithPartialPoints();
     void skipAndSolutionCountNothing();
     void escapeGoesBackStepByStep();
@@ -398,29 +397,6 @@ void tst_VendrillView::lineBreakAndWarningTone()
     f.Type("falsch");
     f.Click(1003);
     QCOMPARE(tone.log, (std::vector<std::string>{"open :/sounds/warning-tone.wav", "stop", "play"}));
-}
-
-void tst_VendrillView::newDocumentListsAddedTasks()
-{
-    ViewFixture f;
-    f.Close();
-    f.doc = std::make_unique<CVendrillDoc>();
-    f.doc->NewDocument();
-    f.view = std::make_unique<CVendrillView>(*f.doc, f.settings);
-    f.view->SetTaskEditor([](cTask& task, QWidget*) { task.m_strQuestion = "Frage"; return true; });
-    f.view->InitialUpdate();
-    f.view->show();
-    QVERIFY(f.view->ExecuteCommand(CVendrillView::kCmdNewTask));
-    QVERIFY(f.view->ExecuteCommand(CVendrillView::kCmdNewTask));
-    QVERIFY(f.doc->SaveAs(QString::fromStdString(f.path)));
-    for (int pass = 0; pass < 2; ++pass) { // before and after reopening
-        QCOMPARE(f.Heading(), kOverviewHeading);
-        QCOMPARE(f.Overview()->model()->index(0, 0).data().toString(), QStringLiteral("Alle Aufgaben"));
-        f.OpenQuestionnaire(0);
-        QCOMPARE(f.TaskList()->model()->rowCount(), 2);
-        f.Close();
-        f.Open();
-    }
 }
 
 void tst_VendrillView::selfAssessWithPartialPoints()
