@@ -12,6 +12,7 @@
 #include <algorithm>
 
 // The resources live in a static library: the linker keeps them only when referred to.
+// (Q_INIT_RESOURCE cannot be used inside a namespace.)
 static void InitSoundResources()
 {
     Q_INIT_RESOURCE(sounds);
