@@ -2,6 +2,7 @@
 
 #include "data/ui/FileSettingsDlg.h"
 #include "data/ui/VendrillDoc.h"
+#include "exchange/ui/ExchangeDlg.h"
 #include "practice/ui/VendrillView.h"
 #include "shell/Message.h"
 #include "shell/ui/AboutDlg.h"
@@ -57,6 +58,10 @@ const ActionDef kActions[] = {
      {QKeySequence(Qt::CTRL | Qt::Key_S)}},
     {cmd::kFileSaveAs, "Speichern &unter...",
      "Speichert die aktive Trainingsdatei unter einem neuen Namen\nSpeichern unter", {}},
+    {cmd::kImport, "&Importieren...",
+     "Liest Aufgaben aus einer CSV-, KVTML- oder Anki-Textdatei\nImportieren", {}},
+    {cmd::kExport, "E&xportieren...",
+     "Schreibt die Aufgaben als CSV-, KVTML- oder Anki-Textdatei\nExportieren", {}},
     {cmd::kPrint, "&Drucken...\tStrg+P", "Druckt die Aufgaben des geöffneten Fragebogens\nDrucken",
      {QKeySequence(Qt::CTRL | Qt::Key_P)}},
     {cmd::kPrintPreview, "Sei&tenansicht", "Zeigt die Druckseiten vor dem Drucken an\nSeitenansicht",
@@ -142,7 +147,7 @@ struct MenuDef {
 
 const MenuDef kMenusNoFile[] = {
     {"&Datei",
-     {cmd::kFileNew, cmd::kFileOpen, kSeparator, cmd::kPrintSetup, kSeparator, cmd::kRecentFile,
+     {cmd::kFileNew, cmd::kFileOpen, cmd::kImport, kSeparator, cmd::kPrintSetup, kSeparator, cmd::kRecentFile,
       kSeparator, cmd::kUpdate, cmd::kExit}},
     {"&Ansicht", {cmd::kToolBar, cmd::kStatusBar}},
     {"&?", {cmd::kAbout}},
@@ -151,7 +156,7 @@ const MenuDef kMenusNoFile[] = {
 const MenuDef kMenusFile[] = {
     {"&Datei",
      {cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs,
-      kSeparator, cmd::kPrint, cmd::kPrintPreview, cmd::kPrintSetup, kSeparator,
+      kSeparator, cmd::kImport, cmd::kExport, kSeparator, cmd::kPrint, cmd::kPrintPreview, cmd::kPrintSetup, kSeparator,
       cmd::kRecentFile, kSeparator, cmd::kExit, cmd::kUpdate}},
     {"&Bearbeiten",
      {cmd::kEditUndo, kSeparator, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}},
@@ -282,6 +287,8 @@ void CMainFrame::CreateActions()
     on(cmd::kFileSave, &CMainFrame::OnFileSave);
     on(cmd::kFileSaveAs, &CMainFrame::OnFileSaveAs);
     on(cmd::kPrintSetup, &CMainFrame::OnPrintSetup);
+    on(cmd::kImport, [this] { ImportIntoWindow(*this); });
+    on(cmd::kExport, [this] { ExportFromWindow(*this); });
     on(cmd::kExit, &QWidget::close);
     on(cmd::kAbout, &CMainFrame::OnAppAbout);
     on(cmd::kHelp, &CMainFrame::OnHelp);
@@ -675,7 +682,7 @@ void CMainFrame::UpdateActions()
     CVendrillView* view = child ? child->View() : nullptr;
     ShowMenuSet(child != nullptr);
 
-    for (int id : {cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs})
+    for (int id : {cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs, cmd::kExport})
         m_actions.value(id)->setEnabled(child != nullptr);
     for (int id : kViewCommands)
         m_actions.value(id)->setEnabled(view && view->HandlesCommand(id) &&
