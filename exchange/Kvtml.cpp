@@ -23,7 +23,7 @@ const char* ParseStatusText(pugi::xml_parse_status status)
     case pugi::status_bad_start_element: return "fehlerhaftes Start-Tag";
     case pugi::status_bad_attribute: return "fehlerhaftes Attribut";
     case pugi::status_bad_end_element: return "fehlerhaftes End-Tag";
-    case pugi::status_end_element_mismatch: return "End-Tag passt nicht oder fehlt (Datei abgeschnitten?)";
+    case pugi::status_end_element_mismatch: return "End-Tag passt nicht zum Start-Tag";
     case pugi::status_no_document_element: return "kein Wurzelelement";
     default: return "ungültiges XML";
     }
@@ -47,8 +47,11 @@ public:
             const std::string_view before(m_bytes.data(), std::min<std::size_t>(m_bytes.size(), static_cast<std::size_t>(parsed.offset)));
             if (before.find("<kvtml") == std::string_view::npos)
                 return WrongFormat();
-            Fail(static_cast<std::size_t>(parsed.offset),
-                 std::string("XML-Fehler: ") + ParseStatusText(parsed.status));
+            // Where no tag closes after the error, the file ends in the middle of the XML.
+            const std::size_t at = static_cast<std::size_t>(parsed.offset);
+            const bool cut = m_bytes.find('>', at) == std::string::npos;
+            Fail(at, cut ? std::string("Die Datei endet mitten im XML (abgeschnitten?)")
+                         : std::string("XML-Fehler: ") + ParseStatusText(parsed.status));
             return;
         }
         if (!root)
@@ -84,7 +87,9 @@ private:
 
     bool Fail(const pugi::xml_node node, const std::string& what)
     {
-        return Fail(static_cast<std::size_t>(std::max<std::ptrdiff_t>(node.offset_debug(), 0)), what);
+        // The parser places an element at its name; the place shown is its "<".
+        const std::ptrdiff_t at = node.offset_debug() - (node.type() == pugi::node_element ? 1 : 0);
+        return Fail(static_cast<std::size_t>(std::max<std::ptrdiff_t>(at, 0)), what);
     }
 
     // The text of an element as Windows-1252 bytes; line breaks become CR LF.
