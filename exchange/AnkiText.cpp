@@ -214,7 +214,9 @@ std::string WriteAnkiText(const cTrainingData& data)
 {
     std::string out = "#separator:tab\n#html:false\n#tags column:3\n";
     for (const cTask& t : data.m_aTasks) {
-        AppendField(out, Cp1252ToUtf8(t.m_strQuestion), '\t');
+        // A line that starts with "#" would be read as a header line.
+        AppendField(out, Cp1252ToUtf8(t.m_strQuestion), '\t',
+                    !t.m_strQuestion.empty() && t.m_strQuestion[0] == '#');
         out += '\t';
         AppendField(out, Cp1252ToUtf8(t.m_strSolution), '\t');
         out += '\t';

@@ -107,7 +107,11 @@ cImportResult ParseImport(ExchangeFormat format, std::string& bytes, const cImpo
         result.message = "Dieses Format kann hier nicht gelesen werden";
         return result;
     }
-    if (result.Ok() && result.tasks.empty()) {
+    if (!result.Ok()) {
+        // A refused file gives nothing, not the entries before the fault.
+        result.tasks.clear();
+        result.lists.clear();
+    } else if (result.tasks.empty()) {
         result.failure = ImportFailure::Damaged;
         result.message = "Die Datei enthält keine Aufgaben";
     }

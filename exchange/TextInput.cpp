@@ -224,16 +224,19 @@ std::string ToCp1252Bytes(std::string_view utf8)
 
 bool LooksBinary(std::string_view text)
 {
+    // Counted in characters, so replacing or re-encoding characters keeps the verdict.
     const std::string_view head = text.substr(0, 65536);
     std::size_t controls = 0;
+    std::size_t characters = 0;
     for (const char c : head) {
         const auto b = static_cast<unsigned char>(c);
         if (b == 0)
             return true;
-        if (b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != '\f')
+        characters += (b & 0xC0) != 0x80;
+        if (b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != '\f' && b != 0x1A)
             ++controls;
     }
-    return controls * 100 > head.size();
+    return controls * 10 > characters;
 }
 
 bool cRecordReader::Fail(std::size_t offset, const std::string& what, cImportResult& result)
@@ -356,9 +359,9 @@ char DetectSeparator(std::string_view text)
     return best < 0 ? 0 : kCandidates[static_cast<std::size_t>(best)];
 }
 
-void AppendField(std::string& out, std::string_view utf8, char separator)
+void AppendField(std::string& out, std::string_view utf8, char separator, bool always)
 {
-    if (utf8.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string_view::npos) {
+    if (!always && utf8.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string_view::npos) {
         out += utf8;
         return;
     }

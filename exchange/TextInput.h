@@ -26,7 +26,8 @@ bool CheckMappable(std::string& text, bool replace, cImportResult& result,
 /// Windows-1252 bytes of UTF-8 text known to be mappable (see CheckMappable).
 std::string ToCp1252Bytes(std::string_view utf8);
 
-/// True when the text holds bytes no text file has (NUL or many control characters).
+/// True when the text holds what no text file has: NUL, or more than a tenth control
+/// characters.
 bool LooksBinary(std::string_view text);
 
 /// Reads records of separated values: fields split at the separator, line ends (LF,
@@ -61,5 +62,6 @@ private:
 /// 0 when none of them occurs outside quotes.
 char DetectSeparator(std::string_view text);
 
-/// Appends one field, quoted when it holds the separator, a quote or a line break.
-void AppendField(std::string& out, std::string_view utf8, char separator);
+/// Appends one field, quoted when it holds the separator, a quote or a line break, or
+/// when always is set.
+void AppendField(std::string& out, std::string_view utf8, char separator, bool always = false);
