@@ -325,7 +325,7 @@ char DetectSeparator(std::string_view text)
         if (c == '"') {
             quoted = !quoted;
         } else if (!quoted && (c == '\n' || c == '\r')) {
-            if (current != std::array<int, 3>{} || i == head.size()) {
+            if (current != std::array<int, 3>{}) {
                 for (std::size_t k = 0; k < 3; ++k)
                     counts[k].push_back(current[k]);
                 ++lines;

@@ -93,6 +93,7 @@ std::vector<Sample> Samples()
         {"csv_windows1252_detected", csv, "M\xFC" "de,tired\n", "Müde|tired||||\n"},
         {"csv_forced_windows1252", csv, "\xC3\xA4,x\n", "Ã¤|x||||\n", cp1252},
         {"csv_forced_separator", csv, "a,b\tc\n", "a,b|c||||\n", tab},
+        {"csv_steady_separator_wins", csv, "a;b\n\"x;y\";c\t\t\td\n", "a|b||||\nx;y|c\t\t\td||||\n"},
         {"csv_unclosed_quote", csv, "a,b\n\"c,d\n", "!3 Zeile 2, Spalte 1: Das Anführungszeichen wird nicht geschlossen"},
         {"csv_text_after_quote", csv, "a,\"b\"x\n",
          "!3 Zeile 1, Spalte 6: Nach dem schließenden Anführungszeichen muss ein Trennzeichen oder das Zeilenende folgen"},
