@@ -45,6 +45,7 @@ struct Sample {
     std::string bytes;
     std::string expected;
     cImportOptions options = {};
+    std::size_t longLine = 0; // bytes of a second line made in the test, not kept in the table
 };
 void PrintTo(const Sample& s, std::ostream* os) { *os << s.name; }
 
@@ -105,8 +106,7 @@ std::vector<Sample> Samples()
         {"csv_unmappable", csv, "Zürich,łódź ł\n",
          "!4 Zeile 1, Spalte 8: Das Zeichen \"ł\" (U+0142) gibt es in Windows-1252 nicht (insgesamt 3 solche Zeichen)"},
         {"csv_unmappable_replaced", csv, "Zürich,łódź\n", "Zürich|?ód?||||\n", replace},
-        {"csv_50mb_line", csv, "a,b\n" + std::string(50u << 20, 'x') + ",y\n",
-         "!3 Zeile 2, Spalte 1: Die Zeile ist länger als 1 MiB"},
+        {"csv_50mb_line", csv, "a,b\n", "!3 Zeile 2, Spalte 1: Die Zeile ist länger als 1 MiB", {}, 50u << 20},
         {"csv_binary", csv, std::string("\x00\x01\x02,\xFF\xFE\n", 7),
          "!2 Die Datei ist keine CSV-Datei: Sie enthält Binärdaten statt Text"},
         {"csv_of_xml", csv, Kvtml(Entry(0, "<text>a</text>", "<text>b</text>")),
@@ -150,6 +150,8 @@ class ImportSample : public ::testing::TestWithParam<Sample> {};
 TEST_P(ImportSample, GivesEntriesOrItsMessage)
 {
     Sample s = GetParam();
+    if (s.longLine)
+        s.bytes += std::string(s.longLine, 'x') + ",y\n";
     EXPECT_EQ(Show(ParseImport(s.format, s.bytes, s.options)), s.expected);
 }
 INSTANTIATE_TEST_SUITE_P(Formats, ImportSample, ::testing::ValuesIn(Samples()),
