@@ -361,15 +361,22 @@ char DetectSeparator(std::string_view text)
 
 void AppendField(std::string& out, std::string_view utf8, char separator, bool always)
 {
+    // Control characters other than tab and line breaks become blanks: other programs
+    // (and this one) take a file holding them for binary data.
+    const auto put = [&out](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        out += b < 0x20 && c != '\t' && c != '\r' && c != '\n' ? ' ' : c;
+    };
     if (!always && utf8.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string_view::npos) {
-        out += utf8;
+        for (const char c : utf8)
+            put(c);
         return;
     }
     out += '"';
     for (const char c : utf8) {
         if (c == '"')
             out += '"';
-        out += c;
+        put(c);
     }
     out += '"';
 }

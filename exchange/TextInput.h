@@ -63,5 +63,5 @@ private:
 char DetectSeparator(std::string_view text);
 
 /// Appends one field, quoted when it holds the separator, a quote or a line break, or
-/// when always is set.
+/// when always is set; other control characters become blanks.
 void AppendField(std::string& out, std::string_view utf8, char separator, bool always = false);

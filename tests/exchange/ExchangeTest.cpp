@@ -270,7 +270,7 @@ TEST(ExchangeExport, StartsAsOtherProgramsExpect)
 {
     cDocument doc;
     doc.NewDocument();
-    doc.m_data.m_aTasks = {testdata::TextTask("1", "Haus", "house"), testdata::TextTask("2", "#1", "")};
+    doc.m_data.m_aTasks = {testdata::TextTask("1", "Haus", "house"), testdata::TextTask("2", "#1\a", "")};
     doc.m_data.m_aTasks[0].m_strCategory = "zwei Worte";
     const std::string kvtml = ExportText(doc.m_data, ExchangeFormat::Kvtml);
     EXPECT_EQ(kvtml.rfind("<?xml", 0), 0u);
@@ -278,10 +278,10 @@ TEST(ExchangeExport, StartsAsOtherProgramsExpect)
     EXPECT_NE(kvtml.substr(eol + 1, kvtml.find('\n', eol + 1) - eol).find("kvtml"), std::string::npos);
     EXPECT_EQ(ExportText(doc.m_data, ExchangeFormat::Anki),
               "#separator:tab\n#html:false\n#tags column:3\nHaus\thouse\tzwei_Worte\n"
-              "\"#1\"\t\tVokabeln\n");
+              "\"#1 \"\t\tVokabeln\n");
     EXPECT_EQ(ExportText(doc.m_data, ExchangeFormat::Csv, '\t'),
               "\xEF\xBB\xBF" "Frage\tLösung\tPattern\tKategorie\tAufgabenNr\tPunkte\r\n"
-              "Haus\thouse\t\tzwei Worte\t1\t1\r\n#1\t\t\tVokabeln\t2\t1\r\n");
+              "Haus\thouse\t\tzwei Worte\t1\t1\r\n#1 \t\t\tVokabeln\t2\t1\r\n");
 }
 
 } // namespace
