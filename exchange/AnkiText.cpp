@@ -191,6 +191,8 @@ cImportResult ParseAnkiText(std::string_view bytes, const cImportOptions& option
                              ": Die Notiz hat keine Rückseite";
             return result;
         }
+        if (!RoomForTask(result.tasks, text, reader.RecordOffset(), result))
+            return result;
         cImportedTask& task = result.tasks.emplace_back();
         const auto field = [&](std::size_t i) {
             std::string value = ToCp1252Bytes(fields[i]);

@@ -3,6 +3,7 @@
 #include "data/Cp1252.h"
 #include "exchange/TextInput.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -73,7 +74,7 @@ cImportResult ParseCsv(std::string_view bytes, const cImportOptions& options)
     cRecordReader reader(text, separator);
     std::vector<std::string> fields;
     bool first = true;
-    result.tasks.reserve(text.size() / 32);
+    result.tasks.reserve(std::min(text.size() / 32, kMaxImportTasks));
     while (reader.Next(fields, result)) {
         bool empty = true;
         for (const std::string& f : fields)
@@ -126,6 +127,8 @@ cImportResult ParseCsv(std::string_view bytes, const cImportOptions& options)
             const int i = fieldOf[c];
             return i >= 0 && static_cast<std::size_t>(i) < fields.size() ? std::string_view(fields[static_cast<std::size_t>(i)]) : std::string_view();
         };
+        if (!RoomForTask(result.tasks, text, reader.RecordOffset(), result))
+            return result;
         cImportedTask& task = result.tasks.emplace_back();
         task.question = ToCp1252Bytes(cell(ColQuestion));
         task.solution = ToCp1252Bytes(cell(ColSolution));

@@ -67,6 +67,9 @@ struct cImportResult {
 
 /// Longest text of one task field, and longest CSV record, that an import accepts.
 inline constexpr std::size_t kMaxImportText = 1u << 20;
+/// Most tasks one import takes: each costs about 1.3 KB in memory, whatever its size in
+/// the file.
+inline constexpr std::size_t kMaxImportTasks = 1000000;
 /// Largest file an import reads.
 inline constexpr std::uintmax_t kMaxImportFile = 512u << 20;
 

@@ -129,7 +129,9 @@ private:
     {
         std::size_t count = 0;
         for (pugi::xml_node e = entries.child("entry"); e; e = e.next_sibling("entry"))
-            ++count;
+            if (++count > kMaxImportTasks)
+                return Fail(e, "Mehr als " + std::to_string(kMaxImportTasks) +
+                                   " Aufgaben in einer Datei werden nicht importiert");
         m_result.tasks.reserve(count);
         m_index.reserve(count);
         for (pugi::xml_node e = entries.child("entry"); e; e = e.next_sibling("entry")) {

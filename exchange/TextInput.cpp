@@ -222,6 +222,17 @@ std::string ToCp1252Bytes(std::string_view utf8)
     return Cp1252FromUtf8(utf8);
 }
 
+bool RoomForTask(const std::vector<cImportedTask>& tasks, std::string_view text,
+                 std::size_t offset, cImportResult& result)
+{
+    if (tasks.size() < kMaxImportTasks)
+        return true;
+    result.failure = ImportFailure::Damaged;
+    result.message = PlaceText(text, offset) + ": Mehr als " + std::to_string(kMaxImportTasks) +
+                     " Aufgaben in einer Datei werden nicht importiert";
+    return false;
+}
+
 bool LooksBinary(std::string_view text)
 {
     // Counted in characters, so replacing or re-encoding characters keeps the verdict.

@@ -26,6 +26,10 @@ bool CheckMappable(std::string& text, bool replace, cImportResult& result,
 /// Windows-1252 bytes of UTF-8 text known to be mappable (see CheckMappable).
 std::string ToCp1252Bytes(std::string_view utf8);
 
+/// Refuses the record at offset when tasks are full (kMaxImportTasks); false then.
+bool RoomForTask(const std::vector<cImportedTask>& tasks, std::string_view text,
+                 std::size_t offset, cImportResult& result);
+
 /// True when the text holds what no text file has: NUL, or more than a tenth control
 /// characters.
 bool LooksBinary(std::string_view text);
