@@ -3,12 +3,14 @@
 #include "data/ui/FileSettingsDlg.h"
 #include "data/ui/VendrillDoc.h"
 #include "exchange/ui/ExchangeDlg.h"
+#include "practice/ui/PrintView.h"
 #include "practice/ui/VendrillView.h"
 #include "shell/Message.h"
 #include "shell/ui/AboutDlg.h"
 #include "shell/ui/ChildFrame.h"
 #include "shell/ui/Commands.h"
 #include "shell/ui/Icons.h"
+#include "shell/ui/PrintRequest.h"
 #include "shell/ui/ProgramDir.h"
 #include "shell/ui/SettingsDlg.h"
 #include "shell/ui/Text.h"
@@ -135,7 +137,7 @@ const int kViewCommands[] = {
 
 // Commands of parts that are not in this program yet: present, but disabled.
 const int kLaterCommands[] = {
-    cmd::kPrint, cmd::kPrintPreview, cmd::kUpdate, cmd::kNewWindow,
+    cmd::kUpdate, cmd::kNewWindow,
 };
 
 constexpr int kSeparator = 0;
@@ -147,8 +149,8 @@ struct MenuDef {
 
 const MenuDef kMenusNoFile[] = {
     {"&Datei",
-     {cmd::kFileNew, cmd::kFileOpen, cmd::kImport, kSeparator, cmd::kPrintSetup, kSeparator, cmd::kRecentFile,
-      kSeparator, cmd::kUpdate, cmd::kExit}},
+     {cmd::kFileNew, cmd::kFileOpen, cmd::kImport, kSeparator, cmd::kPrintSetup, kSeparator,
+      cmd::kRecentFile, kSeparator, cmd::kUpdate, cmd::kExit}},
     {"&Ansicht", {cmd::kToolBar, cmd::kStatusBar}},
     {"&?", {cmd::kAbout}},
 };
@@ -156,8 +158,8 @@ const MenuDef kMenusNoFile[] = {
 const MenuDef kMenusFile[] = {
     {"&Datei",
      {cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs,
-      kSeparator, cmd::kImport, cmd::kExport, kSeparator, cmd::kPrint, cmd::kPrintPreview, cmd::kPrintSetup, kSeparator,
-      cmd::kRecentFile, kSeparator, cmd::kExit, cmd::kUpdate}},
+      kSeparator, cmd::kImport, cmd::kExport, kSeparator, cmd::kPrint, cmd::kPrintPreview,
+      cmd::kPrintSetup, kSeparator, cmd::kRecentFile, kSeparator, cmd::kExit, cmd::kUpdate}},
     {"&Bearbeiten",
      {cmd::kEditUndo, kSeparator, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}},
     {"Prüfungssimulation", {cmd::kExamStart, cmd::kExamEnd, cmd::kEvaluationEnd}},
@@ -289,6 +291,8 @@ void CMainFrame::CreateActions()
     on(cmd::kPrintSetup, &CMainFrame::OnPrintSetup);
     on(cmd::kImport, [this] { ImportIntoWindow(*this); });
     on(cmd::kExport, [this] { ExportFromWindow(*this); });
+    on(cmd::kPrint, &CMainFrame::OnPrint);
+    on(cmd::kPrintPreview, &CMainFrame::OnPrintPreview);
     on(cmd::kExit, &QWidget::close);
     on(cmd::kAbout, &CMainFrame::OnAppAbout);
     on(cmd::kHelp, &CMainFrame::OnHelp);
@@ -690,6 +694,8 @@ void CMainFrame::UpdateActions()
     for (int id : kLaterCommands)
         m_actions.value(id)->setEnabled(false);
     m_actions.value(cmd::kFileSettings)->setEnabled(child != nullptr);
+    for (int id : {cmd::kPrint, cmd::kPrintPreview})
+        m_actions.value(id)->setEnabled(view != nullptr);
     const bool windows = !m_mdi->subWindowList().isEmpty();
     for (int id : {cmd::kCascade, cmd::kTile, cmd::kArrangeIcons, cmd::kNextPane, cmd::kPrevPane})
         m_actions.value(id)->setEnabled(windows);
@@ -774,6 +780,31 @@ void CMainFrame::OnPrintSetup()
 {
     QPageSetupDialog dialog(&Printer(), this);
     dialog.exec();
+}
+
+void CMainFrame::OnPrint()
+{
+    if (CVendrillView* view = ActiveView())
+        (void)RunPrintDialog(Printer(), view->Query(), this);
+}
+
+void CMainFrame::OnPrintPreview()
+{
+    if (CVendrillView* view = ActiveView())
+        RunPrintPreview(Printer(), view->Query(), this);
+}
+
+void CMainFrame::PrintHandedFiles(const QStringList& files, const QString& printer)
+{
+    if (isMinimized())
+        showMaximized();
+    raise();
+    activateWindow();
+    // After the hand-over has been answered: the print dialog is modal.
+    QTimer::singleShot(0, this, [this, files, printer] {
+        for (const QString& file : files)
+            (void)PrintTrainingFile(file, printer, m_settings, Printer(), this);
+    });
 }
 
 void CMainFrame::OnAppAbout()

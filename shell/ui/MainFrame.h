@@ -68,6 +68,9 @@ public:
 public slots:
     /// Files handed over by a later start of the program: open them and come to the front.
     void OpenHandedFiles(const QStringList& files);
+    /// A print request handed over by a later start: print each file's first
+    /// questionnaire to printer, or through the print dialog when printer is empty.
+    void PrintHandedFiles(const QStringList& files, const QString& printer);
     /// Enables the actions and picks the menu for the current state.
     void UpdateActions();
 
@@ -77,6 +80,8 @@ public slots:
     void OnFileSave();
     void OnFileSaveAs();
     void OnPrintSetup();
+    void OnPrint();
+    void OnPrintPreview();
     void OnAppAbout();
     void OnHelp();
     void OnSettings();
