@@ -164,13 +164,11 @@ int RunExchangeImport(cCliContext& ctx)
     if (!ParseExchangeArgs(ctx, true, a))
         return kExitRefused;
     const std::string& source = a.files[0];
+    // Without a known extension the source is JSON, as import has always read it.
     if (a.format == ExchangeFormat::None)
-        a.format = source == "-" ? ExchangeFormat::Json : FormatFromPath(source);
-    if (a.format == ExchangeFormat::None) {
-        ctx.err << "Das Format von " << source
-                << " ist an der Endung nicht zu erkennen; bitte --format angeben.\n";
-        return UsageError(ctx, kImportUsage);
-    }
+        a.format = FormatFromPath(source);
+    if (a.format == ExchangeFormat::None)
+        a.format = ExchangeFormat::Json;
     if (a.format == ExchangeFormat::Json)
         return ImportJson(ctx, a);
 

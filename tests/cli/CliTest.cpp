@@ -321,7 +321,6 @@ INSTANTIATE_TEST_SUITE_P(Calls, CommandLine, ::testing::Values(
     Usage{{"export", "a", "b"}, 2, "Aufruf: quorvant-cli export DATEI.vdr [--format F]\n"},
     Usage{{"export", "a", "--format", "xml"}, 2, "Unbekanntes Format: xml (json, csv, kvtml oder anki)\n"},
     Usage{{"import", "a.json"}, 2, "Aufruf: quorvant-cli import DATEI ZIEL.vdr [--format F]"},
-    Usage{{"import", "a.doc", "b.vdr"}, 2, "Das Format von a.doc ist an der Endung nicht zu erkennen"},
     Usage{{"import", "a.csv", "b.vdr", "--separator", "x"}, 2, "Unbekanntes Trennzeichen: x"},
     Usage{{"import", "a.csv", "b.vdr", "--encoding", "latin9"}, 2, "Unbekannte Kodierung: latin9"},
     Usage{{"info"}, 2, "Aufruf: quorvant-cli info DATEI.vdr\n"}));
