@@ -16,6 +16,7 @@
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
+#include <sys/mman.h>
 
 namespace {
 
@@ -34,6 +35,19 @@ long long LeadingNumber(const std::string& text)
     errno = 0;
     const long long value = std::strtoll(text.c_str(), nullptr, 10);
     return errno == ERANGE ? 0 : value;
+}
+
+// The task array of a large import is one big block filled front to back; large pages
+// spare the system tens of thousands of page faults while it is first touched.
+void AdviseLargePages(const void* begin, std::size_t bytes)
+{
+    constexpr std::uintptr_t kLarge = 2u << 20;
+    if (bytes < 4 * kLarge)
+        return;
+    const auto from = (reinterpret_cast<std::uintptr_t>(begin) + kLarge - 1) & ~(kLarge - 1);
+    const auto to = (reinterpret_cast<std::uintptr_t>(begin) + bytes) & ~(kLarge - 1);
+    if (to > from)
+        (void)madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 }
 
 } // namespace
@@ -179,7 +193,10 @@ int AppendImport(cTrainingData& data, std::vector<cImportedTask>&& tasks,
         used.insert(t.m_strTaskNo);
     long long next = data.m_aTasks.empty() ? 1 : LeadingNumber(data.m_aTasks.back().m_strTaskNo) + 1;
 
-    data.m_aTasks.reserve(base + tasks.size());
+    if (data.m_aTasks.capacity() < base + tasks.size()) {
+        data.m_aTasks.reserve(base + tasks.size());
+        AdviseLargePages(data.m_aTasks.data(), data.m_aTasks.capacity() * sizeof(cTask));
+    }
     for (cImportedTask& in : tasks) {
         cTask& t = data.m_aTasks.emplace_back();
         t.m_strQuestion = std::move(in.question);
