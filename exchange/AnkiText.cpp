@@ -45,8 +45,8 @@ char SeparatorOfHeader(std::string_view value)
     return value.size() == 1 && value[0] != '"' && value[0] != '\r' && value[0] != '\n' ? value[0] : 0;
 }
 
-// Text of an HTML field: <br> and block ends become CR LF, other tags go, the common
-// entities are decoded.
+// Text of an HTML field: <br> and the edges of <div> and <p> blocks become CR LF, other
+// tags go, the common entities are decoded.
 std::string HtmlToText(std::string_view html)
 {
     std::string out;
@@ -59,9 +59,13 @@ std::string HtmlToText(std::string_view html)
                 out += html.substr(i);
                 break;
             }
-            std::string tag = Lower(Trimmed(html.substr(i + 1, end - i - 1)));
-            tag = tag.substr(0, tag.find_first_of(" /\t\r\n") == 0 ? 1 : tag.find_first_of(" /\t\r\n"));
-            if (tag == "br" || tag == "/div" || tag == "/p")
+            const std::string tag = Lower(Trimmed(html.substr(i + 1, end - i - 1)));
+            const bool closing = !tag.empty() && tag[0] == '/';
+            std::string name = tag.substr(closing ? 1 : 0);
+            name = name.substr(0, name.find_first_of(" /\t\r\n"));
+            const bool endsLine = out.size() >= 2 && out.compare(out.size() - 2, 2, "\r\n") == 0;
+            // A block starts and ends on a line of its own.
+            if (name == "br" || ((name == "div" || name == "p") && !out.empty() && !endsLine))
                 out += "\r\n";
             i = end;
         } else if (c == '&') {

@@ -108,6 +108,11 @@ private:
         }
         if (utf8.size() > kMaxImportText)
             return Fail(element, "Der Text ist länger als 1 MiB");
+        // Places are counted before the line ends are widened, in the text as the file has it.
+        const std::size_t at = static_cast<std::size_t>(
+            std::max<std::ptrdiff_t>((data ? data : element).offset_debug(), 0));
+        if (!CheckMappable(utf8, m_options.replaceUnmappable, m_result, m_bytes, at))
+            return false;
         if (utf8.find('\n') != std::string::npos) {
             std::string lines;
             for (const char c : utf8) {
@@ -117,10 +122,6 @@ private:
             }
             utf8.swap(lines);
         }
-        const std::size_t at = static_cast<std::size_t>(
-            std::max<std::ptrdiff_t>((data ? data : element).offset_debug(), 0));
-        if (!CheckMappable(utf8, m_options.replaceUnmappable, m_result, m_bytes, at))
-            return false;
         out = Cp1252FromUtf8(utf8);
         return true;
     }

@@ -138,6 +138,8 @@ std::vector<Sample> Samples()
         {"anki_headers", anki,
          "#separator:Pipe\n#html:true\n#guid column:1\n#tags column:4\nx1|Vorne<br>Seite|Hinten &amp; mehr|Kapitel_1\n",
          "Vorne\r\nSeite|Hinten & mehr||Kapitel 1||\n"},
+        {"anki_html_blocks", anki, "#html:true\n<div>a</div><div>b<br>c</div>\tx<p>y</p>\n",
+         "a\r\nb\r\nc|x\r\ny||||\n"},
         {"anki_detected_tab", anki, "a\t\"b\tc\"\n", "a|b\tc||||\n"},
         {"anki_without_back", anki, "#separator:tab\n#tags column:2\nvorne\ttag\n",
          "!2 Die Datei ist keine Anki-Textdatei: Zeile 3, Spalte 1: Die Notiz hat keine Rückseite"},
