@@ -155,7 +155,7 @@ cImportResult ParseCsv(std::string_view bytes, const cImportOptions& options)
 std::string WriteCsv(const cTrainingData& data, char separator)
 {
     if (!separator)
-        separator = ';';
+        separator = ',';
     std::string out = "\xEF\xBB\xBF";
     const char* const header[] = {"Frage", "Lösung", "Pattern", "Kategorie", "AufgabenNr", "Punkte"};
     for (std::size_t i = 0; i < std::size(header); ++i) {

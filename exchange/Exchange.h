@@ -95,5 +95,5 @@ int AppendImport(cTrainingData& data, std::vector<cImportedTask>&& tasks,
                  const std::vector<cImportedList>& lists, const std::string& title);
 
 /// The bytes of an export of data's tasks: CSV (UTF-8 with byte order mark, header line,
-/// separator ';' unless given, CR LF), KVTML 2.0 (UTF-8) or Anki text (UTF-8).
+/// separator ',' unless given, CR LF), KVTML 2.0 (UTF-8) or Anki text (UTF-8).
 std::string ExportText(const cTrainingData& data, ExchangeFormat format, char separator = 0);

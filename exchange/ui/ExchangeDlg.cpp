@@ -48,7 +48,7 @@ struct cExportKind {
     char separator;
 };
 constexpr cExportKind kExportKinds[] = {
-    {"csv", ExchangeFormat::Csv, ';'},
+    {"csv", ExchangeFormat::Csv, ','},
     {"tsv", ExchangeFormat::Csv, '\t'},
     {"kvtml", ExchangeFormat::Kvtml, 0},
     {"txt", ExchangeFormat::Anki, 0},
