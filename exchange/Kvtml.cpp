@@ -69,6 +69,13 @@ public:
         for (const pugi::xml_node lesson : root.child("lessons").children("container"))
             if (!Lesson(lesson, std::string()))
                 return;
+        // An entry without a comment takes the name of its first lesson as category.
+        for (const cImportedList& list : m_result.lists)
+            for (const std::uint32_t entry : list.entries)
+                if (m_uncommented[entry]) {
+                    m_result.tasks[entry].category = list.title;
+                    m_uncommented[entry] = false;
+                }
     }
 
 private:
@@ -158,6 +165,7 @@ private:
             cImportedTask& task = m_result.tasks.emplace_back();
             if (!Text(first.child("text"), task.question) || !Text(second.child("text"), task.solution))
                 return false;
+            m_uncommented.push_back(!first.child("comment") && !second.child("comment"));
             for (const pugi::xml_node t : {first, second}) {
                 if (task.category.empty() && !Text(t.child("comment"), task.category))
                     return false;
@@ -210,6 +218,7 @@ private:
     const cImportOptions& m_options;
     cImportResult& m_result;
     std::unordered_map<int, std::uint32_t> m_index;
+    std::vector<bool> m_uncommented; // per entry: no translation has a comment element
 };
 
 void AppendEscaped(std::string& out, const std::string& cp1252)
@@ -276,7 +285,11 @@ std::string WriteKvtml(const cTrainingData& data, const std::string& title)
         const cTask& t = data.m_aTasks[i];
         out += "    <entry id=\"" + std::to_string(i) + "\">\n      <translation id=\"0\">\n";
         AppendElement(out, "        ", "text", t.m_strQuestion);
-        AppendElement(out, "        ", "comment", t.m_strCategory);
+        // Always a comment, even an empty one: an entry without comment would take the
+        // name of its lesson as category when read back.
+        out += "        <comment>";
+        AppendEscaped(out, t.m_strCategory);
+        out += "</comment>\n";
         AppendElement(out, "        ", "image", t.m_strPicture);
         AppendElement(out, "        ", "sound", t.m_strSound);
         out += "      </translation>\n      <translation id=\"1\">\n";

@@ -115,10 +115,13 @@ std::vector<Sample> Samples()
         {"kvtml_lessons_media", kv,
          Kvtml(Entry(4, "<text>Haus &amp; Hof</text><comment>Nomen</comment><image>b/h.png</image>",
                      "<text>house</text><sound>h.wav</sound>") +
-                   Entry(9, "<text>zwei\nZeilen</text>", "<text><![CDATA[<b>]]></text><comment>k</comment>"),
+                   Entry(9, "<text>zwei\nZeilen</text>", "<text><![CDATA[<b>]]></text><comment>k</comment>") +
+                   Entry(7, "<text>x</text>", "<text>y</text>") + Entry(8, "", "<comment/>"),
                "<container><name>Ober</name><container><name>Unter</name><entry id=\"9\"/>"
-               "<entry id=\"4\"/></container></container><container><name>Leer</name></container>"),
-         "Haus & Hof|house||Nomen|||b/h.png|h.wav\nzwei\r\nZeilen|<b>||k||\nOber / Unter=1,0\nLeer=\n"},
+               "<entry id=\"4\"/><entry id=\"7\"/><entry id=\"8\"/></container></container>"
+               "<container><name>Leer</name><entry id=\"7\"/></container>"),
+         "Haus & Hof|house||Nomen|||b/h.png|h.wav\nzwei\r\nZeilen|<b>||k||\nx|y||Ober / Unter||\n|||||\n"
+         "Ober / Unter=1,0,2,3\nLeer=2\n"},
         {"kvtml_utf16", kv, "\xFF\xFE" + Utf16(Kvtml(Entry(0, "<text>\xE4</text>", "<text>b</text>"))),
          "ä|b||||\n"},
         {"kvtml_truncated", kv, Kvtml(Entry(0, "<text>a</text>", "<text>b</text>")).substr(0, 120),
@@ -228,7 +231,7 @@ TEST_P(ExchangeRoundTrip, KeepsWhatTheFormatCarries)
     odd.m_strSound = "ton.wav";
     cQuestionnaire q;
     q.m_strTitle = W("Prüfung");
-    q.m_aTaskIndex = {1, 9999, 5};
+    q.m_aTaskIndex = {1, 9999, 4, 5}; // 4 without category
     d.m_aQuestionnaires.insert(d.m_aQuestionnaires.begin(), q);
 
     std::string bytes = ExportText(d, c.format);
