@@ -585,9 +585,24 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
     }
     auto doc = std::make_unique<CVendrillDoc>();
     doc->SetPathName(absolute);
-    m_recent.Add(absolute);
+    QPointer<CChildFrame> child = AddChild(std::move(doc));
+    if (!child)
+        return nullptr;
+    if (!child->Document().ReadFailed()) {
+        m_recent.Add(absolute);
+        UpdateRecentActions();
+        return child;
+    }
+    // A file that failed to read is not offered again, and a window without a single
+    // task of it is of no use: it closes, writing nothing.
+    m_recent.Remove(absolute);
     UpdateRecentActions();
-    return AddChild(std::move(doc));
+    if (!child->Document().Data().m_aTasks.empty())
+        return child;
+    child->Document().Discard();
+    delete child.data();
+    UpdateActions();
+    return nullptr;
 }
 
 CChildFrame* CMainFrame::NewDocument()
@@ -602,12 +617,25 @@ bool CMainFrame::SaveDocumentAs(CVendrillDoc& doc)
     QString suggestion = doc.PathName();
     if (suggestion.isEmpty())
         suggestion = QDir::home().filePath(doc.Title() + QStringLiteral(".vdr"));
+    else if (doc.ReadFailed())
+        suggestion = QFileInfo(suggestion).dir().filePath(
+            QFileInfo(suggestion).completeBaseName() + U(" (Kopie).vdr"));
     QString path = ChooseFile(FileChoice::SaveAs, suggestion);
     if (path.isEmpty())
         return false;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".vdr");
     path = CleanAbsolute(path);
+    // What was read of a damaged file is saved under a new name, never over that file.
+    if (doc.ReadFailed() && path == CleanAbsolute(doc.PathName())) {
+        MessagePresenter().Present(
+            "Quorvant",
+            ToCp1252(U("Die Datei \"%1\" konnte nicht vollständig gelesen werden und wird "
+                       "nicht überschrieben.\r\nWählen Sie einen anderen Namen.")
+                         .arg(QDir::toNativeSeparators(path))),
+            StyleIconWarning);
+        return false;
+    }
     // Two windows on one file would overwrite each other's statistics.
     if (CChildFrame* other = FindChild(path); other && &other->Document() != &doc) {
         MessagePresenter().Present(
@@ -629,7 +657,8 @@ bool CMainFrame::SaveDocumentAs(CVendrillDoc& doc)
 bool CMainFrame::CanCloseChild(CChildFrame& child)
 {
     CVendrillDoc& doc = child.Document();
-    if (doc.PathName().isEmpty() && doc.IsModified()) {
+    // Changes to a new document, or to what was read of a damaged file, exist only here.
+    if ((doc.PathName().isEmpty() || doc.ReadFailed()) && doc.IsModified()) {
         const int answer = MessagePresenter().Present(
             "Quorvant",
             ToCp1252(U("Sollen die Änderungen an %1 gespeichert werden?").arg(doc.Title())),
@@ -750,8 +779,9 @@ void CMainFrame::OnFileSave()
     CChildFrame* child = ActiveChild();
     if (!child)
         return;
-    // A new document has no name yet: saving asks for one.
-    if (child->Document().PathName().isEmpty())
+    // A new document has no name yet, and a file that failed to read is never written
+    // back: saving asks for a name.
+    if (child->Document().PathName().isEmpty() || child->Document().ReadFailed())
         SaveDocumentAs(child->Document());
     else
         child->Document().Save();

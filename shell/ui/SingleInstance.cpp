@@ -112,5 +112,8 @@ void cInstanceServer::OnReadable(QLocalSocket* socket)
             files.append(QString::fromUtf8(line));
     socket->write(kAnswer);
     socket->flush();
-    emit FilesReceived(files);
+    // Opening the files shows message boxes with event loops of their own, in which the
+    // socket may end and be deleted: never open them inside the socket's own signal.
+    QMetaObject::invokeMethod(
+        this, [this, files] { emit FilesReceived(files); }, Qt::QueuedConnection);
 }

@@ -111,6 +111,8 @@ private slots:
     void newDocumentCloseAsks();
     void saveOfNewDocumentAsksForName();
     void saveAsRefusesFileOpenInOtherWindow();
+    void damagedFileIsNeverWrittenBack_data();
+    void damagedFileIsNeverWrittenBack();
     void failedCloseAsksBeforeLosingData();
     void quittingClosesEveryFile();
     void quittingStopsWhenUserCancels();
@@ -591,6 +593,53 @@ void tst_MainFrame::saveAsRefusesFileOpenInOtherWindow()
                 .contains(U("ist bereits in einem anderen Fenster geöffnet")));
     QCOMPARE(frame->ActiveChild()->Document().PathName(), b);
     QCOMPARE(ReadBytes(a.toStdString()), before);
+}
+
+void tst_MainFrame::damagedFileIsNeverWrittenBack_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("keepsWindow"); // some tasks were read before the damage
+    QFile sample(kSample);
+    QVERIFY(sample.open(QIODevice::ReadOnly));
+    const QByteArray full = sample.readAll();
+    QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << false;
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("cut off after some tasks") << full.left(full.size() * 2 / 3) << true;
+}
+
+void tst_MainFrame::damagedFileIsNeverWrittenBack()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, keepsWindow);
+    auto frame = MakeFrame();
+    const QString bad = m_work->filePath(QStringLiteral("kaputt.vdr"));
+    const QString copy = m_work->filePath(QStringLiteral("gerettet.vdr"));
+    QFile file(bad);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+
+    CChildFrame* child = frame->OpenDocumentFile(bad);
+    QCOMPARE(child != nullptr, keepsWindow);
+    QCOMPARE(frame->Children().size(), keepsWindow ? 1 : 0);
+    QVERIFY(frame->RecentFiles().Files().isEmpty());
+    if (keepsWindow) {
+        // "Speichern" asks for a name; the damaged file's own name is refused.
+        const std::size_t boxes = m_boxes->boxes.size();
+        m_chosen << bad << copy;
+        frame->Action(cmd::kFileSave)->trigger();
+        QCOMPARE(m_boxes->boxes.size(), boxes + 1);
+        QVERIFY(QString::fromLatin1(m_boxes->boxes.back().text.c_str())
+                    .contains(U("wird nicht überschrieben")));
+        frame->Action(cmd::kFileSaveAs)->trigger();
+        QCOMPARE(m_asked, (QList<CMainFrame::FileChoice>{CMainFrame::FileChoice::SaveAs,
+                                                         CMainFrame::FileChoice::SaveAs}));
+        QCOMPARE(child->Document().PathName(), copy);
+        QVERIFY(QFileInfo(copy).size() > 0);
+        QVERIFY(child->close());
+    }
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), bytes);
 }
 
 void tst_MainFrame::failedCloseAsksBeforeLosingData()

@@ -3,13 +3,25 @@
 
 #include "shell/ui/SingleInstance.h"
 
+#include "shell/ui/ChildFrame.h"
+#include "shell/ui/Commands.h"
+#include "shell/ui/MainFrame.h"
+#include "shell/ui/MessageBoxPresenter.h"
+#include "shell/ui/ProgramDir.h"
 #include "shell/ui/VendrillApp.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QPointer>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -40,6 +52,39 @@ bool SendFromThread(const QString& name, const QStringList& files)
     return result == 1;
 }
 
+// The real program beside the tests, or an empty text when it is not built.
+QString ProgramExe()
+{
+    const QString exe =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../shell/quorvant"));
+    return QFileInfo(exe).isExecutable() ? exe : QString();
+}
+
+// Presses the default button of every message box that comes up and keeps its text.
+class BoxCloser : public QObject {
+public:
+    BoxCloser()
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || box->property("seen").toBool())
+                return;
+            box->setProperty("seen", true);
+            texts << box->windowTitle() + QLatin1Char('|') + box->text();
+            // Slowly, as a person reads: the second program has ended meanwhile.
+            QTimer::singleShot(400, box, [b = QPointer<QMessageBox>(box)] {
+                if (b && b->defaultButton())
+                    b->defaultButton()->click();
+            });
+        });
+        m_timer.start(15);
+    }
+    QStringList texts;
+
+private:
+    QTimer m_timer;
+};
+
 } // namespace
 
 class tst_SingleInstance : public QObject {
@@ -52,6 +97,7 @@ private slots:
     void staleNameIsTakenOver();
     void strangerIsTurnedAway();
     void secondProgramHandsItsFileOver();
+    void badFileHandedOverBehavesLikeOpen();
     void commandLineFiles_data();
     void commandLineFiles();
 };
@@ -137,9 +183,8 @@ void tst_SingleInstance::strangerIsTurnedAway()
 void tst_SingleInstance::secondProgramHandsItsFileOver()
 {
     // The real program, started while "we" are the running one, gives us its file and ends.
-    const QString exe =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../shell/quorvant"));
-    if (!QFileInfo(exe).isExecutable())
+    const QString exe = ProgramExe();
+    if (exe.isEmpty())
         QSKIP("the program is not built beside the tests");
     const QString programDir = QFileInfo(exe).canonicalPath();
     cInstanceServer server(InstanceServerName(programDir));
@@ -165,6 +210,67 @@ void tst_SingleInstance::secondProgramHandsItsFileOver()
     }
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
+}
+
+void tst_SingleInstance::badFileHandedOverBehavesLikeOpen()
+{
+    // A picture renamed to .vdr, opened with Ctrl+O and then handed over by a second real
+    // program: the same boxes, no window for it, the file untouched, the program alive.
+    const QString exe = ProgramExe();
+    if (exe.isEmpty())
+        QSKIP("the program is not built beside the tests");
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir dir;
+    SetProgramDirPath(dir.path());
+    const QString bad = dir.filePath(QStringLiteral("bild.vdr"));
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + QByteArray(200, 'x');
+    QFile file(bad);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(png);
+    file.close();
+
+    cMessageBoxPresenter presenter;
+    SetMessagePresenter(&presenter);
+    CMainFrame frame(dir.filePath(QStringLiteral("recent.ini")));
+    frame.show();
+    frame.SetFileChooser([&](CMainFrame::FileChoice, const QString&) { return bad; });
+    BoxCloser closer;
+    frame.Action(cmd::kFileOpen)->trigger();
+    const QStringList viaOpen = closer.texts;
+    QVERIFY(!viaOpen.isEmpty());
+    QCOMPARE(frame.Children().size(), 0);
+    closer.texts.clear();
+
+    cInstanceServer server(InstanceServerName(QFileInfo(exe).canonicalPath()));
+    if (!server.Listen())
+        QSKIP("a Quorvant from this build is running already");
+    QObject::connect(&server, &cInstanceServer::FilesReceived, &frame,
+                     &CMainFrame::OpenHandedFiles);
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    second.setProcessEnvironment(env);
+    second.start(exe, {bad});
+    QVERIFY(second.waitForStarted(10000));
+    // A running event loop, as in the program, takes the connection before its data.
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (closer.texts.size() >= viaOpen.size() && second.state() == QProcess::NotRunning)
+            loop.quit();
+    });
+    poll.start(20);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    QCOMPARE(closer.texts, viaOpen);
+    QCOMPARE(second.exitCode(), 0);
+    QTest::qWait(300);
+    QCOMPARE(frame.Children().size(), 0);
+    QVERIFY(frame.RecentFiles().Files().isEmpty());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), png);
+    SetMessagePresenter(nullptr);
+    SetProgramDirPath({});
 }
 
 void tst_SingleInstance::commandLineFiles_data()
