@@ -648,7 +648,12 @@ void CVendrillView::LayOut()
     const int cw = width();
     const int ch = height();
 
-    m_pHeading->setText(ViewText(m_query->Heading()));
+    // A heading wider than the window ends in "…"; its tool tip shows it whole.
+    const QString heading = ViewText(m_query->Heading());
+    const QString shownHeading =
+        m_pHeading->fontMetrics().elidedText(heading, Qt::ElideRight, std::max(cw - 10, 0));
+    m_pHeading->setText(shownHeading);
+    m_pHeading->setToolTip(shownHeading == heading ? QString() : heading);
     m_pHeading->setGeometry(5, 5, cw - 10, 20);
     m_pHeading->setVisible(screen.heading);
     ApplyBackground(mode);

@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpacerItem>
@@ -156,7 +157,15 @@ QWidget* MessageBoxOwner()
 {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
-    return QApplication::activeWindow();
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    // No window is active (no window manager, or another program in front): a box
+    // without owner would stand in the middle of the screen, far from the program.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows)
+        if (qobject_cast<QMainWindow*>(window) && window->isVisible())
+            return window;
+    return nullptr;
 }
 
 int cMessageBoxPresenter::Present(const std::string& caption, const std::string& text,

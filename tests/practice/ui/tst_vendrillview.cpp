@@ -66,6 +66,7 @@ private slots:
     void overviewAfterOpening();
     void overviewHeadingWhenShownBeforeSetUp_data();
     void overviewHeadingWhenShownBeforeSetUp();
+    void headingElidesInNarrowWindow();
     void unreadableFileReportsAndShowsOverview();
     void openQuestionnaire_data();
     void openQuestionnaire();
@@ -160,6 +161,23 @@ void tst_VendrillView::overviewHeadingWhenShownBeforeSetUp()
     QCOMPARE(f.Mode(), 2);
     QCOMPARE(f.Heading(), kOverviewHeading);
     QCOMPARE(f.Query().CurrentQuestionnaire(), 0); // loaded, though not shown yet
+}
+
+void tst_VendrillView::headingElidesInNarrowWindow()
+{
+    // A view narrower than its heading (an 800 x 600 main window): the heading ends in
+    // "…" within the view; a wide one shows it whole.
+    ViewFixture f;
+    f.OpenQuestionnaire(QVocabulary);
+    const QLabel* heading = f.Ctl<QLabel>(1064);
+    const int needed = heading->fontMetrics().horizontalAdvance(VocabularyHeading()) + 10;
+    for (const bool narrow : {true, false}) {
+        f.view->resize(needed + (narrow ? -80 : 40), 520);
+        QCoreApplication::processEvents();
+        QVERIFY(heading->fontMetrics().horizontalAdvance(heading->text()) <= heading->width());
+        QCOMPARE(heading->text().endsWith(QChar(0x2026)), narrow);
+        QCOMPARE(f.Heading(), VocabularyHeading());
+    }
 }
 
 void tst_VendrillView::unreadableFileReportsAndShowsOverview()
