@@ -1,5 +1,6 @@
 #include "shell/ui/MessageBoxPresenter.h"
 
+#include "shell/ui/DialogParts.h"
 #include "shell/ui/Text.h"
 
 #include <QAbstractButton>
@@ -61,9 +62,6 @@ QMessageBox::StandardButton DefaultOf(std::uint32_t style)
     }
 }
 
-// Room beside the caption in a title bar: the window icon and the three title buttons.
-constexpr int kTitleBarExtra = 130;
-
 // A short text would give a box too narrow for its caption, which the title bar then
 // cuts off; the box is made wide enough to show the whole caption.
 void FitCaption(QMessageBox& box, const QString& caption)
@@ -71,9 +69,7 @@ void FitCaption(QMessageBox& box, const QString& caption)
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     if (!grid)
         return;
-    QFont titleFont = box.font();
-    titleFont.setBold(true);
-    int width = QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarExtra;
+    int width = CaptionWidth(box, caption);
     if (const QScreen* screen = box.screen())
         width = std::min(width, screen->availableGeometry().width() - 100);
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
