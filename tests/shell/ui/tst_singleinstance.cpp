@@ -91,6 +91,8 @@ class tst_SingleInstance : public QObject {
     Q_OBJECT
 private slots:
     void firstStartListensSecondDoesNot();
+    void nameFollowsUserAndSession_data();
+    void nameFollowsUserAndSession();
     void filesAreHandedOver_data();
     void filesAreHandedOver();
     void nobodyListening();
@@ -111,6 +113,59 @@ void tst_SingleInstance::firstStartListensSecondDoesNot()
     cInstanceServer second(name);
     QVERIFY(!second.Listen());
     QVERIFY(!second.IsListening());
+}
+
+void tst_SingleInstance::nameFollowsUserAndSession_data()
+{
+    // Environments of two starts, "VAR=value" each; whether they share one program.
+    QTest::addColumn<QStringList>("first");
+    QTest::addColumn<QStringList>("second");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("same display") << QStringList{"DISPLAY=:0"} << QStringList{"DISPLAY=:0"}
+                                  << true;
+    QTest::newRow("other display") << QStringList{"DISPLAY=:0"} << QStringList{"DISPLAY=:1"}
+                                   << false;
+    QTest::newRow("other screen of the display")
+        << QStringList{"DISPLAY=:0.0"} << QStringList{"DISPLAY=:0.1"} << true;
+    QTest::newRow("other Wayland session")
+        << QStringList{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"}
+        << QStringList{"WAYLAND_DISPLAY=wayland-1", "DISPLAY=:0"} << false;
+    QTest::newRow("launcher without session id")
+        << QStringList{"DISPLAY=:0", "XDG_SESSION_ID=3"} << QStringList{"DISPLAY=:0"} << true;
+    QTest::newRow("other login session, no display")
+        << QStringList{"XDG_SESSION_ID=3"} << QStringList{"XDG_SESSION_ID=4"} << false;
+    QTest::newRow("other user") << QStringList{"DISPLAY=:0", "USER=anna"}
+                                << QStringList{"DISPLAY=:0", "USER=ben"} << false;
+}
+
+void tst_SingleInstance::nameFollowsUserAndSession()
+{
+    QFETCH(QStringList, first);
+    QFETCH(QStringList, second);
+    QFETCH(bool, same);
+    QTemporaryDir runtime;
+    const QList<QByteArray> vars = {"USER", "WAYLAND_DISPLAY", "DISPLAY", "XDG_SESSION_ID",
+                                    "XDG_RUNTIME_DIR"};
+    QMap<QByteArray, QByteArray> saved;
+    for (const QByteArray& var : vars)
+        saved[var] = qgetenv(var.constData());
+    auto nameWith = [&](const QStringList& env) {
+        for (const QByteArray& var : vars)
+            qunsetenv(var.constData());
+        qputenv("USER", "quorvant");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        for (const QString& entry : env)
+            qputenv(entry.section(QLatin1Char('='), 0, 0).toLatin1().constData(),
+                    entry.section(QLatin1Char('='), 1).toUtf8());
+        return InstanceServerName(QStringLiteral("/opt/quorvant/"));
+    };
+    const QString a = nameWith(first);
+    const QString b = nameWith(second);
+    for (const QByteArray& var : vars)
+        saved[var].isNull() ? qunsetenv(var.constData()) : qputenv(var.constData(), saved[var]);
+    QCOMPARE(a == b, same);
+    // The socket lies in the user's runtime folder.
+    QVERIFY(a.startsWith(runtime.path() + QLatin1Char('/')));
 }
 
 void tst_SingleInstance::filesAreHandedOver_data()
