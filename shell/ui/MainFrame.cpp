@@ -204,7 +204,8 @@ CMainFrame::CMainFrame(const QString& recentIni, QWidget* parent)
     setObjectName(QStringLiteral("mainFrame"));
     // The settings are in force before the window exists.
     m_strProgramDir = ProgramDirPath();
-    m_strSettingsPath = SettingsFilePath(m_strProgramDir);
+    m_strSettingsPath = QFile::decodeName(QByteArray::fromStdString(
+        SettingsFilePath(QFile::encodeName(m_strProgramDir).toStdString())));
     m_settings.LoadSettings(QFile::encodeName(m_strSettingsPath).toStdString());
 
     setWindowTitle(QStringLiteral("Quorvant"));

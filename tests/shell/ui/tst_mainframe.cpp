@@ -130,6 +130,12 @@ private:
     std::unique_ptr<CMainFrame> MakeFrame();
 
     QTemporaryDir m_programDir;
+    QTemporaryDir m_config; // the user's configuration folder
+    /// Where the window and the command-line tool keep the program settings.
+    QString SettingsFile() const
+    {
+        return m_config.filePath(QStringLiteral("Quorvant/settings_vdr.dat"));
+    }
     std::unique_ptr<QTemporaryDir> m_work;
     std::unique_ptr<RecordingPresenter> m_boxes;
     QStringList m_chosen; // answers of the file dialogs, in order
@@ -140,6 +146,7 @@ void tst_MainFrame::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
     SetProgramDirPath(m_programDir.path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
 }
 
 void tst_MainFrame::init()
@@ -148,7 +155,7 @@ void tst_MainFrame::init()
     m_boxes = std::make_unique<RecordingPresenter>();
     m_chosen.clear();
     m_asked.clear();
-    QFile::remove(m_programDir.filePath(QStringLiteral("settings_vdr.dat")));
+    QFile::remove(SettingsFile());
 }
 
 void tst_MainFrame::cleanup()
@@ -701,7 +708,7 @@ void tst_MainFrame::settingsCommandWritesFile()
 {
     auto frame = MakeFrame();
     const QString path = frame->SettingsPath();
-    QCOMPARE(path, m_programDir.filePath(QStringLiteral("settings_vdr.dat")));
+    QCOMPARE(path, SettingsFile());
     QVERIFY(!QFileInfo::exists(path));
     ModalScript script({[](QWidget* modal) {
         if (modal->objectName() != QStringLiteral("dlg141"))
@@ -737,9 +744,8 @@ void tst_MainFrame::settingsCancelWritesNothing()
 
 void tst_MainFrame::settingsAreLoadedAtStart()
 {
-    testfiles::WriteBytes(
-        m_programDir.filePath(QStringLiteral("settings_vdr.dat")).toStdString(),
-        Hex({7, 2, 1, 0, 1, 1, 7, 1}));
+    QVERIFY(QDir().mkpath(QFileInfo(SettingsFile()).path()));
+    testfiles::WriteBytes(SettingsFile().toStdString(), Hex({7, 2, 1, 0, 1, 1, 7, 1}));
     auto frame = MakeFrame();
     QCOMPARE(frame->Settings().m_bBeepOnWrong, 0);
     QCOMPARE(frame->Settings().m_bNextOnRight, 1);
