@@ -130,7 +130,7 @@ const int kViewCommands[] = {
 
 // Commands of parts that are not in this program yet: present, but disabled.
 const int kLaterCommands[] = {
-    cmd::kPrint, cmd::kPrintPreview, cmd::kUpdate, cmd::kNewWindow,
+    cmd::kPrint, cmd::kPrintPreview, cmd::kUpdate,
 };
 
 constexpr int kSeparator = 0;
@@ -304,6 +304,7 @@ void CMainFrame::CreateActions()
             view->FileSettingsChanged();
         UpdateActions();
     });
+    on(cmd::kNewWindow, &CMainFrame::OnNewWindow);
     on(cmd::kCascade, [this] { m_mdi->cascadeSubWindows(); });
     on(cmd::kTile, [this] { m_mdi->tileSubWindows(); });
     on(cmd::kArrangeIcons, &CMainFrame::ArrangeIcons);
@@ -543,15 +544,19 @@ CChildFrame* CMainFrame::FindChild(const QString& path) const
     return nullptr;
 }
 
-CChildFrame* CMainFrame::AddChild(std::unique_ptr<CVendrillDoc> doc)
+CChildFrame* CMainFrame::AddChild(std::shared_ptr<CVendrillDoc> doc)
 {
     auto* child = new CChildFrame(std::move(doc), m_settings);
     child->View()->SetProgramDir(m_strProgramDir);
     child->SetCloseCheck([this](CChildFrame& c) { return CanCloseChild(c); });
     connect(child->View(), &CVendrillView::CommandStateChanged, this, &CMainFrame::UpdateActions);
-    connect(child, &QObject::destroyed, this, [this] {
+    connect(child, &QObject::destroyed, this, [this, doc = std::weak_ptr(child->SharedDocument())] {
         // The window is gone once the event loop runs again.
-        QTimer::singleShot(0, this, &CMainFrame::UpdateActions);
+        QTimer::singleShot(0, this, [this, doc] {
+            if (const auto shared = doc.lock())
+                NumberViews(*shared);
+            UpdateActions();
+        });
     });
     m_mdi->addSubWindow(child);
     // Every training file fills the main window's client area.
@@ -584,7 +589,7 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
         UpdateRecentActions();
         return nullptr;
     }
-    auto doc = std::make_unique<CVendrillDoc>();
+    auto doc = std::make_shared<CVendrillDoc>();
     doc->SetPathName(absolute);
     QPointer<CChildFrame> child = AddChild(std::move(doc));
     if (!child)
@@ -608,9 +613,29 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
 
 CChildFrame* CMainFrame::NewDocument()
 {
-    auto doc = std::make_unique<CVendrillDoc>();
+    auto doc = std::make_shared<CVendrillDoc>();
     doc->NewDocument();
     return AddChild(std::move(doc));
+}
+
+void CMainFrame::OnNewWindow()
+{
+    // A second view on the open document, not a second read of its file.
+    if (CChildFrame* active = ActiveChild()) {
+        AddChild(active->SharedDocument());
+        NumberViews(active->Document());
+    }
+}
+
+void CMainFrame::NumberViews(const CVendrillDoc& doc)
+{
+    QList<CChildFrame*> views;
+    const QList<CChildFrame*> children = Children();
+    for (CChildFrame* child : children)
+        if (&child->Document() == &doc)
+            views.append(child);
+    for (int i = 0; i < views.size(); ++i)
+        views[i]->SetViewNumber(views.size() > 1 ? i + 1 : 0);
 }
 
 bool CMainFrame::SaveDocumentAs(CVendrillDoc& doc)
@@ -658,6 +683,9 @@ bool CMainFrame::SaveDocumentAs(CVendrillDoc& doc)
 bool CMainFrame::CanCloseChild(CChildFrame& child)
 {
     CVendrillDoc& doc = child.Document();
+    // Another window still shows the file: it stays open and nothing is written yet.
+    if (child.SharedDocument().use_count() > 1)
+        return true;
     // Changes to a new document, or to what was read of a damaged file, exist only here.
     if ((doc.PathName().isEmpty() || doc.ReadFailed()) && doc.IsModified()) {
         const int answer = MessagePresenter().Present(
@@ -695,6 +723,8 @@ void CMainFrame::OpenHandedFiles(const QStringList& files)
 
 void CMainFrame::OnSubWindowActivated()
 {
+    if (CVendrillView* view = ActiveView())
+        view->Activated();
     // The title needs nothing here: a maximized child adds " - [its title]" to "Quorvant".
     UpdateActions();
 }
@@ -713,6 +743,7 @@ void CMainFrame::UpdateActions()
     for (int id : kLaterCommands)
         m_actions.value(id)->setEnabled(false);
     m_actions.value(cmd::kFileSettings)->setEnabled(child != nullptr);
+    m_actions.value(cmd::kNewWindow)->setEnabled(child != nullptr);
     const bool windows = !m_mdi->subWindowList().isEmpty();
     for (int id : {cmd::kCascade, cmd::kTile, cmd::kArrangeIcons, cmd::kNextPane, cmd::kPrevPane})
         m_actions.value(id)->setEnabled(windows);

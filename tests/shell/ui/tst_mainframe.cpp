@@ -28,11 +28,13 @@
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 
 #include <filesystem>
+#include <numeric>
 
 using testfiles::Hex;
 using testfiles::ReadBytes;
@@ -107,6 +109,7 @@ private slots:
     void dropOpensFile();
     void recentFilesInMenu();
     void closeWritesStatistics();
+    void newWindowIsSecondViewOnTheFile();
     void newDocumentCloseAsks_data();
     void newDocumentCloseAsks();
     void saveOfNewDocumentAsksForName();
@@ -512,6 +515,67 @@ void tst_MainFrame::closeWritesStatistics()
     QVERIFY(m_boxes->boxes.empty());
 }
 
+void tst_MainFrame::newWindowIsSecondViewOnTheFile()
+{
+    auto frame = MakeFrame();
+    const QString path = CopySample(QStringLiteral("zwei.vdr"));
+    const std::string before = ReadBytes(path.toStdString());
+    CChildFrame* first = frame->OpenDocumentFile(path);
+    QVERIFY(first);
+    // The statistics cell of row 0 as a window's task list shows it.
+    auto cell = [](CChildFrame* child) {
+        const QAbstractItemModel* model =
+            child->findChild<QTableView*>(QStringLiteral("ctl1002"))->model();
+        for (int column = 0; column < model->columnCount(); ++column)
+            if (model->headerData(column, Qt::Horizontal).toString() == QStringLiteral("Statistik"))
+                return model->index(0, column).data().toString();
+        return QString();
+    };
+    auto answerRow0 = [](CChildFrame* child) {
+        cQuery& query = child->View()->Query();
+        query.OpenQuestionnaire(0);
+        query.StartAt(0);
+        query.SetAnswerText("gewiss falsch");
+        query.OnAnswerOk();
+        query.OnBack();
+    };
+    first->View()->Query().OpenQuestionnaire(0);
+    const QString unanswered = cell(first);
+    answerRow0(first); // in memory only so far
+    const QString once = cell(first);
+    QVERIFY(once != unanswered);
+
+    frame->Action(cmd::kNewWindow)->trigger();
+    QCOMPARE(frame->Children().size(), 2);
+    CChildFrame* second = frame->ActiveChild();
+    QCOMPARE(&second->Document(), &first->Document());
+    QCOMPARE(first->windowTitle(), QStringLiteral("zwei.vdr:1"));
+    QCOMPARE(second->windowTitle(), QStringLiteral("zwei.vdr:2"));
+    second->View()->Query().OpenQuestionnaire(0);
+    QCOMPARE(cell(second), once); // not read again
+    answerRow0(second);
+    QVERIFY(cell(second) != once);
+    QTRY_COMPARE(cell(first), cell(second));
+
+    // The first window to close writes nothing; the last one writes both answers.
+    QVERIFY(second->close());
+    QTRY_COMPARE(frame->Children().size(), 1);
+    QTRY_COMPARE(first->windowTitle(), QStringLiteral("zwei.vdr"));
+    QCOMPARE(ReadBytes(path.toStdString()), before);
+    const int task = first->View()->Query().TaskOfRow(0);
+    const auto counted = [task](const cTrainingData& d) {
+        const auto& stats = d.m_aTasks[task].m_nStats;
+        return std::accumulate(stats.begin(), stats.end(), 0u);
+    };
+    cTrainingData old;
+    QCOMPARE(old.ReadTrainingFile(path.toStdString()), 0);
+    QVERIFY(first->close());
+    cTrainingData back;
+    QCOMPARE(back.ReadTrainingFile(path.toStdString()), 0);
+    QCOMPARE(counted(back), counted(old) + 2);
+    QVERIFY(m_boxes->boxes.empty());
+}
+
 void tst_MainFrame::newDocumentCloseAsks_data()
 {
     QTest::addColumn<bool>("modified");
@@ -785,7 +849,7 @@ void tst_MainFrame::laterCommandsAreDisabled()
 {
     auto frame = MakeFrame();
     frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
-    for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kUpdate, cmd::kNewWindow})
+    for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kUpdate})
         QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
     for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave,
                    cmd::kFileSaveAs, cmd::kPrintSetup, cmd::kExit, cmd::kSettings,
