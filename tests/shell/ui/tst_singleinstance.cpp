@@ -98,7 +98,6 @@ private slots:
     void nobodyListening();
     void staleNameIsTakenOver();
     void strangerIsTurnedAway();
-    void secondProgramHandsItsFileOver();
     void badFileHandedOverBehavesLikeOpen();
     void commandLineFiles_data();
     void commandLineFiles();
@@ -233,38 +232,6 @@ void tst_SingleInstance::strangerIsTurnedAway()
     // The server still serves the real program afterwards.
     QVERIFY(SendFromThread(name, {QStringLiteral("/y.vdr")}));
     QTRY_COMPARE(received.count(), 1);
-}
-
-void tst_SingleInstance::secondProgramHandsItsFileOver()
-{
-    // The real program, started while "we" are the running one, gives us its file and ends.
-    const QString exe = ProgramExe();
-    if (exe.isEmpty())
-        QSKIP("the program is not built beside the tests");
-    const QString programDir = QFileInfo(exe).canonicalPath();
-    cInstanceServer server(InstanceServerName(programDir));
-    if (!server.Listen())
-        QSKIP("a Quorvant from this build is running already");
-    QSignalSpy received(&server, &cInstanceServer::FilesReceived);
-
-    QTemporaryDir dir;
-    QProcess second;
-    second.setWorkingDirectory(dir.path());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    second.setProcessEnvironment(env);
-    second.start(exe, {QStringLiteral("relativ.vdr")});
-    QVERIFY(second.waitForStarted(10000));
-    QTRY_COMPARE_WITH_TIMEOUT(received.count(), 1, 15000);
-    // The relative name arrives as a full path, seen from where the program was started.
-    QCOMPARE(received.at(0).at(0).toStringList(),
-             QStringList{QDir(dir.path()).filePath(QStringLiteral("relativ.vdr"))});
-    if (second.state() != QProcess::NotRunning && !second.waitForFinished(10000)) {
-        second.kill();
-        QFAIL("the second program did not end");
-    }
-    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second.exitCode(), 0);
 }
 
 void tst_SingleInstance::badFileHandedOverBehavesLikeOpen()
