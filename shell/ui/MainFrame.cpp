@@ -2,15 +2,19 @@
 
 #include "data/ui/FileSettingsDlg.h"
 #include "data/ui/VendrillDoc.h"
+#include "practice/ui/PrintView.h"
 #include "practice/ui/VendrillView.h"
 #include "shell/Message.h"
 #include "shell/ui/AboutDlg.h"
 #include "shell/ui/ChildFrame.h"
 #include "shell/ui/Commands.h"
 #include "shell/ui/Icons.h"
+#include "shell/ui/PrintRequest.h"
 #include "shell/ui/ProgramDir.h"
 #include "shell/ui/SettingsDlg.h"
 #include "shell/ui/Text.h"
+#include "update/ui/UpdateMenuCommand.h"
+#include "update/ui/WaitDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -128,11 +132,6 @@ const int kViewCommands[] = {
     cmd::kExamStart,       cmd::kExamEnd,      cmd::kEvaluationEnd,       cmd::kDelete,
 };
 
-// Commands of parts that are not in this program yet: present, but disabled.
-const int kLaterCommands[] = {
-    cmd::kPrint, cmd::kPrintPreview, cmd::kUpdate,
-};
-
 constexpr int kSeparator = 0;
 
 struct MenuDef {
@@ -245,6 +244,13 @@ CMainFrame::~CMainFrame()
     }
 }
 
+cWaitDialog& CMainFrame::WaitDialog()
+{
+    if (!m_waitDialog)
+        m_waitDialog = std::make_unique<cWaitDialog>();
+    return *m_waitDialog;
+}
+
 QPrinter& CMainFrame::Printer()
 {
     if (!m_printer)
@@ -283,10 +289,13 @@ void CMainFrame::CreateActions()
     on(cmd::kFileSave, &CMainFrame::OnFileSave);
     on(cmd::kFileSaveAs, &CMainFrame::OnFileSaveAs);
     on(cmd::kPrintSetup, &CMainFrame::OnPrintSetup);
+    on(cmd::kPrint, &CMainFrame::OnPrint);
+    on(cmd::kPrintPreview, &CMainFrame::OnPrintPreview);
     on(cmd::kExit, &QWidget::close);
     on(cmd::kAbout, &CMainFrame::OnAppAbout);
     on(cmd::kHelp, &CMainFrame::OnHelp);
     on(cmd::kSettings, &CMainFrame::OnSettings);
+    on(cmd::kUpdate, [this] { OnCheckForUpdate(this, WaitDialog(), m_strProgramDir); });
     on(cmd::kFileSettings, [this] {
         QPointer<CChildFrame> child = ActiveChild();
         if (!child)
@@ -740,10 +749,10 @@ void CMainFrame::UpdateActions()
     for (int id : kViewCommands)
         m_actions.value(id)->setEnabled(view && view->HandlesCommand(id) &&
                                         view->IsCommandEnabled(id));
-    for (int id : kLaterCommands)
-        m_actions.value(id)->setEnabled(false);
     m_actions.value(cmd::kFileSettings)->setEnabled(child != nullptr);
     m_actions.value(cmd::kNewWindow)->setEnabled(child != nullptr);
+    for (int id : {cmd::kPrint, cmd::kPrintPreview})
+        m_actions.value(id)->setEnabled(view != nullptr);
     const bool windows = !m_mdi->subWindowList().isEmpty();
     for (int id : {cmd::kCascade, cmd::kTile, cmd::kArrangeIcons, cmd::kNextPane, cmd::kPrevPane})
         m_actions.value(id)->setEnabled(windows);
@@ -829,6 +838,31 @@ void CMainFrame::OnPrintSetup()
 {
     QPageSetupDialog dialog(&Printer(), this);
     dialog.exec();
+}
+
+void CMainFrame::OnPrint()
+{
+    if (CVendrillView* view = ActiveView())
+        (void)RunPrintDialog(Printer(), view->Query(), this);
+}
+
+void CMainFrame::OnPrintPreview()
+{
+    if (CVendrillView* view = ActiveView())
+        RunPrintPreview(Printer(), view->Query(), this);
+}
+
+void CMainFrame::PrintHandedFiles(const QStringList& files, const QString& printer)
+{
+    if (isMinimized())
+        showMaximized();
+    raise();
+    activateWindow();
+    // After the hand-over has been answered: the print dialog is modal.
+    QTimer::singleShot(0, this, [this, files, printer] {
+        for (const QString& file : files)
+            (void)PrintTrainingFile(file, printer, m_settings, Printer(), this);
+    });
 }
 
 void CMainFrame::OnAppAbout()

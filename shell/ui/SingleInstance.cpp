@@ -9,9 +9,12 @@
 
 namespace {
 
-// The hand-over: a greeting line, one line per file (UTF-8), an end line; the running
-// program answers "OK" once it has taken the files.
+// The hand-over: a greeting line, for a print request a line "PRINT", a tab and the
+// printer's name (empty for the print dialog), one line per file (UTF-8, absolute, so
+// never taken for the print line), an end line; the running program answers "OK" once it
+// has taken the request.
 const QByteArray kGreeting = "QUORVANT-OPEN 1\n";
+const QByteArray kPrint = "PRINT\t";
 const QByteArray kEnd = "END\n";
 const QByteArray kAnswer = "OK\n";
 // A message larger than this is not a hand-over.
@@ -50,18 +53,22 @@ QString InstanceServerName(const QString& programDir)
     return name;
 }
 
-bool SendToRunningInstance(const QString& name, const QStringList& files, int timeoutMs)
+namespace {
+
+QByteArray OneLine(QString text)
+{
+    text.remove(QLatin1Char('\n'));
+    return text.toUtf8() + '\n';
+}
+
+bool Send(const QString& name, QByteArray message, const QStringList& files, int timeoutMs)
 {
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(timeoutMs))
         return false;
-    QByteArray message = kGreeting;
-    for (const QString& file : files) {
-        QString line = file;
-        line.remove(QLatin1Char('\n'));
-        message += line.toUtf8() + '\n';
-    }
+    for (const QString& file : files)
+        message += OneLine(file);
     message += kEnd;
     socket.write(message);
     if (!socket.waitForBytesWritten(timeoutMs))
@@ -71,6 +78,19 @@ bool SendToRunningInstance(const QString& name, const QStringList& files, int ti
         answer += socket.readAll();
     socket.disconnectFromServer();
     return answer == kAnswer;
+}
+
+} // namespace
+
+bool SendToRunningInstance(const QString& name, const QStringList& files, int timeoutMs)
+{
+    return Send(name, kGreeting, files, timeoutMs);
+}
+
+bool SendPrintToRunningInstance(const QString& name, const QStringList& files,
+                                const QString& printer, int timeoutMs)
+{
+    return Send(name, kGreeting + kPrint + OneLine(printer), files, timeoutMs);
 }
 
 cInstanceServer::cInstanceServer(QString name, QObject* parent)
@@ -129,13 +149,27 @@ void cInstanceServer::OnReadable(QLocalSocket* socket)
     socket->setProperty("buffer", QByteArray());
     const QByteArray body = buffer.mid(kGreeting.size(), endAt + 1 - kGreeting.size());
     QStringList files;
-    for (const QByteArray& line : body.split('\n'))
-        if (!line.isEmpty())
+    bool print = false;
+    QString printer;
+    for (const QByteArray& line : body.split('\n')) {
+        if (line.startsWith(kPrint)) {
+            print = true;
+            printer = QString::fromUtf8(line.mid(kPrint.size()));
+        } else if (!line.isEmpty()) {
             files.append(QString::fromUtf8(line));
+        }
+    }
     socket->write(kAnswer);
     socket->flush();
-    // Opening the files shows message boxes with event loops of their own, in which the
-    // socket may end and be deleted: never open them inside the socket's own signal.
+    // Opening or printing the files shows message boxes with event loops of their own, in
+    // which the socket may end and be deleted: never do it inside the socket's own signal.
     QMetaObject::invokeMethod(
-        this, [this, files] { emit FilesReceived(files); }, Qt::QueuedConnection);
+        this,
+        [this, files, print, printer] {
+            if (print)
+                emit PrintRequested(files, printer);
+            else
+                emit FilesReceived(files);
+        },
+        Qt::QueuedConnection);
 }

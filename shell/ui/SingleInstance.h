@@ -18,6 +18,12 @@ QString InstanceServerName(const QString& programDir);
 /// to the front). True when that program confirmed it took them.
 bool SendToRunningInstance(const QString& name, const QStringList& files, int timeoutMs = 3000);
 
+/// Hands a print request to the program listening at name: it prints the files to the
+/// named printer, or through its print dialog when printer is empty. True when that
+/// program confirmed it took the request.
+bool SendPrintToRunningInstance(const QString& name, const QStringList& files,
+                                const QString& printer, int timeoutMs = 3000);
+
 class cInstanceServer : public QObject {
     Q_OBJECT
 public:
@@ -32,6 +38,8 @@ public:
 signals:
     /// A later start handed these files over (possibly none: just show the window).
     void FilesReceived(const QStringList& files);
+    /// A later start asked to print these files (to printer; "" asks with the dialog).
+    void PrintRequested(const QStringList& files, const QString& printer);
 
 private:
     void OnConnection();

@@ -4,6 +4,7 @@
 #include "shell/ui/Icons.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/MessageBoxPresenter.h"
+#include "shell/ui/PrintRequest.h"
 #include "shell/ui/ProgramDir.h"
 #include "shell/ui/SingleInstance.h"
 #include "shell/ui/SoundPlayer.h"
@@ -39,6 +40,10 @@ QStringList CommandLineFiles(const QStringList& arguments, const QString& curren
 int RunQuorvant(int& argc, char** argv)
 {
     ChooseMediaBackend();
+    // Print requests show no window of their own, so they also run without a display.
+    if (IsPrintCommandLine(argc, argv) && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvant"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVANT_VERSION));
@@ -51,6 +56,9 @@ int RunQuorvant(int& argc, char** argv)
                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtGerman);
 
+    const cStartRequest request = ParseStartRequest(QApplication::arguments(), QDir::currentPath());
+    if (request.kind != cStartRequest::Kind::Open)
+        return RunStartRequest(request);
     const QStringList files = CommandLineFiles(QApplication::arguments(), QDir::currentPath());
 
     // A program that is already running takes the files and shows them.
@@ -66,6 +74,8 @@ int RunQuorvant(int& argc, char** argv)
         CMainFrame frame;
         QObject::connect(&server, &cInstanceServer::FilesReceived, &frame,
                          &CMainFrame::OpenHandedFiles);
+        QObject::connect(&server, &cInstanceServer::PrintRequested, &frame,
+                         &CMainFrame::PrintHandedFiles);
         // Without a window manager "maximized" means nothing: start at the screen's size.
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             frame.resize(screen->availableGeometry().size());

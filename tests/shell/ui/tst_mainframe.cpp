@@ -24,6 +24,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -124,7 +128,8 @@ private slots:
     void settingsAreLoadedAtStart();
     void helpOpensHelpFile();
     void aboutCommandShowsVersion();
-    void laterCommandsAreDisabled();
+    void commandsAreEnabledWithAFile();
+    void printAndPreviewWithTheSharedPrinter();
     void viewCommandsFollowTheView();
     void escapeKeyGoesBack();
 
@@ -845,16 +850,48 @@ void tst_MainFrame::aboutCommandShowsVersion()
     QCOMPARE(line, QStringLiteral("Quorvant Version 1.0"));
 }
 
-void tst_MainFrame::laterCommandsAreDisabled()
+void tst_MainFrame::commandsAreEnabledWithAFile()
 {
     auto frame = MakeFrame();
     frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
-    for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kUpdate})
-        QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
-    for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave,
-                   cmd::kFileSaveAs, cmd::kPrintSetup, cmd::kExit, cmd::kSettings,
+    for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kFileNew, cmd::kFileOpen,
+                   cmd::kFileClose, cmd::kFileSave, cmd::kUpdate, cmd::kFileSaveAs,
+                   cmd::kPrintSetup, cmd::kExit, cmd::kSettings, cmd::kNewWindow,
                    cmd::kFileSettings, cmd::kAbout, cmd::kHelp, cmd::kCascade, cmd::kTile})
         QVERIFY2(frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
+}
+
+void tst_MainFrame::printAndPreviewWithTheSharedPrinter()
+{
+    auto frame = MakeFrame();
+    frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
+    const int pages = frame->ActiveView()->Query().PrintPageCount();
+    QPrinter& printer = frame->Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = m_work->filePath(QStringLiteral("druck.pdf"));
+    printer.setOutputFileName(pdf);
+
+    // The print dialog and the preview work on the one printer with the same page count;
+    // Cancel in the print dialog prints nothing, OK prints (here to a PDF file).
+    QList<int> seen;
+    for (const int id : {cmd::kPrint, cmd::kPrint, cmd::kPrintPreview}) {
+        const bool ok = seen.size() == 1;
+        ModalScript script({[&](QWidget* modal) {
+            auto* print = qobject_cast<QPrintDialog*>(modal);
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(modal);
+            if (!print && !preview)
+                return false;
+            seen << ((print ? print->printer() : preview->printer()) != &printer ? -1
+                     : print ? print->maxPage()
+                             : preview->findChild<QPrintPreviewWidget*>()->pageCount());
+            QMetaObject::invokeMethod(modal, ok ? "accept" : "reject", Qt::QueuedConnection);
+            return true;
+        }});
+        frame->Action(id)->trigger();
+        QVERIFY(script.Done());
+        QCOMPARE(QFileInfo::exists(pdf), seen.size() > 1);
+    }
+    QCOMPARE(seen, QList<int>({pages, pages, pages}));
 }
 
 void tst_MainFrame::viewCommandsFollowTheView()

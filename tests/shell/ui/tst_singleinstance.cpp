@@ -39,11 +39,15 @@ QString UniqueName()
 }
 
 // Runs the sending side on a thread of its own, as a second program would, while the
-// test's event loop serves the receiving side.
-bool SendFromThread(const QString& name, const QStringList& files)
+// test's event loop serves the receiving side. With print, a print request to printer.
+bool SendFromThread(const QString& name, const QStringList& files, bool print = false,
+                    const QString& printer = {})
 {
     std::atomic<int> result{-1};
-    std::thread sender([&] { result = SendToRunningInstance(name, files, 3000) ? 1 : 0; });
+    std::thread sender([&] {
+        result = print ? SendPrintToRunningInstance(name, files, printer, 3000)
+                       : SendToRunningInstance(name, files, 3000);
+    });
     QElapsedTimer clock;
     clock.start();
     while (result < 0 && clock.elapsed() < 8000)
@@ -170,22 +174,31 @@ void tst_SingleInstance::nameFollowsUserAndSession()
 void tst_SingleInstance::filesAreHandedOver_data()
 {
     QTest::addColumn<QStringList>("files");
-    QTest::newRow("one") << QStringList{QStringLiteral("/home/u/vokabeln.vdr")};
+    QTest::addColumn<bool>("print");
+    QTest::addColumn<QString>("printer");
+    QTest::newRow("one") << QStringList{QStringLiteral("/home/u/vokabeln.vdr")} << false << "";
     QTest::newRow("umlauts and blanks")
-        << QStringList{QString::fromUtf8("/home/ü/Prüfung Teil 1.vdr"), QStringLiteral("/b.vdr")};
-    QTest::newRow("none: just show the window") << QStringList{};
+        << QStringList{QString::fromUtf8("/home/ü/Prüfung Teil 1.vdr"), QStringLiteral("/b.vdr")}
+        << false << "";
+    QTest::newRow("none: just show the window") << QStringList{} << false << "";
+    QTest::newRow("print to a printer") << QStringList{"/a.vdr"} << true << "Büro 2 PDF";
+    QTest::newRow("print with the dialog") << QStringList{"/a.vdr"} << true << "";
 }
 
 void tst_SingleInstance::filesAreHandedOver()
 {
     QFETCH(QStringList, files);
+    QFETCH(bool, print);
+    QFETCH(QString, printer);
     const QString name = UniqueName();
     cInstanceServer server(name);
     QVERIFY(server.Listen());
-    QSignalSpy received(&server, &cInstanceServer::FilesReceived);
-    QVERIFY(SendFromThread(name, files));
-    QTRY_COMPARE(received.count(), 1);
-    QCOMPARE(received.at(0).at(0).toStringList(), files);
+    QSignalSpy opened(&server, &cInstanceServer::FilesReceived);
+    QSignalSpy printed(&server, &cInstanceServer::PrintRequested);
+    QVERIFY(SendFromThread(name, files, print, printer));
+    QTRY_COMPARE(opened.count() + printed.count(), 1);
+    QCOMPARE((print ? printed : opened).at(0),
+             print ? QVariantList({files, printer}) : QVariantList({files}));
 }
 
 void tst_SingleInstance::nobodyListening()

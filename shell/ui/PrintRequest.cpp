@@ -1,0 +1,248 @@
+#include "shell/ui/PrintRequest.h"
+
+#include "practice/Query.h"
+#include "practice/ui/PrintView.h"
+#include "shell/Message.h"
+#include "shell/Settings.h"
+#include "shell/StreamPresenter.h"
+#include "shell/ui/MessageBoxPresenter.h"
+#include "shell/ui/ProgramDir.h"
+#include "shell/ui/SingleInstance.h"
+#include "shell/ui/Text.h"
+#include "shell/ui/VendrillApp.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+QString U(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+cStartRequest Refused(const QString& error)
+{
+    cStartRequest request;
+    request.kind = cStartRequest::Kind::Invalid;
+    request.error = error;
+    return request;
+}
+
+bool SameFile(const QString& a, const QString& b)
+{
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    if (first.exists() && second.exists())
+        return first.canonicalFilePath() == second.canonicalFilePath();
+    return QDir::cleanPath(a) == QDir::cleanPath(b);
+}
+
+// Asked before the PDF printer is started, which would only warn in its own words.
+bool CanWrite(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly);
+}
+
+// Says so when there is no printer of that name.
+bool PrinterExists(const QString& name)
+{
+    if (!QPrinterInfo::printerInfo(name).isNull())
+        return true;
+    (void)MessagePresenter().Present(
+        "Quorvant", ToCp1252(U("Den Drucker \"%1\" gibt es nicht.").arg(name)), StyleIconWarning);
+    return false;
+}
+
+} // namespace
+
+bool IsPrintCommandLine(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"--pdf", "--print", "--print-to"})
+            if (argv[i] && std::strcmp(argv[i], option) == 0)
+                return true;
+    return false;
+}
+
+cStartRequest ParseStartRequest(const QStringList& arguments, const QString& currentDir)
+{
+    cStartRequest request;
+    int modes = 0;
+    bool questionnaireGiven = false;
+    QStringList positional;
+    QString unknown;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (arg == QStringLiteral("--print")) {
+            ++modes;
+            request.kind = cStartRequest::Kind::Print;
+        } else if (arg == QStringLiteral("--print-to")) {
+            ++modes;
+            request.kind = cStartRequest::Kind::PrintTo;
+            if (!hasValue || arguments[i + 1].isEmpty())
+                return Refused(U("--print-to braucht den Namen eines Druckers."));
+            request.printer = arguments[++i];
+        } else if (arg == QStringLiteral("--pdf")) {
+            ++modes;
+            request.kind = cStartRequest::Kind::Pdf;
+            if (!hasValue || arguments[i + 1].isEmpty())
+                return Refused(U("--pdf braucht den Namen der PDF-Datei."));
+            request.pdfPath = QDir::cleanPath(QDir(currentDir).absoluteFilePath(arguments[++i]));
+        } else if (arg == QStringLiteral("--questionnaire")) {
+            questionnaireGiven = true;
+            bool ok = false;
+            request.questionnaire = hasValue ? arguments[++i].toInt(&ok) : -1;
+            if (!ok || request.questionnaire < 0)
+                return Refused(U("--questionnaire braucht eine Zahl ab 0."));
+        } else if (arg.size() > 1 && arg.startsWith(QLatin1Char('-'))) {
+            if (unknown.isEmpty())
+                unknown = arg;
+        } else {
+            positional.append(arg);
+        }
+    }
+    if (modes == 0)
+        return cStartRequest{}; // opening files; options of other kinds are skipped there
+    if (modes > 1)
+        return Refused(U("Nur eine der Optionen --print, --print-to und --pdf angeben."));
+    if (!unknown.isEmpty())
+        return Refused(U("Unbekannte Option: ") + unknown);
+    if (questionnaireGiven && request.kind != cStartRequest::Kind::Pdf)
+        return Refused(U("--questionnaire gilt nur zusammen mit --pdf."));
+    if (positional.size() != 1)
+        return Refused(positional.isEmpty() ? U("Keine Trainingsdatei angegeben.")
+                                            : U("Nur eine Trainingsdatei angeben."));
+    const QStringList files = CommandLineFiles({QString(), positional.first()}, currentDir);
+    if (files.isEmpty())
+        return Refused(U("Die Trainingsdatei muss eine lokale Datei sein."));
+    request.file = files.first();
+    // Writing the PDF over the training file would destroy it.
+    if (request.kind == cStartRequest::Kind::Pdf && SameFile(request.pdfPath, request.file))
+        return Refused(U("Die PDF-Datei darf nicht die Trainingsdatei sein."));
+    return request;
+}
+
+QString PrintUsageText()
+{
+    return U("Aufruf: quorvant --pdf AUSGABE.pdf DATEI.vdr [--questionnaire N]\n"
+             "       quorvant --print DATEI.vdr\n"
+             "       quorvant --print-to DRUCKER DATEI.vdr\n");
+}
+
+cPrintSource::cPrintSource(const cSettings& settings) : m_settings(settings) {}
+
+cPrintSource::~cPrintSource() = default;
+
+int cPrintSource::Open(const QString& path, int n, QString& error)
+{
+    if (m_doc.Open(QFile::encodeName(path).toStdString()) != 0)
+        return kPrintExitFailed;
+    const int count = static_cast<int>(m_doc.m_data.m_aQuestionnaires.size());
+    if (n < 0 || n >= count) {
+        error = U("Fragebogen %1 gibt es nicht; die Datei hat die Fragebögen 0 bis %2.")
+                    .arg(n)
+                    .arg(count - 1);
+        return kPrintExitUsage;
+    }
+    m_query = std::make_unique<cQuery>(m_doc, m_settings, m_host);
+    m_query->LoadQuestionnaire(n);
+    return kPrintExitOk;
+}
+
+int PrintSource(cPrintSource& source, const QString& printerName, QPrinter& sharedPrinter,
+                QWidget* parent)
+{
+    if (printerName.isEmpty())
+        return RunPrintDialog(sharedPrinter, source.Query(), parent) ? kPrintExitOk
+                                                                     : kPrintExitFailed;
+    if (!PrinterExists(printerName))
+        return kPrintExitFailed;
+    QPrinter printer(QPrinterInfo::printerInfo(printerName), QPrinter::HighResolution);
+    return PrintWithoutDialog(printer, source.Query()) ? kPrintExitOk : kPrintExitFailed;
+}
+
+int PrintTrainingFile(const QString& file, const QString& printerName, const cSettings& settings,
+                      QPrinter& sharedPrinter, QWidget* parent)
+{
+    cPrintSource source(settings);
+    QString error;
+    if (const int status = source.Open(file, 0, error); status != kPrintExitOk)
+        return status;
+    return PrintSource(source, printerName, sharedPrinter, parent);
+}
+
+int RunPdfRequest(const cStartRequest& request, const cSettings& settings)
+{
+    cStreamPresenter presenter(std::cerr);
+    cMessagePresenter& previous = MessagePresenter();
+    SetMessagePresenter(&presenter);
+    cPrintSource source(settings);
+    QString error;
+    int status = source.Open(request.file, request.questionnaire, error);
+    if (status != kPrintExitOk) {
+        if (!error.isEmpty())
+            std::cerr << error.toStdString() << '\n';
+    } else if (!CanWrite(request.pdfPath) || !WritePrintPdf(request.pdfPath, source.Query())) {
+        std::cerr << U("Die PDF-Datei \"%1\" konnte nicht geschrieben werden.\n")
+                         .arg(QDir::toNativeSeparators(request.pdfPath))
+                         .toStdString();
+        status = kPrintExitFailed;
+    }
+    SetMessagePresenter(&previous);
+    return status;
+}
+
+int RunStartRequest(const cStartRequest& request)
+{
+    if (request.kind == cStartRequest::Kind::Invalid) {
+        std::cerr << request.error.toStdString() << '\n' << PrintUsageText().toStdString();
+        return kPrintExitUsage;
+    }
+    cSettings settings;
+    settings.LoadSettings(SettingsFilePath(QFile::encodeName(ProgramDirPath()).toStdString()));
+    if (request.kind == cStartRequest::Kind::Pdf)
+        return RunPdfRequest(request, settings);
+
+    // Message boxes where someone can see them, standard error where nobody could.
+    const QString platform = QGuiApplication::platformName();
+    const bool unattended =
+        platform == QStringLiteral("offscreen") || platform == QStringLiteral("minimal");
+    cStreamPresenter stream(std::cerr);
+    cMessageBoxPresenter boxes;
+    SetMessagePresenter(unattended ? static_cast<cMessagePresenter*>(&stream) : &boxes);
+    cPrintSource source(settings);
+    QString error;
+    // Read here first, so that a file that cannot be read fails this start with the
+    // reading messages even when the running program is to print it.
+    int status = source.Open(request.file, 0, error);
+    if (status == kPrintExitOk && !request.printer.isEmpty() && !PrinterExists(request.printer))
+        status = kPrintExitFailed;
+    if (status == kPrintExitOk &&
+        !SendPrintToRunningInstance(InstanceServerName(ProgramDirPath()), {request.file},
+                                    request.printer)) {
+        QPrinter printer(QPrinter::HighResolution);
+        if (unattended && request.printer.isEmpty()) {
+            // Nobody could answer a print dialog here.
+            (void)MessagePresenter().Present(
+                "Quorvant",
+                ToCp1252(U("Ohne Bildschirm kann der Druckdialog nicht gezeigt werden.\r\n"
+                           "Verwenden Sie --print-to DRUCKER oder --pdf AUSGABE.pdf.")),
+                StyleIconWarning);
+            status = kPrintExitFailed;
+        } else {
+            status = PrintSource(source, request.printer, printer, nullptr);
+        }
+    }
+    SetMessagePresenter(nullptr);
+    return status;
+}
