@@ -600,6 +600,7 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
     }
     auto doc = std::make_shared<CVendrillDoc>();
     doc->SetPathName(absolute);
+    const QPointer<CChildFrame> before = ActiveChild();
     QPointer<CChildFrame> child = AddChild(std::move(doc));
     if (!child)
         return nullptr;
@@ -616,6 +617,11 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
         return child;
     child->Document().Discard();
     delete child.data();
+    // The window that was in front before fills the main window again.
+    if (before) {
+        before->showMaximized();
+        m_mdi->setActiveSubWindow(before);
+    }
     UpdateActions();
     return nullptr;
 }

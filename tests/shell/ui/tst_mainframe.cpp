@@ -695,10 +695,14 @@ void tst_MainFrame::damagedFileIsNeverWrittenBack()
     file.write(bytes);
     file.close();
 
+    CChildFrame* good = frame->OpenDocumentFile(CopySample(QStringLiteral("gut.vdr")));
     CChildFrame* child = frame->OpenDocumentFile(bad);
     QCOMPARE(child != nullptr, keepsWindow);
-    QCOMPARE(frame->Children().size(), keepsWindow ? 1 : 0);
-    QVERIFY(frame->RecentFiles().Files().isEmpty());
+    QCOMPARE(frame->Children().size(), keepsWindow ? 2 : 1);
+    // The window in front before fills the main window again.
+    QCOMPARE(frame->ActiveChild(), keepsWindow ? child : good);
+    QVERIFY(frame->ActiveChild()->isMaximized());
+    QCOMPARE(frame->RecentFiles().Files(), QStringList{good->Document().PathName()});
     if (keepsWindow) {
         // "Speichern" asks for a name; the damaged file's own name is refused.
         const std::size_t boxes = m_boxes->boxes.size();
