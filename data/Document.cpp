@@ -47,7 +47,9 @@ int cDocument::Write(const std::string& path, bool check)
 {
     const std::string oldPath = m_data.m_strPath;
     m_lastOutcome = SaveOutcome::Failed;
-    if (!path.empty() || !oldPath.empty())
+    // What was read of a file that failed to read never replaces that file.
+    const bool overFailedRead = m_bReadFailed && (path.empty() || path == oldPath);
+    if ((!path.empty() || !oldPath.empty()) && !overFailedRead)
         m_lastOutcome = SaveTrainingFile(m_data, path, check ? &m_stamp : nullptr, &m_stamp);
     switch (m_lastOutcome) {
     case SaveOutcome::Saved:
