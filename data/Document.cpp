@@ -8,6 +8,7 @@ int cDocument::Open(const std::string& path)
     m_nCurQuestionnaire = -1;
     m_bModified = false;
     m_bClosed = false;
+    m_undo.Clear();
     m_bReadFailed = m_data.ReadTrainingFile(path) != 0;
     if (!m_bReadFailed)
         return 0;
@@ -20,6 +21,7 @@ int cDocument::Open(const std::string& path)
 void cDocument::NewDocument()
 {
     m_data.ResetTrainingData();
+    m_undo.Clear();
     CompleteTrainingData(m_data);
     m_data.m_strQuestionTemplate = "{frage}";
     m_data.m_strRightTemplate = "{antwort}";
@@ -68,4 +70,49 @@ int cDocument::Close()
     }
     m_bModified = false;
     return 0;
+}
+
+// An unmodified document holds what its file holds, so the history's current position is
+// the saved one; saving clears the flag without telling the history.
+void cDocument::NoteSavedState()
+{
+    if (!m_bModified)
+        m_undo.MarkSaved();
+}
+
+void cDocument::BeginEdit()
+{
+    NoteSavedState();
+    m_undo.BeginEdit(m_data);
+}
+
+void cDocument::CommitEdit(const std::string& label)
+{
+    if (m_undo.CommitEdit(m_data, label))
+        m_bModified = !m_undo.AtSaved();
+}
+
+void cDocument::RecordStatisticsReset(const std::string& label)
+{
+    NoteSavedState();
+    m_undo.RecordStatisticsReset(m_data, label);
+    m_bModified = true;
+}
+
+bool cDocument::Undo()
+{
+    NoteSavedState();
+    if (!m_undo.Undo(m_data))
+        return false;
+    m_bModified = !m_undo.AtSaved();
+    return true;
+}
+
+bool cDocument::Redo()
+{
+    NoteSavedState();
+    if (!m_undo.Redo(m_data))
+        return false;
+    m_bModified = !m_undo.AtSaved();
+    return true;
 }

@@ -1,5 +1,6 @@
 #include "practice/ui/VendrillView.h"
 
+#include "data/Document.h"
 #include "data/ui/VendrillDoc.h"
 #include "practice/Query.h"
 #include "practice/TaskList.h"
@@ -511,6 +512,7 @@ void CVendrillView::OnEditTask()
     cTask* task = m_query->CurrentTask();
     if (!task)
         return;
+    m_query->Document().BeginEdit(); // the editor stores into the task itself
     if (m_taskEditor(*task, this))
         m_query->OnEditTaskAccepted();
 }
