@@ -257,6 +257,7 @@ public:
     [[nodiscard]] const cTask* CurrentTask() const;
     [[nodiscard]] int CurrentQuestionnaire() const;
     [[nodiscard]] cDocument& Document() { return m_doc; }
+    [[nodiscard]] const cDocument& Document() const { return m_doc; }
     [[nodiscard]] bool SoundOpen() const { return m_bSoundOpen; }
     [[nodiscard]] bool SoundPaused() const { return m_bSoundPaused; }
 

@@ -15,6 +15,7 @@ void AppendFolded(std::string& out, std::string_view text)
         case 0xF6: out += "oe"; break; // ö
         case 0xFC: out += "ue"; break; // ü
         case 0xDF: out += "ss"; break; // ß
+        case kFieldBreak: break;       // a searched text never spans two fields
         default: out += static_cast<char>(LowerCp1252(static_cast<unsigned char>(c)));
         }
     }

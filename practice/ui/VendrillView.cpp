@@ -6,6 +6,8 @@
 #include "practice/TaskList.h"
 #include "practice/ui/ListModels.h"
 #include "practice/ui/PercentBar.h"
+#include "practice/ui/SearchBar.h"
+#include "practice/ui/ViewAccessibility.h"
 #include "practice/ui/ViewImages.h"
 #include "shell/Message.h"
 #include "shell/Settings.h"
@@ -118,6 +120,7 @@ CVendrillView::CVendrillView(CVendrillDoc& doc, const cSettings& settings, QWidg
     // Sounds play through Qt Multimedia unless the owner plugs in another player.
     m_query->SetSoundPlayer(new cQtSoundPlayer(this));
     CreateControls();
+    connect(&m_doc, &CVendrillDoc::ContentRestored, this, &CVendrillView::ContentRestored);
 }
 
 CVendrillView::~CVendrillView()
@@ -332,6 +335,21 @@ void CVendrillView::CreateControls()
     m_pTimer = new QTimer(this);
     m_pTimer->setInterval(kTimerPeriodMs);
     connect(m_pTimer, &QTimer::timeout, this, &CVendrillView::OnTimer);
+
+    m_pSearchBar = new CSearchBar(*this);
+    new CViewAccessibility(*this);
+}
+
+void CVendrillView::OpenSearch()
+{
+    if (m_bReady && !m_bClosing)
+        m_pSearchBar->Open();
+}
+
+void CVendrillView::ContentRestored()
+{
+    if (m_bReady && !m_bClosing)
+        m_query->OnContentRestored();
 }
 
 void CVendrillView::SetSoundPlayer(cSoundPlayer* player)
@@ -472,7 +490,11 @@ bool CVendrillView::ExecuteCommand(int id)
     return true;
 }
 
-void CVendrillView::OnBack() { if (m_bReady) m_query->OnBack(); }
+void CVendrillView::OnBack()
+{
+    if (m_bReady && !m_pSearchBar->HandleEscape())
+        m_query->OnBack();
+}
 void CVendrillView::OnResetStatistics() { if (m_bReady) m_query->OnResetStatistics(); }
 void CVendrillView::OnExamStart() { if (m_bReady) m_query->OnExamStart(); }
 void CVendrillView::OnExamEnd() { if (m_bReady) m_query->OnExamEnd(); }
@@ -677,6 +699,7 @@ void CVendrillView::LayOut()
     m_pQuestionnaireList->setVisible(screen.questionnaireList);
     m_pExamBar->setGeometry(5, ch - 30, cw - 10, 25);
     m_pExamBar->setVisible(screen.examBar);
+    taskListTop = m_pSearchBar->Place(5, taskListTop, cw - 10, screen.taskList);
     const int listHeight = ch - taskListTop - 40 + (screen.examBar ? 0 : 25);
     const QRect listRect(5, taskListTop, cw - 10, std::max(listHeight, 0));
     m_pTaskList->setGeometry(listRect);

@@ -18,6 +18,7 @@ class cQuery;
 class cTask;
 struct cSplitTexts;
 class cPercentBar;
+class CSearchBar;
 class CTaskListModel;
 class CTaskIconProxy;
 class CQuestionnaireListModel;
@@ -98,6 +99,11 @@ public:
     void SetSplitEditor(SplitEditor editor);
     /// After the file's settings were changed: the overview shows or hides "Alle Aufgaben".
     void FileSettingsChanged();
+    /// "Suchen...": the search bar above the task list (in the overview: over all tasks).
+    void OpenSearch();
+    [[nodiscard]] CSearchBar* SearchBar() const { return m_pSearchBar; }
+    /// After undo or redo replaced the document's content: shows it anew.
+    void ContentRestored();
 
 public slots:
     void OnBack();
@@ -207,6 +213,7 @@ private:
     QLabel* m_pTick[3] = {};              // 1077-1079
     QLabel* m_pChoice[3] = {};            // 1080-1082
     cPercentBar* m_pExamBar = nullptr;    // 1063
+    CSearchBar* m_pSearchBar = nullptr;
     CTaskListModel* m_pTaskModel = nullptr;
     CTaskIconProxy* m_pIconProxy = nullptr;
     CQuestionnaireListModel* m_pQuestionnaireModel = nullptr;

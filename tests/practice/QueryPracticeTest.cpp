@@ -599,6 +599,7 @@ TEST(QueryPractice, EditAcceptedMarksModifiedAndRefreshesTheRow)
     rig.Q().OpenQuestionnaire(0);
     rig.Q().StartAt(1);
     rig.host.rowsChanged.clear();
+    rig.doc.BeginEdit();
     rig.Q().CurrentTask()->m_strQuestion = "Baum (neu)";
     rig.Q().OnEditTaskAccepted();
     EXPECT_TRUE(rig.doc.IsModified());
