@@ -537,6 +537,7 @@ void CVendrillView::OnEditTask()
     m_query->Document().BeginEdit(); // the editor stores into the task itself
     if (m_taskEditor(*task, this))
         m_query->OnEditTaskAccepted();
+    emit CommandStateChanged(); // the undo entry names the edit
 }
 
 void CVendrillView::OnNewTask()
@@ -546,6 +547,7 @@ void CVendrillView::OnNewTask()
     cTask task = m_query->NewTaskProposal();
     if (m_taskEditor(task, this))
         m_query->AddNewTask(task);
+    emit CommandStateChanged();
 }
 
 void CVendrillView::OnSplitQuestionnaire()
@@ -557,6 +559,7 @@ void CVendrillView::OnSplitQuestionnaire()
         return;
     if (m_splitEditor(texts, this))
         m_query->ApplySplitDialog(texts);
+    emit CommandStateChanged();
 }
 
 void CVendrillView::OnDetailView()

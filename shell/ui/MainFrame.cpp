@@ -56,8 +56,8 @@ const ActionDef kActions[] = {
      {QKeySequence(Qt::CTRL | Qt::Key_N)}},
     {cmd::kFileOpen, "Ö&ffnen...\tStrg+O", "Öffnet eine vorhandene Trainingsdatei\nÖffnen",
      {QKeySequence(Qt::CTRL | Qt::Key_O)}},
-    {cmd::kFileClose, "&Schließen\tStrg+F4", "Schließt die aktive Trainingsdatei\nSchließen",
-     {QKeySequence(Qt::CTRL | Qt::Key_F4)}},
+    // Ctrl+F4 is the child window's own key (its system menu); the entry only shows it.
+    {cmd::kFileClose, "&Schließen\tStrg+F4", "Schließt die aktive Trainingsdatei\nSchließen", {}},
     {cmd::kFileSave, "S&peichern\tStrg+S", "Speichert die aktive Trainingsdatei\nSpeichern",
      {QKeySequence(Qt::CTRL | Qt::Key_S)}},
     {cmd::kFileSaveAs, "Speichern &unter...",
