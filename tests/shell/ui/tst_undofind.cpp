@@ -3,21 +3,14 @@
 
 #include "shell/ui/MainFrame.h"
 
-#include "common/RecordingPresenter.h"
-#include "common/TestFiles.h"
-#include "data/Document.h"
 #include "data/ui/FilePropsDlg.h"
 #include "data/ui/FileSettingsDlg.h"
-#include "data/ui/VendrillDoc.h"
-#include "practice/Query.h"
 #include "practice/TaskSearch.h"
 #include "practice/ui/QuestionnaireDlg.h"
 #include "practice/ui/SearchBar.h"
 #include "practice/ui/TaskEditDlg.h"
-#include "practice/ui/VendrillView.h"
 #include "practice/ui/ViewAccessibility.h"
 #include "practice/ui/ViewTestSupport.h"
-#include "shell/ui/ChildFrame.h"
 #include "shell/ui/Commands.h"
 #include "shell/ui/ModalScript.h"
 #include "shell/ui/ProgramDir.h"
@@ -25,15 +18,10 @@
 #include "shell/ui/Text.h"
 
 #include <QAccessible>
-#include <QAction>
-#include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 #include <functional>
