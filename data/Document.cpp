@@ -90,8 +90,12 @@ void cDocument::BeginEdit()
 
 void cDocument::CommitEdit(const std::string& label)
 {
+    // Without BeginEdit nothing is known of the change: no step, but still a change.
+    const bool pending = m_undo.EditPending();
     if (m_undo.CommitEdit(m_data, label))
         m_bModified = !m_undo.AtSaved();
+    else if (!pending)
+        m_bModified = true;
 }
 
 void cDocument::RecordStatisticsReset(const std::string& label)

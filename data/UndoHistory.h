@@ -29,6 +29,8 @@ public:
     /// Stores the change since BeginEdit as a step named label (Windows-1252) and drops
     /// the redo steps. False (and nothing stored) when the content did not change.
     bool CommitEdit(const cTrainingData& data, std::string label);
+    /// Whether BeginEdit was called and its edit not committed yet.
+    [[nodiscard]] bool EditPending() const { return m_pBefore != nullptr; }
     /// Call before the counters are set to 0: stores them as a step named label.
     void RecordStatisticsReset(const cTrainingData& data, std::string label);
 

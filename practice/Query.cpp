@@ -833,7 +833,7 @@ void cQuery::OnEditTaskAccepted()
     if (!task)
         return;
     cBatch batch(*this);
-    m_doc.CommitEdit("Aufgabe " + CurrentTask()->m_strTaskNo + " bearbeiten");
+    m_doc.CommitEdit("Aufgabe " + task->m_strTaskNo + " bearbeiten");
     if (m_bSearching)
         m_search.Index(Data());
     UpdateTaskRow(m_nCurrentRow);
