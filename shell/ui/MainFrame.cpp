@@ -3,6 +3,7 @@
 #include "data/Document.h"
 #include "data/ui/FileSettingsDlg.h"
 #include "data/ui/VendrillDoc.h"
+#include "exchange/ui/ExchangeDlg.h"
 #include "practice/Query.h"
 #include "practice/ui/PrintView.h"
 #include "practice/ui/VendrillView.h"
@@ -64,6 +65,10 @@ const ActionDef kActions[] = {
      {QKeySequence(Qt::CTRL | Qt::Key_S)}},
     {cmd::kFileSaveAs, "Speichern &unter...",
      "Speichert die aktive Trainingsdatei unter einem neuen Namen\nSpeichern unter", {}},
+    {cmd::kImport, "&Importieren...",
+     "Liest Aufgaben aus einer CSV-, KVTML- oder Anki-Textdatei\nImportieren", {}},
+    {cmd::kExport, "E&xportieren...",
+     "Schreibt die Aufgaben als CSV-, KVTML- oder Anki-Textdatei\nExportieren", {}},
     {cmd::kPrint, "&Drucken...\tStrg+P", "Druckt die Aufgaben des geöffneten Fragebogens\nDrucken",
      {QKeySequence(Qt::CTRL | Qt::Key_P)}},
     {cmd::kPrintPreview, "Sei&tenansicht", "Zeigt die Druckseiten vor dem Drucken an\nSeitenansicht",
@@ -156,8 +161,8 @@ struct MenuDef {
 
 const MenuDef kMenusNoFile[] = {
     {"&Datei",
-     {cmd::kFileNew, cmd::kFileOpen, kSeparator, cmd::kPrintSetup, kSeparator, cmd::kRecentFile,
-      kSeparator, cmd::kUpdate, cmd::kExit}},
+     {cmd::kFileNew, cmd::kFileOpen, cmd::kImport, kSeparator, cmd::kPrintSetup, kSeparator,
+      cmd::kRecentFile, kSeparator, cmd::kUpdate, cmd::kExit}},
     {"&Ansicht", {cmd::kToolBar, cmd::kStatusBar}},
     {"&?", {cmd::kAbout}},
 };
@@ -165,8 +170,8 @@ const MenuDef kMenusNoFile[] = {
 const MenuDef kMenusFile[] = {
     {"&Datei",
      {cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs,
-      kSeparator, cmd::kPrint, cmd::kPrintPreview, cmd::kPrintSetup, kSeparator,
-      cmd::kRecentFile, kSeparator, cmd::kExit, cmd::kUpdate}},
+      kSeparator, cmd::kImport, cmd::kExport, kSeparator, cmd::kPrint, cmd::kPrintPreview,
+      cmd::kPrintSetup, kSeparator, cmd::kRecentFile, kSeparator, cmd::kExit, cmd::kUpdate}},
     {"&Bearbeiten",
      {cmd::kEditUndo, cmd::kEditRedo, kSeparator, cmd::kEditCut, cmd::kEditCopy,
       cmd::kEditPaste, cmd::kEditSelectAll, kSeparator, cmd::kEditFind}},
@@ -304,6 +309,8 @@ void CMainFrame::CreateActions()
     on(cmd::kFileSave, &CMainFrame::OnFileSave);
     on(cmd::kFileSaveAs, &CMainFrame::OnFileSaveAs);
     on(cmd::kPrintSetup, &CMainFrame::OnPrintSetup);
+    on(cmd::kImport, [this] { ImportIntoWindow(*this); });
+    on(cmd::kExport, [this] { ExportFromWindow(*this); });
     on(cmd::kPrint, &CMainFrame::OnPrint);
     on(cmd::kPrintPreview, &CMainFrame::OnPrintPreview);
     on(cmd::kExit, &QWidget::close);
@@ -710,7 +717,7 @@ void CMainFrame::UpdateActions()
     CVendrillView* view = child ? child->View() : nullptr;
     ShowMenuSet(child != nullptr);
 
-    for (int id : {cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs})
+    for (int id : {cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs, cmd::kExport})
         m_actions.value(id)->setEnabled(child != nullptr);
     for (int id : kViewCommands)
         m_actions.value(id)->setEnabled(view && view->HandlesCommand(id) &&

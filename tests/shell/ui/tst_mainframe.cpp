@@ -223,7 +223,8 @@ void tst_MainFrame::startsEmptyWithMenu128()
     const QMenuBar* bar = frame->menuBar();
     QCOMPARE(Titles(bar), QStringList({"&Datei", "&Ansicht", "&?"}));
     QCOMPARE(Entries(MenuNamed(bar, "&Datei")),
-             QStringList({"&Neu\tStrg+N", U("Ö&ffnen...\tStrg+O"), "-", "Drucker&einrichtung...",
+             QStringList({"&Neu\tStrg+N", U("Ö&ffnen...\tStrg+O"), "&Importieren...", "-",
+                          "Drucker&einrichtung...",
                           "-", "Letzte Datei", "-", "Auf neuere &Version testen", "&Beenden"}));
     QCOMPARE(Entries(MenuNamed(bar, "&Ansicht")), QStringList({"&Symbolleiste", "S&tatusleiste"}));
     ExpectUniqueAltLetters(bar);
@@ -241,13 +242,14 @@ void tst_MainFrame::activeFileShowsMenu129()
                                        "&Ansicht", "E&xtra", "&Fenster", "&Editor", "&?"}));
     ExpectUniqueAltLetters(bar);
     QStringList file = Entries(MenuNamed(bar, "&Datei"));
-    QCOMPARE(file.mid(0, 12),
+    QCOMPARE(file.mid(0, 15),
              QStringList({"&Neu\tStrg+N", U("Ö&ffnen...\tStrg+O"), U("&Schließen\tStrg+F4"),
-                          "S&peichern\tStrg+S", "Speichern &unter...", "-", "&Drucken...\tStrg+P",
+                          "S&peichern\tStrg+S", "Speichern &unter...", "-", "&Importieren...",
+                          "E&xportieren...", "-", "&Drucken...\tStrg+P",
                           "Sei&tenansicht", "Drucker&einrichtung...", "-",
                           "&1 " + QDir::toNativeSeparators(m_work->filePath("beispiel.vdr")),
                           "-"}));
-    QCOMPARE(file.mid(12), QStringList({"&Beenden", "Auf neuere &Version testen"}));
+    QCOMPARE(file.mid(15), QStringList({"&Beenden", "Auf neuere &Version testen"}));
     QCOMPARE(Entries(MenuNamed(bar, "&Bearbeiten")),
              QStringList({U("&Rückgängig\tStrg+Z"), "&Wiederholen\tStrg+Y", "-",
                           "&Ausschneiden\tStrg+X", "&Kopieren\tStrg+C", U("E&infügen\tStrg+V"),
