@@ -108,6 +108,9 @@ public:
     [[nodiscard]] CSearchBar* SearchBar() const { return m_pSearchBar; }
     /// After undo or redo replaced the document's content: shows it anew.
     void ContentRestored();
+    /// This window became the active one: its questionnaire is the document's current
+    /// one again (several windows on one file each keep their own).
+    void Activated();
 
 public slots:
     void OnBack();
@@ -173,6 +176,8 @@ private:
     void OnAssessClicked(int id);
     void OnPointsActivated(int entry);
     void OnHeaderClicked(int column);
+    void OnOtherViewChanged(QObject* sender, bool structure);
+    void NotifyOtherViews();
     QAbstractItemView* ActiveTaskView() const;
 
     CVendrillDoc& m_doc;
@@ -187,6 +192,8 @@ private:
     bool m_bDetailView = true;
     bool m_bRowsSorted = false;   // the rows are in the order of a header click
     int m_nShownMode = -1;        // mode the focus and background were set for
+    int m_nOwnQuestionnaire = -1; // this window's questionnaire (the document's current one)
+    bool m_bNotifyPending = false; // other windows on the file are told once the batch ends
     PictureShower m_pictureShower;
     TaskEditor m_taskEditor;
     SplitEditor m_splitEditor;
