@@ -29,7 +29,7 @@ constexpr cCommand kCommands[] = {
     {"info", "info DATEI.vdr", "Kurzer Überblick über eine Trainingsdatei", RunInfoCommand},
     {"practice", "practice DATEI.vdr [--questionnaire N]", "Fragebogen im Terminal üben",
      RunPracticeCommand},
-    {"list", "list DATEI.vdr [--questionnaire N] [--sort K] [--descending]",
+    {"list", "list DATEI.vdr [--questionnaire N] [--sort K] [--descending] [--find TEXT]",
      "Aufgabenliste ausgeben (Tabulator-getrennt)", RunListCommand},
     {"update", "update [--yes] [--program-dir DIR]",
      "Auf neuere Version testen (--yes: herunterladen und ersetzen)", RunUpdateCommand},

@@ -18,6 +18,7 @@ int cDocument::Open(const std::string& path)
     m_nCurQuestionnaire = -1;
     m_bModified = false;
     m_bClosed = false;
+    m_undo.Clear();
     m_bReadFailed = m_data.ReadTrainingFile(path, &m_stamp) != 0;
     if (!m_bReadFailed)
         return 0;
@@ -30,6 +31,7 @@ int cDocument::Open(const std::string& path)
 void cDocument::NewDocument()
 {
     m_data.ResetTrainingData();
+    m_undo.Clear();
     CompleteTrainingData(m_data);
     // "Alle Aufgaben" is the only place a new file's tasks are listed.
     m_data.m_bShowAll = true;
@@ -107,4 +109,53 @@ int cDocument::Close(bool overwrite)
                            : Write("", !overwrite);
     m_bClosed = result == 0;
     return result;
+}
+
+// An unmodified document holds what its file holds, so the history's current position is
+// the saved one; saving clears the flag without telling the history.
+void cDocument::NoteSavedState()
+{
+    if (!m_bModified)
+        m_undo.MarkSaved();
+}
+
+void cDocument::BeginEdit()
+{
+    NoteSavedState();
+    m_undo.BeginEdit(m_data);
+}
+
+void cDocument::CommitEdit(const std::string& label)
+{
+    // Without BeginEdit nothing is known of the change: no step, but still a change.
+    const bool pending = m_undo.EditPending();
+    if (m_undo.CommitEdit(m_data, label))
+        m_bModified = !m_undo.AtSaved();
+    else if (!pending)
+        m_bModified = true;
+}
+
+void cDocument::RecordStatisticsReset(const std::string& label)
+{
+    NoteSavedState();
+    m_undo.RecordStatisticsReset(m_data, label);
+    m_bModified = true;
+}
+
+bool cDocument::Undo()
+{
+    NoteSavedState();
+    if (!m_undo.Undo(m_data))
+        return false;
+    m_bModified = !m_undo.AtSaved();
+    return true;
+}
+
+bool cDocument::Redo()
+{
+    NoteSavedState();
+    if (!m_undo.Redo(m_data))
+        return false;
+    m_bModified = !m_undo.AtSaved();
+    return true;
 }

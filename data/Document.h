@@ -5,6 +5,7 @@
 
 #include "data/SafeSave.h"
 #include "data/TrainingData.h"
+#include "data/UndoHistory.h"
 
 #include <cstdint>
 #include <string>
@@ -62,15 +63,31 @@ public:
     /// Full path of the training file; empty for a new document.
     [[nodiscard]] const std::string& Path() const { return m_data.m_strPath; }
 
+    /// Remembers the content before an edit (see CommitEdit).
+    void BeginEdit();
+    /// Records the edit since BeginEdit as an undo step named label and marks the
+    /// document modified when it changed anything.
+    void CommitEdit(const std::string& label);
+    /// Records a statistics reset (call before the counters are cleared).
+    void RecordStatisticsReset(const std::string& label);
+    /// Undoes or redoes one step; the modified flag follows (back at the saved content
+    /// it is clear). False when there was nothing to undo or redo.
+    bool Undo();
+    bool Redo();
+    /// The undo steps of this document; they end with it.
+    [[nodiscard]] const cUndoHistory& History() const { return m_undo; }
+
     cTrainingData m_data;
     std::int32_t m_nCurQuestionnaire = -1; // index in m_aQuestionnaires, -1 none
 
 private:
     int Write(const std::string& path, bool check);
+    void NoteSavedState();
 
     cFileStamp m_stamp; // the file as read or last saved
     SaveOutcome m_lastOutcome = SaveOutcome::Saved;
     bool m_bModified = false;
+    cUndoHistory m_undo;
     bool m_bReadFailed = false;
     bool m_bClosed = false;
 };

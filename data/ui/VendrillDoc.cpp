@@ -69,6 +69,17 @@ void CVendrillDoc::SetModifiedFlag(bool modified)
         emit ModifiedChanged(modified);
 }
 
+bool CVendrillDoc::Undo(bool redo)
+{
+    const bool was = m_core->IsModified();
+    if (!(redo ? m_core->Redo() : m_core->Undo()))
+        return false;
+    emit ContentRestored();
+    if (was != m_core->IsModified())
+        emit ModifiedChanged(m_core->IsModified());
+    return true;
+}
+
 void CVendrillDoc::SetPathName(const QString& path)
 {
     m_core->m_data.m_strPath = LocalPath(path);

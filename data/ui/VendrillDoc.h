@@ -33,6 +33,9 @@ public:
     void SetCurQuestionnaire(int index);
 
     [[nodiscard]] bool IsModified() const;
+    /// Undoes (or redoes) the last edit of the content; every view shows it anew. False
+    /// when there was nothing to undo (redo).
+    bool Undo(bool redo = false);
     void SetModifiedFlag(bool modified = true);
 
     /// Remembers the file this document stands for; the view reads it in its initial update.
@@ -76,6 +79,8 @@ signals:
     void TitleChanged();
     /// The modified flag changed through this document's own functions.
     void ModifiedChanged(bool modified);
+    /// Undo or redo replaced the content; the views show it anew.
+    void ContentRestored();
     /// See UpdateAllViews().
     void ViewsToUpdate(QObject* sender, bool structure);
 

@@ -103,6 +103,9 @@ private:
     void UpdateLockIndicators();
     void RouteToView(int id);
     void RouteToFocus(const char* slot);
+    /// Undo or redo of the active document's last edit.
+    void UndoEdit(bool redo);
+    void UpdateUndoActions(CChildFrame* child, CVendrillView* view);
     void OnSubWindowActivated();
     void ArrangeIcons();
     void ShowMenuSet(bool fileActive);

@@ -52,6 +52,35 @@ namespace {
 
 const QString kSample = QStringLiteral(QUORVANT_SOURCE_DIR "/resources/beispiel.vdr");
 
+// No two entries of a menu (and no two menus of the bar) share their Alt letter, and
+// every entry has one (the recent-file placeholder aside).
+void ExpectUniqueAltLetters(const QMenuBar* bar)
+{
+    auto letter = [](const QString& text) {
+        for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+            if (text[i] == '&' && text[i + 1] != '&')
+                return text[i + 1].toLower();
+            if (text[i] == '&')
+                ++i;
+        }
+        return QChar();
+    };
+    QSet<QChar> titles;
+    for (QAction* menuAction : bar->actions()) {
+        QVERIFY2(!letter(menuAction->text()).isNull(), qPrintable(menuAction->text()));
+        QVERIFY2(!titles.contains(letter(menuAction->text())), qPrintable(menuAction->text()));
+        titles.insert(letter(menuAction->text()));
+        QSet<QChar> used;
+        for (QAction* a : menuAction->menu()->actions()) {
+            if (a->isSeparator() || !a->isVisible() || a->text() == QStringLiteral("Letzte Datei"))
+                continue;
+            const QChar c = letter(a->text());
+            QVERIFY2(!c.isNull() && !used.contains(c), qPrintable(a->text()));
+            used.insert(c);
+        }
+    }
+}
+
 QStringList Entries(const QMenu* menu)
 {
     QStringList list;
@@ -215,8 +244,9 @@ void tst_MainFrame::startsEmptyWithMenu128()
     QCOMPARE(Entries(MenuNamed(bar, "&Datei")),
              QStringList({"&Neu\tStrg+N", U("Ö&ffnen...\tStrg+O"), "&Importieren...", "-",
                           "Drucker&einrichtung...",
-                          "-", "Letzte Datei", "-", "Auf neuere Version testen", "&Beenden"}));
+                          "-", "Letzte Datei", "-", "Auf neuere &Version testen", "&Beenden"}));
     QCOMPARE(Entries(MenuNamed(bar, "&Ansicht")), QStringList({"&Symbolleiste", "S&tatusleiste"}));
+    ExpectUniqueAltLetters(bar);
     QCOMPARE(Entries(MenuNamed(bar, "&?")), QStringList({U("Inf&o über das Programm...")}));
     QVERIFY(!frame->Action(cmd::kRecentFile)->isEnabled());
     QVERIFY(m_boxes->boxes.empty());
@@ -227,34 +257,36 @@ void tst_MainFrame::activeFileShowsMenu129()
     auto frame = MakeFrame();
     QVERIFY(frame->OpenDocumentFile(CopySample(QStringLiteral("beispiel.vdr"))));
     const QMenuBar* bar = frame->menuBar();
-    QCOMPARE(Titles(bar), QStringList({"&Datei", "&Bearbeiten", U("Prüfungssimulation"),
-                                       "&Ansicht", "Extra", "&Fenster", "Editor", "&?"}));
+    QCOMPARE(Titles(bar), QStringList({"&Datei", "&Bearbeiten", U("&Prüfungssimulation"),
+                                       "&Ansicht", "E&xtra", "&Fenster", "&Editor", "&?"}));
+    ExpectUniqueAltLetters(bar);
     QStringList file = Entries(MenuNamed(bar, "&Datei"));
     QCOMPARE(file.mid(0, 15),
-             QStringList({"&Neu\tStrg+N", U("Ö&ffnen...\tStrg+O"), U("&Schließen"),
+             QStringList({"&Neu\tStrg+N", U("Ö&ffnen...\tStrg+O"), U("&Schließen\tStrg+F4"),
                           "S&peichern\tStrg+S", "Speichern &unter...", "-", "&Importieren...",
                           "E&xportieren...", "-", "&Drucken...\tStrg+P",
                           "Sei&tenansicht", "Drucker&einrichtung...", "-",
                           "&1 " + QDir::toNativeSeparators(m_work->filePath("beispiel.vdr")),
                           "-"}));
-    QCOMPARE(file.mid(15), QStringList({"&Beenden", "Auf neuere Version testen"}));
+    QCOMPARE(file.mid(15), QStringList({"&Beenden", "Auf neuere &Version testen"}));
     QCOMPARE(Entries(MenuNamed(bar, "&Bearbeiten")),
-             QStringList({U("&Rückgängig\tStrg+Z"), "-", "&Ausschneiden\tStrg+X",
-                          "&Kopieren\tStrg+C", U("E&infügen\tStrg+V")}));
-    QCOMPARE(Entries(MenuNamed(bar, U("Prüfungssimulation"))),
-             QStringList({U("Prüfungssimulation starten"), U("Prüfungssimulation beenden"),
-                          U("Prüfungsauswertung beenden")}));
+             QStringList({U("&Rückgängig\tStrg+Z"), "&Wiederholen\tStrg+Y", "-",
+                          "&Ausschneiden\tStrg+X", "&Kopieren\tStrg+C", U("E&infügen\tStrg+V"),
+                          "Alles &markieren\tStrg+A", "-", "&Suchen...\tStrg+F"}));
+    QCOMPARE(Entries(MenuNamed(bar, U("&Prüfungssimulation"))),
+             QStringList({U("Prüfungssimulation &starten"), U("Prüfungssimulation b&eenden"),
+                          U("Prüfungs&auswertung beenden")}));
     QCOMPARE(Entries(MenuNamed(bar, "&Ansicht")),
-             QStringList({"&Symbolleiste", "S&tatusleiste", "-", U("Zur Übersicht"), "-",
-                          "Detailansicht", "Miniaturansicht"}));
-    QCOMPARE(Entries(MenuNamed(bar, "Extra")),
-             QStringList({"Einstellungen", "Dateieinstellungen", "-", U("Statistik zurücksetzen")}));
+             QStringList({"&Symbolleiste", "S&tatusleiste", "-", U("Zur &Übersicht"), "-",
+                          "&Detailansicht", "&Miniaturansicht"}));
+    QCOMPARE(Entries(MenuNamed(bar, "E&xtra")),
+             QStringList({"&Einstellungen", "&Dateieinstellungen", "-", U("&Statistik zurücksetzen")}));
     QCOMPARE(Entries(MenuNamed(bar, "&Fenster")),
              QStringList({"Neues &Fenster", U("Über&lappend"), "&Nebeneinander",
                           "&Symbole anordnen"}));
-    QCOMPARE(Entries(MenuNamed(bar, "Editor")),
-             QStringList({"Neuen Fragebogen", U("Fragebogen löschen"), "-", "Neue Aufgabe",
-                          U("Aufgabe Löschen"), "-", "Fragebogenaufteilung"}));
+    QCOMPARE(Entries(MenuNamed(bar, "&Editor")),
+             QStringList({"&Neuen Fragebogen", U("Fragebogen &löschen"), "-", "Neue &Aufgabe",
+                          U("Aufgabe Lö&schen"), "-", "Fragebogenauf&teilung"}));
     QCOMPARE(Entries(MenuNamed(bar, "&?")), QStringList({U("Inf&o über das Programm...")}));
 
     // Closing the last file brings the short menu back.
@@ -279,9 +311,12 @@ void tst_MainFrame::shortcuts_data()
     QTest::newRow("toggle view") << cmd::kToggleView << "Ctrl+A";
     QTest::newRow("delete") << cmd::kDelete << "Del";
     QTest::newRow("escape") << cmd::kEscape << "Esc";
-    QTest::newRow("next pane") << cmd::kNextPane << "F6";
-    QTest::newRow("previous pane") << cmd::kPrevPane << "Shift+F6";
-    QTest::newRow("close has none") << cmd::kFileClose << "";
+    QTest::newRow("redo") << cmd::kEditRedo << "Ctrl+Y; Ctrl+Shift+Z";
+    QTest::newRow("find") << cmd::kEditFind << "Ctrl+F";
+    QTest::newRow("select all is the fields' own") << cmd::kEditSelectAll << "";
+    QTest::newRow("next pane") << cmd::kNextPane << "F6; Ctrl+Tab";
+    QTest::newRow("previous pane") << cmd::kPrevPane << "Shift+F6; Ctrl+Shift+Backtab";
+    QTest::newRow("close: Ctrl+F4 is the child window's") << cmd::kFileClose << "";
     QTest::newRow("about has none") << cmd::kAbout << "";
 }
 
