@@ -15,6 +15,9 @@ int UnicodeToCp1252(char32_t cp);
 /// Windows-1252 bytes as UTF-8.
 std::string Cp1252ToUtf8(std::string_view bytes);
 
+/// Appends the UTF-8 bytes of one code point.
+void AppendUtf8(std::string& out, char32_t cp);
+
 /// UTF-8 text as Windows-1252 bytes. Returns false (and leaves out unmappable or
 /// malformed characters) when some character has no Windows-1252 byte; badIndex then
 /// holds the character position (0-based, in code points) of the first one.

@@ -4,6 +4,7 @@
 #include "data/TrainingFile.h"
 
 #include "data/Datei.h"
+#include "data/LargePages.h"
 #include "shell/Message.h"
 
 #include <algorithm>
@@ -12,7 +13,6 @@
 #include <string>
 #include <string_view>
 
-#include <sys/mman.h>
 
 namespace {
 
@@ -52,19 +52,6 @@ bool IsTaskBlock(std::uint32_t key)
     default:
         return false;
     }
-}
-
-// The task array of a large file is one big block that is filled front to back; large
-// pages spare the system tens of thousands of page faults while it is first touched.
-void AdviseLargePages(const void* begin, std::size_t bytes)
-{
-    constexpr std::uintptr_t kLarge = 2u << 20;
-    if (bytes < 4 * kLarge)
-        return;
-    const auto from = (reinterpret_cast<std::uintptr_t>(begin) + kLarge - 1) & ~(kLarge - 1);
-    const auto to = (reinterpret_cast<std::uintptr_t>(begin) + bytes) & ~(kLarge - 1);
-    if (to > from)
-        (void)madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 }
 
 int DigitValue(char pre)

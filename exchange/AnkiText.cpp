@@ -9,14 +9,6 @@
 
 namespace {
 
-std::string Lower(std::string_view s)
-{
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return out;
-}
-
 std::string_view Trimmed(std::string_view s)
 {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
@@ -29,7 +21,7 @@ std::string_view Trimmed(std::string_view s)
 // The separator of a "#separator:" header: a name or the character itself; 0 if unknown.
 char SeparatorOfHeader(std::string_view value)
 {
-    const std::string name = Lower(value);
+    const std::string name = AsciiLower(value);
     if (name == "tab")
         return '\t';
     if (name == "comma")
@@ -59,7 +51,7 @@ std::string HtmlToText(std::string_view html)
                 out += html.substr(i);
                 break;
             }
-            const std::string tag = Lower(Trimmed(html.substr(i + 1, end - i - 1)));
+            const std::string tag = AsciiLower(Trimmed(html.substr(i + 1, end - i - 1)));
             const bool closing = !tag.empty() && tag[0] == '/';
             std::string name = tag.substr(closing ? 1 : 0);
             name = name.substr(0, name.find_first_of(" /\t\r\n"));
@@ -108,14 +100,7 @@ cImportResult ParseAnkiText(std::string_view bytes, const cImportOptions& option
 {
     cImportResult result;
     std::string text;
-    if (!DecodeText(bytes, options.encoding, text, result))
-        return result;
-    if (LooksBinary(text)) {
-        result.failure = ImportFailure::WrongFormat;
-        result.message = "Die Datei ist keine Anki-Textdatei: Sie enthält Binärdaten statt Text";
-        return result;
-    }
-    if (!CheckMappable(text, options.replaceUnmappable, result))
+    if (!PrepareImportText(bytes, options, "Anki-Textdatei", text, result))
         return result;
 
     // Header lines come first; each is "#key:value".
@@ -128,7 +113,7 @@ cImportResult ParseAnkiText(std::string_view bytes, const cImportOptions& option
         const std::size_t eol = std::min(text.find('\n', pos), text.size());
         const std::string_view line = Trimmed(std::string_view(text).substr(pos + 1, eol - pos - 1));
         const std::size_t colon = line.find(':');
-        const std::string key = Lower(Trimmed(line.substr(0, colon)));
+        const std::string key = AsciiLower(Trimmed(line.substr(0, colon)));
         const std::string_view value = colon == std::string_view::npos ? std::string_view() : Trimmed(line.substr(colon + 1));
         const auto column = [&](int& out) {
             int n = 0;
@@ -153,7 +138,7 @@ cImportResult ParseAnkiText(std::string_view bytes, const cImportOptions& option
             if (!options.separator)
                 separator = named;
         } else if (key == "html") {
-            html = Lower(value) == "true";
+            html = AsciiLower(value) == "true";
         } else if (key == "tags column") {
             if (!column(tagsColumn))
                 return result;

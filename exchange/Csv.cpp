@@ -53,14 +53,7 @@ cImportResult ParseCsv(std::string_view bytes, const cImportOptions& options)
 {
     cImportResult result;
     std::string text;
-    if (!DecodeText(bytes, options.encoding, text, result))
-        return result;
-    if (LooksBinary(text)) {
-        result.failure = ImportFailure::WrongFormat;
-        result.message = "Die Datei ist keine CSV-Datei: Sie enthält Binärdaten statt Text";
-        return result;
-    }
-    if (!CheckMappable(text, options.replaceUnmappable, result))
+    if (!PrepareImportText(bytes, options, "CSV-Datei", text, result))
         return result;
     const char separator = options.separator ? options.separator : DetectSeparator(text);
     if (!separator) {

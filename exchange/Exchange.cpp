@@ -1,9 +1,11 @@
 #include "exchange/Exchange.h"
 
 #include "data/Cp1252.h"
+#include "data/LargePages.h"
 #include "exchange/AnkiText.h"
 #include "exchange/Csv.h"
 #include "exchange/Kvtml.h"
+#include "exchange/TextInput.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,17 +18,8 @@
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
-#include <sys/mman.h>
 
 namespace {
-
-std::string Lower(std::string_view s)
-{
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return out;
-}
 
 // The number a task number starts with, as the editor reads it (leading blanks, sign,
 // digits); 0 when it starts otherwise.
@@ -37,24 +30,11 @@ long long LeadingNumber(const std::string& text)
     return errno == ERANGE ? 0 : value;
 }
 
-// The task array of a large import is one big block filled front to back; large pages
-// spare the system tens of thousands of page faults while it is first touched.
-void AdviseLargePages(const void* begin, std::size_t bytes)
-{
-    constexpr std::uintptr_t kLarge = 2u << 20;
-    if (bytes < 4 * kLarge)
-        return;
-    const auto from = (reinterpret_cast<std::uintptr_t>(begin) + kLarge - 1) & ~(kLarge - 1);
-    const auto to = (reinterpret_cast<std::uintptr_t>(begin) + bytes) & ~(kLarge - 1);
-    if (to > from)
-        (void)madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-}
-
 } // namespace
 
 ExchangeFormat FormatFromName(std::string_view name)
 {
-    const std::string n = Lower(name);
+    const std::string n = AsciiLower(name);
     if (n == "json")
         return ExchangeFormat::Json;
     if (n == "csv")
@@ -68,7 +48,7 @@ ExchangeFormat FormatFromName(std::string_view name)
 
 ExchangeFormat FormatFromPath(std::string_view path)
 {
-    const std::string ext = Lower(std::filesystem::path(path).extension().string());
+    const std::string ext = AsciiLower(std::filesystem::path(path).extension().string());
     if (ext == ".json")
         return ExchangeFormat::Json;
     if (ext == ".csv" || ext == ".tsv")
@@ -82,7 +62,7 @@ ExchangeFormat FormatFromPath(std::string_view path)
 
 bool EncodingFromName(std::string_view name, TextEncoding& out)
 {
-    const std::string n = Lower(name);
+    const std::string n = AsciiLower(name);
     if (n == "utf-8" || n == "utf8")
         out = TextEncoding::Utf8;
     else if (n == "windows-1252" || n == "cp1252")
@@ -94,7 +74,7 @@ bool EncodingFromName(std::string_view name, TextEncoding& out)
 
 char SeparatorFromName(std::string_view name)
 {
-    const std::string n = Lower(name);
+    const std::string n = AsciiLower(name);
     if (n == "," || n == "comma")
         return ',';
     if (n == ";" || n == "semicolon")

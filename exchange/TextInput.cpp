@@ -8,25 +8,6 @@
 
 namespace {
 
-void AppendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Length of the well-formed UTF-8 sequence at pos with its code point, 0 when malformed.
 std::size_t Utf8Sequence(std::string_view s, std::size_t pos, char32_t& cp)
 {
@@ -390,4 +371,27 @@ void AppendField(std::string& out, std::string_view utf8, char separator, bool a
         put(c);
     }
     out += '"';
+}
+
+bool PrepareImportText(std::string_view bytes, const cImportOptions& options, const char* kind,
+                       std::string& text, cImportResult& result)
+{
+    if (!DecodeText(bytes, options.encoding, text, result))
+        return false;
+    if (LooksBinary(text)) {
+        result.failure = ImportFailure::WrongFormat;
+        result.message = std::string("Die Datei ist keine ") + kind +
+                         ": Sie enthält Binärdaten statt Text";
+        return false;
+    }
+    return CheckMappable(text, options.replaceUnmappable, result);
+}
+
+std::string AsciiLower(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    return out;
 }

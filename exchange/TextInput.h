@@ -14,6 +14,15 @@
 bool DecodeText(std::string_view bytes, TextEncoding encoding, std::string& utf8,
                 cImportResult& result);
 
+/// Decodes the bytes and refuses binary data or unmappable text (unless replacing is
+/// allowed): the first steps of every text import. kind names the format in the refusal
+/// ("CSV-Datei"). False with result's failure and message set.
+bool PrepareImportText(std::string_view bytes, const cImportOptions& options, const char* kind,
+                       std::string& text, cImportResult& result);
+
+/// ASCII letters in lower case; other bytes unchanged (for keys and names).
+std::string AsciiLower(std::string_view s);
+
 /// "Zeile L, Spalte C" of a byte offset in UTF-8 text (lines and characters from 1).
 std::string PlaceText(std::string_view text, std::size_t offset);
 
