@@ -2,7 +2,8 @@
 # Scale benchmarks: generated training files of 100,000 and 1,000,000 tasks opened by
 # `quorvant-cli info`, exported to JSON, imported back and opened in the window. Each
 # command runs in a process of its own; its peak memory is what the kernel counted for
-# that process (getrusage), in MB of 10^6 bytes.
+# that process (getrusage), in MB of 10^6 bytes. Beside the wall times the median CPU
+# time (user + system) shows the command's own cost when other work shares the machine.
 #
 #   bench/scale.sh [BUILD_DIR] [RUNS] [TASKS...]    (defaults: build-bench 3 100000 1000000)
 #
@@ -16,11 +17,11 @@ measure=$build/bench/Measure
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT INT TERM
 
-printf '%-32s %9s %9s %9s %9s\n' "work" "min s" "median s" "max s" "peak MB"
+printf '%-26s %9s %9s %9s %9s %9s\n' "work" "min s" "median s" "max s" "CPU s" "peak MB"
 row() {
     label=$1
     shift
-    printf '%-32s %9s %9s %9s %9s\n' "$label" $("$measure" "$runs" "$@")
+    printf '%-26s %9s %9s %9s %9s %9s\n' "$label" $("$measure" "$runs" "$@")
 }
 for tasks in "$@"; do
     vdr=$dir/tasks-$tasks.vdr
@@ -40,9 +41,11 @@ for tasks in "$@"; do
             "$build/bench/ui/OpenBench" "$vdr" 2>/dev/null >> "$dir/open.txt"
             i=$((i + 1))
         done
-        sort -n "$dir/open.txt" | awk -v label="window: open until idle" '
-            { ms[NR] = $1; if ($2 > peak) peak = $2 }
-            END { printf "%-32s %9.3f %9.3f %9.3f %9.1f\n", label, ms[1] / 1000,
-                         ms[int(NR / 2) + 1] / 1000, ms[NR] / 1000, peak }'
+        sort -n -k2 "$dir/open.txt" | awk '{ print $2 }' > "$dir/cpu.txt"
+        cpu=$(awk -v n="$runs" 'NR == int(n / 2) + 1 { print $1 / 1000 }' "$dir/cpu.txt")
+        sort -n "$dir/open.txt" | awk -v label="window: open until idle" -v cpu="$cpu" '
+            { ms[NR] = $1; if ($3 > peak) peak = $3 }
+            END { printf "%-26s %9.3f %9.3f %9.3f %9.3f %9.1f\n", label, ms[1] / 1000,
+                         ms[int(NR / 2) + 1] / 1000, ms[NR] / 1000, cpu, peak }'
     fi
 done
