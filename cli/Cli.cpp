@@ -28,6 +28,8 @@ constexpr cCommand kCommands[] = {
      RunPracticeCommand},
     {"list", "list DATEI.vdr [--questionnaire N] [--sort K] [--descending]",
      "Aufgabenliste ausgeben (Tabulator-getrennt)", RunListCommand},
+    {"update", "update [--yes] [--program-dir DIR]",
+     "Auf neuere Version testen (--yes: herunterladen und ersetzen)", RunUpdateCommand},
 };
 
 void PrintUsage(std::ostream& os)

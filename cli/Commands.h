@@ -32,6 +32,10 @@ int RunPracticeCommand(cCliContext& ctx);
 /// list, one tab-separated line per row, sorted as a click on column K sorts.
 int RunListCommand(cCliContext& ctx);
 
+/// update [--yes] [--program-dir DIR]: asks the update server for a newer version of the
+/// window program; with --yes downloads it and puts it in place.
+int RunUpdateCommand(cCliContext& ctx);
+
 /// The file and options of practice and list.
 struct cQueryOptions {
     std::string path;

@@ -21,6 +21,8 @@ void cDocument::NewDocument()
 {
     m_data.ResetTrainingData();
     CompleteTrainingData(m_data);
+    // "Alle Aufgaben" is the only place a new file's tasks are listed.
+    m_data.m_bShowAll = true;
     m_data.m_strQuestionTemplate = "{frage}";
     m_data.m_strRightTemplate = "{antwort}";
     m_data.m_strWrongTemplate = "{antwort}";

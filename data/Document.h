@@ -25,8 +25,9 @@ public:
     /// added) and remembers that the file must not be written back on close.
     /// 0 read, 1 failed.
     [[nodiscard]] int Open(const std::string& path);
-    /// An empty document without path: the automatic questionnaire "Alle Aufgaben",
-    /// the default columns, and the templates "{frage}" and "{antwort}".
+    /// An empty document without path: the automatic questionnaire "Alle Aufgaben"
+    /// (shown in the overview), the default columns, and the templates "{frage}" and
+    /// "{antwort}".
     void NewDocument();
     /// Writes the file to its path. On failure (no path, or the write failed) shows
     /// message 105 and keeps the modified flag; on success clears it. 0 saved, 1 failed.

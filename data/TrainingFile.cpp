@@ -243,8 +243,8 @@ void cReader::ReadColumns()
         m_data.m_aColumnWidth.push_back(width);
         m_data.m_aColumnKind.push_back(kind);
     }
-    // Values that make no whole column are still part of the list.
-    SkipValues(n % 3);
+    // A count that is no multiple of 3 names values that make no whole column; the
+    // block ends after the last whole column, so what follows is the next identifier.
 }
 
 // Grows the task array once to what the rest of the file will probably need, judged

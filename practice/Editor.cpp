@@ -125,7 +125,9 @@ void StoreTaskEditTexts(const cTaskEditTexts& texts, cTask& task)
     task.m_strPicture = texts.picture;
     task.m_nPictureSize = static_cast<std::uint8_t>(texts.pictureSize);
     task.m_nPicturePlace = static_cast<std::uint8_t>(texts.picturePlace);
-    task.m_nPoints = static_cast<std::uint8_t>(AtolValue(texts.points));
+    const auto points = static_cast<std::uint8_t>(AtolValue(texts.points));
+    RescaleStatistics(task, points);
+    task.m_nPoints = points;
     task.m_strTaskNo = texts.taskNo;
     task.m_strCategory = texts.category;
     int lastUsed = 0;
@@ -138,6 +140,28 @@ void StoreTaskEditTexts(const cTaskEditTexts& texts, cTask& task)
     if (lastUsed > 0)
         task.m_nChoiceCount = static_cast<std::uint8_t>(lastUsed);
     task.m_bSelfAssess = texts.selfAssess;
+}
+
+void RescaleStatistics(cTask& task, int newPoints)
+{
+    const int from = std::clamp<int>(task.m_nPoints, 0, kTaskSlots - 1);
+    const int to = std::clamp(newPoints, 0, kTaskSlots - 1);
+    if (from == to)
+        return;
+    std::array<std::uint64_t, kTaskSlots> sums{};
+    sums[0] = task.m_nStats[0];
+    // A task of 0 points counts every answer in its one slot, which stays where it is.
+    if (from > 0) {
+        sums[static_cast<std::size_t>(to)] += task.m_nStats[static_cast<std::size_t>(from)];
+        // Partial counters that no longer fit go to the highest partial slot; a task of
+        // 0 or 1 points has none, so they are dropped rather than counted right or wrong.
+        if (to >= 2)
+            for (int k = 1; k < from; ++k)
+                sums[static_cast<std::size_t>(std::min(k, to - 1))] +=
+                    task.m_nStats[static_cast<std::size_t>(k)];
+    }
+    for (std::size_t k = 0; k < sums.size(); ++k)
+        task.m_nStats[k] = static_cast<std::uint32_t>(std::min<std::uint64_t>(sums[k], UINT32_MAX));
 }
 
 cTask NewTaskProposal(const cTrainingData& data)
@@ -172,7 +196,10 @@ cSplitTexts SplitTexts(const cQuestionnaire& q, const cTrainingData& data)
         total += task.m_nPoints;
     }
     texts.name = q.m_strTitle;
-    texts.time = std::to_string(q.m_nExamSeconds / 60);
+    // A questionnaire without exam shows an empty time; "0" would read as an exam
+    // without time limit.
+    if (q.m_nExamSeconds >= 0)
+        texts.time = std::to_string(q.m_nExamSeconds / 60);
     // Thresholds are compared as signed numbers, so they are shown as such too.
     texts.passPoints = std::to_string(static_cast<std::int32_t>(q.m_nPassPoints));
     texts.retakePoints = std::to_string(static_cast<std::int32_t>(q.m_nRetakePoints));
@@ -200,6 +227,11 @@ int ApplySplitTexts(const cSplitTexts& texts, cQuestionnaire& q, const cTraining
     q.m_strTitle = texts.name;
     q.m_nRetakePoints = static_cast<std::uint32_t>(AtolInt32(texts.retakePoints));
     q.m_nPassPoints = static_cast<std::uint32_t>(AtolInt32(texts.passPoints));
-    q.m_nExamSeconds = ClampInt32(static_cast<long long>(AtolInt32(texts.time)) * 60);
+    // An empty time keeps (or makes) the questionnaire one without exam; 0 is an exam
+    // without time limit.
+    if (std::all_of(texts.time.begin(), texts.time.end(), IsBlank))
+        q.m_nExamSeconds = -1;
+    else
+        q.m_nExamSeconds = ClampInt32(static_cast<long long>(AtolInt32(texts.time)) * 60);
     return unknown;
 }

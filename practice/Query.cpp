@@ -842,11 +842,24 @@ void cQuery::OnBack()
 
 void cQuery::OnEditTaskAccepted()
 {
-    if (!CurrentTask())
+    const cTask* task = CurrentTask();
+    if (!task)
         return;
     cBatch batch(*this);
     m_doc.SetModifiedFlag(true);
     UpdateTaskRow(m_nCurrentRow);
+    if (m_nMode < ModeQuestion || m_nMode > ModeRating)
+        return;
+    // The screen shows the edited task at once, in the same mode; the answer typed so far
+    // and the rating chosen stay, unless the points list no longer fits the task.
+    if (m_nMode == ModeRating) {
+        const std::vector<std::string> entries = m_aPointsEntries;
+        const int selection = m_nPointsSelection;
+        FillPointsList(*task);
+        if (m_aPointsEntries == entries)
+            m_nPointsSelection = selection;
+    }
+    LayOut();
 }
 
 // --- input -----------------------------------------------------------------------------
@@ -1019,6 +1032,16 @@ void cQuery::OnExamStart()
         PrepareExamBar(limit, m_examBar);
         Notify(ChangeExamBar);
         (void)Ask(301, std::string());
+        // An exam starts blank: answers, ticks and ratings left from practice or an
+        // earlier exam would count without anything typed now.
+        for (const std::uint32_t index : questionnaires[chosen].m_aTaskIndex) {
+            if (index >= Data().m_aTasks.size())
+                continue;
+            cTask& task = Data().m_aTasks[index];
+            task.m_strAnswer.clear();
+            task.m_bChoiceTicked.fill(false);
+            task.m_nResult = -1;
+        }
         m_nExamStart = ExamTimeStamp(Now());
         m_bExamActive = true;
         Notify(ChangeExamState | ChangeExamBar | ChangeMode);
@@ -1365,6 +1388,9 @@ void cQuery::AddNewTask(const cTask& task)
         const int shown = TaskOfRow(m_nCurrentRow);
         LoadQuestionnaire(m_doc.m_nCurQuestionnaire);
         ShowTaskAgainOrList(shown);
+        // Loading names the questionnaire in the heading; the overview keeps its own.
+        if (m_nMode == ModeOverview)
+            LayOut();
     }
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the media files of the sample training file: a flag picture (PNG) and a
-concert-pitch tone (WAV). Pure Python, so the files can be rebuilt anywhere."""
+"""Writes the media files of the sample training file, a flag picture (PNG) and a
+concert-pitch tone (WAV), and the program's warning tone (WAV, built into the window
+program). Pure Python, so the files can be rebuilt anywhere."""
 
 import math
 import os
@@ -44,14 +45,28 @@ def flag(x, y):
     return (255, 206, 0)
 
 
-def write_tone(path, frequency=440.0, seconds=1.5, rate=22050):
+def tone_frames(frequency, seconds, rate, fade_seconds=0.05):
     frames = bytearray()
     count = int(seconds * rate)
-    fade = int(0.05 * rate)
+    fade = int(fade_seconds * rate)
     for i in range(count):
         envelope = min(1.0, i / fade, (count - 1 - i) / fade)
         value = int(0.5 * 32767 * envelope * math.sin(2 * math.pi * frequency * i / rate))
         frames.extend(struct.pack("<h", value))
+    return frames
+
+
+def write_tone(path, frequency=440.0, seconds=1.5, rate=22050):
+    write_wave(path, tone_frames(frequency, seconds, rate), rate)
+
+
+def write_warning_tone(path, rate=22050):
+    """The program's own warning tone after a wrong answer: two short falling notes."""
+    frames = tone_frames(880.0, 0.12, rate, 0.01) + tone_frames(660.0, 0.16, rate, 0.01)
+    write_wave(path, frames, rate)
+
+
+def write_wave(path, frames, rate):
     with wave.open(path, "wb") as w:
         w.setnchannels(1)
         w.setsampwidth(2)
@@ -62,3 +77,4 @@ def write_tone(path, frequency=440.0, seconds=1.5, rate=22050):
 if __name__ == "__main__":
     write_png(os.path.join(HERE, "beispiel_flagge.png"), 300, 180, flag)
     write_tone(os.path.join(HERE, "beispiel_kammerton.wav"))
+    write_warning_tone(os.path.join(HERE, "warning-tone.wav"))

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-tools-dev-tools libgl-dev
   qt6-qpa-plugins qt6-translations-l10n fonts-liberation
   clang libclang-rt-14-dev
-  xvfb xauth imagemagick python3 poppler-utils
+  xvfb xauth imagemagick python3 poppler-utils openssl
 )
 missing=()
 for p in "${packages[@]}"; do

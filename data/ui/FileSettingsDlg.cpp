@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace {
 
@@ -31,6 +32,22 @@ QString U(const char* utf8)
 {
     return QString::fromUtf8(utf8);
 }
+
+// The file keeps each number in one byte: the fields take only 0 to 255, so that what
+// the user sees is what is stored. Empty stays allowed and means 0.
+class cByteValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        if (input.size() > 3)
+            return Invalid;
+        for (const QChar c : input)
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return Invalid;
+        return input.isEmpty() || input.toInt() <= 255 ? Acceptable : Invalid;
+    }
+};
 
 } // namespace
 
@@ -66,6 +83,7 @@ CFileSettingsDlg::CFileSettingsDlg(QWidget* parent) : QDialog(parent)
         auto* before = new QLabel(U(lines[i].before), selection);
         before->setBuddy(lines[i].edit);
         lines[i].edit->setFixedWidth(numberWidth);
+        lines[i].edit->setValidator(new cByteValidator(lines[i].edit));
         lines[i].edit->setAccessibleName(U(lines[i].before).trimmed() + QLatin1String(" ...") +
                                          U(lines[i].after));
         grid->addWidget(before, i + 1, 1);

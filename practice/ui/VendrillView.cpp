@@ -87,6 +87,15 @@ QString ViewText(const std::string& bytes)
     return text;
 }
 
+// The answer as the core takes it: solutions separate lines with "\r\n", the field with
+// "\n" alone.
+std::string AnswerBytes(const QString& fieldText)
+{
+    QString text = fieldText;
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return ToCp1252(text);
+}
+
 QColor Rgb(std::uint32_t rgb)
 {
     return QColor(int((rgb >> 16) & 0xFF), int((rgb >> 8) & 0xFF), int(rgb & 0xFF));
@@ -116,6 +125,7 @@ CVendrillView::CVendrillView(CVendrillDoc& doc, const cSettings& settings, QWidg
     SetProgramDir(ProgramDirPath());
     // Sounds play through Qt Multimedia unless the owner plugs in another player.
     m_query->SetSoundPlayer(new cQtSoundPlayer(this));
+    m_pWarningPlayer = new cQtSoundPlayer(this);
     CreateControls();
 }
 
@@ -336,6 +346,12 @@ void CVendrillView::CreateControls()
 void CVendrillView::SetSoundPlayer(cSoundPlayer* player)
 {
     m_query->SetSoundPlayer(player);
+}
+
+void CVendrillView::SetWarningPlayer(cSoundPlayer* player)
+{
+    m_pWarningPlayer = player;
+    m_bWarningOpen = false;
 }
 
 void CVendrillView::SetProgramDir(const QString& dir)
@@ -617,6 +633,17 @@ void CVendrillView::RowChanged(int row)
 
 void CVendrillView::Beep()
 {
+    // The system beep is silent on most desktops: the bundled tone is played where
+    // there is an output for it.
+    if (m_pWarningPlayer) {
+        if (!m_bWarningOpen)
+            m_bWarningOpen = m_pWarningPlayer->Open(WarningTonePath());
+        if (m_bWarningOpen && m_pWarningPlayer->CanPlay()) {
+            m_pWarningPlayer->Stop();
+            m_pWarningPlayer->Play();
+            return;
+        }
+    }
     QApplication::beep();
 }
 
@@ -772,14 +799,18 @@ void CVendrillView::PlaceQuestionArea(int& taskListTop)
 
 void CVendrillView::SyncAnswerField()
 {
-    const QString text = ToQString(m_query->AnswerText());
-    if (m_pAnswer->toPlainText() != text) {
-        const bool was = m_bSyncing;
-        m_bSyncing = true;
-        m_pAnswer->setPlainText(text);
-        m_pAnswer->moveCursor(QTextCursor::End);
-        m_bSyncing = was;
-    }
+    // While the query holds what was taken from the field, the field keeps what the
+    // user typed: writing it back would turn characters outside Windows-1252 into "?"
+    // and move the caret. Only an answer from elsewhere (another task) is shown.
+    const std::string& answer = m_query->AnswerText();
+    if (answer == m_strTakenAnswer)
+        return;
+    m_strTakenAnswer = answer;
+    const bool was = m_bSyncing;
+    m_bSyncing = true;
+    m_pAnswer->setPlainText(ViewText(answer));
+    m_pAnswer->moveCursor(QTextCursor::End);
+    m_bSyncing = was;
 }
 
 void CVendrillView::SyncAssessment()
@@ -963,7 +994,8 @@ void CVendrillView::OnAnswerTextChanged()
         return;
     const bool was = m_bSyncing;
     m_bSyncing = true;
-    m_query->SetAnswerText(ToCp1252(m_pAnswer->toPlainText()));
+    m_strTakenAnswer = AnswerBytes(m_pAnswer->toPlainText());
+    m_query->SetAnswerText(m_strTakenAnswer);
     m_bSyncing = was;
 }
 

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 class CVendrillDoc;
 struct cSettings;
@@ -91,6 +92,9 @@ public:
     /// The player for the tasks' sounds (not owned) in place of the view's own Qt
     /// Multimedia player; nullptr plays nothing.
     void SetSoundPlayer(cSoundPlayer* player);
+    /// The player for the warning tone after a wrong answer (not owned) in place of the
+    /// view's own; nullptr gives the system beep.
+    void SetWarningPlayer(cSoundPlayer* player);
     /// Folder that task pictures and sounds are relative to, with a trailing "/".
     void SetProgramDir(const QString& dir);
     void SetPictureShower(PictureShower shower) { m_pictureShower = std::move(shower); }
@@ -168,6 +172,9 @@ private:
     CVendrillDoc& m_doc;
     const cSettings& m_settings;
     std::unique_ptr<cQuery> m_query;
+    cSoundPlayer* m_pWarningPlayer = nullptr;
+    bool m_bWarningOpen = false;  // the warning tone is open in m_pWarningPlayer
+    std::string m_strTakenAnswer; // the answer field's text as last handed to the query
     bool m_bReady = false;        // the controls exist and InitialUpdate ran
     bool m_bClosing = false;
     bool m_bSyncing = false;      // widgets are being set from the query's state

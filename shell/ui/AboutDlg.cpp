@@ -1,5 +1,6 @@
 #include "shell/ui/AboutDlg.h"
 
+#include "shell/FileVersion.h"
 #include "shell/ui/Icons.h"
 
 #include <QDialogButtonBox>
@@ -9,31 +10,9 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
-#include <array>
-
 QString FileVersionText(const QString& version)
 {
-    const QStringList parts = version.trimmed().split(QLatin1Char('.'));
-    if (parts.size() > 4)
-        return {};
-    std::array<unsigned, 4> v{};
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        bool ok = false;
-        const unsigned n = parts[i].toUInt(&ok);
-        if (!ok || n > 0xFFFF)
-            return {};
-        v[static_cast<std::size_t>(i)] = n;
-    }
-    if (v[2] != 0 || v[3] != 0)
-        return QStringLiteral("%1.%2.%3.%4").arg(v[0]).arg(v[1]).arg(v[2]).arg(v[3]);
-    if (v[0] != 0 || v[1] != 0)
-        return QStringLiteral("%1.%2").arg(v[0]).arg(v[1]);
-    return {};
-}
-
-QString ProgramVersionText()
-{
-    return FileVersionText(QStringLiteral(QUORVANT_VERSION));
+    return QString::fromLatin1(FileVersionText(version.trimmed().toStdString()));
 }
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
@@ -44,7 +23,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("appIcon"));
     icon->setPixmap(DrawAppImage(48));
-    auto* version = new QLabel(QStringLiteral("Quorvant Version ") + ProgramVersionText(), this);
+    auto* version = new QLabel(QStringLiteral("Quorvant Version ") + QString::fromLatin1(ProgramVersionText()), this);
     version->setObjectName(QStringLiteral("ctl1085"));
     version->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // Wide enough for the title bar to show the whole title.

@@ -8,8 +8,6 @@
 /// when c or d is not 0, else "a.b" when a or b is not 0, else "". Parts above 65535 or
 /// text that is no version give "".
 QString FileVersionText(const QString& version);
-/// The version text of the running program.
-QString ProgramVersionText();
 
 class CAboutDlg : public QDialog {
     Q_OBJECT

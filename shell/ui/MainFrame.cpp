@@ -13,6 +13,8 @@
 #include "shell/ui/ProgramDir.h"
 #include "shell/ui/SettingsDlg.h"
 #include "shell/ui/Text.h"
+#include "update/ui/UpdateMenuCommand.h"
+#include "update/ui/WaitDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -132,7 +134,7 @@ const int kViewCommands[] = {
 
 // Commands of parts that are not in this program yet: present, but disabled.
 const int kLaterCommands[] = {
-    cmd::kUpdate, cmd::kNewWindow,
+    cmd::kNewWindow,
 };
 
 constexpr int kSeparator = 0;
@@ -246,6 +248,13 @@ CMainFrame::~CMainFrame()
     }
 }
 
+cWaitDialog& CMainFrame::WaitDialog()
+{
+    if (!m_waitDialog)
+        m_waitDialog = std::make_unique<cWaitDialog>();
+    return *m_waitDialog;
+}
+
 QPrinter& CMainFrame::Printer()
 {
     if (!m_printer)
@@ -290,6 +299,7 @@ void CMainFrame::CreateActions()
     on(cmd::kAbout, &CMainFrame::OnAppAbout);
     on(cmd::kHelp, &CMainFrame::OnHelp);
     on(cmd::kSettings, &CMainFrame::OnSettings);
+    on(cmd::kUpdate, [this] { OnCheckForUpdate(this, WaitDialog(), m_strProgramDir); });
     on(cmd::kFileSettings, [this] {
         QPointer<CChildFrame> child = ActiveChild();
         if (!child)

@@ -21,6 +21,7 @@ class QMdiArea;
 class QMenu;
 class QPrinter;
 class QToolBar;
+class cWaitDialog;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -45,6 +46,8 @@ public:
     [[nodiscard]] QPrinter& Printer();
     [[nodiscard]] QMdiArea* MdiArea() const { return m_mdi; }
     [[nodiscard]] cRecentFiles& RecentFiles() { return m_recent; }
+    /// The wait dialog of the update command.
+    [[nodiscard]] cWaitDialog& WaitDialog();
 
     /// The action of a command id, nullptr for none.
     [[nodiscard]] QAction* Action(int id) const { return m_actions.value(id, nullptr); }
@@ -114,6 +117,7 @@ private:
     cSettings m_settings;
     cRecentFiles m_recent;
     std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<cWaitDialog> m_waitDialog;
     QMdiArea* m_mdi = nullptr;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_ready = nullptr;

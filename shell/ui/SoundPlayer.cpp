@@ -4,11 +4,26 @@
 
 #include <QAudioDevice>
 #include <QAudioOutput>
+#include <QFile>
 #include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QUrl>
 
 #include <algorithm>
+
+// The resources live in a static library: the linker keeps them only when referred to.
+// (Q_INIT_RESOURCE cannot be used inside a namespace.)
+static void InitSoundResources()
+{
+    Q_INIT_RESOURCE(sounds);
+}
+
+std::string WarningTonePath()
+{
+    static const bool initialised = (InitSoundResources(), true);
+    (void)initialised;
+    return ":/sounds/warning-tone.wav";
+}
 
 void ChooseMediaBackend()
 {
@@ -32,14 +47,16 @@ cQtSoundPlayer::~cQtSoundPlayer()
 bool cQtSoundPlayer::Open(const std::string& path)
 {
     Close();
-    if (!FileReadable(path))
+    const QString name = QString::fromStdString(path);
+    const bool resource = name.startsWith(QLatin1String(":/"));
+    if (resource ? !QFile::exists(name) : !FileReadable(path))
         return false;
     // The back end is created on first use, so views without sounds stay light.
     m_output = std::make_unique<QAudioOutput>();
     m_output->setVolume(static_cast<float>(m_nVolume) / 1000.0f);
     m_player = std::make_unique<QMediaPlayer>();
     m_player->setAudioOutput(m_output.get());
-    m_player->setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
+    m_player->setSource(resource ? QUrl(QLatin1String("qrc") + name) : QUrl::fromLocalFile(name));
     return true;
 }
 

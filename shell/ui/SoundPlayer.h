@@ -12,6 +12,8 @@
 void ChooseMediaBackend();
 /// True when the system has an audio output device to play on.
 [[nodiscard]] bool HasAudioOutput();
+/// The warning tone built into the program, as a resource path that cQtSoundPlayer opens.
+[[nodiscard]] std::string WarningTonePath();
 
 class QAudioOutput;
 class QMediaPlayer;
@@ -22,7 +24,8 @@ public:
     explicit cQtSoundPlayer(QObject* parent = nullptr);
     ~cQtSoundPlayer() override;
 
-    /// Opens the file at this full path (UTF-8); false when it cannot be read.
+    /// Opens the file at this full path (UTF-8) or resource path (":/..."); false when it
+    /// cannot be read.
     bool Open(const std::string& path) override;
     void Close() override;
     void Play() override;

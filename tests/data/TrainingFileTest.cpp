@@ -758,17 +758,22 @@ TEST(TrainingFileHostile, ListCountsBeyondTheFileStopAtItsEnd)
     }
 }
 
-TEST(TrainingFileHostile, ColumnListWithAPartialColumnStaysInStep)
+TEST(TrainingFileHostile, ColumnCountNoMultipleOfThreeReadsWholeColumnsOnly)
 {
-    const std::string file = StreamBuilder()
-                                 .FileStart()
-                                 .Str("#HDL").Num(4).Str("A").Num(10).Num(0).Str("extra")
-                                 .Str("1MIX").Bool(true).FileEnd()
-                                 .Bytes();
-    ReadResult r = ReadFromBytes(file);
-    ASSERT_EQ(r.result, 0);
-    EXPECT_EQ(r.data.m_aColumnTitle, std::vector<std::string>{"A"});
-    EXPECT_TRUE(r.data.m_bRandom);
+    // N / 3 columns and nothing more: the identifier right behind them is read as one.
+    for (const int count : {4, 5}) {
+        SCOPED_TRACE(count);
+        const std::string file = StreamBuilder()
+                                     .FileStart()
+                                     .Str("#HDL").Num(count).Str("A").Num(10).Num(0)
+                                     .Str("1MIX").Bool(true).FileEnd()
+                                     .Bytes();
+        ReadResult r = ReadFromBytes(file);
+        ASSERT_EQ(r.result, 0);
+        EXPECT_EQ(r.data.m_aColumnTitle, std::vector<std::string>{"A"});
+        EXPECT_TRUE(r.data.m_bRandom);
+        EXPECT_TRUE(r.boxes.empty());
+    }
 }
 
 // ---- failures and their messages -----------------------------------------------------

@@ -85,6 +85,24 @@ INSTANTIATE_TEST_SUITE_P(Texts, PointsCheck, ::testing::Values(
     Points{"x", true}, Points{"", true}, Points{"2.5", true}, Points{"3 Punkte", true},
     Points{"0008", true}, Points{"+8", true}, Points{"99999999999999999999", false}));
 
+TEST(TaskEditor, NewPointsKeepTheStatisticsMeaning)
+{
+    using Slots = std::array<std::uint32_t, kTaskSlots>;
+    struct Case { int from; Slots stats; int to; Slots expected; };
+    const Case cases[] = {
+        {1, {0, 1}, 2, {0, 0, 1}}, {3, {2, 1, 4, 5}, 2, {2, 5, 5}}, {3, {2, 1, 4, 5}, 1, {2, 5}},
+        {3, {2, 1, 4, 5}, 0, {7}}, {2, {1, 3, 4}, 5, {1, 3, 0, 0, 0, 4}}, {0, {6}, 2, {6}},
+        {2, {1, 3, 4, 9}, 2, {1, 3, 4, 9}}};
+    for (const Case& c : cases) {
+        cTask t = TextTask("1", "q", "a", c.from);
+        t.m_nStats = c.stats;
+        cTaskEditTexts texts = TaskEditTexts(t);
+        texts.points = std::to_string(c.to);
+        StoreTaskEditTexts(texts, t);
+        EXPECT_EQ(t.m_nStats, c.expected) << c.from << " -> " << c.to;
+    }
+}
+
 TEST(TaskEditor, StoresFieldsByTheDialogsRules)
 {
     cTask t = ChoiceTask("5", {"a", "b", "c"}, {true, false, true});
@@ -149,6 +167,9 @@ TEST(TaskEditor, NewDocumentTakesItsFirstTask)
     t.m_strQuestion = "Hund";
     t.m_strSolution = "dog";
     q.AddNewTask(t);
+    // The overview shows "Alle Aufgaben" under its own heading.
+    EXPECT_EQ(q.OverviewCount(), 1);
+    EXPECT_EQ(q.Heading().substr(0, 19), W("Fragebogenübersicht"));
     EXPECT_EQ(doc.m_data.m_aQuestionnaires.back().m_aTaskIndex, (std::vector<std::uint32_t>{0}));
     EXPECT_EQ(q.RowCount(), 1); // the open questionnaire is "Alle Aufgaben" itself
     q.OpenQuestionnaire(0);
@@ -218,7 +239,7 @@ TEST(QuestionnaireEditor, DialogTextsAndTheirEffect)
     ASSERT_TRUE(rig.Q().SplitDialogTexts(texts));
     EXPECT_EQ(texts.taskList, "1,2,1");
     EXPECT_EQ(texts.name, "Fragebogen 1");
-    EXPECT_EQ(texts.time, "0");
+    EXPECT_EQ(texts.time, ""); // no exam
     EXPECT_EQ(texts.passPoints, "5");
     EXPECT_EQ(texts.retakePoints, "3");
     EXPECT_EQ(texts.totalPoints, "7");
@@ -238,7 +259,7 @@ TEST(QuestionnaireEditor, DialogTextsAndTheirEffect)
     const cQuestionnaire& q = rig.doc.m_data.m_aQuestionnaires[0];
     EXPECT_EQ(q.m_aTaskIndex, (std::vector<std::uint32_t>{2, 0}));
     EXPECT_EQ(q.m_strTitle, "Neu");
-    EXPECT_EQ(q.m_nExamSeconds, 0);
+    EXPECT_EQ(q.m_nExamSeconds, -1); // left empty: still no exam
     EXPECT_EQ(q.m_nPassPoints, 12u);
     EXPECT_EQ(static_cast<std::int32_t>(q.m_nRetakePoints), -4);
     EXPECT_EQ(rig.Q().RowTasks(), (std::vector<std::uint32_t>{2, 0}));
@@ -248,10 +269,13 @@ TEST(QuestionnaireEditor, DialogTextsAndTheirEffect)
 
     rig.presenter.boxes.clear();
     texts.taskList = "";
-    texts.time = "2";
-    rig.Q().ApplySplitDialog(texts); // an empty list leaves the tasks as they are
-    EXPECT_EQ(q.m_aTaskIndex, (std::vector<std::uint32_t>{2, 0}));
-    EXPECT_EQ(q.m_nExamSeconds, 120);
+    const std::pair<const char*, int> times[] = {{"2", 120}, {"0", 0}, {"  ", -1}};
+    for (const auto& [time, seconds] : times) {
+        texts.time = time;
+        rig.Q().ApplySplitDialog(texts); // an empty list leaves the tasks as they are
+        EXPECT_EQ(q.m_aTaskIndex, (std::vector<std::uint32_t>{2, 0}));
+        EXPECT_EQ(q.m_nExamSeconds, seconds) << '"' << time << '"';
+    }
     EXPECT_TRUE(rig.presenter.boxes.empty());
 }
 

@@ -370,23 +370,26 @@ TEST(ExamEvaluation, AllRatedAsks404AndNoKeepsEvaluating)
     EXPECT_TRUE(rig.Q().CanExamStart());
 }
 
-TEST(ExamSimulation, SecondExamStartsWithTheFirstExamsAnswersAndRatings)
+TEST(ExamSimulation, StartsWithoutEarlierAnswersTicksOrRatings)
 {
-    cTrainingData d = MakeData({TextTask("1", "a", "x", 2)}, {{0}}, {300});
-    Rig rig(d);
-    rig.Q().OnExamStart();
+    Rig rig(MakeData({TextTask("1", "a", "x", 2), ChoiceTask("2", {"r", "w"}, {true, false})},
+                     {{0, 1}}, {300}));
+    // Practice stores a typed answer and ticks; an earlier exam left a rating.
+    rig.Q().OpenQuestionnaire(0);
     rig.Q().StartAt(0);
-    rig.Answer("erste Antwort");
-    rig.presenter.answers = {ResultYes};
-    rig.Q().OnExamEnd();
-    rig.Q().StartAt(0);
-    rig.Q().SetAssessChoice(AssessRight);
+    rig.Answer("geübt");
+    rig.Q().StartAt(1);
+    rig.Q().OnTickRow(0);
     rig.Q().OnAnswerOk();
-    rig.presenter.answers = {ResultYes};
-    rig.Q().OnEvaluationEnd();
+    rig.Task(0).m_nResult = 2;
     rig.Q().OnExamStart();
-    EXPECT_EQ(rig.Q().RowImage(0), ImageExamAnswered);
+    ASSERT_TRUE(rig.Q().ExamActive());
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(rig.Q().RowImage(row), ImageExamUnanswered);
+        EXPECT_EQ(rig.Task(row).m_nResult, -1);
+    }
+    rig.Q().StartAt(1);
+    EXPECT_FALSE(rig.Q().Tick(0));
     rig.Q().StartAt(0);
-    EXPECT_EQ(rig.Q().AnswerText(), "erste Antwort");
-    EXPECT_EQ(rig.Task(0).m_nResult, 2);
+    EXPECT_EQ(rig.Q().AnswerText(), "");
 }

@@ -592,17 +592,3 @@ TEST(QueryPractice, HeadingShowsPointsOnlyInTimedQuestionnaires)
     rig.Q().StartAt(0);
     EXPECT_EQ(rig.Q().Heading(), prefix);
 }
-
-TEST(QueryPractice, EditAcceptedMarksModifiedAndRefreshesTheRow)
-{
-    Rig rig(Vocabulary());
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(1);
-    rig.host.rowsChanged.clear();
-    rig.Q().CurrentTask()->m_strQuestion = "Baum (neu)";
-    rig.Q().OnEditTaskAccepted();
-    EXPECT_TRUE(rig.doc.IsModified());
-    EXPECT_EQ(rig.host.rowsChanged, (std::vector<int>{1}));
-    EXPECT_EQ(rig.Q().CellText(1, 1), "Baum (neu)");
-    EXPECT_EQ(rig.Q().ResultText(), "Frage: Baum"); // the shown question stays
-}

@@ -96,8 +96,8 @@ private slots:
     void propsDialogHasItsTexts();
     void loadShowsTheFile_data();
     void loadShowsTheFile();
-    void storesLowByte_data();
-    void storesLowByte();
+    void storesWhatIsShown_data();
+    void storesWhatIsShown();
     void resetInputsRestoresOpeningValues();
     void cancelKeepsOpeningValues_data();
     void cancelKeepsOpeningValues();
@@ -242,23 +242,24 @@ void tst_FileSettingsDlg::loadShowsTheFile()
     QCOMPARE(FileSettingsTexts(back), FileSettingsTexts(data));
 }
 
-void tst_FileSettingsDlg::storesLowByte_data()
+void tst_FileSettingsDlg::storesWhatIsShown_data()
 {
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("stored");
-    // The three edits share one reading; each is wired once, the reading tried on one.
-    QTest::newRow("1019 wraps") << 1019 << "300" << 44;
-    QTest::newRow("1028 wraps") << 1028 << "300" << 44;
-    QTest::newRow("1030 wraps") << 1030 << "300" << 44;
-    QTest::newRow("negative") << 1019 << "-1" << 255;
+    // The fields take only what a byte stores: a key that would go beyond 255 or is no
+    // digit is refused, so the field shows what is stored.
+    QTest::newRow("1019 300") << 1019 << "300" << 30;
+    QTest::newRow("1028 300") << 1028 << "300" << 30;
+    QTest::newRow("1030 256") << 1030 << "256" << 25;
+    QTest::newRow("negative") << 1019 << "-1" << 1;
     QTest::newRow("junk") << 1019 << "x" << 0;
     QTest::newRow("empty") << 1019 << "" << 0;
     QTest::newRow("255") << 1019 << "255" << 255;
     QTest::newRow("trailing text") << 1019 << "12 Mal" << 12;
 }
 
-void tst_FileSettingsDlg::storesLowByte()
+void tst_FileSettingsDlg::storesWhatIsShown()
 {
     QFETCH(int, id);
     QFETCH(QString, typed);
@@ -268,6 +269,7 @@ void tst_FileSettingsDlg::storesLowByte()
     dlg.Load(data);
     dlg.show();
     Type(Ctl<QLineEdit>(dlg, id), typed);
+    QCOMPARE(Ctl<QLineEdit>(dlg, id)->text().toInt(), stored);
     Click(dlg, 1);
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     dlg.Store(data);
@@ -296,7 +298,7 @@ void tst_FileSettingsDlg::resetInputsRestoresOpeningValues()
     Type(Ctl<QLineEdit>(dlg, 1030), QString());
     for (int id : {1020, 1021, 1022, 1029})
         Click(dlg, id);
-    QCOMPARE(Shown(dlg), QStringList({"9", "300", "", "-", "x", "-", "x"}));
+    QCOMPARE(Shown(dlg), QStringList({"9", "30", "", "-", "x", "-", "x"}));
     Click(dlg, 1024);
     // The values the dialog opened with, not the defaults; the dialog stays open.
     QCOMPARE(Shown(dlg), opened);

@@ -57,7 +57,7 @@ private slots:
     void dialogShowsTheQuestionnaire_data();
     void dialogShowsTheQuestionnaire();
     void unknownNumbersAreReportedAndSkipped();
-    void unchangedQuestionnaireWithoutTimeBecomesExam();
+    void unchangedQuestionnaireWithoutExamStaysOne();
     void cancelChangesNothing();
     void screenshot();
 };
@@ -149,12 +149,12 @@ void tst_QuestionnaireDlg::dialogShowsTheQuestionnaire_data()
     QTest::addColumn<QStringList>("shown");
     QTest::newRow("exam") << int(QExam) << -2
                           << QStringList{QString::fromUtf8("Prüfung"), "1,7", "10", "3", "2", "4"};
-    QTest::newRow("no exam shows 0 minutes")
-        << int(QVocabulary) << -2 << QStringList{"Vokabeln", "1,2,12", "0", "0", "0", "3"};
+    QTest::newRow("no exam shows no time")
+        << int(QVocabulary) << -2 << QStringList{"Vokabeln", "1,2,12", "", "0", "0", "3"};
     QTest::newRow("90 seconds show 1 minute")
         << int(QVocabulary) << 90 << QStringList{"Vokabeln", "1,2,12", "1", "0", "0", "3"};
     QTest::newRow("without number, 3 points")
-        << int(QMixed) << -2 << QStringList{"Gemischt", "7,,20,21", "0", "0", "0", "6"};
+        << int(QMixed) << -2 << QStringList{"Gemischt", "7,,20,21", "", "0", "0", "6"};
 }
 
 void tst_QuestionnaireDlg::dialogShowsTheQuestionnaire()
@@ -228,7 +228,7 @@ void tst_QuestionnaireDlg::unknownNumbersAreReportedAndSkipped()
     QCOMPARE(int(r.m_nRetakePoints), 0);
 }
 
-void tst_QuestionnaireDlg::unchangedQuestionnaireWithoutTimeBecomesExam()
+void tst_QuestionnaireDlg::unchangedQuestionnaireWithoutExamStaysOne()
 {
     ViewFixture f;
     f.view->SetSplitEditor(&CSplitDlg::Edit);
@@ -243,10 +243,10 @@ void tst_QuestionnaireDlg::unchangedQuestionnaireWithoutTimeBecomesExam()
     QVERIFY(script.Done());
     QVERIFY(f.boxes.boxes.empty());
     const cQuestionnaire& q = f.doc->Data().m_aQuestionnaires[QVocabulary];
-    QCOMPARE(q.m_nExamSeconds, 0);
+    QCOMPARE(q.m_nExamSeconds, -1);
     QCOMPARE(q.m_aTaskIndex, SampleData().m_aQuestionnaires[QVocabulary].m_aTaskIndex);
     f.Close();
-    QCOMPARE(f.Reread().m_aQuestionnaires[QVocabulary].m_nExamSeconds, 0);
+    QCOMPARE(f.Reread().m_aQuestionnaires[QVocabulary].m_nExamSeconds, -1);
 }
 
 void tst_QuestionnaireDlg::cancelChangesNothing()

@@ -123,7 +123,7 @@ cTask FullTask()
     t.m_bChoiceRight = {true, true, false, true, false, true, false, false, false, false};
     t.m_strChoiceExtra[0] = "x";
     t.m_bSelfAssess = true;
-    t.m_nStats = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    t.m_nStats = {1, 2, 3, 4};
     return t;
 }
 
@@ -293,7 +293,9 @@ void tst_TaskEditDlg::typedFieldsAreStored_data()
                                      << B{"", "0"};
     QTest::newRow("sound") << 1017 << "neu.wav" << QStringList{"sound"} << B{"neu.wav"};
     QTest::newRow("picture") << 1019 << "b\\c.png" << QStringList{"picture"} << B{"b\\c.png"};
-    QTest::newRow("points") << 1054 << "5" << QStringList{"points"} << B{"5"};
+    // Full marks move to the new top counter.
+    QTest::newRow("points") << 1054 << "5" << QStringList{"points", "stats3", "stats5"}
+                            << B{"5", "0", "4"};
     QTest::newRow("number") << 1055 << "A7" << QStringList{"taskNo"} << B{"A7"};
     QTest::newRow("number empty") << 1055 << "" << QStringList{"taskNo"} << B{""};
     QTest::newRow("category") << 1056 << "Größen" << QStringList{"category"} << B{bytes("Größen")};
@@ -576,6 +578,7 @@ void tst_TaskEditDlg::editInViewIsWrittenOnClose()
     QCOMPARE(f.Mode(), 4);
     QVERIFY(f.Widget(1013)->isVisible());
     QVERIFY(f.Widget(1013)->isEnabled());
+    f.Type(QStringLiteral("tr"));
     QString shownQuestion;
     ModalScript script({[&](QWidget* modal) {
         if (modal->objectName() != QStringLiteral("dlg134"))
@@ -592,12 +595,17 @@ void tst_TaskEditDlg::editInViewIsWrittenOnClose()
     QCOMPARE(shownQuestion, QStringLiteral("Baum"));
     QVERIFY(f.doc->IsModified());
     QCOMPARE(f.TaskList()->model()->index(1, 2).data().toString(), QStringLiteral("Baum (Pflanze)"));
+    // The question screen shows the edited task at once, the answer typed so far kept.
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(f.ResultText(), QStringLiteral("Übersetzen Sie: Baum (Pflanze)"));
+    QCOMPARE(f.Answer()->toPlainText(), QStringLiteral("tr"));
 
     f.Close();
     const cTrainingData d = f.Reread();
     cTrainingData expected = SampleData();
     expected.m_aTasks[TaskTree].m_strQuestion = "Baum (Pflanze)";
     expected.m_aTasks[TaskTree].m_nPoints = 2;
+    expected.m_aTasks[TaskTree].m_nStats = {1, 0, 2};
     expected.m_aTasks[TaskTree].m_strCategory = "Natur";
     QCOMPARE(d.m_aTasks.size(), expected.m_aTasks.size());
     for (std::size_t i = 0; i < d.m_aTasks.size(); ++i)

@@ -74,6 +74,7 @@ private slots:
     void answerAndCount_data();
     void answerAndCount();
     void nextOnRightGoesOnAtOnce();
+    void lineBreakAndWarningTone();
     void selfAssessWithPartialPoints();
     void skipAndSolutionCountNothing();
     void escapeGoesBackStepByStep();
@@ -373,6 +374,29 @@ void tst_VendrillView::nextOnRightGoesOnAtOnce()
     f.Click(1003);
     QCOMPARE(f.Mode(), 5);
     QVERIFY(f.Widget(1012)->isVisible());
+}
+
+void tst_VendrillView::lineBreakAndWarningTone()
+{
+    cTrainingData data = SampleData();
+    data.m_aTasks[TaskHouse].m_strSolution = "rot\r\nblau";
+    data.m_aTasks[TaskHouse].m_nPatternCount = 0;
+    ViewFixture f(data);
+    FakePlayer tone;
+    f.view->SetWarningPlayer(&tone);
+    f.settings.m_bBeepOnWrong = 1;
+    f.OpenQuestionnaire(QVocabulary);
+    f.StartAtRow(0);
+    // A line break typed in the field is the solution's CR LF.
+    f.Type("rot");
+    QTest::keyClick(f.Answer(), Qt::Key_Return);
+    f.Type("blau");
+    f.Click(1003);
+    QVERIFY(f.Widget(1011)->isVisible());
+    f.Click(1003);
+    f.Type("falsch");
+    f.Click(1003);
+    QCOMPARE(tone.log, (std::vector<std::string>{"open :/sounds/warning-tone.wav", "stop", "play"}));
 }
 
 void tst_VendrillView::selfAssessWithPartialPoints()
@@ -899,8 +923,14 @@ void tst_VendrillView::examCountdownAndEvaluation()
     QCOMPARE(f.Query().CurrentRow(), 1);
     QCOMPARE(f.RowImage(0), 67);
 
+    // The tick leaves the field as typed: no "?" for a character outside Windows-1252,
+    // the caret where it was.
+    f.Type(QStringLiteral("Grün ł"));
+    f.Answer()->moveCursor(QTextCursor::Start);
     now.minute = 9;
     f.view->OnTimer();
+    QCOMPARE(f.Answer()->toPlainText(), QStringLiteral("Grün ł"));
+    QCOMPARE(f.Answer()->textCursor().position(), 0);
     QCOMPARE(bar->WindowText(), QStringLiteral("1:00"));
     QCOMPARE(bar->BarColour(), QColor(255, 0, 0));
 

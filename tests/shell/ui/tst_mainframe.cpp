@@ -735,10 +735,9 @@ void tst_MainFrame::laterCommandsAreDisabled()
 {
     auto frame = MakeFrame();
     frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
-    for (int id : {cmd::kUpdate, cmd::kNewWindow})
-        QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
-    for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave,
-                   cmd::kFileSaveAs, cmd::kPrintSetup, cmd::kExit, cmd::kSettings,
+    QVERIFY(!frame->Action(cmd::kNewWindow)->isEnabled());
+    for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose,
+                   cmd::kFileSave, cmd::kUpdate, cmd::kFileSaveAs, cmd::kPrintSetup, cmd::kExit, cmd::kSettings,
                    cmd::kFileSettings, cmd::kAbout, cmd::kHelp, cmd::kCascade, cmd::kTile})
         QVERIFY2(frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
 }

@@ -61,6 +61,10 @@ void tst_SoundPlayer::openSetsTheSource()
     QVERIFY(player.Player()->audioOutput());
     QTRY_VERIFY(player.Player()->mediaStatus() != QMediaPlayer::LoadingMedia);
     QCOMPARE(player.CanPlay(), HasAudioOutput());
+    // The warning tone built into the program opens and loads as well.
+    QVERIFY(player.Open(WarningTonePath()));
+    QCOMPARE(player.Player()->source(), QUrl(QStringLiteral("qrc:/sounds/warning-tone.wav")));
+    QTRY_COMPARE(player.Player()->mediaStatus(), QMediaPlayer::LoadedMedia);
 }
 
 void tst_SoundPlayer::playWithoutOutputDeviceStaysSilent()
