@@ -20,9 +20,12 @@ struct cCommand {
 
 // One line per command; the usage text is built from this table.
 constexpr cCommand kCommands[] = {
-    {"export", "export DATEI.vdr", "Trainingsdatei als JSON ausgeben", RunExportCommand},
-    {"import", "import DATEI.json ZIEL.vdr", "Trainingsdatei aus JSON schreiben (- liest stdin)",
-     RunImportCommand},
+    {"export", "export DATEI.vdr [--format F]",
+     "Trainingsdatei als JSON (oder csv, kvtml, anki) ausgeben", RunExchangeExport},
+    {"import",
+     "import DATEI ZIEL.vdr [--format F] [--separator S] [--encoding E] [--replace-unmappable]",
+     "Trainingsdatei aus JSON, CSV, KVTML oder Anki-Text schreiben (- liest JSON von stdin)",
+     RunExchangeImport},
     {"info", "info DATEI.vdr", "Kurzer Überblick über eine Trainingsdatei", RunInfoCommand},
     {"practice", "practice DATEI.vdr [--questionnaire N]", "Fragebogen im Terminal üben",
      RunPracticeCommand},

@@ -22,6 +22,11 @@ struct cCliContext {
 int RunExportCommand(cCliContext& ctx);
 /// import FILE.json OUT.vdr: writes OUT.vdr from the JSON ("-" reads standard input).
 int RunImportCommand(cCliContext& ctx);
+/// export FILE.vdr [--format F]: JSON as export, or CSV, KVTML or Anki text.
+int RunExchangeExport(cCliContext& ctx);
+/// import FILE OUT.vdr [--format F] [--separator S] [--encoding E] [--replace-unmappable]:
+/// JSON as import, or the tasks of a CSV, KVTML or Anki text file in a new training file.
+int RunExchangeImport(cCliContext& ctx);
 /// info FILE.vdr: a short German summary of the training file.
 int RunInfoCommand(cCliContext& ctx);
 

@@ -22,6 +22,8 @@ inline constexpr int kExamStart = 32793;
 inline constexpr int kExamEnd = 32794;
 inline constexpr int kEvaluationEnd = 32795;
 inline constexpr int kDelete = 32796;
+inline constexpr int kImport = 32810;
+inline constexpr int kExport = 32811;
 
 inline constexpr int kFileNew = 57600;
 inline constexpr int kFileOpen = 57601;

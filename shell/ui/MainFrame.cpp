@@ -2,6 +2,7 @@
 
 #include "data/ui/FileSettingsDlg.h"
 #include "data/ui/VendrillDoc.h"
+#include "exchange/ui/ExchangeDlg.h"
 #include "practice/ui/PrintView.h"
 #include "practice/ui/VendrillView.h"
 #include "shell/Message.h"
@@ -61,6 +62,10 @@ const ActionDef kActions[] = {
      {QKeySequence(Qt::CTRL | Qt::Key_S)}},
     {cmd::kFileSaveAs, "Speichern &unter...",
      "Speichert die aktive Trainingsdatei unter einem neuen Namen\nSpeichern unter", {}},
+    {cmd::kImport, "&Importieren...",
+     "Liest Aufgaben aus einer CSV-, KVTML- oder Anki-Textdatei\nImportieren", {}},
+    {cmd::kExport, "E&xportieren...",
+     "Schreibt die Aufgaben als CSV-, KVTML- oder Anki-Textdatei\nExportieren", {}},
     {cmd::kPrint, "&Drucken...\tStrg+P", "Druckt die Aufgaben des geöffneten Fragebogens\nDrucken",
      {QKeySequence(Qt::CTRL | Qt::Key_P)}},
     {cmd::kPrintPreview, "Sei&tenansicht", "Zeigt die Druckseiten vor dem Drucken an\nSeitenansicht",
@@ -146,8 +151,8 @@ struct MenuDef {
 
 const MenuDef kMenusNoFile[] = {
     {"&Datei",
-     {cmd::kFileNew, cmd::kFileOpen, kSeparator, cmd::kPrintSetup, kSeparator, cmd::kRecentFile,
-      kSeparator, cmd::kUpdate, cmd::kExit}},
+     {cmd::kFileNew, cmd::kFileOpen, cmd::kImport, kSeparator, cmd::kPrintSetup, kSeparator,
+      cmd::kRecentFile, kSeparator, cmd::kUpdate, cmd::kExit}},
     {"&Ansicht", {cmd::kToolBar, cmd::kStatusBar}},
     {"&?", {cmd::kAbout}},
 };
@@ -155,8 +160,8 @@ const MenuDef kMenusNoFile[] = {
 const MenuDef kMenusFile[] = {
     {"&Datei",
      {cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs,
-      kSeparator, cmd::kPrint, cmd::kPrintPreview, cmd::kPrintSetup, kSeparator,
-      cmd::kRecentFile, kSeparator, cmd::kExit, cmd::kUpdate}},
+      kSeparator, cmd::kImport, cmd::kExport, kSeparator, cmd::kPrint, cmd::kPrintPreview,
+      cmd::kPrintSetup, kSeparator, cmd::kRecentFile, kSeparator, cmd::kExit, cmd::kUpdate}},
     {"&Bearbeiten",
      {cmd::kEditUndo, kSeparator, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}},
     {"Prüfungssimulation", {cmd::kExamStart, cmd::kExamEnd, cmd::kEvaluationEnd}},
@@ -293,6 +298,8 @@ void CMainFrame::CreateActions()
     on(cmd::kFileSave, &CMainFrame::OnFileSave);
     on(cmd::kFileSaveAs, &CMainFrame::OnFileSaveAs);
     on(cmd::kPrintSetup, &CMainFrame::OnPrintSetup);
+    on(cmd::kImport, [this] { ImportIntoWindow(*this); });
+    on(cmd::kExport, [this] { ExportFromWindow(*this); });
     on(cmd::kPrint, &CMainFrame::OnPrint);
     on(cmd::kPrintPreview, &CMainFrame::OnPrintPreview);
     on(cmd::kExit, &QWidget::close);
@@ -689,7 +696,7 @@ void CMainFrame::UpdateActions()
     CVendrillView* view = child ? child->View() : nullptr;
     ShowMenuSet(child != nullptr);
 
-    for (int id : {cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs})
+    for (int id : {cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs, cmd::kExport})
         m_actions.value(id)->setEnabled(child != nullptr);
     for (int id : kViewCommands)
         m_actions.value(id)->setEnabled(view && view->HandlesCommand(id) &&

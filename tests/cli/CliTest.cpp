@@ -317,9 +317,12 @@ TEST_P(CommandLine, RefusesWrongCalls)
 INSTANTIATE_TEST_SUITE_P(Calls, CommandLine, ::testing::Values(
     Usage{{}, 2, "Aufruf: quorvant-cli BEFEHL ...\n"},
     Usage{{"frobnicate"}, 2, "Unbekannter Befehl: frobnicate\nAufruf: quorvant-cli BEFEHL"},
-    Usage{{"export"}, 2, "Aufruf: quorvant-cli export DATEI.vdr\n"},
-    Usage{{"export", "a", "b"}, 2, "Aufruf: quorvant-cli export DATEI.vdr\n"},
-    Usage{{"import", "a.json"}, 2, "Aufruf: quorvant-cli import DATEI.json ZIEL.vdr\n"},
+    Usage{{"export"}, 2, "Aufruf: quorvant-cli export DATEI.vdr [--format F]\n"},
+    Usage{{"export", "a", "b"}, 2, "Aufruf: quorvant-cli export DATEI.vdr [--format F]\n"},
+    Usage{{"export", "a", "--format", "xml"}, 2, "Unbekanntes Format: xml (json, csv, kvtml oder anki)\n"},
+    Usage{{"import", "a.json"}, 2, "Aufruf: quorvant-cli import DATEI ZIEL.vdr [--format F]"},
+    Usage{{"import", "a.csv", "b.vdr", "--separator", "x"}, 2, "Unbekanntes Trennzeichen: x"},
+    Usage{{"import", "a.csv", "b.vdr", "--encoding", "latin9"}, 2, "Unbekannte Kodierung: latin9"},
     Usage{{"info"}, 2, "Aufruf: quorvant-cli info DATEI.vdr\n"}));
 
 TEST(CommandLineHelp, ListsTheCommandsOnStandardOutput)
@@ -327,7 +330,7 @@ TEST(CommandLineHelp, ListsTheCommandsOnStandardOutput)
     const CliRun run = RunTool({"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
-    for (const char* word : {"export DATEI.vdr", "import DATEI.json ZIEL.vdr", "info DATEI.vdr"})
+    for (const char* word : {"export DATEI.vdr", "import DATEI ZIEL.vdr", "info DATEI.vdr"})
         EXPECT_NE(run.out.find(word), std::string::npos) << word;
 }
 

@@ -194,7 +194,8 @@ void tst_MainFrame::startsEmptyWithMenu128()
     const QMenuBar* bar = frame->menuBar();
     QCOMPARE(Titles(bar), QStringList({"&Datei", "&Ansicht", "&?"}));
     QCOMPARE(Entries(MenuNamed(bar, "&Datei")),
-             QStringList({"&Neu\tStrg+N", U("Ö&ffnen...\tStrg+O"), "-", "Drucker&einrichtung...",
+             QStringList({"&Neu\tStrg+N", U("Ö&ffnen...\tStrg+O"), "&Importieren...", "-",
+                          "Drucker&einrichtung...",
                           "-", "Letzte Datei", "-", "Auf neuere Version testen", "&Beenden"}));
     QCOMPARE(Entries(MenuNamed(bar, "&Ansicht")), QStringList({"&Symbolleiste", "S&tatusleiste"}));
     QCOMPARE(Entries(MenuNamed(bar, "&?")), QStringList({U("Inf&o über das Programm...")}));
@@ -210,13 +211,14 @@ void tst_MainFrame::activeFileShowsMenu129()
     QCOMPARE(Titles(bar), QStringList({"&Datei", "&Bearbeiten", U("Prüfungssimulation"),
                                        "&Ansicht", "Extra", "&Fenster", "Editor", "&?"}));
     QStringList file = Entries(MenuNamed(bar, "&Datei"));
-    QCOMPARE(file.mid(0, 12),
+    QCOMPARE(file.mid(0, 15),
              QStringList({"&Neu\tStrg+N", U("Ö&ffnen...\tStrg+O"), U("&Schließen"),
-                          "S&peichern\tStrg+S", "Speichern &unter...", "-", "&Drucken...\tStrg+P",
+                          "S&peichern\tStrg+S", "Speichern &unter...", "-", "&Importieren...",
+                          "E&xportieren...", "-", "&Drucken...\tStrg+P",
                           "Sei&tenansicht", "Drucker&einrichtung...", "-",
                           "&1 " + QDir::toNativeSeparators(m_work->filePath("beispiel.vdr")),
                           "-"}));
-    QCOMPARE(file.mid(12), QStringList({"&Beenden", "Auf neuere Version testen"}));
+    QCOMPARE(file.mid(15), QStringList({"&Beenden", "Auf neuere Version testen"}));
     QCOMPARE(Entries(MenuNamed(bar, "&Bearbeiten")),
              QStringList({U("&Rückgängig\tStrg+Z"), "-", "&Ausschneiden\tStrg+X",
                           "&Kopieren\tStrg+C", U("E&infügen\tStrg+V")}));

@@ -1,0 +1,215 @@
+// import and export in every exchange format. JSON keeps its own commands (the complete
+// training file); the other formats go through the exchange core.
+
+#include "cli/Commands.h"
+#include "data/Cp1252.h"
+#include "data/Document.h"
+#include "exchange/Exchange.h"
+
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+namespace {
+
+constexpr const char* kImportUsage =
+    "import DATEI ZIEL.vdr [--format F] [--separator S] [--encoding E] [--replace-unmappable]";
+constexpr const char* kExportUsage = "export DATEI.vdr [--format F]";
+
+struct cExchangeArgs {
+    std::vector<std::string> files;
+    ExchangeFormat format = ExchangeFormat::None;
+    cImportOptions options;
+};
+
+// Splits files from options; false after a message and the usage.
+bool ParseExchangeArgs(cCliContext& ctx, bool import, cExchangeArgs& out)
+{
+    const char* usage = import ? kImportUsage : kExportUsage;
+    for (std::size_t i = 0; i < ctx.args.size(); ++i) {
+        const std::string& arg = ctx.args[i];
+        const bool hasValue = i + 1 < ctx.args.size();
+        if (arg == "--format" && hasValue) {
+            out.format = FormatFromName(ctx.args[++i]);
+            if (out.format == ExchangeFormat::None) {
+                ctx.err << "Unbekanntes Format: " << ctx.args[i] << " (json, csv, kvtml oder anki)\n";
+                return UsageError(ctx, usage), false;
+            }
+        } else if (import && arg == "--separator" && hasValue) {
+            out.options.separator = SeparatorFromName(ctx.args[++i]);
+            if (!out.options.separator) {
+                ctx.err << "Unbekanntes Trennzeichen: " << ctx.args[i] << " (, ; oder tab)\n";
+                return UsageError(ctx, usage), false;
+            }
+        } else if (import && arg == "--encoding" && hasValue) {
+            if (!EncodingFromName(ctx.args[++i], out.options.encoding)) {
+                ctx.err << "Unbekannte Kodierung: " << ctx.args[i] << " (utf-8 oder windows-1252)\n";
+                return UsageError(ctx, usage), false;
+            }
+        } else if (import && arg == "--replace-unmappable") {
+            out.options.replaceUnmappable = true;
+        } else if (arg.size() > 1 && arg.rfind("--", 0) == 0) {
+            ctx.err << "Unbekannte Option: " << arg << '\n';
+            return UsageError(ctx, usage), false;
+        } else {
+            out.files.push_back(arg);
+        }
+    }
+    if (out.files.size() != (import ? 2u : 1u))
+        return UsageError(ctx, usage), false;
+    return true;
+}
+
+// Replaces characters without a Windows-1252 byte by '?' in JSON text: raw UTF-8
+// characters and \u escapes inside strings. Everything else stays byte for byte, so the
+// JSON import checks the document as written.
+std::string ReplaceUnmappableJson(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    bool inString = false;
+    const auto hex4 = [&](std::size_t at, unsigned& value) {
+        if (at + 4 > text.size())
+            return false;
+        value = 0;
+        for (std::size_t k = at; k < at + 4; ++k) {
+            const char c = text[k];
+            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            if (digit < 0)
+                return false;
+            value = value * 16 + static_cast<unsigned>(digit);
+        }
+        return true;
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (inString && c == '\\' && i + 1 < text.size() && text[i + 1] == 'u') {
+            unsigned unit = 0;
+            std::size_t length = 6;
+            char32_t cp = 0;
+            if (hex4(i + 2, unit)) {
+                cp = unit;
+                unsigned low = 0;
+                if (unit >= 0xD800 && unit <= 0xDBFF && text.compare(i + 6, 2, "\\u") == 0 &&
+                    hex4(i + 8, low) && low >= 0xDC00 && low <= 0xDFFF) {
+                    cp = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                    length = 12;
+                }
+                if (UnicodeToCp1252(cp) < 0) {
+                    out += '?';
+                    i += length;
+                    continue;
+                }
+            }
+            out.append(text, i, 2);
+            i += 2;
+            continue;
+        }
+        if (inString && c == '\\' && i + 1 < text.size()) {
+            out.append(text, i, 2);
+            i += 2;
+            continue;
+        }
+        if (c == '"')
+            inString = !inString;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        const std::size_t length = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
+        const std::string piece = text.substr(i, length);
+        std::string mapped;
+        out += Utf8ToCp1252(piece, mapped) ? piece : std::string("?");
+        i += length;
+    }
+    return out;
+}
+
+int ImportJson(cCliContext& ctx, const cExchangeArgs& a)
+{
+    if (!a.options.replaceUnmappable) {
+        cCliContext json{{a.files[0], a.files[1]}, ctx.in, ctx.out, ctx.err};
+        return RunImportCommand(json);
+    }
+    std::ostringstream buffer;
+    if (a.files[0] == "-") {
+        buffer << ctx.in.rdbuf();
+    } else {
+        std::ifstream file(a.files[0], std::ios::binary);
+        if (file)
+            buffer << file.rdbuf();
+        if (!file) {
+            ctx.err << "Die Datei " << a.files[0] << " kann nicht gelesen werden.\n";
+            return kExitFailed;
+        }
+    }
+    const std::string text = buffer.str();
+    if (!nlohmann::json::accept(text)) {
+        ctx.err << "Import abgelehnt: " << a.files[0] << " ist kein gültiges JSON.\n";
+        return kExitRefused;
+    }
+    std::istringstream replaced(ReplaceUnmappableJson(text));
+    cCliContext json{{"-", a.files[1]}, replaced, ctx.out, ctx.err};
+    return RunImportCommand(json);
+}
+
+} // namespace
+
+int RunExchangeImport(cCliContext& ctx)
+{
+    cExchangeArgs a;
+    if (!ParseExchangeArgs(ctx, true, a))
+        return kExitRefused;
+    const std::string& source = a.files[0];
+    // Without a known extension the source is JSON, as import has always read it.
+    if (a.format == ExchangeFormat::None)
+        a.format = FormatFromPath(source);
+    if (a.format == ExchangeFormat::None)
+        a.format = ExchangeFormat::Json;
+    if (a.format == ExchangeFormat::Json)
+        return ImportJson(ctx, a);
+
+    cImportResult imported = ReadImportFile(source, a.format, a.options);
+    if (imported.failure == ImportFailure::Unreadable) {
+        ctx.err << "Die Datei " << source << " kann nicht gelesen werden.\n";
+        return kExitFailed;
+    }
+    if (!imported.Ok()) {
+        ctx.err << "Import abgelehnt: " << source << ": " << imported.message << ".\n";
+        if (imported.failure == ImportFailure::Unmappable)
+            ctx.err << "Mit --replace-unmappable werden solche Zeichen durch \"?\" ersetzt.\n";
+        return kExitRefused;
+    }
+    // Nothing is written before the whole file was read.
+    cDocument document;
+    document.NewDocument();
+    (void)AppendImport(document.m_data, std::move(imported.tasks), imported.lists,
+                       ImportTitle(source));
+    if (document.SaveAs(a.files[1]) != 0)
+        return kExitFailed; // message 105 is on standard error
+    return kExitOk;
+}
+
+int RunExchangeExport(cCliContext& ctx)
+{
+    cExchangeArgs a;
+    if (!ParseExchangeArgs(ctx, false, a))
+        return kExitRefused;
+    if (a.format == ExchangeFormat::None || a.format == ExchangeFormat::Json) {
+        cCliContext json{{a.files[0]}, ctx.in, ctx.out, ctx.err};
+        return RunExportCommand(json);
+    }
+    cDocument document;
+    if (document.Open(a.files[0]) != 0)
+        return kExitFailed; // the reader's messages and message 104 are on standard error
+    ctx.out << ExportText(document.m_data, a.format);
+    ctx.out.flush();
+    if (!ctx.out) {
+        ctx.err << "Die Ausgabe konnte nicht geschrieben werden.\n";
+        return kExitFailed;
+    }
+    return kExitOk;
+}

@@ -1,0 +1,260 @@
+#include "exchange/Exchange.h"
+
+#include "data/Cp1252.h"
+#include "exchange/AnkiText.h"
+#include "exchange/Csv.h"
+#include "exchange/Kvtml.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <unordered_set>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+#include <sys/mman.h>
+
+namespace {
+
+std::string Lower(std::string_view s)
+{
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    return out;
+}
+
+// The number a task number starts with, as the editor reads it (leading blanks, sign,
+// digits); 0 when it starts otherwise.
+long long LeadingNumber(const std::string& text)
+{
+    errno = 0;
+    const long long value = std::strtoll(text.c_str(), nullptr, 10);
+    return errno == ERANGE ? 0 : value;
+}
+
+// The task array of a large import is one big block filled front to back; large pages
+// spare the system tens of thousands of page faults while it is first touched.
+void AdviseLargePages(const void* begin, std::size_t bytes)
+{
+    constexpr std::uintptr_t kLarge = 2u << 20;
+    if (bytes < 4 * kLarge)
+        return;
+    const auto from = (reinterpret_cast<std::uintptr_t>(begin) + kLarge - 1) & ~(kLarge - 1);
+    const auto to = (reinterpret_cast<std::uintptr_t>(begin) + bytes) & ~(kLarge - 1);
+    if (to > from)
+        (void)madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+}
+
+} // namespace
+
+ExchangeFormat FormatFromName(std::string_view name)
+{
+    const std::string n = Lower(name);
+    if (n == "json")
+        return ExchangeFormat::Json;
+    if (n == "csv")
+        return ExchangeFormat::Csv;
+    if (n == "kvtml")
+        return ExchangeFormat::Kvtml;
+    if (n == "anki")
+        return ExchangeFormat::Anki;
+    return ExchangeFormat::None;
+}
+
+ExchangeFormat FormatFromPath(std::string_view path)
+{
+    const std::string ext = Lower(std::filesystem::path(path).extension().string());
+    if (ext == ".json")
+        return ExchangeFormat::Json;
+    if (ext == ".csv" || ext == ".tsv")
+        return ExchangeFormat::Csv;
+    if (ext == ".kvtml")
+        return ExchangeFormat::Kvtml;
+    if (ext == ".txt")
+        return ExchangeFormat::Anki;
+    return ExchangeFormat::None;
+}
+
+bool EncodingFromName(std::string_view name, TextEncoding& out)
+{
+    const std::string n = Lower(name);
+    if (n == "utf-8" || n == "utf8")
+        out = TextEncoding::Utf8;
+    else if (n == "windows-1252" || n == "cp1252")
+        out = TextEncoding::Cp1252;
+    else
+        return false;
+    return true;
+}
+
+char SeparatorFromName(std::string_view name)
+{
+    const std::string n = Lower(name);
+    if (n == "," || n == "comma")
+        return ',';
+    if (n == ";" || n == "semicolon")
+        return ';';
+    if (n == "tab" || n == "\t")
+        return '\t';
+    return 0;
+}
+
+cImportResult ParseImport(ExchangeFormat format, std::string& bytes, const cImportOptions& options)
+{
+    cImportResult result;
+    if (bytes.empty()) {
+        result.failure = ImportFailure::WrongFormat;
+        result.message = "Die Datei ist leer";
+        return result;
+    }
+    switch (format) {
+    case ExchangeFormat::Csv: result = ParseCsv(bytes, options); break;
+    case ExchangeFormat::Kvtml: result = ParseKvtml(bytes, options); break;
+    case ExchangeFormat::Anki: result = ParseAnkiText(bytes, options); break;
+    default:
+        result.failure = ImportFailure::WrongFormat;
+        result.message = "Dieses Format kann hier nicht gelesen werden";
+        return result;
+    }
+    if (!result.Ok()) {
+        // A refused file gives nothing, not the entries before the fault.
+        result.tasks.clear();
+        result.lists.clear();
+    } else if (result.tasks.empty()) {
+        result.failure = ImportFailure::Damaged;
+        result.message = "Die Datei enthält keine Aufgaben";
+    }
+    return result;
+}
+
+cImportResult ReadImportFile(const std::string& path, ExchangeFormat format,
+                             const cImportOptions& options)
+{
+    cImportResult result;
+    result.failure = ImportFailure::Unreadable;
+    result.message = "Die Datei kann nicht gelesen werden";
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return result;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return result;
+    std::string bytes;
+    char buffer[1 << 16];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        if (bytes.size() + n > kMaxImportFile) {
+            std::fclose(file);
+            result.failure = ImportFailure::WrongFormat;
+            result.message = "Die Datei ist größer als 512 MiB";
+            return result;
+        }
+        bytes.append(buffer, n);
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed)
+        return result;
+    result = ParseImport(format, bytes, options);
+    bytes = std::string();
+#if defined(__GLIBC__)
+    // The XML tree was freed in small pieces between the entries' texts; give those pages
+    // back before the tasks are built, or they stay resident beside them.
+    malloc_trim(0);
+#endif
+    return result;
+}
+
+std::string ImportTitle(const std::string& path)
+{
+    return Cp1252FromUtf8(std::filesystem::path(path).stem().string());
+}
+
+int AppendImport(cTrainingData& data, std::vector<cImportedTask>&& tasks,
+                 const std::vector<cImportedList>& lists, const std::string& title)
+{
+    const auto base = static_cast<std::uint32_t>(data.m_aTasks.size());
+    if (data.m_aQuestionnaires.empty()) {
+        cQuestionnaire all;
+        all.m_strTitle = kAllTasksTitle;
+        for (std::uint32_t i = 0; i < base; ++i)
+            all.m_aTaskIndex.push_back(i);
+        data.m_aQuestionnaires.push_back(std::move(all));
+    }
+
+    std::unordered_set<std::string> used;
+    used.reserve(base + tasks.size());
+    for (const cTask& t : data.m_aTasks)
+        used.insert(t.m_strTaskNo);
+    long long next = data.m_aTasks.empty() ? 1 : LeadingNumber(data.m_aTasks.back().m_strTaskNo) + 1;
+
+    if (data.m_aTasks.capacity() < base + tasks.size()) {
+        data.m_aTasks.reserve(base + tasks.size());
+        AdviseLargePages(data.m_aTasks.data(), data.m_aTasks.capacity() * sizeof(cTask));
+    }
+    for (cImportedTask& in : tasks) {
+        cTask& t = data.m_aTasks.emplace_back();
+        t.m_strQuestion = std::move(in.question);
+        t.m_strSolution = std::move(in.solution);
+        if (!in.pattern.empty()) {
+            t.m_strPattern[1] = std::move(in.pattern);
+            t.m_nPatternCount = 2; // as the editor stores a pattern
+        }
+        t.m_strCategory = std::move(in.category);
+        t.m_strPicture = std::move(in.picture);
+        t.m_strSound = std::move(in.sound);
+        if (in.points >= 0)
+            t.m_nPoints = static_cast<std::uint8_t>(in.points);
+        if (!in.taskNo.empty() && used.insert(in.taskNo).second) {
+            t.m_strTaskNo = std::move(in.taskNo);
+            const long long own = LeadingNumber(t.m_strTaskNo);
+            if (own < std::numeric_limits<long long>::max())
+                next = std::max(next, own + 1);
+        } else {
+            while (!used.insert(std::to_string(next)).second)
+                ++next;
+            t.m_strTaskNo = std::to_string(next++);
+        }
+    }
+    tasks.clear();
+
+    const auto count = static_cast<std::uint32_t>(data.m_aTasks.size()) - base;
+    std::vector<cQuestionnaire> added;
+    cQuestionnaire own;
+    own.m_strTitle = title;
+    own.m_aTaskIndex.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i)
+        own.m_aTaskIndex.push_back(base + i);
+    added.push_back(std::move(own));
+    for (const cImportedList& list : lists) {
+        cQuestionnaire q;
+        q.m_strTitle = list.title;
+        for (const std::uint32_t entry : list.entries)
+            if (entry < count)
+                q.m_aTaskIndex.push_back(base + entry);
+        added.push_back(std::move(q));
+    }
+    std::vector<std::uint32_t>& all = data.m_aQuestionnaires.back().m_aTaskIndex;
+    for (std::uint32_t i = 0; i < count; ++i)
+        all.push_back(base + i);
+    data.m_aQuestionnaires.insert(data.m_aQuestionnaires.end() - 1,
+                                  std::make_move_iterator(added.begin()),
+                                  std::make_move_iterator(added.end()));
+    return static_cast<int>(added.size());
+}
+
+std::string ExportText(const cTrainingData& data, ExchangeFormat format, char separator)
+{
+    switch (format) {
+    case ExchangeFormat::Csv: return WriteCsv(data, separator);
+    case ExchangeFormat::Kvtml:
+        return WriteKvtml(data, data.m_strPath.empty() ? std::string() : ImportTitle(data.m_strPath));
+    case ExchangeFormat::Anki: return WriteAnkiText(data);
+    default: return std::string();
+    }
+}

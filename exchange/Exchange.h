@@ -1,0 +1,99 @@
+#pragma once
+// Exchange with other trainers: tasks in and out of CSV / tab-separated text, KVTML 2.0
+// and Anki's plain-text notes. Readers turn a file's bytes into plain imported entries;
+// AppendImport applies the import rules to a training file's data; the writers give the
+// bytes of an export. Messages are German UTF-8 without a final full stop, because they
+// may quote characters that Windows-1252 lacks.
+
+#include "data/TrainingData.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// The exchange formats; Json is the command-line tool's own complete layout.
+enum class ExchangeFormat { None, Json, Csv, Kvtml, Anki };
+
+/// The format named by "json", "csv", "kvtml" or "anki" (any case); None for others.
+ExchangeFormat FormatFromName(std::string_view name);
+/// The format a file name's extension suggests: .json, .csv/.tsv, .kvtml, .txt (Anki text).
+ExchangeFormat FormatFromPath(std::string_view path);
+
+/// The encoding of a text import; Detect takes a byte order mark, else UTF-8 when the
+/// bytes are valid UTF-8, else Windows-1252.
+enum class TextEncoding { Detect, Utf8, Cp1252 };
+
+/// The encoding named by "utf-8"/"utf8" or "windows-1252"/"cp1252"; false for others.
+bool EncodingFromName(std::string_view name, TextEncoding& out);
+/// The separator named by ",", ";", "tab" (or a tab), "comma", "semicolon"; 0 for others.
+char SeparatorFromName(std::string_view name);
+
+struct cImportOptions {
+    char separator = 0; // 0: detect
+    TextEncoding encoding = TextEncoding::Detect;
+    bool replaceUnmappable = false; // characters without a Windows-1252 byte become '?'
+};
+
+/// Why an import was refused.
+enum class ImportFailure { None, Unreadable, WrongFormat, Damaged, Unmappable };
+
+/// One entry of an imported file; texts are Windows-1252 bytes, empty when not given.
+struct cImportedTask {
+    std::string question;
+    std::string solution;
+    std::string pattern;
+    std::string category;
+    std::string taskNo;
+    std::string picture;
+    std::string sound;
+    int points = -1; // -1: the default of a new task
+};
+
+/// A group of imported entries that becomes a questionnaire (a KVTML lesson).
+struct cImportedList {
+    std::string title; // Windows-1252
+    std::vector<std::uint32_t> entries;
+};
+
+struct cImportResult {
+    std::vector<cImportedTask> tasks;
+    std::vector<cImportedList> lists;
+    ImportFailure failure = ImportFailure::None;
+    std::string message; // German UTF-8, e.g. "Zeile 3, Spalte 7: ..."
+
+    [[nodiscard]] bool Ok() const { return failure == ImportFailure::None; }
+};
+
+/// Longest text of one task field, and longest CSV record, that an import accepts.
+inline constexpr std::size_t kMaxImportText = 1u << 20;
+/// Most tasks one import takes: each costs about 1.3 KB in memory, whatever its size in
+/// the file.
+inline constexpr std::size_t kMaxImportTasks = 1000000;
+/// Largest file an import reads.
+inline constexpr std::uintmax_t kMaxImportFile = 512u << 20;
+
+/// Parses the bytes of a CSV, KVTML or Anki text file. bytes may be changed in the
+/// process (the XML parser works in place).
+cImportResult ParseImport(ExchangeFormat format, std::string& bytes,
+                          const cImportOptions& options);
+/// Reads and parses the file at path.
+cImportResult ReadImportFile(const std::string& path, ExchangeFormat format,
+                             const cImportOptions& options);
+
+/// The name of the questionnaire an import of path creates: the file name without its
+/// extension, as Windows-1252.
+std::string ImportTitle(const std::string& path);
+
+/// Appends the imported entries to data as new tasks with the defaults of a new task;
+/// entries without a task number (or with one the data already uses) continue the
+/// numbering after the last task. One new questionnaire titled title holds all of them,
+/// each imported list becomes a questionnaire too, and the automatic questionnaire gets
+/// the new tasks; all new questionnaires go before the automatic one, which stays last.
+/// Returns the number of questionnaires inserted (at the old position of the last one).
+int AppendImport(cTrainingData& data, std::vector<cImportedTask>&& tasks,
+                 const std::vector<cImportedList>& lists, const std::string& title);
+
+/// The bytes of an export of data's tasks: CSV (UTF-8 with byte order mark, header line,
+/// separator ',' unless given, CR LF), KVTML 2.0 (UTF-8) or Anki text (UTF-8).
+std::string ExportText(const cTrainingData& data, ExchangeFormat format, char separator = 0);

@@ -1,0 +1,50 @@
+#pragma once
+// "Importieren..." and "Exportieren..." of the "Datei" menu: the file dialogs with their
+// type filters, the import dialog (format, separator, encoding, new document or the open
+// file) and the questions and messages around them. The rules live in exchange/.
+
+#include "exchange/Exchange.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+
+class CMainFrame;
+class QButtonGroup;
+class QComboBox;
+class QRadioButton;
+
+class CImportDlg : public QDialog {
+    Q_OBJECT
+public:
+    /// For the file at path; canAppend offers the open file as the target.
+    CImportDlg(const QString& path, bool canAppend, QWidget* parent = nullptr);
+
+    [[nodiscard]] ExchangeFormat Format() const;
+    [[nodiscard]] cImportOptions Options() const;
+    /// True when the tasks go into the open file, false for a new document.
+    [[nodiscard]] bool Append() const;
+
+private:
+    void UpdateControls();
+
+    QComboBox* m_format = nullptr;
+    QComboBox* m_separator = nullptr;
+    QComboBox* m_encoding = nullptr;
+    QRadioButton* m_new = nullptr;
+    QRadioButton* m_append = nullptr;
+};
+
+/// Asks for a file: save or open, the proposed name, the type filters; returns the path
+/// (empty when cancelled) and sets selectedFilter to the filter in use.
+using ExchangeFileChooser = std::function<QString(bool save, const QString& suggestion,
+                                                  const QString& filters, QString* selectedFilter)>;
+/// Replaces the file dialogs of import and export (tests); empty restores them.
+void SetExchangeFileChooser(ExchangeFileChooser chooser);
+
+/// "Importieren...": file, import dialog, then the tasks in a new untitled document or
+/// appended to the active one.
+void ImportIntoWindow(CMainFrame& frame);
+/// "Exportieren...": writes the active document's tasks as CSV, KVTML or Anki text.
+void ExportFromWindow(CMainFrame& frame);

@@ -1,0 +1,32 @@
+// Feeds arbitrary bytes to the JSON import of quorvant-cli. Whatever it accepts must
+// export to JSON that imports to the same document.
+
+#include "cli/TrainingJson.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const OrderedJson doc = OrderedJson::parse(data, data + size, nullptr, false);
+    if (doc.is_discarded())
+        return 0;
+    cTrainingData first;
+    std::string error;
+    if (!TrainingFromJson(doc, first, error)) {
+        if (error.empty()) {
+            std::fprintf(stderr, "refusal without message\n");
+            std::abort();
+        }
+        return 0;
+    }
+    const OrderedJson exported = TrainingToJson(first);
+    cTrainingData second;
+    if (!TrainingFromJson(exported, second, error) || TrainingToJson(second) != exported) {
+        std::fprintf(stderr, "export does not import to the same document: %s\n", error.c_str());
+        std::abort();
+    }
+    return 0;
+}

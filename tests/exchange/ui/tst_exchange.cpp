@@ -1,0 +1,95 @@
+// "Importieren..." and "Exportieren..." driven once through the main window: a CSV into
+// the open file (with the question about characters outside Windows-1252), the new
+// questionnaire in the overview, then the file exported as KVTML.
+
+#include "common/RecordingPresenter.h"
+#include "common/TestFiles.h"
+#include "data/ui/VendrillDoc.h"
+#include "exchange/ui/ExchangeDlg.h"
+#include "shell/ui/ChildFrame.h"
+#include "shell/ui/Commands.h"
+#include "shell/ui/MainFrame.h"
+#include "shell/ui/ModalScript.h"
+#include "shell/ui/ProgramDir.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_Exchange : public QObject {
+    Q_OBJECT
+private slots:
+    void importIntoOpenFileThenExportKvtml();
+};
+
+void tst_Exchange::importIntoOpenFileThenExportKvtml()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir work;
+    SetProgramDirPath(work.path());
+    RecordingPresenter boxes;
+    boxes.answers = {ResultYes}; // replace characters outside Windows-1252
+    const QString vdr = work.filePath(QStringLiteral("beispiel.vdr"));
+    QVERIFY(QFile::copy(QStringLiteral(QUORVANT_SOURCE_DIR "/resources/beispiel.vdr"), vdr));
+    QFile(vdr).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    const QString csv = work.filePath(QStringLiteral("vokabeln.csv"));
+    testfiles::WriteBytes(csv.toStdString(), "Frage;Lösung\r\nŁódź;Lodz\r\nStraße;street\r\n");
+
+    QStringList chosen{csv, work.filePath(QStringLiteral("export"))};
+    QStringList filters;
+    SetExchangeFileChooser([&](bool, const QString&, const QString& offered, QString* selected) {
+        filters << offered;
+        if (selected)
+            *selected = QStringLiteral("KVTML-Datei (*.kvtml)");
+        return chosen.isEmpty() ? QString() : chosen.takeFirst();
+    });
+    CMainFrame frame(work.filePath(QStringLiteral("recent.ini")));
+    frame.show();
+    QVERIFY(frame.OpenDocumentFile(vdr));
+    cTrainingData& data = frame.ActiveChild()->Document().Data();
+    const std::size_t tasksBefore = data.m_aTasks.size();
+
+    QString format;
+    ModalScript script({[&](QWidget* modal) {
+        if (modal->objectName() != QStringLiteral("importDlg"))
+            return false;
+        format = modal->findChild<QComboBox*>(QStringLiteral("importFormat"))->currentText();
+        modal->findChild<QRadioButton*>(QStringLiteral("importAppend"))->setChecked(true);
+        ModalScript::Click(modal->findChild<QPushButton*>(QStringLiteral("ctl1")));
+        return true;
+    }});
+    frame.Action(cmd::kImport)->trigger();
+    QVERIFY(script.Done());
+    QCOMPARE(format, QStringLiteral("CSV / tabulatorgetrennter Text"));
+    QCOMPARE(boxes.boxes.size(), std::size_t(1));
+    QVERIFY(boxes.boxes[0].text.find("Zeile 2, Spalte 1") != std::string::npos);
+
+    QCOMPARE(data.m_aTasks.size(), tasksBefore + 2);
+    QCOMPARE(data.m_aTasks.back().m_strQuestion, std::string("Stra\xDF" "e"));
+    QCOMPARE(data.m_aQuestionnaires.back().m_strTitle, std::string(kAllTasksTitle));
+    QVERIFY(frame.ActiveChild()->Document().IsModified());
+    auto* overview = frame.findChild<QListView*>(QStringLiteral("ctl1009"));
+    QVERIFY(overview && overview->isVisible());
+    QStringList shown;
+    for (int row = 0; row < overview->model()->rowCount(); ++row)
+        shown << overview->model()->index(row, 0).data().toString();
+    QVERIFY2(shown.contains(QStringLiteral("vokabeln")), qPrintable(shown.join(u'|')));
+
+    frame.Action(cmd::kExport)->trigger();
+    QVERIFY(filters.last().contains(QStringLiteral("*.kvtml")));
+    const std::string kvtml = testfiles::ReadBytes(work.filePath(QStringLiteral("export.kvtml")).toStdString());
+    QCOMPARE(QString::fromStdString(kvtml.substr(0, kvtml.find('\n'))),
+             QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+    QVERIFY(kvtml.find("kvtml", kvtml.find('\n')) < kvtml.find('\n', kvtml.find('\n') + 1));
+    QVERIFY(kvtml.find("<name>vokabeln</name>") != std::string::npos);
+    QVERIFY(kvtml.find("<text>?ód?</text>") != std::string::npos);
+    SetExchangeFileChooser({});
+}
+
+QTEST_MAIN(tst_Exchange)
+#include "tst_exchange.moc"
