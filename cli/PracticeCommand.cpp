@@ -297,7 +297,7 @@ int RunPracticeCommand(cCliContext& ctx)
 
     const bool interactive = &ctx.in == &std::cin && isatty(STDIN_FILENO) != 0;
     cSettings settings;
-    settings.LoadSettings(ProgramDirectory() + kSettingsFileName);
+    settings.LoadSettings(SettingsFilePath(ProgramDirectory()));
     cTerminalHost host(ctx.out, interactive);
     {
         cQuery query(doc, settings, host);

@@ -34,20 +34,21 @@ void cDocument::NewDocument()
 
 int cDocument::Save()
 {
-    if (m_data.m_strPath.empty() || m_data.WriteTrainingFile("") != 0) {
+    // What was read of a file that failed to read never replaces that file.
+    if (m_data.m_strPath.empty() || m_bReadFailed || m_data.WriteTrainingFile("") != 0) {
         (void)ShowMessage(kMsgSaveFailed, "");
         return 1;
     }
     // The file now holds exactly what is in memory.
     m_bModified = false;
-    m_bReadFailed = false;
     return 0;
 }
 
 int cDocument::SaveAs(const std::string& path)
 {
     const std::string oldPath = m_data.m_strPath;
-    if (path.empty() || m_data.WriteTrainingFile(path) != 0) {
+    if (path.empty() || (m_bReadFailed && path == oldPath) ||
+        m_data.WriteTrainingFile(path) != 0) {
         m_data.m_strPath = oldPath;
         (void)ShowMessage(kMsgSaveFailed, "");
         return 1;

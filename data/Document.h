@@ -29,11 +29,13 @@ public:
     /// (shown in the overview), the default columns, and the templates "{frage}" and
     /// "{antwort}".
     void NewDocument();
-    /// Writes the file to its path. On failure (no path, or the write failed) shows
-    /// message 105 and keeps the modified flag; on success clears it. 0 saved, 1 failed.
+    /// Writes the file to its path. On failure (no path, a file that failed to read, or
+    /// the write failed) shows message 105 and keeps the modified flag; on success clears
+    /// it. 0 saved, 1 failed.
     [[nodiscard]] int Save();
     /// Writes the file to path, which becomes the document's path on success. On
-    /// failure shows message 105 and keeps the old path. 0 saved, 1 failed.
+    /// failure (also: path is the file that failed to read) shows message 105 and keeps
+    /// the old path. 0 saved, 1 failed.
     [[nodiscard]] int SaveAs(const std::string& path);
     /// The close-time write: writes the file when the document has a path, except when
     /// its file failed to read (the partial content never replaces the file). Shows

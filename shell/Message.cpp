@@ -177,13 +177,17 @@ int ShowMessage(int id, std::string param)
 
 void ShowQuickHelp()
 {
+    // Quick help does not offer quick help: F1 inside its box does nothing more.
+    static bool showing = false;
     const cMessageRecord* record = FindMessageRecord(g_currentMessageId);
-    if (!record || record->helpText[0] == '\0')
+    if (showing || !record || record->helpText[0] == '\0')
         return;
     const std::string heading =
         MessageKindWord(record->style) + " #" + FormatNumber(record->number, 0);
+    showing = true;
     (void)MessagePresenter().Present("Schnellhilfe zu " + heading,
                                      "Schnellhilfe zu  " + heading + "\r\n\r\n" +
                                          Cp1252FromUtf8(record->helpText),
                                      StyleIconInfo);
+    showing = false;
 }

@@ -2,11 +2,34 @@
 
 #include "data/Datei.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
 namespace {
 
 constexpr std::int64_t kSettingsVersion = 2;
 
+std::string Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
 } // namespace
+
+std::string SettingsFilePath(const std::string& programDir)
+{
+    // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG rules say.
+    std::string config = Environment("XDG_CONFIG_HOME");
+    if (config.empty() || config.front() != '/') {
+        const std::string home = Environment("HOME");
+        if (home.empty())
+            return programDir + kSettingsFileName;
+        config = home + "/.config";
+    }
+    return config + "/Quorvant/" + kSettingsFileName;
+}
 
 void cSettings::LoadSettings(const std::string& path)
 {
@@ -39,6 +62,8 @@ void cSettings::LoadSettings(const std::string& path)
 
 void cSettings::SaveSettings(const std::string& path) const
 {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
     const bool written = WriteFileAtomically(path, [this](cDatei& out) {
         out.WriteNumber(kSettingsVersion);
         out.WriteBool(m_bBeepOnWrong == 1);

@@ -1,12 +1,19 @@
 #pragma once
-// The program-wide preferences, stored in "settings_vdr.dat" in the program directory
-// as four values of the tagged value stream: version 2, two flags and the print choice.
+// The program-wide preferences, stored in "settings_vdr.dat" in the user's configuration
+// folder as four values of the tagged value stream: version 2, two flags and the print choice.
 
 #include <cstdint>
 #include <string>
 
-/// File name of the program settings inside the program directory.
+/// File name of the program settings.
 inline constexpr const char* kSettingsFileName = "settings_vdr.dat";
+
+/// Where the window and quorvant-cli alike find the program settings: in the user's
+/// configuration folder, $XDG_CONFIG_HOME/Quorvant/ (by default ~/.config/Quorvant/), beside
+/// the recent-file list. The two programs live in different folders (and an installed
+/// program's folder is not writable), so their own folders cannot be the meeting place;
+/// programDir (with a trailing "/") serves only when the user has no home folder.
+[[nodiscard]] std::string SettingsFilePath(const std::string& programDir);
 
 /// Which tasks printing includes.
 enum PrintSelection : std::int32_t {
@@ -19,8 +26,8 @@ struct cSettings {
     /// Back to the defaults, then the file's values where it can be read; a missing or
     /// damaged file is not reported.
     void LoadSettings(const std::string& path);
-    /// Writes the four values, replacing the file only when all were written; a failure
-    /// is not reported (the values stay in memory).
+    /// Writes the four values (creating the folder), replacing the file only when all were
+    /// written; a failure is not reported (the values stay in memory).
     void SaveSettings(const std::string& path) const;
 
     std::int32_t m_bBeepOnWrong = 1;    // non-zero: beep after a wrong answer

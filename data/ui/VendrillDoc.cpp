@@ -93,7 +93,13 @@ int CVendrillDoc::ReadFile()
     const std::string path = m_core->Path();
     if (path.empty())
         return 1;
+    m_bRead = true;
     return m_core->Open(path);
+}
+
+void CVendrillDoc::UpdateAllViews(QObject* sender, bool structure)
+{
+    emit ViewsToUpdate(sender, structure);
 }
 
 void CVendrillDoc::NewDocument()

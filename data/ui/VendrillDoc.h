@@ -43,6 +43,8 @@ public:
 
     /// Reads the file at PathName(). 0 read, 1 failed ("Fehler beim Öffnen der Datei" shown).
     [[nodiscard]] int ReadFile();
+    /// Whether ReadFile() ran: a further window on this document does not read again.
+    [[nodiscard]] bool WasRead() const { return m_bRead; }
     /// Makes this a new, untitled document with the automatic questionnaire and default columns.
     void NewDocument();
     /// Writes the file to its path. False when it failed (message shown) or has no path.
@@ -59,14 +61,21 @@ public:
     /// True when reading the file failed; such a document never writes back over it.
     [[nodiscard]] bool ReadFailed() const;
 
+    /// One window changed the data: every other window on this document shows it anew.
+    /// structure: tasks or questionnaires were added, removed or recomposed.
+    void UpdateAllViews(QObject* sender, bool structure);
+
 signals:
     /// The path or title changed (open, save as).
     void TitleChanged();
     /// The modified flag changed through this document's own functions.
     void ModifiedChanged(bool modified);
+    /// See UpdateAllViews().
+    void ViewsToUpdate(QObject* sender, bool structure);
 
 private:
     std::unique_ptr<cDocument> m_core;
     QString m_strUntitled;
     bool m_bClosed = false;
+    bool m_bRead = false;
 };

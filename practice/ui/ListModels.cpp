@@ -94,6 +94,12 @@ void CTaskListModel::RowChanged(int row)
     emit dataChanged(index(row, 0), index(row, m_nColumns - 1));
 }
 
+void CTaskListModel::AllRowsChanged()
+{
+    if (m_nRows > 0 && m_nColumns > 0)
+        emit dataChanged(index(0, 0), index(m_nRows - 1, m_nColumns - 1));
+}
+
 QVariant CTaskIconProxy::data(const QModelIndex& index, int role) const
 {
     if (role == Qt::DecorationRole && index.column() == 0) {

@@ -33,6 +33,8 @@ public:
     void ResetColumns();
     /// One row's texts or image changed.
     void RowChanged(int row);
+    /// The texts or images of any rows changed (another window on the file counted).
+    void AllRowsChanged();
 
 private:
     const cQuery& m_query;

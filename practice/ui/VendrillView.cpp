@@ -127,6 +127,7 @@ CVendrillView::CVendrillView(CVendrillDoc& doc, const cSettings& settings, QWidg
     m_query->SetSoundPlayer(new cQtSoundPlayer(this));
     m_pWarningPlayer = new cQtSoundPlayer(this);
     CreateControls();
+    connect(&m_doc, &CVendrillDoc::ViewsToUpdate, this, &CVendrillView::OnOtherViewChanged);
 }
 
 CVendrillView::~CVendrillView()
@@ -378,8 +379,43 @@ void CVendrillView::SetSplitEditor(SplitEditor editor)
 
 void CVendrillView::FileSettingsChanged()
 {
-    if (m_bReady && !m_bClosing)
+    if (m_bReady && !m_bClosing) {
         Changed(ChangeQuestionnaires);
+        m_doc.UpdateAllViews(this, true);
+    }
+}
+
+void CVendrillView::Activated()
+{
+    if (m_bReady && m_nOwnQuestionnaire != m_doc.CurQuestionnaire())
+        m_doc.SetCurQuestionnaire(m_nOwnQuestionnaire);
+}
+
+void CVendrillView::NotifyOtherViews()
+{
+    // Statistics change row by row; the other windows refresh once, afterwards.
+    if (m_bNotifyPending)
+        return;
+    m_bNotifyPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_bNotifyPending = false;
+        m_doc.UpdateAllViews(this, false);
+    });
+}
+
+void CVendrillView::OnOtherViewChanged(QObject* sender, bool structure)
+{
+    if (sender == this || !m_bReady || m_bClosing)
+        return;
+    if (!structure) {
+        m_pTaskModel->AllRowsChanged();
+        return;
+    }
+    // Rows may refer to tasks that are gone: start over at the overview, leaving the
+    // questionnaire of the window in use as the document's current one.
+    const int active = m_doc.CurQuestionnaire();
+    m_query->InitialUpdate();
+    m_doc.SetCurQuestionnaire(active);
 }
 
 void CVendrillView::InitialUpdate()
@@ -388,7 +424,8 @@ void CVendrillView::InitialUpdate()
         return;
     // A new document has no file to read but is shown like an opened one, so that the
     // editor commands have an overview to work in.
-    if (!m_doc.PathName().isEmpty())
+    // A further window on the file shows what the first one read.
+    if (!m_doc.PathName().isEmpty() && !m_doc.WasRead())
         (void)m_doc.ReadFile(); // a failure was reported; what was read is shown
     m_pTaskModel->ResetColumns();
     m_pQuestionnaireModel->Reset();
@@ -484,6 +521,16 @@ bool CVendrillView::ExecuteCommand(int id)
     case kCmdEvaluationEnd: OnEvaluationEnd(); break;
     default: break; // the Del key has no behaviour of its own
     }
+    switch (id) {
+    case kCmdNewQuestionnaire: case kCmdNewTask: case kCmdDeleteTask:
+    case kCmdDeleteQuestionnaire: case kCmdSplitQuestionnaire:
+        m_doc.UpdateAllViews(this, true);
+        break;
+    case kCmdResetStatistics: case kCmdExamStart:
+        NotifyOtherViews();
+        break;
+    default: break;
+    }
     return true;
 }
 
@@ -499,7 +546,19 @@ void CVendrillView::OnShowSolution() { if (m_bReady) m_query->OnShowSolution(); 
 void CVendrillView::OnNewQuestionnaire() { if (m_bReady) m_query->OnNewQuestionnaire(); }
 void CVendrillView::OnDeleteTask() { if (m_bReady) m_query->OnDeleteTask(); }
 void CVendrillView::OnDeleteQuestionnaire() { if (m_bReady) m_query->OnDeleteQuestionnaire(); }
-void CVendrillView::OnTimer() { if (m_bReady) m_query->OnTimer(); }
+void CVendrillView::OnTimer()
+{
+    if (!m_bReady)
+        return;
+    // The countdown runs on this window's questionnaire, also while another is active.
+    const int active = m_doc.CurQuestionnaire();
+    const int own = m_nOwnQuestionnaire;
+    if (own >= 0)
+        m_doc.SetCurQuestionnaire(own);
+    m_query->OnTimer();
+    if (own >= 0 && active != own)
+        m_doc.SetCurQuestionnaire(active);
+}
 
 void CVendrillView::OnPauseSound()
 {
@@ -597,6 +656,7 @@ void CVendrillView::Changed(unsigned what)
 {
     if (m_bClosing || !m_bReady)
         return;
+    m_nOwnQuestionnaire = m_doc.CurQuestionnaire();
     if (what & (ChangeColumns | ChangeRows)) {
         if ((what & ChangeRows) && (what & ChangeQuestionnaires))
             m_bRowsSorted = false; // loaded anew, in the questionnaire's order
@@ -629,6 +689,7 @@ void CVendrillView::RowChanged(int row)
     if (m_bClosing || !m_bReady)
         return;
     m_pTaskModel->RowChanged(row);
+    NotifyOtherViews();
 }
 
 void CVendrillView::Beep()
@@ -675,7 +736,12 @@ void CVendrillView::LayOut()
     const int cw = width();
     const int ch = height();
 
-    m_pHeading->setText(ViewText(m_query->Heading()));
+    // A heading wider than the window ends in "…"; its tool tip shows it whole.
+    const QString heading = ViewText(m_query->Heading());
+    const QString shownHeading =
+        m_pHeading->fontMetrics().elidedText(heading, Qt::ElideRight, std::max(cw - 10, 0));
+    m_pHeading->setText(shownHeading);
+    m_pHeading->setToolTip(shownHeading == heading ? QString() : heading);
     m_pHeading->setGeometry(5, 5, cw - 10, 20);
     m_pHeading->setVisible(screen.heading);
     ApplyBackground(mode);

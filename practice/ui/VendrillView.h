@@ -102,6 +102,9 @@ public:
     void SetSplitEditor(SplitEditor editor);
     /// After the file's settings were changed: the overview shows or hides "Alle Aufgaben".
     void FileSettingsChanged();
+    /// This window became the active one: its questionnaire is the document's current
+    /// one again (several windows on one file each keep their own).
+    void Activated();
 
 public slots:
     void OnBack();
@@ -167,6 +170,8 @@ private:
     void OnAssessClicked(int id);
     void OnPointsActivated(int entry);
     void OnHeaderClicked(int column);
+    void OnOtherViewChanged(QObject* sender, bool structure);
+    void NotifyOtherViews();
     QAbstractItemView* ActiveTaskView() const;
 
     CVendrillDoc& m_doc;
@@ -181,6 +186,8 @@ private:
     bool m_bDetailView = true;
     bool m_bRowsSorted = false;   // the rows are in the order of a header click
     int m_nShownMode = -1;        // mode the focus and background were set for
+    int m_nOwnQuestionnaire = -1; // this window's questionnaire (the document's current one)
+    bool m_bNotifyPending = false; // other windows on the file are told once the batch ends
     PictureShower m_pictureShower;
     TaskEditor m_taskEditor;
     SplitEditor m_splitEditor;

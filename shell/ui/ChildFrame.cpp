@@ -7,7 +7,7 @@
 
 #include <QCloseEvent>
 
-CChildFrame::CChildFrame(std::unique_ptr<CVendrillDoc> doc, const cSettings& settings,
+CChildFrame::CChildFrame(std::shared_ptr<CVendrillDoc> doc, const cSettings& settings,
                          QWidget* parent)
     : QMdiSubWindow(parent), m_doc(std::move(doc))
 {
@@ -35,8 +35,11 @@ void CChildFrame::SetCloseCheck(std::function<bool(CChildFrame&)> check)
 
 void CChildFrame::closeEvent(QCloseEvent* event)
 {
-    if (!m_closeCheck)
-        (void)m_doc->Close();
+    // Another window on the file keeps the document open; the last one closes it.
+    if (!m_closeCheck) {
+        if (m_doc.use_count() == 1)
+            (void)m_doc->Close();
+    }
     else if (!m_closeCheck(*this)) {
         event->ignore();
         return;
@@ -44,7 +47,14 @@ void CChildFrame::closeEvent(QCloseEvent* event)
     QMdiSubWindow::closeEvent(event);
 }
 
+void CChildFrame::SetViewNumber(int number)
+{
+    m_nViewNumber = number;
+    UpdateTitle();
+}
+
 void CChildFrame::UpdateTitle()
 {
-    setWindowTitle(m_doc->Title());
+    setWindowTitle(m_nViewNumber > 0 ? m_doc->Title() + QStringLiteral(":%1").arg(m_nViewNumber)
+                                     : m_doc->Title());
 }

@@ -18,6 +18,10 @@ template <class T> T* Named(T* widget, int id)
     return widget;
 }
 
+/// Width a window needs to show caption whole in its title bar (the bold title font, the
+/// window icon and the three title buttons).
+int CaptionWidth(const QWidget& window, const QString& caption);
+
 /// A caption label whose mnemonic moves the focus to buddy.
 QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent);
 

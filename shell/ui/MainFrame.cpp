@@ -137,11 +137,6 @@ const int kViewCommands[] = {
     cmd::kExamStart,       cmd::kExamEnd,      cmd::kEvaluationEnd,       cmd::kDelete,
 };
 
-// Commands of parts that are not in this program yet: present, but disabled.
-const int kLaterCommands[] = {
-    cmd::kNewWindow,
-};
-
 constexpr int kSeparator = 0;
 
 struct MenuDef {
@@ -213,7 +208,8 @@ CMainFrame::CMainFrame(const QString& recentIni, QWidget* parent)
     setObjectName(QStringLiteral("mainFrame"));
     // The settings are in force before the window exists.
     m_strProgramDir = ProgramDirPath();
-    m_strSettingsPath = SettingsFilePath(m_strProgramDir);
+    m_strSettingsPath = QFile::decodeName(QByteArray::fromStdString(
+        SettingsFilePath(QFile::encodeName(m_strProgramDir).toStdString())));
     m_settings.LoadSettings(QFile::encodeName(m_strSettingsPath).toStdString());
 
     setWindowTitle(QStringLiteral("Quorvant"));
@@ -324,6 +320,7 @@ void CMainFrame::CreateActions()
             view->FileSettingsChanged();
         UpdateActions();
     });
+    on(cmd::kNewWindow, &CMainFrame::OnNewWindow);
     on(cmd::kCascade, [this] { m_mdi->cascadeSubWindows(); });
     on(cmd::kTile, [this] { m_mdi->tileSubWindows(); });
     on(cmd::kArrangeIcons, &CMainFrame::ArrangeIcons);
@@ -563,15 +560,19 @@ CChildFrame* CMainFrame::FindChild(const QString& path) const
     return nullptr;
 }
 
-CChildFrame* CMainFrame::AddChild(std::unique_ptr<CVendrillDoc> doc)
+CChildFrame* CMainFrame::AddChild(std::shared_ptr<CVendrillDoc> doc)
 {
     auto* child = new CChildFrame(std::move(doc), m_settings);
     child->View()->SetProgramDir(m_strProgramDir);
     child->SetCloseCheck([this](CChildFrame& c) { return CanCloseChild(c); });
     connect(child->View(), &CVendrillView::CommandStateChanged, this, &CMainFrame::UpdateActions);
-    connect(child, &QObject::destroyed, this, [this] {
+    connect(child, &QObject::destroyed, this, [this, doc = std::weak_ptr(child->SharedDocument())] {
         // The window is gone once the event loop runs again.
-        QTimer::singleShot(0, this, &CMainFrame::UpdateActions);
+        QTimer::singleShot(0, this, [this, doc] {
+            if (const auto shared = doc.lock())
+                NumberViews(*shared);
+            UpdateActions();
+        });
     });
     m_mdi->addSubWindow(child);
     // Every training file fills the main window's client area.
@@ -604,18 +605,59 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
         UpdateRecentActions();
         return nullptr;
     }
-    auto doc = std::make_unique<CVendrillDoc>();
+    auto doc = std::make_shared<CVendrillDoc>();
     doc->SetPathName(absolute);
-    m_recent.Add(absolute);
+    const QPointer<CChildFrame> before = ActiveChild();
+    QPointer<CChildFrame> child = AddChild(std::move(doc));
+    if (!child)
+        return nullptr;
+    if (!child->Document().ReadFailed()) {
+        m_recent.Add(absolute);
+        UpdateRecentActions();
+        return child;
+    }
+    // A file that failed to read is not offered again, and a window without a single
+    // task of it is of no use: it closes, writing nothing.
+    m_recent.Remove(absolute);
     UpdateRecentActions();
-    return AddChild(std::move(doc));
+    if (!child->Document().Data().m_aTasks.empty())
+        return child;
+    child->Document().Discard();
+    delete child.data();
+    // The window that was in front before fills the main window again.
+    if (before) {
+        before->showMaximized();
+        m_mdi->setActiveSubWindow(before);
+    }
+    UpdateActions();
+    return nullptr;
 }
 
 CChildFrame* CMainFrame::NewDocument()
 {
-    auto doc = std::make_unique<CVendrillDoc>();
+    auto doc = std::make_shared<CVendrillDoc>();
     doc->NewDocument();
     return AddChild(std::move(doc));
+}
+
+void CMainFrame::OnNewWindow()
+{
+    // A second view on the open document, not a second read of its file.
+    if (CChildFrame* active = ActiveChild()) {
+        AddChild(active->SharedDocument());
+        NumberViews(active->Document());
+    }
+}
+
+void CMainFrame::NumberViews(const CVendrillDoc& doc)
+{
+    QList<CChildFrame*> views;
+    const QList<CChildFrame*> children = Children();
+    for (CChildFrame* child : children)
+        if (&child->Document() == &doc)
+            views.append(child);
+    for (int i = 0; i < views.size(); ++i)
+        views[i]->SetViewNumber(views.size() > 1 ? i + 1 : 0);
 }
 
 bool CMainFrame::SaveDocumentAs(CVendrillDoc& doc)
@@ -623,12 +665,25 @@ bool CMainFrame::SaveDocumentAs(CVendrillDoc& doc)
     QString suggestion = doc.PathName();
     if (suggestion.isEmpty())
         suggestion = QDir::home().filePath(doc.Title() + QStringLiteral(".vdr"));
+    else if (doc.ReadFailed())
+        suggestion = QFileInfo(suggestion).dir().filePath(
+            QFileInfo(suggestion).completeBaseName() + U(" (Kopie).vdr"));
     QString path = ChooseFile(FileChoice::SaveAs, suggestion);
     if (path.isEmpty())
         return false;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".vdr");
     path = CleanAbsolute(path);
+    // What was read of a damaged file is saved under a new name, never over that file.
+    if (doc.ReadFailed() && path == CleanAbsolute(doc.PathName())) {
+        MessagePresenter().Present(
+            "Quorvant",
+            ToCp1252(U("Die Datei \"%1\" konnte nicht vollständig gelesen werden und wird "
+                       "nicht überschrieben.\r\nWählen Sie einen anderen Namen.")
+                         .arg(QDir::toNativeSeparators(path))),
+            StyleIconWarning);
+        return false;
+    }
     // Two windows on one file would overwrite each other's statistics.
     if (CChildFrame* other = FindChild(path); other && &other->Document() != &doc) {
         MessagePresenter().Present(
@@ -650,7 +705,11 @@ bool CMainFrame::SaveDocumentAs(CVendrillDoc& doc)
 bool CMainFrame::CanCloseChild(CChildFrame& child)
 {
     CVendrillDoc& doc = child.Document();
-    if (doc.PathName().isEmpty() && doc.IsModified()) {
+    // Another window still shows the file: it stays open and nothing is written yet.
+    if (child.SharedDocument().use_count() > 1)
+        return true;
+    // Changes to a new document, or to what was read of a damaged file, exist only here.
+    if ((doc.PathName().isEmpty() || doc.ReadFailed()) && doc.IsModified()) {
         const int answer = MessagePresenter().Present(
             "Quorvant",
             ToCp1252(U("Sollen die Änderungen an %1 gespeichert werden?").arg(doc.Title())),
@@ -686,6 +745,8 @@ void CMainFrame::OpenHandedFiles(const QStringList& files)
 
 void CMainFrame::OnSubWindowActivated()
 {
+    if (CVendrillView* view = ActiveView())
+        view->Activated();
     // The title needs nothing here: a maximized child adds " - [its title]" to "Quorvant".
     UpdateActions();
 }
@@ -701,9 +762,8 @@ void CMainFrame::UpdateActions()
     for (int id : kViewCommands)
         m_actions.value(id)->setEnabled(view && view->HandlesCommand(id) &&
                                         view->IsCommandEnabled(id));
-    for (int id : kLaterCommands)
-        m_actions.value(id)->setEnabled(false);
     m_actions.value(cmd::kFileSettings)->setEnabled(child != nullptr);
+    m_actions.value(cmd::kNewWindow)->setEnabled(child != nullptr);
     for (int id : {cmd::kPrint, cmd::kPrintPreview})
         m_actions.value(id)->setEnabled(view != nullptr);
     const bool windows = !m_mdi->subWindowList().isEmpty();
@@ -773,8 +833,9 @@ void CMainFrame::OnFileSave()
     CChildFrame* child = ActiveChild();
     if (!child)
         return;
-    // A new document has no name yet: saving asks for one.
-    if (child->Document().PathName().isEmpty())
+    // A new document has no name yet, and a file that failed to read is never written
+    // back: saving asks for a name.
+    if (child->Document().PathName().isEmpty() || child->Document().ReadFailed())
         SaveDocumentAs(child->Document());
     else
         child->Document().Save();

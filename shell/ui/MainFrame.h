@@ -108,7 +108,10 @@ private:
     void ShowMenuSet(bool fileActive);
     void FillWindowList(QMenu& menu);
     bool CanCloseChild(CChildFrame& child);
-    CChildFrame* AddChild(std::unique_ptr<CVendrillDoc> doc);
+    CChildFrame* AddChild(std::shared_ptr<CVendrillDoc> doc);
+    void OnNewWindow();
+    /// Numbers the windows of doc (":1", ":2") while there are several.
+    void NumberViews(const CVendrillDoc& doc);
     [[nodiscard]] CChildFrame* FindChild(const QString& path) const;
     [[nodiscard]] QString ChooseFile(FileChoice choice, const QString& suggestion);
 

@@ -1,5 +1,6 @@
 #include "shell/ui/MessageBoxPresenter.h"
 
+#include "shell/ui/DialogParts.h"
 #include "shell/ui/Text.h"
 
 #include <QAbstractButton>
@@ -7,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpacerItem>
@@ -60,9 +62,6 @@ QMessageBox::StandardButton DefaultOf(std::uint32_t style)
     }
 }
 
-// Room beside the caption in a title bar: the window icon and the three title buttons.
-constexpr int kTitleBarExtra = 130;
-
 // A short text would give a box too narrow for its caption, which the title bar then
 // cuts off; the box is made wide enough to show the whole caption.
 void FitCaption(QMessageBox& box, const QString& caption)
@@ -70,9 +69,7 @@ void FitCaption(QMessageBox& box, const QString& caption)
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     if (!grid)
         return;
-    QFont titleFont = box.font();
-    titleFont.setBold(true);
-    int width = QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarExtra;
+    int width = CaptionWidth(box, caption);
     if (const QScreen* screen = box.screen())
         width = std::min(width, screen->availableGeometry().width() - 100);
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
@@ -156,7 +153,15 @@ QWidget* MessageBoxOwner()
 {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
-    return QApplication::activeWindow();
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    // No window is active (no window manager, or another program in front): a box
+    // without owner would stand in the middle of the screen, far from the program.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows)
+        if (qobject_cast<QMainWindow*>(window) && window->isVisible())
+            return window;
+    return nullptr;
 }
 
 int cMessageBoxPresenter::Present(const std::string& caption, const std::string& text,

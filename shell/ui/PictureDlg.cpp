@@ -1,9 +1,13 @@
 #include "shell/ui/PictureDlg.h"
 
+#include "shell/ui/DialogParts.h"
+
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace {
 
@@ -42,6 +46,11 @@ bool CPictureDlg::Prepare()
         if (room.isValid() && (size.width() > room.width() || size.height() > room.height()))
             size.scale(room, Qt::KeepAspectRatio);
     }
+    // The title bar shows the whole title; drawing centres a narrower picture.
+    int width = std::max(size.width(), CaptionWidth(*this, windowTitle()));
+    if (screen)
+        width = std::min(width, screen->availableGeometry().width() * 9 / 10);
+    size.setWidth(std::max(width, size.width()));
     resize(size);
     return true;
 }

@@ -209,7 +209,7 @@ int RunStartRequest(const cStartRequest& request)
         return kPrintExitUsage;
     }
     cSettings settings;
-    settings.LoadSettings(QFile::encodeName(SettingsFilePath(ProgramDirPath())).toStdString());
+    settings.LoadSettings(SettingsFilePath(QFile::encodeName(ProgramDirPath()).toStdString()));
     if (request.kind == cStartRequest::Kind::Pdf)
         return RunPdfRequest(request, settings);
 

@@ -1,11 +1,7 @@
 #include "shell/ui/ProgramDir.h"
 
-#include "shell/Settings.h"
-
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
 
 namespace {
 
@@ -34,15 +30,4 @@ QString ProgramDirPath()
 void SetProgramDirPath(const QString& dir)
 {
     OverriddenDir() = dir.isEmpty() ? QString() : WithSlash(dir);
-}
-
-QString SettingsFilePath(const QString& programDir)
-{
-    const QString name = QString::fromLatin1(kSettingsFileName);
-    const QFileInfo dir(programDir);
-    if (dir.isDir() && dir.isWritable())
-        return WithSlash(programDir) + name;
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(config);
-    return WithSlash(config) + name;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The program directory as the window sees it, and where the settings file lives.
+// The program directory as the window sees it.
 
 #include <QString>
 
@@ -7,7 +7,3 @@
 QString ProgramDirPath();
 /// Overrides ProgramDirPath() (tests); an empty text restores the real one.
 void SetProgramDirPath(const QString& dir);
-
-/// Where "settings_vdr.dat" lives: in programDir when that directory is writable, else in
-/// the user's configuration directory (an installed program), which is created if needed.
-QString SettingsFilePath(const QString& programDir);

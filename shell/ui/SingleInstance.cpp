@@ -2,6 +2,8 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -22,13 +24,33 @@ constexpr qint64 kMaxMessage = 1 << 20;
 
 QString InstanceServerName(const QString& programDir)
 {
-    // Per user and per installation, so that two builds side by side do not meet.
+    // Per user, graphical session and installation: a start on another display or in
+    // another login session runs a program of its own, and two builds side by side do
+    // not meet.
     QByteArray user = qgetenv("USER");
     if (user.isEmpty())
         user = qgetenv("LOGNAME");
-    const QByteArray key = user + '\n' + QDir::cleanPath(programDir).toUtf8();
+    // The display names the session; the same X display on another screen (":0.1") is
+    // the same session. Without any display, the login session decides.
+    QByteArray session = qgetenv("WAYLAND_DISPLAY");
+    if (session.isEmpty()) {
+        session = qgetenv("DISPLAY");
+        const qsizetype colon = session.lastIndexOf(':');
+        const qsizetype dot = session.indexOf('.', colon);
+        if (colon >= 0 && dot > colon)
+            session.truncate(dot);
+    }
+    if (session.isEmpty())
+        session = "session " + qgetenv("XDG_SESSION_ID");
+    const QByteArray key =
+        user + '\n' + session + '\n' + QDir::cleanPath(programDir).toUtf8();
     const QByteArray hash = QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex();
-    return QStringLiteral("quorvant-") + QString::fromLatin1(hash.left(16));
+    const QString name = QStringLiteral("quorvant-") + QString::fromLatin1(hash.left(16));
+    // The user's runtime folder is private to them; without it the system's default.
+    const QString runtime = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        return QDir(runtime).filePath(name);
+    return name;
 }
 
 namespace {
@@ -139,8 +161,15 @@ void cInstanceServer::OnReadable(QLocalSocket* socket)
     }
     socket->write(kAnswer);
     socket->flush();
-    if (print)
-        emit PrintRequested(files, printer);
-    else
-        emit FilesReceived(files);
+    // Opening or printing the files shows message boxes with event loops of their own, in
+    // which the socket may end and be deleted: never do it inside the socket's own signal.
+    QMetaObject::invokeMethod(
+        this,
+        [this, files, print, printer] {
+            if (print)
+                emit PrintRequested(files, printer);
+            else
+                emit FilesReceived(files);
+        },
+        Qt::QueuedConnection);
 }

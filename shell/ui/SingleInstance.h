@@ -1,6 +1,6 @@
 #pragma once
-// One program per user: a second start hands its files to the running program through a
-// local socket and ends.
+// One program per user and graphical session: a second start hands its files to the
+// running program through a local socket and ends.
 
 #include <QObject>
 #include <QString>
@@ -9,7 +9,9 @@
 class QLocalServer;
 class QLocalSocket;
 
-/// Socket name shared by every start of the program in programDir for this user.
+/// Socket name shared by every start of the program in programDir for this user in this
+/// graphical session (WAYLAND_DISPLAY, else DISPLAY, else XDG_SESSION_ID); a path in
+/// XDG_RUNTIME_DIR when that folder exists.
 QString InstanceServerName(const QString& programDir);
 
 /// Hands files to the program listening at name (an empty list only brings its window

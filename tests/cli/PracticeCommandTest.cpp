@@ -25,7 +25,9 @@ PipedRun RunPiped(const testfiles::TempDir& dir, const std::string& input, const
 {
     const std::string in = dir.Path("input.txt");
     testfiles::WriteBytes(in, input);
-    const std::string command = "cat '" + in + "' | '" + exe + "' " + args + " > '" +
+    // The program settings come from the user's configuration folder: here, dir.
+    const std::string command = "cat '" + in + "' | XDG_CONFIG_HOME='" + dir.Dir() + "' '" +
+                                exe + "' " + args + " > '" +
                                 dir.Path("out.txt") + "' 2> '" + dir.Path("err.txt") + "'";
     const int raw = std::system(command.c_str());
     PipedRun run;
@@ -219,13 +221,12 @@ TEST(PracticeCommand, OnePointToleratedPresetIsOfferedAsRight)
     d.m_aTasks[0].m_nPatternCount = 2;
     d.m_aTasks[0].m_strPattern[1] = "house";
     ASSERT_EQ(d.WriteTrainingFile(path), 0);
-    // A copy of the program with settings beside it that do not go on after a right answer.
-    const std::string exe = dir.Path("quorvant-cli");
-    std::filesystem::copy_file(QUORVANT_CLI_EXE, exe);
-    std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
-    testfiles::WriteBytes(dir.Path("settings_vdr.dat"),
+    // The window's settings (where the window keeps them): no going on after a right answer.
+    const std::string config = dir.Path("Quorvant");
+    std::filesystem::create_directory(config);
+    testfiles::WriteBytes(config + "/settings_vdr.dat",
                           std::string("\x07\x02\x01\x01\x01\x00\x07\x00", 8));
-    const PipedRun run = RunPiped(dir, "hous\n\n:q\n", "practice '" + path + "'", exe);
+    const PipedRun run = RunPiped(dir, "hous\n\n:q\n", "practice '" + path + "'");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("'hous'  ist fast Richtig (Ein Buchstabe fehlte)!!!\nRichtig: house\n"
                            "Selbstbewertung: r = Richtig (volle Punktzahl), f = Falsch (0 Punkte); "

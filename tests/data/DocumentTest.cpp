@@ -123,10 +123,13 @@ TEST_P(DocumentOpenFails, ShowsMessage104AndNeverWritesBack)
         EXPECT_EQ(doc.m_data.m_aQuestionnaires.back().m_strTitle, "Alle Aufgaben");
         EXPECT_EQ(doc.m_data.m_aColumnTitle.size(), 2u);
 
+        // Neither "Speichern" nor "Speichern unter" with the same name writes it back.
         doc.SetModifiedFlag();
+        EXPECT_EQ(doc.Save(), 1);
+        EXPECT_EQ(doc.SaveAs(path), 1);
         EXPECT_EQ(doc.Close(), 0);
     }
-    EXPECT_EQ(boxes.boxes.size(), c.readerBoxes + 1);
+    EXPECT_EQ(boxes.boxes.size(), c.readerBoxes + 3);
     if (c.exists)
         EXPECT_EQ(ReadBytes(path), c.bytes);
     else

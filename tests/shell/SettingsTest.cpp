@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ostream>
 
 #include <sys/stat.h>
@@ -139,9 +140,47 @@ TEST(SettingsSave, FailureIsSilentAndHarmless)
     mkdir(dir.Path(kSettingsFileName).c_str(), 0700);
     RecordingPresenter boxes;
     cSettings{}.SaveSettings(dir.Path(kSettingsFileName));
-    cSettings{}.SaveSettings(dir.Path("missing/settings_vdr.dat"));
+    WriteBytes(dir.Path("datei"), "x"); // a file where the folder would have to be
+    cSettings{}.SaveSettings(dir.Path("datei/settings_vdr.dat"));
     EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{kSettingsFileName});
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"datei", kSettingsFileName}));
 }
 
 } // namespace
+
+// The one rule by which the window and quorvant-cli find the settings file.
+TEST(SettingsFilePath, IsInTheUsersConfigurationFolder)
+{
+    struct Case {
+        const char* config; // XDG_CONFIG_HOME, nullptr unset
+        const char* home;   // HOME, nullptr unset
+        std::string path;
+    };
+    const Case cases[] = {
+        {"/cfg", "/home/anna", "/cfg/Quorvant/settings_vdr.dat"},
+        {nullptr, "/home/anna", "/home/anna/.config/Quorvant/settings_vdr.dat"},
+        {"", "/home/anna", "/home/anna/.config/Quorvant/settings_vdr.dat"},
+        {"relativ", "/home/anna", "/home/anna/.config/Quorvant/settings_vdr.dat"},
+        {nullptr, nullptr, "/opt/quorvant/settings_vdr.dat"},
+    };
+    const char* savedConfig = std::getenv("XDG_CONFIG_HOME");
+    const char* savedHome = std::getenv("HOME");
+    const std::string oldConfig = savedConfig ? savedConfig : "";
+    const std::string oldHome = savedHome ? savedHome : "";
+    auto set = [](const char* name, const char* value) {
+        value ? setenv(name, value, 1) : unsetenv(name);
+    };
+    for (const Case& c : cases) {
+        set("XDG_CONFIG_HOME", c.config);
+        set("HOME", c.home);
+        EXPECT_EQ(SettingsFilePath("/opt/quorvant/"), c.path) << (c.config ? c.config : "-");
+    }
+    set("XDG_CONFIG_HOME", savedConfig ? oldConfig.c_str() : nullptr);
+    set("HOME", savedHome ? oldHome.c_str() : nullptr);
+
+    // Saving creates the folder.
+    TempDir dir;
+    const std::string path = dir.Path("neu/Quorvant/settings_vdr.dat");
+    Make(0, 1, 2).SaveSettings(path);
+    EXPECT_EQ(ToHex(ReadBytes(path)), ToHex(Hex({7, 2, 1, 0, 1, 1, 7, 2})));
+}

@@ -178,7 +178,12 @@ public:
     QPlainTextEdit* Answer() const { return Ctl<QPlainTextEdit>(1000); }
     cQuery& Query() const { return view->Query(); }
     int Mode() const { return view->ViewMode(); }
-    QString Heading() const { return Ctl<QLabel>(1064)->text(); }
+    /// The whole heading (a narrow window shows it shortened, with the whole as tool tip).
+    QString Heading() const
+    {
+        const QLabel* label = Ctl<QLabel>(1064);
+        return label->toolTip().isEmpty() ? label->text() : label->toolTip();
+    }
     QString ResultText() const { return Ctl<QLabel>(1010)->text(); }
 
     static QPoint RowCentre(QAbstractItemView* list, int row)

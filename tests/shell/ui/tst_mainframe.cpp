@@ -32,11 +32,13 @@
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 
 #include <filesystem>
+#include <numeric>
 
 using testfiles::Hex;
 using testfiles::ReadBytes;
@@ -111,10 +113,13 @@ private slots:
     void dropOpensFile();
     void recentFilesInMenu();
     void closeWritesStatistics();
+    void newWindowIsSecondViewOnTheFile();
     void newDocumentCloseAsks_data();
     void newDocumentCloseAsks();
     void saveOfNewDocumentAsksForName();
     void saveAsRefusesFileOpenInOtherWindow();
+    void damagedFileIsNeverWrittenBack_data();
+    void damagedFileIsNeverWrittenBack();
     void failedCloseAsksBeforeLosingData();
     void quittingClosesEveryFile();
     void quittingStopsWhenUserCancels();
@@ -123,7 +128,7 @@ private slots:
     void settingsAreLoadedAtStart();
     void helpOpensHelpFile();
     void aboutCommandShowsVersion();
-    void laterCommandsAreDisabled();
+    void commandsAreEnabledWithAFile();
     void printAndPreviewWithTheSharedPrinter();
     void viewCommandsFollowTheView();
     void escapeKeyGoesBack();
@@ -133,6 +138,12 @@ private:
     std::unique_ptr<CMainFrame> MakeFrame();
 
     QTemporaryDir m_programDir;
+    QTemporaryDir m_config; // the user's configuration folder
+    /// Where the window and the command-line tool keep the program settings.
+    QString SettingsFile() const
+    {
+        return m_config.filePath(QStringLiteral("Quorvant/settings_vdr.dat"));
+    }
     std::unique_ptr<QTemporaryDir> m_work;
     std::unique_ptr<RecordingPresenter> m_boxes;
     QStringList m_chosen; // answers of the file dialogs, in order
@@ -143,6 +154,7 @@ void tst_MainFrame::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
     SetProgramDirPath(m_programDir.path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
 }
 
 void tst_MainFrame::init()
@@ -151,7 +163,7 @@ void tst_MainFrame::init()
     m_boxes = std::make_unique<RecordingPresenter>();
     m_chosen.clear();
     m_asked.clear();
-    QFile::remove(m_programDir.filePath(QStringLiteral("settings_vdr.dat")));
+    QFile::remove(SettingsFile());
 }
 
 void tst_MainFrame::cleanup()
@@ -510,6 +522,67 @@ void tst_MainFrame::closeWritesStatistics()
     QVERIFY(m_boxes->boxes.empty());
 }
 
+void tst_MainFrame::newWindowIsSecondViewOnTheFile()
+{
+    auto frame = MakeFrame();
+    const QString path = CopySample(QStringLiteral("zwei.vdr"));
+    const std::string before = ReadBytes(path.toStdString());
+    CChildFrame* first = frame->OpenDocumentFile(path);
+    QVERIFY(first);
+    // The statistics cell of row 0 as a window's task list shows it.
+    auto cell = [](CChildFrame* child) {
+        const QAbstractItemModel* model =
+            child->findChild<QTableView*>(QStringLiteral("ctl1002"))->model();
+        for (int column = 0; column < model->columnCount(); ++column)
+            if (model->headerData(column, Qt::Horizontal).toString() == QStringLiteral("Statistik"))
+                return model->index(0, column).data().toString();
+        return QString();
+    };
+    auto answerRow0 = [](CChildFrame* child) {
+        cQuery& query = child->View()->Query();
+        query.OpenQuestionnaire(0);
+        query.StartAt(0);
+        query.SetAnswerText("gewiss falsch");
+        query.OnAnswerOk();
+        query.OnBack();
+    };
+    first->View()->Query().OpenQuestionnaire(0);
+    const QString unanswered = cell(first);
+    answerRow0(first); // in memory only so far
+    const QString once = cell(first);
+    QVERIFY(once != unanswered);
+
+    frame->Action(cmd::kNewWindow)->trigger();
+    QCOMPARE(frame->Children().size(), 2);
+    CChildFrame* second = frame->ActiveChild();
+    QCOMPARE(&second->Document(), &first->Document());
+    QCOMPARE(first->windowTitle(), QStringLiteral("zwei.vdr:1"));
+    QCOMPARE(second->windowTitle(), QStringLiteral("zwei.vdr:2"));
+    second->View()->Query().OpenQuestionnaire(0);
+    QCOMPARE(cell(second), once); // not read again
+    answerRow0(second);
+    QVERIFY(cell(second) != once);
+    QTRY_COMPARE(cell(first), cell(second));
+
+    // The first window to close writes nothing; the last one writes both answers.
+    QVERIFY(second->close());
+    QTRY_COMPARE(frame->Children().size(), 1);
+    QTRY_COMPARE(first->windowTitle(), QStringLiteral("zwei.vdr"));
+    QCOMPARE(ReadBytes(path.toStdString()), before);
+    const int task = first->View()->Query().TaskOfRow(0);
+    const auto counted = [task](const cTrainingData& d) {
+        const auto& stats = d.m_aTasks[task].m_nStats;
+        return std::accumulate(stats.begin(), stats.end(), 0u);
+    };
+    cTrainingData old;
+    QCOMPARE(old.ReadTrainingFile(path.toStdString()), 0);
+    QVERIFY(first->close());
+    cTrainingData back;
+    QCOMPARE(back.ReadTrainingFile(path.toStdString()), 0);
+    QCOMPARE(counted(back), counted(old) + 2);
+    QVERIFY(m_boxes->boxes.empty());
+}
+
 void tst_MainFrame::newDocumentCloseAsks_data()
 {
     QTest::addColumn<bool>("modified");
@@ -600,6 +673,57 @@ void tst_MainFrame::saveAsRefusesFileOpenInOtherWindow()
     QCOMPARE(ReadBytes(a.toStdString()), before);
 }
 
+void tst_MainFrame::damagedFileIsNeverWrittenBack_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("keepsWindow"); // some tasks were read before the damage
+    QFile sample(kSample);
+    QVERIFY(sample.open(QIODevice::ReadOnly));
+    const QByteArray full = sample.readAll();
+    QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << false;
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("cut off after some tasks") << full.left(full.size() * 2 / 3) << true;
+}
+
+void tst_MainFrame::damagedFileIsNeverWrittenBack()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, keepsWindow);
+    auto frame = MakeFrame();
+    const QString bad = m_work->filePath(QStringLiteral("kaputt.vdr"));
+    const QString copy = m_work->filePath(QStringLiteral("gerettet.vdr"));
+    QFile file(bad);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+
+    CChildFrame* good = frame->OpenDocumentFile(CopySample(QStringLiteral("gut.vdr")));
+    CChildFrame* child = frame->OpenDocumentFile(bad);
+    QCOMPARE(child != nullptr, keepsWindow);
+    QCOMPARE(frame->Children().size(), keepsWindow ? 2 : 1);
+    // The window in front before fills the main window again.
+    QCOMPARE(frame->ActiveChild(), keepsWindow ? child : good);
+    QVERIFY(frame->ActiveChild()->isMaximized());
+    QCOMPARE(frame->RecentFiles().Files(), QStringList{good->Document().PathName()});
+    if (keepsWindow) {
+        // "Speichern" asks for a name; the damaged file's own name is refused.
+        const std::size_t boxes = m_boxes->boxes.size();
+        m_chosen << bad << copy;
+        frame->Action(cmd::kFileSave)->trigger();
+        QCOMPARE(m_boxes->boxes.size(), boxes + 1);
+        QVERIFY(QString::fromLatin1(m_boxes->boxes.back().text.c_str())
+                    .contains(U("wird nicht überschrieben")));
+        frame->Action(cmd::kFileSaveAs)->trigger();
+        QCOMPARE(m_asked, (QList<CMainFrame::FileChoice>{CMainFrame::FileChoice::SaveAs,
+                                                         CMainFrame::FileChoice::SaveAs}));
+        QCOMPARE(child->Document().PathName(), copy);
+        QVERIFY(QFileInfo(copy).size() > 0);
+        QVERIFY(child->close());
+    }
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), bytes);
+}
+
 void tst_MainFrame::failedCloseAsksBeforeLosingData()
 {
     auto frame = MakeFrame();
@@ -659,7 +783,7 @@ void tst_MainFrame::settingsCommandWritesFile()
 {
     auto frame = MakeFrame();
     const QString path = frame->SettingsPath();
-    QCOMPARE(path, m_programDir.filePath(QStringLiteral("settings_vdr.dat")));
+    QCOMPARE(path, SettingsFile());
     QVERIFY(!QFileInfo::exists(path));
     ModalScript script({[](QWidget* modal) {
         if (modal->objectName() != QStringLiteral("dlg141"))
@@ -695,9 +819,8 @@ void tst_MainFrame::settingsCancelWritesNothing()
 
 void tst_MainFrame::settingsAreLoadedAtStart()
 {
-    testfiles::WriteBytes(
-        m_programDir.filePath(QStringLiteral("settings_vdr.dat")).toStdString(),
-        Hex({7, 2, 1, 0, 1, 1, 7, 1}));
+    QVERIFY(QDir().mkpath(QFileInfo(SettingsFile()).path()));
+    testfiles::WriteBytes(SettingsFile().toStdString(), Hex({7, 2, 1, 0, 1, 1, 7, 1}));
     auto frame = MakeFrame();
     QCOMPARE(frame->Settings().m_bBeepOnWrong, 0);
     QCOMPARE(frame->Settings().m_bNextOnRight, 1);
@@ -733,13 +856,13 @@ void tst_MainFrame::aboutCommandShowsVersion()
     QCOMPARE(line, QStringLiteral("Quorvant Version 1.0"));
 }
 
-void tst_MainFrame::laterCommandsAreDisabled()
+void tst_MainFrame::commandsAreEnabledWithAFile()
 {
     auto frame = MakeFrame();
     frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
-    QVERIFY(!frame->Action(cmd::kNewWindow)->isEnabled());
-    for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose,
-                   cmd::kFileSave, cmd::kUpdate, cmd::kFileSaveAs, cmd::kPrintSetup, cmd::kExit, cmd::kSettings,
+    for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kFileNew, cmd::kFileOpen,
+                   cmd::kFileClose, cmd::kFileSave, cmd::kUpdate, cmd::kFileSaveAs,
+                   cmd::kPrintSetup, cmd::kExit, cmd::kSettings, cmd::kNewWindow,
                    cmd::kFileSettings, cmd::kAbout, cmd::kHelp, cmd::kCascade, cmd::kTile})
         QVERIFY2(frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
 }

@@ -5,6 +5,7 @@
 
 #include "common/RecordingPresenter.h"
 #include "data/Cp1252.h"
+#include "shell/ui/DialogParts.h"
 #include "shell/ui/ModalScript.h"
 
 #include <QImage>
@@ -42,8 +43,8 @@ private slots:
     void unreadablePictureIsReported();
     void reloadingReleasesTheOldPicture();
     void drawsScaledAndCentred();
-    void windowHasPictureSizeAndTitle();
-    void tinyPictureGetsAUsableWindow();
+    void windowFitsPictureAndTitle_data();
+    void windowFitsPictureAndTitle();
     void oneClickClosesTheWindow();
     void failedPictureOpensNoWindow();
 };
@@ -170,28 +171,33 @@ void tst_Picture::drawsScaledAndCentred()
     QCOMPARE(canvas.pixel(150, 260), qRgb(255, 255, 255)); // below the picture
 }
 
-void tst_Picture::windowHasPictureSizeAndTitle()
+void tst_Picture::windowFitsPictureAndTitle_data()
 {
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QSize>("window"); // width 0: as wide as the title needs
+    QTest::newRow("wider than the title") << QSize(700, 300) << QSize(700, 300);
+    QTest::newRow("narrower than the title") << QSize(240, 120) << QSize(0, 120);
+    // Scaled up with its shape kept, the short side at 80 pixels.
+    QTest::newRow("tiny") << QSize(20, 10) << QSize(0, 80);
+}
+
+void tst_Picture::windowFitsPictureAndTitle()
+{
+    QFETCH(QSize, picture);
+    QFETCH(QSize, window);
     QTemporaryDir dir;
-    const QString path = WriteStripes(dir, QStringLiteral("bild.png"), 240, 120, 3780);
+    const QString path =
+        WriteStripes(dir, QStringLiteral("bild.png"), picture.width(), picture.height(), 3780);
     CPictureDlg dlg(path);
     QVERIFY(dlg.Prepare());
-    QCOMPARE(dlg.size(), QSize(240, 120));
     QCOMPARE(dlg.windowTitle(),
              QString::fromUtf8(
                  "Bildanzeige (Klicken Sie auf das Bild, um das Fenster zu schließen)"));
     QCOMPARE(dlg.objectName(), QStringLiteral("dlg142"));
-}
-
-void tst_Picture::tinyPictureGetsAUsableWindow()
-{
-    QTemporaryDir dir;
-    const QString path = WriteStripes(dir, QStringLiteral("klein.png"), 20, 10, 3780);
-    CPictureDlg dlg(path);
-    QVERIFY(dlg.Prepare());
-    QCOMPARE(QSize(dlg.Picture().PixelWidth(), dlg.Picture().PixelHeight()), QSize(20, 10));
-    // Scaled up with its shape kept, the short side at 80 pixels.
-    QCOMPARE(dlg.size(), QSize(160, 80));
+    QCOMPARE(QSize(dlg.Picture().PixelWidth(), dlg.Picture().PixelHeight()), picture);
+    const int titleWidth = CaptionWidth(dlg, dlg.windowTitle());
+    QVERIFY(titleWidth > 300 && titleWidth < 700);
+    QCOMPARE(dlg.size(), QSize(window.width() ? window.width() : titleWidth, window.height()));
 }
 
 void tst_Picture::oneClickClosesTheWindow()
@@ -203,12 +209,13 @@ void tst_Picture::oneClickClosesTheWindow()
     ModalScript script({[&](QWidget* modal) {
         if (modal != &dlg)
             return false;
-        // What the window shows: the picture filling it.
+        // What the window shows: the picture at its full height, in the middle.
         const QImage shot = dlg.grab().toImage();
-        sawPicture = shot.pixel(100, 10) == qRgb(255, 0, 0) &&
-                     shot.pixel(100, 90) == qRgb(0, 0, 255);
-        QTimer::singleShot(0, &dlg, [&dlg] {
-            QTest::mouseClick(&dlg, Qt::LeftButton, {}, QPoint(150, 50));
+        const int middle = dlg.width() / 2;
+        sawPicture = shot.pixel(middle, 10) == qRgb(255, 0, 0) &&
+                     shot.pixel(middle, 90) == qRgb(0, 0, 255);
+        QTimer::singleShot(0, &dlg, [&dlg, middle] {
+            QTest::mouseClick(&dlg, Qt::LeftButton, {}, QPoint(middle, 50));
         });
         return true;
     }});

@@ -2,7 +2,23 @@
 // generator writes, and that its help file and media sit beside the built program.
 
 #include "data/TrainingData.h"
+#include "data/ui/VendrillDoc.h"
 #include "practice/Media.h"
+#include "practice/Query.h"
+#include "practice/ui/VendrillView.h"
+#include "shell/ui/ChildFrame.h"
+#include "shell/ui/Commands.h"
+#include "shell/ui/MainFrame.h"
+#include "shell/ui/MessageBoxPresenter.h"
+#include "shell/ui/ModalScript.h"
+#include "shell/ui/ProgramDir.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,6 +61,7 @@ private slots:
     void generatorWritesTheCommittedFile();
     void sideFilesBesideTheBuiltProgram_data();
     void sideFilesBesideTheBuiltProgram();
+    void screenshots();
 
 private:
     cTrainingData m_data;
@@ -185,6 +202,145 @@ void tst_Sample::sideFilesBesideTheBuiltProgram()
     const QByteArray source = FileBytes(kResources + name);
     QVERIFY(!source.isEmpty());
     QCOMPARE(FileBytes(BuildDir(QStringLiteral("shell/")) + name), source);
+}
+
+void tst_Sample::screenshots()
+{
+    // The screenshots in docs/screenshots: the real main window with the sample, on the
+    // X display that scripts/screenshots.sh starts. Written only on request.
+    const QString out = qEnvironmentVariable("QUORVANT_SCREENSHOT_DIR");
+    if (out.isEmpty() || QGuiApplication::platformName() != QStringLiteral("xcb"))
+        QSKIP("QUORVANT_SCREENSHOT_DIR not set or no X display");
+    QTemporaryDir dir;
+    SetProgramDirPath(BuildDir(QStringLiteral("shell")));
+    const QString file = dir.filePath(QStringLiteral("beispiel.vdr"));
+    QVERIFY(QFile::copy(kResources + QStringLiteral("beispiel.vdr"), file));
+    QFile(file).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    cMessageBoxPresenter presenter;
+    SetMessagePresenter(&presenter);
+    CMainFrame frame(dir.filePath(QStringLiteral("recent.ini")));
+    frame.showMaximized();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    CVendrillView* view = frame.OpenDocumentFile(file)->View();
+    cQuery& query = view->Query();
+    auto shoot = [&](const char* name) {
+        QTest::qWait(400);
+        QVERIFY(frame.screen()->grabWindow(0).save(QDir(out).filePath(QLatin1String(name))));
+    };
+    // A step that photographs the modal window and then presses its button (by text).
+    auto modal = [&](const char* name, const QString& button,
+                     const QString& title = {}) -> ModalScript::Step {
+        return [&, name, button, title](QWidget* window) {
+            if (window->property("shot").toBool() || !window->windowTitle().startsWith(title))
+                return false;
+            window->setProperty("shot", true);
+            QTimer::singleShot(500, window, [&, name, button, window] {
+                (void)frame.screen()->grabWindow(0).save(QDir(out).filePath(QLatin1String(name)));
+                for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
+                    if (b->text().remove(QLatin1Char('&')) == button && b->isVisible())
+                        return b->click();
+                if (auto* box = qobject_cast<QMessageBox*>(window); box && box->defaultButton())
+                    return box->defaultButton()->click();
+                window->close();
+            });
+            return true;
+        };
+    };
+    auto type = [&](const QString& text) {
+        view->findChild<QPlainTextEdit*>(QStringLiteral("ctl1000"))->setPlainText(text);
+    };
+    auto ok = [&] { view->findChild<QAbstractButton*>(QStringLiteral("ctl1003"))->click(); };
+
+    shoot("shell-overview.png");
+    frame.menuBar()->actions().first()->menu()->popup(frame.mapToGlobal(QPoint(0, 20)));
+    shoot("shell-menu-datei.png");
+    frame.menuBar()->actions().first()->menu()->close();
+    {
+        ModalScript script({modal("shell-about.png", QStringLiteral("OK"))});
+        frame.Action(cmd::kAbout)->trigger();
+    }
+    {
+        ModalScript script({modal("shell-settings.png", QStringLiteral("Abbrechen"))});
+        frame.Action(cmd::kSettings)->trigger();
+    }
+    {
+        ModalScript script({
+            [&](QWidget* box) {
+                QTimer::singleShot(500, box, [&, box] {
+                    (void)frame.screen()->grabWindow(0).save(
+                        QDir(out).filePath(QStringLiteral("shell-message.png")));
+                    qobject_cast<CMessageBox*>(box)->HelpButton()->click();
+                });
+                return true;
+            },
+            modal("shell-quickhelp.png", QStringLiteral("OK"), QStringLiteral("Schnellhilfe")),
+            modal("shell-message-again.png", QStringLiteral("Nein")),
+        });
+        frame.Action(cmd::kResetStatistics)->trigger();
+    }
+    QFile::remove(QDir(out).filePath(QStringLiteral("shell-message-again.png")));
+    query.OpenQuestionnaire(0);
+    shoot("view-tasklist.png");
+    query.StartAt(0);
+    type(QStringLiteral("hous"));
+    shoot("view-question.png");
+    ok();
+    shoot("view-result.png");
+    ok();
+    type(QStringLiteral("three"));
+    ok();
+    shoot("view-result-wrong.png");
+    query.OnBack();
+    query.OnBack();
+    query.OpenQuestionnaire(1);
+    query.StartAt(1);
+    shoot("view-multiplechoice.png");
+    query.OnBack();
+    query.OnBack();
+    query.OpenQuestionnaire(2);
+    query.StartAt(0);
+    type(QStringLiteral("Gesetzgebung, Regierung"));
+    ok();
+    shoot("view-selfassessment.png");
+    query.OnBack();
+    query.OnBack();
+    query.OpenQuestionnaire(3);
+    query.StartAt(0);
+    {
+        ModalScript script({modal("shell-picture.png", QString())});
+        view->findChild<QAbstractButton*>(QStringLiteral("ctl1007"))->click();
+    }
+    query.OnBack();
+    query.OnBack();
+    shoot("view-overview.png");
+    {
+        ModalScript script({modal("exam-0.png", QString())});
+        frame.Action(cmd::kExamStart)->trigger();
+    }
+    shoot("view-exam-tasklist.png");
+    query.StartAt(0);
+    type(QStringLiteral("Legislative, Exekutive, Judikative"));
+    shoot("view-exam.png");
+    {
+        // End the exam and the evaluation with the boxes' first answers (the tasks not
+        // rated count as wrong); the last box is the verdict.
+        std::vector<ModalScript::Step> steps;
+        for (const char* name : {"exam-1.png", "exam-2.png", "exam-3.png", "exam-4.png"})
+            steps.push_back(modal(name, QString()));
+        ModalScript script(steps);
+        frame.Action(cmd::kExamEnd)->trigger();
+        frame.Action(cmd::kEvaluationEnd)->trigger();
+        QTest::qWait(600);
+        const QStringList shots = QDir(out).entryList({QStringLiteral("exam-*.png")},
+                                                      QDir::Files, QDir::Name);
+        QVERIFY(!shots.isEmpty());
+        QDir(out).remove(QStringLiteral("view-verdict.png"));
+        QVERIFY(QDir(out).rename(shots.last(), QStringLiteral("view-verdict.png")));
+    }
+    for (const QString& name : QDir(out).entryList({QStringLiteral("exam-*.png")}))
+        QFile::remove(QDir(out).filePath(name));
+    frame.ActiveChild()->Document().Discard();
+    SetMessagePresenter(nullptr);
 }
 
 QTEST_MAIN(tst_Sample)

@@ -55,9 +55,6 @@ private slots:
     void confirmedDialogWritesExactBytes_data();
     void confirmedDialogWritesExactBytes();
     void cancelKeepsEverything();
-    void settingsFileLivesInWritableProgramDir();
-    void settingsFileMovesToConfigWhenProgramDirIsReadOnly_data();
-    void settingsFileMovesToConfigWhenProgramDirIsReadOnly();
 };
 
 void tst_SettingsDlg::initTestCase()
@@ -231,41 +228,6 @@ void tst_SettingsDlg::cancelKeepsEverything()
     QCOMPARE(settings.m_bBeepOnWrong, 1);
     QCOMPARE(settings.m_bNextOnRight, 1);
     QCOMPARE(settings.m_nPrintSelection, 1);
-}
-
-void tst_SettingsDlg::settingsFileLivesInWritableProgramDir()
-{
-    QTemporaryDir dir;
-    QCOMPARE(SettingsFilePath(dir.path() + QLatin1Char('/')),
-             dir.path() + QStringLiteral("/settings_vdr.dat"));
-    QCOMPARE(SettingsFilePath(dir.path()), dir.path() + QStringLiteral("/settings_vdr.dat"));
-}
-
-void tst_SettingsDlg::settingsFileMovesToConfigWhenProgramDirIsReadOnly_data()
-{
-    QTest::addColumn<QString>("programDir");
-    // Not writable even for the super-user, and a folder that is not there.
-    QTest::newRow("read-only") << QStringLiteral("/proc/self/");
-    QTest::newRow("missing") << QStringLiteral("/nonexistent-quorvant-dir/");
-}
-
-void tst_SettingsDlg::settingsFileMovesToConfigWhenProgramDirIsReadOnly()
-{
-    QFETCH(QString, programDir);
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QVERIFY(!config.isEmpty());
-    const QString path = SettingsFilePath(programDir);
-    QCOMPARE(path, QDir(config).filePath(QStringLiteral("settings_vdr.dat")));
-    QVERIFY(QDir(config).exists());
-
-    // The settings are written and read there.
-    cSettings settings;
-    settings.m_nPrintSelection = 2;
-    settings.SaveSettings(path.toStdString());
-    cSettings back;
-    back.LoadSettings(path.toStdString());
-    QCOMPARE(back.m_nPrintSelection, 2);
-    QFile::remove(path);
 }
 
 QTEST_MAIN(tst_SettingsDlg)

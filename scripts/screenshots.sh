@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Regenerates every screenshot in docs/screenshots/ from the current program: the main
+# window with the sample file on a private X display (Xvfb, 1280 x 800, with the openbox
+# window manager for title bars) and the dialogs as offscreen grabs.
+#   scripts/screenshots.sh            # BUILD_DIR=... and SCREENSHOT_DISPLAY=:N override
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+display=${SCREENSHOT_DISPLAY:-:95}
+out=$PWD/docs/screenshots
+
+scripts/deps.sh
+if ! command -v openbox >/dev/null; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends openbox
+fi
+[ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j2 --target quorvant tst_sample tst_filesettingsdlg \
+  tst_questionnairedlg tst_taskeditdlg
+
+# The settings of this run, not the user's: defaults.
+config=$(mktemp -d)
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $wm $xvfb 2>/dev/null || true; rm -rf "$config"' EXIT
+wm=""
+sleep 1
+DISPLAY=$display openbox >/dev/null 2>&1 &
+wm=$!
+sleep 1
+
+export QUORVANT_SCREENSHOT_DIR=$out XDG_CONFIG_HOME=$config
+DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/tests/tst_sample" screenshots
+for test in tst_filesettingsdlg tst_questionnairedlg tst_taskeditdlg; do
+  QT_QPA_PLATFORM=offscreen "$build/tests/$test" $(QT_QPA_PLATFORM=offscreen \
+    "$build/tests/$test" -functions | grep -i screenshot | tr -d '()')
+done
+ls -l "$out"
