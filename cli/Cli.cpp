@@ -29,7 +29,7 @@ constexpr cCommand kCommands[] = {
     {"info", "info DATEI.vdr", "Kurzer Überblick über eine Trainingsdatei", RunInfoCommand},
     {"practice", "practice DATEI.vdr [--questionnaire N]", "Fragebogen im Terminal üben",
      RunPracticeCommand},
-    {"list", "list DATEI.vdr [--questionnaire N] [--sort K] [--descending]",
+    {"list", "list DATEI.vdr [--questionnaire N] [--sort K] [--descending] [--find TEXT]",
      "Aufgabenliste ausgeben (Tabulator-getrennt)", RunListCommand},
     {"update", "update [--yes] [--program-dir DIR]",
      "Auf neuere Version testen (--yes: herunterladen und ersetzen)", RunUpdateCommand},
@@ -61,6 +61,17 @@ private:
     cMessagePresenter* m_previous;
 };
 
+// Every command's output is checked once at the end: a full disk or a closed pipe must
+// not pass for a complete result.
+int CheckOutput(int status, std::ostream& out, std::ostream& err)
+{
+    out.flush();
+    if (out)
+        return status;
+    err << kOutputFailed << '\n';
+    return status == kExitOk ? kExitFailed : status;
+}
+
 } // namespace
 
 int UsageError(cCliContext& ctx, const char* usage)
@@ -79,7 +90,7 @@ int RunCli(int argc, const char* const argv[], std::istream& in, std::ostream& o
     const std::string name = argv[1];
     if (name == "-h" || name == "--help" || name == "help") {
         PrintUsage(out);
-        return kExitOk;
+        return CheckOutput(kExitOk, out, err);
     }
     for (const cCommand& command : kCommands) {
         if (name != command.name)
@@ -89,7 +100,7 @@ int RunCli(int argc, const char* const argv[], std::istream& in, std::ostream& o
             ctx.args.emplace_back(argv[i] ? argv[i] : "");
         cPresenterScope presenter(err);
         try {
-            return command.run(ctx);
+            return CheckOutput(command.run(ctx), out, err);
         } catch (const std::exception& e) {
             // Nothing may escape the tool as a crash; out of memory is the likely cause.
             err << "Interner Fehler: " << e.what() << '\n';

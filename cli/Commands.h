@@ -11,6 +11,9 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;  // a file could not be read or written
 inline constexpr int kExitRefused = 2; // wrong command line or refused input
 
+/// What every command says when its standard output could not be written.
+inline constexpr const char* kOutputFailed = "Die Ausgabe konnte nicht geschrieben werden.";
+
 struct cCliContext {
     std::vector<std::string> args; // the arguments after the command name
     std::istream& in;

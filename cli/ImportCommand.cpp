@@ -4,36 +4,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <istream>
-#include <iterator>
 #include <ostream>
-#include <sstream>
 
 namespace {
 
 constexpr const char* kUsage = "import DATEI.json ZIEL.vdr";
-
-// The whole JSON text from a file, or from the input stream for "-".
-bool ReadSource(const std::string& source, std::istream& in, std::string& text)
-{
-    std::ostringstream buffer;
-    if (source == "-") {
-        buffer << in.rdbuf();
-        text = buffer.str();
-        return !in.bad();
-    }
-    std::error_code ec;
-    if (std::filesystem::is_directory(source, ec))
-        return false;
-    std::ifstream file(source, std::ios::binary);
-    if (!file)
-        return false;
-    buffer << file.rdbuf();
-    if (file.bad())
-        return false;
-    text = buffer.str();
-    return true;
-}
 
 } // namespace
 
@@ -44,8 +19,12 @@ int RunImportCommand(cCliContext& ctx)
     const std::string& source = ctx.args[0];
     const std::string& target = ctx.args[1];
 
-    std::string text;
-    if (!ReadSource(source, ctx.in, text)) {
+    // The JSON streams from the file or from standard input for "-".
+    std::ifstream file;
+    std::error_code ec;
+    if (source != "-" && !std::filesystem::is_directory(source, ec))
+        file.open(source, std::ios::binary);
+    if (source != "-" && !file.is_open()) {
         ctx.err << "Die Datei " << source << " kann nicht gelesen werden.\n";
         return kExitFailed;
     }
@@ -53,14 +32,13 @@ int RunImportCommand(cCliContext& ctx)
     // Everything is checked before anything is written, so a refused document leaves
     // the target as it was (or absent).
     OrderedJson doc;
-    try {
-        doc = OrderedJson::parse(text);
-    } catch (const nlohmann::json::exception& e) {
-        const auto* parse = dynamic_cast<const nlohmann::json::parse_error*>(&e);
-        ctx.err << "Import abgelehnt: " << source << " ist kein gültiges JSON";
-        if (parse)
-            ctx.err << " (Fehler bei Byte " << parse->byte << ")";
-        ctx.err << ".\n";
+    cJsonRefusal refusal;
+    if (!ParseTrainingJson(source == "-" ? ctx.in : file, doc, refusal)) {
+        if (refusal.syntaxByte != 0)
+            ctx.err << "Import abgelehnt: " << source << " ist kein gültiges JSON (Fehler bei Byte "
+                    << refusal.syntaxByte << ").\n";
+        else
+            ctx.err << "Import abgelehnt: " << refusal.message << ".\n";
         return kExitRefused;
     }
     cDocument document;

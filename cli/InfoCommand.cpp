@@ -76,10 +76,5 @@ int RunInfoCommand(cCliContext& ctx)
     if (document.Open(ctx.args[0]) != 0)
         return kExitFailed;
     ctx.out << InfoText(document.m_data, ctx.args[0]);
-    ctx.out.flush();
-    if (!ctx.out) {
-        ctx.err << "Die Ausgabe konnte nicht geschrieben werden.\n";
-        return kExitFailed;
-    }
     return kExitOk;
 }

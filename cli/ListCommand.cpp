@@ -2,6 +2,7 @@
 // one tab-separated line per row.
 
 #include "cli/Commands.h"
+#include "data/Cp1252.h"
 #include "data/Document.h"
 #include "practice/Query.h"
 #include "shell/Settings.h"
@@ -11,7 +12,7 @@
 
 namespace {
 
-constexpr const char* kListUsage = "list DATEI.vdr [--questionnaire N] [--sort K] [--descending]";
+constexpr const char* kListUsage = "list DATEI.vdr [--questionnaire N] [--sort K] [--descending] [--find TEXT]";
 
 // One cell on one line: line breaks and tabs of the text become blanks.
 std::string Cell(const std::string& text)
@@ -27,6 +28,25 @@ std::string Cell(const std::string& text)
 
 int RunListCommand(cCliContext& ctx)
 {
+    // --find is list's own option; without --questionnaire it searches every task.
+    std::string find;
+    bool finding = false;
+    bool questionnaireGiven = false;
+    for (std::size_t i = 0; i < ctx.args.size(); ++i) {
+        if (ctx.args[i] == "--questionnaire")
+            questionnaireGiven = true;
+        if (ctx.args[i] != "--find")
+            continue;
+        if (i + 1 >= ctx.args.size()) {
+            ctx.err << "--find braucht einen Suchtext.\n";
+            return UsageError(ctx, kListUsage);
+        }
+        finding = true;
+        find = Cp1252FromUtf8(ctx.args[i + 1]);
+        ctx.args.erase(ctx.args.begin() + static_cast<std::ptrdiff_t>(i),
+                       ctx.args.begin() + static_cast<std::ptrdiff_t>(i + 2));
+        --i;
+    }
     cQueryOptions options;
     if (!ParseQueryOptions(ctx, true, kListUsage, options))
         return kExitRefused;
@@ -38,7 +58,11 @@ int RunListCommand(cCliContext& ctx)
     cQueryHost host;
     cQuery query(doc, settings, host);
     query.InitialUpdate();
-    query.OpenQuestionnaire(options.questionnaire);
+    query.OpenQuestionnaire(finding && !questionnaireGiven
+                                ? static_cast<int>(doc.m_data.m_aQuestionnaires.size()) - 1
+                                : options.questionnaire);
+    if (finding)
+        query.SetSearchText(find);
     const int columns = query.ColumnCount();
     if (options.sort >= columns) {
         ctx.err << "Spalte " << options.sort << " gibt es nicht; die Liste hat die Spalten 0 bis "

@@ -9,6 +9,7 @@
 #include "shell/Settings.h"
 #include "shell/StreamPresenter.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <iostream>
@@ -77,6 +78,9 @@ private:
     bool ReadLine(const char* prompt, std::string& line)
     {
         m_ctx.out << prompt << std::flush;
+        // Nobody sees the questions any more: end the session and keep what was answered.
+        if (!m_ctx.out)
+            return false;
         if (!std::getline(m_ctx.in, line)) {
             m_ctx.out << '\n';
             return false;
@@ -231,6 +235,35 @@ private:
     bool m_bInteractive;
 };
 
+// "name.vdr" -> "name.konflikt.vdr" beside it; "name.konflikt-2.vdr" and so on when
+// that is taken, so an earlier conflict file is never overwritten.
+std::string ConflictPath(const std::string& path)
+{
+    std::string stem = path;
+    if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".vdr") == 0)
+        stem.resize(stem.size() - 4);
+    std::string candidate = stem + ".konflikt.vdr";
+    struct stat st {};
+    for (int n = 2; lstat(candidate.c_str(), &st) == 0; ++n)
+        candidate = stem + ".konflikt-" + std::to_string(n) + ".vdr";
+    return candidate;
+}
+
+// Another program changed the file during the session: its content stays, and this
+// session's statistics go to a file of their own.
+int SaveBeside(cCliContext& ctx, cDocument& doc)
+{
+    const std::string original = doc.Path();
+    const std::string conflict = ConflictPath(original);
+    ctx.err << "Die Datei " << original
+            << " wurde während der Übung von einem anderen Programm geändert und bleibt "
+               "unverändert.\n";
+    if (doc.SaveAs(conflict) != 0)
+        return kExitFailed;
+    ctx.err << "Die Statistik dieser Übung ist in " << conflict << " gespeichert.\n";
+    return kExitFailed;
+}
+
 } // namespace
 
 bool ParseQueryOptions(cCliContext& ctx, bool allowSort, const char* usage, cQueryOptions& out)
@@ -317,8 +350,16 @@ int RunPracticeCommand(cCliContext& ctx)
         session.Run();
     }
     // Closing writes the statistics back, as closing the window does.
-    if (doc.Close() != 0)
+    const int closed = doc.Close();
+    if (closed == kSaveChanged)
+        return SaveBeside(ctx, doc);
+    if (closed != 0) {
+        if (doc.LastSaveOutcome() == SaveOutcome::ReadOnly)
+            ctx.err << "Die Datei " << options.path
+                    << " ist schreibgeschützt; die Statistik dieser Übung wurde nicht "
+                       "gespeichert.\n";
         return kExitFailed;
+    }
     ctx.out << "Die Statistik ist gespeichert.\n";
     return kExitOk;
 }

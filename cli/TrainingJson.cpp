@@ -5,7 +5,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <istream>
+#include <iterator>
 #include <limits>
+#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -463,4 +467,253 @@ bool TrainingFromJson(const OrderedJson& doc, cTrainingData& data, std::string& 
     data = std::move(built);
     error.clear();
     return true;
+}
+
+namespace {
+
+// The input of the parser, byte by byte from a stream buffer. It follows the strings of
+// the text and counts the bytes each one decodes to, so a huge text is stopped while it
+// streams in, before the parser has collected it. A NUL byte, which the parser would
+// take for the end of the input, is handed on as a byte it refuses.
+class cGuardedInput {
+public:
+    explicit cGuardedInput(std::streambuf* buf) : m_buf(buf) {}
+
+    [[nodiscard]] bool AtEnd() const
+    {
+        return m_bTooLong || !m_buf || m_buf->sgetc() == std::char_traits<char>::eof();
+    }
+    [[nodiscard]] char Current() const
+    {
+        const int c = m_buf->sgetc();
+        return c == 0 ? '\x01' : static_cast<char>(c);
+    }
+    void Advance() { Feed(m_buf->sbumpc()); }
+    [[nodiscard]] bool TooLong() const { return m_bTooLong; }
+
+private:
+    static int HexValue(int c)
+    {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return 0;
+    }
+
+    void Feed(int c)
+    {
+        if (!m_bInString) {
+            if (c == '"') {
+                m_bInString = true;
+                m_nLength = 0;
+            }
+            return;
+        }
+        if (m_nHexLeft > 0) {
+            m_nCode = m_nCode * 16 + HexValue(c);
+            if (--m_nHexLeft > 0)
+                return;
+            // A surrogate is half of a four-byte character.
+            m_nLength += m_nCode < 0x80 ? 1 : m_nCode < 0x800 ? 2
+                       : (m_nCode >= 0xD800 && m_nCode <= 0xDFFF) ? 2 : 3;
+        } else if (m_bEscape) {
+            m_bEscape = false;
+            if (c == 'u') {
+                m_nHexLeft = 4;
+                m_nCode = 0;
+                return;
+            }
+            ++m_nLength;
+        } else if (c == '\\') {
+            m_bEscape = true;
+            return;
+        } else if (c == '"') {
+            m_bInString = false;
+            return;
+        } else {
+            ++m_nLength;
+        }
+        if (m_nLength > kMaxJsonText)
+            m_bTooLong = true;
+    }
+
+    std::streambuf* m_buf;
+    bool m_bInString = false;
+    bool m_bEscape = false;
+    int m_nHexLeft = 0;
+    long m_nCode = 0;
+    std::size_t m_nLength = 0;
+    bool m_bTooLong = false;
+};
+
+// An input iterator over cGuardedInput for the parser's iterator input.
+class cGuardedIterator {
+public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = char;
+
+    explicit cGuardedIterator(cGuardedInput* input = nullptr) : m_input(input) {}
+    char operator*() const { return m_input->Current(); }
+    cGuardedIterator& operator++()
+    {
+        m_input->Advance();
+        return *this;
+    }
+    bool operator==(const cGuardedIterator& other) const { return AtEnd() == other.AtEnd(); }
+    bool operator!=(const cGuardedIterator& other) const { return !(*this == other); }
+
+private:
+    [[nodiscard]] bool AtEnd() const { return !m_input || m_input->AtEnd(); }
+    cGuardedInput* m_input;
+};
+
+// Builds the document through the library's own builder and checks every event on the
+// way, knowing the place of each value.
+class cCheckingSax {
+public:
+    using number_integer_t = OrderedJson::number_integer_t;
+    using number_unsigned_t = OrderedJson::number_unsigned_t;
+    using number_float_t = OrderedJson::number_float_t;
+    using string_t = OrderedJson::string_t;
+    using binary_t = OrderedJson::binary_t;
+
+    cCheckingSax(OrderedJson& doc, const cGuardedInput& input, cJsonRefusal& refusal)
+        : m_dom(doc, false), m_input(input), m_refusal(refusal)
+    {
+    }
+
+    bool null() { return m_dom.null() && Done(); }
+    bool boolean(bool value) { return m_dom.boolean(value) && Done(); }
+    bool number_integer(number_integer_t value) { return m_dom.number_integer(value) && Done(); }
+    bool number_unsigned(number_unsigned_t value) { return m_dom.number_unsigned(value) && Done(); }
+    bool number_float(number_float_t value, const string_t& text)
+    {
+        return m_dom.number_float(value, text) && Done();
+    }
+    bool string(string_t& value) { return Fits(value) && m_dom.string(value) && Done(); }
+    bool binary(binary_t& value) { return m_dom.binary(value) && Done(); }
+
+    bool start_object(std::size_t size) { return Open(false) && m_dom.start_object(size); }
+    bool key(string_t& name)
+    {
+        if (!Fits(name))
+            return false;
+        Frame& frame = m_frames.back();
+        frame.key = name;
+        frame.hasKey = true;
+        frame.expectKey = false;
+        if (!frame.keys.insert(name).second)
+            return Refuse("Schlüssel kommt doppelt vor");
+        return m_dom.key(name);
+    }
+    bool end_object() { return m_dom.end_object() && Close(); }
+    bool start_array(std::size_t size) { return Open(true) && m_dom.start_array(size); }
+    bool end_array() { return m_dom.end_array() && Close(); }
+
+    bool parse_error(std::size_t position, const std::string& /*token*/,
+                     const nlohmann::json::exception& error)
+    {
+        if (m_input.TooLong())
+            return Refuse(std::string(ExpectsKey() ? "Schlüssel" : "Text") + " länger als 16 MiB (" +
+                          std::to_string(kMaxJsonText) + " Bytes)");
+        if (error.id == 406)
+            return Refuse("Zahl außerhalb des darstellbaren Bereichs");
+        if (m_bRootDone) {
+            m_frames.clear();
+            return Refuse("nach dem JSON-Wert folgen weitere Zeichen (ab Byte " +
+                          std::to_string(position) + ")");
+        }
+        m_refusal.syntaxByte = position;
+        return false;
+    }
+
+private:
+    struct Frame {
+        bool array = false;
+        std::size_t index = 0;
+        bool hasKey = false;
+        bool expectKey = true; // in an object: between a value and the next key
+        std::string key;
+        std::unordered_set<std::string> keys;
+    };
+
+    [[nodiscard]] bool ExpectsKey() const
+    {
+        return !m_frames.empty() && !m_frames.back().array && m_frames.back().expectKey;
+    }
+
+    [[nodiscard]] std::string Place() const
+    {
+        std::string place;
+        for (const Frame& frame : m_frames) {
+            if (frame.array)
+                place += "[" + std::to_string(frame.index) + "]";
+            else if (frame.hasKey && !(&frame == &m_frames.back() && frame.expectKey))
+                place += (place.empty() ? "" : ".") + frame.key;
+        }
+        return place.empty() ? std::string("Dokument") : place;
+    }
+
+    bool Refuse(const std::string& reason)
+    {
+        m_refusal.message = Place() + ": " + reason;
+        return false;
+    }
+
+    bool Fits(const std::string& text)
+    {
+        return text.size() <= kMaxJsonText ||
+               Refuse(std::string(ExpectsKey() ? "Schlüssel" : "Text") + " länger als 16 MiB (" +
+                      std::to_string(kMaxJsonText) + " Bytes)");
+    }
+
+    bool Open(bool array)
+    {
+        if (m_frames.size() >= kMaxJsonDepth)
+            return Refuse("mehr als " + std::to_string(kMaxJsonDepth) +
+                          " Ebenen ineinander verschachtelt");
+        m_frames.push_back(Frame{array, 0, false, true, {}, {}});
+        return true;
+    }
+
+    bool Close()
+    {
+        m_frames.pop_back();
+        return Done();
+    }
+
+    // One value is complete: the next one in its array gets the next index.
+    bool Done()
+    {
+        if (m_frames.empty())
+            m_bRootDone = true;
+        else if (m_frames.back().array)
+            ++m_frames.back().index;
+        else
+            m_frames.back().expectKey = true;
+        return true;
+    }
+
+    nlohmann::detail::json_sax_dom_parser<OrderedJson> m_dom;
+    const cGuardedInput& m_input;
+    cJsonRefusal& m_refusal;
+    std::vector<Frame> m_frames;
+    bool m_bRootDone = false;
+};
+
+} // namespace
+
+bool ParseTrainingJson(std::istream& in, OrderedJson& doc, cJsonRefusal& refusal)
+{
+    refusal = cJsonRefusal();
+    cGuardedInput input(in.rdbuf());
+    cCheckingSax sax(doc, input, refusal);
+    const bool parsed = OrderedJson::sax_parse(cGuardedIterator(&input), cGuardedIterator(), &sax);
+    return parsed && refusal.message.empty() && refusal.syntaxByte == 0;
 }

@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
+#include <iosfwd>
 #include <string>
 
 using OrderedJson = nlohmann::ordered_json;
@@ -24,3 +26,21 @@ OrderedJson TrainingToJson(const cTrainingData& data);
 /// "tasks[3].points: ganze Zahl von 0 bis 8 erwartet".
 [[nodiscard]] bool TrainingFromJson(const OrderedJson& doc, cTrainingData& data,
                                     std::string& error);
+
+/// Deepest nesting of arrays and objects that import accepts (the layout needs five).
+inline constexpr std::size_t kMaxJsonDepth = 64;
+/// Longest text (one string or key, in UTF-8 bytes) that import accepts: 16 MiB.
+inline constexpr std::size_t kMaxJsonText = 16u * 1024u * 1024u;
+
+/// Why ParseTrainingJson refused its input.
+struct cJsonRefusal {
+    std::size_t syntaxByte = 0; // the byte of a syntax error, else 0
+    std::string message;        // place and reason for the others, e.g. "a.b: ..."
+};
+
+/// Parses one JSON value from in without ever holding more than one text of at most
+/// kMaxJsonText bytes beyond the document: refuses nesting deeper than kMaxJsonDepth,
+/// longer texts, numbers that overflow, duplicate keys and anything but white space
+/// after the value, naming the place. False on refusal (or when in failed: refusal
+/// stays empty).
+[[nodiscard]] bool ParseTrainingJson(std::istream& in, OrderedJson& doc, cJsonRefusal& refusal);

@@ -1,6 +1,7 @@
 #include "data/Datei.h"
 
 #include "data/Cp1252.h"
+#include "data/SafeSave.h"
 #include "shell/Message.h"
 
 #include <algorithm>
@@ -83,18 +84,51 @@ bool cDatei::OpenFile(const std::string& path, const char* mode, bool forReading
     Close();
     if (path.empty() || path.find('\0') != std::string::npos)
         return false;
-    std::FILE* file = std::fopen(path.c_str(), mode);
-    if (!file)
-        return false;
-    std::uint64_t size = 0;
-    if (forReading) {
-        struct stat st {};
-        if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
-            std::fclose(file);
-            return false;
-        }
-        size = static_cast<std::uint64_t>(st.st_size);
+    if (!forReading) {
+        std::FILE* file = std::fopen(path.c_str(), mode);
+        return file && Adopt(file, false, 0);
     }
+    // Anything but a regular file is refused before it is opened: opening a FIFO or a
+    // device for reading may block or have effects of its own.
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // The name may have been replaced between the check and the open; the shared lock
+    // keeps a careful writer from changing the file while it is read.
+    std::FILE* file = nullptr;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 || !LockFile(fd, false) ||
+        !(file = fdopen(fd, "rb"))) {
+        ::close(fd);
+        return false;
+    }
+    return Adopt(file, true, static_cast<std::uint64_t>(st.st_size));
+}
+
+bool cDatei::OpenForWriting(int fd)
+{
+    Close();
+    const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0)
+        return false;
+    std::FILE* file = fdopen(copy, "wb");
+    if (!file) {
+        ::close(copy);
+        return false;
+    }
+    return Adopt(file, false, 0);
+}
+
+int cDatei::Fd() const
+{
+    return m_file ? fileno(m_file) : -1;
+}
+
+bool cDatei::Adopt(std::FILE* file, bool forReading, std::uint64_t size)
+{
     // Our own buffer does all the buffering.
     std::setvbuf(file, nullptr, _IONBF, 0);
     m_file = file;
@@ -622,56 +656,5 @@ void cDatei::WriteLongString(const std::string& text)
 
 bool WriteFileAtomically(const std::string& path, const std::function<void(cDatei&)>& writer)
 {
-    if (path.empty() || path.size() > kMaxDateiPath)
-        return false;
-
-    // Replace the file a link points to, not the link itself.
-    std::string target = path;
-    struct stat linkStat {};
-    if (lstat(path.c_str(), &linkStat) == 0 && S_ISLNK(linkStat.st_mode)) {
-        if (char* resolved = realpath(path.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-    }
-
-    struct stat oldStat {};
-    const bool hadFile = stat(target.c_str(), &oldStat) == 0;
-    if (hadFile && !S_ISREG(oldStat.st_mode))
-        return false;
-
-    // A short hidden name in the same folder: the rename must not cross file systems,
-    // and a long file name plus a suffix could exceed the longest name allowed.
-    const std::size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-    cDatei out;
-    std::string temp;
-    for (int attempt = 0; attempt < 100 && !out.IsOpen(); ++attempt) {
-        temp = dir + "/.quorvant-" + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
-        if (out.OpenNew(temp))
-            break;
-        if (errno != EEXIST)
-            return false;
-    }
-    if (!out.IsOpen())
-        return false;
-
-    writer(out);
-    bool ok = out.Finish(true);
-    if (ok && hadFile)
-        ok = chmod(temp.c_str(), oldStat.st_mode & 07777) == 0;
-    if (ok)
-        ok = std::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        std::remove(temp.c_str());
-        return false;
-    }
-
-    // Make the rename itself durable.
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        fsync(fd);
-        ::close(fd);
-    }
-    return true;
+    return SaveFileSafely(path, writer, nullptr, nullptr) == SaveOutcome::Saved;
 }

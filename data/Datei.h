@@ -54,11 +54,16 @@ public:
     cDatei(const cDatei&) = delete;
     cDatei& operator=(const cDatei&) = delete;
 
-    /// Opens path for reading (must exist, regular file) or writing (created or
+    /// Opens path for reading (must exist and be a regular file, which is checked before
+    /// it is opened; a shared lock is held until Close) or writing (created or
     /// truncated). Refuses paths longer than kMaxDateiPath bytes. True when usable.
     [[nodiscard]] bool Open(const std::string& path, bool forReading);
     /// Creates path for writing only when no file of that name exists yet.
     [[nodiscard]] bool OpenNew(const std::string& path);
+    /// Writes through a copy of the open descriptor fd (from its current position).
+    [[nodiscard]] bool OpenForWriting(int fd);
+    /// Descriptor of the open file, -1 when closed.
+    [[nodiscard]] int Fd() const;
     /// Closes the file; pending written bytes are flushed first.
     void Close();
     /// Flushes, syncs to disk (when sync is set) and closes a written file; true when
@@ -115,6 +120,7 @@ public:
 
 private:
     bool OpenFile(const std::string& path, const char* mode, bool forReading);
+    bool Adopt(std::FILE* file, bool forReading, std::uint64_t size);
     bool Need(std::uint64_t n);
     bool ReadRaw(std::uint8_t* dst, std::size_t n);
     bool ReadPayload(std::uint8_t* dst, std::size_t n);
@@ -141,6 +147,7 @@ private:
 
 /// Writes path through a temporary file beside it: writer fills the stream, and only when
 /// every byte was written and synced does the temporary file replace path (keeping the
-/// old file's permissions). On any failure path is left untouched and false is returned.
+/// old file's owner, permissions and attributes; see SaveFileSafely). On any failure path
+/// is left untouched and false is returned.
 [[nodiscard]] bool WriteFileAtomically(const std::string& path,
                                        const std::function<void(cDatei&)>& writer);

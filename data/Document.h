@@ -3,7 +3,9 @@
 // decides when the file is read and written. The window's document wraps it; the
 // command-line tool uses it directly.
 
+#include "data/SafeSave.h"
 #include "data/TrainingData.h"
+#include "data/UndoHistory.h"
 
 #include <cstdint>
 #include <string>
@@ -11,6 +13,10 @@
 /// Catalogue messages of the document.
 inline constexpr int kMsgOpenFailed = 104;
 inline constexpr int kMsgSaveFailed = 105;
+
+/// Result of Save and Close when the file on disk changed since it was read: nothing was
+/// written and no message shown; the caller decides (overwrite, save elsewhere, discard).
+inline constexpr int kSaveChanged = 2;
 
 class cDocument {
 public:
@@ -29,18 +35,24 @@ public:
     /// (shown in the overview), the default columns, and the templates "{frage}" and
     /// "{antwort}".
     void NewDocument();
-    /// Writes the file to its path. On failure (no path, a file that failed to read, or
-    /// the write failed) shows message 105 and keeps the modified flag; on success clears
-    /// it. 0 saved, 1 failed.
-    [[nodiscard]] int Save();
+    /// Writes the file to its path. On failure (no path, a file that failed to read, the
+    /// file read-only, or the write failed) shows message 105 (a link loop its own
+    /// message) and keeps the modified flag; on success clears it. 0 saved, 1 failed,
+    /// kSaveChanged when the file on disk is no longer the one read or last saved
+    /// (nothing written, unless overwrite is set).
+    [[nodiscard]] int Save(bool overwrite = false);
     /// Writes the file to path, which becomes the document's path on success. On
     /// failure (also: path is the file that failed to read) shows message 105 and keeps
     /// the old path. 0 saved, 1 failed.
     [[nodiscard]] int SaveAs(const std::string& path);
     /// The close-time write: writes the file when the document has a path, except when
-    /// its file failed to read (the partial content never replaces the file). Shows
-    /// message 105 when the write fails. Later calls do nothing. 0 fine, 1 write failed.
-    [[nodiscard]] int Close();
+    /// its file failed to read (the partial content never replaces the file) or is
+    /// read-only while nothing changed. Shows message 105 when the write fails. Calls
+    /// after a successful close do nothing. 0 fine, 1 write failed, kSaveChanged as with
+    /// Save (overwrite as there).
+    [[nodiscard]] int Close(bool overwrite = false);
+    /// How the last Save, SaveAs or Close write ended.
+    [[nodiscard]] SaveOutcome LastSaveOutcome() const { return m_lastOutcome; }
 
     /// Whether the content was changed since it was read or saved.
     [[nodiscard]] bool IsModified() const { return m_bModified; }
@@ -51,11 +63,31 @@ public:
     /// Full path of the training file; empty for a new document.
     [[nodiscard]] const std::string& Path() const { return m_data.m_strPath; }
 
+    /// Remembers the content before an edit (see CommitEdit).
+    void BeginEdit();
+    /// Records the edit since BeginEdit as an undo step named label and marks the
+    /// document modified when it changed anything.
+    void CommitEdit(const std::string& label);
+    /// Records a statistics reset (call before the counters are cleared).
+    void RecordStatisticsReset(const std::string& label);
+    /// Undoes or redoes one step; the modified flag follows (back at the saved content
+    /// it is clear). False when there was nothing to undo or redo.
+    bool Undo();
+    bool Redo();
+    /// The undo steps of this document; they end with it.
+    [[nodiscard]] const cUndoHistory& History() const { return m_undo; }
+
     cTrainingData m_data;
     std::int32_t m_nCurQuestionnaire = -1; // index in m_aQuestionnaires, -1 none
 
 private:
+    int Write(const std::string& path, bool check);
+    void NoteSavedState();
+
+    cFileStamp m_stamp; // the file as read or last saved
+    SaveOutcome m_lastOutcome = SaveOutcome::Saved;
     bool m_bModified = false;
+    cUndoHistory m_undo;
     bool m_bReadFailed = false;
     bool m_bClosed = false;
 };

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+struct cFileStamp;
+
 /// Title of the automatic questionnaire appended after reading; it is never stored.
 inline constexpr const char* kAllTasksTitle = "Alle Aufgaben";
 
@@ -26,8 +28,9 @@ public:
 
     /// Writes the training file; an empty path means m_strPath. 0 written, 1 failed.
     [[nodiscard]] int WriteTrainingFile(const std::string& path);
-    /// Reads the training file at path. 0 read, 1 failed (messages already shown).
-    [[nodiscard]] int ReadTrainingFile(const std::string& path);
+    /// Reads the training file at path. 0 read, 1 failed (messages already shown). With
+    /// stamp set, it receives the identity of the file as read (for the save check).
+    [[nodiscard]] int ReadTrainingFile(const std::string& path, cFileStamp* stamp = nullptr);
 
     /// Removes the task at this address from m_aTasks and from every questionnaire.
     void DeleteTask(const cTask* task);

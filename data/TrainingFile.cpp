@@ -716,15 +716,27 @@ void WriteAll(cDatei& out, const cTrainingData& d)
 
 int cTrainingData::WriteTrainingFile(const std::string& path)
 {
-    if (!path.empty())
-        m_strPath = path;
-    const bool written =
-        WriteFileAtomically(m_strPath, [this](cDatei& out) { WriteAll(out, *this); });
-    return written ? 0 : 1;
+    return SaveTrainingFile(*this, path, nullptr, nullptr) == SaveOutcome::Saved ? 0 : 1;
 }
 
-int cTrainingData::ReadTrainingFile(const std::string& path)
+SaveOutcome SaveTrainingFile(cTrainingData& data, const std::string& path,
+                             const cFileStamp* expected, cFileStamp* written)
 {
+    if (!path.empty())
+        data.m_strPath = path;
+    return SaveFileSafely(data.m_strPath, [&data](cDatei& out) { WriteAll(out, data); }, expected,
+                          written);
+}
+
+bool TrainingFileMatches(const cTrainingData& data, const cFileStamp& stamp)
+{
+    return WritesSameAs([&data](cDatei& out) { WriteAll(out, data); }, stamp);
+}
+
+int cTrainingData::ReadTrainingFile(const std::string& path, cFileStamp* stamp)
+{
+    if (stamp)
+        *stamp = cFileStamp();
     ResetTrainingData();
     m_strPath = path;
 
@@ -769,6 +781,9 @@ int cTrainingData::ReadTrainingFile(const std::string& path)
         // A file that asks for more memory than there is counts as unreadable.
         result = 1;
     }
+    // Taken while the shared lock still holds the file as it was read.
+    if (stamp && result == 0 && !StampOpenFile(in.Fd(), *stamp))
+        *stamp = cFileStamp();
     in.Close();
 
     DropInvalidTaskIndices(*this);

@@ -3,6 +3,7 @@
 #include "data/Cp1252.h"
 #include "data/Document.h"
 #include "practice/Media.h"
+#include "practice/QueryBatch.h"
 #include "practice/TaskList.h"
 #include "practice/Verdict.h"
 #include "shell/Message.h"
@@ -16,23 +17,6 @@
 #include <numeric>
 #include <random>
 #include <string_view>
-
-// Collects the change notifications of one operation and hands them to the host once,
-// when the outermost operation ends.
-class cQuery::cBatch {
-public:
-    explicit cBatch(cQuery& query) : m_query(query) { ++m_query.m_nBatchDepth; }
-    ~cBatch()
-    {
-        if (--m_query.m_nBatchDepth == 0)
-            m_query.Flush();
-    }
-    cBatch(const cBatch&) = delete;
-    cBatch& operator=(const cBatch&) = delete;
-
-private:
-    cQuery& m_query;
-};
 
 namespace {
 
@@ -239,6 +223,8 @@ void cQuery::LoadQuestionnaire(int k)
     for (const std::uint32_t index : q.m_aTaskIndex)
         if (index < Data().m_aTasks.size())
             m_aRows.push_back(index);
+    if (m_bSearching)
+        RebaseSearch();
     Notify(ChangeRows); // the whole list is new; no single-row notifications
     for (int row = 0; row < static_cast<int>(m_aRows.size()); ++row)
         UpdateTaskRow(row);
@@ -806,6 +792,7 @@ void cQuery::OnResetStatistics()
     cBatch batch(*this);
     if (Ask(401, std::string()) != ResultYes)
         return;
+    m_doc.RecordStatisticsReset(Cp1252FromUtf8("Statistik zurücksetzen"));
     Data().ResetStatistics();
     RefreshAllRows();
     // Every row's first column reads " 0 /  0 /  0" until the row is refreshed again; only
@@ -846,7 +833,9 @@ void cQuery::OnEditTaskAccepted()
     if (!task)
         return;
     cBatch batch(*this);
-    m_doc.SetModifiedFlag(true);
+    m_doc.CommitEdit("Aufgabe " + task->m_strTaskNo + " bearbeiten");
+    if (m_bSearching)
+        m_search.Index(Data());
     UpdateTaskRow(m_nCurrentRow);
     if (m_nMode < ModeQuestion || m_nMode > ModeRating)
         return;
@@ -1372,6 +1361,7 @@ void cQuery::AddNewTask(const cTask& task)
 {
     cBatch batch(*this);
     cTrainingData& data = Data();
+    m_doc.BeginEdit();
     if (data.m_aQuestionnaires.empty()) {
         cQuestionnaire all;
         all.m_strTitle = kAllTasksTitle;
@@ -1379,10 +1369,10 @@ void cQuery::AddNewTask(const cTask& task)
             all.m_aTaskIndex.push_back(i);
         data.m_aQuestionnaires.push_back(all);
     }
-    m_doc.SetModifiedFlag(true);
     data.m_aTasks.push_back(task);
     data.m_aQuestionnaires.back().m_aTaskIndex.push_back(
         static_cast<std::uint32_t>(data.m_aTasks.size() - 1));
+    m_doc.CommitEdit("Aufgabe " + task.m_strTaskNo + " anlegen");
     Notify(ChangeQuestionnaires);
     if (HasCurrentQuestionnaire()) {
         const int shown = TaskOfRow(m_nCurrentRow);
@@ -1407,8 +1397,10 @@ void cQuery::OnDeleteTask()
         return;
     }
     const std::uint32_t deleted = m_aRows[m_nSelectionMark];
+    m_doc.BeginEdit();
+    const std::string label = "Aufgabe " + task->m_strTaskNo + Cp1252FromUtf8(" löschen");
     Data().DeleteTask(task);
-    m_doc.SetModifiedFlag(true);
+    m_doc.CommitEdit(label);
 
     // Rows refer to tasks by index: every row of the deleted task goes, later tasks
     // move up by one. The current position stays where it was in the list.
@@ -1452,6 +1444,7 @@ void cQuery::OnNewQuestionnaire()
         return;
     }
     cTrainingData& data = Data();
+    m_doc.BeginEdit();
     if (data.m_aQuestionnaires.empty()) {
         cQuestionnaire all;
         all.m_strTitle = kAllTasksTitle;
@@ -1464,7 +1457,7 @@ void cQuery::OnNewQuestionnaire()
     q.m_strTitle = "Neuer Fragebogen";
     q.m_nIcon = 0;
     data.m_aQuestionnaires.insert(data.m_aQuestionnaires.end() - 1, q);
-    m_doc.SetModifiedFlag(true);
+    m_doc.CommitEdit("Neuer Fragebogen");
     m_doc.m_nCurQuestionnaire = static_cast<int>(data.m_aQuestionnaires.size()) - 2;
     Notify(ChangeQuestionnaires);
 }
@@ -1492,10 +1485,11 @@ void cQuery::OnDeleteQuestionnaire()
                        "erhalten.");
     if (Ask(4, question) != ResultYes)
         return;
+    m_doc.BeginEdit();
     if (data.m_aQuestionnaires[k].m_nExamSeconds >= 0 && data.m_nTimedCount > 0)
         --data.m_nTimedCount;
     data.m_aQuestionnaires.erase(data.m_aQuestionnaires.begin() + k);
-    m_doc.SetModifiedFlag(true);
+    m_doc.CommitEdit(Cp1252FromUtf8("Fragebogen löschen"));
     Notify(ChangeQuestionnaires | ChangeExamState);
     SetViewMode(ModeOverview);
     m_nCurrentRow = -1;
@@ -1519,8 +1513,9 @@ void cQuery::ApplySplitDialog(const cSplitTexts& texts)
         return;
     cBatch batch(*this);
     const int k = m_doc.m_nCurQuestionnaire;
+    m_doc.BeginEdit();
     (void)ApplySplitTexts(texts, Data().m_aQuestionnaires[k], Data());
-    m_doc.SetModifiedFlag(true);
+    m_doc.CommitEdit("Fragebogenaufteilung");
     Notify(ChangeQuestionnaires);
     const int shown = TaskOfRow(m_nCurrentRow);
     LoadQuestionnaire(k);

@@ -10,6 +10,7 @@
 #include "practice/Exam.h"
 #include "practice/PrintLayout.h"
 #include "practice/QueryHost.h"
+#include "practice/TaskSearch.h"
 
 #include <array>
 #include <cstdint>
@@ -207,6 +208,18 @@ public:
     /// The questionnaire dialog's OK.
     void ApplySplitDialog(const cSplitTexts& texts);
 
+    // --- search and undo -------------------------------------------------------------
+    /// Starts or changes the search: the task list keeps the rows whose task contains
+    /// text (see cTaskSearch); an empty text shows every row.
+    void SetSearchText(const std::string& text);
+    /// Ends the search and shows the rows as before it.
+    void EndSearch();
+    [[nodiscard]] bool Searching() const { return m_bSearching; }
+    /// F3 (+1) / Shift+F3 (-1) in a question screen: asks the next or previous found task.
+    void StepSearch(int direction);
+    /// After undo or redo replaced the document's content: shows it anew.
+    void OnContentRestored();
+
     // --- printing --------------------------------------------------------------------
     /// Pages of the printout of the open task list; 0 without a current questionnaire.
     [[nodiscard]] int PrintPageCount() const;
@@ -244,6 +257,7 @@ public:
     [[nodiscard]] const cTask* CurrentTask() const;
     [[nodiscard]] int CurrentQuestionnaire() const;
     [[nodiscard]] cDocument& Document() { return m_doc; }
+    [[nodiscard]] const cDocument& Document() const { return m_doc; }
     [[nodiscard]] bool SoundOpen() const { return m_bSoundOpen; }
     [[nodiscard]] bool SoundPaused() const { return m_bSoundPaused; }
 
@@ -316,6 +330,15 @@ private:
 
     bool m_bSoundOpen = false;
     bool m_bSoundPaused = false;
+
+    void RebaseSearch();
+    void ApplySearch(bool narrowing);
+    bool m_bSearching = false;
+    std::string m_strSearch;                 // folded
+    std::vector<std::uint32_t> m_aSearchBase; // rows before the search
+    std::vector<bool> m_aSearchBaseReset;
+    std::size_t m_nSearchTaskCount = 0;       // tasks when the base was taken
+    cTaskSearch m_search;
 
     int m_nBatchDepth = 0;
     unsigned m_nPending = 0;

@@ -21,6 +21,7 @@ CFilePropsDlg::CFilePropsDlg(QWidget* parent) : QDialog(parent)
     m_pRightTemplate = Named(new QLineEdit(this), 1035);
     m_pWrongTemplate = Named(new QLineEdit(this), 1036);
     m_pCrypt = Named(new QComboBox(this), 1039);
+    m_pCrypt->setAccessibleName(QString::fromUtf8("Verschlüsselung"));
     m_pCrypt->addItem(QString::fromUtf8("Keine Verschlüsselung"));
     m_pCrypt->addItem(QString::fromUtf8("Standardverschlüsselung"));
     m_pCrypt->setCurrentIndex(-1);

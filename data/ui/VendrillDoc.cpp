@@ -69,6 +69,17 @@ void CVendrillDoc::SetModifiedFlag(bool modified)
         emit ModifiedChanged(modified);
 }
 
+bool CVendrillDoc::Undo(bool redo)
+{
+    const bool was = m_core->IsModified();
+    if (!(redo ? m_core->Redo() : m_core->Undo()))
+        return false;
+    emit ContentRestored();
+    if (was != m_core->IsModified())
+        emit ModifiedChanged(m_core->IsModified());
+    return true;
+}
+
 void CVendrillDoc::SetPathName(const QString& path)
 {
     m_core->m_data.m_strPath = LocalPath(path);
@@ -111,12 +122,12 @@ void CVendrillDoc::NewDocument()
     emit TitleChanged();
 }
 
-bool CVendrillDoc::Save()
+bool CVendrillDoc::Save(bool overwrite)
 {
     if (m_core->Path().empty())
         return false;
     const bool was = m_core->IsModified();
-    const bool saved = m_core->Save() == 0;
+    const bool saved = m_core->Save(overwrite) == 0;
     if (was != m_core->IsModified())
         emit ModifiedChanged(m_core->IsModified());
     return saved;
@@ -133,12 +144,16 @@ bool CVendrillDoc::SaveAs(const QString& path)
     return saved;
 }
 
-bool CVendrillDoc::Close()
+bool CVendrillDoc::Close(bool overwrite)
 {
     if (m_bClosed)
         return true;
     // The close-time write; a file that failed to read is never written back over.
-    if (!m_core->Path().empty() && !m_core->ReadFailed() && m_core->Save() != 0)
+    const bool was = m_core->IsModified();
+    const bool closed = m_core->Close(overwrite) == 0;
+    if (was != m_core->IsModified())
+        emit ModifiedChanged(m_core->IsModified());
+    if (!closed)
         return false;
     m_bClosed = true;
     return true;
@@ -147,6 +162,11 @@ bool CVendrillDoc::Close()
 void CVendrillDoc::Discard()
 {
     m_bClosed = true;
+}
+
+SaveOutcome CVendrillDoc::LastSaveOutcome() const
+{
+    return m_core->LastSaveOutcome();
 }
 
 bool CVendrillDoc::IsClosed() const

@@ -3,6 +3,7 @@
 // file's content, the questionnaire the view has selected, the modified flag and the
 // rules for reading and writing the file.
 
+#include "data/SafeSave.h"
 #include "data/TrainingData.h"
 
 #include <QObject>
@@ -32,6 +33,9 @@ public:
     void SetCurQuestionnaire(int index);
 
     [[nodiscard]] bool IsModified() const;
+    /// Undoes (or redoes) the last edit of the content; every view shows it anew. False
+    /// when there was nothing to undo (redo).
+    bool Undo(bool redo = false);
     void SetModifiedFlag(bool modified = true);
 
     /// Remembers the file this document stands for; the view reads it in its initial update.
@@ -47,14 +51,19 @@ public:
     [[nodiscard]] bool WasRead() const { return m_bRead; }
     /// Makes this a new, untitled document with the automatic questionnaire and default columns.
     void NewDocument();
-    /// Writes the file to its path. False when it failed (message shown) or has no path.
-    bool Save();
+    /// Writes the file to its path. False when it failed (message shown), has no path, or
+    /// the file changed on disk since it was read (nothing written, no message, unless
+    /// overwrite is set; see LastSaveOutcome).
+    bool Save(bool overwrite = false);
     /// Writes the file to path and makes it the document's path. False when it failed.
     bool SaveAs(const QString& path);
     /// The close-time write: writes the file when it has a path (never over a file that
     /// failed to read) and marks the document closed. False when the write failed
-    /// (message shown); the document then stays open.
-    bool Close();
+    /// (message shown) or the file changed on disk (overwrite as with Save); the document
+    /// then stays open.
+    bool Close(bool overwrite = false);
+    /// How the last write of Save, SaveAs or Close ended (Changed, ReadOnly, ...).
+    [[nodiscard]] SaveOutcome LastSaveOutcome() const;
     /// Marks the document closed without writing (the user gave up a failed write).
     void Discard();
     [[nodiscard]] bool IsClosed() const;
@@ -70,6 +79,8 @@ signals:
     void TitleChanged();
     /// The modified flag changed through this document's own functions.
     void ModifiedChanged(bool modified);
+    /// Undo or redo replaced the content; the views show it anew.
+    void ContentRestored();
     /// See UpdateAllViews().
     void ViewsToUpdate(QObject* sender, bool structure);
 

@@ -1,6 +1,7 @@
 #include "exchange/ui/ExchangeDlg.h"
 
 #include "data/Cp1252.h"
+#include "data/Document.h"
 #include "data/ui/VendrillDoc.h"
 #include "practice/ui/VendrillView.h"
 #include "shell/Message.h"
@@ -201,8 +202,10 @@ void ImportIntoWindow(CMainFrame& frame)
         return;
     CVendrillDoc& doc = child->Document();
     const int lastBefore = static_cast<int>(doc.Data().m_aQuestionnaires.size()) - 1;
+    doc.Core().BeginEdit(); // the import is one step of the undo history
     const int added = AppendImport(doc.Data(), std::move(imported.tasks), imported.lists,
                                    ImportTitle(file));
+    doc.Core().CommitEdit("Importieren");
     // The new questionnaires go before the automatic one, which moves back.
     if (lastBefore >= 0 && doc.CurQuestionnaire() >= lastBefore)
         doc.SetCurQuestionnaire(doc.CurQuestionnaire() + added);

@@ -1,6 +1,8 @@
 #include "practice/ui/ListModels.h"
 
+#include "data/Document.h"
 #include "practice/Query.h"
+#include "practice/Speech.h"
 #include "practice/TaskList.h"
 #include "practice/ui/ViewImages.h"
 #include "shell/ui/Text.h"
@@ -52,6 +54,18 @@ QVariant CTaskListModel::data(const QModelIndex& index, int role) const
         if (m_query.ColumnKind(column) == ColumnStatistics)
             return Untinted(ViewImages::TaskImage(m_query.RowImage(row)));
         return {};
+    case Qt::AccessibleTextRole: {
+        // Screen readers hear the statistics image as its counters, an empty cell as such.
+        if (m_query.ColumnKind(column) == ColumnStatistics) {
+            const int task = m_query.TaskOfRow(row);
+            const cTrainingData& data = m_query.Document().m_data;
+            if (task >= 0 && task < static_cast<int>(data.m_aTasks.size()))
+                return ToQString(RowImageSpeech(data.m_aTasks[task], m_query.RowImage(row),
+                                                m_query.ExamActive(), m_query.EvaluationActive()));
+        }
+        const QString text = ToQString(m_query.CellText(row, column));
+        return text.trimmed().isEmpty() ? QStringLiteral("leer") : text;
+    }
     case RowImageRole:
         return m_query.RowImage(row);
     case TaskIndexRole:

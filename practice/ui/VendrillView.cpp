@@ -1,10 +1,13 @@
 #include "practice/ui/VendrillView.h"
 
+#include "data/Document.h"
 #include "data/ui/VendrillDoc.h"
 #include "practice/Query.h"
 #include "practice/TaskList.h"
 #include "practice/ui/ListModels.h"
 #include "practice/ui/PercentBar.h"
+#include "practice/ui/SearchBar.h"
+#include "practice/ui/ViewAccessibility.h"
 #include "practice/ui/ViewImages.h"
 #include "shell/Message.h"
 #include "shell/Settings.h"
@@ -127,6 +130,7 @@ CVendrillView::CVendrillView(CVendrillDoc& doc, const cSettings& settings, QWidg
     m_query->SetSoundPlayer(new cQtSoundPlayer(this));
     m_pWarningPlayer = new cQtSoundPlayer(this);
     CreateControls();
+    connect(&m_doc, &CVendrillDoc::ContentRestored, this, &CVendrillView::ContentRestored);
     connect(&m_doc, &CVendrillDoc::ViewsToUpdate, this, &CVendrillView::OnOtherViewChanged);
 }
 
@@ -342,6 +346,29 @@ void CVendrillView::CreateControls()
     m_pTimer = new QTimer(this);
     m_pTimer->setInterval(kTimerPeriodMs);
     connect(m_pTimer, &QTimer::timeout, this, &CVendrillView::OnTimer);
+
+    m_pSearchBar = new CSearchBar(*this);
+    new CViewAccessibility(*this);
+}
+
+void CVendrillView::OpenSearch()
+{
+    if (m_bReady && !m_bClosing)
+        m_pSearchBar->Open();
+}
+
+void CVendrillView::ContentRestored()
+{
+    if (!m_bReady || m_bClosing)
+        return;
+    // Every window on the file shows the restored content on its own questionnaire.
+    const int active = m_doc.CurQuestionnaire();
+    const int own = m_nOwnQuestionnaire;
+    if (own >= 0)
+        m_doc.SetCurQuestionnaire(own);
+    m_query->OnContentRestored();
+    if (own >= 0 && active != own)
+        m_doc.SetCurQuestionnaire(active);
 }
 
 void CVendrillView::SetSoundPlayer(cSoundPlayer* player)
@@ -534,7 +561,11 @@ bool CVendrillView::ExecuteCommand(int id)
     return true;
 }
 
-void CVendrillView::OnBack() { if (m_bReady) m_query->OnBack(); }
+void CVendrillView::OnBack()
+{
+    if (m_bReady && !m_pSearchBar->HandleEscape())
+        m_query->OnBack();
+}
 void CVendrillView::OnResetStatistics() { if (m_bReady) m_query->OnResetStatistics(); }
 void CVendrillView::OnExamStart() { if (m_bReady) m_query->OnExamStart(); }
 void CVendrillView::OnExamEnd() { if (m_bReady) m_query->OnExamEnd(); }
@@ -586,8 +617,10 @@ void CVendrillView::OnEditTask()
     cTask* task = m_query->CurrentTask();
     if (!task)
         return;
+    m_query->Document().BeginEdit(); // the editor stores into the task itself
     if (m_taskEditor(*task, this))
         m_query->OnEditTaskAccepted();
+    emit CommandStateChanged(); // the undo entry names the edit
 }
 
 void CVendrillView::OnNewTask()
@@ -597,6 +630,7 @@ void CVendrillView::OnNewTask()
     cTask task = m_query->NewTaskProposal();
     if (m_taskEditor(task, this))
         m_query->AddNewTask(task);
+    emit CommandStateChanged();
 }
 
 void CVendrillView::OnSplitQuestionnaire()
@@ -608,6 +642,7 @@ void CVendrillView::OnSplitQuestionnaire()
         return;
     if (m_splitEditor(texts, this))
         m_query->ApplySplitDialog(texts);
+    emit CommandStateChanged();
 }
 
 void CVendrillView::OnDetailView()
@@ -768,6 +803,7 @@ void CVendrillView::LayOut()
     m_pQuestionnaireList->setVisible(screen.questionnaireList);
     m_pExamBar->setGeometry(5, ch - 30, cw - 10, 25);
     m_pExamBar->setVisible(screen.examBar);
+    taskListTop = m_pSearchBar->Place(5, taskListTop, cw - 10, screen.taskList);
     const int listHeight = ch - taskListTop - 40 + (screen.examBar ? 0 : 25);
     const QRect listRect(5, taskListTop, cw - 10, std::max(listHeight, 0));
     m_pTaskList->setGeometry(listRect);

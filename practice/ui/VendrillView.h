@@ -19,6 +19,7 @@ class cQuery;
 class cTask;
 struct cSplitTexts;
 class cPercentBar;
+class CSearchBar;
 class CTaskListModel;
 class CTaskIconProxy;
 class CQuestionnaireListModel;
@@ -102,6 +103,11 @@ public:
     void SetSplitEditor(SplitEditor editor);
     /// After the file's settings were changed: the overview shows or hides "Alle Aufgaben".
     void FileSettingsChanged();
+    /// "Suchen...": the search bar above the task list (in the overview: over all tasks).
+    void OpenSearch();
+    [[nodiscard]] CSearchBar* SearchBar() const { return m_pSearchBar; }
+    /// After undo or redo replaced the document's content: shows it anew.
+    void ContentRestored();
     /// This window became the active one: its questionnaire is the document's current
     /// one again (several windows on one file each keep their own).
     void Activated();
@@ -221,6 +227,7 @@ private:
     QLabel* m_pTick[3] = {};              // 1077-1079
     QLabel* m_pChoice[3] = {};            // 1080-1082
     cPercentBar* m_pExamBar = nullptr;    // 1063
+    CSearchBar* m_pSearchBar = nullptr;
     CTaskListModel* m_pTaskModel = nullptr;
     CTaskIconProxy* m_pIconProxy = nullptr;
     CQuestionnaireListModel* m_pQuestionnaireModel = nullptr;

@@ -15,6 +15,10 @@ QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
     label->setBuddy(buddy);
+    // Screen readers find a buddy's name only among its siblings; a field placed in a
+    // box of its own gets it here.
+    if (buddy && buddy->accessibleName().isEmpty())
+        buddy->setAccessibleName(QString(text).remove(QLatin1Char('&')));
     return label;
 }
 

@@ -1,8 +1,11 @@
 #include "shell/ui/MainFrame.h"
 
+#include "data/Document.h"
 #include "data/ui/FileSettingsDlg.h"
+#include "data/ui/SaveConflict.h"
 #include "data/ui/VendrillDoc.h"
 #include "exchange/ui/ExchangeDlg.h"
+#include "practice/Query.h"
 #include "practice/ui/PrintView.h"
 #include "practice/ui/VendrillView.h"
 #include "shell/Message.h"
@@ -57,7 +60,8 @@ const ActionDef kActions[] = {
      {QKeySequence(Qt::CTRL | Qt::Key_N)}},
     {cmd::kFileOpen, "Ö&ffnen...\tStrg+O", "Öffnet eine vorhandene Trainingsdatei\nÖffnen",
      {QKeySequence(Qt::CTRL | Qt::Key_O)}},
-    {cmd::kFileClose, "&Schließen", "Schließt die aktive Trainingsdatei\nSchließen", {}},
+    // Ctrl+F4 is the child window's own key (its system menu); the entry only shows it.
+    {cmd::kFileClose, "&Schließen\tStrg+F4", "Schließt die aktive Trainingsdatei\nSchließen", {}},
     {cmd::kFileSave, "S&peichern\tStrg+S", "Speichert die aktive Trainingsdatei\nSpeichern",
      {QKeySequence(Qt::CTRL | Qt::Key_S)}},
     {cmd::kFileSaveAs, "Speichern &unter...",
@@ -75,9 +79,16 @@ const ActionDef kActions[] = {
     {cmd::kRecentFile, "Letzte Datei", "Öffnet eine zuletzt benutzte Datei", {}},
     {cmd::kExit, "&Beenden", "Beendet das Programm und speichert die geöffneten Dateien\nBeenden",
      {}},
-    {cmd::kUpdate, "Auf neuere Version testen", "Update\nUpdate", {}},
+    {cmd::kUpdate, "Auf neuere &Version testen", "Update\nUpdate", {}},
     {cmd::kEditUndo, "&Rückgängig\tStrg+Z", "Macht die letzte Änderung rückgängig\nRückgängig",
      {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
+    {cmd::kEditRedo, "&Wiederholen\tStrg+Y", "Stellt die zuletzt rückgängig gemachte Änderung wieder her\nWiederholen",
+     {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}},
+    // Ctrl+A stays the list's view switch; text fields take it for themselves.
+    {cmd::kEditSelectAll, "Alles &markieren\tStrg+A", "Markiert den ganzen Text des Eingabefelds\nAlles markieren",
+     {}},
+    {cmd::kEditFind, "&Suchen...\tStrg+F", "Sucht Aufgaben nach Nummer, Frage, Lösung, Muster oder Kategorie\nSuchen",
+     {QKeySequence(Qt::CTRL | Qt::Key_F)}},
     {cmd::kEditCut, "&Ausschneiden\tStrg+X",
      "Schneidet die Markierung aus und legt sie in die Zwischenablage\nAusschneiden",
      {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
@@ -85,21 +96,21 @@ const ActionDef kActions[] = {
      {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
     {cmd::kEditPaste, "E&infügen\tStrg+V", "Fügt den Inhalt der Zwischenablage ein\nEinfügen",
      {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}},
-    {cmd::kExamStart, "Prüfungssimulation starten",
+    {cmd::kExamStart, "Prüfungssimulation &starten",
      "Startet die Prüfungssimulation\nStartet die Prüfungssimulation", {}},
-    {cmd::kExamEnd, "Prüfungssimulation beenden", "Prüfungssimulation beenden", {}},
-    {cmd::kEvaluationEnd, "Prüfungsauswertung beenden", "Prüfungsauswertung beenden", {}},
+    {cmd::kExamEnd, "Prüfungssimulation b&eenden", "Prüfungssimulation beenden", {}},
+    {cmd::kEvaluationEnd, "Prüfungs&auswertung beenden", "Prüfungsauswertung beenden", {}},
     {cmd::kToolBar, "&Symbolleiste", "Blendet die Symbolleiste ein oder aus\nSymbolleiste", {}},
     {cmd::kStatusBar, "S&tatusleiste", "Blendet die Statusleiste ein oder aus\nStatusleiste", {}},
-    {cmd::kOverview, "Zur Übersicht", "Zur Übersicht\nZur Übersicht", {}},
-    {cmd::kDetailView, "Detailansicht", "Zeigt die Aufgabenliste mit allen Spalten\nDetailansicht",
+    {cmd::kOverview, "Zur &Übersicht", "Zur Übersicht\nZur Übersicht", {}},
+    {cmd::kDetailView, "&Detailansicht", "Zeigt die Aufgabenliste mit allen Spalten\nDetailansicht",
      {}},
-    {cmd::kMiniatureView, "Miniaturansicht",
+    {cmd::kMiniatureView, "&Miniaturansicht",
      "Zeigt die Aufgabenliste als kleine Symbole\nMiniaturansicht", {}},
-    {cmd::kSettings, "Einstellungen", "Einstellungen\nEinstellungen", {}},
-    {cmd::kFileSettings, "Dateieinstellungen",
+    {cmd::kSettings, "&Einstellungen", "Einstellungen\nEinstellungen", {}},
+    {cmd::kFileSettings, "&Dateieinstellungen",
      "Eigenschaften der aktuellen Datei einstellen\nDateieigenschaften ", {}},
-    {cmd::kResetStatistics, "Statistik zurücksetzen",
+    {cmd::kResetStatistics, "&Statistik zurücksetzen",
      "Statistik zurücksetzen\nStatistik zurücksetzen", {}},
     {cmd::kNewWindow, "Neues &Fenster",
      "Öffnet ein weiteres Fenster für die aktive Datei\nNeues Fenster", {}},
@@ -107,13 +118,13 @@ const ActionDef kActions[] = {
     {cmd::kTile, "&Nebeneinander", "Ordnet die Fenster nebeneinander an\nNebeneinander", {}},
     {cmd::kArrangeIcons, "&Symbole anordnen",
      "Ordnet die verkleinerten Fenster am unteren Rand an\nSymbole anordnen", {}},
-    {cmd::kNewQuestionnaire, "Neuen Fragebogen", "Legt einen neuen Fragebogen an\nNeuer Fragebogen",
+    {cmd::kNewQuestionnaire, "&Neuen Fragebogen", "Legt einen neuen Fragebogen an\nNeuer Fragebogen",
      {}},
-    {cmd::kDeleteQuestionnaire, "Fragebogen löschen",
+    {cmd::kDeleteQuestionnaire, "Fragebogen &löschen",
      "Löscht den geöffneten Fragebogen\nFragebogen löschen", {}},
-    {cmd::kNewTask, "Neue Aufgabe", "Legt eine neue Aufgabe an\nNeue Aufgabe", {}},
-    {cmd::kDeleteTask, "Aufgabe Löschen", "Löscht die angezeigte Aufgabe\nAufgabe löschen", {}},
-    {cmd::kSplitQuestionnaire, "Fragebogenaufteilung",
+    {cmd::kNewTask, "Neue &Aufgabe", "Legt eine neue Aufgabe an\nNeue Aufgabe", {}},
+    {cmd::kDeleteTask, "Aufgabe Lö&schen", "Löscht die angezeigte Aufgabe\nAufgabe löschen", {}},
+    {cmd::kSplitQuestionnaire, "Fragebogenauf&teilung",
      "Legt fest, welche Aufgaben zum Fragebogen gehören\nFragebogenaufteilung", {}},
     {cmd::kAbout, "Inf&o über das Programm...",
      "Zeigt den Namen und die Version des Programms an\nInfo", {}},
@@ -124,9 +135,9 @@ const ActionDef kActions[] = {
     {cmd::kEscape, "Zurück", "Geht eine Ansicht zurück", {QKeySequence(Qt::Key_Escape)}},
     {cmd::kDelete, "Entfernen", "Entfernen", {QKeySequence(Qt::Key_Delete)}},
     {cmd::kNextPane, "Nächster Bereich", "Wechselt zum nächsten Fenster",
-     {QKeySequence(Qt::Key_F6)}},
+     {QKeySequence(Qt::Key_F6), QKeySequence(Qt::CTRL | Qt::Key_Tab)}},
     {cmd::kPrevPane, "Vorheriger Bereich", "Wechselt zum vorherigen Fenster",
-     {QKeySequence(Qt::SHIFT | Qt::Key_F6)}},
+     {QKeySequence(Qt::SHIFT | Qt::Key_F6), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)}},
 };
 
 // Commands whose logic lives in the training view.
@@ -158,14 +169,15 @@ const MenuDef kMenusFile[] = {
       kSeparator, cmd::kImport, cmd::kExport, kSeparator, cmd::kPrint, cmd::kPrintPreview,
       cmd::kPrintSetup, kSeparator, cmd::kRecentFile, kSeparator, cmd::kExit, cmd::kUpdate}},
     {"&Bearbeiten",
-     {cmd::kEditUndo, kSeparator, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}},
-    {"Prüfungssimulation", {cmd::kExamStart, cmd::kExamEnd, cmd::kEvaluationEnd}},
+     {cmd::kEditUndo, cmd::kEditRedo, kSeparator, cmd::kEditCut, cmd::kEditCopy,
+      cmd::kEditPaste, cmd::kEditSelectAll, kSeparator, cmd::kEditFind}},
+    {"&Prüfungssimulation", {cmd::kExamStart, cmd::kExamEnd, cmd::kEvaluationEnd}},
     {"&Ansicht",
      {cmd::kToolBar, cmd::kStatusBar, kSeparator, cmd::kOverview, kSeparator, cmd::kDetailView,
       cmd::kMiniatureView}},
-    {"Extra", {cmd::kSettings, cmd::kFileSettings, kSeparator, cmd::kResetStatistics}},
+    {"E&xtra", {cmd::kSettings, cmd::kFileSettings, kSeparator, cmd::kResetStatistics}},
     {"&Fenster", {cmd::kNewWindow, cmd::kCascade, cmd::kTile, cmd::kArrangeIcons}},
-    {"Editor",
+    {"&Editor",
      {cmd::kNewQuestionnaire, cmd::kDeleteQuestionnaire, kSeparator, cmd::kNewTask,
       cmd::kDeleteTask, kSeparator, cmd::kSplitQuestionnaire}},
     {"&?", {cmd::kAbout}},
@@ -310,11 +322,14 @@ void CMainFrame::CreateActions()
         // "Statistik zurücksetzen" in the dialog is the view's command, run while the
         // dialog stays open.
         QPointer<CVendrillView> view = child->View();
+        cDocument& core = child->Document().Core();
+        core.BeginEdit();
         (void)CFileSettingsDlg::Run(child->Document(), this, [this, view] {
             if (view)
                 view->ExecuteCommand(cmd::kResetStatistics);
             UpdateActions();
         });
+        core.CommitEdit("Dateieinstellungen");
         // The extended properties apply even when the dialog was cancelled afterwards.
         if (view)
             view->FileSettingsChanged();
@@ -326,7 +341,14 @@ void CMainFrame::CreateActions()
     on(cmd::kArrangeIcons, &CMainFrame::ArrangeIcons);
     on(cmd::kNextPane, [this] { m_mdi->activateNextSubWindow(); });
     on(cmd::kPrevPane, [this] { m_mdi->activatePreviousSubWindow(); });
-    on(cmd::kEditUndo, [this] { RouteToFocus("undo"); });
+    on(cmd::kEditUndo, [this] { UndoEdit(false); });
+    on(cmd::kEditRedo, [this] { UndoEdit(true); });
+    on(cmd::kEditSelectAll, [this] { RouteToFocus("selectAll"); });
+    on(cmd::kEditFind, [this] {
+        if (CVendrillView* view = ActiveView())
+            view->OpenSearch();
+        UpdateActions();
+    });
     on(cmd::kEditCut, [this] { RouteToFocus("cut"); });
     on(cmd::kEditCopy, [this] { RouteToFocus("copy"); });
     on(cmd::kEditPaste, [this] { RouteToFocus("paste"); });
@@ -554,7 +576,7 @@ CChildFrame* CMainFrame::FindChild(const QString& path) const
     const QList<CChildFrame*> children = Children();
     for (CChildFrame* child : children) {
         const QString own = child->Document().PathName();
-        if (!own.isEmpty() && CleanAbsolute(own) == wanted)
+        if (!own.isEmpty() && !child->Document().IsClosed() && CleanAbsolute(own) == wanted)
             return child;
     }
     return nullptr;
@@ -594,6 +616,11 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
         return open;
     }
     const QFileInfo info(absolute);
+    // A FIFO, folder or device is refused before anything tries to read it.
+    if (info.exists() && !IsRegularFile(QFile::encodeName(absolute).toStdString())) {
+        (void)ShowMessage(kMsgOpenFailed, "");
+        return nullptr;
+    }
     if (!info.isFile() || !info.isReadable()) {
         MessagePresenter().Present(
             "Quorvant",
@@ -721,6 +748,9 @@ bool CMainFrame::CanCloseChild(CChildFrame& child)
     }
     if (doc.Close())
         return true;
+    if (doc.LastSaveOutcome() == SaveOutcome::Changed ||
+        doc.LastSaveOutcome() == SaveOutcome::ReadOnly)
+        return HandleFailedSave(child, true);
     // The file could not be written: closing now would lose the changes and statistics.
     const int answer = ShowMessage(
         4, ToCp1252(U("Die Datei %1 konnte nicht gespeichert werden. Soll das "
@@ -731,6 +761,50 @@ bool CMainFrame::CanCloseChild(CChildFrame& child)
         return false;
     doc.Discard();
     return true;
+}
+
+// A save that must not or cannot replace the file: another program changed it since it
+// was read, or it is read-only. Nothing is lost without the user's word. True when the
+// document's content was dealt with (for closing: the window may close).
+bool CMainFrame::HandleFailedSave(CChildFrame& child, bool closing)
+{
+    CVendrillDoc& doc = child.Document();
+    if (doc.LastSaveOutcome() == SaveOutcome::ReadOnly) {
+        // Message 105 is on screen already; the way out is another name.
+        QString text = U("Die Datei %1 ist schreibgeschützt. Sollen die Änderungen und die "
+                         "Statistik unter einem anderen Namen gespeichert werden?")
+                           .arg(doc.Title());
+        if (closing)
+            text += U("\r\nMit „Nein“ wird das Fenster ohne Speichern geschlossen.");
+        const int answer = MessagePresenter().Present(
+            "Quorvant", ToCp1252(text),
+            (closing ? StyleYesNoCancel : StyleYesNo) | StyleIconQuestion);
+        if (answer == ResultYes)
+            return SaveDocumentAs(doc) && (!closing || doc.Close());
+        if (answer == ResultNo && closing)
+            doc.Discard();
+        return answer == ResultNo && closing;
+    }
+    switch (AskSaveConflict(this, doc.Title())) {
+    case SaveConflictChoice::Overwrite:
+        return closing ? doc.Close(true) : doc.Save(true);
+    case SaveConflictChoice::SaveAs:
+        return SaveDocumentAs(doc) && (!closing || doc.Close());
+    case SaveConflictChoice::Discard:
+        doc.Discard();
+        // Saving was asked for: the window shows the file as the other program left it.
+        if (!closing) {
+            const QString path = doc.PathName();
+            for (CChildFrame* view : Children())
+                if (&view->Document() == &doc)
+                    view->close();
+            OpenDocumentFile(path);
+        }
+        return true;
+    case SaveConflictChoice::Cancel:
+        break;
+    }
+    return false;
 }
 
 void CMainFrame::OpenHandedFiles(const QStringList& files)
@@ -774,8 +848,42 @@ void CMainFrame::UpdateActions()
     QWidget* focus = QApplication::focusWidget();
     const bool text = child && focus && child->isAncestorOf(focus) &&
                       focus->metaObject()->indexOfSlot("copy()") >= 0;
-    for (int id : {cmd::kEditUndo, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste})
+    for (int id : {cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste, cmd::kEditSelectAll})
         m_actions.value(id)->setEnabled(text);
+    UpdateUndoActions(child, view);
+}
+
+void CMainFrame::UpdateUndoActions(CChildFrame* child, CVendrillView* view)
+{
+    // The exam works on the content as it was when it began; no undo under it.
+    const bool exam = view && (view->Query().ExamActive() || view->Query().EvaluationActive());
+    const cUndoHistory* history = child && !exam ? &child->Document().Core().History() : nullptr;
+    auto set = [this](int id, const char* text, bool enabled, const std::string& label) {
+        QString entry = U(text);
+        if (enabled && !label.empty()) {
+            QString name = ToQString(label);
+            name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            entry.insert(entry.indexOf(QLatin1Char('\t')), QStringLiteral(": ") + name);
+        }
+        m_actions.value(id)->setText(entry);
+        m_actions.value(id)->setEnabled(enabled);
+    };
+    set(cmd::kEditUndo, "&Rückgängig\tStrg+Z", history && history->CanUndo(),
+        history ? history->UndoLabel() : std::string());
+    set(cmd::kEditRedo, "&Wiederholen\tStrg+Y", history && history->CanRedo(),
+        history ? history->RedoLabel() : std::string());
+    m_actions.value(cmd::kEditFind)
+        ->setEnabled(view && !exam && view->ViewMode() >= ModeOverview);
+}
+
+void CMainFrame::UndoEdit(bool redo)
+{
+    if (CChildFrame* child = ActiveChild()) {
+        child->Document().Undo(redo);
+        if (CVendrillView* view = child->View())
+            view->Activated(); // its questionnaire is the document's current one
+    }
+    UpdateActions();
 }
 
 void CMainFrame::RouteToView(int id)
@@ -837,8 +945,8 @@ void CMainFrame::OnFileSave()
     // back: saving asks for a name.
     if (child->Document().PathName().isEmpty() || child->Document().ReadFailed())
         SaveDocumentAs(child->Document());
-    else
-        child->Document().Save();
+    else if (!child->Document().Save())
+        (void)HandleFailedSave(*child, false);
 }
 
 void CMainFrame::OnFileSaveAs()

@@ -103,11 +103,15 @@ private:
     void UpdateLockIndicators();
     void RouteToView(int id);
     void RouteToFocus(const char* slot);
+    /// Undo or redo of the active document's last edit.
+    void UndoEdit(bool redo);
+    void UpdateUndoActions(CChildFrame* child, CVendrillView* view);
     void OnSubWindowActivated();
     void ArrangeIcons();
     void ShowMenuSet(bool fileActive);
     void FillWindowList(QMenu& menu);
     bool CanCloseChild(CChildFrame& child);
+    bool HandleFailedSave(CChildFrame& child, bool closing);
     CChildFrame* AddChild(std::shared_ptr<CVendrillDoc> doc);
     void OnNewWindow();
     /// Numbers the windows of doc (":1", ":2") while there are several.

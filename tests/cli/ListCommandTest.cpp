@@ -103,7 +103,11 @@ INSTANTIATE_TEST_SUITE_P(Options, ListCommand, ::testing::Values(
     Listing{"NumbersAscending", {"--sort", "0"}, kHeader + kEagle + kPears + kApples},
     Listing{"NumbersDescending", {"--sort", "0", "--descending"}, kHeader + kPears + kEagle + kApples},
     Listing{"QuestionsFoldUmlauts", {"--sort", "2"}, kHeader + kEagle + kApples + kPears},
-    Listing{"StatisticsDescending", {"--descending", "--sort", "1"}, kHeader + kApples + kPears + kEagle}),
+    Listing{"StatisticsDescending", {"--descending", "--sort", "1"}, kHeader + kApples + kPears + kEagle},
+    Listing{"FindSearchesAllTasks", {"--find", "AEPFEL"}, kHeader + kApples},
+    Listing{"FindInQuestionnaireSorted", {"--find", "e", "--questionnaire", "0", "--sort", "2"},
+            kHeader + kEagle + kApples + kPears},
+    Listing{"FindNumber", {"--find", "7", "--questionnaire", "1"}, kHeader + kEagle}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct BadList {
@@ -132,6 +136,7 @@ INSTANTIATE_TEST_SUITE_P(Options, ListRefusal, ::testing::Values(
     BadList{"DescendingAlone", {"--descending"}, 2, "--descending gilt nur zusammen mit --sort."},
     BadList{"NegativeColumn", {"--sort", "-1"}, 2, "--sort braucht eine Zahl ab 0."},
     BadList{"TwoFiles", {"other.vdr"}, 2, "Nur eine Trainingsdatei angeben."},
+    BadList{"FindWithoutText", {"--find"}, 2, "--find braucht einen Suchtext."},
     BadList{"QuestionnaireOutOfRange", {"--questionnaire", "3"}, 2, "Fragebogen 3 gibt es nicht"}),
     [](const auto& info) { return std::string(info.param.name); });
 

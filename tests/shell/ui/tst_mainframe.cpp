@@ -7,6 +7,7 @@
 #include "common/RecordingPresenter.h"
 #include "common/TestFiles.h"
 #include "data/Document.h"
+#include "data/ui/SaveConflict.h"
 #include "data/ui/VendrillDoc.h"
 #include "practice/Query.h"
 #include "practice/ui/VendrillView.h"
@@ -15,6 +16,7 @@
 #include "shell/ui/Commands.h"
 #include "shell/ui/ModalScript.h"
 #include "shell/ui/ProgramDir.h"
+#include "shell/ui/Text.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -40,6 +42,8 @@
 #include <filesystem>
 #include <numeric>
 
+#include <sys/stat.h>
+
 using testfiles::Hex;
 using testfiles::ReadBytes;
 using testfiles::ToHex;
@@ -47,6 +51,35 @@ using testfiles::ToHex;
 namespace {
 
 const QString kSample = QStringLiteral(QUORVANT_SOURCE_DIR "/resources/beispiel.vdr");
+
+// No two entries of a menu (and no two menus of the bar) share their Alt letter, and
+// every entry has one (the recent-file placeholder aside).
+void ExpectUniqueAltLetters(const QMenuBar* bar)
+{
+    auto letter = [](const QString& text) {
+        for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+            if (text[i] == '&' && text[i + 1] != '&')
+                return text[i + 1].toLower();
+            if (text[i] == '&')
+                ++i;
+        }
+        return QChar();
+    };
+    QSet<QChar> titles;
+    for (QAction* menuAction : bar->actions()) {
+        QVERIFY2(!letter(menuAction->text()).isNull(), qPrintable(menuAction->text()));
+        QVERIFY2(!titles.contains(letter(menuAction->text())), qPrintable(menuAction->text()));
+        titles.insert(letter(menuAction->text()));
+        QSet<QChar> used;
+        for (QAction* a : menuAction->menu()->actions()) {
+            if (a->isSeparator() || !a->isVisible() || a->text() == QStringLiteral("Letzte Datei"))
+                continue;
+            const QChar c = letter(a->text());
+            QVERIFY2(!c.isNull() && !used.contains(c), qPrintable(a->text()));
+            used.insert(c);
+        }
+    }
+}
 
 QStringList Entries(const QMenu* menu)
 {
@@ -121,6 +154,9 @@ private slots:
     void damagedFileIsNeverWrittenBack_data();
     void damagedFileIsNeverWrittenBack();
     void failedCloseAsksBeforeLosingData();
+    void changedFileIsNeverOverwrittenSilently_data();
+    void changedFileIsNeverOverwrittenSilently();
+    void readOnlyFileOffersSaveAs();
     void quittingClosesEveryFile();
     void quittingStopsWhenUserCancels();
     void settingsCommandWritesFile();
@@ -208,8 +244,9 @@ void tst_MainFrame::startsEmptyWithMenu128()
     QCOMPARE(Entries(MenuNamed(bar, "&Datei")),
              QStringList({"&Neu\tStrg+N", U("Ö&ffnen...\tStrg+O"), "&Importieren...", "-",
                           "Drucker&einrichtung...",
-                          "-", "Letzte Datei", "-", "Auf neuere Version testen", "&Beenden"}));
+                          "-", "Letzte Datei", "-", "Auf neuere &Version testen", "&Beenden"}));
     QCOMPARE(Entries(MenuNamed(bar, "&Ansicht")), QStringList({"&Symbolleiste", "S&tatusleiste"}));
+    ExpectUniqueAltLetters(bar);
     QCOMPARE(Entries(MenuNamed(bar, "&?")), QStringList({U("Inf&o über das Programm...")}));
     QVERIFY(!frame->Action(cmd::kRecentFile)->isEnabled());
     QVERIFY(m_boxes->boxes.empty());
@@ -220,34 +257,36 @@ void tst_MainFrame::activeFileShowsMenu129()
     auto frame = MakeFrame();
     QVERIFY(frame->OpenDocumentFile(CopySample(QStringLiteral("beispiel.vdr"))));
     const QMenuBar* bar = frame->menuBar();
-    QCOMPARE(Titles(bar), QStringList({"&Datei", "&Bearbeiten", U("Prüfungssimulation"),
-                                       "&Ansicht", "Extra", "&Fenster", "Editor", "&?"}));
+    QCOMPARE(Titles(bar), QStringList({"&Datei", "&Bearbeiten", U("&Prüfungssimulation"),
+                                       "&Ansicht", "E&xtra", "&Fenster", "&Editor", "&?"}));
+    ExpectUniqueAltLetters(bar);
     QStringList file = Entries(MenuNamed(bar, "&Datei"));
     QCOMPARE(file.mid(0, 15),
-             QStringList({"&Neu\tStrg+N", U("Ö&ffnen...\tStrg+O"), U("&Schließen"),
+             QStringList({"&Neu\tStrg+N", U("Ö&ffnen...\tStrg+O"), U("&Schließen\tStrg+F4"),
                           "S&peichern\tStrg+S", "Speichern &unter...", "-", "&Importieren...",
                           "E&xportieren...", "-", "&Drucken...\tStrg+P",
                           "Sei&tenansicht", "Drucker&einrichtung...", "-",
                           "&1 " + QDir::toNativeSeparators(m_work->filePath("beispiel.vdr")),
                           "-"}));
-    QCOMPARE(file.mid(15), QStringList({"&Beenden", "Auf neuere Version testen"}));
+    QCOMPARE(file.mid(15), QStringList({"&Beenden", "Auf neuere &Version testen"}));
     QCOMPARE(Entries(MenuNamed(bar, "&Bearbeiten")),
-             QStringList({U("&Rückgängig\tStrg+Z"), "-", "&Ausschneiden\tStrg+X",
-                          "&Kopieren\tStrg+C", U("E&infügen\tStrg+V")}));
-    QCOMPARE(Entries(MenuNamed(bar, U("Prüfungssimulation"))),
-             QStringList({U("Prüfungssimulation starten"), U("Prüfungssimulation beenden"),
-                          U("Prüfungsauswertung beenden")}));
+             QStringList({U("&Rückgängig\tStrg+Z"), "&Wiederholen\tStrg+Y", "-",
+                          "&Ausschneiden\tStrg+X", "&Kopieren\tStrg+C", U("E&infügen\tStrg+V"),
+                          "Alles &markieren\tStrg+A", "-", "&Suchen...\tStrg+F"}));
+    QCOMPARE(Entries(MenuNamed(bar, U("&Prüfungssimulation"))),
+             QStringList({U("Prüfungssimulation &starten"), U("Prüfungssimulation b&eenden"),
+                          U("Prüfungs&auswertung beenden")}));
     QCOMPARE(Entries(MenuNamed(bar, "&Ansicht")),
-             QStringList({"&Symbolleiste", "S&tatusleiste", "-", U("Zur Übersicht"), "-",
-                          "Detailansicht", "Miniaturansicht"}));
-    QCOMPARE(Entries(MenuNamed(bar, "Extra")),
-             QStringList({"Einstellungen", "Dateieinstellungen", "-", U("Statistik zurücksetzen")}));
+             QStringList({"&Symbolleiste", "S&tatusleiste", "-", U("Zur &Übersicht"), "-",
+                          "&Detailansicht", "&Miniaturansicht"}));
+    QCOMPARE(Entries(MenuNamed(bar, "E&xtra")),
+             QStringList({"&Einstellungen", "&Dateieinstellungen", "-", U("&Statistik zurücksetzen")}));
     QCOMPARE(Entries(MenuNamed(bar, "&Fenster")),
              QStringList({"Neues &Fenster", U("Über&lappend"), "&Nebeneinander",
                           "&Symbole anordnen"}));
-    QCOMPARE(Entries(MenuNamed(bar, "Editor")),
-             QStringList({"Neuen Fragebogen", U("Fragebogen löschen"), "-", "Neue Aufgabe",
-                          U("Aufgabe Löschen"), "-", "Fragebogenaufteilung"}));
+    QCOMPARE(Entries(MenuNamed(bar, "&Editor")),
+             QStringList({"&Neuen Fragebogen", U("Fragebogen &löschen"), "-", "Neue &Aufgabe",
+                          U("Aufgabe Lö&schen"), "-", "Fragebogenauf&teilung"}));
     QCOMPARE(Entries(MenuNamed(bar, "&?")), QStringList({U("Inf&o über das Programm...")}));
 
     // Closing the last file brings the short menu back.
@@ -272,9 +311,12 @@ void tst_MainFrame::shortcuts_data()
     QTest::newRow("toggle view") << cmd::kToggleView << "Ctrl+A";
     QTest::newRow("delete") << cmd::kDelete << "Del";
     QTest::newRow("escape") << cmd::kEscape << "Esc";
-    QTest::newRow("next pane") << cmd::kNextPane << "F6";
-    QTest::newRow("previous pane") << cmd::kPrevPane << "Shift+F6";
-    QTest::newRow("close has none") << cmd::kFileClose << "";
+    QTest::newRow("redo") << cmd::kEditRedo << "Ctrl+Y; Ctrl+Shift+Z";
+    QTest::newRow("find") << cmd::kEditFind << "Ctrl+F";
+    QTest::newRow("select all is the fields' own") << cmd::kEditSelectAll << "";
+    QTest::newRow("next pane") << cmd::kNextPane << "F6; Ctrl+Tab";
+    QTest::newRow("previous pane") << cmd::kPrevPane << "Shift+F6; Ctrl+Shift+Backtab";
+    QTest::newRow("close: Ctrl+F4 is the child window's") << cmd::kFileClose << "";
     QTest::newRow("about has none") << cmd::kAbout << "";
 }
 
@@ -454,9 +496,15 @@ void tst_MainFrame::missingFileIsReported()
     QCOMPARE(m_boxes->boxes[0].style, std::uint32_t(0x30));
     QVERIFY(frame->RecentFiles().Files().isEmpty());
 
-    // A folder is not a training file either.
+    // A folder or a FIFO is not a training file either: 104, before anything reads it.
+    const QString fifo = m_work->filePath(QStringLiteral("fifo.vdr"));
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QVERIFY(!frame->OpenDocumentFile(m_work->path()));
-    QCOMPARE(m_boxes->boxes.size(), std::size_t(2));
+    QVERIFY(!frame->OpenDocumentFile(fifo));
+    QCOMPARE(m_boxes->boxes.size(), std::size_t(3));
+    QCOMPARE(m_boxes->boxes[1].currentId, 104);
+    QCOMPARE(m_boxes->boxes[2].currentId, 104);
+    QVERIFY(frame->Children().isEmpty());
 }
 
 void tst_MainFrame::dropOpensFile()
@@ -747,6 +795,91 @@ void tst_MainFrame::failedCloseAsksBeforeLosingData()
     frame->Action(cmd::kFileClose)->trigger();
     QTRY_VERIFY(frame->Children().isEmpty());
     QVERIFY(!QFileInfo::exists(path));
+}
+
+void tst_MainFrame::changedFileIsNeverOverwrittenSilently_data()
+{
+    QTest::addColumn<bool>("viaSave"); // Ctrl+S instead of closing the window
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<bool>("windowOpen"); // the window that asked stays open
+    QTest::addColumn<unsigned>("onDisk");  // the counter in the original file afterwards
+    QTest::addColumn<unsigned>("inCopy");  // ... in the file chosen for "save as", 0 none
+    QTest::newRow("cancel") << false << int(SaveConflictChoice::Cancel) << true << 7u << 0u;
+    QTest::newRow("overwrite") << false << int(SaveConflictChoice::Overwrite) << false << 5u << 0u;
+    QTest::newRow("save as") << false << int(SaveConflictChoice::SaveAs) << false << 7u << 5u;
+    QTest::newRow("discard") << false << int(SaveConflictChoice::Discard) << false << 7u << 0u;
+    QTest::newRow("save, overwrite") << true << int(SaveConflictChoice::Overwrite) << true << 5u << 0u;
+    QTest::newRow("save, discard reopens") << true << int(SaveConflictChoice::Discard) << false << 7u << 0u;
+}
+
+void tst_MainFrame::changedFileIsNeverOverwrittenSilently()
+{
+    QFETCH(bool, viaSave);
+    QFETCH(int, choice);
+    QFETCH(bool, windowOpen);
+    QFETCH(unsigned, onDisk);
+    QFETCH(unsigned, inCopy);
+    auto frame = MakeFrame();
+    const QString path = CopySample(QStringLiteral("geteilt.vdr"));
+    const QString copy = m_work->filePath(QStringLiteral("kopie.vdr"));
+    m_chosen = {copy};
+    CChildFrame* child = frame->OpenDocumentFile(path);
+    QVERIFY(child);
+    child->Document().Data().m_aTasks[0].m_nStats[0] = 5;
+    // Another program saves the file meanwhile.
+    cTrainingData other;
+    QCOMPARE(other.ReadTrainingFile(path.toStdString()), 0);
+    other.m_aTasks[0].m_nStats[0] = 7;
+    QCOMPARE(other.WriteTrainingFile(""), 0);
+
+    QStringList asked;
+    SetSaveConflictAsker([&](const QString& name) {
+        asked << name;
+        return SaveConflictChoice(choice);
+    });
+    frame->Action(viaSave ? cmd::kFileSave : cmd::kFileClose)->trigger();
+    SetSaveConflictAsker({});
+    QCOMPARE(asked, QStringList{QStringLiteral("geteilt.vdr")});
+    QTRY_COMPARE(frame->Children().contains(child), windowOpen);
+    QVERIFY(m_boxes->boxes.empty());
+    auto counter = [](const QString& file) {
+        cTrainingData back;
+        return back.ReadTrainingFile(file.toStdString()) == 0 ? back.m_aTasks[0].m_nStats[0] : 0u;
+    };
+    QCOMPARE(counter(path), onDisk);
+    QCOMPARE(counter(copy), inCopy);
+    // Discarding on "Speichern" shows the file as the other program left it.
+    if (viaSave && !windowOpen) {
+        QCOMPARE(frame->Children().size(), 1);
+        QCOMPARE(frame->Children()[0]->Document().Data().m_aTasks[0].m_nStats[0], 7u);
+    }
+}
+
+void tst_MainFrame::readOnlyFileOffersSaveAs()
+{
+    auto frame = MakeFrame();
+    const QString path = CopySample(QStringLiteral("nurlesen.vdr"));
+    QFile(path).setPermissions(QFile::ReadOwner | QFile::ReadGroup);
+    const std::string before = ReadBytes(path.toStdString());
+    CChildFrame* child = frame->OpenDocumentFile(path);
+    QVERIFY(child);
+    child->Document().Data().m_aTasks[0].m_nStats[0] = 9;
+    // Speichern: 105 and the offer, declined; closing: 105 and the offer, taken.
+    const QString copy = m_work->filePath(QStringLiteral("gerettet.vdr"));
+    m_chosen = {copy};
+    m_boxes->answers = {ResultOk, ResultNo, ResultOk, ResultYes};
+    frame->Action(cmd::kFileSave)->trigger();
+    frame->Action(cmd::kFileClose)->trigger();
+    QTRY_VERIFY(frame->Children().isEmpty());
+    std::vector<std::pair<int, std::uint32_t>> shown;
+    for (const RecordedBox& box : m_boxes->boxes)
+        shown.emplace_back(box.currentId, box.style);
+    QCOMPARE(shown, (std::vector<std::pair<int, std::uint32_t>>{{105, 0x10}, {0, 0x24}, {105, 0x10}, {0, 0x23}}));
+    QVERIFY(ToQString(m_boxes->boxes[1].text).contains(U("nurlesen.vdr ist schreibgeschützt")));
+    QCOMPARE(ReadBytes(path.toStdString()), before);
+    cTrainingData back;
+    QCOMPARE(back.ReadTrainingFile(copy.toStdString()), 0);
+    QCOMPARE(back.m_aTasks[0].m_nStats[0], 9u);
 }
 
 void tst_MainFrame::quittingClosesEveryFile()

@@ -5,6 +5,7 @@
 #include "data/ui/VendrillDoc.h"
 #include "practice/Media.h"
 #include "practice/Query.h"
+#include "practice/ui/SearchBar.h"
 #include "practice/ui/VendrillView.h"
 #include "shell/ui/ChildFrame.h"
 #include "shell/ui/Commands.h"
@@ -13,6 +14,7 @@
 #include "shell/ui/ModalScript.h"
 #include "shell/ui/ProgramDir.h"
 
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -255,6 +257,18 @@ void tst_Sample::screenshots()
     frame.menuBar()->actions().first()->menu()->popup(frame.mapToGlobal(QPoint(0, 20)));
     shoot("shell-menu-datei.png");
     frame.menuBar()->actions().first()->menu()->close();
+    // The search bar over all tasks; the edit menu naming the steps to undo and redo.
+    frame.Action(cmd::kEditFind)->trigger();
+    QTest::keyClicks(view->SearchBar()->Field(), QStringLiteral("ue"));
+    shoot("view-search.png");
+    view->SearchBar()->Close();
+    frame.Action(cmd::kNewQuestionnaire)->trigger();
+    frame.Action(cmd::kNewQuestionnaire)->trigger();
+    frame.Action(cmd::kEditUndo)->trigger();
+    frame.menuBar()->actions().at(1)->menu()->popup(frame.mapToGlobal(QPoint(60, 20)));
+    shoot("shell-menu-bearbeiten.png");
+    frame.menuBar()->actions().at(1)->menu()->close();
+    frame.Action(cmd::kEditUndo)->trigger(); // the file's content as read again
     {
         ModalScript script({modal("shell-about.png", QStringLiteral("OK"))});
         frame.Action(cmd::kAbout)->trigger();
