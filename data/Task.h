@@ -1,6 +1,9 @@
 #pragma once
 // One task ("Aufgabe") of a training file. All texts are Windows-1252 bytes.
 
+#include "data/SharedText.h"
+#include "data/TextSlots.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -17,6 +20,7 @@ enum AnswerVerdict : int {
 
 /// Number of slots of every per-task array (answers, patterns, counters).
 inline constexpr int kTaskSlots = 10;
+static_assert(cTextSlots::kCount == kTaskSlots);
 
 /// Task types, the index of the editor's type list.
 enum TaskType : std::uint8_t {
@@ -26,6 +30,9 @@ enum TaskType : std::uint8_t {
     TaskTypeNumber = 3,
     TaskTypeClickPicture = 4,
 };
+
+/// The default separator set removed from answer and solution before comparing.
+const std::string& DefaultSeparators();
 
 class cTask {
 public:
@@ -52,37 +59,36 @@ public:
                                            bool allowMissing, bool allowExtra,
                                            bool allowSwapped) const;
 
+    // Members are ordered by size so that the record, held a million times in large
+    // files, carries no padding; the slot texts cost nothing while empty.
     // Not stored in the file.
     std::string m_strAnswer;
-    std::int16_t m_nResult = -1;
 
     std::string m_strQuestion;
     std::string m_strTaskNo;
     std::string m_strCategory;
+    std::string m_strPicture;
+    std::string m_strSound;
+    std::string m_strSolution;
+    cTextSlots m_strChoice;
+    cTextSlots m_strChoiceExtra;
+    cTextSlots m_strPattern;
+    cSharedText<DefaultSeparators> m_strSeparators; // not stored
+    std::array<std::uint32_t, kTaskSlots> m_nStats{};
+    std::int16_t m_nResult = -1; // not stored
     std::uint8_t m_nType = 0;
     bool m_bChoiceFlag = false;
     std::uint8_t m_nChoiceCount = 0;
     std::uint8_t m_nChoiceValue = 1;
-    std::array<std::string, kTaskSlots> m_strChoice;
-    std::array<std::string, kTaskSlots> m_strChoiceExtra;
-    std::array<bool, kTaskSlots> m_bChoiceRight{};
-    std::array<bool, kTaskSlots> m_bChoiceTicked{}; // not stored
     bool m_bSelfAssess = false;
     std::uint8_t m_nPoints = 1;
     std::uint8_t m_nPatternCount = 0;
-    std::array<std::string, kTaskSlots> m_strPattern;
     bool m_bCaseSensitive = false; // not stored
-    std::string m_strSeparators;   // not stored
     std::uint8_t m_nPicturePlace = 0;
     std::uint8_t m_nPictureSize = 0;
-    std::string m_strPicture;
-    std::string m_strSound;
-    std::string m_strSolution;
-    std::array<std::uint32_t, kTaskSlots> m_nStats{};
+    std::array<bool, kTaskSlots> m_bChoiceRight{};
+    std::array<bool, kTaskSlots> m_bChoiceTicked{}; // not stored
 };
-
-/// The default separator set removed from answer and solution before comparing.
-const std::string& DefaultSeparators();
 
 /// Splits text at every separator into out (emptied first), keeping empty pieces.
 /// Returns the number of pieces.
