@@ -63,7 +63,7 @@ void tst_Update::waitDialogRaces()
     QTest::qWait(600);
     QVERIFY(dlg && dlg->isVisible());
     wait.Hide();
-    QTRY_VERIFY_WITH_TIMEOUT(!dlg, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dlg, 10000);
     QVERIFY(!QApplication::overrideCursor());
 
     // Hide right after Show, and a Show while the last dialog is still closing.
@@ -73,7 +73,7 @@ void tst_Update::waitDialogRaces()
     QPointer<CUpdateDlg> second = wait.Dialog();
     wait.Show(); // unpaired: the one before must still close
     wait.Hide();
-    QTRY_VERIFY_WITH_TIMEOUT(!second && VisibleWaitTexts().isEmpty(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!second && VisibleWaitTexts().isEmpty(), 10000);
 
     // With cancelling: the button shows, Esc ends the dialog, a later Hide is harmless.
     wait.SetCancelAllowed(true);
@@ -82,11 +82,11 @@ void tst_Update::waitDialogRaces()
     QCOMPARE(dlg->findChild<QPushButton*>(QStringLiteral("ctl1"))->text(), QStringLiteral("Abbrechen"));
     QVERIFY(!dlg->findChild<QPushButton*>(QStringLiteral("ctl1"))->isHidden());
     QTest::keyClick(dlg, Qt::Key_Escape);
-    QTRY_VERIFY_WITH_TIMEOUT(!dlg, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dlg, 10000);
     wait.Hide();
     wait.Show();
     QTest::mouseClick(wait.Dialog()->findChild<QPushButton*>(QStringLiteral("ctl1")), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!wait.Dialog(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!wait.Dialog(), 10000);
     wait.Hide();
     QVERIFY(!QApplication::overrideCursor());
 }
@@ -133,7 +133,7 @@ void tst_Update::menuCommandEndToEnd()
     QCOMPARE(boxes, QString::fromUtf8("Ein neues Update steht zum Download bereit. Möchten Sie es "
                                       "jetzt herunterladen?|Das Update wurde heruntergeladen. Die "
                                       "Änderungen sind beim nächsten Programmstart aktiv.").split('|'));
-    QTRY_VERIFY_WITH_TIMEOUT(VisibleWaitTexts().isEmpty(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(VisibleWaitTexts().isEmpty(), 10000);
     QCOMPARE(waitTexts, QStringList({QStringLiteral("Suche nach Updates...\nBitte warten..."),
                                      QStringLiteral("Update wird heruntergeladen.\nBitte warten...")}));
     QVERIFY(!QApplication::overrideCursor());
