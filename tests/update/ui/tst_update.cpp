@@ -34,6 +34,21 @@ QStringList VisibleWaitTexts()
     return texts;
 }
 
+// Records the text of each wait dialog as it is shown.
+class WaitDialogRecorder : public QObject {
+public:
+    QStringList texts;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("dlg140"))
+            if (auto* label = watched->findChild<QLabel*>(QStringLiteral("ctl1027")))
+                texts << label->text();
+        return false;
+    }
+};
+
 } // namespace
 
 class tst_Update : public QObject {
@@ -107,14 +122,11 @@ void tst_Update::menuCommandEndToEnd()
     CMainFrame frame(work.filePath(QStringLiteral("recent.ini")));
     frame.show();
 
-    QStringList waitTexts;
-    QTimer sampler;
-    connect(&sampler, &QTimer::timeout, this, [&waitTexts] {
-        for (const QString& text : VisibleWaitTexts())
-            if (!waitTexts.contains(text))
-                waitTexts << text;
-    });
-    sampler.start(5);
+    // Every wait dialog shown, however briefly: a fast local download may be over before
+    // any timer could look.
+    WaitDialogRecorder recorder;
+    qApp->installEventFilter(&recorder);
+    const QStringList& waitTexts = recorder.texts;
     QStringList boxes;
     auto answer = [&boxes](const char* caption, QMessageBox::StandardButton button) {
         return [&boxes, caption, button](QWidget* modal) {
