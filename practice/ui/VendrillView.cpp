@@ -362,11 +362,18 @@ void CVendrillView::ContentRestored()
     if (!m_bReady || m_bClosing)
         return;
     // Every window on the file shows the restored content on its own questionnaire.
+    OnOwnQuestionnaire([this] { m_query->OnContentRestored(); });
+}
+
+void CVendrillView::OnOwnQuestionnaire(const std::function<void()>& work)
+{
+    // The document has one current questionnaire for all its windows; this window's work
+    // runs on its own and gives the active window's back afterwards.
     const int active = m_doc.CurQuestionnaire();
     const int own = m_nOwnQuestionnaire;
     if (own >= 0)
         m_doc.SetCurQuestionnaire(own);
-    m_query->OnContentRestored();
+    work();
     if (own >= 0 && active != own)
         m_doc.SetCurQuestionnaire(active);
 }
@@ -582,13 +589,7 @@ void CVendrillView::OnTimer()
     if (!m_bReady)
         return;
     // The countdown runs on this window's questionnaire, also while another is active.
-    const int active = m_doc.CurQuestionnaire();
-    const int own = m_nOwnQuestionnaire;
-    if (own >= 0)
-        m_doc.SetCurQuestionnaire(own);
-    m_query->OnTimer();
-    if (own >= 0 && active != own)
-        m_doc.SetCurQuestionnaire(active);
+    OnOwnQuestionnaire([this] { m_query->OnTimer(); });
 }
 
 void CVendrillView::OnPauseSound()

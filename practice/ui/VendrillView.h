@@ -192,6 +192,8 @@ private:
     bool m_bDetailView = true;
     bool m_bRowsSorted = false;   // the rows are in the order of a header click
     int m_nShownMode = -1;        // mode the focus and background were set for
+    /// Runs work with this window's questionnaire as the document's current one.
+    void OnOwnQuestionnaire(const std::function<void()>& work);
     int m_nOwnQuestionnaire = -1; // this window's questionnaire (the document's current one)
     bool m_bNotifyPending = false; // other windows on the file are told once the batch ends
     PictureShower m_pictureShower;
