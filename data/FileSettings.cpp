@@ -1,7 +1,6 @@
 #include "data/FileSettings.h"
 
-#include "practice/Editor.h"
-#include "shell/Message.h"
+#include "data/Number.h"
 
 std::uint8_t ByteFromText(const std::string& text)
 {

@@ -1,6 +1,7 @@
 #include "practice/Editor.h"
 
 #include "data/Cp1252.h"
+#include "data/Number.h"
 #include "shell/Message.h"
 
 #include <algorithm>
@@ -9,53 +10,13 @@
 
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // Position in a list of count entries, or -1 when the stored value names none.
 int ComboPosition(int stored, std::size_t count)
 {
     return stored >= 0 && static_cast<std::size_t>(stored) < count ? stored : -1;
 }
 
-std::int32_t ClampInt32(long long value)
-{
-    return static_cast<std::int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
-}
-
 } // namespace
-
-long long AtolValue(const std::string& text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    unsigned long long value = 0;
-    const unsigned long long limit = negative ? 1ULL + LLONG_MAX : LLONG_MAX;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        const unsigned digit = static_cast<unsigned>(text[i] - '0');
-        if (value > (limit - digit) / 10) {
-            value = limit;
-            break;
-        }
-        value = value * 10 + digit;
-    }
-    if (negative)
-        return value == 1ULL + LLONG_MAX ? LLONG_MIN : -static_cast<long long>(value);
-    return static_cast<long long>(value);
-}
-
-std::int32_t AtolInt32(const std::string& text)
-{
-    return ClampInt32(AtolValue(text));
-}
 
 const std::vector<std::string>& TaskTypeEntries()
 {

@@ -10,13 +10,6 @@
 #include <string>
 #include <vector>
 
-/// atol of a text: leading white space, optional sign, leading digits; else 0.
-/// Saturates at the 64-bit limits instead of overflowing.
-[[nodiscard]] long long AtolValue(const std::string& text);
-
-/// AtolValue clamped to the signed 32-bit range.
-[[nodiscard]] std::int32_t AtolInt32(const std::string& text);
-
 /// Entries of the editor's type list (1014), in order.
 [[nodiscard]] const std::vector<std::string>& TaskTypeEntries();
 /// Entries of the picture size list (1044), in their sorted order.

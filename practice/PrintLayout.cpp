@@ -1,5 +1,6 @@
 #include "practice/PrintLayout.h"
 
+#include "data/Number.h"
 #include "shell/Message.h"
 
 #include <algorithm>

@@ -2,6 +2,7 @@
 
 #include "data/Cp1252.h"
 #include "data/Document.h"
+#include "data/Number.h"
 #include "practice/Media.h"
 #include "practice/QueryBatch.h"
 #include "practice/TaskList.h"

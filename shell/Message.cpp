@@ -1,6 +1,7 @@
 #include "shell/Message.h"
 
 #include "data/Cp1252.h"
+#include "data/Number.h"
 #include "shell/StreamPresenter.h"
 
 #include <algorithm>
@@ -82,9 +83,6 @@ constexpr cMessageRecord kCatalogue[] = {
      StyleYesNoCancel | StyleIconQuestion | StyleHelp},
 };
 
-// Longest digit count FormatNumber pads to; a plain int never needs more.
-constexpr int kMaxDigits = 64;
-
 cStreamPresenter& DefaultPresenter()
 {
     static cStreamPresenter presenter(std::cerr);
@@ -138,16 +136,6 @@ std::string MessageKindWord(std::uint32_t style)
     if ((style & 0x30) == 0x30)
         word = "Warnung";
     return word;
-}
-
-std::string FormatNumber(int value, int digits)
-{
-    char buffer[kMaxDigits + 16];
-    if (digits <= 0)
-        std::snprintf(buffer, sizeof buffer, "%d", value);
-    else
-        std::snprintf(buffer, sizeof buffer, "%.*d", std::min(digits, kMaxDigits), value);
-    return buffer;
 }
 
 int CurrentMessageId()

@@ -3,6 +3,10 @@
 // id plus one parameter text. The core builds caption, text and style; an installed
 // presenter shows the box (a message box in the window, standard error in the CLI,
 // a recorder with scripted answers in tests).
+//
+// The catalogue is the one place every layer may use: the data layer, the practice
+// logic, the command-line tool and every ui/ folder report through it. It depends on
+// nothing above the core's leaves, so any file may include it without bending an arrow.
 
 #include <cstdint>
 #include <string>
@@ -51,8 +55,6 @@ cMessagePresenter& MessagePresenter();
 int ShowMessage(int id, std::string param);
 /// Shows the quick help of the catalogue message now on screen, if it has one.
 void ShowQuickHelp();
-/// "%d" for digits 0, else at least digits digits with leading zeros.
-std::string FormatNumber(int value, int digits);
 
 /// Id of the catalogue message now on screen, 0 while none is shown.
 int CurrentMessageId();

@@ -1,5 +1,6 @@
 // Editor operations: the dialogs' store rules and their effect on every questionnaire.
 
+#include "data/Number.h"
 #include "practice/QueryTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 
 #include "common/RecordingPresenter.h"
 #include "data/Cp1252.h"
+#include "data/Number.h"
 #include "shell/StreamPresenter.h"
 
 #include <gtest/gtest.h>
