@@ -3,7 +3,7 @@
 // edit cannot give back unchanged (line breaks of other systems, control characters), so
 // a control the user did not touch returns exactly the bytes it was loaded with.
 
-#include "shell/ui/Text.h"
+#include "ui/Text.h"
 
 #include <QString>
 

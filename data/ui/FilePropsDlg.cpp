@@ -1,7 +1,7 @@
 #include "data/ui/FilePropsDlg.h"
 
 #include "data/TrainingData.h"
-#include "shell/ui/DialogParts.h"
+#include "ui/DialogParts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

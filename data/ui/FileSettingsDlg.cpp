@@ -2,8 +2,8 @@
 
 #include "data/ui/FilePropsDlg.h"
 #include "data/ui/VendrillDoc.h"
-#include "shell/ui/DialogParts.h"
-#include "shell/ui/Text.h"
+#include "ui/DialogParts.h"
+#include "ui/Text.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -3,12 +3,8 @@
 #include "data/Cp1252.h"
 #include "data/Document.h"
 #include "data/ui/VendrillDoc.h"
-#include "practice/ui/VendrillView.h"
 #include "shell/Message.h"
-#include "shell/ui/ChildFrame.h"
-#include "shell/ui/Commands.h"
-#include "shell/ui/DialogParts.h"
-#include "shell/ui/MainFrame.h"
+#include "ui/DialogParts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -55,14 +51,14 @@ constexpr cExportKind kExportKinds[] = {
     {"txt", ExchangeFormat::Anki, 0},
 };
 
-QString ChooseFile(CMainFrame& frame, bool save, const QString& suggestion, const char* filters,
+QString ChooseFile(QWidget* parent, bool save, const QString& suggestion, const char* filters,
                    QString* selected)
 {
     if (Chooser())
         return Chooser()(save, suggestion, U(filters), selected);
     if (save)
-        return QFileDialog::getSaveFileName(&frame, U("Exportieren"), suggestion, U(filters), selected);
-    return QFileDialog::getOpenFileName(&frame, U("Importieren"), suggestion, U(filters), selected);
+        return QFileDialog::getSaveFileName(parent, U("Exportieren"), suggestion, U(filters), selected);
+    return QFileDialog::getOpenFileName(parent, U("Importieren"), suggestion, U(filters), selected);
 }
 
 int Tell(const QString& text, std::uint32_t style)
@@ -164,17 +160,17 @@ void SetExchangeFileChooser(ExchangeFileChooser chooser)
     Chooser() = std::move(chooser);
 }
 
-void ImportIntoWindow(CMainFrame& frame)
+void ImportIntoWindow(const cExchangeTarget& target)
 {
-    CChildFrame* active = frame.ActiveChild();
+    CVendrillDoc* active = target.active;
     QString dir;
-    if (active && !active->Document().PathName().isEmpty())
-        dir = QFileInfo(active->Document().PathName()).absolutePath();
-    const QString path = ChooseFile(frame, false, dir, kImportFilters, nullptr);
+    if (active && !active->PathName().isEmpty())
+        dir = QFileInfo(active->PathName()).absolutePath();
+    const QString path = ChooseFile(target.parent, false, dir, kImportFilters, nullptr);
     if (path.isEmpty())
         return;
 
-    CImportDlg dialog(path, active != nullptr, &frame);
+    CImportDlg dialog(path, active != nullptr, target.parent);
     if (dialog.exec() != QDialog::Accepted)
         return;
     cImportOptions options = dialog.Options();
@@ -197,10 +193,10 @@ void ImportIntoWindow(CMainFrame& frame)
         return;
     }
 
-    CChildFrame* child = dialog.Append() ? active : frame.NewDocument();
-    if (!child)
+    CVendrillDoc* into = dialog.Append() ? active : target.newDocument();
+    if (!into)
         return;
-    CVendrillDoc& doc = child->Document();
+    CVendrillDoc& doc = *into;
     const int lastBefore = static_cast<int>(doc.Data().m_aQuestionnaires.size()) - 1;
     doc.Core().BeginEdit(); // the import is one step of the undo history
     const int added = AppendImport(doc.Data(), std::move(imported.tasks), imported.lists,
@@ -210,26 +206,18 @@ void ImportIntoWindow(CMainFrame& frame)
     if (lastBefore >= 0 && doc.CurQuestionnaire() >= lastBefore)
         doc.SetCurQuestionnaire(doc.CurQuestionnaire() + added);
     doc.SetModifiedFlag(true);
-    if (CVendrillView* view = child->View()) {
-        view->FileSettingsChanged();
-        if (view->HandlesCommand(cmd::kOverview) && view->IsCommandEnabled(cmd::kOverview))
-            view->ExecuteCommand(cmd::kOverview);
-    }
-    frame.UpdateActions();
+    if (target.imported)
+        target.imported(doc);
 }
 
-void ExportFromWindow(CMainFrame& frame)
+void ExportFromWindow(QWidget* parent, CVendrillDoc& doc)
 {
-    CChildFrame* child = frame.ActiveChild();
-    if (!child)
-        return;
-    CVendrillDoc& doc = child->Document();
     const QString base = doc.PathName().isEmpty() ? QDir::home().filePath(doc.Title())
                                                   : QFileInfo(doc.PathName()).absolutePath() +
                                                         QLatin1Char('/') +
                                                         QFileInfo(doc.PathName()).completeBaseName();
     QString filter;
-    QString path = ChooseFile(frame, true, base + QStringLiteral(".csv"), kExportFilters, &filter);
+    QString path = ChooseFile(parent, true, base + QStringLiteral(".csv"), kExportFilters, &filter);
     if (path.isEmpty())
         return;
     const QStringList filters = U(kExportFilters).split(QStringLiteral(";;"));

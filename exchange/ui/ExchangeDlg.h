@@ -10,7 +10,7 @@
 
 #include <functional>
 
-class CMainFrame;
+class CVendrillDoc;
 class QButtonGroup;
 class QComboBox;
 class QRadioButton;
@@ -43,8 +43,17 @@ using ExchangeFileChooser = std::function<QString(bool save, const QString& sugg
 /// Replaces the file dialogs of import and export (tests); empty restores them.
 void SetExchangeFileChooser(ExchangeFileChooser chooser);
 
+/// What an import needs of the window it runs in; the frame fills it, so this folder
+/// never reaches into the frames.
+struct cExchangeTarget {
+    QWidget* parent = nullptr;   // owner of the file dialog and the import dialog
+    CVendrillDoc* active = nullptr; // the active window's document, nullptr when none
+    std::function<CVendrillDoc*()> newDocument; // opens an untitled window; nullptr on failure
+    std::function<void(CVendrillDoc&)> imported; // shows the tasks just imported into doc
+};
+
 /// "Importieren...": file, import dialog, then the tasks in a new untitled document or
 /// appended to the active one.
-void ImportIntoWindow(CMainFrame& frame);
-/// "Exportieren...": writes the active document's tasks as CSV, KVTML or Anki text.
-void ExportFromWindow(CMainFrame& frame);
+void ImportIntoWindow(const cExchangeTarget& target);
+/// "Exportieren...": writes doc's tasks as CSV, KVTML or Anki text.
+void ExportFromWindow(QWidget* parent, CVendrillDoc& doc);

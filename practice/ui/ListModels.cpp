@@ -5,7 +5,7 @@
 #include "practice/Speech.h"
 #include "practice/TaskList.h"
 #include "practice/ui/ViewImages.h"
-#include "shell/ui/Text.h"
+#include "ui/Text.h"
 
 namespace {
 

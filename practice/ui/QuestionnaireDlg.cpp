@@ -1,8 +1,8 @@
 #include "practice/ui/QuestionnaireDlg.h"
 
 #include "practice/Editor.h"
-#include "shell/ui/DialogParts.h"
-#include "shell/ui/Text.h"
+#include "ui/DialogParts.h"
+#include "ui/Text.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>

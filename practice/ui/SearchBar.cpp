@@ -3,7 +3,7 @@
 #include "data/Document.h"
 #include "practice/Query.h"
 #include "practice/ui/VendrillView.h"
-#include "shell/ui/Text.h"
+#include "ui/Text.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -3,9 +3,9 @@
 #include "data/Task.h"
 #include "practice/EditorDialogs.h"
 #include "shell/Message.h"
-#include "shell/ui/DialogParts.h"
-#include "shell/ui/ProgramDir.h"
-#include "shell/ui/Text.h"
+#include "ui/DialogParts.h"
+#include "ui/ProgramDir.h"
+#include "ui/Text.h"
 
 #include <QCheckBox>
 #include <QComboBox>

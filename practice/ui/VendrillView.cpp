@@ -11,10 +11,10 @@
 #include "practice/ui/ViewImages.h"
 #include "shell/Message.h"
 #include "shell/Settings.h"
-#include "shell/ui/PictureDlg.h"
-#include "shell/ui/ProgramDir.h"
-#include "shell/ui/SoundPlayer.h"
-#include "shell/ui/Text.h"
+#include "ui/PictureDlg.h"
+#include "ui/ProgramDir.h"
+#include "ui/SoundPlayer.h"
+#include "ui/Text.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -4,7 +4,7 @@
 #include "practice/Query.h"
 #include "practice/Speech.h"
 #include "practice/ui/VendrillView.h"
-#include "shell/ui/Text.h"
+#include "ui/Text.h"
 
 #include <QAccessible>
 #include <QKeyEvent>

@@ -14,9 +14,9 @@
 #include "shell/ui/Commands.h"
 #include "shell/ui/Icons.h"
 #include "shell/ui/PrintRequest.h"
-#include "shell/ui/ProgramDir.h"
+#include "ui/ProgramDir.h"
 #include "shell/ui/SettingsDlg.h"
-#include "shell/ui/Text.h"
+#include "ui/Text.h"
 #include "update/ui/UpdateMenuCommand.h"
 #include "update/ui/WaitDialog.h"
 
@@ -306,8 +306,11 @@ void CMainFrame::CreateActions()
     on(cmd::kFileSave, &CMainFrame::OnFileSave);
     on(cmd::kFileSaveAs, &CMainFrame::OnFileSaveAs);
     on(cmd::kPrintSetup, &CMainFrame::OnPrintSetup);
-    on(cmd::kImport, [this] { ImportIntoWindow(*this); });
-    on(cmd::kExport, [this] { ExportFromWindow(*this); });
+    on(cmd::kImport, &CMainFrame::OnImport);
+    on(cmd::kExport, [this] {
+        if (CChildFrame* child = ActiveChild())
+            ExportFromWindow(this, child->Document());
+    });
     on(cmd::kPrint, &CMainFrame::OnPrint);
     on(cmd::kPrintPreview, &CMainFrame::OnPrintPreview);
     on(cmd::kExit, &QWidget::close);
@@ -959,6 +962,28 @@ void CMainFrame::OnPrintSetup()
 {
     QPageSetupDialog dialog(&Printer(), this);
     dialog.exec();
+}
+
+void CMainFrame::OnImport()
+{
+    CChildFrame* active = ActiveChild();
+    CChildFrame* target = active;
+    cExchangeTarget exchange;
+    exchange.parent = this;
+    exchange.active = active ? &active->Document() : nullptr;
+    exchange.newDocument = [this, &target]() -> CVendrillDoc* {
+        target = NewDocument();
+        return target ? &target->Document() : nullptr;
+    };
+    exchange.imported = [this, &target](CVendrillDoc&) {
+        if (CVendrillView* view = target->View()) {
+            view->FileSettingsChanged();
+            if (view->HandlesCommand(cmd::kOverview) && view->IsCommandEnabled(cmd::kOverview))
+                view->ExecuteCommand(cmd::kOverview);
+        }
+        UpdateActions();
+    };
+    ImportIntoWindow(exchange);
 }
 
 void CMainFrame::OnPrint()

@@ -83,6 +83,7 @@ public slots:
     void OnFileSave();
     void OnFileSaveAs();
     void OnPrintSetup();
+    void OnImport();
     void OnPrint();
     void OnPrintPreview();
     void OnAppAbout();

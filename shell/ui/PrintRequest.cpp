@@ -5,10 +5,10 @@
 #include "shell/Message.h"
 #include "shell/Settings.h"
 #include "shell/StreamPresenter.h"
-#include "shell/ui/MessageBoxPresenter.h"
-#include "shell/ui/ProgramDir.h"
+#include "ui/MessageBoxPresenter.h"
+#include "ui/ProgramDir.h"
 #include "shell/ui/SingleInstance.h"
-#include "shell/ui/Text.h"
+#include "ui/Text.h"
 #include "shell/ui/VendrillApp.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "shell/ui/SettingsDlg.h"
 
 #include "shell/Settings.h"
-#include "shell/ui/DialogParts.h"
+#include "ui/DialogParts.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -3,11 +3,11 @@
 #include "shell/Message.h"
 #include "shell/ui/Icons.h"
 #include "shell/ui/MainFrame.h"
-#include "shell/ui/MessageBoxPresenter.h"
+#include "ui/MessageBoxPresenter.h"
 #include "shell/ui/PrintRequest.h"
-#include "shell/ui/ProgramDir.h"
+#include "ui/ProgramDir.h"
 #include "shell/ui/SingleInstance.h"
-#include "shell/ui/SoundPlayer.h"
+#include "ui/SoundPlayer.h"
 
 #include <QApplication>
 #include <QDir>

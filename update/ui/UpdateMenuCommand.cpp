@@ -1,6 +1,6 @@
 #include "update/ui/UpdateMenuCommand.h"
 
-#include "shell/ui/MessageBoxPresenter.h"
+#include "ui/MessageBoxPresenter.h"
 #include "update/AutoUpdate.h"
 #include "update/UpdateCommand.h"
 #include "update/ui/WaitDialog.h"

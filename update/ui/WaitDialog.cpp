@@ -1,7 +1,7 @@
 #include "update/ui/WaitDialog.h"
 
-#include "shell/ui/DialogParts.h"
-#include "shell/ui/Text.h"
+#include "ui/DialogParts.h"
+#include "ui/Text.h"
 
 #include <QApplication>
 #include <QCloseEvent>

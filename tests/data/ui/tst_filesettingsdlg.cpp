@@ -15,7 +15,7 @@
 #include "shell/ui/Commands.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/ModalScript.h"
-#include "shell/ui/ProgramDir.h"
+#include "ui/ProgramDir.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -11,7 +11,7 @@
 #include "practice/ui/PrintView.h"
 #include "shell/Settings.h"
 #include "shell/ui/SingleInstance.h"
-#include "shell/ui/Text.h"
+#include "ui/Text.h"
 
 #include <QFontMetricsF>
 #include <QPrinter>

@@ -6,7 +6,7 @@
 #include "practice/TaskList.h"
 #include "practice/ui/PercentBar.h"
 #include "practice/ui/ViewImages.h"
-#include "shell/ui/Text.h"
+#include "ui/Text.h"
 
 #include <QAbstractItemDelegate>
 #include <QComboBox>

@@ -15,8 +15,8 @@
 #include "shell/ui/ChildFrame.h"
 #include "shell/ui/Commands.h"
 #include "shell/ui/ModalScript.h"
-#include "shell/ui/ProgramDir.h"
-#include "shell/ui/Text.h"
+#include "ui/ProgramDir.h"
+#include "ui/Text.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 // Message boxes of the window: what a box looks like for each style, which button gives
 // which answer, and the quick help that the help button and F1 open over a waiting box.
 
-#include "shell/ui/MessageBoxPresenter.h"
+#include "ui/MessageBoxPresenter.h"
 
 #include "data/Cp1252.h"
 #include "shell/Message.h"

@@ -1,11 +1,11 @@
 // Task pictures: natural and screen size from the file, the fitted drawing rectangle,
 // the failure message, and the picture window that one click closes.
 
-#include "shell/ui/PictureDlg.h"
+#include "ui/PictureDlg.h"
 
 #include "common/RecordingPresenter.h"
 #include "data/Cp1252.h"
-#include "shell/ui/DialogParts.h"
+#include "ui/DialogParts.h"
 #include "shell/ui/ModalScript.h"
 
 #include <QImage>

@@ -10,9 +10,9 @@
 #include "shell/ui/ChildFrame.h"
 #include "shell/ui/Commands.h"
 #include "shell/ui/MainFrame.h"
-#include "shell/ui/MessageBoxPresenter.h"
+#include "ui/MessageBoxPresenter.h"
 #include "shell/ui/ModalScript.h"
-#include "shell/ui/ProgramDir.h"
+#include "ui/ProgramDir.h"
 
 #include <QLineEdit>
 #include <QMenu>

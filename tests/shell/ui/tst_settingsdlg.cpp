@@ -6,7 +6,7 @@
 #include "common/TestFiles.h"
 #include "shell/Settings.h"
 #include "shell/ui/ModalScript.h"
-#include "shell/ui/ProgramDir.h"
+#include "ui/ProgramDir.h"
 
 #include <QCheckBox>
 #include <QDir>

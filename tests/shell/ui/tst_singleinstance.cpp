@@ -6,8 +6,8 @@
 #include "shell/ui/ChildFrame.h"
 #include "shell/ui/Commands.h"
 #include "shell/ui/MainFrame.h"
-#include "shell/ui/MessageBoxPresenter.h"
-#include "shell/ui/ProgramDir.h"
+#include "ui/MessageBoxPresenter.h"
+#include "ui/ProgramDir.h"
 #include "shell/ui/VendrillApp.h"
 
 #include <QCoreApplication>

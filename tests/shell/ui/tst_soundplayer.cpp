@@ -1,7 +1,7 @@
 // The sound player behind the training view: which files it opens, volume, and the
 // stop-rewinds rule. Nothing is played aloud.
 
-#include "shell/ui/SoundPlayer.h"
+#include "ui/SoundPlayer.h"
 
 #include <QAudioOutput>
 #include <QMediaPlayer>

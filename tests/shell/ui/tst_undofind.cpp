@@ -13,9 +13,9 @@
 #include "practice/ui/ViewTestSupport.h"
 #include "shell/ui/Commands.h"
 #include "shell/ui/ModalScript.h"
-#include "shell/ui/ProgramDir.h"
+#include "ui/ProgramDir.h"
 #include "shell/ui/SettingsDlg.h"
-#include "shell/ui/Text.h"
+#include "ui/Text.h"
 
 #include <QAccessible>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "shell/ui/ProgramDir.h"
+#include "ui/ProgramDir.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "shell/ui/SoundPlayer.h"
+#include "ui/SoundPlayer.h"
 
 #include "practice/Media.h"
 

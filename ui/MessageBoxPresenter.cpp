@@ -1,7 +1,7 @@
-#include "shell/ui/MessageBoxPresenter.h"
+#include "ui/MessageBoxPresenter.h"
 
-#include "shell/ui/DialogParts.h"
-#include "shell/ui/Text.h"
+#include "ui/DialogParts.h"
+#include "ui/Text.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "shell/ui/Text.h"
+#include "ui/Text.h"
 
 #include "data/Cp1252.h"
 

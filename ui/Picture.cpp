@@ -1,8 +1,8 @@
-#include "shell/ui/Picture.h"
+#include "ui/Picture.h"
 
 #include "data/Cp1252.h"
 #include "shell/Message.h"
-#include "shell/ui/Text.h"
+#include "ui/Text.h"
 
 #include <QGuiApplication>
 #include <QImageReader>

@@ -1,6 +1,6 @@
-#include "shell/ui/PictureDlg.h"
+#include "ui/PictureDlg.h"
 
-#include "shell/ui/DialogParts.h"
+#include "ui/DialogParts.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #pragma once
 // The picture window: shows one task picture until it is clicked.
 
-#include "shell/ui/Picture.h"
+#include "ui/Picture.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "shell/ui/DialogParts.h"
+#include "ui/DialogParts.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
