@@ -33,6 +33,29 @@ public:
     /// True when the script gave up and closed a window.
     [[nodiscard]] bool TimedOut() const { return m_timedOut; }
 
+    /// Runs action, which opens the modal windows, under a script of steps; true when
+    /// every step ran.
+    static bool Run(std::vector<Step> steps, const std::function<void()>& action)
+    {
+        ModalScript script(std::move(steps));
+        action();
+        return script.Done();
+    }
+
+    /// A step for the window named objectName: act on it, then press its button
+    /// numbered button ("ctl<button>").
+    static Step On(const QString& objectName, std::function<void(QWidget&)> act, int button)
+    {
+        return [objectName, act, button](QWidget* modal) {
+            if (modal->objectName() != objectName)
+                return false;
+            if (act)
+                act(*modal);
+            Click(modal->findChild<QAbstractButton*>(QStringLiteral("ctl%1").arg(button)));
+            return true;
+        };
+    }
+
     /// Clicks a button after the current event has been handled.
     static void Click(QAbstractButton* button)
     {
