@@ -14,20 +14,12 @@
 
 using testfiles::ReadBytes;
 using testfiles::TempDir;
-using testfiles::WriteBytes;
 
 namespace {
 
 QString Q(const std::string& path)
 {
     return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-// Writes a realistic training file through the program's writer.
-void WriteSample(const std::string& path, int tasks = 12)
-{
-    cTrainingData data = testfiles::MakeTrainingData(tasks, 7);
-    QCOMPARE(data.WriteTrainingFile(path), 0);
 }
 
 std::vector<int> CatalogueIds(const RecordingPresenter& boxes)
@@ -38,89 +30,120 @@ std::vector<int> CatalogueIds(const RecordingPresenter& boxes)
     return ids;
 }
 
+// The first counter of a task as the file holds it.
+std::uint32_t Counter(const std::string& path, int task)
+{
+    cTrainingData back;
+    return back.ReadTrainingFile(path) == 0 ? back.m_aTasks[task].m_nStats[0] : 0xFFFFFFFF;
+}
+
 } // namespace
 
 class tst_VendrillDoc : public QObject {
     Q_OBJECT
 private slots:
-    void newDocumentIsUntitledAndComplete();
-    void untitledNumbersCount();
-    void openReadsAndCloseWritesStatistics();
-    void closeWritesOnlyOnce();
+    void newDocumentsAreNumberedAndSavedAs();
+    void fileDocumentWritesItsStatisticsOnce();
     void failedReadIsNeverWrittenBack();
-    void saveWithoutPathDoesNothing();
-    void saveAsMovesThePath();
-    void saveAsFailureKeepsThePath();
-    void failedCloseKeepsDocumentOpen();
-    void destructionWritesOpenDocument();
 };
 
-void tst_VendrillDoc::newDocumentIsUntitledAndComplete()
+void tst_VendrillDoc::newDocumentsAreNumberedAndSavedAs()
 {
+    TempDir dir;
     RecordingPresenter boxes;
     CVendrillDoc doc;
+    CVendrillDoc next;
     QSignalSpy titles(&doc, &CVendrillDoc::TitleChanged);
     doc.NewDocument();
+    next.NewDocument();
     QCOMPARE(titles.count(), 1);
     QVERIFY(doc.PathName().isEmpty());
-    QVERIFY(doc.Title().startsWith(QString::fromUtf8("Übung")));
+    const QString prefix = QString::fromUtf8("Übung");
+    QVERIFY(doc.Title().startsWith(prefix));
+    const int number = doc.Title().mid(prefix.size()).toInt();
+    QVERIFY(number >= 1);
+    QCOMPARE(next.Title(), prefix + QString::number(number + 1));
     QCOMPARE(doc.CurQuestionnaire(), -1);
     QCOMPARE(doc.Data().m_aQuestionnaires.size(), std::size_t(1));
     QCOMPARE(doc.Data().m_aQuestionnaires.back().m_strTitle, std::string(kAllTasksTitle));
-    QVERIFY(!doc.Data().m_aColumnTitle.empty());
     QCOMPARE(doc.Data().m_strQuestionTemplate, std::string("{frage}"));
-    QVERIFY(doc.Close());
-    QVERIFY(boxes.boxes.empty());
-}
 
-void tst_VendrillDoc::untitledNumbersCount()
-{
-    CVendrillDoc a;
-    CVendrillDoc b;
-    a.NewDocument();
-    b.NewDocument();
-    const QString prefix = QString::fromUtf8("Übung");
-    const int na = a.Title().mid(prefix.size()).toInt();
-    const int nb = b.Title().mid(prefix.size()).toInt();
-    QVERIFY(na >= 1);
-    QCOMPARE(nb, na + 1);
-}
-
-void tst_VendrillDoc::openReadsAndCloseWritesStatistics()
-{
-    TempDir dir;
-    const std::string path = dir.Path("stats.vdr");
-    WriteSample(path);
-    RecordingPresenter boxes;
-    CVendrillDoc doc;
-    doc.SetPathName(Q(path));
-    QCOMPARE(doc.Title(), QStringLiteral("stats.vdr"));
-    QCOMPARE(doc.ReadFile(), 0);
-    QCOMPARE(doc.Data().m_aTasks.size(), std::size_t(12));
-    doc.Data().m_aTasks[3].m_nStats[0] = 4242;
-    QVERIFY(doc.Close());
-    QVERIFY(doc.IsClosed());
+    // Without a path "save" does nothing: the caller runs "save as" instead, and no
+    // failure box shows for a plain missing path.
+    doc.Data().m_aTasks.push_back(cTask());
+    doc.Data().m_aTasks.back().m_strQuestion = "Frage";
+    doc.SetModifiedFlag(true);
+    QVERIFY(!doc.Save());
+    QVERIFY(doc.IsModified());
     QVERIFY(boxes.boxes.empty());
 
+    // A folder cannot become the file; the document keeps its name.
+    std::filesystem::create_directory(dir.Path("ordner.vdr"));
+    QVERIFY(!doc.SaveAs(Q(dir.Path("ordner.vdr"))));
+    QCOMPARE(CatalogueIds(boxes), std::vector<int>{105});
+    QVERIFY(doc.PathName().isEmpty());
+    QCOMPARE(doc.Title(), prefix + QString::number(number));
+
+    const std::string path = dir.Path("neu.vdr");
+    QSignalSpy modified(&doc, &CVendrillDoc::ModifiedChanged);
+    QVERIFY(doc.SaveAs(Q(path)));
+    QCOMPARE(titles.count(), 2);
+    QCOMPARE(modified.count(), 1);
+    QVERIFY(!doc.IsModified());
+    QCOMPARE(doc.PathName(), Q(path));
+    QCOMPARE(doc.Title(), QStringLiteral("neu.vdr"));
     cTrainingData back;
     QCOMPARE(back.ReadTrainingFile(path), 0);
-    QCOMPARE(back.m_aTasks[3].m_nStats[0], 4242u);
+    QCOMPARE(back.m_aTasks.size(), std::size_t(1));
+    QCOMPARE(back.m_aTasks[0].m_strQuestion, std::string("Frage"));
+    QVERIFY(doc.Close());
+    QCOMPARE(boxes.boxes.size(), std::size_t(1));
 }
 
-void tst_VendrillDoc::closeWritesOnlyOnce()
+void tst_VendrillDoc::fileDocumentWritesItsStatisticsOnce()
 {
     TempDir dir;
-    const std::string path = dir.Path("once.vdr");
-    WriteSample(path);
-    CVendrillDoc doc;
-    doc.SetPathName(Q(path));
-    QCOMPARE(doc.ReadFile(), 0);
-    QVERIFY(doc.Close());
-    // Changes after the close are not written, not even by the destructor.
-    const std::string written = ReadBytes(path);
-    doc.Data().m_aTasks[0].m_nStats[1] = 99;
-    QVERIFY(doc.Close());
-    QCOMPARE(ReadBytes(path), written);
+    const std::string sub = dir.Path("weg");
+    std::filesystem::create_directory(sub);
+    const std::string path = sub + "/stats.vdr";
+    cTrainingData sample = testfiles::MakeTrainingData(12, 7);
+    QCOMPARE(sample.WriteTrainingFile(path), 0);
+    RecordingPresenter boxes;
+    {
+        CVendrillDoc doc;
+        doc.SetPathName(Q(path));
+        QCOMPARE(doc.Title(), QStringLiteral("stats.vdr"));
+        QCOMPARE(doc.ReadFile(), 0);
+        QCOMPARE(doc.Data().m_aTasks.size(), std::size_t(12));
+        doc.Data().m_aTasks[3].m_nStats[0] = 4242;
+
+        // While the folder is gone closing fails and the document stays open.
+        std::filesystem::remove_all(sub);
+        QVERIFY(!doc.Close());
+        QVERIFY(!doc.IsClosed());
+        QCOMPARE(CatalogueIds(boxes), std::vector<int>{105});
+        // Once the folder is back, closing works and writes the file.
+        std::filesystem::create_directory(sub);
+        QVERIFY(doc.Close());
+        QVERIFY(doc.IsClosed());
+        QCOMPARE(Counter(path, 3), 4242u);
+        // Changes after the close are not written, not even by the destructor.
+        doc.Data().m_aTasks[0].m_nStats[0] = 99;
+        QVERIFY(doc.Close());
+    }
+    QVERIFY(Counter(path, 0) != 99u);
+
+    // An open document is written when it is destroyed, a discarded one is not.
+    for (const bool discard : {false, true}) {
+        CVendrillDoc doc;
+        doc.SetPathName(Q(path));
+        QCOMPARE(doc.ReadFile(), 0);
+        doc.Data().m_aTasks[0].m_nStats[0] = discard ? 1 : 777;
+        if (discard)
+            doc.Discard();
+    }
+    QCOMPARE(Counter(path, 0), 777u);
+    QCOMPARE(boxes.boxes.size(), std::size_t(1));
 }
 
 void tst_VendrillDoc::failedReadIsNeverWrittenBack()
@@ -129,7 +152,7 @@ void tst_VendrillDoc::failedReadIsNeverWrittenBack()
     const std::string path = dir.Path("broken.vdr");
     // A file whose identifier is wrong: the reader refuses it early.
     const std::string bytes = testfiles::StreamBuilder().Str("3FID").Str("Falsch").Bytes();
-    WriteBytes(path, bytes);
+    testfiles::WriteBytes(path, bytes);
     RecordingPresenter boxes;
     {
         CVendrillDoc doc;
@@ -143,111 +166,6 @@ void tst_VendrillDoc::failedReadIsNeverWrittenBack()
         QVERIFY(doc.Close());
     }
     QCOMPARE(ReadBytes(path), bytes);
-}
-
-void tst_VendrillDoc::saveWithoutPathDoesNothing()
-{
-    RecordingPresenter boxes;
-    CVendrillDoc doc;
-    doc.NewDocument();
-    doc.SetModifiedFlag(true);
-    QVERIFY(!doc.Save());
-    QVERIFY(doc.IsModified());
-    // The caller runs "save as" instead; no failure box for a plain missing path.
-    QVERIFY(boxes.boxes.empty());
-}
-
-void tst_VendrillDoc::saveAsMovesThePath()
-{
-    TempDir dir;
-    const std::string path = dir.Path("neu.vdr");
-    RecordingPresenter boxes;
-    CVendrillDoc doc;
-    doc.NewDocument();
-    doc.Data().m_aTasks.push_back(cTask());
-    doc.Data().m_aTasks.back().m_strQuestion = "Frage";
-    doc.SetModifiedFlag(true);
-    QSignalSpy titles(&doc, &CVendrillDoc::TitleChanged);
-    QSignalSpy modified(&doc, &CVendrillDoc::ModifiedChanged);
-    QVERIFY(doc.SaveAs(Q(path)));
-    QCOMPARE(titles.count(), 1);
-    QCOMPARE(modified.count(), 1);
-    QVERIFY(!doc.IsModified());
-    QCOMPARE(doc.PathName(), Q(path));
-    QCOMPARE(doc.Title(), QStringLiteral("neu.vdr"));
-    cTrainingData back;
-    QCOMPARE(back.ReadTrainingFile(path), 0);
-    QCOMPARE(back.m_aTasks.size(), std::size_t(1));
-    QCOMPARE(back.m_aTasks[0].m_strQuestion, std::string("Frage"));
-    QVERIFY(boxes.boxes.empty());
-}
-
-void tst_VendrillDoc::saveAsFailureKeepsThePath()
-{
-    TempDir dir;
-    const std::string path = dir.Path("alt.vdr");
-    WriteSample(path);
-    RecordingPresenter boxes;
-    CVendrillDoc doc;
-    doc.SetPathName(Q(path));
-    QCOMPARE(doc.ReadFile(), 0);
-    // A directory cannot become the file.
-    std::filesystem::create_directory(dir.Path("ordner.vdr"));
-    QVERIFY(!doc.SaveAs(Q(dir.Path("ordner.vdr"))));
-    QCOMPARE(CatalogueIds(boxes), std::vector<int>{105});
-    QCOMPARE(doc.PathName(), Q(path));
-    QCOMPARE(doc.Title(), QStringLiteral("alt.vdr"));
-}
-
-void tst_VendrillDoc::failedCloseKeepsDocumentOpen()
-{
-    TempDir dir;
-    const std::string sub = dir.Path("weg");
-    std::filesystem::create_directory(sub);
-    const std::string path = sub + "/datei.vdr";
-    WriteSample(path);
-    RecordingPresenter boxes;
-    CVendrillDoc doc;
-    doc.SetPathName(Q(path));
-    QCOMPARE(doc.ReadFile(), 0);
-    std::filesystem::remove_all(sub);
-    QVERIFY(!doc.Close());
-    QVERIFY(!doc.IsClosed());
-    QCOMPARE(CatalogueIds(boxes), std::vector<int>{105});
-    // Once the folder is back, closing works and writes the file.
-    std::filesystem::create_directory(sub);
-    QVERIFY(doc.Close());
-    cTrainingData back;
-    QCOMPARE(back.ReadTrainingFile(path), 0);
-    QCOMPARE(back.m_aTasks.size(), std::size_t(12));
-    doc.Discard();
-}
-
-void tst_VendrillDoc::destructionWritesOpenDocument()
-{
-    TempDir dir;
-    const std::string path = dir.Path("ende.vdr");
-    WriteSample(path);
-    {
-        CVendrillDoc doc;
-        doc.SetPathName(Q(path));
-        QCOMPARE(doc.ReadFile(), 0);
-        doc.Data().m_aTasks[0].m_nStats[0] = 777;
-    }
-    cTrainingData back;
-    QCOMPARE(back.ReadTrainingFile(path), 0);
-    QCOMPARE(back.m_aTasks[0].m_nStats[0], 777u);
-
-    // A discarded document writes nothing when it is destroyed.
-    const std::string before = ReadBytes(path);
-    {
-        CVendrillDoc doc;
-        doc.SetPathName(Q(path));
-        QCOMPARE(doc.ReadFile(), 0);
-        doc.Data().m_aTasks[0].m_nStats[0] = 1;
-        doc.Discard();
-    }
-    QCOMPARE(ReadBytes(path), before);
 }
 
 QTEST_MAIN(tst_VendrillDoc)
