@@ -3,6 +3,7 @@
 
 #include "shell/ui/MainFrame.h"
 
+#include "common/WindowTest.h"
 #include "data/ui/FilePropsDlg.h"
 #include "data/ui/FileSettingsDlg.h"
 #include "practice/TaskSearch.h"
@@ -26,9 +27,9 @@
 
 #include <functional>
 
-namespace {
+using windowtest::U;
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+namespace {
 
 // The file the writer makes of a document's records.
 QByteArray Bytes(const cTrainingData& data)
@@ -105,12 +106,8 @@ std::unique_ptr<CMainFrame> tst_UndoFind::Open(const cTrainingData& data)
 {
     const QString path = m_work->filePath(QStringLiteral("training.vdr"));
     cTrainingData copy = data;
-    if (copy.WriteTrainingFile(path.toStdString()) != 0)
-        qFatal("could not write the training file");
-    auto frame = std::make_unique<CMainFrame>(m_work->filePath(QStringLiteral("recent.ini")));
-    frame->resize(1000, 700);
-    frame->show();
-    if (!QTest::qWaitForWindowExposed(frame.get()) || !frame->OpenDocumentFile(path))
+    auto frame = windowtest::ShowFrame(m_work->path());
+    if (copy.WriteTrainingFile(path.toStdString()) != 0 || !frame->OpenDocumentFile(path))
         qFatal("could not open the training file");
     return frame;
 }
@@ -144,17 +141,10 @@ void tst_UndoFind::undoAndRedoEveryEdit()
         {"Fragebogen löschen", [&] { m_boxes->answers = {ResultYes}; Trigger(cmd::kDeleteQuestionnaire); }},
         {"Dateieinstellungen",
          [&] {
-             ModalScript script({[](QWidget* modal) {
-                 auto* words = modal->findChild<QLineEdit*>(QStringLiteral("ctl1019"));
-                 auto* ok = modal->findChild<QPushButton*>(QStringLiteral("ctl1"));
-                 if (!words || !ok)
-                     return false;
-                 words->setText(QStringLiteral("9"));
-                 ModalScript::Click(ok);
-                 return true;
-             }});
-             Trigger(cmd::kFileSettings);
-             QVERIFY(script.Done());
+             QVERIFY(ModalScript::Run({ModalScript::On(QStringLiteral("dlg137"), [](QWidget& dlg) {
+                                          windowtest::Ctl<QLineEdit>(dlg, 1019)->setText(QStringLiteral("9"));
+                                      }, 1)},
+                                      [&] { Trigger(cmd::kFileSettings); }));
          }},
         {"Statistik zurücksetzen", [&] { m_boxes->answers = {ResultYes}; Trigger(cmd::kResetStatistics); }},
     };
@@ -330,12 +320,10 @@ void tst_UndoFind::everyControlHasAName()
     CFileSettingsDlg settings;
     CFilePropsDlg props;
     CSettingsDlg program;
-    QStringList nameless;
     for (QDialog* dialog : std::initializer_list<QDialog*>{&task, &split, &settings, &props, &program}) {
         dialog->show();
-        nameless << Nameless(dialog);
+        QCOMPARE(Nameless(dialog), QStringList());
     }
-    QCOMPARE(nameless, QStringList());
 }
 
 // Ctrl+Tab / Ctrl+Shift+Tab switch between the open files, Ctrl+F4 closes the active one;
