@@ -53,16 +53,10 @@ class tst_Sample : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void hasTheQuestionnairesOfTheTour();
-    void vocabularyUsesPatternsAndTolerances();
-    void multipleChoiceFitsTheQuestionScreen();
-    void selfAssessmentWithSeveralPoints();
-    void mediaFilesExist_data();
-    void mediaFilesExist();
+    void contentServesTheTour();
     void examCanBePassed();
     void generatorWritesTheCommittedFile();
-    void sideFilesBesideTheBuiltProgram_data();
-    void sideFilesBesideTheBuiltProgram();
+    void mediaAndSideFilesBesideTheBuiltProgram();
     void screenshots();
 
 private:
@@ -74,7 +68,7 @@ void tst_Sample::initTestCase()
     QCOMPARE(m_data.ReadTrainingFile((kResources + QStringLiteral("beispiel.vdr")).toStdString()), 0);
 }
 
-void tst_Sample::hasTheQuestionnairesOfTheTour()
+void tst_Sample::contentServesTheTour()
 {
     QStringList titles;
     for (const cQuestionnaire& q : m_data.m_aQuestionnaires)
@@ -90,76 +84,31 @@ void tst_Sample::hasTheQuestionnairesOfTheTour()
     for (const cTask& t : m_data.m_aTasks)
         for (std::uint32_t c : t.m_nStats)
             QCOMPARE(c, 0u); // a fresh start for the user
-}
 
-void tst_Sample::vocabularyUsesPatternsAndTolerances()
-{
+    // Vocabulary: the model solution passes, and so does a swapped-letter slip of it.
     QVERIFY(m_data.m_bAllowMissing && m_data.m_bAllowExtra && m_data.m_bAllowSwap);
-    const cQuestionnaire& vocabulary = m_data.m_aQuestionnaires[0];
-    QCOMPARE(vocabulary.m_aTaskIndex.size(), std::size_t(8));
-    for (std::uint32_t i : vocabulary.m_aTaskIndex) {
+    QCOMPARE(m_data.m_aQuestionnaires[0].m_aTaskIndex.size(), std::size_t(8));
+    for (std::uint32_t i : m_data.m_aQuestionnaires[0].m_aTaskIndex) {
         cTask task = m_data.m_aTasks[i];
         QCOMPARE(int(task.m_nPatternCount), 2);
-        // The model solution passes, and so does a swapped-letter slip of it.
         task.m_strAnswer = task.m_strSolution;
         QCOMPARE(task.CheckAnswer(true, true, true), int(VerdictRight));
-        std::string slip = task.m_strSolution;
-        std::swap(slip[0], slip[1]);
-        task.m_strAnswer = slip;
+        std::swap(task.m_strAnswer[0], task.m_strAnswer[1]);
         QVERIFY(task.CheckAnswer(true, true, true) != VerdictWrong);
     }
-}
-
-void tst_Sample::multipleChoiceFitsTheQuestionScreen()
-{
+    // Multiple choice fits the question screen's three answer rows.
     for (std::uint32_t i : m_data.m_aQuestionnaires[1].m_aTaskIndex) {
         const cTask& task = m_data.m_aTasks[i];
         QCOMPARE(int(task.m_nType), int(TaskTypeMultipleChoice));
-        // The question screen shows up to three answer rows.
         QVERIFY(task.m_nChoiceCount >= 2 && task.m_nChoiceCount <= 3);
         QVERIFY(std::any_of(task.m_bChoiceRight.begin(),
                             task.m_bChoiceRight.begin() + task.m_nChoiceCount,
                             [](bool right) { return right; }));
     }
-}
-
-void tst_Sample::selfAssessmentWithSeveralPoints()
-{
-    for (std::uint32_t i : m_data.m_aQuestionnaires[2].m_aTaskIndex) {
-        const cTask& task = m_data.m_aTasks[i];
-        QVERIFY(task.m_bSelfAssess);
-        QVERIFY(task.m_nPoints >= 2);
-    }
+    for (std::uint32_t i : m_data.m_aQuestionnaires[2].m_aTaskIndex)
+        QVERIFY(m_data.m_aTasks[i].m_bSelfAssess && m_data.m_aTasks[i].m_nPoints >= 2);
     // Long model answers must not be filtered away by the word limit.
     QCOMPARE(int(m_data.m_nMaxWords), 0);
-}
-
-void tst_Sample::mediaFilesExist_data()
-{
-    QTest::addColumn<QString>("dir");
-    QTest::newRow("resources") << kResources;
-    QTest::newRow("built program") << BuildDir(QStringLiteral("shell/"));
-}
-
-void tst_Sample::mediaFilesExist()
-{
-    QFETCH(QString, dir);
-    int pictures = 0;
-    int sounds = 0;
-    for (const cTask& task : m_data.m_aTasks) {
-        if (!task.m_strPicture.empty()) {
-            ++pictures;
-            QVERIFY2(FileReadable(MediaPath(dir.toStdString(), task.m_strPicture)),
-                     task.m_strPicture.c_str());
-        }
-        if (!task.m_strSound.empty()) {
-            ++sounds;
-            QVERIFY2(FileReadable(MediaPath(dir.toStdString(), SoundFileName(task.m_strSound))),
-                     task.m_strSound.c_str());
-        }
-    }
-    QCOMPARE(pictures, 1);
-    QCOMPARE(sounds, 1);
 }
 
 void tst_Sample::examCanBePassed()
@@ -172,7 +121,6 @@ void tst_Sample::examCanBePassed()
         exam.m_aTaskIndex.begin(), exam.m_aTaskIndex.end(), 0u,
         [this](unsigned sum, std::uint32_t i) { return sum + m_data.m_aTasks[i].m_nPoints; });
     QCOMPARE(total, 14u);
-    QVERIFY(exam.m_nRetakePoints < exam.m_nPassPoints && exam.m_nPassPoints <= total);
     // The only timed questionnaire, so the exam simulation always picks it.
     QCOMPARE(m_data.m_nTimedCount, 1);
 }
@@ -191,19 +139,28 @@ void tst_Sample::generatorWritesTheCommittedFile()
     QCOMPARE(FileBytes(out), FileBytes(kResources + QStringLiteral("beispiel.vdr")));
 }
 
-void tst_Sample::sideFilesBesideTheBuiltProgram_data()
+void tst_Sample::mediaAndSideFilesBesideTheBuiltProgram()
 {
-    QTest::addColumn<QString>("name");
-    for (const char* name : {"hilfe_vdr.html", "beispiel_flagge.png", "beispiel_kammerton.wav"})
-        QTest::newRow(name) << QString::fromLatin1(name);
-}
-
-void tst_Sample::sideFilesBesideTheBuiltProgram()
-{
-    QFETCH(QString, name);
-    const QByteArray source = FileBytes(kResources + name);
-    QVERIFY(!source.isEmpty());
-    QCOMPARE(FileBytes(BuildDir(QStringLiteral("shell/")) + name), source);
+    const QString built = BuildDir(QStringLiteral("shell/"));
+    for (const char* name : {"hilfe_vdr.html", "beispiel_flagge.png", "beispiel_kammerton.wav"}) {
+        const QByteArray source = FileBytes(kResources + QLatin1String(name));
+        QVERIFY2(!source.isEmpty(), name);
+        QVERIFY2(FileBytes(built + QLatin1String(name)) == source, name);
+    }
+    // The one picture and the one sound the tasks name are found in both places.
+    for (const QString& dir : {kResources, built}) {
+        QStringList media;
+        for (const cTask& task : m_data.m_aTasks) {
+            if (!task.m_strPicture.empty())
+                media << QString::fromStdString(MediaPath(dir.toStdString(), task.m_strPicture));
+            if (!task.m_strSound.empty())
+                media << QString::fromStdString(
+                    MediaPath(dir.toStdString(), SoundFileName(task.m_strSound)));
+        }
+        QCOMPARE(media.size(), 2);
+        for (const QString& path : std::as_const(media))
+            QVERIFY2(FileReadable(path.toStdString()), qPrintable(path));
+    }
 }
 
 void tst_Sample::screenshots()
@@ -252,6 +209,13 @@ void tst_Sample::screenshots()
         view->findChild<QPlainTextEdit*>(QStringLiteral("ctl1000"))->setPlainText(text);
     };
     auto ok = [&] { view->findChild<QAbstractButton*>(QStringLiteral("ctl1003"))->click(); };
+    // Back to the overview, then a task of another questionnaire.
+    auto startAt = [&](int questionnaire, int row) {
+        query.OnBack();
+        query.OnBack();
+        query.OpenQuestionnaire(questionnaire);
+        query.StartAt(row);
+    };
 
     shoot("shell-overview.png");
     frame.menuBar()->actions().first()->menu()->popup(frame.mapToGlobal(QPoint(0, 20)));
@@ -304,22 +268,13 @@ void tst_Sample::screenshots()
     type(QStringLiteral("three"));
     ok();
     shoot("view-result-wrong.png");
-    query.OnBack();
-    query.OnBack();
-    query.OpenQuestionnaire(1);
-    query.StartAt(1);
+    startAt(1, 1);
     shoot("view-multiplechoice.png");
-    query.OnBack();
-    query.OnBack();
-    query.OpenQuestionnaire(2);
-    query.StartAt(0);
+    startAt(2, 0);
     type(QStringLiteral("Gesetzgebung, Regierung"));
     ok();
     shoot("view-selfassessment.png");
-    query.OnBack();
-    query.OnBack();
-    query.OpenQuestionnaire(3);
-    query.StartAt(0);
+    startAt(3, 0);
     {
         ModalScript script({modal("shell-picture.png", QString())});
         view->findChild<QAbstractButton*>(QStringLiteral("ctl1007"))->click();
