@@ -50,11 +50,8 @@ private slots:
     void controlsHaveTheirTexts();
     void loadShowsTheSettings_data();
     void loadShowsTheSettings();
-    void clicksAreStored_data();
-    void clicksAreStored();
-    void confirmedDialogWritesExactBytes_data();
-    void confirmedDialogWritesExactBytes();
-    void cancelKeepsEverything();
+    void clicksAreStoredAsExactBytes_data();
+    void clicksAreStoredAsExactBytes();
 };
 
 void tst_SettingsDlg::initTestCase()
@@ -121,62 +118,22 @@ void tst_SettingsDlg::loadShowsTheSettings()
     QCOMPARE(CheckedRadio(dlg), radio);
 }
 
-void tst_SettingsDlg::clicksAreStored_data()
+void tst_SettingsDlg::clicksAreStoredAsExactBytes_data()
 {
     QTest::addColumn<bool>("clickBeep");
     QTest::addColumn<bool>("clickNext");
     QTest::addColumn<int>("radio");
-    QTest::addColumn<int>("beep");
-    QTest::addColumn<int>("next");
-    QTest::newRow("nothing") << false << false << 1050 << 1 << 1;
-    QTest::newRow("beep off") << true << false << 1051 << 0 << 1;
-    QTest::newRow("both off") << true << true << 1052 << 0 << 0;
+    QTest::addColumn<QByteArray>("bytes");
+    const auto bytes = [](std::initializer_list<int> b) { return QByteArray::fromStdString(Hex(b)); };
+    QTest::newRow("defaults") << false << false << 1050 << bytes({7, 2, 1, 1, 1, 1, 7, 0});
+    QTest::newRow("beep off, second") << true << false << 1051 << bytes({7, 2, 1, 0, 1, 1, 7, 1});
+    QTest::newRow("both off, third") << true << true << 1052 << bytes({7, 2, 1, 0, 1, 0, 7, 2});
 }
 
-void tst_SettingsDlg::clicksAreStored()
+void tst_SettingsDlg::clicksAreStoredAsExactBytes()
 {
     QFETCH(bool, clickBeep);
     QFETCH(bool, clickNext);
-    QFETCH(int, radio);
-    QFETCH(int, beep);
-    QFETCH(int, next);
-    cSettings settings;
-    CSettingsDlg dlg;
-    dlg.Load(settings);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    // Click on the box itself, at the left end of the control.
-    const auto click = [](QAbstractButton* b) {
-        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
-    };
-    if (clickBeep)
-        click(Check(dlg, "ctl1030"));
-    if (clickNext)
-        click(Check(dlg, "ctl1031"));
-    click(Radio(dlg, radio));
-    settings.m_nPrintSelection = 99;
-    dlg.Store(settings);
-    QCOMPARE(settings.m_bBeepOnWrong, beep);
-    QCOMPARE(settings.m_bNextOnRight, next);
-    QCOMPARE(settings.m_nPrintSelection, radio - 1050);
-}
-
-void tst_SettingsDlg::confirmedDialogWritesExactBytes_data()
-{
-    QTest::addColumn<bool>("clearBoth");
-    QTest::addColumn<int>("radio");
-    QTest::addColumn<QByteArray>("bytes");
-    const auto bytes = [](std::initializer_list<int> b) {
-        return QByteArray::fromStdString(Hex(b));
-    };
-    QTest::newRow("defaults") << false << 1050 << bytes({7, 2, 1, 1, 1, 1, 7, 0});
-    QTest::newRow("cleared, third") << true << 1052 << bytes({7, 2, 1, 0, 1, 0, 7, 2});
-    QTest::newRow("second") << false << 1051 << bytes({7, 2, 1, 1, 1, 1, 7, 1});
-}
-
-void tst_SettingsDlg::confirmedDialogWritesExactBytes()
-{
-    QFETCH(bool, clearBoth);
     QFETCH(int, radio);
     QFETCH(QByteArray, bytes);
     QTemporaryDir dir;
@@ -185,18 +142,23 @@ void tst_SettingsDlg::confirmedDialogWritesExactBytes()
     settings.LoadSettings(path); // no file yet: the defaults
     CSettingsDlg dlg;
     dlg.Load(settings);
+    // Click on the box itself, at the left end of the control.
+    const auto click = [](QAbstractButton* b) {
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+    };
     ModalScript script({[&](QWidget* modal) {
         if (modal != &dlg)
             return false;
-        if (clearBoth) {
-            Check(dlg, "ctl1030")->setChecked(false);
-            Check(dlg, "ctl1031")->setChecked(false);
-        }
-        Radio(dlg, radio)->setChecked(true);
+        if (clickBeep)
+            click(Check(dlg, "ctl1030"));
+        if (clickNext)
+            click(Check(dlg, "ctl1031"));
+        click(Radio(dlg, radio));
         ModalScript::Click(dlg.findChild<QPushButton*>(QStringLiteral("ctl1")));
         return true;
     }});
     QCOMPARE(dlg.exec(), int(QDialog::Accepted));
+    settings.m_nPrintSelection = 99;
     dlg.Store(settings);
     settings.SaveSettings(path);
     QCOMPARE(ToHex(ReadBytes(path)), ToHex(bytes.toStdString()));
@@ -206,28 +168,9 @@ void tst_SettingsDlg::confirmedDialogWritesExactBytes()
     back.LoadSettings(path);
     CSettingsDlg again;
     again.Load(back);
-    QCOMPARE(Check(again, "ctl1030")->isChecked(), !clearBoth);
+    QCOMPARE(Check(again, "ctl1030")->isChecked(), !clickBeep);
+    QCOMPARE(Check(again, "ctl1031")->isChecked(), !clickNext);
     QCOMPARE(CheckedRadio(again), radio - 1050);
-}
-
-void tst_SettingsDlg::cancelKeepsEverything()
-{
-    cSettings settings;
-    settings.m_nPrintSelection = 1;
-    CSettingsDlg dlg;
-    dlg.Load(settings);
-    ModalScript script({[&](QWidget* modal) {
-        if (modal != &dlg)
-            return false;
-        Check(dlg, "ctl1030")->setChecked(false);
-        Radio(dlg, 1052)->setChecked(true);
-        ModalScript::Click(dlg.findChild<QPushButton*>(QStringLiteral("ctl2")));
-        return true;
-    }});
-    QCOMPARE(dlg.exec(), int(QDialog::Rejected));
-    QCOMPARE(settings.m_bBeepOnWrong, 1);
-    QCOMPARE(settings.m_bNextOnRight, 1);
-    QCOMPARE(settings.m_nPrintSelection, 1);
 }
 
 QTEST_MAIN(tst_SettingsDlg)
