@@ -30,9 +30,7 @@ private slots:
     void versionText_data();
     void versionText();
     void aboutBoxShowsVersion();
-    void toolBarImagesAreDrawn_data();
-    void toolBarImagesAreDrawn();
-    void imagesDifferFromEachOther();
+    void toolBarImagesAreDrawnAndDistinct();
 };
 
 void tst_About::versionText_data()
@@ -66,47 +64,28 @@ void tst_About::aboutBoxShowsVersion()
 {
     CAboutDlg dlg;
     QCOMPARE(dlg.windowTitle(), QString::fromUtf8("Info über das Programm"));
-    auto* line = dlg.findChild<QLabel*>(QStringLiteral("ctl1085"));
-    QVERIFY(line);
     // The build's version is 1.0.0, shown as 1.0.
-    QCOMPARE(QStringLiteral(QUORVANT_VERSION), QStringLiteral("1.0.0"));
-    QCOMPARE(line->text(), QStringLiteral("Quorvant Version 1.0"));
+    QCOMPARE(dlg.findChild<QLabel*>(QStringLiteral("ctl1085"))->text(),
+             QStringLiteral("Quorvant Version 1.0"));
     QVERIFY(!dlg.findChild<QLabel*>(QStringLiteral("appIcon"))->pixmap().isNull());
     QCOMPARE(dlg.findChild<QPushButton*>(QStringLiteral("ctl1"))->text(), QStringLiteral("OK"));
 }
 
-void tst_About::toolBarImagesAreDrawn_data()
+void tst_About::toolBarImagesAreDrawnAndDistinct()
 {
-    QTest::addColumn<int>("id");
-    for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileSave, cmd::kPrint,
-                   cmd::kPrintPreview, cmd::kSettings, cmd::kFileSettings, cmd::kOverview,
-                   cmd::kAbout, cmd::kHelp})
-        QTest::newRow(QByteArray::number(id).constData()) << id;
-}
-
-void tst_About::toolBarImagesAreDrawn()
-{
-    QFETCH(int, id);
-    const QPixmap image = DrawCommandImage(id);
-    QCOMPARE(image.size(), QSize(32, 32));
-    // Clearly drawn: a good part of the square, but not all of it, has paint.
-    const double coverage = Coverage(image);
-    QVERIFY2(coverage > 0.25 && coverage < 0.95, qPrintable(QString::number(coverage)));
-    QCOMPARE(DrawCommandImage(id, 16).size(), QSize(16, 16));
-    QVERIFY(!CommandIcon(id).isNull());
-}
-
-void tst_About::imagesDifferFromEachOther()
-{
-    const int ids[] = {cmd::kFileNew,      cmd::kFileOpen,  cmd::kFileSave,
-                       cmd::kPrint,        cmd::kPrintPreview, cmd::kSettings,
-                       cmd::kFileSettings, cmd::kOverview,  cmd::kAbout,
-                       cmd::kHelp};
-    for (int a : ids)
-        for (int b : ids)
-            if (a < b)
-                QVERIFY2(DrawCommandImage(a).toImage() != DrawCommandImage(b).toImage(),
-                         qPrintable(QStringLiteral("%1 == %2").arg(a).arg(b)));
+    QList<QImage> seen;
+    for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileSave, cmd::kPrint, cmd::kPrintPreview,
+                   cmd::kSettings, cmd::kFileSettings, cmd::kOverview, cmd::kAbout, cmd::kHelp}) {
+        const QPixmap image = DrawCommandImage(id);
+        QCOMPARE(image.size(), QSize(32, 32));
+        // Clearly drawn: a good part of the square, but not all of it, has paint.
+        const double coverage = Coverage(image);
+        QVERIFY2(coverage > 0.25 && coverage < 0.95, qPrintable(QStringLiteral("%1: %2").arg(id).arg(coverage)));
+        QCOMPARE(DrawCommandImage(id, 16).size(), QSize(16, 16));
+        QVERIFY(!CommandIcon(id).isNull());
+        QVERIFY2(!seen.contains(image.toImage()), qPrintable(QString::number(id)));
+        seen << image.toImage();
+    }
 }
 
 QTEST_MAIN(tst_About)
