@@ -4,6 +4,7 @@
 
 #include "common/RecordingPresenter.h"
 #include "common/TestFiles.h"
+#include "common/WindowTest.h"
 #include "data/ui/VendrillDoc.h"
 #include "exchange/ui/ExchangeDlg.h"
 #include "shell/ui/ChildFrame.h"
@@ -34,9 +35,7 @@ void tst_Exchange::importIntoOpenFileThenExportKvtml()
     SetProgramDirPath(work.path());
     RecordingPresenter boxes;
     boxes.answers = {ResultYes}; // replace characters outside Windows-1252
-    const QString vdr = work.filePath(QStringLiteral("beispiel.vdr"));
-    QVERIFY(QFile::copy(QStringLiteral(QUORVANT_SOURCE_DIR "/resources/beispiel.vdr"), vdr));
-    QFile(vdr).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    const QString vdr = windowtest::CopySample(work.path(), QStringLiteral("beispiel.vdr"));
     const QString csv = work.filePath(QStringLiteral("vokabeln.csv"));
     testfiles::WriteBytes(csv.toStdString(), "Frage;Lösung\r\nŁódź;Lodz\r\nStraße;street\r\n");
 
@@ -48,23 +47,17 @@ void tst_Exchange::importIntoOpenFileThenExportKvtml()
             *selected = QStringLiteral("KVTML-Datei (*.kvtml)");
         return chosen.isEmpty() ? QString() : chosen.takeFirst();
     });
-    CMainFrame frame(work.filePath(QStringLiteral("recent.ini")));
-    frame.show();
-    QVERIFY(frame.OpenDocumentFile(vdr));
-    cTrainingData& data = frame.ActiveChild()->Document().Data();
+    auto frame = windowtest::ShowFrame(work.path());
+    QVERIFY(frame->OpenDocumentFile(vdr));
+    cTrainingData& data = frame->ActiveChild()->Document().Data();
     const std::size_t tasksBefore = data.m_aTasks.size();
 
     QString format;
-    ModalScript script({[&](QWidget* modal) {
-        if (modal->objectName() != QStringLiteral("importDlg"))
-            return false;
-        format = modal->findChild<QComboBox*>(QStringLiteral("importFormat"))->currentText();
-        modal->findChild<QRadioButton*>(QStringLiteral("importAppend"))->setChecked(true);
-        ModalScript::Click(modal->findChild<QPushButton*>(QStringLiteral("ctl1")));
-        return true;
-    }});
-    frame.Action(cmd::kImport)->trigger();
-    QVERIFY(script.Done());
+    QVERIFY(ModalScript::Run({ModalScript::On(QStringLiteral("importDlg"), [&](QWidget& dlg) {
+                                 format = dlg.findChild<QComboBox*>(QStringLiteral("importFormat"))->currentText();
+                                 dlg.findChild<QRadioButton*>(QStringLiteral("importAppend"))->setChecked(true);
+                             }, 1)},
+                             [&] { frame->Action(cmd::kImport)->trigger(); }));
     QCOMPARE(format, QStringLiteral("CSV / tabulatorgetrennter Text"));
     QCOMPARE(boxes.boxes.size(), std::size_t(1));
     QVERIFY(boxes.boxes[0].text.find("Zeile 2, Spalte 1") != std::string::npos);
@@ -72,15 +65,15 @@ void tst_Exchange::importIntoOpenFileThenExportKvtml()
     QCOMPARE(data.m_aTasks.size(), tasksBefore + 2);
     QCOMPARE(data.m_aTasks.back().m_strQuestion, std::string("Stra\xDF" "e"));
     QCOMPARE(data.m_aQuestionnaires.back().m_strTitle, std::string(kAllTasksTitle));
-    QVERIFY(frame.ActiveChild()->Document().IsModified());
-    auto* overview = frame.findChild<QListView*>(QStringLiteral("ctl1009"));
+    QVERIFY(frame->ActiveChild()->Document().IsModified());
+    auto* overview = frame->findChild<QListView*>(QStringLiteral("ctl1009"));
     QVERIFY(overview && overview->isVisible());
     QStringList shown;
     for (int row = 0; row < overview->model()->rowCount(); ++row)
         shown << overview->model()->index(row, 0).data().toString();
     QVERIFY2(shown.contains(QStringLiteral("vokabeln")), qPrintable(shown.join(u'|')));
 
-    frame.Action(cmd::kExport)->trigger();
+    frame->Action(cmd::kExport)->trigger();
     QVERIFY(filters.last().contains(QStringLiteral("*.kvtml")));
     const std::string kvtml = testfiles::ReadBytes(work.filePath(QStringLiteral("export.kvtml")).toStdString());
     QCOMPARE(QString::fromStdString(kvtml.substr(0, kvtml.find('\n'))),

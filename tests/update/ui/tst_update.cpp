@@ -5,6 +5,7 @@
 
 #include "common/TestFiles.h"
 #include "common/UpdateServer.h"
+#include "common/WindowTest.h"
 #include "shell/ui/Commands.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/ModalScript.h"
@@ -119,8 +120,7 @@ void tst_Update::menuCommandEndToEnd()
     chmod(program.c_str(), 0755);
     SetProgramDirPath(programDir.path());
     QTemporaryDir work;
-    CMainFrame frame(work.filePath(QStringLiteral("recent.ini")));
-    frame.show();
+    auto frame = windowtest::ShowFrame(work.path());
 
     // Every wait dialog shown, however briefly: a fast local download may be over before
     // any timer could look.
@@ -140,7 +140,7 @@ void tst_Update::menuCommandEndToEnd()
     };
     ModalScript script({answer("Update verfügbar", QMessageBox::Yes),
                         answer("Update heruntergeladen", QMessageBox::Ok)});
-    frame.Action(cmd::kUpdate)->trigger();
+    frame->Action(cmd::kUpdate)->trigger();
     QVERIFY(script.Done());
     QCOMPARE(boxes, QString::fromUtf8("Ein neues Update steht zum Download bereit. Möchten Sie es "
                                       "jetzt herunterladen?|Das Update wurde heruntergeladen. Die "
