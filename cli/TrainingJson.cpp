@@ -3,11 +3,15 @@
 #include "data/Cp1252.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <istream>
 #include <iterator>
 #include <limits>
+#include <ostream>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -18,62 +22,6 @@ constexpr std::int64_t kMaxUnsigned32 = std::numeric_limits<std::uint32_t>::max(
 constexpr std::int64_t kMinSigned32 = std::numeric_limits<std::int32_t>::min();
 constexpr std::int64_t kMaxSigned32 = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t kMaxPoints = 8;
-
-std::string Utf8(const std::string& bytes)
-{
-    return Cp1252ToUtf8(bytes);
-}
-
-OrderedJson TaskToJson(const cTask& task)
-{
-    OrderedJson j;
-    j["taskNo"] = Utf8(task.m_strTaskNo);
-    j["category"] = Utf8(task.m_strCategory);
-    j["type"] = task.m_nType;
-    j["question"] = Utf8(task.m_strQuestion);
-    j["solution"] = Utf8(task.m_strSolution);
-    j["selfAssess"] = task.m_bSelfAssess;
-    j["points"] = task.m_nPoints;
-    OrderedJson stats = OrderedJson::array();
-    for (int k = 0; k <= task.m_nPoints && k < kTaskSlots; ++k)
-        stats.push_back(task.m_nStats[k]);
-    j["stats"] = std::move(stats);
-    j["choiceFlag"] = task.m_bChoiceFlag;
-    j["choiceValue"] = task.m_nChoiceValue;
-    OrderedJson choices = OrderedJson::array();
-    for (int i = 0; i < std::min<int>(task.m_nChoiceCount, kTaskSlots); ++i) {
-        OrderedJson choice;
-        choice["text"] = Utf8(task.m_strChoice[i]);
-        choice["right"] = task.m_bChoiceRight[i];
-        choice["extra"] = Utf8(task.m_strChoiceExtra[i]);
-        choices.push_back(std::move(choice));
-    }
-    j["choices"] = std::move(choices);
-    OrderedJson patterns = OrderedJson::array();
-    for (int i = 0; i < std::min<int>(task.m_nPatternCount, kTaskSlots); ++i)
-        patterns.push_back(Utf8(task.m_strPattern[i]));
-    j["patterns"] = std::move(patterns);
-    j["sound"] = Utf8(task.m_strSound);
-    j["picture"] = Utf8(task.m_strPicture);
-    j["pictureSize"] = task.m_nPictureSize;
-    j["picturePlace"] = task.m_nPicturePlace;
-    return j;
-}
-
-OrderedJson QuestionnaireToJson(const cQuestionnaire& q)
-{
-    OrderedJson j;
-    j["title"] = Utf8(q.m_strTitle);
-    j["examSeconds"] = q.m_nExamSeconds;
-    j["passPoints"] = q.m_nPassPoints;
-    j["retakePoints"] = q.m_nRetakePoints;
-    j["icon"] = q.m_nIcon;
-    OrderedJson tasks = OrderedJson::array();
-    for (std::uint32_t index : q.m_aTaskIndex)
-        tasks.push_back(index);
-    j["tasks"] = std::move(tasks);
-    return j;
-}
 
 std::string Member(const std::string& place, const char* key)
 {
@@ -405,46 +353,281 @@ public:
 
 } // namespace
 
-OrderedJson TrainingToJson(const cTrainingData& data)
-{
-    OrderedJson j;
-    j["format"] = kJsonFormatName;
-    j["version"] = kJsonFormatVersion;
-    j["crypt"] = data.m_nCrypt;
-    j["showAll"] = data.m_bShowAll;
-    j["random"] = data.m_bRandom;
-    j["minPercent"] = data.m_nMinPercent;
-    j["minRight"] = data.m_nMinRight;
-    j["maxWords"] = data.m_nMaxWords;
-    j["allowMissing"] = data.m_bAllowMissing;
-    j["allowExtra"] = data.m_bAllowExtra;
-    j["allowSwap"] = data.m_bAllowSwap;
-    j["questionTemplate"] = Utf8(data.m_strQuestionTemplate);
-    j["rightTemplate"] = Utf8(data.m_strRightTemplate);
-    j["wrongTemplate"] = Utf8(data.m_strWrongTemplate);
+namespace {
 
-    OrderedJson columns = OrderedJson::array();
+// Writes the export's layout as it goes: two blanks of indent per level, "key": value,
+// an empty array as [], texts escaped as JSON requires (quote, backslash, the control
+// characters; \b \f \n \r \t by name, the others as \u00xx). The output collects in a
+// buffer that is handed to the stream in large pieces.
+class cJsonWriter {
+public:
+    explicit cJsonWriter(std::ostream& out) : m_out(out) { m_buf.reserve(kFlushSize + 4096); }
+
+    void BeginObject() { Open('{'); }
+    void EndObject() { Close('}'); }
+    void BeginArray() { Open('['); }
+    void EndArray() { Close(']'); }
+
+    void Key(std::string_view key)
+    {
+        Item();
+        m_buf += '"';
+        m_buf += key;
+        m_buf += "\": ";
+        m_bAfterKey = true;
+    }
+
+    void Text(const std::string& cp1252)
+    {
+        Item();
+        m_buf += '"';
+        for (const char c : cp1252)
+            m_buf += Escaped(static_cast<unsigned char>(c));
+        m_buf += '"';
+        Flush(false);
+    }
+
+    void Bool(bool value)
+    {
+        Item();
+        m_buf += value ? "true" : "false";
+    }
+
+    void Number(std::int64_t value)
+    {
+        Item();
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        m_buf.append(digits, end);
+    }
+
+    void Finish()
+    {
+        m_buf += '\n';
+        Flush(true);
+    }
+
+private:
+    static constexpr std::size_t kFlushSize = 1u << 16;
+
+    // The JSON text of one Windows-1252 byte inside a string, made once per byte value.
+    static const std::string& Escaped(unsigned char byte)
+    {
+        static const std::array<std::string, 256> table = [] {
+            std::array<std::string, 256> t;
+            for (int b = 0; b < 256; ++b) {
+                const char32_t cp = Cp1252ToUnicode(static_cast<unsigned char>(b));
+                switch (cp) {
+                case '"': t[b] = "\\\""; break;
+                case '\\': t[b] = "\\\\"; break;
+                case '\b': t[b] = "\\b"; break;
+                case '\f': t[b] = "\\f"; break;
+                case '\n': t[b] = "\\n"; break;
+                case '\r': t[b] = "\\r"; break;
+                case '\t': t[b] = "\\t"; break;
+                default:
+                    if (cp < 0x20) {
+                        char hex[8];
+                        std::snprintf(hex, sizeof hex, "\\u%04x", static_cast<unsigned>(cp));
+                        t[b] = hex;
+                    } else {
+                        AppendUtf8(t[b], cp);
+                    }
+                }
+            }
+            return t;
+        }();
+        return table[byte];
+    }
+
+    // Starts a value: after a key on the same line, else on a line of its own.
+    void Item()
+    {
+        if (m_bAfterKey) {
+            m_bAfterKey = false;
+            return;
+        }
+        if (m_levels.empty())
+            return;
+        m_buf += m_levels.back() ? "\n" : ",\n";
+        m_levels.back() = false;
+        m_buf.append(2 * m_levels.size(), ' ');
+    }
+
+    void Open(char bracket)
+    {
+        Item();
+        m_buf += bracket;
+        m_levels.push_back(true);
+    }
+
+    void Close(char bracket)
+    {
+        const bool empty = m_levels.back();
+        m_levels.pop_back();
+        if (!empty) {
+            m_buf += '\n';
+            m_buf.append(2 * m_levels.size(), ' ');
+        }
+        m_buf += bracket;
+        Flush(false);
+    }
+
+    void Flush(bool always)
+    {
+        if (always || m_buf.size() >= kFlushSize) {
+            m_out.write(m_buf.data(), static_cast<std::streamsize>(m_buf.size()));
+            m_buf.clear();
+        }
+    }
+
+    std::ostream& m_out;
+    std::string m_buf;
+    std::vector<bool> m_levels; // per open level: nothing written in it yet
+    bool m_bAfterKey = false;
+};
+
+void WriteTask(cJsonWriter& w, const cTask& task)
+{
+    w.BeginObject();
+    w.Key("taskNo");
+    w.Text(task.m_strTaskNo);
+    w.Key("category");
+    w.Text(task.m_strCategory);
+    w.Key("type");
+    w.Number(task.m_nType);
+    w.Key("question");
+    w.Text(task.m_strQuestion);
+    w.Key("solution");
+    w.Text(task.m_strSolution);
+    w.Key("selfAssess");
+    w.Bool(task.m_bSelfAssess);
+    w.Key("points");
+    w.Number(task.m_nPoints);
+    w.Key("stats");
+    w.BeginArray();
+    for (int k = 0; k <= task.m_nPoints && k < kTaskSlots; ++k)
+        w.Number(task.m_nStats[k]);
+    w.EndArray();
+    w.Key("choiceFlag");
+    w.Bool(task.m_bChoiceFlag);
+    w.Key("choiceValue");
+    w.Number(task.m_nChoiceValue);
+    w.Key("choices");
+    w.BeginArray();
+    const cTask& t = task; // const access reads empty slots without creating them
+    for (int i = 0; i < std::min<int>(t.m_nChoiceCount, kTaskSlots); ++i) {
+        w.BeginObject();
+        w.Key("text");
+        w.Text(t.m_strChoice[i]);
+        w.Key("right");
+        w.Bool(t.m_bChoiceRight[i]);
+        w.Key("extra");
+        w.Text(t.m_strChoiceExtra[i]);
+        w.EndObject();
+    }
+    w.EndArray();
+    w.Key("patterns");
+    w.BeginArray();
+    for (int i = 0; i < std::min<int>(t.m_nPatternCount, kTaskSlots); ++i)
+        w.Text(t.m_strPattern[i]);
+    w.EndArray();
+    w.Key("sound");
+    w.Text(task.m_strSound);
+    w.Key("picture");
+    w.Text(task.m_strPicture);
+    w.Key("pictureSize");
+    w.Number(task.m_nPictureSize);
+    w.Key("picturePlace");
+    w.Number(task.m_nPicturePlace);
+    w.EndObject();
+}
+
+void WriteQuestionnaire(cJsonWriter& w, const cQuestionnaire& q)
+{
+    w.BeginObject();
+    w.Key("title");
+    w.Text(q.m_strTitle);
+    w.Key("examSeconds");
+    w.Number(q.m_nExamSeconds);
+    w.Key("passPoints");
+    w.Number(q.m_nPassPoints);
+    w.Key("retakePoints");
+    w.Number(q.m_nRetakePoints);
+    w.Key("icon");
+    w.Number(q.m_nIcon);
+    w.Key("tasks");
+    w.BeginArray();
+    for (std::uint32_t index : q.m_aTaskIndex)
+        w.Number(index);
+    w.EndArray();
+    w.EndObject();
+}
+
+} // namespace
+
+void WriteTrainingJson(const cTrainingData& data, std::ostream& out)
+{
+    cJsonWriter w(out);
+    w.BeginObject();
+    w.Key("format");
+    w.Text(kJsonFormatName);
+    w.Key("version");
+    w.Number(kJsonFormatVersion);
+    w.Key("crypt");
+    w.Number(data.m_nCrypt);
+    w.Key("showAll");
+    w.Bool(data.m_bShowAll);
+    w.Key("random");
+    w.Bool(data.m_bRandom);
+    w.Key("minPercent");
+    w.Number(data.m_nMinPercent);
+    w.Key("minRight");
+    w.Number(data.m_nMinRight);
+    w.Key("maxWords");
+    w.Number(data.m_nMaxWords);
+    w.Key("allowMissing");
+    w.Bool(data.m_bAllowMissing);
+    w.Key("allowExtra");
+    w.Bool(data.m_bAllowExtra);
+    w.Key("allowSwap");
+    w.Bool(data.m_bAllowSwap);
+    w.Key("questionTemplate");
+    w.Text(data.m_strQuestionTemplate);
+    w.Key("rightTemplate");
+    w.Text(data.m_strRightTemplate);
+    w.Key("wrongTemplate");
+    w.Text(data.m_strWrongTemplate);
+
+    w.Key("columns");
+    w.BeginArray();
     const std::size_t columnCount = std::min(
         {data.m_aColumnTitle.size(), data.m_aColumnWidth.size(), data.m_aColumnKind.size()});
     for (std::size_t i = 0; i < columnCount; ++i) {
-        OrderedJson column;
-        column["title"] = Utf8(data.m_aColumnTitle[i]);
-        column["width"] = data.m_aColumnWidth[i];
-        column["kind"] = data.m_aColumnKind[i];
-        columns.push_back(std::move(column));
+        w.BeginObject();
+        w.Key("title");
+        w.Text(data.m_aColumnTitle[i]);
+        w.Key("width");
+        w.Number(data.m_aColumnWidth[i]);
+        w.Key("kind");
+        w.Number(data.m_aColumnKind[i]);
+        w.EndObject();
     }
-    j["columns"] = std::move(columns);
+    w.EndArray();
 
-    OrderedJson tasks = OrderedJson::array();
+    w.Key("tasks");
+    w.BeginArray();
     for (const cTask& task : data.m_aTasks)
-        tasks.push_back(TaskToJson(task));
-    j["tasks"] = std::move(tasks);
+        WriteTask(w, task);
+    w.EndArray();
 
-    OrderedJson questionnaires = OrderedJson::array();
+    w.Key("questionnaires");
+    w.BeginArray();
     for (std::size_t i = 0; i + 1 < data.m_aQuestionnaires.size(); ++i)
-        questionnaires.push_back(QuestionnaireToJson(data.m_aQuestionnaires[i]));
-    j["questionnaires"] = std::move(questionnaires);
-    return j;
+        WriteQuestionnaire(w, data.m_aQuestionnaires[i]);
+    w.EndArray();
+    w.EndObject();
+    w.Finish();
 }
 
 bool TrainingFromJson(const OrderedJson& doc, cTrainingData& data, std::string& error)

@@ -16,9 +16,10 @@ using OrderedJson = nlohmann::ordered_json;
 inline constexpr const char* kJsonFormatName = "quorvant-training";
 inline constexpr int kJsonFormatVersion = 1;
 
-/// The data as the JSON document of the export, keys in their documented order. Like
-/// the file writer it leaves out the last questionnaire, the automatic one.
-OrderedJson TrainingToJson(const cTrainingData& data);
+/// Writes the data as the JSON document of the export, keys in their documented order,
+/// indented by two blanks per level, with a line feed at the end, while it walks the
+/// records. Like the file writer it leaves out the last questionnaire, the automatic one.
+void WriteTrainingJson(const cTrainingData& data, std::ostream& out);
 
 /// Checks the whole document and builds the data from it, with the automatic
 /// questionnaire appended as reading would. On refusal returns false, leaves data

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -22,9 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         return 0;
     }
-    const OrderedJson exported = TrainingToJson(first);
+    std::ostringstream text;
+    WriteTrainingJson(first, text);
+    const OrderedJson exported = OrderedJson::parse(text.str());
     cTrainingData second;
-    if (!TrainingFromJson(exported, second, error) || TrainingToJson(second) != exported) {
+    std::ostringstream again;
+    if (!TrainingFromJson(exported, second, error) ||
+        (WriteTrainingJson(second, again), again.str() != text.str())) {
         std::fprintf(stderr, "export does not import to the same document: %s\n", error.c_str());
         std::abort();
     }

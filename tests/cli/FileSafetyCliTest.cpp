@@ -121,7 +121,9 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewFileAndNoTemporary)
     std::string json[2];
     for (int k = 0; k < 2; ++k) {
         json[k] = work.Path("quelle" + std::to_string(k) + ".json");
-        WriteBytes(json[k], TrainingToJson(testfiles::MakeTrainingData(4000, k + 1)).dump());
+        std::ostringstream text;
+        WriteTrainingJson(testfiles::MakeTrainingData(4000, k + 1), text);
+        WriteBytes(json[k], text.str());
         const auto start = std::chrono::steady_clock::now();
         ASSERT_EQ(RunToEnd({"import", json[k], target}, "", work), 0);
         bytes[k] = ReadBytes(target);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,18 @@ namespace {
 
 using clitest::EdgeData;
 using clitest::ExpectSameData;
+
+std::string Exported(const cTrainingData& data)
+{
+    std::ostringstream out;
+    WriteTrainingJson(data, out);
+    return out.str();
+}
+
+OrderedJson ExportedDoc(const cTrainingData& data)
+{
+    return OrderedJson::parse(Exported(data));
+}
 
 std::vector<std::string> Keys(const OrderedJson& object)
 {
@@ -25,7 +38,9 @@ class JsonRoundTrip : public ::testing::TestWithParam<int> {};
 TEST_P(JsonRoundTrip, KeepsEveryStoredField)
 {
     const cTrainingData original = EdgeData(static_cast<std::uint8_t>(GetParam()));
-    const std::string text = TrainingToJson(original).dump(2);
+    const std::string text = Exported(original);
+    // The stream writes exactly the layout of a two-blank indented dump.
+    EXPECT_EQ(OrderedJson::parse(text).dump(2) + "\n", text);
     cTrainingData back;
     back.m_strPath = "stale";
     std::string error = "stale";
@@ -34,13 +49,13 @@ TEST_P(JsonRoundTrip, KeepsEveryStoredField)
     ExpectSameData(original, back);
     EXPECT_EQ(back.m_strPath, "");
     // And the text of a second export is the same.
-    EXPECT_EQ(TrainingToJson(back).dump(2), text);
+    EXPECT_EQ(Exported(back), text);
 }
 INSTANTIATE_TEST_SUITE_P(Crypt, JsonRoundTrip, ::testing::Values(0, 1, 7));
 
 TEST(JsonExport, KeysInTheirOrderAndAutomaticQuestionnaireLeftOut)
 {
-    const OrderedJson j = TrainingToJson(EdgeData(0));
+    const OrderedJson j = ExportedDoc(EdgeData(0));
     EXPECT_EQ(Keys(j), (std::vector<std::string>{
                            "format", "version", "crypt", "showAll", "random", "minPercent",
                            "minRight", "maxWords", "allowMissing", "allowExtra", "allowSwap",
@@ -77,7 +92,7 @@ TEST(JsonExport, TextBecomesUtf8ByTheCodePage)
     cTrainingData data;
     data.m_strQuestionTemplate = "\xC4\x80\x81\x8D\x8F\x90\x9D\x9F\xFF";
     data.m_aQuestionnaires.emplace_back(); // the automatic one
-    const std::string dumped = TrainingToJson(data).dump();
+    const std::string dumped = ExportedDoc(data).dump();
     EXPECT_NE(dumped.find("\"questionTemplate\":\"\xC3\x84\xE2\x82\xAC\xC2\x81\xC2\x8D\xC2\x8F"
                           "\xC2\x90\xC2\x9D\xC5\xB8\xC3\xBF\""),
               std::string::npos)
@@ -160,7 +175,7 @@ class JsonRefusal : public ::testing::TestWithParam<Refusal> {};
 TEST_P(JsonRefusal, NamesThePlaceAndLeavesTheDataAlone)
 {
     const Refusal& c = GetParam();
-    OrderedJson doc = TrainingToJson(EdgeData(0));
+    OrderedJson doc = ExportedDoc(EdgeData(0));
     doc[OrderedJson::json_pointer(c.pointer)] = OrderedJson::parse(c.value);
     cTrainingData data;
     data.m_strWrongTemplate = "kept";
