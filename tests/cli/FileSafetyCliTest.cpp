@@ -207,11 +207,12 @@ TEST(HostileJson, IsRefusedWithItsPlace)
     // "ä" is two bytes of UTF-8, plain or escaped: exactly the limit passes, a byte more not.
     const std::string atLimit = Repeat("\xC3\xA4", kMaxJsonText / 2 - 1) + "\\u00e4";
     for (const auto& [text, accepted] : {std::pair{atLimit, true}, std::pair{atLimit + "x", false}}) {
-        std::istringstream in("[\"" + text + "\"]");
-        OrderedJson doc;
+        std::istringstream in("{\"questionTemplate\":\"" + text + "\"}");
+        cTrainingData data;
         cJsonRefusal refusal;
-        EXPECT_EQ(ParseTrainingJson(in, doc, refusal), accepted);
-        EXPECT_EQ(refusal.message, accepted ? "" : "[0]: Text länger als 16 MiB (16777216 Bytes)");
+        EXPECT_EQ(ReadTrainingJson(in, data, refusal), accepted);
+        EXPECT_EQ(refusal.message,
+                  accepted ? "" : "questionTemplate: Text länger als 16 MiB (16777216 Bytes)");
     }
 }
 
