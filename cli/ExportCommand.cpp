@@ -11,6 +11,6 @@ int RunExportCommand(cCliContext& ctx)
     cDocument document;
     if (document.Open(ctx.args[0]) != 0)
         return kExitFailed; // the reader's messages and message 104 are on standard error
-    ctx.out << TrainingToJson(document.m_data).dump(2) << '\n';
+    WriteTrainingJson(document.m_data, ctx.out);
     return kExitOk;
 }

@@ -31,20 +31,14 @@ int RunImportCommand(cCliContext& ctx)
 
     // Everything is checked before anything is written, so a refused document leaves
     // the target as it was (or absent).
-    OrderedJson doc;
+    cDocument document;
     cJsonRefusal refusal;
-    if (!ParseTrainingJson(source == "-" ? ctx.in : file, doc, refusal)) {
+    if (!ReadTrainingJson(source == "-" ? ctx.in : file, document.m_data, refusal)) {
         if (refusal.syntaxByte != 0)
             ctx.err << "Import abgelehnt: " << source << " ist kein gültiges JSON (Fehler bei Byte "
                     << refusal.syntaxByte << ").\n";
         else
             ctx.err << "Import abgelehnt: " << refusal.message << ".\n";
-        return kExitRefused;
-    }
-    cDocument document;
-    std::string error;
-    if (!TrainingFromJson(doc, document.m_data, error)) {
-        ctx.err << "Import abgelehnt: " << error << ".\n";
         return kExitRefused;
     }
     if (document.SaveAs(target) != 0)

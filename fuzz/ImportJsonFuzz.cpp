@@ -1,31 +1,35 @@
-// Feeds arbitrary bytes to the JSON import of quorvant-cli. Whatever it accepts must
-// export to JSON that imports to the same document.
+// Feeds arbitrary bytes to the JSON import of quorvant-cli. Every refusal must say why,
+// and whatever it accepts must export to JSON that imports to the same document.
 
 #include "cli/TrainingJson.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const OrderedJson doc = OrderedJson::parse(data, data + size, nullptr, false);
-    if (doc.is_discarded())
-        return 0;
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     cTrainingData first;
-    std::string error;
-    if (!TrainingFromJson(doc, first, error)) {
-        if (error.empty()) {
+    cJsonRefusal refusal;
+    if (!ReadTrainingJson(in, first, refusal)) {
+        if (refusal.syntaxByte == 0 && refusal.message.empty()) {
             std::fprintf(stderr, "refusal without message\n");
             std::abort();
         }
         return 0;
     }
-    const OrderedJson exported = TrainingToJson(first);
+    std::ostringstream text;
+    WriteTrainingJson(first, text);
+    std::istringstream again(text.str());
     cTrainingData second;
-    if (!TrainingFromJson(exported, second, error) || TrainingToJson(second) != exported) {
-        std::fprintf(stderr, "export does not import to the same document: %s\n", error.c_str());
+    std::ostringstream back;
+    if (!ReadTrainingJson(again, second, refusal) ||
+        (WriteTrainingJson(second, back), back.str() != text.str())) {
+        std::fprintf(stderr, "export does not import to the same document: %s\n",
+                     refusal.message.c_str());
         std::abort();
     }
     return 0;

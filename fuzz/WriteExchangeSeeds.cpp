@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 int main(int argc, char** argv)
@@ -32,7 +33,9 @@ int main(int argc, char** argv)
         save("csv", "export-" + n + ".tsv", options + ExportText(d, ExchangeFormat::Csv, '\t'));
         save("kvtml", "export-" + n + ".kvtml", options + ExportText(d, ExchangeFormat::Kvtml));
         save("anki", "export-" + n + ".txt", options + ExportText(d, ExchangeFormat::Anki));
-        save("json", "export-" + n + ".json", TrainingToJson(d).dump(1));
+        std::ostringstream json;
+        WriteTrainingJson(d, json);
+        save("json", "export-" + n + ".json", json.str());
     }
     save("csv", "header.csv", options + "Points,Answer,Question,Nr,Kategorie,Pattern\r\n2,\"a\"\"b\",\"x\ny\",7,k,p\r\n");
     save("csv", "windows-1252.csv", "\x01" "Fr\xFC" "h;early\n\"zwei;\";\n");

@@ -74,7 +74,9 @@ TEST_P(ExportImport, GivesTheFileBackByteForByte)
     // The JSON is the data as the program reads it.
     cDocument document;
     ASSERT_EQ(document.Open(original), 0);
-    EXPECT_EQ(exported.out, TrainingToJson(document.m_data).dump(2) + "\n");
+    std::ostringstream expected;
+    WriteTrainingJson(document.m_data, expected);
+    EXPECT_EQ(exported.out, expected.str());
     // No temporary files are left beside the output.
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"copy.vdr", "export.json", "original.vdr"}));
 }
@@ -87,7 +89,9 @@ TEST(Import, ReadsStandardInputForADash)
 {
     TempDir dir;
     const std::string target = dir.Path("stdin.vdr");
-    const CliRun run = RunTool({"import", "-", target}, TrainingToJson(EdgeData(1)).dump());
+    std::ostringstream json;
+    WriteTrainingJson(EdgeData(1), json);
+    const CliRun run = RunTool({"import", "-", target}, json.str());
     ASSERT_EQ(run.status, 0) << run.err;
     cTrainingData back;
     ASSERT_EQ(back.ReadTrainingFile(target), 0);

@@ -121,7 +121,9 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewFileAndNoTemporary)
     std::string json[2];
     for (int k = 0; k < 2; ++k) {
         json[k] = work.Path("quelle" + std::to_string(k) + ".json");
-        WriteBytes(json[k], TrainingToJson(testfiles::MakeTrainingData(4000, k + 1)).dump());
+        std::ostringstream text;
+        WriteTrainingJson(testfiles::MakeTrainingData(4000, k + 1), text);
+        WriteBytes(json[k], text.str());
         const auto start = std::chrono::steady_clock::now();
         ASSERT_EQ(RunToEnd({"import", json[k], target}, "", work), 0);
         bytes[k] = ReadBytes(target);
@@ -205,11 +207,12 @@ TEST(HostileJson, IsRefusedWithItsPlace)
     // "ä" is two bytes of UTF-8, plain or escaped: exactly the limit passes, a byte more not.
     const std::string atLimit = Repeat("\xC3\xA4", kMaxJsonText / 2 - 1) + "\\u00e4";
     for (const auto& [text, accepted] : {std::pair{atLimit, true}, std::pair{atLimit + "x", false}}) {
-        std::istringstream in("[\"" + text + "\"]");
-        OrderedJson doc;
+        std::istringstream in("{\"questionTemplate\":\"" + text + "\"}");
+        cTrainingData data;
         cJsonRefusal refusal;
-        EXPECT_EQ(ParseTrainingJson(in, doc, refusal), accepted);
-        EXPECT_EQ(refusal.message, accepted ? "" : "[0]: Text länger als 16 MiB (16777216 Bytes)");
+        EXPECT_EQ(ReadTrainingJson(in, data, refusal), accepted);
+        EXPECT_EQ(refusal.message,
+                  accepted ? "" : "questionTemplate: Text länger als 16 MiB (16777216 Bytes)");
     }
 }
 

@@ -3,15 +3,45 @@
 #include "cli/CliTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
+using OrderedJson = nlohmann::ordered_json;
 using clitest::EdgeData;
 using clitest::ExpectSameData;
+
+std::string Exported(const cTrainingData& data)
+{
+    std::ostringstream out;
+    WriteTrainingJson(data, out);
+    return out.str();
+}
+
+OrderedJson ExportedDoc(const cTrainingData& data)
+{
+    return OrderedJson::parse(Exported(data));
+}
+
+bool Import(const std::string& text, cTrainingData& data, cJsonRefusal& refusal)
+{
+    std::istringstream in(text);
+    return ReadTrainingJson(in, data, refusal);
+}
+
+// Imports text that must be accepted.
+cTrainingData Imported(const std::string& text)
+{
+    cTrainingData data;
+    cJsonRefusal refusal;
+    EXPECT_TRUE(Import(text, data, refusal)) << refusal.syntaxByte << " " << refusal.message;
+    return data;
+}
 
 std::vector<std::string> Keys(const OrderedJson& object)
 {
@@ -25,22 +55,25 @@ class JsonRoundTrip : public ::testing::TestWithParam<int> {};
 TEST_P(JsonRoundTrip, KeepsEveryStoredField)
 {
     const cTrainingData original = EdgeData(static_cast<std::uint8_t>(GetParam()));
-    const std::string text = TrainingToJson(original).dump(2);
+    const std::string text = Exported(original);
+    // The stream writes exactly the layout of a two-blank indented dump.
+    EXPECT_EQ(OrderedJson::parse(text).dump(2) + "\n", text);
     cTrainingData back;
     back.m_strPath = "stale";
-    std::string error = "stale";
-    ASSERT_TRUE(TrainingFromJson(OrderedJson::parse(text), back, error)) << error;
-    EXPECT_EQ(error, "");
+    cJsonRefusal refusal{7, "stale"};
+    ASSERT_TRUE(Import(text, back, refusal)) << refusal.message;
+    EXPECT_EQ(refusal.syntaxByte, 0u);
+    EXPECT_EQ(refusal.message, "");
     ExpectSameData(original, back);
     EXPECT_EQ(back.m_strPath, "");
     // And the text of a second export is the same.
-    EXPECT_EQ(TrainingToJson(back).dump(2), text);
+    EXPECT_EQ(Exported(back), text);
 }
 INSTANTIATE_TEST_SUITE_P(Crypt, JsonRoundTrip, ::testing::Values(0, 1, 7));
 
 TEST(JsonExport, KeysInTheirOrderAndAutomaticQuestionnaireLeftOut)
 {
-    const OrderedJson j = TrainingToJson(EdgeData(0));
+    const OrderedJson j = ExportedDoc(EdgeData(0));
     EXPECT_EQ(Keys(j), (std::vector<std::string>{
                            "format", "version", "crypt", "showAll", "random", "minPercent",
                            "minRight", "maxWords", "allowMissing", "allowExtra", "allowSwap",
@@ -77,7 +110,7 @@ TEST(JsonExport, TextBecomesUtf8ByTheCodePage)
     cTrainingData data;
     data.m_strQuestionTemplate = "\xC4\x80\x81\x8D\x8F\x90\x9D\x9F\xFF";
     data.m_aQuestionnaires.emplace_back(); // the automatic one
-    const std::string dumped = TrainingToJson(data).dump();
+    const std::string dumped = ExportedDoc(data).dump();
     EXPECT_NE(dumped.find("\"questionTemplate\":\"\xC3\x84\xE2\x82\xAC\xC2\x81\xC2\x8D\xC2\x8F"
                           "\xC2\x90\xC2\x9D\xC5\xB8\xC3\xBF\""),
               std::string::npos)
@@ -87,11 +120,7 @@ TEST(JsonExport, TextBecomesUtf8ByTheCodePage)
 
 TEST(JsonImport, MissingKeysTakeTheDefaultsOfNewRecords)
 {
-    cTrainingData data;
-    std::string error;
-    ASSERT_TRUE(TrainingFromJson(OrderedJson::parse(R"({"tasks":[{}],"questionnaires":[{}]})"),
-                                 data, error))
-        << error;
+    cTrainingData data = Imported(R"({"tasks":[{}],"questionnaires":[{}]})");
     cTrainingData expected;
     expected.m_aTasks.emplace_back();
     expected.m_aQuestionnaires.emplace_back();
@@ -104,7 +133,7 @@ TEST(JsonImport, MissingKeysTakeTheDefaultsOfNewRecords)
     EXPECT_EQ(data.m_aTasks[0].m_nPoints, 1);
     EXPECT_EQ(data.m_aQuestionnaires[0].m_nExamSeconds, -1);
 
-    ASSERT_TRUE(TrainingFromJson(OrderedJson::parse("{}"), data, error));
+    data = Imported("{}");
     EXPECT_TRUE(data.m_aTasks.empty());
     ASSERT_EQ(data.m_aQuestionnaires.size(), 1u);
     EXPECT_EQ(data.m_aQuestionnaires[0].m_strTitle, "Alle Aufgaben");
@@ -113,12 +142,8 @@ TEST(JsonImport, MissingKeysTakeTheDefaultsOfNewRecords)
 
 TEST(JsonImport, StatsFollowPointsAndLaterSlotsStayZero)
 {
-    cTrainingData data;
-    std::string error;
-    ASSERT_TRUE(TrainingFromJson(
-        OrderedJson::parse(R"({"tasks":[{"stats":[4,5,6],"points":2},{"points":3}]})"), data,
-        error))
-        << error;
+    // The stats stand before the points they depend on.
+    const cTrainingData data = Imported(R"({"tasks":[{"stats":[4,5,6],"points":2},{"points":3}]})");
     EXPECT_EQ(data.m_aTasks[0].m_nStats,
               (std::array<std::uint32_t, kTaskSlots>{4, 5, 6, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(data.m_aTasks[1].m_nStats, (std::array<std::uint32_t, kTaskSlots>{}));
@@ -126,24 +151,18 @@ TEST(JsonImport, StatsFollowPointsAndLaterSlotsStayZero)
 
 TEST(JsonImport, TimedQuestionnairesAreCounted)
 {
-    cTrainingData data;
-    std::string error;
-    ASSERT_TRUE(TrainingFromJson(
-        OrderedJson::parse(R"({"questionnaires":[{"examSeconds":0},{"examSeconds":-1},
-                                                 {"examSeconds":60}]})"),
-        data, error));
+    const cTrainingData data = Imported(
+        R"({"questionnaires":[{"examSeconds":0},{"examSeconds":-1},{"examSeconds":60}]})");
     EXPECT_EQ(data.m_nTimedCount, 2);
 }
 
 TEST(JsonImport, CodePageCharactersAreAccepted)
 {
-    cTrainingData data;
-    std::string error;
-    ASSERT_TRUE(TrainingFromJson(
-        OrderedJson::parse("{\"wrongTemplate\":\"\\u00c4\\u20ac\\u0081\\u009d\\u0178\\u0000\"}"),
-        data, error))
-        << error;
-    EXPECT_EQ(data.m_strWrongTemplate, std::string("\xC4\x80\x81\x9D\x9F\0", 6));
+    const cTrainingData data = Imported(
+        "\xEF\xBB\xBF{\"wrongTemplate\":\"\\u00c4\\u20ac\\u0081\\u009d\\u0178\\u0000\xC3\xA4\",\n"
+        "\"rightTemplate\":\"\\\"\\\\\\/\\b\\f\\n\\r\\t\\u00E9\"}\r\n\t ");
+    EXPECT_EQ(data.m_strWrongTemplate, std::string("\xC4\x80\x81\x9D\x9F\0\xE4", 7));
+    EXPECT_EQ(data.m_strRightTemplate, "\"\\/\b\f\n\r\t\xE9");
 }
 
 struct Refusal {
@@ -160,13 +179,14 @@ class JsonRefusal : public ::testing::TestWithParam<Refusal> {};
 TEST_P(JsonRefusal, NamesThePlaceAndLeavesTheDataAlone)
 {
     const Refusal& c = GetParam();
-    OrderedJson doc = TrainingToJson(EdgeData(0));
+    OrderedJson doc = ExportedDoc(EdgeData(0));
     doc[OrderedJson::json_pointer(c.pointer)] = OrderedJson::parse(c.value);
     cTrainingData data;
     data.m_strWrongTemplate = "kept";
-    std::string error;
-    EXPECT_FALSE(TrainingFromJson(doc, data, error));
-    EXPECT_EQ(error, c.error);
+    cJsonRefusal refusal;
+    EXPECT_FALSE(Import(doc.dump(), data, refusal));
+    EXPECT_EQ(refusal.syntaxByte, 0u);
+    EXPECT_EQ(refusal.message, c.error);
     EXPECT_EQ(data.m_strWrongTemplate, "kept");
     EXPECT_TRUE(data.m_aTasks.empty());
 }
@@ -258,10 +278,96 @@ TEST(JsonRefusalRoot, DocumentMustBeAnObject)
 {
     for (const char* text : {"[]", "3", "\"x\"", "null"}) {
         cTrainingData data;
-        std::string error;
-        EXPECT_FALSE(TrainingFromJson(OrderedJson::parse(text), data, error)) << text;
-        EXPECT_EQ(error, "Dokument: JSON-Objekt erwartet") << text;
+        cJsonRefusal refusal;
+        EXPECT_FALSE(Import(text, data, refusal)) << text;
+        EXPECT_EQ(refusal.message, "Dokument: JSON-Objekt erwartet") << text;
     }
+}
+
+
+// Refusals of the whole text: a syntax error by its byte (1-based; the end of the input
+// is the byte after the last), the others by place and reason. Among values that do not
+// fit, the first in the layout's order is named, wherever it stands in the text.
+struct TextRefusal {
+    const char* name;
+    std::string text;
+    std::size_t syntaxByte;
+    std::string message;
+};
+void PrintTo(const TextRefusal& c, std::ostream* os)
+{
+    *os << c.name;
+}
+class JsonTextRefusal : public ::testing::TestWithParam<TextRefusal> {};
+TEST_P(JsonTextRefusal, NamesTheByteOrThePlace)
+{
+    const TextRefusal& c = GetParam();
+    cTrainingData data;
+    cJsonRefusal refusal;
+    EXPECT_FALSE(Import(c.text, data, refusal));
+    EXPECT_EQ(refusal.syntaxByte, c.syntaxByte);
+    EXPECT_EQ(refusal.message, c.message);
+}
+std::string Repeated(const std::string& piece, int n)
+{
+    std::string s;
+    while (n-- > 0)
+        s += piece;
+    return s;
+}
+const std::string kNested64 = "{\"x\":" + std::string(63, '[') + std::string(63, ']') + "}";
+INSTANTIATE_TEST_SUITE_P(Edges, JsonTextRefusal, ::testing::Values(
+    TextRefusal{"empty", "", 1, ""},
+    TextRefusal{"blanks_only", " \n", 3, ""},
+    TextRefusal{"broken_byte_order_mark", "\xEF\xBB{}", 3, ""},
+    TextRefusal{"unterminated", R"({"crypt":1)", 11, ""},
+    TextRefusal{"trailing_comma", R"({"crypt":1,})", 12, ""},
+    TextRefusal{"missing_colon", R"({"crypt" 1})", 10, ""},
+    TextRefusal{"broken_literal", R"({"showAll":tru})", 15, ""},
+    TextRefusal{"leading_zero", R"({"crypt":01})", 11, ""},
+    TextRefusal{"exponent_without_digits", R"({"crypt":1e+})", 13, ""},
+    TextRefusal{"nul_in_text", std::string("{\"a\":\"x\0\"}", 10), 8, ""},
+    TextRefusal{"unknown_escape", R"({"a":"\q"})", 8, ""},
+    TextRefusal{"short_unicode_escape", R"({"a":"\u12"})", 11, ""},
+    TextRefusal{"lone_low_surrogate", R"({"a":"\udc00"})", 12, ""},
+    TextRefusal{"high_surrogate_alone", R"({"a":"\ud83d"})", 13, ""},
+    TextRefusal{"high_surrogate_then_letter", R"({"a":"\ud83d\u0041"})", 18, ""},
+    TextRefusal{"overlong_utf8", "{\"a\":\"\xC0\xAF\"}", 7, ""},
+    TextRefusal{"utf8_surrogate", "{\"a\":\"\xED\xA0\x80\"}", 8, ""},
+    TextRefusal{"utf8_beyond_unicode", "{\"a\":\"\xF4\x90\x80\x80\"}", 8, ""},
+    TextRefusal{"trailing_number", "{} 12", 0,
+                "Dokument: nach dem JSON-Wert folgen weitere Zeichen (ab Byte 5)"},
+    TextRefusal{"emoji_as_utf8", "{\"questionTemplate\":\"\xF0\x9F\x98\x80\"}", 0,
+                "questionTemplate: das Zeichen U+1F600 an Stelle 1 hat kein Zeichen in "
+                "Windows-1252"},
+    TextRefusal{"integer_beyond_64_bits", R"({"crypt":18446744073709551616})", 0,
+                "crypt: ganze Zahl von 0 bis 255 erwartet"},
+    TextRefusal{"underflow_is_a_fraction", R"({"crypt":1e-400})", 0,
+                "crypt: ganze Zahl von 0 bis 255 erwartet"},
+    TextRefusal{"largest_double", R"({"crypt":1.7976931348623157e308})", 0,
+                "crypt: ganze Zahl von 0 bis 255 erwartet"},
+    TextRefusal{"beyond_largest_double", R"({"crypt":-1.8e308})", 0,
+                "crypt: Zahl außerhalb des darstellbaren Bereichs"},
+    TextRefusal{"nesting_65", "{\"x\":" + std::string(64, '[') + std::string(64, ']') + "}", 0,
+                "x" + Repeated("[0]", 63) + ": mehr als 64 Ebenen ineinander verschachtelt"},
+    TextRefusal{"duplicate_in_unknown_key", R"({"x":{"a":1,"a":2}})", 0,
+                "x.a: Schlüssel kommt doppelt vor"},
+    TextRefusal{"later_key_ranks_first", R"({"tasks":[{"points":9}],"crypt":300})", 0,
+                "crypt: ganze Zahl von 0 bis 255 erwartet"},
+    TextRefusal{"syntax_beats_values", R"({"tasks":[{"points":9}],"x":[1,})", 32, ""},
+    TextRefusal{"stats_before_points", R"({"tasks":[{"stats":[1],"points":2}]})", 0,
+                "tasks[0].stats: 3 Werte erwartet (points + 1), 1 gefunden"},
+    TextRefusal{"index_before_tasks", R"({"questionnaires":[{"tasks":[1]}],"tasks":[{}]})",
+                0, "questionnaires[0].tasks[0]: Aufgabenindex von 0 bis 0 erwartet"},
+    TextRefusal{"count_beats_choice",
+                R"({"tasks":[{"choices":[1,{},{},{},{},{},{},{},{},{},{}]}]})", 0,
+                "tasks[0].choices: höchstens 10 Einträge erlaubt, 11 gefunden"},
+    TextRefusal{"field_order_in_task", R"({"tasks":[{"picturePlace":-1,"taskNo":5}]})", 0,
+                "tasks[0].taskNo: Text erwartet"}));
+
+TEST(JsonTextRefusal, SixtyFourLevelsAreAccepted)
+{
+    EXPECT_TRUE(Imported(kNested64).m_aTasks.empty());
 }
 
 } // namespace
