@@ -140,14 +140,6 @@ const ActionDef kActions[] = {
      {QKeySequence(Qt::SHIFT | Qt::Key_F6), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)}},
 };
 
-// Commands whose logic lives in the training view.
-const int kViewCommands[] = {
-    cmd::kResetStatistics, cmd::kDetailView,   cmd::kMiniatureView,       cmd::kToggleView,
-    cmd::kEscape,          cmd::kOverview,     cmd::kNewQuestionnaire,    cmd::kNewTask,
-    cmd::kDeleteTask,      cmd::kDeleteQuestionnaire, cmd::kSplitQuestionnaire,
-    cmd::kExamStart,       cmd::kExamEnd,      cmd::kEvaluationEnd,       cmd::kDelete,
-};
-
 constexpr int kSeparator = 0;
 
 struct MenuDef {
@@ -355,8 +347,9 @@ void CMainFrame::CreateActions()
     on(cmd::kEditCut, [this] { RouteToFocus("cut"); });
     on(cmd::kEditCopy, [this] { RouteToFocus("copy"); });
     on(cmd::kEditPaste, [this] { RouteToFocus("paste"); });
-    for (int id : kViewCommands)
-        on(id, [this, id] { RouteToView(id); });
+    // The training view's commands run in the active view, as its command table says.
+    for (const CVendrillView::Command& command : CVendrillView::Commands())
+        on(command.id, [this, id = command.id] { RouteToView(id); });
 
     QAction* toolBar = m_actions.value(cmd::kToolBar);
     toolBar->setCheckable(true);
@@ -836,9 +829,8 @@ void CMainFrame::UpdateActions()
 
     for (int id : {cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs, cmd::kExport})
         m_actions.value(id)->setEnabled(child != nullptr);
-    for (int id : kViewCommands)
-        m_actions.value(id)->setEnabled(view && view->HandlesCommand(id) &&
-                                        view->IsCommandEnabled(id));
+    for (const CVendrillView::Command& command : CVendrillView::Commands())
+        m_actions.value(command.id)->setEnabled(view && view->IsCommandEnabled(command.id));
     m_actions.value(cmd::kFileSettings)->setEnabled(child != nullptr);
     m_actions.value(cmd::kNewWindow)->setEnabled(child != nullptr);
     for (int id : {cmd::kPrint, cmd::kPrintPreview})
