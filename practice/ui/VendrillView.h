@@ -5,12 +5,14 @@
 // shows.
 
 #include "practice/QueryHost.h"
+#include "practice/ui/ViewCommands.h"
 
 #include <QString>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 class CVendrillDoc;
@@ -39,22 +41,18 @@ class QTimer;
 class CVendrillView : public QWidget, private cQueryHost {
     Q_OBJECT
 public:
-    // Commands the frame routes to the active view (menu, tool bar and accelerators).
-    static constexpr int kCmdResetStatistics = 32775;
-    static constexpr int kCmdDetailView = 32779;
-    static constexpr int kCmdMiniatureView = 32780;
-    static constexpr int kCmdToggleView = 32781; // Ctrl+A
-    static constexpr int kCmdEscape = 32784;     // Esc
-    static constexpr int kCmdOverview = 32785;   // "Zur Übersicht"
-    static constexpr int kCmdNewQuestionnaire = 32787;
-    static constexpr int kCmdNewTask = 32788;
-    static constexpr int kCmdDeleteTask = 32789;
-    static constexpr int kCmdDeleteQuestionnaire = 32790;
-    static constexpr int kCmdSplitQuestionnaire = 32792;
-    static constexpr int kCmdExamStart = 32793;
-    static constexpr int kCmdExamEnd = 32794;
-    static constexpr int kCmdEvaluationEnd = 32795;
-    static constexpr int kCmdDelete = 32796; // Del key: no behaviour of its own
+    /// What the other windows on the same file learn once a routed command ran.
+    enum class Others { Nothing, Structure, Statistics };
+    /// One row of the view's command table: a command the frame routes to the active
+    /// view from its menus, tool bar and accelerators (ids in ViewCommands.h).
+    struct Command {
+        int id;
+        void (CVendrillView::*run)();              // nullptr: no behaviour of its own
+        bool (*enabled)(const CVendrillView& view); // asked only once the view is set up
+        Others others;
+    };
+    /// Every routed command, one row each: the frame builds its routing from these.
+    [[nodiscard]] static std::span<const Command> Commands();
 
     /// Period of the exam countdown timer in milliseconds.
     static constexpr int kTimerPeriodMs = 500;
@@ -74,7 +72,7 @@ public:
     /// Reads the document's file and shows the overview; call once after construction.
     void InitialUpdate();
 
-    /// True when the view handles this command id at all.
+    /// True when the view handles this command id at all (it has a row in Commands()).
     [[nodiscard]] bool HandlesCommand(int id) const;
     /// Whether the command is enabled now (for the frame's action update).
     [[nodiscard]] bool IsCommandEnabled(int id) const;
@@ -148,6 +146,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    static const Command kCommands[];
+    /// The row of a command id, nullptr for none.
+    [[nodiscard]] static const Command* FindCommand(int id);
+    /// Runs a query operation once the view is set up: the slots that only pass a click on.
+    void ToQuery(void (cQuery::*operation)());
+
     // cQueryHost
     void Changed(unsigned what) override;
     void RowChanged(int row) override;

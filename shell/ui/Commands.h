@@ -1,27 +1,15 @@
 #pragma once
 // Command ids of the menus, tool bar and accelerators. They keep their resource numbers
 // so that the code can be followed next to the program's description of its commands.
+// The training view's own commands come with the view.
+
+#include "practice/ui/ViewCommands.h"
 
 namespace cmd {
 inline constexpr int kHelp = 32773;
-inline constexpr int kResetStatistics = 32775;
 inline constexpr int kFileSettings = 32777;
-inline constexpr int kDetailView = 32779;
-inline constexpr int kMiniatureView = 32780;
-inline constexpr int kToggleView = 32781;
 inline constexpr int kSettings = 32782;
-inline constexpr int kEscape = 32784;
-inline constexpr int kOverview = 32785;
 inline constexpr int kUpdate = 32786;
-inline constexpr int kNewQuestionnaire = 32787;
-inline constexpr int kNewTask = 32788;
-inline constexpr int kDeleteTask = 32789;
-inline constexpr int kDeleteQuestionnaire = 32790;
-inline constexpr int kSplitQuestionnaire = 32792;
-inline constexpr int kExamStart = 32793;
-inline constexpr int kExamEnd = 32794;
-inline constexpr int kEvaluationEnd = 32795;
-inline constexpr int kDelete = 32796;
 inline constexpr int kImport = 32810;
 inline constexpr int kExport = 32811;
 

@@ -176,7 +176,7 @@ void tst_QuestionnaireDlg::dialogShowsTheQuestionnaire()
         ModalScript::Click(modal->findChild<QPushButton*>(QStringLiteral("ctl2")));
         return true;
     }});
-    QVERIFY(f.view->ExecuteCommand(CVendrillView::kCmdSplitQuestionnaire));
+    QVERIFY(f.view->ExecuteCommand(cmd::kSplitQuestionnaire));
     QVERIFY(script.Done());
     QCOMPARE(seen, shown);
 }
@@ -196,7 +196,7 @@ void tst_QuestionnaireDlg::unknownNumbersAreReportedAndSkipped()
         ModalScript::Click(modal->findChild<QPushButton*>(QStringLiteral("ctl1")));
         return true;
     }});
-    QVERIFY(f.view->ExecuteCommand(CVendrillView::kCmdSplitQuestionnaire));
+    QVERIFY(f.view->ExecuteCommand(cmd::kSplitQuestionnaire));
     QVERIFY(script.Done());
 
     // " 2" (blank included) and the empty piece behind the trailing comma are unknown.
@@ -239,7 +239,7 @@ void tst_QuestionnaireDlg::unchangedQuestionnaireWithoutExamStaysOne()
         ModalScript::Click(modal->findChild<QPushButton*>(QStringLiteral("ctl1")));
         return true;
     }});
-    QVERIFY(f.view->ExecuteCommand(CVendrillView::kCmdSplitQuestionnaire));
+    QVERIFY(f.view->ExecuteCommand(cmd::kSplitQuestionnaire));
     QVERIFY(script.Done());
     QVERIFY(f.boxes.boxes.empty());
     const cQuestionnaire& q = f.doc->Data().m_aQuestionnaires[QVocabulary];
@@ -261,7 +261,7 @@ void tst_QuestionnaireDlg::cancelChangesNothing()
         ModalScript::Click(modal->findChild<QPushButton*>(QStringLiteral("ctl2")));
         return true;
     }});
-    QVERIFY(f.view->ExecuteCommand(CVendrillView::kCmdSplitQuestionnaire));
+    QVERIFY(f.view->ExecuteCommand(cmd::kSplitQuestionnaire));
     QVERIFY(script.Done());
     QVERIFY(f.boxes.boxes.empty());
     QVERIFY(!f.doc->IsModified());

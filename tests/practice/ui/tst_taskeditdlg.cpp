@@ -651,7 +651,7 @@ void tst_TaskEditDlg::newTaskInViewGoesToFileAndAllTasks()
     f.view->SetTaskEditor(&CTaskEditDlg::Edit);
     f.OpenQuestionnaire(QAll);
     const int rowsBefore = f.TaskList()->model()->rowCount();
-    QVERIFY(f.view->IsCommandEnabled(CVendrillView::kCmdNewTask));
+    QVERIFY(f.view->IsCommandEnabled(cmd::kNewTask));
     QString proposedNo, proposedCategory;
     ModalScript script({[&](QWidget* modal) {
         if (modal->objectName() != QStringLiteral("dlg134"))
@@ -664,7 +664,7 @@ void tst_TaskEditDlg::newTaskInViewGoesToFileAndAllTasks()
         ModalScript::Click(Ctl<QPushButton>(*modal, 1));
         return true;
     }});
-    QVERIFY(f.view->ExecuteCommand(CVendrillView::kCmdNewTask));
+    QVERIFY(f.view->ExecuteCommand(cmd::kNewTask));
     QVERIFY(script.Done());
     // The last task of the sample is "21" in "Vokabeln".
     QCOMPARE(proposedNo, QStringLiteral("22"));
