@@ -10,7 +10,6 @@
 
 #include <filesystem>
 #include <ostream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -211,21 +210,6 @@ INSTANTIATE_TEST_SUITE_P(Files, ExportFailure, ::testing::Values(
     BadFile{"plain_text", "Vokabeln\n",
             "\nFalscher Datentyp (86)beim Einlesen der Datei. (TYP_STR oder TYP_STRING "
             "erwartet)\nFehler   (Fehler #1)\nFalsche BlockID ().\n'FID' Erwartet.\n"}));
-
-TEST(ExportOutput, AFailingStandardOutputIsReported)
-{
-    TempDir dir;
-    const std::string path = WriteTrainingFile(dir, "p.vdr", EdgeData(0));
-    for (const char* command : {"export", "info"}) {
-        const char* argv[] = {"quorvant-cli", command, path.c_str()};
-        std::istringstream in;
-        std::ostringstream out;
-        out.setstate(std::ios::badbit); // as on a full disk or a closed pipe
-        std::ostringstream err;
-        EXPECT_EQ(RunCli(3, argv, in, out, err), 1) << command;
-        EXPECT_EQ(err.str(), "Die Ausgabe konnte nicht geschrieben werden.\n") << command;
-    }
-}
 
 TEST(Info, PrintsAGermanSummary)
 {
