@@ -8,11 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <filesystem>
 #include <ostream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 
@@ -85,10 +83,12 @@ INSTANTIATE_TEST_SUITE_P(Files, ExportImport, ::testing::Values(
     Source{"vocabulary_plain", 1, 0}, Source{"vocabulary_scrambled", 1, 1},
     Source{"no_tasks_plain", 2, 0}, Source{"no_tasks_scrambled", 2, 1}));
 
+// A dash reads standard input; an existing target is replaced.
 TEST(Import, ReadsStandardInputForADash)
 {
     TempDir dir;
     const std::string target = dir.Path("stdin.vdr");
+    WriteBytes(target, "old content");
     std::ostringstream json;
     WriteTrainingJson(EdgeData(1), json);
     const CliRun run = RunTool({"import", "-", target}, json.str());
@@ -96,18 +96,6 @@ TEST(Import, ReadsStandardInputForADash)
     cTrainingData back;
     ASSERT_EQ(back.ReadTrainingFile(target), 0);
     clitest::ExpectSameData(EdgeData(1), back);
-}
-
-TEST(Import, ReplacesAnExistingTarget)
-{
-    TempDir dir;
-    const std::string target = dir.Path("target.vdr");
-    WriteBytes(target, "old content");
-    const CliRun run = RunTool({"import", "-", target}, "{}");
-    ASSERT_EQ(run.status, 0) << run.err;
-    cTrainingData back;
-    ASSERT_EQ(back.ReadTrainingFile(target), 0);
-    EXPECT_TRUE(back.m_aTasks.empty());
 }
 
 struct BadInput {
@@ -168,17 +156,9 @@ INSTANTIATE_TEST_SUITE_P(Inputs, ImportRefusal, ::testing::Values(
              "erwartet.\n"},
     BadInput{"character", "{\"tasks\": [{\"solution\": \"Stra\xC3\x9F" "e \xE2\x86\x92\"}]}",
              "Import abgelehnt: tasks[0].solution: das Zeichen U+2192 an Stelle 8 hat kein "
-             "Zeichen in Windows-1252.\n"}));
-
-TEST(ImportRefusalText, SyntaxErrorNamesFileAndByte)
-{
-    TempDir dir;
-    const std::string json = dir.Path("in.json");
-    WriteBytes(json, "{\"a\": tru}");
-    const CliRun run = RunTool({"import", json, dir.Path("out.vdr")});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "Import abgelehnt: " + json + " ist kein gültiges JSON (Fehler bei Byte 10).\n");
-}
+             "Zeichen in Windows-1252.\n"},
+    BadInput{"syntax_place", "{\"a\": tru}",
+             "Import abgelehnt: IN ist kein gültiges JSON (Fehler bei Byte 10).\n"}));
 
 TEST(ImportFailure, UnreadableSourceAndUnwritableTarget)
 {
@@ -198,8 +178,8 @@ TEST(ImportFailure, UnreadableSourceAndUnwritableTarget)
 
 struct BadFile {
     const char* name;
-    int content; // 0 none, 1 empty, 2 wrong first block, 3 wrong file id, 4 plain text
-    const char* err; // with PATH for the file's path
+    std::string bytes; // none: no file at all
+    const char* err;   // with PATH for the file's path
 };
 void PrintTo(const BadFile& c, std::ostream* os)
 {
@@ -211,14 +191,8 @@ TEST_P(ExportFailure, ExitsOneWithTheProgramsMessages)
     const BadFile& c = GetParam();
     TempDir dir;
     const std::string path = dir.Path("bad.vdr");
-    if (c.content == 1)
-        WriteBytes(path, "");
-    if (c.content == 2)
-        WriteBytes(path, testfiles::StreamBuilder().Str("3XY").Bytes());
-    if (c.content == 3)
-        WriteBytes(path, testfiles::StreamBuilder().Str("3FID").Str("Quiz").Bytes());
-    if (c.content == 4)
-        WriteBytes(path, "Vokabeln\n");
+    if (c.bytes != "none")
+        WriteBytes(path, c.bytes);
     std::string expected = c.err;
     const auto at = expected.find("PATH");
     if (at != std::string::npos)
@@ -231,29 +205,15 @@ TEST_P(ExportFailure, ExitsOneWithTheProgramsMessages)
     }
 }
 INSTANTIATE_TEST_SUITE_P(Files, ExportFailure, ::testing::Values(
-    BadFile{"missing", 0, ""},
-    BadFile{"empty", 1, "Fehler   (Fehler #8)\nDie Datei (PATH) enth\xC3\xA4lt keine Daten.\n"},
-    BadFile{"wrong_block", 2, "Fehler   (Fehler #1)\nFalsche BlockID (XY).\n'FID' Erwartet.\n"},
-    BadFile{"wrong_id", 3,
+    BadFile{"missing", "none", ""},
+    BadFile{"empty", "", "Fehler   (Fehler #8)\nDie Datei (PATH) enth\xC3\xA4lt keine Daten.\n"},
+    BadFile{"wrong_block", testfiles::StreamBuilder().Str("3XY").Bytes(),
+            "Fehler   (Fehler #1)\nFalsche BlockID (XY).\n'FID' Erwartet.\n"},
+    BadFile{"wrong_id", testfiles::StreamBuilder().Str("3FID").Str("Quiz").Bytes(),
             "Fehler   (Fehler #7)\nFalsche FileID (Quiz).\n'TesterFile' Erwartet.\n"},
-    BadFile{"plain_text", 4,
+    BadFile{"plain_text", "Vokabeln\n",
             "\nFalscher Datentyp (86)beim Einlesen der Datei. (TYP_STR oder TYP_STRING "
             "erwartet)\nFehler   (Fehler #1)\nFalsche BlockID ().\n'FID' Erwartet.\n"}));
-
-TEST(ExportOutput, AFailingStandardOutputIsReported)
-{
-    TempDir dir;
-    const std::string path = WriteTrainingFile(dir, "p.vdr", EdgeData(0));
-    for (const char* command : {"export", "info"}) {
-        const char* argv[] = {"quorvant-cli", command, path.c_str()};
-        std::istringstream in;
-        std::ostringstream out;
-        out.setstate(std::ios::badbit); // as on a full disk or a closed pipe
-        std::ostringstream err;
-        EXPECT_EQ(RunCli(3, argv, in, out, err), 1) << command;
-        EXPECT_EQ(err.str(), "Die Ausgabe konnte nicht geschrieben werden.\n") << command;
-    }
-}
 
 TEST(Info, PrintsAGermanSummary)
 {
@@ -347,33 +307,58 @@ TEST(CommandLinePresenter, IsGivenBackAfterTheCommand)
     EXPECT_EQ(&MessagePresenter(), &recorder);
 }
 
-// The installed program: standard output carries only the JSON, the exit status the
-// result, and the messages go to standard error.
-TEST(CliProgram, ExportAndFailureThroughTheExecutable)
+// import and export in the exchange formats on real files.
+TEST(ExchangeCommands, ImportExportWalk)
 {
-    TempDir dir;
-    const std::string path = WriteTrainingFile(dir, "p.vdr", EdgeData(0));
-    const std::string errFile = dir.Path("err.txt");
-    const std::string command =
-        std::string("'") + QUORVANT_CLI_EXE + "' export '" + path + "' 2>'" + errFile + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        out.append(buffer, n);
-    const int status = pclose(pipe);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(out, RunTool({"export", path}).out);
-    EXPECT_EQ(ReadBytes(errFile), "");
+    testfiles::TempDir dir;
+    const std::string csv = dir.Path("wörter.csv");
+    testfiles::WriteBytes(csv, "\xEF\xBB\xBF" "Frage;Lösung;Punkte\r\nHaus;\"house; home\";2\r\nÄpfel;apples;\r\n");
+    const std::string first = dir.Path("a.vdr");
+    ASSERT_EQ(RunTool({"import", csv, first}).status, 0);
+    cDocument doc;
+    ASSERT_EQ(doc.Open(first), 0);
+    ASSERT_EQ(doc.m_data.m_aTasks.size(), 2u);
+    EXPECT_EQ(doc.m_data.m_aTasks[0].m_strSolution, "house; home");
+    EXPECT_EQ(doc.m_data.m_aQuestionnaires[0].m_strTitle, "w\xF6rter");
 
-    const std::string failing = std::string("'") + QUORVANT_CLI_EXE + "' export '" +
-                                dir.Path("none.vdr") + "' >/dev/null 2>'" + errFile + "'";
-    const int failed = std::system(failing.c_str());
-    ASSERT_TRUE(WIFEXITED(failed));
-    EXPECT_EQ(WEXITSTATUS(failed), 1);
-    EXPECT_EQ(ReadBytes(errFile), kOpenFailed);
+    // Export in each format, import the output again (the format given or by extension).
+    for (const char* format : {"kvtml", "anki", "csv", "json"}) {
+        SCOPED_TRACE(format);
+        const clitest::CliRun exported = RunTool({"export", first, "--format", format});
+        ASSERT_EQ(exported.status, 0) << exported.err;
+        const std::string file = dir.Path(std::string("b.") + format);
+        testfiles::WriteBytes(file, exported.out);
+        const std::string again = dir.Path(std::string("b-") + format + ".vdr");
+        const clitest::CliRun imported = RunTool({"import", file, again, "--format", format});
+        ASSERT_EQ(imported.status, 0) << imported.err;
+        cDocument back;
+        ASSERT_EQ(back.Open(again), 0);
+        ASSERT_EQ(back.m_data.m_aTasks.size(), 2u);
+        EXPECT_EQ(back.m_data.m_aTasks[1].m_strQuestion, "\xC4" "pfel");
+    }
+    EXPECT_EQ(RunTool({"export", first}).out, RunTool({"export", first, "--format", "json"}).out);
+
+    // Refusals create no file; unmappable text passes only with --replace-unmappable.
+    const std::string bad = dir.Path("bad.csv");
+    testfiles::WriteBytes(bad, "a;b\n\"offen;x\n");
+    const clitest::CliRun refused = RunTool({"import", bad, dir.Path("no.vdr")});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "Import abgelehnt: " + bad +
+                               ": Zeile 2, Spalte 1: Das Anführungszeichen wird nicht geschlossen.\n");
+    const std::string polish = dir.Path("pl.txt");
+    testfiles::WriteBytes(polish, "#separator:tab\nłąka\tWiese\n");
+    EXPECT_EQ(RunTool({"import", polish, dir.Path("no.vdr")}).err,
+              "Import abgelehnt: " + polish + ": Zeile 2, Spalte 1: Das Zeichen \"ł\" (U+0142) gibt es "
+              "in Windows-1252 nicht (insgesamt 2 solche Zeichen).\n"
+              "Mit --replace-unmappable werden solche Zeichen durch \"?\" ersetzt.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("no.vdr")));
+    ASSERT_EQ(RunTool({"import", polish, dir.Path("pl.vdr"), "--replace-unmappable"}).status, 0);
+    const std::string json = dir.Path("pl.json");
+    testfiles::WriteBytes(json, R"({"tasks":[{"question":"\u0142\u0105ka ł","solution":"Wiese"}]})");
+    EXPECT_EQ(RunTool({"import", json, dir.Path("no.vdr")}).status, 2);
+    ASSERT_EQ(RunTool({"import", json, dir.Path("pj.vdr"), "--replace-unmappable"}).status, 0);
+    ASSERT_EQ(doc.Open(dir.Path("pj.vdr")), 0);
+    EXPECT_EQ(doc.m_data.m_aTasks[0].m_strQuestion, "??ka ?");
 }
 
 } // namespace

@@ -1,67 +1,38 @@
 // quorvant-cli list: the task list as tab-separated lines, sorted like a header click.
 
-#include "cli/Cli.h"
+#include "cli/CliTestSupport.h"
+#include "common/TaskBuilders.h"
 #include "common/TestFiles.h"
 #include "data/Cp1252.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-struct Output {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Output List(const std::vector<std::string>& args)
-{
-    std::vector<const char*> argv = {"quorvant-cli", "list"};
-    for (const std::string& arg : args)
-        argv.push_back(arg.c_str());
-    std::istringstream in;
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunCli(static_cast<int>(argv.size()), argv.data(), in, out, err);
-    return {status, out.str(), err.str()};
-}
-
-cTask Task(const std::string& no, const std::string& question, int points,
-           std::vector<std::uint32_t> stats)
-{
-    cTask t;
-    t.m_strTaskNo = no;
-    t.m_strQuestion = question;
-    t.m_strSolution = "x";
-    t.m_nPoints = static_cast<std::uint8_t>(points);
-    for (std::size_t k = 0; k < stats.size(); ++k)
-        t.m_nStats[k] = stats[k];
-    return t;
-}
-
 std::string WriteTraining(const testfiles::TempDir& dir)
 {
+    auto task = [](const char* no, const std::string& question, int points,
+                   std::vector<std::uint32_t> stats) {
+        cTask t = testdata::TextTask(no, question, "x", points);
+        std::copy(stats.begin(), stats.end(), t.m_nStats.begin());
+        return t;
+    };
     cTrainingData d;
     d.m_aColumnTitle = {"Nr", "Statistik", Cp1252FromUtf8("Frage für dich")};
     d.m_aColumnWidth = {40, 100, 300};
     d.m_aColumnKind = {0, 6, 2};
-    d.m_aTasks = {Task("12", "Birnen", 1, {1, 2}), Task("", Cp1252FromUtf8("Äpfel\r\nund\tmehr"), 3, {0, 1, 0, 4}),
-                  Task("7", "Adler", 1, {})};
-    cQuestionnaire q;
-    q.m_strTitle = "Obst";
-    q.m_aTaskIndex = {0, 1, 2};
-    d.m_aQuestionnaires.push_back(q);
-    cQuestionnaire second;
-    second.m_strTitle = "Nur eine";
-    second.m_aTaskIndex = {2};
-    d.m_aQuestionnaires.push_back(second);
-    cQuestionnaire all;
-    all.m_strTitle = kAllTasksTitle;
-    d.m_aQuestionnaires.push_back(all);
+    d.m_aTasks = {task("12", "Birnen", 1, {1, 2}),
+                  task("", Cp1252FromUtf8("Äpfel\r\nund\tmehr"), 3, {0, 1, 0, 4}),
+                  task("7", "Adler", 1, {})};
+    d.m_aQuestionnaires.resize(3);
+    d.m_aQuestionnaires[0].m_strTitle = "Obst";
+    d.m_aQuestionnaires[0].m_aTaskIndex = {0, 1, 2};
+    d.m_aQuestionnaires[1].m_strTitle = "Nur eine";
+    d.m_aQuestionnaires[1].m_aTaskIndex = {2};
+    d.m_aQuestionnaires[2].m_strTitle = kAllTasksTitle;
     const std::string path = dir.Path("liste.vdr");
     EXPECT_EQ(d.WriteTrainingFile(path), 0);
     return path;
@@ -72,27 +43,31 @@ const std::string kPears = "12\t 2 /  1\tBirnen\n";
 const std::string kApples = "\t 4 /  1 /  0\tÄpfel und mehr\n"; // one blank per line break
 const std::string kEagle = "7\t 0 /  0\tAdler\n";
 
-} // namespace
-
 struct Listing {
     const char* name;
     std::vector<std::string> options;
-    std::string expected;
+    std::string out;
+    int status = 0;
+    const char* errPart = ""; // a refusal names its reason
 };
 void PrintTo(const Listing& c, std::ostream* os) { *os << c.name; }
 class ListCommand : public ::testing::TestWithParam<Listing> {};
 
-TEST_P(ListCommand, PrintsTheRows)
+TEST_P(ListCommand, PrintsTheRowsOrSaysWhyNot)
 {
+    const Listing& c = GetParam();
     testfiles::TempDir dir;
     const std::string path = WriteTraining(dir);
     const std::string before = testfiles::ReadBytes(path);
-    std::vector<std::string> args = {path};
-    args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
-    const Output o = List(args);
-    EXPECT_EQ(o.status, 0) << o.err;
-    EXPECT_EQ(o.out, GetParam().expected);
-    EXPECT_EQ(o.err, "");
+    std::vector<std::string> args = {"list", path};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const clitest::CliRun run = clitest::RunTool(args);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.out, c.out);
+    if (c.status == 0)
+        EXPECT_EQ(run.err, "");
+    else
+        EXPECT_NE(run.err.find(c.errPart), std::string::npos) << run.err;
     EXPECT_EQ(testfiles::ReadBytes(path), before); // listing never writes
 }
 
@@ -107,43 +82,22 @@ INSTANTIATE_TEST_SUITE_P(Options, ListCommand, ::testing::Values(
     Listing{"FindSearchesAllTasks", {"--find", "AEPFEL"}, kHeader + kApples},
     Listing{"FindInQuestionnaireSorted", {"--find", "e", "--questionnaire", "0", "--sort", "2"},
             kHeader + kEagle + kApples + kPears},
-    Listing{"FindNumber", {"--find", "7", "--questionnaire", "1"}, kHeader + kEagle}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct BadList {
-    const char* name;
-    std::vector<std::string> options;
-    int status;
-    const char* err;
-};
-void PrintTo(const BadList& c, std::ostream* os) { *os << c.name; }
-class ListRefusal : public ::testing::TestWithParam<BadList> {};
-
-TEST_P(ListRefusal, SaysWhy)
-{
-    testfiles::TempDir dir;
-    const std::string path = WriteTraining(dir);
-    std::vector<std::string> args = {path};
-    args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
-    const Output o = List(args);
-    EXPECT_EQ(o.status, GetParam().status);
-    EXPECT_NE(o.err.find(GetParam().err), std::string::npos) << o.err;
-    EXPECT_EQ(o.out, "");
-}
-
-INSTANTIATE_TEST_SUITE_P(Options, ListRefusal, ::testing::Values(
-    BadList{"ColumnOutOfRange", {"--sort", "3"}, 2, "Spalte 3 gibt es nicht; die Liste hat die Spalten 0 bis 2."},
-    BadList{"DescendingAlone", {"--descending"}, 2, "--descending gilt nur zusammen mit --sort."},
-    BadList{"NegativeColumn", {"--sort", "-1"}, 2, "--sort braucht eine Zahl ab 0."},
-    BadList{"TwoFiles", {"other.vdr"}, 2, "Nur eine Trainingsdatei angeben."},
-    BadList{"FindWithoutText", {"--find"}, 2, "--find braucht einen Suchtext."},
-    BadList{"QuestionnaireOutOfRange", {"--questionnaire", "3"}, 2, "Fragebogen 3 gibt es nicht"}),
+    Listing{"FindNumber", {"--find", "7", "--questionnaire", "1"}, kHeader + kEagle},
+    Listing{"ColumnOutOfRange", {"--sort", "3"}, "", 2,
+            "Spalte 3 gibt es nicht; die Liste hat die Spalten 0 bis 2."},
+    Listing{"DescendingAlone", {"--descending"}, "", 2, "--descending gilt nur zusammen mit --sort."},
+    Listing{"NegativeColumn", {"--sort", "-1"}, "", 2, "--sort braucht eine Zahl ab 0."},
+    Listing{"TwoFiles", {"other.vdr"}, "", 2, "Nur eine Trainingsdatei angeben."},
+    Listing{"FindWithoutText", {"--find"}, "", 2, "--find braucht einen Suchtext."},
+    Listing{"QuestionnaireOutOfRange", {"--questionnaire", "3"}, "", 2, "Fragebogen 3 gibt es nicht"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ListCommandFile, MissingFileFailsWithTheReadMessage)
 {
     testfiles::TempDir dir;
-    const Output o = List({dir.Path("fehlt.vdr")});
-    EXPECT_EQ(o.status, 1);
-    EXPECT_NE(o.err.find("Fehler beim Öffnen der Datei"), std::string::npos) << o.err;
+    const clitest::CliRun run = clitest::RunTool({"list", dir.Path("fehlt.vdr")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Fehler beim Öffnen der Datei"), std::string::npos) << run.err;
 }
+
+} // namespace

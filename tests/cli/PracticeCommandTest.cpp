@@ -1,5 +1,6 @@
 // quorvant-cli practice: scripted sessions piped to the real program.
 
+#include "common/TaskBuilders.h"
 #include "common/TestFiles.h"
 #include "data/Cp1252.h"
 
@@ -9,9 +10,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace {
+
+using testdata::TextTask;
 
 struct PipedRun {
     int status = -1;
@@ -37,21 +41,10 @@ PipedRun RunPiped(const testfiles::TempDir& dir, const std::string& input, const
     return run;
 }
 
-cTask Task(const std::string& no, const std::string& question, const std::string& solution,
-           int points)
-{
-    cTask t;
-    t.m_strTaskNo = no;
-    t.m_strCategory = "Vokabeln";
-    t.m_strQuestion = question;
-    t.m_strSolution = solution;
-    t.m_nType = TaskTypeText;
-    t.m_nPoints = static_cast<std::uint8_t>(points);
-    return t;
-}
-
-// Three tasks: a text task, a self-assessed 3-point task and a multiple-choice task.
-std::string WriteTraining(const testfiles::TempDir& dir)
+// Three tasks: a text task, a self-assessed 3-point task and a multiple-choice task, as
+// change leaves them.
+std::string WriteTraining(const testfiles::TempDir& dir,
+                          const std::function<void(cTrainingData&)>& change = {})
 {
     cTrainingData d;
     d.m_strQuestionTemplate = "{frage}";
@@ -59,11 +52,11 @@ std::string WriteTraining(const testfiles::TempDir& dir)
     d.m_strWrongTemplate = "Falsch, richtig ist: {antwort}";
     d.m_bAllowMissing = true;
     d.m_nMaxWords = 0;
-    d.m_aTasks.push_back(Task("1", Cp1252FromUtf8("Was heißt 'Haus'?"), "house", 1));
-    cTask tree = Task("2", Cp1252FromUtf8("Was heißt 'Baum'?"), "tree", 3);
+    d.m_aTasks.push_back(TextTask("1", Cp1252FromUtf8("Was heißt 'Haus'?"), "house", 1));
+    cTask tree = TextTask("2", Cp1252FromUtf8("Was heißt 'Baum'?"), "tree", 3);
     tree.m_bSelfAssess = true;
     d.m_aTasks.push_back(tree);
-    cTask choice = Task("3", "Welche Zahlen sind gerade?", "", 1);
+    cTask choice = TextTask("3", "Welche Zahlen sind gerade?", "", 1);
     choice.m_nType = TaskTypeMultipleChoice;
     choice.m_nChoiceCount = 3;
     choice.m_strChoice = {"2", "3", "4"};
@@ -76,6 +69,8 @@ std::string WriteTraining(const testfiles::TempDir& dir)
     cQuestionnaire all;
     all.m_strTitle = kAllTasksTitle;
     d.m_aQuestionnaires.push_back(all);
+    if (change)
+        change(d);
     const std::string path = dir.Path("training.vdr");
     EXPECT_EQ(d.WriteTrainingFile(path), 0);
     return path;
@@ -86,6 +81,12 @@ std::vector<std::uint32_t> Stats(const cTask& t)
     return std::vector<std::uint32_t>(t.m_nStats.begin(), t.m_nStats.begin() + t.m_nPoints + 1);
 }
 
+const std::string kHouse = "\nAufgabe Nr.: 1                         Vokabeln\nWas heißt 'Haus'?\n";
+const std::string kTree = "\nAufgabe Nr.: 2                         Vokabeln\nWas heißt 'Baum'?\n";
+const std::string kChoice = "\nAufgabe Nr.: 3                         Vokabeln\n"
+                            "Welche Zahlen sind gerade?\n  1) 2\n  2) 3\n  3) 4\nAntwort (Nummern)> ";
+const std::string kNumbersPlease =
+    "Bitte die Nummern der richtigen Antworten (1 bis 3) durch Leerzeichen getrennt eingeben.\n";
 const std::string kRating =
     "Selbstbewertung: r = Richtig (volle Punktzahl), f = Falsch (0 Punkte), t N = Teilrichtig "
     "mit N Punkten (1 bis 2); Enter übernimmt den Vorschlag (";
@@ -101,35 +102,14 @@ TEST(PracticeCommand, ScriptedSessionShowsVerdictsAndStoresCounters)
     EXPECT_EQ(run.err, "");
     const std::string expected =
         "Fragebogen 'Übung': 3 Aufgaben\n"
-        "Befehle: :s überspringen, :l Lösung anzeigen, :h Hilfe, :q beenden\n"
-        "\nAufgabe Nr.: 1                         Vokabeln\nWas heißt 'Haus'?\n"
-        "Antwort> hous\n"
-        "'hous'  ist Falsch!!\nFalsch, richtig ist: house\n" // no pattern: no tolerance
-        "\nAufgabe Nr.: 2                         Vokabeln\nWas heißt 'Baum'?\n"
-        "Antwort> wood\n"
-        "'wood'  ist Falsch!!\nFalsch, richtig ist: tree\n" +
-        kRating + "f)\nBewertung> t 2\n"
-        "\nAufgabe Nr.: 3                         Vokabeln\nWelche Zahlen sind gerade?\n"
-        "  1) 2\n  2) 3\n  3) 4\n"
-        "Antwort (Nummern)> 5\n"
-        "Bitte die Nummern der richtigen Antworten (1 bis 3) durch Leerzeichen getrennt eingeben.\n"
-        "\nAufgabe Nr.: 3                         Vokabeln\nWelche Zahlen sind gerade?\n"
-        "  1) 2\n  2) 3\n  3) 4\n"
-        "Antwort (Nummern)> 1 3\n"
-        "''  ist Richtig!!!\n\nRichtig: \n"
-        "\nAufgabe Nr.: 1                         Vokabeln\nWas heißt 'Haus'?\n"
-        "Antwort> :s\n"
-        "\nAufgabe Nr.: 2                         Vokabeln\nWas heißt 'Baum'?\n"
-        "Antwort> :l\n"
-        "Richtig: tree\n"
-        "\nAufgabe Nr.: 3                         Vokabeln\nWelche Zahlen sind gerade?\n"
-        "  1) 2\n  2) 3\n  3) 4\n"
-        "Antwort (Nummern)> haus\n"
-        "Bitte die Nummern der richtigen Antworten (1 bis 3) durch Leerzeichen getrennt eingeben.\n"
-        "\nAufgabe Nr.: 3                         Vokabeln\nWelche Zahlen sind gerade?\n"
-        "  1) 2\n  2) 3\n  3) 4\n"
-        "Antwort (Nummern)> \n"
-        "Die Statistik ist gespeichert.\n";
+        "Befehle: :s überspringen, :l Lösung anzeigen, :h Hilfe, :q beenden\n" +
+        kHouse + "Antwort> hous\n"
+        "'hous'  ist Falsch!!\nFalsch, richtig ist: house\n" + // no pattern: no tolerance
+        kTree + "Antwort> wood\n'wood'  ist Falsch!!\nFalsch, richtig ist: tree\n" + kRating +
+        "f)\nBewertung> t 2\n" + kChoice + "5\n" + kNumbersPlease + kChoice +
+        "1 3\n''  ist Richtig!!!\n\nRichtig: \n" + kHouse + "Antwort> :s\n" + kTree +
+        "Antwort> :l\nRichtig: tree\n" + kChoice + "haus\n" + kNumbersPlease + kChoice +
+        "\nDie Statistik ist gespeichert.\n";
     EXPECT_EQ(run.out, expected);
 
     cTrainingData back;
@@ -142,12 +122,10 @@ TEST(PracticeCommand, ScriptedSessionShowsVerdictsAndStoresCounters)
 TEST(PracticeCommand, QuitStopsAndToleratedAnswersCount)
 {
     testfiles::TempDir dir;
-    const std::string path = WriteTraining(dir);
-    cTrainingData d;
-    ASSERT_EQ(d.ReadTrainingFile(path), 0);
-    d.m_aTasks[0].m_nPatternCount = 2;
-    d.m_aTasks[0].m_strPattern[1] = "house|home";
-    ASSERT_EQ(d.WriteTrainingFile(path), 0);
+    const std::string path = WriteTraining(dir, [](cTrainingData& d) {
+        d.m_aTasks[0].m_nPatternCount = 2;
+        d.m_aTasks[0].m_strPattern[1] = "house|home";
+    });
     const PipedRun run = RunPiped(dir, "hose\n\n:q\nnever read\n", "practice '" + path + "' --questionnaire 0");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("'hose'  ist fast Richtig (Ein Buchstabe fehlte)!!!\nRichtig: house\n"),
@@ -199,11 +177,9 @@ INSTANTIATE_TEST_SUITE_P(Calls, PracticeRefusal, ::testing::Values(
 TEST(PracticeCommand, EmptyQuestionnaireEndsAtOnce)
 {
     testfiles::TempDir dir;
-    const std::string path = WriteTraining(dir);
-    cTrainingData d;
-    ASSERT_EQ(d.ReadTrainingFile(path), 0);
-    d.m_aQuestionnaires[0].m_aTaskIndex.clear();
-    ASSERT_EQ(d.WriteTrainingFile(path), 0);
+    const std::string path = WriteTraining(dir, [](cTrainingData& d) {
+        d.m_aQuestionnaires[0].m_aTaskIndex.clear();
+    });
     const PipedRun run = RunPiped(dir, "", "practice '" + path + "'");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "Der Fragebogen 'Übung' enthält keine Aufgaben.\n");
@@ -214,13 +190,11 @@ TEST(PracticeCommand, EmptyQuestionnaireEndsAtOnce)
 TEST(PracticeCommand, OnePointToleratedPresetIsOfferedAsRight)
 {
     testfiles::TempDir dir;
-    const std::string path = WriteTraining(dir);
-    cTrainingData d;
-    ASSERT_EQ(d.ReadTrainingFile(path), 0);
-    d.m_aTasks[0].m_bSelfAssess = true;
-    d.m_aTasks[0].m_nPatternCount = 2;
-    d.m_aTasks[0].m_strPattern[1] = "house";
-    ASSERT_EQ(d.WriteTrainingFile(path), 0);
+    const std::string path = WriteTraining(dir, [](cTrainingData& d) {
+        d.m_aTasks[0].m_bSelfAssess = true;
+        d.m_aTasks[0].m_nPatternCount = 2;
+        d.m_aTasks[0].m_strPattern[1] = "house";
+    });
     // The window's settings (where the window keeps them): no going on after a right answer.
     const std::string config = dir.Path("Quorvant");
     std::filesystem::create_directory(config);

@@ -135,14 +135,18 @@ public:
     StreamBuilder& Raw(const std::string& bytes) { m_bytes += bytes; return *this; }
     StreamBuilder& Raw(std::initializer_list<int> bytes) { m_bytes += Hex(bytes); return *this; }
     StreamBuilder& Bool(bool v) { return Raw({1, v ? 1 : 0}); }
-    StreamBuilder& Byte(int v) { return Raw({2, v & 0xFF}); }
-    StreamBuilder& Char(int v) { return Raw({7, v & 0xFF}); }
-    StreamBuilder& Short(int v) { return Raw({8, (v >> 8) & 0xFF, v & 0xFF}); }
-    StreamBuilder& Word(int v) { return Raw({3, (v >> 8) & 0xFF, v & 0xFF}); }
-    StreamBuilder& Long(std::int64_t v)
+    StreamBuilder& Byte(int v) { return Tagged(2, v, 1); }
+    StreamBuilder& Char(int v) { return Tagged(7, v, 1); }
+    StreamBuilder& Short(int v) { return Tagged(8, v, 2); }
+    StreamBuilder& Word(int v) { return Tagged(3, v, 2); }
+    StreamBuilder& Long(std::int64_t v) { return Tagged(4, v, 4); }
+    /// A tag and the low bytes of v, most significant first.
+    StreamBuilder& Tagged(int tag, std::int64_t v, int bytes)
     {
-        const auto u = static_cast<std::uint32_t>(v);
-        return Raw({4, int(u >> 24), int((u >> 16) & 0xFF), int((u >> 8) & 0xFF), int(u & 0xFF)});
+        m_bytes.push_back(static_cast<char>(tag));
+        for (int i = bytes - 1; i >= 0; --i)
+            m_bytes.push_back(static_cast<char>((static_cast<std::uint64_t>(v) >> (8 * i)) & 0xFF));
+        return *this;
     }
     /// A number in the smallest form, as the program writes it.
     StreamBuilder& Num(std::int64_t v)
@@ -157,27 +161,12 @@ public:
             return Word(int(v));
         if (v >= INT32_MIN && v <= INT32_MAX)
             return Long(v);
-        m_bytes.push_back(10);
-        for (int i = 7; i >= 0; --i)
-            m_bytes.push_back(static_cast<char>((static_cast<std::uint64_t>(v) >> (8 * i)) & 0xFF));
-        return *this;
+        return Tagged(10, v, 8);
     }
     /// Tag 12, one length byte, the text.
-    StreamBuilder& Str(const std::string& s)
-    {
-        m_bytes.push_back(12);
-        m_bytes.push_back(static_cast<char>(s.size()));
-        m_bytes += s;
-        return *this;
-    }
+    StreamBuilder& Str(const std::string& s) { return Tagged(12, std::int64_t(s.size()), 1).Raw(s); }
     /// Tag 5, four length bytes, the text.
-    StreamBuilder& LStr(const std::string& s)
-    {
-        const auto n = static_cast<std::uint32_t>(s.size());
-        Raw({5, int(n >> 24), int((n >> 16) & 0xFF), int((n >> 8) & 0xFF), int(n & 0xFF)});
-        m_bytes += s;
-        return *this;
-    }
+    StreamBuilder& LStr(const std::string& s) { return Tagged(5, std::int64_t(s.size()), 4).Raw(s); }
     /// The identification every current file begins with.
     StreamBuilder& FileStart() { return Str("3FID").Str("TesterFile").Num(100).Num(100); }
     /// The settings blocks of a default, unscrambled file, up to and including "#HDL".

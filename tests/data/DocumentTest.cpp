@@ -72,24 +72,138 @@ std::vector<std::string> Questions(const cTrainingData& d)
     return out;
 }
 
-// ---- opening -------------------------------------------------------------------------
+// ---- opening, editing, saving and closing a file -----------------------------------
 
-TEST(DocumentOpen, ReadsTheFile)
+// Open, delete a task referenced twice, save, count answers without marking the document,
+// close: the file holds both, and a second close writes nothing.
+TEST(DocumentWalk, OpenDeleteSaveCountAndClose)
 {
     TempDir dir;
-    WriteFiveTasks(dir.Path("a.vdr"));
+    const std::string path = dir.Path("a.vdr");
+    WriteFiveTasks(path);
+    RecordingPresenter boxes;
+    {
+        cDocument doc;
+        EXPECT_EQ(doc.Open(path), 0);
+        EXPECT_FALSE(doc.ReadFailed());
+        EXPECT_FALSE(doc.IsModified());
+        EXPECT_EQ(doc.m_nCurQuestionnaire, -1);
+        EXPECT_EQ(doc.Path(), path);
+        ASSERT_EQ(doc.m_data.m_aQuestionnaires.size(), 2u);
+        EXPECT_EQ(doc.m_data.m_aQuestionnaires.back().m_strTitle, "Alle Aufgaben");
+        EXPECT_EQ(doc.m_data.m_aTasks[4].m_nStats[0], 5u);
+
+        doc.m_data.DeleteTask(&doc.m_data.m_aTasks[2]);
+        doc.SetModifiedFlag();
+        EXPECT_EQ(doc.Save(), 0);
+        EXPECT_FALSE(doc.IsModified());
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.vdr"});
+        doc.m_data.m_aTasks[1].m_nStats[1] = 9; // counted without marking the document
+        EXPECT_EQ(doc.Close(), 0);
+        WriteBytes(path + ".copy", ReadBytes(path));
+        WriteBytes(path, "danach geändert");
+        EXPECT_EQ(doc.Close(), 0); // a second close does not write again
+        EXPECT_EQ(ReadBytes(path), "danach geändert");
+        std::filesystem::rename(path + ".copy", path);
+    }
+    EXPECT_TRUE(boxes.boxes.empty());
+    cDocument again;
+    ASSERT_EQ(again.Open(path), 0);
+    EXPECT_EQ(Questions(again.m_data), (std::vector<std::string>{"T0", "T1", "T3", "T4"}));
+    EXPECT_EQ(again.m_data.m_aQuestionnaires[0].m_aTaskIndex, (Indices{1, 2, 3}));
+    EXPECT_EQ(again.m_data.m_aQuestionnaires[1].m_aTaskIndex, (Indices{0, 1, 2, 3}));
+    EXPECT_EQ(again.m_data.m_aTasks[1].m_nStats[1], 9u);
+}
+
+// A new document: defaults, nothing written on close, no save without a name, no save
+// onto a folder, then "Speichern unter" gives it its file.
+TEST(DocumentWalk, NewDocumentGetsItsFileBySaveAs)
+{
+    TempDir dir;
     RecordingPresenter boxes;
     cDocument doc;
-    EXPECT_EQ(doc.Open(dir.Path("a.vdr")), 0);
-    EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_FALSE(doc.ReadFailed());
-    EXPECT_FALSE(doc.IsModified());
+    doc.m_data.m_aTasks.resize(3); // whatever was there before
+    doc.NewDocument();
+    EXPECT_TRUE(doc.Path().empty());
+    EXPECT_TRUE(doc.m_data.m_aTasks.empty());
+    ASSERT_EQ(doc.m_data.m_aQuestionnaires.size(), 1u);
+    EXPECT_EQ(doc.m_data.m_aQuestionnaires[0].m_strTitle, "Alle Aufgaben");
+    EXPECT_TRUE(doc.m_data.m_aQuestionnaires[0].m_aTaskIndex.empty());
+    EXPECT_EQ(doc.m_data.m_aColumnTitle, (std::vector<std::string>{"Statistik", "Frage"}));
+    EXPECT_EQ(doc.m_data.m_aColumnWidth, (Indices{100, 450}));
+    EXPECT_EQ(doc.m_data.m_aColumnKind, (Indices{6, 2}));
     EXPECT_EQ(doc.m_nCurQuestionnaire, -1);
-    EXPECT_EQ(doc.Path(), dir.Path("a.vdr"));
-    EXPECT_EQ(doc.m_data.m_aTasks.size(), 5u);
-    ASSERT_EQ(doc.m_data.m_aQuestionnaires.size(), 2u);
-    EXPECT_EQ(doc.m_data.m_aQuestionnaires.back().m_strTitle, "Alle Aufgaben");
+    EXPECT_FALSE(doc.IsModified());
+    {
+        cDocument untouched;
+        untouched.NewDocument();
+        EXPECT_EQ(untouched.Close(), 0);
+    }
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    doc.m_data.m_aTasks.resize(2);
+    doc.SetModifiedFlag();
+    EXPECT_EQ(doc.Save(), 1);
+    ExpectOneSaveFailedBox(boxes);
+    EXPECT_TRUE(doc.IsModified()); // a failed save keeps the changes marked
+    mkdir(dir.Path("ordner.vdr").c_str(), 0700);
+    EXPECT_EQ(doc.SaveAs(dir.Path("ordner.vdr")), 1);
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[1].text, kSaveFailedText);
+    EXPECT_EQ(doc.Path(), ""); // the old path stays
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path("ordner.vdr")));
+
+    EXPECT_EQ(doc.SaveAs(dir.Path("neu.vdr")), 0);
+    EXPECT_EQ(doc.Path(), dir.Path("neu.vdr"));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(boxes.boxes.size(), 2u);
+    cTrainingData back;
+    ASSERT_EQ(back.ReadTrainingFile(dir.Path("neu.vdr")), 0);
+    EXPECT_EQ(back.m_aTasks.size(), 2u);
+    EXPECT_EQ(back.m_strQuestionTemplate, "{frage}");
+    EXPECT_EQ(back.m_strRightTemplate, "{antwort}");
+    EXPECT_EQ(back.m_strWrongTemplate, "{antwort}");
+    EXPECT_EQ(back.m_aColumnTitle, (std::vector<std::string>{"Statistik", "Frage"}));
+    // The automatic questionnaire is never stored, so reading has exactly one.
+    EXPECT_EQ(back.m_aQuestionnaires.size(), 1u);
 }
+
+// A scrambled file comes back byte for byte after open and close; a save or close that
+// breaks off halfway keeps the old file and the changes marked; destroying writes nothing.
+TEST(DocumentWalk, FailedWritesKeepTheOldFile)
+{
+    TempDir dir;
+    const std::string path = dir.Path("gross.vdr");
+    cTrainingData d = MakeTrainingData(500, 5);
+    d.m_nCrypt = 1;
+    ASSERT_EQ(d.WriteTrainingFile(path), 0);
+    const std::string before = ReadBytes(path);
+    RecordingPresenter boxes;
+    {
+        cDocument doc;
+        ASSERT_EQ(doc.Open(path), 0);
+        EXPECT_EQ(doc.Close(), 0);
+    }
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_TRUE(boxes.boxes.empty());
+    {
+        cDocument doc;
+        ASSERT_EQ(doc.Open(path), 0);
+        doc.SetModifiedFlag();
+        EXPECT_EQ(WriteGrownUnderSizeLimit(doc, before.size(), [&doc] { return doc.Save(); }), 1);
+        ExpectOneSaveFailedBox(boxes);
+        EXPECT_TRUE(doc.IsModified());
+        EXPECT_EQ(WriteGrownUnderSizeLimit(doc, before.size(), [&doc] { return doc.Close(); }), 1);
+        EXPECT_EQ(boxes.boxes.size(), 2u);
+        EXPECT_EQ(boxes.boxes[1].text, kSaveFailedText);
+        EXPECT_EQ(ReadBytes(path), before);
+        doc.m_data.m_aTasks.clear();
+    }
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"gross.vdr"});
+}
+
+// ---- files that cannot be read ------------------------------------------------------
 
 struct OpenFailCase {
     const char* name;
@@ -101,6 +215,8 @@ void PrintTo(const OpenFailCase& c, std::ostream* os) { *os << c.name; }
 
 class DocumentOpenFails : public ::testing::TestWithParam<OpenFailCase> {};
 
+// Message 104; what was read is safe to show; the file is never written back, but
+// "Speichern unter" with another name saves the rest.
 TEST_P(DocumentOpenFails, ShowsMessage104AndNeverWritesBack)
 {
     const OpenFailCase& c = GetParam();
@@ -117,23 +233,26 @@ TEST_P(DocumentOpenFails, ShowsMessage104AndNeverWritesBack)
         EXPECT_EQ(boxes.boxes.back().caption, kOpenFailedCaption);
         EXPECT_EQ(boxes.boxes.back().text, kOpenFailedText);
         EXPECT_EQ(boxes.boxes.back().style, 0x10u);
-
-        // What was read is safe to show: the automatic questionnaire and columns exist.
         ASSERT_FALSE(doc.m_data.m_aQuestionnaires.empty());
         EXPECT_EQ(doc.m_data.m_aQuestionnaires.back().m_strTitle, "Alle Aufgaben");
         EXPECT_EQ(doc.m_data.m_aColumnTitle.size(), 2u);
 
-        // Neither "Speichern" nor "Speichern unter" with the same name writes it back.
         doc.SetModifiedFlag();
         EXPECT_EQ(doc.Save(), 1);
         EXPECT_EQ(doc.SaveAs(path), 1);
+        EXPECT_EQ(doc.SaveAs(dir.Path("gerettet.vdr")), 0);
+        EXPECT_FALSE(doc.ReadFailed());
+        doc.m_data.m_aTasks.resize(1);
         EXPECT_EQ(doc.Close(), 0);
     }
     EXPECT_EQ(boxes.boxes.size(), c.readerBoxes + 3);
     if (c.exists)
         EXPECT_EQ(ReadBytes(path), c.bytes);
     else
-        EXPECT_TRUE(dir.Entries().empty());
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"gerettet.vdr"});
+    cTrainingData back;
+    ASSERT_EQ(back.ReadTrainingFile(dir.Path("gerettet.vdr")), 0);
+    EXPECT_EQ(back.m_aTasks.size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -164,287 +283,6 @@ TEST(DocumentOpen, PartlyReadTasksKeepIndicesValid)
     ASSERT_EQ(doc.m_data.m_aQuestionnaires.size(), 2u);
     EXPECT_EQ(doc.m_data.m_aQuestionnaires[0].m_aTaskIndex, (Indices{0, 0}));
     EXPECT_EQ(doc.m_data.m_aQuestionnaires[1].m_aTaskIndex, (Indices{0}));
-}
-
-// ---- saving --------------------------------------------------------------------------
-
-TEST(DocumentSave, WritesAndClearsTheModifiedFlag)
-{
-    TempDir dir;
-    const std::string path = dir.Path("a.vdr");
-    WriteFiveTasks(path);
-    RecordingPresenter boxes;
-    cDocument doc;
-    ASSERT_EQ(doc.Open(path), 0);
-    doc.m_data.m_aTasks[0].m_strQuestion = "neu";
-    doc.SetModifiedFlag();
-    EXPECT_EQ(doc.Save(), 0);
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_TRUE(boxes.boxes.empty());
-    cTrainingData back;
-    ASSERT_EQ(back.ReadTrainingFile(path), 0);
-    EXPECT_EQ(back.m_aTasks[0].m_strQuestion, "neu");
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.vdr"});
-}
-
-TEST(DocumentSave, NewDocumentWithoutPathFailsWith105)
-{
-    RecordingPresenter boxes;
-    cDocument doc;
-    doc.NewDocument();
-    doc.SetModifiedFlag();
-    EXPECT_EQ(doc.Save(), 1);
-    ExpectOneSaveFailedBox(boxes);
-    EXPECT_TRUE(doc.IsModified()); // a failed save keeps the changes marked
-}
-
-TEST(DocumentSave, FailedSaveKeepsTheOldFileAndTheFlag)
-{
-    TempDir dir;
-    const std::string path = dir.Path("a.vdr");
-    const std::string before = WriteFiveTasks(path);
-    RecordingPresenter boxes;
-    cDocument doc;
-    ASSERT_EQ(doc.Open(path), 0);
-    doc.SetModifiedFlag();
-    EXPECT_EQ(WriteGrownUnderSizeLimit(doc, before.size(), [&doc] { return doc.Save(); }), 1);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, kSaveFailedText);
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.vdr"});
-}
-
-TEST(DocumentSave, TargetThatIsADirectoryFails)
-{
-    TempDir dir;
-    const std::string path = dir.Path("a.vdr");
-    WriteFiveTasks(path);
-    RecordingPresenter boxes;
-    cDocument doc;
-    ASSERT_EQ(doc.Open(path), 0);
-    mkdir(dir.Path("ordner.vdr").c_str(), 0700);
-    EXPECT_EQ(doc.SaveAs(dir.Path("ordner.vdr")), 1);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, kSaveFailedText);
-    EXPECT_EQ(doc.Path(), path); // the old path stays
-    EXPECT_TRUE(std::filesystem::is_empty(dir.Path("ordner.vdr")));
-}
-
-TEST(DocumentSave, SaveAsMovesTheDocument)
-{
-    TempDir dir;
-    RecordingPresenter boxes;
-    cDocument doc;
-    doc.NewDocument();
-    doc.m_data.m_aTasks.resize(2);
-    doc.SetModifiedFlag();
-    EXPECT_EQ(doc.SaveAs(dir.Path("neu.vdr")), 0);
-    EXPECT_EQ(doc.Path(), dir.Path("neu.vdr"));
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_TRUE(boxes.boxes.empty());
-
-    cTrainingData back;
-    ASSERT_EQ(back.ReadTrainingFile(dir.Path("neu.vdr")), 0);
-    EXPECT_EQ(back.m_aTasks.size(), 2u);
-    EXPECT_EQ(back.m_strQuestionTemplate, "{frage}");
-    EXPECT_EQ(back.m_strRightTemplate, "{antwort}");
-    EXPECT_EQ(back.m_strWrongTemplate, "{antwort}");
-    EXPECT_EQ(back.m_aColumnTitle, (std::vector<std::string>{"Statistik", "Frage"}));
-    // The automatic questionnaire is never stored, so reading has exactly one.
-    ASSERT_EQ(back.m_aQuestionnaires.size(), 1u);
-}
-
-TEST(DocumentSave, SaveAsAfterAFailedReadWritesTheNewFileOnly)
-{
-    TempDir dir;
-    const std::string broken = StreamBuilder().FileStart().Str("+AUF").Str("1TXT").Str("x").Bytes();
-    WriteBytes(dir.Path("kaputt.vdr"), broken);
-    RecordingPresenter boxes;
-    cDocument doc;
-    EXPECT_EQ(doc.Open(dir.Path("kaputt.vdr")), 1);
-    EXPECT_EQ(doc.SaveAs(dir.Path("gerettet.vdr")), 0);
-    EXPECT_FALSE(doc.ReadFailed());
-    doc.m_data.m_aTasks.resize(1);
-    EXPECT_EQ(doc.Close(), 0);
-    EXPECT_EQ(ReadBytes(dir.Path("kaputt.vdr")), broken);
-    cTrainingData back;
-    ASSERT_EQ(back.ReadTrainingFile(dir.Path("gerettet.vdr")), 0);
-    EXPECT_EQ(back.m_aTasks.size(), 1u);
-}
-
-// ---- new document and closing --------------------------------------------------------
-
-TEST(DocumentNew, HasTheAutomaticQuestionnaireColumnsAndTemplates)
-{
-    cDocument doc;
-    doc.m_data.m_aTasks.resize(3); // whatever was there before
-    doc.NewDocument();
-    EXPECT_TRUE(doc.Path().empty());
-    EXPECT_TRUE(doc.m_data.m_aTasks.empty());
-    ASSERT_EQ(doc.m_data.m_aQuestionnaires.size(), 1u);
-    EXPECT_EQ(doc.m_data.m_aQuestionnaires[0].m_strTitle, "Alle Aufgaben");
-    EXPECT_TRUE(doc.m_data.m_aQuestionnaires[0].m_aTaskIndex.empty());
-    EXPECT_EQ(doc.m_data.m_aColumnTitle, (std::vector<std::string>{"Statistik", "Frage"}));
-    EXPECT_EQ(doc.m_data.m_aColumnWidth, (Indices{100, 450}));
-    EXPECT_EQ(doc.m_data.m_aColumnKind, (Indices{6, 2}));
-    EXPECT_EQ(doc.m_data.m_strQuestionTemplate, "{frage}");
-    EXPECT_EQ(doc.m_data.m_strRightTemplate, "{antwort}");
-    EXPECT_EQ(doc.m_data.m_strWrongTemplate, "{antwort}");
-    EXPECT_EQ(doc.m_nCurQuestionnaire, -1);
-    EXPECT_FALSE(doc.IsModified());
-}
-
-TEST(DocumentClose, NewDocumentWritesNothing)
-{
-    TempDir dir;
-    RecordingPresenter boxes;
-    cDocument doc;
-    doc.NewDocument();
-    EXPECT_EQ(doc.Close(), 0);
-    EXPECT_TRUE(boxes.boxes.empty());
-}
-
-TEST(DocumentClose, WritesStatisticsBackOnce)
-{
-    TempDir dir;
-    const std::string path = dir.Path("a.vdr");
-    WriteFiveTasks(path);
-    RecordingPresenter boxes;
-    cDocument doc;
-    ASSERT_EQ(doc.Open(path), 0);
-    doc.m_data.m_aTasks[1].m_nStats[1] = 9; // counted without marking the document
-    EXPECT_EQ(doc.Close(), 0);
-    cTrainingData back;
-    ASSERT_EQ(back.ReadTrainingFile(path), 0);
-    EXPECT_EQ(back.m_aTasks[1].m_nStats[1], 9u);
-
-    WriteBytes(path, "danach geändert");
-    EXPECT_EQ(doc.Close(), 0); // a second close does not write again
-    EXPECT_EQ(ReadBytes(path), "danach geändert");
-    EXPECT_TRUE(boxes.boxes.empty());
-}
-
-TEST(DocumentClose, FailedWriteShows105)
-{
-    TempDir dir;
-    const std::string path = dir.Path("a.vdr");
-    const std::string before = WriteFiveTasks(path);
-    RecordingPresenter boxes;
-    cDocument doc;
-    ASSERT_EQ(doc.Open(path), 0);
-    EXPECT_EQ(WriteGrownUnderSizeLimit(doc, before.size(), [&doc] { return doc.Close(); }), 1);
-    ExpectOneSaveFailedBox(boxes);
-    EXPECT_EQ(ReadBytes(path), before);
-}
-
-TEST(DocumentClose, DestroyingWithoutCloseWritesNothing)
-{
-    TempDir dir;
-    const std::string path = dir.Path("a.vdr");
-    const std::string before = WriteFiveTasks(path);
-    {
-        cDocument doc;
-        ASSERT_EQ(doc.Open(path), 0);
-        doc.m_data.m_aTasks.clear();
-    }
-    EXPECT_EQ(ReadBytes(path), before);
-}
-
-// ---- deleting tasks on real files ----------------------------------------------------
-
-struct DeleteCase {
-    const char* name;
-    int task; // index to delete
-    Indices stored;
-    Indices automatic;
-    std::vector<std::string> questions;
-};
-void PrintTo(const DeleteCase& c, std::ostream* os) { *os << c.name; }
-
-class DocumentDelete : public ::testing::TestWithParam<DeleteCase> {};
-
-TEST_P(DocumentDelete, RemovesTheTaskEverywhereAndSurvivesSaving)
-{
-    const DeleteCase& c = GetParam();
-    TempDir dir;
-    const std::string path = dir.Path("a.vdr");
-    WriteFiveTasks(path);
-    RecordingPresenter boxes;
-    {
-        cDocument doc;
-        ASSERT_EQ(doc.Open(path), 0);
-        doc.m_data.DeleteTask(&doc.m_data.m_aTasks[static_cast<std::size_t>(c.task)]);
-        doc.SetModifiedFlag();
-        EXPECT_EQ(doc.m_data.m_aQuestionnaires[0].m_aTaskIndex, c.stored);
-        EXPECT_EQ(doc.m_data.m_aQuestionnaires[1].m_aTaskIndex, c.automatic);
-        EXPECT_EQ(doc.Close(), 0);
-    }
-    EXPECT_TRUE(boxes.boxes.empty());
-    cDocument again;
-    ASSERT_EQ(again.Open(path), 0);
-    EXPECT_EQ(Questions(again.m_data), c.questions);
-    EXPECT_EQ(again.m_data.m_aQuestionnaires[0].m_aTaskIndex, c.stored);
-    EXPECT_EQ(again.m_data.m_aQuestionnaires[1].m_aTaskIndex, c.automatic);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rules, DocumentDelete,
-    ::testing::Values(
-        DeleteCase{"middle task referenced twice", 2, {1, 2, 3}, {0, 1, 2, 3},
-                   {"T0", "T1", "T3", "T4"}},
-        DeleteCase{"last task", 4, {1, 2, 3, 2}, {0, 1, 2, 3}, {"T0", "T1", "T2", "T3"}},
-        DeleteCase{"first task", 0, {0, 1, 2, 1, 3}, {0, 1, 2, 3}, {"T1", "T2", "T3", "T4"}}));
-
-TEST(DocumentDeleteUnknown, TaskOutsideTheArrayShows108AndChangesNothing)
-{
-    TempDir dir;
-    const std::string path = dir.Path("a.vdr");
-    WriteFiveTasks(path);
-    RecordingPresenter boxes;
-    cDocument doc;
-    ASSERT_EQ(doc.Open(path), 0);
-    const cTask stranger;
-    doc.m_data.DeleteTask(&stranger);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "Index der Aufgabe konnte nicht ermittelt werden");
-    EXPECT_EQ(doc.m_data.m_aTasks.size(), 5u);
-    EXPECT_EQ(doc.m_data.m_aQuestionnaires[0].m_aTaskIndex, (Indices{1, 2, 3, 2, 4}));
-}
-
-TEST(DocumentStatistics, ResetIsWrittenOnClose)
-{
-    TempDir dir;
-    const std::string path = dir.Path("a.vdr");
-    WriteFiveTasks(path);
-    RecordingPresenter boxes;
-    {
-        cDocument doc;
-        ASSERT_EQ(doc.Open(path), 0);
-        EXPECT_EQ(doc.m_data.m_aTasks[4].m_nStats[0], 5u);
-        doc.m_data.ResetStatistics();
-        EXPECT_EQ(doc.Close(), 0);
-    }
-    cTrainingData back;
-    ASSERT_EQ(back.ReadTrainingFile(path), 0);
-    for (const cTask& t : back.m_aTasks)
-        EXPECT_EQ(t.m_nStats[0], 0u);
-}
-
-TEST(DocumentRealistic, ScrambledFileSurvivesOpenAndClose)
-{
-    TempDir dir;
-    const std::string path = dir.Path("gross.vdr");
-    cTrainingData d = MakeTrainingData(500, 5);
-    d.m_nCrypt = 1;
-    ASSERT_EQ(d.WriteTrainingFile(path), 0);
-    const std::string before = ReadBytes(path);
-    RecordingPresenter boxes;
-    cDocument doc;
-    ASSERT_EQ(doc.Open(path), 0);
-    EXPECT_EQ(doc.Close(), 0);
-    EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 } // namespace

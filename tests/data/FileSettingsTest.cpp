@@ -43,12 +43,6 @@ INSTANTIATE_TEST_SUITE_P(Texts, ByteFromTextRule, ::testing::Values(
     // atol saturates: the largest number ends in 0xFF bytes, the smallest in 0x00.
     ByteCase{"99999999999999999999", 255}, ByteCase{"-99999999999999999999", 0}));
 
-TEST(FileSettingsTexts, NewDocumentShowsTheDefaults)
-{
-    const cFileSettingsTexts texts = FileSettingsTexts(cTrainingData());
-    EXPECT_EQ(texts, (cFileSettingsTexts{"5", "0", "0", 0, 0, 0, 0}));
-}
-
 struct FieldCase {
     const char* name;
     std::function<void(cTrainingData&)> set;
@@ -85,22 +79,6 @@ INSTANTIATE_TEST_SUITE_P(Fields, FileSettingsField, ::testing::Values(
     FieldCase{"allowMissing", [](cTrainingData& d) { d.m_bAllowMissing = true; },
               {"5", "0", "0", 0, 0, 1, 0}}));
 
-TEST(FileSettingsTexts, TypedNumbersAreCutAndShowTheStoredByte)
-{
-    cTrainingData d;
-    cFileSettingsTexts typed = FileSettingsTexts(d);
-    typed.minRight = "300";
-    typed.minPercent = "-1";
-    typed.maxWords = "drei";
-    typed.random = 7; // any non-zero state counts as checked
-    StoreFileSettingsTexts(typed, d);
-    EXPECT_EQ(d.m_nMinRight, 44);
-    EXPECT_EQ(d.m_nMinPercent, 255);
-    EXPECT_EQ(d.m_nMaxWords, 0);
-    EXPECT_TRUE(d.m_bRandom);
-    EXPECT_EQ(FileSettingsTexts(d), (cFileSettingsTexts{"0", "44", "255", 0, 0, 0, 1}));
-}
-
 struct CryptCase {
     int stored;
     int shown;
@@ -123,53 +101,35 @@ TEST_P(CryptSelection, OnlyKnownValuesSelectAnEntry)
 INSTANTIATE_TEST_SUITE_P(Values, CryptSelection, ::testing::Values(
     CryptCase{0, 0, 0}, CryptCase{1, 1, 1}, CryptCase{2, -1, 255}, CryptCase{255, -1, 255}));
 
-TEST(FilePropsValues, TemplatesAndAutomaticQuestionnaireGoToTheirOwnFields)
-{
-    cTrainingData d;
-    d.m_bShowAll = true;
-    d.m_strQuestionTemplate = "Q {frage}";
-    d.m_strRightTemplate = "R {antwort}";
-    d.m_strWrongTemplate = "W {antwort}";
-    const cFilePropsValues values = FilePropsValues(d);
-    EXPECT_EQ(values, (cFilePropsValues{1, "Q {frage}", "R {antwort}", "W {antwort}", 0}));
-
-    cTrainingData back;
-    StoreFilePropsValues({0, "1", "2", "3", 1}, back);
-    EXPECT_FALSE(back.m_bShowAll);
-    EXPECT_EQ(back.m_strQuestionTemplate, "1");
-    EXPECT_EQ(back.m_strRightTemplate, "2");
-    EXPECT_EQ(back.m_strWrongTemplate, "3");
-    EXPECT_EQ(back.m_nCrypt, 1);
-}
-
 struct FileTrip {
     const char* name;
     int crypt; // the selected scrambling entry
+    int flag;  // the random check box (any non-zero state is checked), and "Extrafragebogen"
 };
 void PrintTo(const FileTrip& c, std::ostream* os) { *os << c.name; }
 class FileSettingsInFile : public ::testing::TestWithParam<FileTrip> {};
 
-// What the dialogs store is what the file holds after writing and reading it again.
+// What the dialogs store is what the file holds after writing and reading it again, typed
+// numbers cut to their byte.
 TEST_P(FileSettingsInFile, SurviveWritingAndReading)
 {
+    const FileTrip& c = GetParam();
     testfiles::TempDir dir;
     const std::string path = dir.Path("settings.vdr");
+    const int checked = c.flag != 0;
     cTrainingData d;
     d.m_aQuestionnaires.push_back(cQuestionnaire());
-    StoreFileSettingsTexts({"300", "12", "-1", 1, 0, 1, 1}, d);
-    StoreFilePropsValues({1, "Frage: {frage}", "Ja: {antwort}", "Nein: {antwort}",
-                          GetParam().crypt},
-                         d);
+    StoreFileSettingsTexts({"300", "12", "-1", 1, 0, 1, c.flag}, d);
+    StoreFilePropsValues({checked, "Frage: {frage}", "Ja: {antwort}", "Nein: {antwort}", c.crypt}, d);
     ASSERT_EQ(d.WriteTrainingFile(path), 0);
 
     cTrainingData read;
     ASSERT_EQ(read.ReadTrainingFile(path), 0);
-    EXPECT_EQ(FileSettingsTexts(read), (cFileSettingsTexts{"44", "12", "255", 1, 0, 1, 1}));
-    cFilePropsValues expected{1, "Frage: {frage}", "Ja: {antwort}", "Nein: {antwort}",
-                              GetParam().crypt};
-    EXPECT_EQ(FilePropsValues(read), expected);
-    EXPECT_EQ(int(read.m_nCrypt), GetParam().crypt < 0 ? 255 : GetParam().crypt);
+    EXPECT_EQ(FileSettingsTexts(read), (cFileSettingsTexts{"44", "12", "255", 1, 0, 1, checked}));
+    EXPECT_EQ(FilePropsValues(read), (cFilePropsValues{checked, "Frage: {frage}", "Ja: {antwort}",
+                                                       "Nein: {antwort}", c.crypt}));
+    EXPECT_EQ(int(read.m_nCrypt), c.crypt < 0 ? 255 : c.crypt);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scrambling, FileSettingsInFile, ::testing::Values(
-    FileTrip{"plain", 0}, FileTrip{"scrambled", 1}, FileTrip{"noSelection", -1}));
+    FileTrip{"plain", 0, 7}, FileTrip{"scrambled", 1, 0}, FileTrip{"noSelection", -1, 1}));

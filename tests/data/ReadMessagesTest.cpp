@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -61,6 +62,7 @@ struct MessageCase {
     std::string bytes;
     int result;
     std::vector<Box> boxes;
+    std::function<void(const cTrainingData&)> check = [](const cTrainingData&) {};
 };
 void PrintTo(const MessageCase& c, std::ostream* os)
 {
@@ -75,6 +77,7 @@ TEST_P(ReadMessages, ShowsEveryBoxInOrder)
     const Reading r = Read(c.bytes);
     EXPECT_EQ(r.result, c.result);
     EXPECT_EQ(r.boxes, c.boxes);
+    c.check(r.data);
 }
 
 std::string Task(const StreamBuilder& blocks)
@@ -98,8 +101,12 @@ INSTANTIATE_TEST_SUITE_P(
                         .DefaultSettings().FileEnd().Bytes(), 0, {}},
         // A stored 99 is the failure tag: a number reader takes it without a word, every
         // other reader reports it.
-        MessageCase{"counter meets tag 99", Task(StreamBuilder().Str("2NUM").Num(4).Raw({99})), 0,
-                    {}},
+        MessageCase{"counter meets tag 99", Task(StreamBuilder().Str("3NUM").Num(4).Raw({99}).Num(6)),
+                    0, {}, [](const cTrainingData& d) {
+                        ASSERT_EQ(d.m_aTasks.size(), 1u);
+                        EXPECT_EQ(d.m_aTasks[0].m_nPoints, 2);
+                        EXPECT_EQ(d.m_aTasks[0].m_nStats, (decltype(cTask::m_nStats){4, 0, 6}));
+                    }},
         MessageCase{"bool meets tag 99", Task(StreamBuilder().Str("1SBW").Raw({99})), 0,
                     {kLoadUF}},
         MessageCase{"identifier is tag 99", Task(StreamBuilder().Raw({99})), 1, {NoString(99)}},
@@ -110,7 +117,19 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"template no long string",
                     StreamBuilder().FileStart().Str("3QAT").Str("a").LStr("b").LStr("c")
                         .FileEnd().Bytes(),
-                    0, {kLoadUF, kNoLongString, kNoLongString}},
+                    0, {kLoadUF, kNoLongString, kNoLongString}, [](const cTrainingData& d) {
+                        EXPECT_EQ(d.m_strQuestionTemplate, "");
+                        EXPECT_EQ(d.m_strRightTemplate, "");
+                        EXPECT_EQ(d.m_strWrongTemplate, "b");
+                    }},
+        // A pattern text of another type keeps what the slot held.
+        MessageCase{"pattern no string",
+                    Task(StreamBuilder().Str("2PA").Byte(1).Str("alt").Str("2PA").Byte(1).Raw({1})),
+                    0, {NoString(1)}, [](const cTrainingData& d) {
+                        ASSERT_EQ(d.m_aTasks.size(), 1u);
+                        EXPECT_EQ(d.m_aTasks[0].m_strPattern[1], "alt");
+                        EXPECT_EQ(d.m_aTasks[0].m_nPatternCount, 2);
+                    }},
         MessageCase{"scrambling with a wrong prefix",
                     StreamBuilder().FileStart().Str("3CRY").Byte(1).FileEnd().Bytes(), 1,
                     {{kCatalogueError,
@@ -118,39 +137,5 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"end marker missing",
                     StreamBuilder().FileStart().DefaultSettings().Str("-AUF").Str("-FB").Bytes(),
                     1, {NoString(99)}}));
-
-TEST(ReadValues, PatternTextOfAnotherTypeKeepsTheSlot)
-{
-    const Reading r = Read(Task(StreamBuilder()
-                                    .Str("2PA").Byte(1).Str("alt")
-                                    .Str("2PA").Byte(1).Raw({1})));
-    ASSERT_EQ(r.result, 0);
-    EXPECT_EQ(r.boxes, (std::vector<Box>{NoString(1)}));
-    ASSERT_EQ(r.data.m_aTasks.size(), 1u);
-    EXPECT_EQ(r.data.m_aTasks[0].m_strPattern[1], "alt");
-    EXPECT_EQ(r.data.m_aTasks[0].m_nPatternCount, 2);
-}
-
-TEST(ReadValues, TemplatesAfterAWrongTypeLineUpAgain)
-{
-    const Reading r = Read(StreamBuilder().FileStart().Str("3QAT").Str("a").LStr("b").LStr("c")
-                               .FileEnd().Bytes());
-    ASSERT_EQ(r.result, 0);
-    EXPECT_EQ(r.data.m_strQuestionTemplate, "");
-    EXPECT_EQ(r.data.m_strRightTemplate, "");
-    EXPECT_EQ(r.data.m_strWrongTemplate, "b");
-}
-
-TEST(ReadValues, CounterMeetingTag99KeepsItsValue)
-{
-    const Reading r = Read(Task(StreamBuilder().Str("3NUM").Num(4).Raw({99}).Num(6)));
-    ASSERT_EQ(r.result, 0);
-    ASSERT_EQ(r.data.m_aTasks.size(), 1u);
-    const cTask& t = r.data.m_aTasks[0];
-    EXPECT_EQ(t.m_nPoints, 2);
-    EXPECT_EQ(t.m_nStats[0], 4u);
-    EXPECT_EQ(t.m_nStats[1], 0u);
-    EXPECT_EQ(t.m_nStats[2], 6u);
-}
 
 } // namespace

@@ -1,53 +1,34 @@
 #include "data/Task.h"
 
+#include "common/SameTrainingData.h"
+#include "common/TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
 #include <vector>
 
+using testfiles::AllTaskFields;
+using testfiles::ToHex;
+
 namespace {
 
-TEST(TaskDefaults, NewTaskHasEveryDefault)
+// Every field of a new task at its default, and a reset task equal to a new one but for
+// the number and category it keeps.
+TEST(TaskDefaults, NewAndResetTasksHaveEveryDefault)
 {
-    const cTask task;
-    EXPECT_EQ(task.m_strAnswer, "");
-    EXPECT_EQ(task.m_nResult, -1);
-    EXPECT_EQ(task.m_strTaskNo, "");
-    EXPECT_EQ(task.m_strCategory, "");
-    EXPECT_EQ(task.m_nType, 0);
-    EXPECT_FALSE(task.m_bChoiceFlag);
-    EXPECT_EQ(task.m_nChoiceCount, 0);
-    EXPECT_EQ(task.m_nChoiceValue, 1);
-    EXPECT_FALSE(task.m_bSelfAssess);
-    EXPECT_EQ(task.m_nPoints, 1);
-    EXPECT_EQ(task.m_nPatternCount, 0);
-    EXPECT_FALSE(task.m_bCaseSensitive);
-    EXPECT_EQ(task.m_nPicturePlace, 0);
-    EXPECT_EQ(task.m_nPictureSize, 0);
-    for (int i = 0; i < kTaskSlots; ++i) {
-        EXPECT_EQ(task.m_nStats[i], 0u);
-        EXPECT_FALSE(task.m_bChoiceRight[i]);
-        EXPECT_FALSE(task.m_bChoiceTicked[i]);
-    }
-    EXPECT_EQ(task.StatsText(), " 0 /  0");
-}
+    const cTextSlots none;
+    const std::array<bool, kTaskSlots> noFlags{};
+    const auto defaults = [&](const char* no, const char* category) {
+        return std::make_tuple(no, category, 0, "", "", false, 1,
+                               std::array<std::uint32_t, kTaskSlots>{}, false, 1, 0, none, none,
+                               noFlags, 0, none, "", "", 0, 0, "", DefaultSeparators(), -1, false,
+                               noFlags);
+    };
+    EXPECT_EQ(AllTaskFields(cTask()), defaults("", ""));
+    EXPECT_EQ(cTask().StatsText(), " 0 /  0");
 
-TEST(TaskDefaults, SeparatorsAreTheTwentySixBytesInOrder)
-{
-    const unsigned char expected[] = {0x2E, 0x2C, 0x2D, 0x3B, 0x3A, 0x3F, 0x21, 0x22, 0x24,
-                                      0x25, 0x26, 0x2F, 0x28, 0x29, 0x3D, 0x2B, 0x2A, 0x27,
-                                      0x23, 0xB0, 0x5E, 0x7E, 0xB4, 0x60, 0x40, 0x80};
-    const std::string& separators = DefaultSeparators();
-    ASSERT_EQ(separators.size(), sizeof expected);
-    for (std::size_t i = 0; i < sizeof expected; ++i)
-        EXPECT_EQ(static_cast<unsigned char>(separators[i]), expected[i]) << "position " << i;
-    EXPECT_EQ(separators.find(' '), std::string::npos);
-    EXPECT_EQ(cTask().m_strSeparators, separators);
-}
-
-TEST(TaskDefaults, ResetKeepsNumberAndCategoryOnly)
-{
     cTask task;
     task.m_strTaskNo = "12a";
     task.m_strCategory = "Recht";
@@ -74,37 +55,14 @@ TEST(TaskDefaults, ResetKeepsNumberAndCategoryOnly)
     task.m_strSound = "s.wav";
     task.m_strSolution = "S";
     task.m_nStats[7] = 4;
-
     task.ResetTask();
+    EXPECT_EQ(AllTaskFields(task), defaults("12a", "Recht"));
+}
 
-    cTask expected;
-    expected.m_strTaskNo = "12a";
-    expected.m_strCategory = "Recht";
-    EXPECT_EQ(task.m_strTaskNo, "12a");
-    EXPECT_EQ(task.m_strCategory, "Recht");
-    EXPECT_EQ(task.m_strAnswer, expected.m_strAnswer);
-    EXPECT_EQ(task.m_nResult, -1);
-    EXPECT_EQ(task.m_strQuestion, "");
-    EXPECT_EQ(task.m_nType, 0);
-    EXPECT_FALSE(task.m_bChoiceFlag);
-    EXPECT_EQ(task.m_nChoiceCount, 0);
-    EXPECT_EQ(task.m_nChoiceValue, 1);
-    EXPECT_EQ(task.m_strChoice, expected.m_strChoice);
-    EXPECT_EQ(task.m_strChoiceExtra, expected.m_strChoiceExtra);
-    EXPECT_EQ(task.m_bChoiceRight, expected.m_bChoiceRight);
-    EXPECT_EQ(task.m_bChoiceTicked, expected.m_bChoiceTicked);
-    EXPECT_FALSE(task.m_bSelfAssess);
-    EXPECT_EQ(task.m_nPoints, 1);
-    EXPECT_EQ(task.m_nPatternCount, 0);
-    EXPECT_EQ(task.m_strPattern, expected.m_strPattern);
-    EXPECT_FALSE(task.m_bCaseSensitive);
-    EXPECT_EQ(task.m_strSeparators, DefaultSeparators());
-    EXPECT_EQ(task.m_nPicturePlace, 0);
-    EXPECT_EQ(task.m_nPictureSize, 0);
-    EXPECT_EQ(task.m_strPicture, "");
-    EXPECT_EQ(task.m_strSound, "");
-    EXPECT_EQ(task.m_strSolution, "");
-    EXPECT_EQ(task.m_nStats, expected.m_nStats);
+TEST(TaskDefaults, SeparatorsAreTheTwentySixBytesInOrder)
+{
+    EXPECT_EQ(ToHex(DefaultSeparators()), "2E 2C 2D 3B 3A 3F 21 22 24 25 26 2F 28 29 3D 2B 2A 27 "
+                                          "23 B0 5E 7E B4 60 40 80");
 }
 
 struct ClassifyCase {

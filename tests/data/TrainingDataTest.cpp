@@ -1,6 +1,7 @@
 #include "data/TrainingData.h"
 
 #include "common/RecordingPresenter.h"
+#include "common/SameTrainingData.h"
 
 #include <gtest/gtest.h>
 
@@ -29,39 +30,23 @@ cQuestionnaire WithList(Indices list)
     return q;
 }
 
-// Everything but the three flags a reset keeps is empty or at its default.
-void ExpectClearedExceptReadFlags(const cTrainingData& data)
+// A new record is empty with default settings; a reset brings every field back to that
+// but the three flags reading sets.
+TEST(TrainingDataDefaults, NewAndResetDataAreEmptyWithDefaultSettings)
 {
-    EXPECT_TRUE(data.m_aTasks.empty());
-    EXPECT_TRUE(data.m_aQuestionnaires.empty());
-    EXPECT_TRUE(data.m_aColumnTitle.empty());
-    EXPECT_TRUE(data.m_aColumnWidth.empty());
-    EXPECT_TRUE(data.m_aColumnKind.empty());
-    EXPECT_EQ(data.m_strPath, "");
-    EXPECT_EQ(data.m_nCrypt, 0);
-    EXPECT_FALSE(data.m_bRandom);
-    EXPECT_EQ(data.m_nMinPercent, 0);
-    EXPECT_EQ(data.m_nMinRight, 0);
-    EXPECT_EQ(data.m_nMaxWords, 5);
-    EXPECT_FALSE(data.m_bAllowMissing);
-    EXPECT_FALSE(data.m_bAllowExtra);
-    EXPECT_FALSE(data.m_bAllowSwap);
-    EXPECT_EQ(data.m_strQuestionTemplate, "");
-    EXPECT_EQ(data.m_strRightTemplate, "");
-    EXPECT_EQ(data.m_strWrongTemplate, "");
-}
+    const auto cleared = [](const cTrainingData& d) {
+        return std::tuple_cat(std::make_tuple(d.m_aTasks.size(), d.m_aQuestionnaires.size(),
+                                              d.m_strPath),
+                              testfiles::SettingsFields(d));
+    };
+    const std::vector<std::string> noTitles;
+    const Indices none;
+    const auto defaults = std::make_tuple(0u, 0u, "", 0, false, false, 0, 0, 5, false, false, false,
+                                          "", "", "", noTitles, none, none);
+    const cTrainingData fresh;
+    EXPECT_EQ(cleared(fresh), std::tuple_cat(defaults, std::make_tuple(0)));
+    EXPECT_FALSE(fresh.m_bSelfAssessAll);
 
-TEST(TrainingDataDefaults, NewDataIsEmptyWithDefaultSettings)
-{
-    const cTrainingData data;
-    ExpectClearedExceptReadFlags(data);
-    EXPECT_FALSE(data.m_bShowAll);
-    EXPECT_EQ(data.m_nTimedCount, 0);
-    EXPECT_FALSE(data.m_bSelfAssessAll);
-}
-
-TEST(TrainingDataDefaults, ResetClearsAllButTheThreeReadFlags)
-{
     cTrainingData data = WithTasks(3);
     data.m_aQuestionnaires.push_back(WithList({0, 1}));
     data.m_strPath = "/tmp/x.vdr";
@@ -80,12 +65,10 @@ TEST(TrainingDataDefaults, ResetClearsAllButTheThreeReadFlags)
     data.m_nMaxWords = 9;
     data.m_bAllowMissing = data.m_bAllowExtra = data.m_bAllowSwap = true;
     data.m_bSelfAssessAll = true;
-
     data.ResetTrainingData();
-
-    ExpectClearedExceptReadFlags(data);
-    EXPECT_TRUE(data.m_bShowAll);
-    EXPECT_EQ(data.m_nTimedCount, 4);
+    auto kept = defaults;
+    std::get<4>(kept) = true; // show all
+    EXPECT_EQ(cleared(data), std::tuple_cat(kept, std::make_tuple(4)));
     EXPECT_TRUE(data.m_bSelfAssessAll);
 }
 
@@ -98,14 +81,10 @@ TEST(QuestionnaireReset, HasNoExamAndAnEmptyList)
     q.m_nRetakePoints = 5;
     q.m_nIcon = 2;
     q.Reset();
-    EXPECT_TRUE(q.m_aTaskIndex.empty());
+    const auto defaults = std::make_tuple("", -1, 0u, 0u, 0, Indices{});
+    EXPECT_EQ(testfiles::QuestionnaireFields(q), defaults);
     EXPECT_EQ(q.m_aTaskIndex.capacity(), 0u);
-    EXPECT_EQ(q.m_strTitle, "");
-    EXPECT_EQ(q.m_nExamSeconds, -1);
-    EXPECT_EQ(q.m_nPassPoints, 0u);
-    EXPECT_EQ(q.m_nRetakePoints, 0u);
-    EXPECT_EQ(q.m_nIcon, 0);
-    EXPECT_EQ(cQuestionnaire().m_nExamSeconds, -1);
+    EXPECT_EQ(testfiles::QuestionnaireFields(cQuestionnaire()), defaults);
 }
 
 struct DeleteCase {
