@@ -278,7 +278,6 @@ private:
     /// order); -1 when no row does.
     int FindFilteredRow();
     void CountAnswer(cTask& task, int points);
-    void RateForEvaluation(cTask& task);
     void StoreAnswerInTask(cTask& task);
     void OpenSound(const std::string& soundText);
     void StartSound();
