@@ -669,6 +669,28 @@ void cQuery::CountAnswer(cTask& task, int points)
     ++task.m_nStats[Slot(points)];
 }
 
+int cQuery::RatedPoints(const cTask& task) const
+{
+    const int p = task.m_nPoints;
+    // Ticks decide alone: a multiple-choice check is either wrong or right.
+    if (task.m_nType == TaskTypeMultipleChoice)
+        return task.CheckAnswer(false, false, false) != VerdictWrong ? p : 0;
+    switch (m_nAssessChoice) {
+    case AssessRight: return p;
+    case AssessWrong: return 0;
+    case AssessPartly: {
+        // Without a points list (tasks of 0 or 1 point) "Teilrichtig" can only be a
+        // preset after a tolerated answer; it counts as right.
+        const int entries = static_cast<int>(m_aPointsEntries.size());
+        const int partly = p <= 1         ? p
+                           : entries == 0 ? 1
+                                          : std::clamp(m_nPointsSelection, 0, entries - 1) + 1;
+        return std::min(partly, p);
+    }
+    default: return -1;
+    }
+}
+
 void cQuery::OnAnswerOk()
 {
     cTask* task = CurrentTask();
@@ -714,41 +736,16 @@ void cQuery::OnAnswerOk()
         SelectTask(-1);
         return;
     case ModeRating: {
-        // Without a points list (tasks of 0 or 1 point) "Teilrichtig" can only be a
-        // preset after a tolerated answer; it counts as right.
-        const int entries = static_cast<int>(m_aPointsEntries.size());
-        const int partly = p <= 1         ? p
-                           : entries == 0 ? 1
-                                          : std::clamp(m_nPointsSelection, 0, entries - 1) + 1;
+        const int rating = RatedPoints(*task);
         if (m_bEvaluationActive) {
-            int rating = -1;
-            if (task->m_nType == TaskTypeMultipleChoice)
-                rating = task->CheckAnswer(false, false, false) != VerdictWrong ? p : 0;
-            else if (m_nAssessChoice == AssessRight)
-                rating = p;
-            else if (m_nAssessChoice == AssessPartly)
-                rating = std::min(partly, p);
-            else if (m_nAssessChoice == AssessWrong)
-                rating = 0;
             task->m_nResult = static_cast<std::int16_t>(rating);
             UpdateTaskRow(row);
             SetViewMode(ModeRating, true);
             SelectTask(-1);
             return;
         }
-        if (task->m_nType == TaskTypeMultipleChoice) {
-            const int verdict = task->CheckAnswer(false, false, false);
-            if (verdict == VerdictWrong)
-                CountAnswer(*task, 0);
-            else if (verdict == VerdictRight)
-                CountAnswer(*task, p);
-        } else if (m_nAssessChoice == AssessWrong) {
-            CountAnswer(*task, 0);
-        } else if (m_nAssessChoice == AssessPartly) {
-            CountAnswer(*task, std::min(partly, p));
-        } else if (m_nAssessChoice == AssessRight) {
-            CountAnswer(*task, p);
-        }
+        if (rating >= 0)
+            CountAnswer(*task, rating);
         LayOut();
         UpdateTaskRow(row);
         SetViewMode(ModeQuestion);

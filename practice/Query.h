@@ -278,6 +278,9 @@ private:
     /// order); -1 when no row does.
     int FindFilteredRow();
     void CountAnswer(cTask& task, int points);
+    /// Points the rating screen awards this task: a multiple-choice task by its ticks,
+    /// any other by the radio group (and the points list); -1 while nothing is chosen.
+    [[nodiscard]] int RatedPoints(const cTask& task) const;
     void StoreAnswerInTask(cTask& task);
     void OpenSound(const std::string& soundText);
     void StartSound();
