@@ -1,3 +1,6 @@
+// The query's frame: construction, change notifications, opening a questionnaire, the
+// view modes and what each screen shows. The other parts live in the files Query.h names.
+
 #include "practice/Query.h"
 
 #include "data/Cp1252.h"
@@ -8,16 +11,11 @@
 #include "practice/TaskList.h"
 #include "practice/Verdict.h"
 #include "shell/Message.h"
-#include "shell/Settings.h"
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
-#include <cstring>
 #include <ctime>
-#include <numeric>
 #include <random>
-#include <string_view>
 
 namespace {
 
