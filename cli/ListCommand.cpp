@@ -4,10 +4,11 @@
 #include "cli/Commands.h"
 #include "data/Cp1252.h"
 #include "data/Document.h"
-#include "practice/Query.h"
-#include "shell/Settings.h"
+#include "practice/TaskRows.h"
+#include "practice/TaskSearch.h"
 #include "shell/StreamPresenter.h"
 
+#include <cstdint>
 #include <ostream>
 
 namespace {
@@ -54,16 +55,22 @@ int RunListCommand(cCliContext& ctx)
     if (const int status = OpenQueryDocument(ctx, options, doc); status != kExitOk)
         return status;
     // Listing changes nothing, so the document is not closed: the file stays untouched.
-    const cSettings settings;
-    cQueryHost host;
-    cQuery query(doc, settings, host);
-    query.InitialUpdate();
-    query.OpenQuestionnaire(finding && !questionnaireGiven
-                                ? static_cast<int>(doc.m_data.m_aQuestionnaires.size()) - 1
-                                : options.questionnaire);
-    if (finding)
-        query.SetSearchText(find);
-    const int columns = query.ColumnCount();
+    const cTrainingData& data = doc.m_data;
+    const int k = finding && !questionnaireGiven
+                      ? static_cast<int>(data.m_aQuestionnaires.size()) - 1
+                      : options.questionnaire;
+    cTaskRows rows(data);
+    rows.Load(data.m_aQuestionnaires[k]);
+    if (finding) {
+        // The rows the window's search bar keeps for the same text.
+        const std::string folded = FoldForSearch(find);
+        if (!folded.empty()) {
+            cTaskSearch search;
+            search.Index(data);
+            rows.Keep([&](std::uint32_t task) { return search.Matches(task, folded); });
+        }
+    }
+    const int columns = rows.ColumnCount();
     if (options.sort >= columns) {
         ctx.err << "Spalte " << options.sort << " gibt es nicht; die Liste hat die Spalten 0 bis "
                 << columns - 1 << ".\n";
@@ -72,16 +79,16 @@ int RunListCommand(cCliContext& ctx)
     if (options.sort >= 0) {
         // Exactly what clicks on the column header do: the first sorts ascending, the
         // second flips to descending.
-        query.OnColumnClick(options.sort);
+        (void)rows.Click(options.sort);
         if (options.descending)
-            query.OnColumnClick(options.sort);
+            (void)rows.Click(options.sort);
     }
     for (int column = 0; column < columns; ++column)
-        ctx.out << (column ? "\t" : "") << Cell(query.ColumnTitle(column));
+        ctx.out << (column ? "\t" : "") << Cell(rows.ColumnTitle(column));
     ctx.out << '\n';
-    for (int row = 0; row < query.RowCount(); ++row) {
+    for (int row = 0; row < rows.Count(); ++row) {
         for (int column = 0; column < columns; ++column)
-            ctx.out << (column ? "\t" : "") << Cell(query.CellText(row, column));
+            ctx.out << (column ? "\t" : "") << Cell(rows.CellText(row, column));
         ctx.out << '\n';
     }
     return kExitOk;

@@ -4,12 +4,15 @@
 // list, question, result, self-assessment), selects tasks, checks answers and counts
 // statistics, runs the exam simulation and evaluation, carries out the editor commands
 // and lays out the printout. A front end shows its state and forwards the user's input.
+// Each part of the interface below names the source file that implements it.
 
 #include "data/TrainingData.h"
 #include "practice/Editor.h"
 #include "practice/Exam.h"
 #include "practice/PrintLayout.h"
 #include "practice/QueryHost.h"
+#include "practice/QueryScreen.h"
+#include "practice/TaskRows.h"
 #include "practice/TaskSearch.h"
 
 #include <array>
@@ -20,63 +23,6 @@
 
 class cDocument;
 struct cSettings;
-
-/// Display modes of the view.
-enum ViewMode : int {
-    ModeNone = 0,
-    ModeOverview = 2, // questionnaire overview
-    ModeTaskList = 3, // task list of the open questionnaire
-    ModeQuestion = 4, // question asked
-    ModeResult = 5,   // result or solution shown
-    ModeRating = 6,   // self-assessment, or rating during the exam evaluation
-};
-
-/// The self-assessment radio group.
-enum AssessChoice : int {
-    AssessNone = -1,
-    AssessRight = 0,  // "Richtig (volle Punktzahl)"
-    AssessPartly = 1, // "Teilrichtig"
-    AssessWrong = 2,  // "Falsch (0 Punkte)"
-};
-
-/// Icons of the multiple-choice tick boxes.
-enum TickIcon : int {
-    TickIconOff = 148,
-    TickIconOn = 149,
-    TickIconTickedRight = 150,   // ticked and in the solution
-    TickIconTickedWrong = 151,   // ticked but not in the solution
-    TickIconMissed = 152,        // not ticked but in the solution
-    TickIconNeither = 153,       // neither ticked nor in the solution
-};
-
-/// Number of multiple-choice rows the view shows.
-inline constexpr int kViewChoiceRows = 3;
-
-/// Which controls are visible in the current state, and how they look.
-struct cScreen {
-    bool heading = false;
-    bool questionnaireList = false;
-    bool taskList = false;
-    bool resultText = false;
-    bool answerField = false;
-    bool answerReadOnly = false;
-    bool skip = false;         // 1004 "Überspringen"
-    bool showSolution = false; // 1014 "Lösung anzeigen"
-    bool ok = false;           // 1003 "OK"
-    bool edit = false;         // 1013 "Bearbeiten"
-    bool play = false;         // 1006 "Abspielen"
-    bool pause = false;        // 1073 "Pause"
-    bool picture = false;      // 1007 "Bild anzeigen"
-    bool rightMark = false;    // 1011
-    bool wrongMark = false;    // 1012
-    bool radioRight = false;   // 1071
-    bool radioPartly = false;  // 1072
-    bool radioWrong = false;   // 1070
-    bool pointsList = false;   // 1076
-    bool examBar = false;      // 1063
-    int choiceRows = 0;        // multiple-choice rows shown (0..3)
-    std::array<int, kViewChoiceRows> tickIcon{}; // TickIcon of each shown row
-};
 
 class cQuery {
 public:
@@ -94,11 +40,11 @@ public:
     /// Random source, values 0 or more (default: an engine seeded from the clock).
     void SetRandom(std::function<int()> random);
 
-    // --- start-up --------------------------------------------------------------------
+    // --- start-up (Query.cpp) -----------------------------------------------------------
     /// After the document was read: the overview (mode 2) with questionnaire 0 loaded.
     void InitialUpdate();
 
-    // --- query -----------------------------------------------------------------------
+    // --- query: opening, asking, answering (Query.cpp, QueryAnswer.cpp) -----------------
     /// Opens questionnaire k into the task list: mode 3, row 0 current.
     void OpenQuestionnaire(int k);
     /// Opening from the overview: a questionnaire other than the current one first
@@ -128,7 +74,7 @@ public:
     /// After the task editor was left with OK on CurrentTask().
     void OnEditTaskAccepted();
 
-    // --- input -----------------------------------------------------------------------
+    // --- input (QueryAnswer.cpp) --------------------------------------------------------
     /// The text of the answer field.
     void SetAnswerText(std::string text);
     /// Click on multiple-choice row i (mode 4 outside the evaluation only).
@@ -143,7 +89,7 @@ public:
     /// The row that carries the task list's selection mark (-1 none).
     void SetSelectionMark(int row);
 
-    // --- media -----------------------------------------------------------------------
+    // --- media (QueryMedia.cpp) ---------------------------------------------------------
     /// Button "Abspielen".
     void OnPlaySound();
     /// Button "Pause".
@@ -151,7 +97,7 @@ public:
     /// Full path (UTF-8) of the current task's picture, "" without one.
     [[nodiscard]] std::string PicturePath() const;
 
-    // --- exam ------------------------------------------------------------------------
+    // --- exam (ExamFlow.cpp) ------------------------------------------------------------
     [[nodiscard]] bool CanExamStart() const;
     [[nodiscard]] bool CanExamEnd() const;
     [[nodiscard]] bool CanEvaluationEnd() const;
@@ -164,7 +110,7 @@ public:
     /// "Prüfungsauswertung beenden".
     void OnEvaluationEnd();
 
-    // --- lists -----------------------------------------------------------------------
+    // --- lists (QueryLists.cpp, the rows in cTaskRows) ----------------------------------
     [[nodiscard]] int RowCount() const;
     /// Task index (into m_aTasks) of a row, -1 for no such row.
     [[nodiscard]] int TaskOfRow(int row) const;
@@ -184,14 +130,14 @@ public:
     void OnColumnClick(int column);
     /// Sorts the rows by one column; the current task stays current.
     void SortTaskList(int column, bool ascending);
-    [[nodiscard]] int SortColumn() const { return m_nSortColumn; }
-    [[nodiscard]] bool SortAscending() const { return m_bSortAscending; }
+    [[nodiscard]] int SortColumn() const { return m_rows.SortColumn(); }
+    [[nodiscard]] bool SortAscending() const { return m_rows.SortAscending(); }
     /// Questionnaires shown in the overview ("Alle Aufgaben" only with m_bShowAll).
     [[nodiscard]] int OverviewCount() const;
     [[nodiscard]] std::string OverviewTitle(int row) const;
     [[nodiscard]] int OverviewIcon(int row) const;
 
-    // --- editor ----------------------------------------------------------------------
+    // --- editor (EditorCommands.cpp) ----------------------------------------------------
     [[nodiscard]] bool HasCurrentQuestionnaire() const;
     /// The task "Neue Aufgabe" opens the editor on.
     [[nodiscard]] cTask NewTaskProposal() const;
@@ -208,7 +154,7 @@ public:
     /// The questionnaire dialog's OK.
     void ApplySplitDialog(const cSplitTexts& texts);
 
-    // --- search and undo -------------------------------------------------------------
+    // --- search and undo (QuerySearch.cpp) ----------------------------------------------
     /// Starts or changes the search: the task list keeps the rows whose task contains
     /// text (see cTaskSearch); an empty text shows every row.
     void SetSearchText(const std::string& text);
@@ -220,14 +166,14 @@ public:
     /// After undo or redo replaced the document's content: shows it anew.
     void OnContentRestored();
 
-    // --- printing --------------------------------------------------------------------
+    // --- printing (PrintPages.cpp) ------------------------------------------------------
     /// Pages of the printout of the open task list; 0 without a current questionnaire.
     [[nodiscard]] int PrintPageCount() const;
     /// Layout of one page (from 1) of the printout.
     [[nodiscard]] cPrintPage LayoutPrintPage(const cPrintRect& rect, int page,
                                              const cTextMeasure& measure) const;
 
-    // --- state -----------------------------------------------------------------------
+    // --- state (Query.cpp) --------------------------------------------------------------
     [[nodiscard]] int Mode() const { return m_nMode; }
     [[nodiscard]] int CurrentRow() const { return m_nCurrentRow; }
     [[nodiscard]] int SelectionMark() const { return m_nSelectionMark; }
@@ -278,7 +224,9 @@ private:
     /// order); -1 when no row does.
     int FindFilteredRow();
     void CountAnswer(cTask& task, int points);
-    void RateForEvaluation(cTask& task);
+    /// Points the rating screen awards this task: a multiple-choice task by its ticks,
+    /// any other by the radio group (and the points list); -1 while nothing is chosen.
+    [[nodiscard]] int RatedPoints(const cTask& task) const;
     void StoreAnswerInTask(cTask& task);
     void OpenSound(const std::string& soundText);
     void StartSound();
@@ -286,7 +234,11 @@ private:
     void CloseSound();
     void ExpireExam();
     void RefreshAllRows();
-    bool RowShowsReset(int row) const;
+    /// What the task list's statistics column shows now.
+    [[nodiscard]] RowPhase Phase() const;
+    /// After the rows were sorted (order as cTaskRows::Sort returns it): the current row
+    /// and the selection mark follow their tasks.
+    void FollowOrder(const std::vector<int>& order);
     bool QuestionnaireValid(int k) const;
     int Random();
     cLocalTime Now() const;
@@ -306,8 +258,7 @@ private:
     int m_nSelectionMark = -1;
     int m_nLastVerdict = -1;
     int m_nCheckCount = 0;
-    std::vector<std::uint32_t> m_aRows; // task index of each row of the task list
-    std::vector<bool> m_aResetRows;     // rows not refreshed since the statistics reset
+    cTaskRows m_rows;                   // the task list
     std::string m_strLoadedTitle;       // title of the questionnaire in the task list
     std::string m_strHeading;
     std::string m_strResultText;
@@ -319,8 +270,6 @@ private:
     bool m_bPresetDue = true;
     int m_nPointsSelection = -1;
     std::vector<std::string> m_aPointsEntries;
-    int m_nSortColumn = -1;
-    bool m_bSortAscending = true;
 
     bool m_bExamActive = false;
     bool m_bEvaluationActive = false;

@@ -26,8 +26,8 @@ void cQuery::SetSearchText(const std::string& text)
 
 void cQuery::RebaseSearch()
 {
-    m_aSearchBase = m_aRows;
-    m_aSearchBaseReset = m_aResetRows;
+    m_aSearchBase = m_rows.Tasks();
+    m_aSearchBaseReset = m_rows.ResetMarks();
     m_nSearchTaskCount = Data().m_aTasks.size();
     m_search.Index(Data());
     ApplySearch(false);
@@ -37,23 +37,15 @@ void cQuery::ApplySearch(bool narrowing)
 {
     const int currentTask = TaskOfRow(m_nCurrentRow);
     const int markTask = TaskOfRow(m_nSelectionMark);
-    const std::vector<std::uint32_t>& from = narrowing ? m_aRows : m_aSearchBase;
-    const std::vector<bool>& fromReset = narrowing ? m_aResetRows : m_aSearchBaseReset;
-    std::vector<std::uint32_t> rows;
-    std::vector<bool> resetRows;
-    for (std::size_t i = 0; i < from.size(); ++i) {
-        if (!m_strSearch.empty() && !m_search.Matches(from[i], m_strSearch))
-            continue;
-        rows.push_back(from[i]);
-        if (!fromReset.empty())
-            resetRows.push_back(i < fromReset.size() && fromReset[i]);
-    }
-    m_aRows.swap(rows);
-    m_aResetRows.swap(resetRows);
-    auto rowOf = [this](int task) {
-        const auto it = std::find(m_aRows.begin(), m_aRows.end(), static_cast<std::uint32_t>(task));
-        return task < 0 || it == m_aRows.end() ? (m_aRows.empty() ? -1 : 0)
-                                               : static_cast<int>(it - m_aRows.begin());
+    if (!narrowing)
+        m_rows.Assign(m_aSearchBase, m_aSearchBaseReset);
+    if (!m_strSearch.empty())
+        m_rows.Keep([this](std::uint32_t task) { return m_search.Matches(task, m_strSearch); });
+    const std::vector<std::uint32_t>& rows = m_rows.Tasks();
+    auto rowOf = [&rows](int task) {
+        const auto it = std::find(rows.begin(), rows.end(), static_cast<std::uint32_t>(task));
+        return task < 0 || it == rows.end() ? (rows.empty() ? -1 : 0)
+                                            : static_cast<int>(it - rows.begin());
     };
     m_nCurrentRow = rowOf(currentTask);
     m_nSelectionMark = markTask == currentTask ? m_nCurrentRow : rowOf(markTask);
@@ -68,18 +60,18 @@ void cQuery::EndSearch()
     const int currentTask = TaskOfRow(m_nCurrentRow);
     // Deleting a task renumbers the tasks after it; the old rows are only good without.
     if (m_nSearchTaskCount == Data().m_aTasks.size()) {
-        m_aRows.swap(m_aSearchBase);
-        m_aResetRows.swap(m_aSearchBaseReset);
+        m_rows.Assign(std::move(m_aSearchBase), std::move(m_aSearchBaseReset));
     } else if (HasCurrentQuestionnaire()) {
         LoadQuestionnaire(m_doc.m_nCurQuestionnaire);
     }
     m_aSearchBase.clear();
     m_aSearchBaseReset.clear();
     m_strSearch.clear();
-    const auto it = std::find(m_aRows.begin(), m_aRows.end(), static_cast<std::uint32_t>(currentTask));
-    m_nCurrentRow = currentTask >= 0 && it != m_aRows.end() ? static_cast<int>(it - m_aRows.begin())
-                    : m_aRows.empty()                      ? -1
-                                                           : 0;
+    const std::vector<std::uint32_t>& rows = m_rows.Tasks();
+    const auto it = std::find(rows.begin(), rows.end(), static_cast<std::uint32_t>(currentTask));
+    m_nCurrentRow = currentTask >= 0 && it != rows.end() ? static_cast<int>(it - rows.begin())
+                    : rows.empty()                     ? -1
+                                                       : 0;
     m_nSelectionMark = m_nCurrentRow;
     for (int row = 0; row < RowCount(); ++row)
         UpdateTaskRow(row);

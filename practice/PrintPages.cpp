@@ -1,0 +1,19 @@
+// The printout of the open task list, page by page.
+
+#include "practice/Query.h"
+
+#include "shell/Settings.h"
+
+int cQuery::PrintPageCount() const
+{
+    if (!HasCurrentQuestionnaire())
+        return 0;
+    return ::PrintPageCount(Data(), m_rows.Tasks(), m_settings.m_nPrintSelection);
+}
+
+cPrintPage cQuery::LayoutPrintPage(const cPrintRect& rect, int page,
+                                   const cTextMeasure& measure) const
+{
+    return ::LayoutPrintPage(Data(), m_rows.Tasks(), m_strLoadedTitle, m_settings.m_nPrintSelection,
+                             rect, page, measure);
+}
