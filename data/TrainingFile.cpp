@@ -621,7 +621,9 @@ void WriteQuestionnaire(cDatei& out, const cQuestionnaire& q)
         out.WriteNumber(index);
 }
 
-void WriteAll(cDatei& out, const cTrainingData& d)
+} // namespace
+
+void WriteTrainingData(const cTrainingData& d, cDatei& out)
 {
     out.WriteString("3FID");
     out.WriteString(kFileId);
@@ -672,8 +674,6 @@ void WriteAll(cDatei& out, const cTrainingData& d)
     out.WriteString("0$");
 }
 
-} // namespace
-
 int cTrainingData::WriteTrainingFile(const std::string& path)
 {
     return SaveTrainingFile(*this, path, nullptr, nullptr) == SaveOutcome::Saved ? 0 : 1;
@@ -684,13 +684,13 @@ SaveOutcome SaveTrainingFile(cTrainingData& data, const std::string& path,
 {
     if (!path.empty())
         data.m_strPath = path;
-    return SaveFileSafely(data.m_strPath, [&data](cDatei& out) { WriteAll(out, data); }, expected,
-                          written);
+    const auto writer = [&data](cDatei& out) { WriteTrainingData(data, out); };
+    return SaveFileSafely(data.m_strPath, writer, expected, written);
 }
 
 bool TrainingFileMatches(const cTrainingData& data, const cFileStamp& stamp)
 {
-    return WritesSameAs([&data](cDatei& out) { WriteAll(out, data); }, stamp);
+    return WritesSameAs([&data](cDatei& out) { WriteTrainingData(data, out); }, stamp);
 }
 
 int cTrainingData::ReadTrainingFile(const std::string& path, cFileStamp* stamp)
@@ -699,12 +699,23 @@ int cTrainingData::ReadTrainingFile(const std::string& path, cFileStamp* stamp)
         *stamp = cFileStamp();
     ResetTrainingData();
     m_strPath = path;
-
     cDatei in;
     if (!in.Open(path, true))
         return 1;
+    const int result = ReadTrainingData(*this, in);
+    // Taken while the shared lock still holds the file as it was read.
+    if (stamp && result == 0 && !StampOpenFile(in.Fd(), *stamp))
+        *stamp = cFileStamp();
+    return result;
+}
+
+int ReadTrainingData(cTrainingData& data, cDatei& in)
+{
+    std::string path = std::move(data.m_strPath);
+    data.ResetTrainingData();
+    data.m_strPath = std::move(path);
     if (in.GetFileSize() == 0) {
-        (void)ShowMessage(kMsgEmptyFile, path);
+        (void)ShowMessage(kMsgEmptyFile, data.m_strPath);
         return 1;
     }
 
@@ -735,21 +746,16 @@ int cTrainingData::ReadTrainingFile(const std::string& path, cFileStamp* stamp)
 
     int result = 1;
     try {
-        cReader reader(*this, in);
+        cReader reader(data, in);
         result = reader.Run();
     } catch (const std::bad_alloc&) {
         // A file that asks for more memory than there is counts as unreadable.
         result = 1;
     }
-    // Taken while the shared lock still holds the file as it was read.
-    if (stamp && result == 0 && !StampOpenFile(in.Fd(), *stamp))
-        *stamp = cFileStamp();
-    in.Close();
-
-    DropInvalidTaskIndices(*this);
+    DropInvalidTaskIndices(data);
     if (result != 0)
         return 1;
-    CompleteTrainingData(*this);
+    CompleteTrainingData(data);
     return 0;
 }
 
