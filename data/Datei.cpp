@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -127,16 +128,44 @@ int cDatei::Fd() const
     return m_file ? fileno(m_file) : -1;
 }
 
+bool cDatei::OpenBytes(std::string bytes)
+{
+    Close();
+    m_memory = std::move(bytes);
+    m_bMemory = true;
+    const bool ok = Start(true, m_memory.size());
+    // The whole content is the read buffer, so it is never refilled.
+    m_pIn = reinterpret_cast<const std::uint8_t*>(m_memory.data());
+    m_nBufEnd = m_memory.size();
+    return ok;
+}
+
+bool cDatei::OpenBuffer()
+{
+    Close();
+    m_memory.clear();
+    m_bMemory = true;
+    return Start(false, 0);
+}
+
 bool cDatei::Adopt(std::FILE* file, bool forReading, std::uint64_t size)
 {
     // Our own buffer does all the buffering.
     std::setvbuf(file, nullptr, _IONBF, 0);
     m_file = file;
+    std::string().swap(m_memory);
+    return Start(forReading, size);
+}
+
+bool cDatei::Start(bool forReading, std::uint64_t size)
+{
     m_bReading = forReading;
     m_bWriteFailed = false;
     m_nFileSize = size;
     m_nConsumed = 0;
-    m_buffer.resize(kChunk);
+    if (!(m_bMemory && forReading))
+        m_buffer.resize(kChunk);
+    m_pIn = m_buffer.data();
     m_nBufPos = 0;
     m_nBufEnd = 0;
     return true;
@@ -144,13 +173,18 @@ bool cDatei::Adopt(std::FILE* file, bool forReading, std::uint64_t size)
 
 void cDatei::Close()
 {
-    if (!m_file)
+    if (!IsOpen())
         return;
     if (!m_bReading)
         FlushOut();
-    if (std::fclose(m_file) != 0 && !m_bReading)
+    if (m_file && std::fclose(m_file) != 0 && !m_bReading)
         m_bWriteFailed = true;
     m_file = nullptr;
+    // Bytes written into memory stay for Written(); bytes read from memory are done.
+    if (m_bReading)
+        std::string().swap(m_memory);
+    m_bMemory = false;
+    m_pIn = nullptr;
     m_nFileSize = 0;
     m_nBufPos = m_nBufEnd = 0;
     std::vector<std::uint8_t>().swap(m_buffer);
@@ -158,16 +192,16 @@ void cDatei::Close()
 
 bool cDatei::Finish(bool sync)
 {
-    if (!m_file)
+    if (!IsOpen())
         return false;
     if (m_bReading) {
         Close();
         return true;
     }
     FlushOut();
-    if (std::fflush(m_file) != 0)
+    if (m_file && std::fflush(m_file) != 0)
         m_bWriteFailed = true;
-    if (sync && fsync(fileno(m_file)) != 0)
+    if (m_file && sync && fsync(fileno(m_file)) != 0)
         m_bWriteFailed = true;
     Close();
     return !m_bWriteFailed;
@@ -175,12 +209,12 @@ bool cDatei::Finish(bool sync)
 
 std::uint64_t cDatei::GetFileSize() const
 {
-    return (m_file && m_bReading) ? m_nFileSize : 0;
+    return (IsOpen() && m_bReading) ? m_nFileSize : 0;
 }
 
 std::uint64_t cDatei::Remaining() const
 {
-    if (!m_file || !m_bReading || m_nConsumed >= m_nFileSize)
+    if (!IsOpen() || !m_bReading || m_nConsumed >= m_nFileSize)
         return 0;
     return m_nFileSize - m_nConsumed;
 }
@@ -231,6 +265,8 @@ bool cDatei::ReadRaw(std::uint8_t* dst, std::size_t n)
 {
     while (n > 0) {
         if (m_nBufPos == m_nBufEnd) {
+            if (!m_file)
+                return false;
             const std::size_t got = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file);
             if (got == 0)
                 return false;
@@ -238,7 +274,7 @@ bool cDatei::ReadRaw(std::uint8_t* dst, std::size_t n)
             m_nBufEnd = got;
         }
         const std::size_t k = std::min(n, m_nBufEnd - m_nBufPos);
-        std::memcpy(dst, m_buffer.data() + m_nBufPos, k);
+        std::memcpy(dst, m_pIn + m_nBufPos, k);
         m_nBufPos += k;
         m_nConsumed += k;
         dst += k;
@@ -253,7 +289,7 @@ bool cDatei::ReadPayload(std::uint8_t* dst, std::size_t n)
         return false;
     if (m_nBufEnd - m_nBufPos >= n) {
         // Most values lie wholly inside the buffer.
-        std::memcpy(dst, m_buffer.data() + m_nBufPos, n);
+        std::memcpy(dst, m_pIn + m_nBufPos, n);
         m_nBufPos += n;
         m_nConsumed += n;
     } else if (!ReadRaw(dst, n)) {
@@ -277,7 +313,7 @@ bool cDatei::ReadStringBytes(std::string& text, std::uint64_t length)
     const auto n = static_cast<std::size_t>(length);
     if (m_nBufEnd - m_nBufPos >= n) {
         // Wholly buffered: nothing can fail any more, so fill the output in place.
-        text.assign(reinterpret_cast<const char*>(m_buffer.data() + m_nBufPos), n);
+        text.assign(reinterpret_cast<const char*>(m_pIn + m_nBufPos), n);
         m_nBufPos += n;
         m_nConsumed += n;
         if (m_bScramble) {
@@ -543,17 +579,24 @@ int cDatei::SkipValue()
 
 bool cDatei::FlushOut()
 {
-    if (!m_file || m_bReading || m_nBufEnd == 0)
+    if (!IsOpen() || m_bReading || m_nBufEnd == 0)
         return !m_bWriteFailed;
-    if (std::fwrite(m_buffer.data(), 1, m_nBufEnd, m_file) != m_nBufEnd)
+    if (m_bMemory) {
+        try {
+            m_memory.append(reinterpret_cast<const char*>(m_buffer.data()), m_nBufEnd);
+        } catch (const std::bad_alloc&) {
+            m_bWriteFailed = true; // as a full disk would
+        }
+    } else if (std::fwrite(m_buffer.data(), 1, m_nBufEnd, m_file) != m_nBufEnd) {
         m_bWriteFailed = true;
+    }
     m_nBufEnd = 0;
     return !m_bWriteFailed;
 }
 
 void cDatei::Put(std::uint8_t byte)
 {
-    if (!m_file || m_bReading) {
+    if (!IsOpen() || m_bReading) {
         m_bWriteFailed = true;
         return;
     }
@@ -570,7 +613,7 @@ void cDatei::PutBigEndian(std::uint64_t value, std::size_t n)
 
 void cDatei::PutBytes(const std::string& text)
 {
-    if (!m_file || m_bReading) {
+    if (!IsOpen() || m_bReading) {
         m_bWriteFailed = true;
         return;
     }

@@ -4,6 +4,9 @@
 // are Windows-1252 bytes with a length prefix. Every byte that passes the stream can be
 // XOR-scrambled with a key stream of the stream's own generator.
 //
+// The same stream reads from bytes in memory and writes into a buffer, byte for byte as
+// it does with a file.
+//
 // The stream treats its input as hostile: it never reads past the end of the file, and a
 // length prefix larger than what remains in the file is a failed read that allocates
 // nothing and leaves the output unchanged.
@@ -62,15 +65,22 @@ public:
     [[nodiscard]] bool OpenNew(const std::string& path);
     /// Writes through a copy of the open descriptor fd (from its current position).
     [[nodiscard]] bool OpenForWriting(int fd);
-    /// Descriptor of the open file, -1 when closed.
+    /// Reads from bytes in memory exactly as Open reads a file of that content.
+    [[nodiscard]] bool OpenBytes(std::string bytes);
+    /// Writes into memory exactly what Open would write into a file; the bytes are
+    /// complete in Written() after Close or Finish.
+    [[nodiscard]] bool OpenBuffer();
+    /// The bytes written into memory since OpenBuffer.
+    [[nodiscard]] const std::string& Written() const { return m_memory; }
+    /// Descriptor of the open file, -1 when closed or in memory.
     [[nodiscard]] int Fd() const;
     /// Closes the file; pending written bytes are flushed first.
     void Close();
     /// Flushes, syncs to disk (when sync is set) and closes a written file; true when
     /// every byte ever written reached the file.
     [[nodiscard]] bool Finish(bool sync);
-    /// True while a file is open.
-    [[nodiscard]] bool IsOpen() const { return m_file != nullptr; }
+    /// True while a file or memory is open.
+    [[nodiscard]] bool IsOpen() const { return m_file != nullptr || m_bMemory; }
     /// Size of the file open for reading, 0 when writing or closed.
     [[nodiscard]] std::uint64_t GetFileSize() const;
     /// Bytes of the file open for reading that have not been consumed yet.
@@ -121,6 +131,7 @@ public:
 private:
     bool OpenFile(const std::string& path, const char* mode, bool forReading);
     bool Adopt(std::FILE* file, bool forReading, std::uint64_t size);
+    bool Start(bool forReading, std::uint64_t size);
     bool Need(std::uint64_t n);
     bool ReadRaw(std::uint8_t* dst, std::size_t n);
     bool ReadPayload(std::uint8_t* dst, std::size_t n);
@@ -136,6 +147,9 @@ private:
     void ScrambleBytes(const std::uint8_t* src, std::uint8_t* dst, std::size_t n);
 
     std::FILE* m_file = nullptr;
+    bool m_bMemory = false;         // reading from or writing into m_memory
+    std::string m_memory;
+    const std::uint8_t* m_pIn = nullptr; // bytes being read: m_buffer or m_memory
     bool m_bReading = true;
     bool m_bWriteFailed = false;
     std::uint64_t m_nFileSize = 0;  // size when opened for reading

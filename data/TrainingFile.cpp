@@ -41,17 +41,48 @@ constexpr std::uint32_t BlockKey(std::string_view id)
     return key;
 }
 
-// Blocks whose values belong to a task.
-bool IsTaskBlock(std::uint32_t key)
+// What follows "Falsches PreChar (x)." when a known block has the wrong PreChar.
+constexpr const char* kExpectOne = "\r\n'1' Erwartet. (BlockID: ";
+constexpr const char* kExpectTwo = "\r\n'2' Erwartet. (BlockID: ";
+constexpr const char* kExpectThree = "\r\n'3' Erwartet. (BlockID: ";
+constexpr const char* kExpectHash = "\r\n'#' Erwartet. (BlockID: ";
+constexpr const char* kExpectGroup = "\r\n'+' oder '-' Erwartet. (BlockID: ";
+constexpr const char* kExpectMul = "\r\n'2 oder 3' Erwartet. (BlockID: ";
+constexpr const char* kExpectImg = "\r\n'1', '2' oder '3' erwartet. (BlockID: ";
+
+// One known block: the PreChars it accepts (empty: any), the expectation text a wrong
+// one gets, and whether its values belong to a task.
+struct BlockRule {
+    std::uint32_t key;
+    std::string_view preChars;
+    const char* expectation;
+    bool taskBlock;
+};
+
+// Task blocks first: they are by far the most frequent.
+constexpr BlockRule kBlockRules[] = {
+    {BlockKey("AUF"), "+-", kExpectGroup, false}, {BlockKey("TYP"), "1", kExpectOne, true},
+    {BlockKey("TXT"), "1", kExpectOne, true},     {BlockKey("SOL"), "1", kExpectOne, true},
+    {BlockKey("SBW"), "1", kExpectOne, true},     {BlockKey("NUM"), "", nullptr, true},
+    {BlockKey("KAT"), "2", kExpectTwo, true},     {BlockKey("PA"), "2", kExpectTwo, true},
+    {BlockKey("MHE"), "2", kExpectTwo, true},     {BlockKey("MUL"), "23", kExpectMul, true},
+    {BlockKey("SND"), "1", kExpectOne, true},     {BlockKey("IMG"), "123", kExpectImg, true},
+    {BlockKey("FB"), "+-", kExpectGroup, false},  {BlockKey("FNA"), "1", kExpectOne, false},
+    {BlockKey("FZT"), "1", kExpectOne, false},    {BlockKey("FPK"), "2", kExpectTwo, false},
+    {BlockKey("FI"), "1", kExpectOne, false},     {BlockKey("FRA"), "#", kExpectHash, false},
+    {BlockKey("FR"), "1", kExpectOne, false},     {BlockKey("FSB"), "1", kExpectOne, false},
+    {BlockKey("CRY"), "1", kExpectOne, false},    {BlockKey("ALL"), "1", kExpectOne, false},
+    {BlockKey("MIX"), "1", kExpectOne, false},    {BlockKey("AUS"), "3", kExpectThree, false},
+    {BlockKey("TOL"), "3", kExpectThree, false},  {BlockKey("QAT"), "3", kExpectThree, false},
+    {BlockKey("HDL"), "#", kExpectHash, false},   {BlockKey("$"), "", nullptr, false},
+};
+
+const BlockRule* FindBlockRule(std::uint32_t key)
 {
-    switch (key) {
-    case BlockKey("TYP"): case BlockKey("TXT"): case BlockKey("SOL"): case BlockKey("SBW"):
-    case BlockKey("NUM"): case BlockKey("KAT"): case BlockKey("MUL"): case BlockKey("MHE"):
-    case BlockKey("SND"): case BlockKey("IMG"): case BlockKey("PA"):
-        return true;
-    default:
-        return false;
-    }
+    for (const BlockRule& rule : kBlockRules)
+        if (rule.key == key)
+            return &rule;
+    return nullptr;
 }
 
 int DigitValue(char pre)
@@ -74,7 +105,7 @@ private:
     enum class Outcome { Next, End, Fail };
 
     Outcome Block(char pre, const std::string& blockId);
-    bool ExpectPre(bool ok, char pre, const std::string& blockId, const char* expectation);
+    void ShowWrongPre(char pre, const std::string& blockId, const char* expectation);
 
     std::int64_t Number(std::int64_t fallback);
     bool NumberRead(std::int64_t& value);
@@ -82,6 +113,11 @@ private:
     void SkipBlock(char pre);
     void ReadMul(char pre);
     void ReadPattern();
+    void ReadCounters(char pre);
+    void ReadPicture(char pre);
+    void ReadCrypt();
+    void GroupTask(bool open);
+    void GroupQuestionnaire(bool open);
     void OpenTask();
     void CommitTask();
     void ReserveTasks();
@@ -140,10 +176,8 @@ void cReader::SkipBlock(char pre)
     SkipValues(DigitValue(pre));
 }
 
-bool cReader::ExpectPre(bool ok, char pre, const std::string& blockId, const char* expectation)
+void cReader::ShowWrongPre(char pre, const std::string& blockId, const char* expectation)
 {
-    if (ok)
-        return true;
     std::string text = "Falsches PreChar (";
     if (pre != '\0')
         text += pre;
@@ -152,7 +186,6 @@ bool cReader::ExpectPre(bool ok, char pre, const std::string& blockId, const cha
     text += blockId;
     text += ")";
     (void)ShowMessage(kMsgText, text);
-    return false;
 }
 
 void cReader::SetSelfAssessAll(bool on)
@@ -284,236 +317,176 @@ void cReader::CommitTask()
     m_bInTask = false;
 }
 
+void cReader::ReadCounters(char pre)
+{
+    // Its digit is the number of counters. Without a digit nothing follows, and the
+    // points stay as they are rather than wrapping below 0.
+    cTask& t = Task();
+    const int n = DigitValue(pre);
+    for (int k = 0; k < n; ++k)
+        t.m_nStats[k] = static_cast<std::uint32_t>(Number(t.m_nStats[k]));
+    if (n > 0)
+        t.m_nPoints = static_cast<std::uint8_t>(n - 1);
+}
+
+void cReader::ReadPicture(char pre)
+{
+    cTask& t = Task();
+    (void)m_in.ReadString(t.m_strPicture);
+    if (pre != '1')
+        m_in.ReadByte(t.m_nPictureSize);
+    if (pre == '3')
+        m_in.ReadByte(t.m_nPicturePlace);
+}
+
+void cReader::ReadCrypt()
+{
+    std::int64_t v = m_data.m_nCrypt;
+    (void)m_in.LoadUFNumber(v);
+    m_data.m_nCrypt = static_cast<std::uint8_t>(v);
+    if (v == 0)
+        m_in.m_bScramble = false;
+    else if (v == 1)
+        m_in.StartScrambling(kScrambleSeed);
+}
+
+void cReader::GroupTask(bool open)
+{
+    if (m_bInTask)
+        CommitTask();
+    if (open)
+        OpenTask();
+}
+
+void cReader::GroupQuestionnaire(bool open)
+{
+    if (m_bInQuestionnaire) {
+        m_data.m_aQuestionnaires.push_back(m_questionnaire);
+        m_questionnaire.Reset();
+    }
+    m_bInQuestionnaire = open;
+}
+
 cReader::Outcome cReader::Block(char pre, const std::string& id)
 {
-    static const char* const kOne = "\r\n'1' Erwartet. (BlockID: ";
-    static const char* const kTwo = "\r\n'2' Erwartet. (BlockID: ";
-    static const char* const kThree = "\r\n'3' Erwartet. (BlockID: ";
-    static const char* const kHash = "\r\n'#' Erwartet. (BlockID: ";
-    static const char* const kGroup = "\r\n'+' oder '-' Erwartet. (BlockID: ";
-    static const char* const kMul = "\r\n'2 oder 3' Erwartet. (BlockID: ";
-    static const char* const kImg = "\r\n'1', '2' oder '3' erwartet. (BlockID: ";
-
-    const auto expect = [&](bool ok, const char* text) { return ExpectPre(ok, pre, id, text); };
-    const auto fail = Outcome::Fail;
-    const auto next = Outcome::Next;
     const std::uint32_t key = BlockKey(id);
-    if (key == BlockKey("AUF")) {
-        if (!expect(pre == '+' || pre == '-', kGroup))
-            return fail;
-        if (m_bInTask)
-            CommitTask();
+    const BlockRule* rule = FindBlockRule(key);
+    if (!rule) {
+        // Unknown block: "+" opens a group skipped up to its "-", anything else is
+        // skipped by the count its PreChar gives.
         if (pre == '+')
-            OpenTask();
-        return next;
+            m_strSkipId = id;
+        else
+            SkipBlock(pre);
+        return Outcome::Next;
     }
-    if (!m_bInTask && IsTaskBlock(key))
+    if (!rule->preChars.empty() && rule->preChars.find(pre) == std::string_view::npos) {
+        ShowWrongPre(pre, id, rule->expectation);
+        return Outcome::Fail;
+    }
+    if (rule->taskBlock && !m_bInTask)
         m_bScratchUsed = true;
-    cTask& t = Task();
     cQuestionnaire& q = m_questionnaire;
+    cTrainingData& d = m_data;
 
     switch (key) {
     case BlockKey("$"):
         return Outcome::End;
-    case BlockKey("FB"): {
-        if (!expect(pre == '+' || pre == '-', kGroup))
-            return fail;
-        if (m_bInQuestionnaire) {
-            m_data.m_aQuestionnaires.push_back(q);
-            q.Reset();
-        }
-        m_bInQuestionnaire = pre == '+';
-        return next;
-    }
-    case BlockKey("PA"): {
-        if (!expect(pre == '2', kTwo))
-            return fail;
+    case BlockKey("AUF"):
+        GroupTask(pre == '+');
+        break;
+    case BlockKey("FB"):
+        GroupQuestionnaire(pre == '+');
+        break;
+    case BlockKey("TYP"):
+        m_in.ReadByte(Task().m_nType);
+        break;
+    case BlockKey("TXT"):
+        (void)m_in.ReadString(Task().m_strQuestion);
+        break;
+    case BlockKey("SOL"):
+        (void)m_in.ReadString(Task().m_strSolution);
+        break;
+    case BlockKey("SBW"):
+        m_in.ReadBool(Task().m_bSelfAssess);
+        break;
+    case BlockKey("NUM"):
+        ReadCounters(pre);
+        break;
+    case BlockKey("KAT"):
+        (void)m_in.ReadString(Task().m_strTaskNo);
+        (void)m_in.ReadString(Task().m_strCategory);
+        break;
+    case BlockKey("PA"):
         ReadPattern();
-        return next;
-    }
-    case BlockKey("FR"): {
-        if (!expect(pre == '1', kOne))
-            return fail;
-        ReadList(1, q);
-        return next;
-    }
-    case BlockKey("FI"): {
-        if (!expect(pre == '1', kOne))
-            return fail;
-        q.m_nIcon = static_cast<std::int32_t>(Number(q.m_nIcon));
-        return next;
-    }
-    case BlockKey("TYP"): {
-        if (!expect(pre == '1', kOne))
-            return fail;
-        m_in.ReadByte(t.m_nType);
-        return next;
-    }
-    case BlockKey("TXT"): {
-        if (!expect(pre == '1', kOne))
-            return fail;
-        (void)m_in.ReadString(t.m_strQuestion);
-        return next;
-    }
-    case BlockKey("SOL"): {
-        if (!expect(pre == '1', kOne))
-            return fail;
-        (void)m_in.ReadString(t.m_strSolution);
-        return next;
-    }
-    case BlockKey("SBW"): {
-        if (!expect(pre == '1', kOne))
-            return fail;
-        m_in.ReadBool(t.m_bSelfAssess);
-        return next;
-    }
-    case BlockKey("NUM"): {
-        // Any PreChar: its digit is the number of counters. Without a digit nothing
-        // follows, and the points stay as they are rather than wrapping below 0.
-        const int n = DigitValue(pre);
-        for (int k = 0; k < n; ++k)
-            t.m_nStats[k] = static_cast<std::uint32_t>(Number(t.m_nStats[k]));
-        if (n > 0)
-            t.m_nPoints = static_cast<std::uint8_t>(n - 1);
-        return next;
-    }
-    case BlockKey("KAT"): {
-        if (!expect(pre == '2', kTwo))
-            return fail;
-        (void)m_in.ReadString(t.m_strTaskNo);
-        (void)m_in.ReadString(t.m_strCategory);
-        return next;
-    }
-    case BlockKey("MUL"): {
-        if (!expect(pre == '2' || pre == '3', kMul))
-            return fail;
+        break;
+    case BlockKey("MHE"):
+        m_in.ReadBool(Task().m_bChoiceFlag);
+        m_in.ReadByte(Task().m_nChoiceValue);
+        break;
+    case BlockKey("MUL"):
         ReadMul(pre);
-        return next;
-    }
-    case BlockKey("MHE"): {
-        if (!expect(pre == '2', kTwo))
-            return fail;
-        m_in.ReadBool(t.m_bChoiceFlag);
-        m_in.ReadByte(t.m_nChoiceValue);
-        return next;
-    }
-    case BlockKey("SND"): {
-        if (!expect(pre == '1', kOne))
-            return fail;
-        (void)m_in.ReadString(t.m_strSound);
-        return next;
-    }
-    case BlockKey("IMG"): {
-        const int n = DigitValue(pre);
-        if (!expect(n >= 1 && n <= 3, kImg))
-            return fail;
-        (void)m_in.ReadString(t.m_strPicture);
-        if (n >= 2)
-            m_in.ReadByte(t.m_nPictureSize);
-        if (n == 3)
-            m_in.ReadByte(t.m_nPicturePlace);
-        return next;
-    }
-    case BlockKey("FNA"): {
-        if (!expect(pre == '1', kOne))
-            return fail;
+        break;
+    case BlockKey("SND"):
+        (void)m_in.ReadString(Task().m_strSound);
+        break;
+    case BlockKey("IMG"):
+        ReadPicture(pre);
+        break;
+    case BlockKey("FNA"):
         (void)m_in.ReadString(q.m_strTitle);
-        return next;
-    }
-    case BlockKey("FZT"): {
-        if (!expect(pre == '1', kOne))
-            return fail;
+        break;
+    case BlockKey("FZT"):
         q.m_nExamSeconds = static_cast<std::int32_t>(Number(q.m_nExamSeconds));
-        return next;
-    }
-    case BlockKey("FPK"): {
-        if (!expect(pre == '2', kTwo))
-            return fail;
+        break;
+    case BlockKey("FPK"):
         q.m_nPassPoints = static_cast<std::uint32_t>(Number(q.m_nPassPoints));
         q.m_nRetakePoints = static_cast<std::uint32_t>(Number(q.m_nRetakePoints));
-        return next;
-    }
-    case BlockKey("FRA"): {
-        if (!expect(pre == '#', kHash))
-            return fail;
-        std::int64_t n = 0;
-        if (NumberRead(n) && n > 0)
-            ReadList(n, q);
-        return next;
-    }
-    case BlockKey("FSB"): {
-        if (!expect(pre == '1', kOne))
-            return fail;
-        std::int64_t v = 0;
-        if (NumberRead(v))
+        break;
+    case BlockKey("FI"):
+        q.m_nIcon = static_cast<std::int32_t>(Number(q.m_nIcon));
+        break;
+    case BlockKey("FRA"):
+        ReadList(Number(0), q); // a count of 0 or less reads nothing more
+        break;
+    case BlockKey("FR"):
+        ReadList(1, q);
+        break;
+    case BlockKey("FSB"):
+        if (std::int64_t v = 0; NumberRead(v))
             SetSelfAssessAll(v != 0);
-        return next;
-    }
-    case BlockKey("CRY"): {
-        if (!expect(pre == '1', kOne))
-            return fail;
-        std::int64_t v = m_data.m_nCrypt;
-        (void)m_in.LoadUFNumber(v);
-        m_data.m_nCrypt = static_cast<std::uint8_t>(v);
-        if (v == 0)
-            m_in.m_bScramble = false;
-        else if (v == 1)
-            m_in.StartScrambling(kScrambleSeed);
-        return next;
-    }
-    case BlockKey("ALL"): {
-        if (!expect(pre == '1', kOne))
-            return fail;
-        m_in.ReadBool(m_data.m_bShowAll);
-        return next;
-    }
-    case BlockKey("MIX"): {
-        if (!expect(pre == '1', kOne))
-            return fail;
-        m_in.ReadBool(m_data.m_bRandom);
-        return next;
-    }
-    case BlockKey("AUS"): {
-        if (!expect(pre == '3', kThree))
-            return fail;
-        m_in.ReadByte(m_data.m_nMinPercent);
-        m_in.ReadByte(m_data.m_nMinRight);
-        m_in.ReadByte(m_data.m_nMaxWords);
-        return next;
-    }
-    case BlockKey("TOL"): {
-        if (!expect(pre == '3', kThree))
-            return fail;
-        m_in.ReadBool(m_data.m_bAllowMissing);
-        m_in.ReadBool(m_data.m_bAllowExtra);
-        m_in.ReadBool(m_data.m_bAllowSwap);
-        return next;
-    }
-    case BlockKey("QAT"): {
-        if (!expect(pre == '3', kThree))
-            return fail;
-        m_in.ReadLongString(m_data.m_strQuestionTemplate);
-        m_in.ReadLongString(m_data.m_strRightTemplate);
-        m_in.ReadLongString(m_data.m_strWrongTemplate);
-        return next;
-    }
-    case BlockKey("HDL"): {
-        if (!expect(pre == '#', kHash))
-            return fail;
+        break;
+    case BlockKey("CRY"):
+        ReadCrypt();
+        break;
+    case BlockKey("ALL"):
+        m_in.ReadBool(d.m_bShowAll);
+        break;
+    case BlockKey("MIX"):
+        m_in.ReadBool(d.m_bRandom);
+        break;
+    case BlockKey("AUS"):
+        m_in.ReadByte(d.m_nMinPercent);
+        m_in.ReadByte(d.m_nMinRight);
+        m_in.ReadByte(d.m_nMaxWords);
+        break;
+    case BlockKey("TOL"):
+        m_in.ReadBool(d.m_bAllowMissing);
+        m_in.ReadBool(d.m_bAllowExtra);
+        m_in.ReadBool(d.m_bAllowSwap);
+        break;
+    case BlockKey("QAT"):
+        m_in.ReadLongString(d.m_strQuestionTemplate);
+        m_in.ReadLongString(d.m_strRightTemplate);
+        m_in.ReadLongString(d.m_strWrongTemplate);
+        break;
+    case BlockKey("HDL"):
         ReadColumns();
-        return next;
-    }
+        break;
     default:
         break;
     }
-
-    // Unknown block: "+" opens a group skipped up to its "-", anything else is skipped
-    // by the count its PreChar gives.
-    if (pre == '+')
-        m_strSkipId = id;
-    else
-        SkipBlock(pre);
-    return next;
+    return Outcome::Next;
 }
 
 int cReader::Run()
@@ -648,7 +621,9 @@ void WriteQuestionnaire(cDatei& out, const cQuestionnaire& q)
         out.WriteNumber(index);
 }
 
-void WriteAll(cDatei& out, const cTrainingData& d)
+} // namespace
+
+void WriteTrainingData(const cTrainingData& d, cDatei& out)
 {
     out.WriteString("3FID");
     out.WriteString(kFileId);
@@ -699,8 +674,6 @@ void WriteAll(cDatei& out, const cTrainingData& d)
     out.WriteString("0$");
 }
 
-} // namespace
-
 int cTrainingData::WriteTrainingFile(const std::string& path)
 {
     return SaveTrainingFile(*this, path, nullptr, nullptr) == SaveOutcome::Saved ? 0 : 1;
@@ -711,13 +684,13 @@ SaveOutcome SaveTrainingFile(cTrainingData& data, const std::string& path,
 {
     if (!path.empty())
         data.m_strPath = path;
-    return SaveFileSafely(data.m_strPath, [&data](cDatei& out) { WriteAll(out, data); }, expected,
-                          written);
+    const auto writer = [&data](cDatei& out) { WriteTrainingData(data, out); };
+    return SaveFileSafely(data.m_strPath, writer, expected, written);
 }
 
 bool TrainingFileMatches(const cTrainingData& data, const cFileStamp& stamp)
 {
-    return WritesSameAs([&data](cDatei& out) { WriteAll(out, data); }, stamp);
+    return WritesSameAs([&data](cDatei& out) { WriteTrainingData(data, out); }, stamp);
 }
 
 int cTrainingData::ReadTrainingFile(const std::string& path, cFileStamp* stamp)
@@ -726,12 +699,23 @@ int cTrainingData::ReadTrainingFile(const std::string& path, cFileStamp* stamp)
         *stamp = cFileStamp();
     ResetTrainingData();
     m_strPath = path;
-
     cDatei in;
     if (!in.Open(path, true))
         return 1;
+    const int result = ReadTrainingData(*this, in);
+    // Taken while the shared lock still holds the file as it was read.
+    if (stamp && result == 0 && !StampOpenFile(in.Fd(), *stamp))
+        *stamp = cFileStamp();
+    return result;
+}
+
+int ReadTrainingData(cTrainingData& data, cDatei& in)
+{
+    std::string path = std::move(data.m_strPath);
+    data.ResetTrainingData();
+    data.m_strPath = std::move(path);
     if (in.GetFileSize() == 0) {
-        (void)ShowMessage(kMsgEmptyFile, path);
+        (void)ShowMessage(kMsgEmptyFile, data.m_strPath);
         return 1;
     }
 
@@ -762,21 +746,16 @@ int cTrainingData::ReadTrainingFile(const std::string& path, cFileStamp* stamp)
 
     int result = 1;
     try {
-        cReader reader(*this, in);
+        cReader reader(data, in);
         result = reader.Run();
     } catch (const std::bad_alloc&) {
         // A file that asks for more memory than there is counts as unreadable.
         result = 1;
     }
-    // Taken while the shared lock still holds the file as it was read.
-    if (stamp && result == 0 && !StampOpenFile(in.Fd(), *stamp))
-        *stamp = cFileStamp();
-    in.Close();
-
-    DropInvalidTaskIndices(*this);
+    DropInvalidTaskIndices(data);
     if (result != 0)
         return 1;
-    CompleteTrainingData(*this);
+    CompleteTrainingData(data);
     return 0;
 }
 

@@ -1,8 +1,19 @@
 #pragma once
-// Helpers around reading a training file that the document shares with the reader.
+// Reading and writing a training file over a value stream (a file or memory), and the
+// helpers around reading that the document shares with the reader.
 
 #include "data/SafeSave.h"
 #include "data/TrainingData.h"
+
+class cDatei;
+
+/// Reads a training file from in (open for reading: a file or bytes in memory) into data
+/// exactly as ReadTrainingFile does once the file is open; data.m_strPath is kept, and
+/// the empty-file message names it. 0 read, 1 failed (messages already shown).
+[[nodiscard]] int ReadTrainingData(cTrainingData& data, cDatei& in);
+
+/// Writes data as a training file into out (open for writing: a file or a buffer).
+void WriteTrainingData(const cTrainingData& data, cDatei& out);
 
 /// Removes every questionnaire entry that names no task, so each index is valid.
 void DropInvalidTaskIndices(cTrainingData& data);
