@@ -26,22 +26,6 @@ cTrainingData Vocabulary()
 
 } // namespace
 
-TEST(QueryPractice, StartsInOverviewWithFirstQuestionnaireLoaded)
-{
-    Rig rig(Vocabulary());
-    EXPECT_EQ(rig.Q().CurrentQuestionnaire(), 0);
-    EXPECT_EQ(rig.Q().RowCount(), 3);
-    EXPECT_EQ(rig.Q().OverviewCount(), 2); // "Alle Aufgaben" hidden without m_bShowAll
-    EXPECT_TRUE(rig.Q().Screen().questionnaireList);
-    EXPECT_FALSE(rig.Q().Screen().taskList);
-
-    rig.Q().OpenQuestionnaire(1);
-    EXPECT_EQ(rig.Q().RowCount(), 1);
-    EXPECT_EQ(rig.Q().CurrentRow(), 0);
-    EXPECT_EQ(rig.Q().ColumnTitle(0), "Statistik");
-    EXPECT_EQ(rig.Q().CellText(0, 1), W("Tür"));
-}
-
 namespace {
 
 const char* const kOverview = "Fragebogenübersicht (Doppelklicken Sie mit der linken Maustaste "
@@ -54,6 +38,12 @@ const char* const kListHint = "' (Doppelklicken Sie auf eine Zeile, um die Abfra
 TEST(QueryPractice, HeadingFollowsEveryStep)
 {
     Rig rig(Vocabulary());
+    // The overview comes first, with the first questionnaire already loaded.
+    EXPECT_EQ(rig.Q().CurrentQuestionnaire(), 0);
+    EXPECT_EQ(rig.Q().RowCount(), 3);
+    EXPECT_EQ(rig.Q().OverviewCount(), 2); // "Alle Aufgaben" hidden without m_bShowAll
+    EXPECT_TRUE(rig.Q().Screen().questionnaireList);
+    EXPECT_FALSE(rig.Q().Screen().taskList);
     const std::string task2 = "Aufgabe Nr.: 2" + std::string(25, ' ') + "Vokabeln";
     struct Step {
         const char* what;
@@ -88,6 +78,9 @@ TEST(QueryPractice, HeadingFollowsEveryStep)
     // Going back from an answered task leaves no answer behind and asks nothing.
     EXPECT_EQ(rig.Q().AnswerText(), "");
     EXPECT_TRUE(rig.presenter.boxes.empty());
+    EXPECT_EQ(rig.Q().RowCount(), 1); // questionnaire 2 is still loaded
+    EXPECT_EQ(rig.Q().ColumnTitle(0), "Statistik");
+    EXPECT_EQ(rig.Q().CellText(0, 1), W("Tür"));
 }
 
 TEST(QueryPractice, CountsRightWrongAndToleratedAnswersIntoTheFile)
@@ -139,7 +132,12 @@ TEST(QueryPractice, CountsRightWrongAndToleratedAnswersIntoTheFile)
 
 TEST(QueryPractice, NextOnRightGoesOnAtOnceButStopsAfterWrongAnswers)
 {
-    Rig rig(Vocabulary(), true);
+    cTrainingData d = Vocabulary();
+    cTask self = TextTask("4", "q", "a", 2);
+    self.m_bSelfAssess = true;
+    d.m_aTasks.push_back(self);
+    d.m_aQuestionnaires[0].m_aTaskIndex.push_back(3);
+    Rig rig(d, true);
     rig.Q().OpenQuestionnaire(0);
     rig.Q().StartAt(0);
     rig.Answer("house");
@@ -150,6 +148,13 @@ TEST(QueryPractice, NextOnRightGoesOnAtOnceButStopsAfterWrongAnswers)
     rig.Answer("wood");
     EXPECT_EQ(rig.Q().Mode(), ModeResult);
     EXPECT_EQ(rig.Q().CurrentRow(), 1);
+    // A self-assessed answer is counted by its preset and goes on at once.
+    rig.Q().OnBack();
+    rig.Q().StartAt(3);
+    rig.Answer("a");
+    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
+    EXPECT_EQ(rig.Q().CurrentRow(), 0);
+    EXPECT_EQ(Stats(rig.Task(3)), (std::vector<std::uint32_t>{0, 0, 1}));
 }
 
 TEST(QueryPractice, EmptyAnswerSkipsOnlyTextTasks)
@@ -280,19 +285,6 @@ TEST(QueryPractice, PointsListOffersOneEntryPerPartialValue)
     rig.Answer("a");
     EXPECT_EQ(rig.Q().PointsEntries(), (std::vector<std::string>{"1 Punkt", "2 Punkte", "3 Punkte"}));
     EXPECT_EQ(rig.Q().PointsSelection(), 0);
-}
-
-TEST(QueryPractice, NextOnRightCountsSelfAssessedAnswerByItsPreset)
-{
-    cTask t = TextTask("1", "q", "a", 2);
-    t.m_bSelfAssess = true;
-    Rig rig(MakeData({t, TextTask("2", "b", "b")}, {{0, 1}}), true);
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(0);
-    rig.Answer("a");
-    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
-    EXPECT_EQ(rig.Q().CurrentRow(), 1);
-    EXPECT_EQ(Stats(rig.Task(0)), (std::vector<std::uint32_t>{0, 0, 1}));
 }
 
 TEST(QueryPractice, MultipleChoiceTicksDecideAndShowTheirIcons)
