@@ -148,16 +148,21 @@ TEST(QueryPractice, CountsRightWrongAndToleratedAnswersIntoTheFile)
 TEST(QueryPractice, NextOnRightGoesOnAtOnceButStopsAfterWrongAnswers)
 {
     cTrainingData d = Vocabulary();
+    d.m_bAllowSwap = false;
+    d.m_bAllowMissing = true; // "huse" is tolerated against the pattern, and goes on
+    d.m_aTasks[0].m_nPatternCount = 2;
+    d.m_aTasks[0].m_strPattern[1] = "house";
     cTask self = TextTask("4", "q", "a", 2);
     self.m_bSelfAssess = true;
     d.m_aTasks.push_back(self);
     d.m_aQuestionnaires[0].m_aTaskIndex.push_back(3);
     Rig rig(d, true);
     rig.Ask(0);
-    rig.Answer("house");
+    rig.Answer("huse");
     EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
     EXPECT_EQ(rig.Q().CurrentRow(), 1);
-    EXPECT_EQ(rig.Q().LastVerdictText(), "'house'  ist Richtig!!!\r\n\r\nRichtig: house");
+    EXPECT_EQ(rig.Q().LastVerdictText(),
+              "'huse'  ist fast Richtig (Ein Buchstabe fehlte)!!!\r\nRichtig: house");
     EXPECT_EQ(rig.Q().CheckCount(), 1);
     rig.Answer("wood");
     EXPECT_EQ(rig.Q().Mode(), ModeResult);
