@@ -48,13 +48,6 @@ INSTANTIATE_TEST_SUITE_P(Rules, CompareWithTolerance, ::testing::Values(
     Tol{"hbcs", "haus", 0, 0, 1, 0}, Tol{"ab", "ba", 0, 0, 1, 3},
     Tol{"suah", "haus", 0, 0, 1, 0}));
 
-// The three swaps of the text's own example all pass.
-TEST(CompareWithToleranceSwap, AnyTwoPositions)
-{
-    for (const char* answer : {"Hasu", "Huas", "Hsua"})
-        EXPECT_EQ(cTask().CompareWithTolerance(answer, "Haus", false, false, true), 3) << answer;
-}
-
 struct Check {
     const char* name;
     const char* answer;  // UTF-8, converted to Windows-1252
@@ -170,15 +163,8 @@ TEST(CheckPatternEntries, HigherEntryIsDecidedFirstAndEntryZeroIsSkipped)
     task.m_strPattern[2].clear();
     task.m_strPattern[9] = "Haus";
     EXPECT_EQ(task.CheckAnswer(false, false, true), 3);
-}
-
-TEST(CheckPatternEntries, CountAboveTheSlotsStaysInsideThem)
-{
-    cTask task;
-    task.m_strAnswer = "Haus";
-    task.m_nPatternCount = 200;
-    task.m_strPattern[9] = "haus";
-    EXPECT_EQ(task.CheckAnswer(false, false, false), 99);
+    task.m_nPatternCount = 200; // more than the slots: the last slot is still decided first
+    EXPECT_EQ(task.CheckAnswer(false, false, true), 3);
 }
 
 struct Choice {

@@ -7,52 +7,32 @@
 
 using namespace querytest;
 
-struct Atol {
-    const char* text;
-    long long value;
-};
-void PrintTo(const Atol& c, std::ostream* os) { *os << '"' << c.text << '"'; }
-class AtolSemantics : public ::testing::TestWithParam<Atol> {};
-
-TEST_P(AtolSemantics, ReadsLeadingNumber)
+TEST(AtolSemantics, ReadsLeadingNumber)
 {
-    EXPECT_EQ(AtolValue(GetParam().text), GetParam().value);
+    const std::pair<const char*, long long> cases[] = {
+        {"41", 41}, {"  -12x", -12}, {"+7", 7}, {"A7", 0}, {"", 0}, {"- 3", 0}, {"\t\n9", 9},
+        {"99999999999999999999", 9223372036854775807LL},
+        {"-99999999999999999999", -9223372036854775807LL - 1}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(AtolValue(text), value) << '"' << text << '"';
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, AtolSemantics, ::testing::Values(
-    Atol{"41", 41}, Atol{"  -12x", -12}, Atol{"+7", 7}, Atol{"A7", 0}, Atol{"", 0},
-    Atol{"- 3", 0}, Atol{"\t\n9", 9}, Atol{"99999999999999999999", 9223372036854775807LL},
-    Atol{"-99999999999999999999", -9223372036854775807LL - 1}));
-
-struct Proposal {
-    const char* lastNumber;
-    const char* proposed;
-};
-void PrintTo(const Proposal& c, std::ostream* os) { *os << '"' << c.lastNumber << '"'; }
-class NumberProposal : public ::testing::TestWithParam<Proposal> {};
-
-TEST_P(NumberProposal, FollowsTheLastTask)
+TEST(NewTask, ProposalFollowsTheLastTaskNumber)
 {
-    cTrainingData d;
-    d.m_aTasks.push_back(TextTask("999", "q", "a"));
-    d.m_aTasks.push_back(TextTask(GetParam().lastNumber, "q", "a"));
-    d.m_aTasks.back().m_strCategory = "Recht";
-    const cTask t = NewTaskProposal(d);
-    EXPECT_EQ(t.m_strTaskNo, GetParam().proposed);
-    EXPECT_EQ(t.m_strCategory, "Recht");
-    EXPECT_EQ(t.m_strQuestion, "");
-    EXPECT_EQ(t.m_nPoints, 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Numbers, NumberProposal, ::testing::Values(
-    Proposal{"41", "42"}, Proposal{"A7", "1"}, Proposal{"", "1"}, Proposal{" 9b", "10"},
-    Proposal{"-3", "-2"}, Proposal{"9223372036854775807", "9223372036854775807"}));
-
-TEST(NewTask, EmptyFileProposesOneWithoutCategory)
-{
-    const cTask t = NewTaskProposal(cTrainingData());
-    EXPECT_EQ(t.m_strTaskNo, "1");
-    EXPECT_EQ(t.m_strCategory, "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"41", "42"}, {"A7", "1"}, {"", "1"}, {" 9b", "10"}, {"-3", "-2"},
+        {"9223372036854775807", "9223372036854775807"}};
+    for (const auto& [last, proposed] : cases) {
+        cTrainingData d;
+        d.m_aTasks.push_back(TextTask("999", "q", "a"));
+        d.m_aTasks.push_back(TextTask(last, "q", "a"));
+        d.m_aTasks.back().m_strCategory = "Recht";
+        const cTask t = NewTaskProposal(d);
+        EXPECT_EQ(t.m_strTaskNo, proposed) << '"' << last << '"';
+        EXPECT_EQ(t.m_strCategory, "Recht");
+        EXPECT_EQ(t.m_strQuestion, "");
+        EXPECT_EQ(t.m_nPoints, 1);
+    }
 }
 
 struct Points {
@@ -162,9 +142,22 @@ TEST(TaskEditor, NewDocumentTakesItsFirstTask)
     cSettings settings;
     FakeHost host;
     cQuery q(doc, settings, host);
+    // Before any questionnaire is current the editor commands do nothing.
+    cSplitTexts texts;
+    EXPECT_FALSE(q.SplitDialogTexts(texts));
+    q.ApplySplitDialog(texts);
+    q.OnDeleteQuestionnaire();
+    q.OnDeleteTask();
+    q.OnAnswerOk();
+    q.OnShowSolution();
+    EXPECT_EQ(q.PrintPageCount(), 0);
+    EXPECT_EQ(doc.m_data.m_aQuestionnaires.size(), 1u);
+    EXPECT_FALSE(doc.IsModified());
+
     q.InitialUpdate();
-    cTask t = q.NewTaskProposal();
+    cTask t = q.NewTaskProposal(); // "1" in no category
     EXPECT_EQ(t.m_strTaskNo, "1");
+    EXPECT_EQ(t.m_strCategory, "");
     t.m_strQuestion = "Hund";
     t.m_strSolution = "dog";
     q.AddNewTask(t);
@@ -187,8 +180,7 @@ TEST(TaskEditor, DeletingATaskUpdatesEveryQuestionnaireAndTheList)
     for (int i = 0; i < 4; ++i)
         tasks.push_back(TextTask(std::to_string(i), "q" + std::to_string(i), "a"));
     Rig rig(MakeData(tasks, {{1, 2, 3}, {3, 2, 0, 2}}));
-    rig.Q().OpenQuestionnaire(1);
-    rig.Q().StartAt(1); // task 2
+    rig.Ask(1, 1); // task 2
     rig.presenter.answers = {ResultNo};
     rig.Q().OnDeleteTask();
     EXPECT_EQ(rig.doc.m_data.m_aTasks.size(), 4u);
@@ -212,8 +204,7 @@ TEST(TaskEditor, DeletingATaskUpdatesEveryQuestionnaireAndTheList)
 TEST(TaskEditor, DeletingTheLastRowGoesBackToTheList)
 {
     Rig rig(MakeData({TextTask("1", "a", "x"), TextTask("2", "b", "y")}, {{1}}));
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(0);
+    rig.Ask(0);
     rig.presenter.answers = {ResultYes};
     rig.Q().OnDeleteTask();
     EXPECT_EQ(rig.Q().RowCount(), 0);
@@ -283,8 +274,7 @@ TEST(QuestionnaireEditor, DialogTextsAndTheirEffect)
 TEST(QuestionnaireEditor, ChangedListSendsTheQuestionScreenBackToTheList)
 {
     Rig rig(MakeData({TextTask("1", "a", "x"), TextTask("2", "b", "y")}, {{0, 1}}));
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(1);
+    rig.Ask(1);
     cSplitTexts texts;
     ASSERT_TRUE(rig.Q().SplitDialogTexts(texts));
     texts.name = "Umbenannt";
@@ -334,25 +324,4 @@ TEST(QuestionnaireEditor, NewAndDeletedQuestionnaires)
     ASSERT_EQ(back.m_aQuestionnaires.size(), 3u);
     EXPECT_EQ(back.m_aQuestionnaires[0].m_strTitle, "Fragebogen 1");
     EXPECT_EQ(back.m_aQuestionnaires[1].m_strTitle, "Neuer Fragebogen");
-}
-
-TEST(QuestionnaireEditor, CommandsWithoutCurrentQuestionnaireDoNothing)
-{
-    RecordingPresenter presenter;
-    cDocument doc;
-    doc.NewDocument();
-    cSettings settings;
-    FakeHost host;
-    cQuery q(doc, settings, host);
-    cSplitTexts texts;
-    EXPECT_FALSE(q.SplitDialogTexts(texts));
-    q.ApplySplitDialog(texts);
-    q.OnDeleteQuestionnaire();
-    q.OnDeleteTask();
-    q.OnAnswerOk();
-    q.OnShowSolution();
-    EXPECT_EQ(q.PrintPageCount(), 0);
-    EXPECT_EQ(doc.m_data.m_aQuestionnaires.size(), 1u);
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_TRUE(presenter.boxes.empty());
 }

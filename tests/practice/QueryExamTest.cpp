@@ -200,7 +200,7 @@ TEST(ExamSimulation, CountdownCrossesMidnightAndExpiresIntoTheEvaluation)
     EXPECT_EQ(rig.Q().CellText(3, 0), "Falsch");
 }
 
-TEST(ExamSimulation, StoresAnswersWithoutCheckingAndShowsAnsweredState)
+TEST(ExamEvaluation, StoresAnswersUncheckedThenRatesThemAndEndsWithTheVerdict)
 {
     Rig rig(ExamData());
     StartTimedExam(rig, At(1, 1, 8, 0, 0));
@@ -225,12 +225,8 @@ TEST(ExamSimulation, StoresAnswersWithoutCheckingAndShowsAnsweredState)
     rig.Q().StartAt(0); // revisiting shows the stored answer for revision
     EXPECT_EQ(rig.Q().AnswerText(), "x");
     EXPECT_FALSE(rig.Q().AnswerReadOnly());
-}
 
-TEST(ExamEvaluation, RatesTasksAndEndsWithTheVerdict)
-{
-    Rig rig(ExamData());
-    StartTimedExam(rig, At(1, 1, 8, 0, 0));
+    rig.Q().OnBack();
     rig.Q().StartAt(3);
     rig.Q().OnTickRow(0);
     rig.Q().OnAnswerOk();
@@ -309,14 +305,16 @@ TEST(ExamEvaluation, RatesTasksAndEndsWithTheVerdict)
 
 struct Ending {
     const char* name;
-    int answer;          // button for 405
+    int answer; // button for 405, or for 404 when every task is rated
     std::int32_t pass, retake;
-    const char* caption; // "" when the evaluation goes on
+    bool rateAll;        // the other tasks rated wrong, else left unrated
+    const char* caption; // of the last message
+    bool goesOn;         // the evaluation goes on
 };
 void PrintTo(const Ending& c, std::ostream* os) { *os << c.name; }
 class EvaluationEnd : public ::testing::TestWithParam<Ending> {};
 
-// Tasks worth 2, 3 and 5 points; the 2-point task is rated right, the others unrated.
+// Tasks worth 2, 3 and 5 points; the 2-point task is rated right.
 TEST_P(EvaluationEnd, UnratedTasksCountAsChosen)
 {
     const Ending& c = GetParam();
@@ -333,50 +331,36 @@ TEST_P(EvaluationEnd, UnratedTasksCountAsChosen)
     rig.Q().StartAt(0);
     rig.Q().SetAssessChoice(AssessRight);
     rig.Q().OnAnswerOk();
+    for (int row = 1; c.rateAll && row < 3; ++row) {
+        rig.Q().SetAssessChoice(AssessWrong);
+        rig.Q().OnAnswerOk();
+    }
     rig.presenter.answers = {c.answer};
     rig.Q().OnEvaluationEnd();
-    if (c.caption[0] == '\0') {
-        EXPECT_TRUE(rig.Q().EvaluationActive());
-        return;
-    }
+    EXPECT_EQ(rig.Q().EvaluationActive(), c.goesOn);
     EXPECT_EQ(rig.presenter.boxes.back().caption, W(c.caption));
+    if (!c.goesOn)
+        EXPECT_TRUE(rig.Q().CanExamStart());
 }
 
+const char* const kAsk405 = "Prüfungsauswertung beenden?   (Frage #6)";
 INSTANTIATE_TEST_SUITE_P(Answers, EvaluationEnd, ::testing::Values(
-    Ending{"YesCountsWrong", ResultYes, 6, 6, "Prüfung nicht bestanden"},
-    Ending{"NoCountsRight", ResultNo, 6, 6, "Prüfung bestanden"},
-    Ending{"CancelGoesOn", ResultCancel, 6, 6, ""},
-    Ending{"OkGoesOn", ResultOk, 6, 6, ""},
-    Ending{"YesFailsBelowRetake", ResultYes, 10, 6, "Prüfung nicht bestanden!"}),
+    Ending{"YesCountsWrong", ResultYes, 6, 6, false, "Prüfung nicht bestanden", false},
+    Ending{"NoCountsRight", ResultNo, 6, 6, false, "Prüfung bestanden", false},
+    Ending{"CancelGoesOn", ResultCancel, 6, 6, false, kAsk405, true},
+    Ending{"OkGoesOn", ResultOk, 6, 6, false, kAsk405, true},
+    Ending{"YesFailsBelowRetake", ResultYes, 10, 6, false, "Prüfung nicht bestanden!", false},
+    Ending{"AllRatedNoGoesOn", ResultNo, 2, 2, true, "Prüfungsauswertung beenden?   (Frage #5)",
+           true},
+    Ending{"AllRatedYesEnds", ResultYes, 2, 2, true, "Prüfung bestanden", false}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ExamEvaluation, AllRatedAsks404AndNoKeepsEvaluating)
-{
-    cTrainingData d = MakeData({TextTask("1", "a", "x", 2)}, {{0}}, {300});
-    Rig rig(d);
-    rig.Q().OnExamStart();
-    rig.presenter.answers = {ResultYes};
-    rig.Q().OnExamEnd();
-    rig.Q().StartAt(0);
-    rig.Q().SetAssessChoice(AssessWrong);
-    rig.Q().OnAnswerOk();
-    rig.presenter.answers = {ResultNo};
-    rig.Q().OnEvaluationEnd();
-    EXPECT_TRUE(rig.Q().EvaluationActive());
-    EXPECT_EQ(rig.presenter.boxes.back().caption, W("Prüfungsauswertung beenden?   (Frage #5)"));
-    rig.presenter.answers = {ResultYes};
-    rig.Q().OnEvaluationEnd();
-    EXPECT_EQ(rig.presenter.boxes.back().caption, W("Prüfung bestanden")); // 0 of 0 needed
-    EXPECT_TRUE(rig.Q().CanExamStart());
-}
 
 TEST(ExamSimulation, StartsWithoutEarlierAnswersTicksOrRatings)
 {
     Rig rig(MakeData({TextTask("1", "a", "x", 2), ChoiceTask("2", {"r", "w"}, {true, false})},
                      {{0, 1}}, {300}));
     // Practice stores a typed answer and ticks; an earlier exam left a rating.
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(0);
+    rig.Ask(0);
     rig.Answer("geübt");
     rig.Q().StartAt(1);
     rig.Q().OnTickRow(0);

@@ -26,22 +26,6 @@ cTrainingData Vocabulary()
 
 } // namespace
 
-TEST(QueryPractice, StartsInOverviewWithFirstQuestionnaireLoaded)
-{
-    Rig rig(Vocabulary());
-    EXPECT_EQ(rig.Q().CurrentQuestionnaire(), 0);
-    EXPECT_EQ(rig.Q().RowCount(), 3);
-    EXPECT_EQ(rig.Q().OverviewCount(), 2); // "Alle Aufgaben" hidden without m_bShowAll
-    EXPECT_TRUE(rig.Q().Screen().questionnaireList);
-    EXPECT_FALSE(rig.Q().Screen().taskList);
-
-    rig.Q().OpenQuestionnaire(1);
-    EXPECT_EQ(rig.Q().RowCount(), 1);
-    EXPECT_EQ(rig.Q().CurrentRow(), 0);
-    EXPECT_EQ(rig.Q().ColumnTitle(0), "Statistik");
-    EXPECT_EQ(rig.Q().CellText(0, 1), W("Tür"));
-}
-
 namespace {
 
 const char* const kOverview = "Fragebogenübersicht (Doppelklicken Sie mit der linken Maustaste "
@@ -54,6 +38,12 @@ const char* const kListHint = "' (Doppelklicken Sie auf eine Zeile, um die Abfra
 TEST(QueryPractice, HeadingFollowsEveryStep)
 {
     Rig rig(Vocabulary());
+    // The overview comes first, with the first questionnaire already loaded.
+    EXPECT_EQ(rig.Q().CurrentQuestionnaire(), 0);
+    EXPECT_EQ(rig.Q().RowCount(), 3);
+    EXPECT_EQ(rig.Q().OverviewCount(), 2); // "Alle Aufgaben" hidden without m_bShowAll
+    EXPECT_TRUE(rig.Q().Screen().questionnaireList);
+    EXPECT_FALSE(rig.Q().Screen().taskList);
     const std::string task2 = "Aufgabe Nr.: 2" + std::string(25, ' ') + "Vokabeln";
     struct Step {
         const char* what;
@@ -88,13 +78,18 @@ TEST(QueryPractice, HeadingFollowsEveryStep)
     // Going back from an answered task leaves no answer behind and asks nothing.
     EXPECT_EQ(rig.Q().AnswerText(), "");
     EXPECT_TRUE(rig.presenter.boxes.empty());
+    EXPECT_EQ(rig.Q().RowCount(), 1); // questionnaire 2 is still loaded
+    EXPECT_EQ(rig.Q().ColumnTitle(0), "Statistik");
+    EXPECT_EQ(rig.Q().CellText(0, 1), W("Tür"));
 }
 
 TEST(QueryPractice, CountsRightWrongAndToleratedAnswersIntoTheFile)
 {
     Rig rig(Vocabulary());
     rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(0);
+    rig.Q().StartQuery(); // in list order without a current row: row 0, nothing drawn
+    EXPECT_EQ(rig.Q().CurrentRow(), 0);
+    EXPECT_EQ(rig.draws, 0);
     ASSERT_EQ(rig.Q().Mode(), ModeQuestion);
     EXPECT_EQ(rig.Q().Heading(), "Aufgabe Nr.: 1" + std::string(25, ' ') + "Vokabeln");
     EXPECT_EQ(rig.Q().ResultText(), "Frage: Haus");
@@ -131,50 +126,8 @@ TEST(QueryPractice, CountsRightWrongAndToleratedAnswersIntoTheFile)
     rig.Q().OnAnswerOk(); // wraps to row 0
     EXPECT_EQ(rig.Q().CurrentRow(), 0);
 
-    const cTrainingData back = rig.CloseAndRead();
-    EXPECT_EQ(Stats(back.m_aTasks[0]), (std::vector<std::uint32_t>{0, 1}));
-    EXPECT_EQ(Stats(back.m_aTasks[1]), (std::vector<std::uint32_t>{1, 0, 0, 0}));
-    EXPECT_EQ(Stats(back.m_aTasks[2]), (std::vector<std::uint32_t>{0, 1}));
-}
-
-TEST(QueryPractice, NextOnRightGoesOnAtOnceButStopsAfterWrongAnswers)
-{
-    Rig rig(Vocabulary(), true);
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(0);
-    rig.Answer("house");
-    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
-    EXPECT_EQ(rig.Q().CurrentRow(), 1);
-    EXPECT_EQ(rig.Q().LastVerdictText(), "'house'  ist Richtig!!!\r\n\r\nRichtig: house");
-    EXPECT_EQ(rig.Q().CheckCount(), 1);
-    rig.Answer("wood");
-    EXPECT_EQ(rig.Q().Mode(), ModeResult);
-    EXPECT_EQ(rig.Q().CurrentRow(), 1);
-}
-
-TEST(QueryPractice, EmptyAnswerSkipsOnlyTextTasks)
-{
-    cTask text = TextTask("1", "a", "x");
-    cTask plain = TextTask("2", "b", "y");
-    plain.m_nType = TaskTypeNone;
-    Rig rig(MakeData({text, plain}, {{0, 1}}));
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(0);
-    rig.Answer("");
-    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
-    EXPECT_EQ(rig.Q().CurrentRow(), 1);
-    EXPECT_EQ(rig.Q().CheckCount(), 0);
-    rig.Answer("");
-    EXPECT_EQ(rig.Q().Mode(), ModeResult);
-    EXPECT_EQ(Stats(rig.Task(0)), (std::vector<std::uint32_t>{0, 0}));
-    EXPECT_EQ(Stats(rig.Task(1)), (std::vector<std::uint32_t>{1, 0}));
-}
-
-TEST(QueryPractice, SkipAndShowSolutionNeverCount)
-{
-    Rig rig(Vocabulary());
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(1);
+    // Skipping and showing the solution never count.
+    rig.Q().OnSkip();
     rig.Q().OnShowSolution();
     EXPECT_EQ(rig.Q().Mode(), ModeResult);
     EXPECT_EQ(rig.Q().LastVerdict(), -1);
@@ -185,8 +138,59 @@ TEST(QueryPractice, SkipAndShowSolutionNeverCount)
     EXPECT_EQ(rig.Q().CurrentRow(), 2);
     rig.Q().OnSkip();
     EXPECT_EQ(rig.Q().CurrentRow(), 0);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(rig.Task(i).m_nStats, (std::array<std::uint32_t, kTaskSlots>{}));
+
+    const cTrainingData back = rig.CloseAndRead();
+    EXPECT_EQ(Stats(back.m_aTasks[0]), (std::vector<std::uint32_t>{0, 1}));
+    EXPECT_EQ(Stats(back.m_aTasks[1]), (std::vector<std::uint32_t>{1, 0, 0, 0}));
+    EXPECT_EQ(Stats(back.m_aTasks[2]), (std::vector<std::uint32_t>{0, 1}));
+}
+
+TEST(QueryPractice, NextOnRightGoesOnAtOnceButStopsAfterWrongAnswers)
+{
+    cTrainingData d = Vocabulary();
+    d.m_bAllowSwap = false;
+    d.m_bAllowMissing = true; // "huse" is tolerated against the pattern, and goes on
+    d.m_aTasks[0].m_nPatternCount = 2;
+    d.m_aTasks[0].m_strPattern[1] = "house";
+    cTask self = TextTask("4", "q", "a", 2);
+    self.m_bSelfAssess = true;
+    d.m_aTasks.push_back(self);
+    d.m_aQuestionnaires[0].m_aTaskIndex.push_back(3);
+    Rig rig(d, true);
+    rig.Ask(0);
+    rig.Answer("huse");
+    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
+    EXPECT_EQ(rig.Q().CurrentRow(), 1);
+    EXPECT_EQ(rig.Q().LastVerdictText(),
+              "'huse'  ist fast Richtig (Ein Buchstabe fehlte)!!!\r\nRichtig: house");
+    EXPECT_EQ(rig.Q().CheckCount(), 1);
+    rig.Answer("wood");
+    EXPECT_EQ(rig.Q().Mode(), ModeResult);
+    EXPECT_EQ(rig.Q().CurrentRow(), 1);
+    // A self-assessed answer is counted by its preset and goes on at once.
+    rig.Q().OnBack();
+    rig.Q().StartAt(3);
+    rig.Answer("a");
+    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
+    EXPECT_EQ(rig.Q().CurrentRow(), 0);
+    EXPECT_EQ(Stats(rig.Task(3)), (std::vector<std::uint32_t>{0, 0, 1}));
+}
+
+TEST(QueryPractice, EmptyAnswerSkipsOnlyTextTasks)
+{
+    cTask text = TextTask("1", "a", "x");
+    cTask plain = TextTask("2", "b", "y");
+    plain.m_nType = TaskTypeNone;
+    Rig rig(MakeData({text, plain}, {{0, 1}}));
+    rig.Ask(0);
+    rig.Answer("");
+    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
+    EXPECT_EQ(rig.Q().CurrentRow(), 1);
+    EXPECT_EQ(rig.Q().CheckCount(), 0);
+    rig.Answer("");
+    EXPECT_EQ(rig.Q().Mode(), ModeResult);
+    EXPECT_EQ(Stats(rig.Task(0)), (std::vector<std::uint32_t>{0, 0}));
+    EXPECT_EQ(Stats(rig.Task(1)), (std::vector<std::uint32_t>{1, 0}));
 }
 
 TEST(QueryPractice, SolutionTemplateFillsAnswerBeforeQuestion)
@@ -194,8 +198,7 @@ TEST(QueryPractice, SolutionTemplateFillsAnswerBeforeQuestion)
     cTrainingData d = MakeData({TextTask("1", "Q{antwort}", "S{frage}")}, {{0}});
     d.m_strRightTemplate = "[{frage}|{antwort}]";
     Rig rig(d);
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(0);
+    rig.Ask(0);
     rig.Q().OnShowSolution();
     // {antwort} first: the inserted solution's "{frage}" is filled in afterwards.
     EXPECT_EQ(rig.Q().ResultText(), "[Q{antwort}|SQ{antwort}]");
@@ -207,8 +210,7 @@ TEST(QueryPractice, EmptyTemplatesShowQuestionAndSolutionThemselves)
     d.m_strQuestionTemplate.clear();
     d.m_strRightTemplate.clear();
     Rig rig(d);
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(0);
+    rig.Ask(0);
     EXPECT_EQ(rig.Q().ResultText(), "Hund");
     rig.Q().OnShowSolution();
     EXPECT_EQ(rig.Q().ResultText(), "dog");
@@ -238,14 +240,18 @@ TEST_P(SelfAssessment, CountsTheRating)
     cTrainingData d = MakeData({t, TextTask("2", "b", "b")}, {{0, 1}});
     d.m_bAllowExtra = true;
     Rig rig(d);
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(0);
+    rig.Ask(0);
     rig.Answer(c.answer);
     ASSERT_EQ(rig.Q().Mode(), ModeRating);
     EXPECT_EQ(rig.host.beeps, 0);
     EXPECT_EQ(rig.Q().AssessChoiceValue(), c.presetChoice);
     EXPECT_EQ(rig.Q().ResultText(), "Richtig: house"); // the rating screen shows the solution
     EXPECT_EQ(rig.Q().Screen().radioPartly, c.points > 1);
+    // The points list offers one entry per partial value, the first one chosen.
+    const std::vector<std::string> entries = {"1 Punkt", "2 Punkte", "3 Punkte"};
+    EXPECT_EQ(rig.Q().PointsEntries(),
+              std::vector<std::string>(entries.begin(), entries.begin() + c.points - 1));
+    EXPECT_EQ(rig.Q().PointsSelection(), c.points > 1 ? 0 : -1);
     if (c.pick != -2)
         rig.Q().SetAssessChoice(c.pick);
     if (c.entry >= 0)
@@ -265,35 +271,11 @@ INSTANTIATE_TEST_SUITE_P(Ratings, SelfAssessment, ::testing::Values(
     Assess{"WrongPresetCountsZero", 3, "tree", -2, -1, AssessWrong, 0},
     Assess{"PartlyTwoPoints", 3, "tree", -2, 1, AssessWrong, 2},
     Assess{"PartlyOnePoint", 3, "tree", AssessPartly, -1, AssessWrong, 1},
+    Assess{"FourPointsPartlyThree", 4, "tree", -2, 2, AssessWrong, 3},
     Assess{"ToleratedPresetsPartly", 3, "houses", -2, -1, AssessPartly, 1},
     Assess{"OnePointPartlyCountsRight", 1, "houses", -2, -1, AssessPartly, 1},
     Assess{"NoChoiceCountsNothing", 2, "tree", AssessNone, -1, AssessWrong, -1}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(QueryPractice, PointsListOffersOneEntryPerPartialValue)
-{
-    cTask t = TextTask("1", "q", "a", 4);
-    t.m_bSelfAssess = true;
-    Rig rig(MakeData({t}, {{0}}));
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(0);
-    rig.Answer("a");
-    EXPECT_EQ(rig.Q().PointsEntries(), (std::vector<std::string>{"1 Punkt", "2 Punkte", "3 Punkte"}));
-    EXPECT_EQ(rig.Q().PointsSelection(), 0);
-}
-
-TEST(QueryPractice, NextOnRightCountsSelfAssessedAnswerByItsPreset)
-{
-    cTask t = TextTask("1", "q", "a", 2);
-    t.m_bSelfAssess = true;
-    Rig rig(MakeData({t, TextTask("2", "b", "b")}, {{0, 1}}), true);
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(0);
-    rig.Answer("a");
-    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
-    EXPECT_EQ(rig.Q().CurrentRow(), 1);
-    EXPECT_EQ(Stats(rig.Task(0)), (std::vector<std::uint32_t>{0, 0, 1}));
-}
 
 TEST(QueryPractice, MultipleChoiceTicksDecideAndShowTheirIcons)
 {
@@ -301,8 +283,7 @@ TEST(QueryPractice, MultipleChoiceTicksDecideAndShowTheirIcons)
                                 ChoiceTask("2", {"a", "b", "c", "d"}, {true, false, false, false})},
                                {{0, 1}});
     Rig rig(d);
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(0);
+    rig.Ask(0);
     cScreen s = rig.Q().Screen();
     EXPECT_EQ(s.choiceRows, 3);
     EXPECT_FALSE(s.answerField);
@@ -422,7 +403,13 @@ TEST_P(SequentialSearch, FindsTheNextPassingRowAroundTheEnd)
     rig.Q().StartAt(c.current);
     rig.Q().OnSkip();
     EXPECT_EQ(rig.Q().CurrentRow(), c.expected);
-    EXPECT_EQ(rig.presenter.boxes.size(), c.pass.empty() ? 1u : 0u);
+    // When every row is excluded, one message says so and row 0 is asked.
+    ASSERT_EQ(rig.presenter.boxes.size(), c.pass.empty() ? 1u : 0u);
+    if (c.pass.empty()) {
+        EXPECT_EQ(rig.presenter.boxes[0].caption, "Keine passende Aufgabe mehr   (Meldung #7)");
+        EXPECT_EQ(rig.presenter.boxes[0].text,
+                  "Es konnte keine passende Aufgabe mehr gefunden werden");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SequentialSearch, ::testing::Values(
@@ -430,6 +417,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SequentialSearch, ::testing::Values(
     Search{"OneRowExcluded", 1, 0, {}, 0},
     Search{"NextRow", 2, 0, {1}, 1},
     Search{"ItselfAfterAFullRound", 2, 1, {1}, 1},
+    Search{"NoneOfTwoFromTheLastRow", 2, 1, {}, 0},
     Search{"WrapsFromTheLastRow", 17, 16, {3}, 3},
     Search{"FarAheadInALongList", 40, 2, {37}, 37},
     Search{"NearestOfSeveral", 40, 30, {5, 31, 35}, 31},
@@ -437,22 +425,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, SequentialSearch, ::testing::Values(
     Search{"CountersNearestOfSeveral", 40, 30, {5, 31, 35}, 31, true},
     Search{"CountersNoneInALongList", 40, 12, {}, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(QuerySelection, AllExcludedShows306OnceAndAsksRowZero)
-{
-    cTask a = TextTask("1", "a", "x y");
-    cTask b = TextTask("2", "b", "x y");
-    cTrainingData d = MakeData({a, b}, {{0, 1}});
-    d.m_nMaxWords = 1;
-    Rig rig(d);
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(1);
-    rig.Q().OnSkip();
-    ASSERT_EQ(rig.presenter.boxes.size(), 1u);
-    EXPECT_EQ(rig.presenter.boxes[0].caption, "Keine passende Aufgabe mehr   (Meldung #7)");
-    EXPECT_EQ(rig.presenter.boxes[0].text, "Es konnte keine passende Aufgabe mehr gefunden werden");
-    EXPECT_EQ(rig.Q().CurrentRow(), 0);
-}
 
 TEST(QuerySelection, RandomOrderDrawsOnlyTheFirstCandidate)
 {
@@ -472,16 +444,6 @@ TEST(QuerySelection, RandomOrderDrawsOnlyTheFirstCandidate)
     EXPECT_EQ(rig.draws, 2);
     rig.Q().OnSkip(); // 7 mod 4
     EXPECT_EQ(rig.Q().CurrentRow(), 3);
-}
-
-TEST(QuerySelection, SequentialStartWithoutCurrentRowBeginsAtRowZero)
-{
-    Rig rig(Vocabulary());
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartQuery();
-    EXPECT_EQ(rig.Q().CurrentRow(), 0);
-    EXPECT_EQ(rig.Q().Mode(), ModeQuestion);
-    EXPECT_EQ(rig.draws, 0);
 }
 
 // --- navigation, reset, sound ---------------------------------------------------------
@@ -579,8 +541,7 @@ TEST(QueryPractice, HeadingShowsPointsOnlyInTimedQuestionnaires)
                                {{0, 1, 2}, {0}}, {600, -1});
     Rig rig(d);
     const std::string prefix = "Aufgabe Nr.: 7" + std::string(25, ' ') + "Vokabeln";
-    rig.Q().OpenQuestionnaire(0);
-    rig.Q().StartAt(0);
+    rig.Ask(0);
     EXPECT_EQ(rig.Q().Heading(), prefix + "     ( 3 Punkte)");
     rig.Q().OnSkip();
     EXPECT_EQ(rig.Q().Heading(), "Aufgabe Nr.: 8" + std::string(25, ' ') + "Vokabeln     (1 Punkt)");
@@ -588,7 +549,6 @@ TEST(QueryPractice, HeadingShowsPointsOnlyInTimedQuestionnaires)
     EXPECT_EQ(rig.Q().Heading(), "Aufgabe Nr.: 9" + std::string(25, ' ') + "Vokabeln");
     rig.Q().OnBack();
     rig.Q().OnBack();
-    rig.Q().OpenQuestionnaire(1);
-    rig.Q().StartAt(0);
+    rig.Ask(0, 1);
     EXPECT_EQ(rig.Q().Heading(), prefix);
 }

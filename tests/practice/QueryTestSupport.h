@@ -106,6 +106,13 @@ public:
     cTask& Task(int index) { return doc.m_data.m_aTasks.at(static_cast<std::size_t>(index)); }
     cQuery& Q() { return *query; }
 
+    /// Opens a questionnaire and asks one of its rows.
+    void Ask(int row, int questionnaire = 0)
+    {
+        query->OpenQuestionnaire(questionnaire);
+        query->StartAt(row);
+    }
+
     /// Types an answer and presses OK.
     void Answer(const std::string& text)
     {

@@ -4,41 +4,31 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 
 namespace {
 
-struct TextCase {
-    int verdict;
-    const char* expected;
-    int last;
-};
-void PrintTo(const TextCase& c, std::ostream* os)
+TEST(VerdictText, BuildsTheTextByteForByteForEveryVerdict)
 {
-    *os << "verdict " << c.verdict;
-}
-class VerdictTextFor : public ::testing::TestWithParam<TextCase> {};
-TEST_P(VerdictTextFor, BuildsTheTextByteForByte)
-{
-    const TextCase& c = GetParam();
     cTask task;
     task.m_strQuestion = "Haus";
     task.m_strSolution = "house";
     cTrainingData data;
     data.m_strRightTemplate = "R: {frage} = {antwort}";
     data.m_strWrongTemplate = "F: {antwort} ({frage})";
-    EXPECT_EQ(VerdictText(c.verdict, "hose", task, data), c.expected);
-    EXPECT_EQ(LastVerdictFor(c.verdict), c.last);
+    const std::string almost = "'hose'  ist fast Richtig (";
+    const std::string right = ")!!!\r\nR: Haus = house";
+    EXPECT_EQ(VerdictText(99, "hose", task, data), "'hose'  ist Richtig!!!\r\n\r\nR: Haus = house");
+    EXPECT_EQ(VerdictText(1, "hose", task, data), almost + "Ein Buchstabe fehlte" + right);
+    EXPECT_EQ(VerdictText(2, "hose", task, data), almost + "Ein Buchstabe war zuviel" + right);
+    EXPECT_EQ(VerdictText(3, "hose", task, data),
+              almost + "Zwei Buchstaben waren vertauscht" + right);
+    EXPECT_EQ(VerdictText(0, "hose", task, data), "'hose'  ist Falsch!!\r\nF: house (Haus)");
+    EXPECT_EQ(LastVerdictFor(99), 2);
+    for (int tolerated : {1, 2, 3})
+        EXPECT_EQ(LastVerdictFor(tolerated), 1);
+    EXPECT_EQ(LastVerdictFor(0), 0);
 }
-INSTANTIATE_TEST_SUITE_P(Verdicts, VerdictTextFor, ::testing::Values(
-    TextCase{99, "'hose'  ist Richtig!!!\r\n\r\nR: Haus = house", 2},
-    TextCase{1, "'hose'  ist fast Richtig (Ein Buchstabe fehlte)!!!\r\nR: Haus = house", 1},
-    TextCase{2, "'hose'  ist fast Richtig (Ein Buchstabe war zuviel)!!!\r\nR: Haus = house", 1},
-    TextCase{3,
-             "'hose'  ist fast Richtig (Zwei Buchstaben waren vertauscht)!!!\r\nR: Haus = house",
-             1},
-    TextCase{0, "'hose'  ist Falsch!!\r\nF: house (Haus)", 0}));
 
 TEST(VerdictTextTemplates, QuestionFirstThenAnswerEverywhere)
 {

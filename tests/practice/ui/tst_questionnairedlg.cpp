@@ -1,6 +1,7 @@
 // "Fragebogenaufteilung": the six texts and their labels, loading and storing them, and
 // the dialog on the real view: what it shows for a questionnaire, message 101 for every
-// unknown task number, the stored values down to the file, and cancelling.
+// unknown task number, the stored values down to the file, and what OK without changes
+// and cancelling leave.
 
 #include "practice/ui/QuestionnaireDlg.h"
 
@@ -57,8 +58,6 @@ private slots:
     void dialogShowsTheQuestionnaire_data();
     void dialogShowsTheQuestionnaire();
     void unknownNumbersAreReportedAndSkipped();
-    void unchangedQuestionnaireWithoutExamStaysOne();
-    void cancelChangesNothing();
     void screenshot();
 };
 
@@ -147,14 +146,17 @@ void tst_QuestionnaireDlg::dialogShowsTheQuestionnaire_data()
     QTest::addColumn<int>("questionnaire");
     QTest::addColumn<int>("seconds"); // written into the file before opening; -2 keeps it
     QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<bool>("confirm"); // OK untouched, else texts typed and cancelled
     QTest::newRow("exam") << int(QExam) << -2
-                          << QStringList{QString::fromUtf8("Prüfung"), "1,7", "10", "3", "2", "4"};
-    QTest::newRow("no exam shows no time")
-        << int(QVocabulary) << -2 << QStringList{"Vokabeln", "1,2,12", "", "0", "0", "3"};
+                          << QStringList{QString::fromUtf8("Prüfung"), "1,7", "10", "3", "2", "4"}
+                          << false;
+    QTest::newRow("no exam shows no time and stays without")
+        << int(QVocabulary) << -2 << QStringList{"Vokabeln", "1,2,12", "", "0", "0", "3"} << true;
     QTest::newRow("90 seconds show 1 minute")
-        << int(QVocabulary) << 90 << QStringList{"Vokabeln", "1,2,12", "1", "0", "0", "3"};
+        << int(QVocabulary) << 90 << QStringList{"Vokabeln", "1,2,12", "1", "0", "0", "3"}
+        << false;
     QTest::newRow("without number, 3 points")
-        << int(QMixed) << -2 << QStringList{"Gemischt", "7,,20,21", "", "0", "0", "6"};
+        << int(QMixed) << -2 << QStringList{"Gemischt", "7,,20,21", "", "0", "0", "6"} << false;
 }
 
 void tst_QuestionnaireDlg::dialogShowsTheQuestionnaire()
@@ -162,6 +164,7 @@ void tst_QuestionnaireDlg::dialogShowsTheQuestionnaire()
     QFETCH(int, questionnaire);
     QFETCH(int, seconds);
     QFETCH(QStringList, shown);
+    QFETCH(bool, confirm);
     cTrainingData data = SampleData();
     if (seconds != -2)
         data.m_aQuestionnaires[questionnaire].m_nExamSeconds = seconds;
@@ -173,12 +176,27 @@ void tst_QuestionnaireDlg::dialogShowsTheQuestionnaire()
         if (modal->objectName() != QStringLiteral("dlg146"))
             return false;
         seen = Shown(*modal);
-        ModalScript::Click(modal->findChild<QPushButton*>(QStringLiteral("ctl2")));
+        if (!confirm)
+            SetTexts(*modal, {"weg", "99", "", "", ""});
+        ModalScript::Click(modal->findChild<QPushButton*>(confirm ? "ctl1" : "ctl2"));
         return true;
     }});
     QVERIFY(f.view->ExecuteCommand(cmd::kSplitQuestionnaire));
     QVERIFY(script.Done());
     QCOMPARE(seen, shown);
+    QVERIFY(f.boxes.boxes.empty());
+    if (!confirm)
+        QVERIFY(!f.doc->IsModified());
+    // Unchanged in the document and, after closing, in the file.
+    const cQuestionnaire& original = data.m_aQuestionnaires[questionnaire];
+    const cTrainingData open = f.doc->Data();
+    f.Close();
+    for (const cTrainingData& d : {open, f.Reread()}) {
+        const cQuestionnaire& q = d.m_aQuestionnaires[questionnaire];
+        QCOMPARE(q.m_strTitle, original.m_strTitle);
+        QCOMPARE(q.m_aTaskIndex, original.m_aTaskIndex);
+        QCOMPARE(q.m_nExamSeconds, original.m_nExamSeconds);
+    }
 }
 
 void tst_QuestionnaireDlg::unknownNumbersAreReportedAndSkipped()
@@ -226,50 +244,6 @@ void tst_QuestionnaireDlg::unknownNumbersAreReportedAndSkipped()
     QCOMPARE(r.m_nExamSeconds, 60);
     QCOMPARE(int(r.m_nPassPoints), 5);
     QCOMPARE(int(r.m_nRetakePoints), 0);
-}
-
-void tst_QuestionnaireDlg::unchangedQuestionnaireWithoutExamStaysOne()
-{
-    ViewFixture f;
-    f.view->SetSplitEditor(&CSplitDlg::Edit);
-    f.OpenQuestionnaire(QVocabulary);
-    ModalScript script({[](QWidget* modal) {
-        if (modal->objectName() != QStringLiteral("dlg146"))
-            return false;
-        ModalScript::Click(modal->findChild<QPushButton*>(QStringLiteral("ctl1")));
-        return true;
-    }});
-    QVERIFY(f.view->ExecuteCommand(cmd::kSplitQuestionnaire));
-    QVERIFY(script.Done());
-    QVERIFY(f.boxes.boxes.empty());
-    const cQuestionnaire& q = f.doc->Data().m_aQuestionnaires[QVocabulary];
-    QCOMPARE(q.m_nExamSeconds, -1);
-    QCOMPARE(q.m_aTaskIndex, SampleData().m_aQuestionnaires[QVocabulary].m_aTaskIndex);
-    f.Close();
-    QCOMPARE(f.Reread().m_aQuestionnaires[QVocabulary].m_nExamSeconds, -1);
-}
-
-void tst_QuestionnaireDlg::cancelChangesNothing()
-{
-    ViewFixture f;
-    f.view->SetSplitEditor(&CSplitDlg::Edit);
-    f.OpenQuestionnaire(QExam);
-    ModalScript script({[](QWidget* modal) {
-        if (modal->objectName() != QStringLiteral("dlg146"))
-            return false;
-        SetTexts(*modal, {"weg", "99", "", "", ""});
-        ModalScript::Click(modal->findChild<QPushButton*>(QStringLiteral("ctl2")));
-        return true;
-    }});
-    QVERIFY(f.view->ExecuteCommand(cmd::kSplitQuestionnaire));
-    QVERIFY(script.Done());
-    QVERIFY(f.boxes.boxes.empty());
-    QVERIFY(!f.doc->IsModified());
-    const cQuestionnaire& q = f.doc->Data().m_aQuestionnaires[QExam];
-    const cQuestionnaire original = SampleData().m_aQuestionnaires[QExam];
-    QCOMPARE(q.m_strTitle, original.m_strTitle);
-    QCOMPARE(q.m_aTaskIndex, original.m_aTaskIndex);
-    QCOMPARE(q.m_nExamSeconds, original.m_nExamSeconds);
 }
 
 void tst_QuestionnaireDlg::screenshot()

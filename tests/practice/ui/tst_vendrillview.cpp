@@ -66,37 +66,25 @@ private slots:
     void overviewAfterOpening();
     void overviewHeadingWhenShownBeforeSetUp_data();
     void overviewHeadingWhenShownBeforeSetUp();
-    void headingElidesInNarrowWindow();
     void unreadableFileReportsAndShowsOverview();
     void openQuestionnaire_data();
     void openQuestionnaire();
-    void clickBesideOverviewKeepsSelection();
-    void taskListShowsColumnsAndStatistics();
-    void answerAndCount_data();
-    void answerAndCount();
-    void nextOnRightGoesOnAtOnce();
-    void lineBreakAndWarningTone();
-    void selfAssessWithPartialPoints();
-    void skipAndSolutionCountNothing();
-    void escapeGoesBackStepByStep();
-    void enterInTaskListStartsAtSelection();
-    void keyboardOnly();
-    void screens_data();
-    void screens();
-    void questionAreaIsStacked();
     void statisticsColumnFitsCounters_data();
     void statisticsColumnFitsCounters();
-    void multipleChoiceTicks();
-    void multipleChoiceByDigitKeys();
-    void mediaButtons();
-    void mediaClickKeepsTheAnswerFocus();
-    void headerClickSorts();
-    void sortArrowOnlyOverSortedRows();
-    void listStyles();
+    void answerAndCount_data();
+    void answerAndCount();
+    void nextOnRightLineBreakAndWarningTone();
+    void keyboardWalk();
+    void screens_data();
+    void screens();
+    void selfAssessmentScreen();
+    void multipleChoice();
+    void media();
+    void sorting();
+    void listStylesAndCommands();
     void resetStatistics_data();
     void resetStatistics();
     void examCountdownAndEvaluation();
-    void commandEnableStates();
 };
 
 void tst_VendrillView::overviewAfterOpening_data()
@@ -123,13 +111,20 @@ void tst_VendrillView::overviewAfterOpening()
     for (int row = 0; row < overview->model()->rowCount(); ++row)
         shown << overview->model()->index(row, 0).data().toString();
     QCOMPARE(shown, titles);
-    QCOMPARE(overview->currentIndex().row(), 0);
     QVERIFY(overview->hasFocus());
     // Questionnaire 0 is already loaded into the (hidden) task list.
     QCOMPARE(f.TaskList()->model()->rowCount(), 3);
     // Icons by m_nIcon: "Vokabeln" has icon 1.
     QCOMPARE(Decoration(overview->model()->index(0, 0), {32, 32}),
              ViewImages::QuestionnaireImage(1).toImage());
+    // A click or double click beside the entries keeps the selection and opens nothing.
+    const QPoint beside(overview->viewport()->width() / 2, overview->viewport()->height() - 5);
+    QVERIFY(!overview->indexAt(beside).isValid());
+    QTest::mouseClick(overview->viewport(), Qt::LeftButton, Qt::NoModifier, beside);
+    QTest::mouseDClick(overview->viewport(), Qt::LeftButton, Qt::NoModifier, beside);
+    QCOMPARE(f.Mode(), 2);
+    QCOMPARE(overview->currentIndex().row(), 0);
+    QVERIFY(overview->selectionModel()->isRowSelected(0, QModelIndex()));
     QVERIFY(f.boxes.boxes.empty());
 }
 
@@ -161,23 +156,6 @@ void tst_VendrillView::overviewHeadingWhenShownBeforeSetUp()
     QCOMPARE(f.Mode(), 2);
     QCOMPARE(f.Heading(), kOverviewHeading);
     QCOMPARE(f.Query().CurrentQuestionnaire(), 0); // loaded, though not shown yet
-}
-
-void tst_VendrillView::headingElidesInNarrowWindow()
-{
-    // A view narrower than its heading (an 800 x 600 main window): the heading ends in
-    // "…" within the view; a wide one shows it whole.
-    ViewFixture f;
-    f.OpenQuestionnaire(QVocabulary);
-    const QLabel* heading = f.Ctl<QLabel>(1064);
-    const int needed = heading->fontMetrics().horizontalAdvance(VocabularyHeading()) + 10;
-    for (const bool narrow : {true, false}) {
-        f.view->resize(needed + (narrow ? -80 : 40), 520);
-        QCoreApplication::processEvents();
-        QVERIFY(heading->fontMetrics().horizontalAdvance(heading->text()) <= heading->width());
-        QCOMPARE(heading->text().endsWith(QChar(0x2026)), narrow);
-        QCOMPARE(f.Heading(), VocabularyHeading());
-    }
 }
 
 void tst_VendrillView::unreadableFileReportsAndShowsOverview()
@@ -225,45 +203,24 @@ void tst_VendrillView::openQuestionnaire()
     QCOMPARE(f.Mode(), 3);
     QCOMPARE(f.Heading(), VocabularyHeading());
     QCOMPARE(VisibleControls(f), QList<int>{1002});
-    QVERIFY(f.TaskList()->hasFocus());
-    QCOMPARE(f.TaskList()->model()->rowCount(), 3);
-    QCOMPARE(f.TaskList()->currentIndex().row(), 0);
+    QTableView* list = f.TaskList();
+    QVERIFY(list->hasFocus());
+    QCOMPARE(list->currentIndex().row(), 0);
     QCOMPARE(f.Query().CurrentQuestionnaire(), int(QVocabulary));
     QCOMPARE(f.doc->CurQuestionnaire(), int(QVocabulary));
-}
 
-void tst_VendrillView::clickBesideOverviewKeepsSelection()
-{
-    ViewFixture f;
-    QAbstractItemView* overview = f.Overview();
-    const QPoint beside(overview->viewport()->width() / 2, overview->viewport()->height() - 5);
-    QVERIFY(!overview->indexAt(beside).isValid());
-    QTest::mouseClick(overview->viewport(), Qt::LeftButton, Qt::NoModifier, beside);
-    QCOMPARE(overview->currentIndex().row(), 0);
-    QVERIFY(overview->selectionModel()->isRowSelected(0, QModelIndex()));
-    QTest::mouseDClick(overview->viewport(), Qt::LeftButton, Qt::NoModifier, beside);
-    QCOMPARE(f.Mode(), 2);
-    QVERIFY(overview->selectionModel()->isRowSelected(0, QModelIndex()));
-}
-
-void tst_VendrillView::taskListShowsColumnsAndStatistics()
-{
-    ViewFixture f;
-    f.OpenQuestionnaire(QVocabulary);
-    QTableView* list = f.TaskList();
+    // The list shows the file's columns and the statistics of each row.
     QAbstractItemModel* model = list->model();
+    QCOMPARE(model->rowCount(), 3);
     QStringList titles;
-    QList<int> widths;
-    for (int c = 0; c < model->columnCount(); ++c) {
+    for (int c = 0; c < model->columnCount(); ++c)
         titles << model->headerData(c, Qt::Horizontal).toString();
-        widths << list->columnWidth(c);
-    }
     QCOMPARE(titles, (QStringList{"Nr", "Statistik", "Frage", "Punkte"}));
-    // The statistics column may be widened to fit its counters (see below).
-    QCOMPARE(widths[0], 60);
-    QVERIFY(widths[1] >= 100);
-    QCOMPARE(widths[2], 300);
-    QCOMPARE(widths[3], 60);
+    // The statistics column may be widened to fit its counters.
+    QCOMPARE(list->columnWidth(0), 60);
+    QVERIFY(list->columnWidth(1) >= 100);
+    QCOMPARE(list->columnWidth(2), 300);
+    QCOMPARE(list->columnWidth(3), 60);
     QCOMPARE(model->index(2, 0).data().toString(), QStringLiteral("12"));
     QCOMPARE(model->index(2, 2).data().toString(), QStringLiteral("Straße"));
     QCOMPARE(model->index(2, 3).data().toString(), QStringLiteral("1"));
@@ -275,6 +232,18 @@ void tst_VendrillView::taskListShowsColumnsAndStatistics()
     QCOMPARE(f.RowImage(0), 0);
     // Only the statistics column carries an image.
     QVERIFY(!model->index(0, 2).data(Qt::DecorationRole).isValid());
+
+    // A view narrower than its heading (an 800 x 600 main window): the heading ends in
+    // "…" within the view; a wide one shows it whole.
+    const QLabel* heading = f.Ctl<QLabel>(1064);
+    const int needed = heading->fontMetrics().horizontalAdvance(VocabularyHeading()) + 10;
+    for (const bool narrow : {true, false}) {
+        f.view->resize(needed + (narrow ? -80 : 40), 520);
+        QCoreApplication::processEvents();
+        QVERIFY(heading->fontMetrics().horizontalAdvance(heading->text()) <= heading->width());
+        QCOMPARE(heading->text().endsWith(QChar(0x2026)), narrow);
+        QCOMPARE(f.Heading(), VocabularyHeading());
+    }
 }
 
 void tst_VendrillView::statisticsColumnFitsCounters_data()
@@ -321,15 +290,6 @@ void tst_VendrillView::answerAndCount_data()
     QTest::newRow("right") << "house"
                            << Lines("'house'  ist Richtig!!!\n\nDie Lösung zu »Haus« lautet: house")
                            << true << " 1 /  0" << 1 << 1 << 0;
-    QTest::newRow("letter missing") << "huse"
-                                    << Lines("'huse'  ist fast Richtig (Ein Buchstabe "
-                                             "fehlte)!!!\nDie Lösung zu »Haus« lautet: house")
-                                    << true << " 1 /  0" << 1 << 1 << 0;
-    QTest::newRow("letters swapped") << "hosue"
-                                     << Lines("'hosue'  ist fast Richtig (Zwei Buchstaben "
-                                              "waren vertauscht)!!!\nDie Lösung zu »Haus« "
-                                              "lautet: house")
-                                     << true << " 1 /  0" << 1 << 1 << 0;
     QTest::newRow("wrong") << "mouse" << Lines("'mouse'  ist Falsch!!\nRichtig wäre: house")
                            << false << " 0 /  1" << 66 << 0 << 1;
 }
@@ -376,89 +336,69 @@ void tst_VendrillView::answerAndCount()
     QCOMPARE(int(disk.m_aTasks[TaskTree].m_nStats[0]), 1);
 }
 
-void tst_VendrillView::nextOnRightGoesOnAtOnce()
-{
-    ViewFixture f(SampleData(), true);
-    f.OpenQuestionnaire(QVocabulary);
-    f.StartAtRow(0);
-    f.Type("house");
-    f.Click(1003);
-    QCOMPARE(f.Mode(), 4);
-    QCOMPARE(f.Query().CurrentRow(), 1);
-    QCOMPARE(f.RowStats(0), QStringLiteral(" 1 /  0"));
-    // A wrong answer still stops on the result.
-    f.Type("wood");
-    f.Click(1003);
-    QCOMPARE(f.Mode(), 5);
-    QVERIFY(f.Widget(1012)->isVisible());
-}
-
-void tst_VendrillView::lineBreakAndWarningTone()
+void tst_VendrillView::nextOnRightLineBreakAndWarningTone()
 {
     cTrainingData data = SampleData();
     data.m_aTasks[TaskHouse].m_strSolution = "rot\r\nblau";
     data.m_aTasks[TaskHouse].m_nPatternCount = 0;
-    ViewFixture f(data);
+    ViewFixture f(data, true);
     FakePlayer tone;
     f.view->SetWarningPlayer(&tone);
     f.settings.m_bBeepOnWrong = 1;
     f.OpenQuestionnaire(QVocabulary);
     f.StartAtRow(0);
-    // A line break typed in the field is the solution's CR LF.
+    // A line break typed in the field is the solution's CR LF; right goes on at once.
     f.Type("rot");
     QTest::keyClick(f.Answer(), Qt::Key_Return);
     f.Type("blau");
     f.Click(1003);
-    QVERIFY(f.Widget(1011)->isVisible());
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(f.Query().CurrentRow(), 1);
+    QCOMPARE(f.RowStats(0), QStringLiteral(" 1 /  0"));
+    QVERIFY(tone.log.empty());
+    // A wrong answer still stops on the result, with the warning tone.
+    f.Type("wood");
     f.Click(1003);
-    f.Type("falsch");
-    f.Click(1003);
+    QCOMPARE(f.Mode(), 5);
+    QVERIFY(f.Widget(1012)->isVisible());
     QCOMPARE(tone.log, (std::vector<std::string>{"open :/sounds/warning-tone.wav", "stop", "play"}));
 }
 
-void tst_VendrillView::selfAssessWithPartialPoints()
+void tst_VendrillView::keyboardWalk()
 {
     ViewFixture f;
-    f.OpenQuestionnaire(QMixed);
-    f.StartAtRow(0);
-    QCOMPARE(f.Heading(),
-             QStringLiteral("Aufgabe Nr.: 7                         Allgemeinwissen"));
-    f.Type(QStringLiteral("rot grün"));
-    f.Click(1003);
-    QCOMPARE(f.Mode(), 6);
-    QCOMPARE(VisibleControls(f), (QList<int>{1000, 1003, 1010, 1013, 1070, 1071, 1072, 1076}));
-    auto* combo = f.Ctl<QComboBox>(1076);
-    QCOMPARE(combo->count(), 2);
-    QCOMPARE(combo->itemText(0), QStringLiteral("1 Punkt"));
-    QCOMPARE(combo->itemText(1), QStringLiteral("2 Punkte"));
-    QCOMPARE(combo->currentIndex(), 0);
-    // The check found it wrong: "Falsch" is preset, and nothing is counted yet.
-    QVERIFY(f.Ctl<QRadioButton>(1070)->isChecked());
-    QCOMPARE(f.RowStats(0), QStringLiteral(" 0 /  0 /  0"));
-    // Choosing "2 Punkte" selects "Teilrichtig".
-    combo->setFocus();
-    QTest::keyClick(combo, Qt::Key_Down);
-    QCOMPARE(combo->currentIndex(), 1);
-    QVERIFY(f.Ctl<QRadioButton>(1072)->isChecked());
-    QVERIFY(!f.Ctl<QRadioButton>(1070)->isChecked());
-    f.Click(1003);
+    QTableView* list = f.TaskList();
+    QTest::keyClick(f.Overview(), Qt::Key_Return);
+    QCOMPARE(f.Mode(), 3);
+    QCOMPARE(f.Query().CurrentQuestionnaire(), int(QVocabulary));
+    // Enter in the task list starts at the selected row.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentIndex().row(), 2);
+    QCOMPARE(f.Query().SelectionMark(), 2);
+    QTest::keyClick(list, Qt::Key_Return);
     QCOMPARE(f.Mode(), 4);
-    QCOMPARE(f.Query().CurrentRow(), 1);
-    QCOMPARE(f.RowStats(0), QStringLiteral(" 0 /  1 /  0"));
-    // Only partly right answers: image 56.
-    QCOMPARE(f.RowImage(0), 56);
-    f.Close();
-    const cTrainingData disk = f.Reread();
-    const cTask& colours = disk.m_aTasks[TaskColours];
-    QCOMPARE(int(colours.m_nStats[2]), 1);
-    QCOMPARE(int(colours.m_nStats[0] + colours.m_nStats[1] + colours.m_nStats[3]), 0);
-}
+    QCOMPARE(f.Query().CurrentRow(), 2);
+    QCOMPARE(f.ResultText(), QStringLiteral("Übersetzen Sie: Straße"));
+    QCOMPARE(QApplication::focusWidget(), f.Answer());
+    // Enter is a line break in the answer; Ctrl+Enter answers.
+    f.Type("a");
+    QTest::keyClick(f.Answer(), Qt::Key_Return);
+    f.Type("street");
+    QCOMPARE(f.Answer()->toPlainText(), QStringLiteral("a\nstreet"));
+    QCOMPARE(f.Mode(), 4);
+    f.Answer()->clear();
+    f.Type("street");
+    QTest::keyClick(f.Answer(), Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(f.Mode(), 5);
+    QCOMPARE(f.RowStats(2), QStringLiteral(" 1 /  0"));
+    // The result screen goes on with Enter on the focused OK button, wrapping round.
+    QCOMPARE(QApplication::focusWidget(), f.Widget(1003));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(f.Query().CurrentRow(), 0);
 
-void tst_VendrillView::skipAndSolutionCountNothing()
-{
-    ViewFixture f;
-    f.OpenQuestionnaire(QVocabulary);
-    f.StartAtRow(0);
+    // Skipping and showing the solution count nothing.
     f.Type("egal");
     f.Click(1004);
     QCOMPARE(f.Mode(), 4);
@@ -472,88 +412,36 @@ void tst_VendrillView::skipAndSolutionCountNothing()
     QVERIFY(!f.Widget(1012)->isVisible());
     f.Click(1003);
     QCOMPARE(f.Query().CurrentRow(), 2);
-    // Wrapping round: after the last row comes row 0.
-    f.Click(1004);
+    f.Click(1004); // wrapping round: after the last row comes row 0
     QCOMPARE(f.Query().CurrentRow(), 0);
-    f.Close();
-    const cTrainingData disk = f.Reread();
-    QCOMPARE(int(disk.m_aTasks[TaskHouse].m_nStats[0] + disk.m_aTasks[TaskHouse].m_nStats[1]), 0);
-    QCOMPARE(int(disk.m_aTasks[TaskTree].m_nStats[1]), 2);
-    QCOMPARE(int(disk.m_aTasks[TaskTree].m_nStats[0]), 1);
-}
+    f.Click(1004);
 
-void tst_VendrillView::escapeGoesBackStepByStep()
-{
-    ViewFixture f;
-    f.OpenQuestionnaire(QVocabulary);
-    f.StartAtRow(1);
-    QCOMPARE(f.Mode(), 4);
-    // Esc from the answer field (it does not take Esc for itself).
+    // Esc goes back step by step (the answer field does not take it for itself).
     QTest::keyClick(f.Answer(), Qt::Key_Escape);
     QCOMPARE(f.Mode(), 3);
     QCOMPARE(f.Heading(), VocabularyHeading());
-    QCOMPARE(f.TaskList()->currentIndex().row(), 1);
-    QTest::keyClick(f.TaskList(), Qt::Key_Escape);
+    QCOMPARE(list->currentIndex().row(), 1);
+    QTest::keyClick(list, Qt::Key_Escape);
     QCOMPARE(f.Mode(), 2);
     QCOMPARE(f.Heading(), kOverviewHeading);
     QCOMPARE(f.Answer()->toPlainText(), QString());
     QTest::keyClick(f.Overview(), Qt::Key_Escape);
     QCOMPARE(f.Mode(), 2);
-    // The routed commands do the same.
+    // The routed command does the same; a drag start on a row asks that row.
     f.OpenQuestionnaire(QVocabulary);
     QVERIFY(f.view->ExecuteCommand(32785));
     QCOMPARE(f.Mode(), 2);
-    QVERIFY(f.boxes.boxes.empty());
-}
-
-void tst_VendrillView::enterInTaskListStartsAtSelection()
-{
-    ViewFixture f;
     f.OpenQuestionnaire(QVocabulary);
-    QTableView* list = f.TaskList();
-    QTest::keyClick(list, Qt::Key_Down);
-    QTest::keyClick(list, Qt::Key_Down);
-    QCOMPARE(list->currentIndex().row(), 2);
-    QCOMPARE(f.Query().SelectionMark(), 2);
-    QTest::keyClick(list, Qt::Key_Return);
-    QCOMPARE(f.Mode(), 4);
-    QCOMPARE(f.Query().CurrentRow(), 2);
-    QCOMPARE(f.ResultText(), QStringLiteral("Übersetzen Sie: Straße"));
-    // And a drag start on a row asks that row.
-    QTest::keyClick(f.Answer(), Qt::Key_Escape);
     ViewFixture::DragRow(list, 1);
     QCOMPARE(f.Mode(), 4);
     QCOMPARE(f.Query().CurrentRow(), 1);
-}
-
-void tst_VendrillView::keyboardOnly()
-{
-    ViewFixture f;
-    QTest::keyClick(f.Overview(), Qt::Key_Return);
-    QCOMPARE(f.Mode(), 3);
-    QCOMPARE(f.Query().CurrentQuestionnaire(), int(QVocabulary));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QCOMPARE(f.Mode(), 4);
-    QCOMPARE(QApplication::focusWidget(), f.Answer());
-    // Enter is a line break in the answer; Ctrl+Enter answers.
-    f.Type("a");
-    QTest::keyClick(f.Answer(), Qt::Key_Return);
-    f.Type("house");
-    QCOMPARE(f.Answer()->toPlainText(), QStringLiteral("a\nhouse"));
-    QCOMPARE(f.Mode(), 4);
-    f.Answer()->clear();
-    f.Type("house");
-    QTest::keyClick(f.Answer(), Qt::Key_Return, Qt::ControlModifier);
-    QCOMPARE(f.Mode(), 5);
-    QCOMPARE(f.RowStats(0), QStringLiteral(" 1 /  0"));
-    // The result screen goes on with Enter on the focused OK button.
-    QCOMPARE(QApplication::focusWidget(), f.Widget(1003));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QCOMPARE(f.Mode(), 4);
-    QCOMPARE(f.Query().CurrentRow(), 1);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QCOMPARE(f.Mode(), 2);
+    QVERIFY(f.boxes.boxes.empty());
+    f.Close();
+    const cTrainingData disk = f.Reread();
+    QCOMPARE(int(disk.m_aTasks[TaskStreet].m_nStats[1]), 1);
+    QCOMPARE(int(disk.m_aTasks[TaskHouse].m_nStats[0] + disk.m_aTasks[TaskHouse].m_nStats[1]), 0);
+    QCOMPARE(int(disk.m_aTasks[TaskTree].m_nStats[1]), 2);
+    QCOMPARE(int(disk.m_aTasks[TaskTree].m_nStats[0]), 1);
 }
 
 void tst_VendrillView::screens_data()
@@ -579,8 +467,6 @@ void tst_VendrillView::screens_data()
                                                      1080, 1081};
     QTest::newRow("two choices rated") << int(QMixed) << 1 << "tick0" << 5
                                        << QList<int>{1003, 1011, 1013, 1077, 1078, 1080, 1081};
-    QTest::newRow("three points rated") << int(QMixed) << 0 << "rot" << 6
-                                        << QList<int>{1000, 1003, 1013, 1070, 1071, 1072, 1076};
     QTest::newRow("one point rated: no partial points")
         << int(QMixed) << 3 << "chair" << 6 << QList<int>{1000, 1003, 1013, 1070, 1071};
 }
@@ -613,14 +499,28 @@ void tst_VendrillView::screens()
     QCOMPARE(f.view->palette().color(QPalette::Window), QColor(Qt::white));
 }
 
-void tst_VendrillView::questionAreaIsStacked()
+void tst_VendrillView::selfAssessmentScreen()
 {
     ViewFixture f;
     f.OpenQuestionnaire(QMixed);
     f.StartAtRow(0);
-    f.Type("rot");
+    QCOMPARE(f.Heading(),
+             QStringLiteral("Aufgabe Nr.: 7                         Allgemeinwissen"));
+    f.Type(QStringLiteral("rot grün"));
     f.Click(1003);
     QCOMPARE(f.Mode(), 6);
+    QCOMPARE(VisibleControls(f), (QList<int>{1000, 1003, 1010, 1013, 1070, 1071, 1072, 1076}));
+    auto* combo = f.Ctl<QComboBox>(1076);
+    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->itemText(0), QStringLiteral("1 Punkt"));
+    QCOMPARE(combo->itemText(1), QStringLiteral("2 Punkte"));
+    QCOMPARE(combo->currentIndex(), 0);
+    // The check found it wrong: "Falsch" is preset, and nothing is counted yet.
+    QVERIFY(f.Ctl<QRadioButton>(1070)->isChecked());
+    QCOMPARE(f.RowStats(0), QStringLiteral(" 0 /  0 /  0"));
+
+    // The question area is stacked: rating buttons right of the text, 20 pixels apart,
+    // the points list beside "Teilrichtig", the answer field below everything.
     const QRect text = f.Widget(1010)->geometry();
     const QRect answer = f.Widget(1000)->geometry();
     const QRect right = f.Widget(1071)->geometry();
@@ -629,14 +529,13 @@ void tst_VendrillView::questionAreaIsStacked()
     const QRect points = f.Widget(1076)->geometry();
     QCOMPARE(text.left(), 15);
     QVERIFY(text.width() <= f.view->width() - 220);
-    // Rating buttons right of the text, 20 pixels apart, points list beside "Teilrichtig".
     QCOMPARE(right.left(), text.left() + text.width() + 15);
     QCOMPARE(right.top(), text.top());
     QCOMPARE(partly.top(), right.top() + 20);
     QCOMPARE(wrong.top(), right.top() + 40);
     QCOMPARE(points.top(), partly.top());
     QVERIFY(points.left() > partly.right());
-    // The answer field below everything, 500 x 125 at x 15; the buttons 50 below it.
+    // The answer field is 500 x 125 at x 15; the buttons 50 below it.
     QCOMPARE(answer.size(), QSize(500, 125));
     QCOMPARE(answer.left(), 15);
     const int lowest = std::max({text.bottom(), right.bottom(), partly.bottom(),
@@ -649,24 +548,43 @@ void tst_VendrillView::questionAreaIsStacked()
     f.view->resize(600, 700);
     QVERIFY(f.Widget(1010)->width() <= 380);
     QCOMPARE(f.Widget(1071)->x(), f.Widget(1010)->x() + f.Widget(1010)->width() + 15);
+
+    // Choosing "2 Punkte" selects "Teilrichtig".
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Down);
+    QCOMPARE(combo->currentIndex(), 1);
+    QVERIFY(f.Ctl<QRadioButton>(1072)->isChecked());
+    QVERIFY(!f.Ctl<QRadioButton>(1070)->isChecked());
+    f.Click(1003);
+    QCOMPARE(f.Mode(), 4);
+    QCOMPARE(f.Query().CurrentRow(), 1);
+    QCOMPARE(f.RowStats(0), QStringLiteral(" 0 /  1 /  0"));
+    QCOMPARE(f.RowImage(0), 56); // only partly right answers
+    f.Close();
+    const cTask& colours = f.Reread().m_aTasks[TaskColours];
+    QCOMPARE(int(colours.m_nStats[2]), 1);
+    QCOMPARE(int(colours.m_nStats[0] + colours.m_nStats[1] + colours.m_nStats[3]), 0);
 }
 
-void tst_VendrillView::multipleChoiceTicks()
+void tst_VendrillView::multipleChoice()
 {
     ViewFixture f;
     f.OpenQuestionnaire(QMixed);
-    f.StartAtRow(1);
+    f.StartAtRow(1); // two answers, no answer field: OK has the focus
     QCOMPARE(f.Mode(), 4);
+    QCOMPARE(QApplication::focusWidget(), f.Widget(1003));
     QCOMPARE(f.Ctl<QLabel>(1080)->text(), QStringLiteral("Berlin"));
     QCOMPARE(f.Ctl<QLabel>(1081)->text(), QStringLiteral("Paris"));
     const QRect text = f.Widget(1010)->geometry();
     const QRect tick0 = f.Widget(1077)->geometry();
-    const QRect tick1 = f.Widget(1078)->geometry();
     QCOMPARE(tick0.left(), 15);
     QCOMPARE(tick0.top(), text.bottom() + 1 + 35);
-    QCOMPARE(tick1.top(), tick0.top() + 30);
+    QCOMPARE(f.Widget(1078)->geometry().top(), tick0.top() + 30);
     QCOMPARE(f.Widget(1080)->x(), tick0.width() + 15);
     auto icon = [&f](int id) { return f.Widget(id)->property("iconId").toInt(); };
+    auto press = [](Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, mods);
+    };
     QCOMPARE(icon(1077), 148);
     // Clicking the box or its text flips the tick.
     QTest::mouseClick(f.Widget(1077), Qt::LeftButton);
@@ -675,83 +593,73 @@ void tst_VendrillView::multipleChoiceTicks()
     QCOMPARE(icon(1078), 149);
     QTest::mouseClick(f.Widget(1081), Qt::LeftButton);
     QCOMPARE(icon(1078), 148);
-    const QImage shown = f.Ctl<QLabel>(1077)->pixmap().toImage();
-    QCOMPARE(shown, ViewImages::IconImage(149).toImage());
-    // Checked: ticked and right (150), not ticked and wrong (153); the right mark.
-    f.Click(1003);
-    QCOMPARE(f.Mode(), 5);
-    QCOMPARE(icon(1077), 150);
-    QCOMPARE(icon(1078), 153);
-    QVERIFY(f.Widget(1011)->isVisible());
-    // Clicks no longer change anything.
-    QTest::mouseClick(f.Widget(1077), Qt::LeftButton);
-    QCOMPARE(icon(1077), 150);
-    QCOMPARE(f.RowStats(1), QStringLiteral(" 1 /  0"));
-    f.Click(1003);
-    // The next one has four answers: no rows, the answer field instead.
-    QCOMPARE(f.Query().CurrentRow(), 2);
-    QVERIFY(!f.Widget(1077)->isVisible());
-    QVERIFY(f.Answer()->isVisible());
-}
-
-void tst_VendrillView::multipleChoiceByDigitKeys()
-{
-    ViewFixture f;
-    f.OpenQuestionnaire(QMixed);
-    f.StartAtRow(1); // two answers, no answer field: OK has the focus
-    QCOMPARE(QApplication::focusWidget(), f.Widget(1003));
-    auto icon = [&f](int id) { return f.Widget(id)->property("iconId").toInt(); };
-    auto press = [](Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyClick(QApplication::focusWidget(), key, mods);
-    };
+    QCOMPARE(f.Ctl<QLabel>(1077)->pixmap().toImage(), ViewImages::IconImage(149).toImage());
+    // So do the digit keys, the keypad's too.
     press(Qt::Key_2);
-    QCOMPARE(icon(1077), 148);
     QCOMPARE(icon(1078), 149);
-    press(Qt::Key_1, Qt::KeypadModifier);
-    QCOMPARE(icon(1077), 149);
     press(Qt::Key_2);
     QCOMPARE(icon(1078), 148);
+    press(Qt::Key_1, Qt::KeypadModifier);
+    QCOMPARE(icon(1077), 148);
+    press(Qt::Key_1);
+    QCOMPARE(icon(1077), 149);
     // No third row, and a modified digit is not a tick.
     press(Qt::Key_3);
     press(Qt::Key_2, Qt::ControlModifier);
     QCOMPARE(icon(1078), 148);
     QVERIFY(!f.Widget(1079)->isVisible());
     QVERIFY(f.Ctl<QLabel>(1080)->toolTip().endsWith(QStringLiteral("(Taste 1)")));
-    // The ticks are the answer: Berlin alone is right.
+    // Checked: ticked and right (150), not ticked and wrong (153); the right mark.
     press(Qt::Key_Return);
     QCOMPARE(f.Mode(), 5);
     QCOMPARE(icon(1077), 150);
-    QCOMPARE(f.RowStats(1), QStringLiteral(" 1 /  0"));
-    // On the result screen the digits change nothing.
-    press(Qt::Key_2);
     QCOMPARE(icon(1078), 153);
-    // A text task takes digits as its answer.
-    f.OpenQuestionnaire(QVocabulary);
-    f.StartAtRow(0);
+    QVERIFY(f.Widget(1011)->isVisible());
+    QCOMPARE(f.RowStats(1), QStringLiteral(" 1 /  0"));
+    // On the result screen clicks and digits change nothing.
+    QTest::mouseClick(f.Widget(1077), Qt::LeftButton);
+    press(Qt::Key_2);
+    QCOMPARE(icon(1077), 150);
+    QCOMPARE(icon(1078), 153);
+    f.Click(1003);
+    // The next one has four answers: no rows, the answer field, which takes digits.
+    QCOMPARE(f.Query().CurrentRow(), 2);
+    QVERIFY(!f.Widget(1077)->isVisible());
+    QVERIFY(f.Answer()->isVisible());
     QTest::keyClick(f.Answer(), Qt::Key_1, Qt::NoModifier);
     QCOMPARE(f.Answer()->toPlainText(), QStringLiteral("1"));
 }
 
-void tst_VendrillView::mediaButtons()
+void tst_VendrillView::media()
 {
     ViewFixture f;
     f.OpenQuestionnaire(QVocabulary);
     f.StartAtRow(2);
     const QString dir = QString::fromStdString(f.dir.Dir());
     // The sound is opened relative to the program folder and starts at once.
-    QVERIFY(f.player.log.size() >= 2);
     QVERIFY(std::find(f.player.log.begin(), f.player.log.end(),
                       "open " + (QDir(dir).filePath("ton.wav")).toStdString()) != f.player.log.end());
     QCOMPARE(f.player.log.back(), std::string("play"));
     f.player.log.clear();
+    f.Type("str");
+    // Pausing, listening again or looking at the picture keeps the keyboard in the field.
     f.Click(1073);
     QCOMPARE(f.player.log, std::vector<std::string>{"pause"});
-    QVERIFY(f.Answer()->hasFocus());
+    QCOMPARE(QApplication::focusWidget(), f.Answer());
     f.Click(1073);
     QCOMPARE(f.player.log.back(), std::string("play"));
-    f.Click(1007);
-    QCOMPARE(f.pictures.size(), std::size_t(1));
-    QCOMPARE(f.pictures[0], QDir(dir).filePath("bilder/strasse.png"));
+    for (int id : {1006, 1007}) {
+        f.Click(id);
+        QCOMPARE(QApplication::focusWidget(), f.Answer());
+    }
+    QCOMPARE(f.pictures, std::vector<QString>{QDir(dir).filePath("bilder/strasse.png")});
+    for (const QChar ch : QStringLiteral("eet"))
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown,
+                            QString(ch), Qt::NoModifier);
+    QCOMPARE(f.Answer()->toPlainText(), QStringLiteral("street"));
+    // The keyboard still reaches the buttons.
+    for (int id : {1006, 1073, 1007})
+        QVERIFY(f.Widget(id)->focusPolicy() & Qt::TabFocus);
     const QRect row(f.Widget(1006)->geometry());
     QCOMPARE(row.left(), 15);
     QCOMPARE(f.Widget(1073)->x(), 55);
@@ -760,27 +668,7 @@ void tst_VendrillView::mediaButtons()
     QCOMPARE(f.Widget(1004)->geometry().topLeft(), QPoint(292, row.top()));
 }
 
-void tst_VendrillView::mediaClickKeepsTheAnswerFocus()
-{
-    ViewFixture f;
-    f.OpenQuestionnaire(QVocabulary);
-    f.StartAtRow(2);
-    f.Type("str");
-    // Listening again or looking at the picture does not take the keyboard away.
-    for (int id : {1006, 1007}) {
-        f.Click(id);
-        QCOMPARE(QApplication::focusWidget(), f.Answer());
-    }
-    for (const QChar ch : QStringLiteral("eet"))
-        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown,
-                            QString(ch), Qt::NoModifier);
-    QCOMPARE(f.Answer()->toPlainText(), QStringLiteral("street"));
-    // The keyboard still reaches the buttons.
-    for (int id : {1006, 1073, 1007})
-        QVERIFY(f.Widget(id)->focusPolicy() & Qt::TabFocus);
-}
-
-void tst_VendrillView::headerClickSorts()
+void tst_VendrillView::sorting()
 {
     cTrainingData data = SampleData();
     data.m_aQuestionnaires[QVocabulary].m_aTaskIndex = {TaskStreet, TaskCapital, TaskTree,
@@ -794,53 +682,59 @@ void tst_VendrillView::headerClickSorts()
             n << list->model()->index(r, 0).data().toString();
         return n;
     };
-    QCOMPARE(numbers(), (QStringList{"12", "", "2", "1"}));
-    list->selectionModel()->setCurrentIndex(list->model()->index(2, 0),
-                                            QItemSelectionModel::ClearAndSelect);
     QHeaderView* header = list->horizontalHeader();
-    const QPoint first(header->sectionViewportPosition(0) + 10, header->height() / 2);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, first);
+    auto clickColumn = [header](int column) {
+        const QPoint at(header->sectionViewportPosition(column) + 10, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    };
+    QCOMPARE(numbers(), (QStringList{"12", "", "2", "1"}));
+    QVERIFY(!header->isSortIndicatorShown());
+    clickColumn(0);
     QCOMPARE(numbers(), (QStringList{"1", "2", "12", ""}));
+    QVERIFY(header->isSortIndicatorShown());
     QCOMPARE(header->sortIndicatorSection(), 0);
     QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, first);
+    clickColumn(0);
     QCOMPARE(numbers(), (QStringList{"12", "2", "1", ""}));
     QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
     // Sorting by the question text: "Baum", "Haus", "Straße", then the choice task.
-    const QPoint third(header->sectionViewportPosition(2) + 10, header->height() / 2);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, third);
+    clickColumn(2);
     QCOMPARE(numbers(), (QStringList{"2", "1", "12", ""}));
-}
-
-void tst_VendrillView::sortArrowOnlyOverSortedRows()
-{
-    ViewFixture f;
-    f.OpenQuestionnaire(QVocabulary);
-    QHeaderView* header = f.TaskList()->horizontalHeader();
-    QVERIFY(!header->isSortIndicatorShown());
-    const QPoint first(header->sectionViewportPosition(0) + 10, header->height() / 2);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, first);
-    QVERIFY(header->isSortIndicatorShown());
     // A task asked and left again: the rows are still sorted.
     f.StartAtRow(0);
     QTest::keyClick(f.Answer(), Qt::Key_Escape);
     QCOMPARE(f.Mode(), 3);
     QVERIFY(header->isSortIndicatorShown());
     // Another questionnaire comes in its own order: no arrow, although the column is
-    // still remembered for the next click.
+    // still remembered for the next click, which sorts ascending.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     f.OpenQuestionnaire(QMixed);
-    QCOMPARE(f.Query().SortColumn(), 0);
+    QCOMPARE(f.Query().SortColumn(), 2);
     QVERIFY(!header->isSortIndicatorShown());
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, first);
+    clickColumn(2);
     QVERIFY(header->isSortIndicatorShown());
     QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
 }
 
-void tst_VendrillView::listStyles()
+void tst_VendrillView::listStylesAndCommands()
 {
     ViewFixture f;
+    int signals_ = 0;
+    QObject::connect(f.view.get(), &CVendrillView::CommandStateChanged, [&signals_] { ++signals_; });
+    QVERIFY(!f.view->IsCommandEnabled(32785)); // nothing to go back to from the overview
+    QVERIFY(!f.view->IsCommandEnabled(32796));
+    QVERIFY(!f.view->IsCommandEnabled(32788)); // no task editor installed
+    QVERIFY(!f.view->HandlesCommand(57603));
+    QVERIFY(!f.view->ExecuteCommand(57603));
     f.OpenQuestionnaire(QVocabulary);
+    QVERIFY(signals_ > 0);
+    QVERIFY(f.view->IsCommandEnabled(32785));
+    QVERIFY(f.view->IsCommandEnabled(32784));
+    QVERIFY(f.view->IsCommandEnabled(32789));
+    // Installing an editor enables "Bearbeiten"; editing itself is walked with the editor.
+    f.view->SetTaskEditor([](cTask&, QWidget*) { return false; });
+    QVERIFY(f.view->IsCommandEnabled(32788));
+
     auto* icons = f.view->findChild<QListView*>(QStringLiteral("ctl1002Icons"));
     QVERIFY(icons);
     QVERIFY(f.view->IsDetailView());
@@ -980,11 +874,9 @@ void tst_VendrillView::examCountdownAndEvaluation()
     QVERIFY(f.view->ExecuteCommand(32795));
     QCOMPARE(f.Mode(), 2);
     const RecordedBox& verdict = f.boxes.boxes.back();
+    // The whole text is the core's (checked there); its numbers come from the view's exam.
     QCOMPARE(ToQString(verdict.caption), QStringLiteral("Prüfung nicht bestanden!"));
-    QCOMPARE(ToQString(verdict.text),
-             QStringLiteral("Ihr Prüfungsergebnis:\r\n\r\nErreicht: 1 Punkte\r\nBenötigt: 3 "
-                            "Punkte\r\nNachprüfung möglich ab: 2 Punkten.\r\nSie haben leider "
-                            "NICHT BESTANDEN."));
+    QVERIFY(ToQString(verdict.text).contains(QStringLiteral("Erreicht: 1 Punkte\r\nBenötigt: 3")));
     QCOMPARE(verdict.style, 0u);
     QVERIFY(!f.view->IsCommandEnabled(32795));
     QVERIFY(f.view->IsCommandEnabled(32793));
@@ -992,26 +884,6 @@ void tst_VendrillView::examCountdownAndEvaluation()
     // The exam never touches the statistics.
     const cTrainingData disk = f.Reread();
     QCOMPARE(disk.m_aTasks[TaskHouse].m_nStats[1], 0u);
-}
-
-void tst_VendrillView::commandEnableStates()
-{
-    ViewFixture f;
-    int signals_ = 0;
-    QObject::connect(f.view.get(), &CVendrillView::CommandStateChanged, [&signals_] { ++signals_; });
-    QVERIFY(!f.view->IsCommandEnabled(32785)); // nothing to go back to from the overview
-    QVERIFY(!f.view->IsCommandEnabled(32796));
-    QVERIFY(!f.view->IsCommandEnabled(32788)); // no task editor installed
-    QVERIFY(!f.view->HandlesCommand(57603));
-    QVERIFY(!f.view->ExecuteCommand(57603));
-    f.OpenQuestionnaire(QVocabulary);
-    QVERIFY(signals_ > 0);
-    QVERIFY(f.view->IsCommandEnabled(32785));
-    QVERIFY(f.view->IsCommandEnabled(32784));
-    QVERIFY(f.view->IsCommandEnabled(32789));
-    // Installing an editor enables "Bearbeiten"; editing itself is walked with the editor.
-    f.view->SetTaskEditor([](cTask&, QWidget*) { return false; });
-    QVERIFY(f.view->IsCommandEnabled(32788));
 }
 
 QTEST_MAIN(tst_VendrillView)

@@ -1,7 +1,6 @@
 // The images drawn in code: sizes, the statistics bars read back pixel by pixel against
 // the tenths each image stands for, and the icons of the question screens.
 
-#include "practice/TaskList.h"
 #include "practice/ui/ViewImages.h"
 
 #include <QImage>
@@ -44,8 +43,6 @@ private slots:
     void sharesInvertTheTriangle();
     void statisticsBars_data();
     void statisticsBars();
-    void imagesMatchTheCoreCounters_data();
-    void imagesMatchTheCoreCounters();
     void examAndEmptyImages();
     void iconsHaveTheirSizes_data();
     void iconsHaveTheirSizes();
@@ -91,6 +88,7 @@ void tst_ViewImages::statisticsBars_data()
     QTest::newRow("2 nine right") << 2 << 27 << 3 << 0;
     QTest::newRow("4 eight right") << 4 << 24 << 6 << 0;
     QTest::newRow("57 one wrong tenth, rest partly") << 57 << 0 << 27 << 3;
+    QTest::newRow("32 three of each, rest partly") << 32 << 9 << 12 << 9;
 }
 
 void tst_ViewImages::statisticsBars()
@@ -111,40 +109,6 @@ void tst_ViewImages::statisticsBars()
         QCOMPARE(BarPixel(index, kBarLeft), kRightColour);
     if (wrong > 0)
         QCOMPARE(BarPixel(index, kBarLeft + kBarWidth - 1), kWrongColour);
-}
-
-void tst_ViewImages::imagesMatchTheCoreCounters_data()
-{
-    QTest::addColumn<int>("points");
-    QTest::addColumn<QList<int>>("counters");
-    QTest::addColumn<int>("rightPixels");
-    QTest::addColumn<int>("wrongPixels");
-    QTest::newRow("1 point, 2 right 1 wrong") << 1 << QList<int>{1, 2} << 21 << 9;
-    QTest::newRow("3 points, 1 right 1 wrong") << 3 << QList<int>{1, 0, 0, 1} << 15 << 15;
-    QTest::newRow("3 points, partly only") << 3 << QList<int>{0, 4, 2, 0} << 0 << 0;
-    QTest::newRow("2 points, 1 of each") << 2 << QList<int>{1, 1, 1} << 9 << 9;
-    QTest::newRow("never answered") << 1 << QList<int>{0, 0} << 0 << 0;
-}
-
-void tst_ViewImages::imagesMatchTheCoreCounters()
-{
-    QFETCH(int, points);
-    QFETCH(QList<int>, counters);
-    QFETCH(int, rightPixels);
-    QFETCH(int, wrongPixels);
-    cTask task;
-    task.m_nPoints = std::uint8_t(points);
-    for (int k = 0; k < counters.size(); ++k)
-        task.m_nStats[std::size_t(k)] = std::uint32_t(counters[k]);
-    const int index = StatisticsImage(task);
-    int r = 0;
-    int p = 0;
-    int w = 0;
-    CountBar(index, r, p, w);
-    QCOMPARE(r, rightPixels);
-    QCOMPARE(w, wrongPixels);
-    if (index != 0)
-        QCOMPARE(r + p + w, kBarWidth);
 }
 
 void tst_ViewImages::examAndEmptyImages()
