@@ -10,6 +10,23 @@
 
 #include <algorithm>
 
+namespace {
+
+// A file without questionnaires gets the automatic one over every task first, so that
+// a new task or questionnaire has somewhere to be listed.
+void AddAllTasksQuestionnaireIfNone(cTrainingData& data)
+{
+    if (!data.m_aQuestionnaires.empty())
+        return;
+    cQuestionnaire all;
+    all.m_strTitle = kAllTasksTitle;
+    for (std::uint32_t i = 0; i < data.m_aTasks.size(); ++i)
+        all.m_aTaskIndex.push_back(i);
+    data.m_aQuestionnaires.push_back(all);
+}
+
+} // namespace
+
 cTask cQuery::NewTaskProposal() const
 {
     return ::NewTaskProposal(Data());
@@ -30,13 +47,7 @@ void cQuery::AddNewTask(const cTask& task)
     cBatch batch(*this);
     cTrainingData& data = Data();
     m_doc.BeginEdit();
-    if (data.m_aQuestionnaires.empty()) {
-        cQuestionnaire all;
-        all.m_strTitle = kAllTasksTitle;
-        for (std::uint32_t i = 0; i < data.m_aTasks.size(); ++i)
-            all.m_aTaskIndex.push_back(i);
-        data.m_aQuestionnaires.push_back(all);
-    }
+    AddAllTasksQuestionnaireIfNone(data);
     data.m_aTasks.push_back(task);
     data.m_aQuestionnaires.back().m_aTaskIndex.push_back(
         static_cast<std::uint32_t>(data.m_aTasks.size() - 1));
@@ -97,13 +108,7 @@ void cQuery::OnNewQuestionnaire()
     }
     cTrainingData& data = Data();
     m_doc.BeginEdit();
-    if (data.m_aQuestionnaires.empty()) {
-        cQuestionnaire all;
-        all.m_strTitle = kAllTasksTitle;
-        for (std::uint32_t i = 0; i < data.m_aTasks.size(); ++i)
-            all.m_aTaskIndex.push_back(i);
-        data.m_aQuestionnaires.push_back(all);
-    }
+    AddAllTasksQuestionnaireIfNone(data);
     cQuestionnaire q;
     q.Reset();
     q.m_strTitle = "Neuer Fragebogen";
