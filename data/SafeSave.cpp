@@ -241,22 +241,43 @@ bool StampOpenFile(int fd, cFileStamp& stamp)
     stamp.size = static_cast<std::uint64_t>(st.st_size);
     stamp.mtimeSec = st.st_mtim.tv_sec;
     stamp.mtimeNsec = st.st_mtim.tv_nsec;
-    // FNV-1a over the bytes: enough to notice a change that kept size and time.
-    std::uint64_t hash = 1469598103934665603ull;
+    // Enough to notice a change that kept size and time. Four FNV-style lanes over
+    // 8-byte words keep the multiply chains short: a byte-wise hash took a tenth of the
+    // time to open a large file. Buffers are filled completely, so the words fall at the
+    // same places however the kernel splits the reads.
+    constexpr std::uint64_t kPrime = 1099511628211ull;
+    std::uint64_t lane[4] = {1469598103934665603ull, 1, 2, 3};
     std::vector<unsigned char> buffer(256 * 1024);
     off_t offset = 0;
-    while (true) {
-        const ssize_t n = pread(fd, buffer.data(), buffer.size(), offset);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        for (ssize_t i = 0; i < n; ++i)
-            hash = (hash ^ buffer[static_cast<std::size_t>(i)]) * 1099511628211ull;
-        offset += n;
+    bool end = false;
+    while (!end) {
+        std::size_t filled = 0;
+        while (filled < buffer.size()) {
+            const ssize_t n = pread(fd, buffer.data() + filled, buffer.size() - filled, offset);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return false;
+            if (n == 0) {
+                end = true;
+                break;
+            }
+            filled += static_cast<std::size_t>(n);
+            offset += n;
+        }
+        std::size_t i = 0;
+        for (; i + 32 <= filled; i += 32)
+            for (int k = 0; k < 4; ++k) {
+                std::uint64_t word;
+                std::memcpy(&word, buffer.data() + i + 8 * k, sizeof word);
+                lane[k] = (lane[k] ^ word) * kPrime;
+            }
+        for (; i < filled; ++i)
+            lane[0] = (lane[0] ^ buffer[i]) * kPrime;
     }
+    std::uint64_t hash = lane[0];
+    for (int k = 1; k < 4; ++k)
+        hash = (hash ^ lane[k]) * kPrime;
     stamp.hash = hash;
     stamp.valid = true;
     return true;
