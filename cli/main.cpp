@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "data/LargePages.h"
 
 #include <csignal>
 #include <cstdio>
@@ -6,6 +7,7 @@
 
 int main(int argc, char* argv[])
 {
+    RestartWithLargeHeapPages(argv);
     // A closed pipe shows up as a failed write, which every command reports.
     std::signal(SIGPIPE, SIG_IGN);
     const int status = RunCli(argc, argv, std::cin, std::cout, std::cerr);

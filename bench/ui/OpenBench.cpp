@@ -5,6 +5,7 @@
 //
 // One open per process, so the peak belongs to this open alone. Runs offscreen.
 
+#include "data/LargePages.h"
 #include "data/ui/VendrillDoc.h"
 #include "practice/ui/VendrillView.h"
 #include "shell/Message.h"
@@ -42,6 +43,7 @@ public:
 
 int main(int argc, char** argv)
 {
+    RestartWithLargeHeapPages(argv); // as the program starts
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
