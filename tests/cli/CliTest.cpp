@@ -24,8 +24,7 @@ using testfiles::WriteBytes;
 const char* const kOpenFailed = "Fehler   (Fehler #5)\nFehler beim \xC3\x96" "ffnen der Datei\n";
 const char* const kSaveFailed = "Fehler   (Fehler #6)\nDatei konnte nicht gespeichert werden\n";
 
-std::string WriteTrainingFile(const TempDir& dir, const std::string& name, cTrainingData data)
-{
+std::string WriteTrainingFile(const TempDir& dir, const std::string& name, cTrainingData data) {
     const std::string path = dir.Path(name);
     EXPECT_EQ(data.WriteTrainingFile(path), 0);
     return path;
@@ -36,13 +35,11 @@ struct Source {
     int kind; // 0 edge data, 1 generated vocabulary, 2 empty file content
     int crypt;
 };
-void PrintTo(const Source& c, std::ostream* os)
-{
+void PrintTo(const Source& c, std::ostream* os) {
     *os << c.name;
 }
 class ExportImport : public ::testing::TestWithParam<Source> {};
-TEST_P(ExportImport, GivesTheFileBackByteForByte)
-{
+TEST_P(ExportImport, GivesTheFileBackByteForByte) {
     const Source& c = GetParam();
     TempDir dir;
     cTrainingData data = c.kind == 0   ? EdgeData(0)
@@ -84,8 +81,7 @@ INSTANTIATE_TEST_SUITE_P(Files, ExportImport, ::testing::Values(
     Source{"no_tasks_plain", 2, 0}, Source{"no_tasks_scrambled", 2, 1}));
 
 // A dash reads standard input; an existing target is replaced.
-TEST(Import, ReadsStandardInputForADash)
-{
+TEST(Import, ReadsStandardInputForADash) {
     TempDir dir;
     const std::string target = dir.Path("stdin.vdr");
     WriteBytes(target, "old content");
@@ -103,13 +99,11 @@ struct BadInput {
     const char* json;
     const char* err; // exact standard error, UTF-8
 };
-void PrintTo(const BadInput& c, std::ostream* os)
-{
+void PrintTo(const BadInput& c, std::ostream* os) {
     *os << c.name;
 }
 class ImportRefusal : public ::testing::TestWithParam<BadInput> {};
-TEST_P(ImportRefusal, ExitsTwoAndWritesNothing)
-{
+TEST_P(ImportRefusal, ExitsTwoAndWritesNothing) {
     const BadInput& c = GetParam();
     TempDir dir;
     const std::string json = dir.Path("in.json");
@@ -160,8 +154,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, ImportRefusal, ::testing::Values(
     BadInput{"syntax_place", "{\"a\": tru}",
              "Import abgelehnt: IN ist kein gültiges JSON (Fehler bei Byte 10).\n"}));
 
-TEST(ImportFailure, UnreadableSourceAndUnwritableTarget)
-{
+TEST(ImportFailure, UnreadableSourceAndUnwritableTarget) {
     TempDir dir;
     CliRun run = RunTool({"import", dir.Path("missing.json"), dir.Path("out.vdr")});
     EXPECT_EQ(run.status, 1);
@@ -181,13 +174,11 @@ struct BadFile {
     std::string bytes; // none: no file at all
     const char* err;   // with PATH for the file's path
 };
-void PrintTo(const BadFile& c, std::ostream* os)
-{
+void PrintTo(const BadFile& c, std::ostream* os) {
     *os << c.name;
 }
 class ExportFailure : public ::testing::TestWithParam<BadFile> {};
-TEST_P(ExportFailure, ExitsOneWithTheProgramsMessages)
-{
+TEST_P(ExportFailure, ExitsOneWithTheProgramsMessages) {
     const BadFile& c = GetParam();
     TempDir dir;
     const std::string path = dir.Path("bad.vdr");
@@ -215,8 +206,7 @@ INSTANTIATE_TEST_SUITE_P(Files, ExportFailure, ::testing::Values(
             "\nFalscher Datentyp (86)beim Einlesen der Datei. (TYP_STR oder TYP_STRING "
             "erwartet)\nFehler   (Fehler #1)\nFalsche BlockID ().\n'FID' Erwartet.\n"}));
 
-TEST(Info, PrintsAGermanSummary)
-{
+TEST(Info, PrintsAGermanSummary) {
     TempDir dir;
     const std::string path = WriteTrainingFile(dir, "edge.vdr", EdgeData(1));
     const CliRun run = RunTool({"info", path});
@@ -239,8 +229,7 @@ TEST(Info, PrintsAGermanSummary)
               "2 vertauschte Buchstaben ja\n");
 }
 
-TEST(InfoText, ExamTimesAndSingulars)
-{
+TEST(InfoText, ExamTimesAndSingulars) {
     cTrainingData data;
     cQuestionnaire q;
     q.m_strTitle = "A";
@@ -264,14 +253,12 @@ struct Usage {
     int status;
     const char* errStart;
 };
-void PrintTo(const Usage& c, std::ostream* os)
-{
+void PrintTo(const Usage& c, std::ostream* os) {
     for (const auto& a : c.args)
         *os << a << ' ';
 }
 class CommandLine : public ::testing::TestWithParam<Usage> {};
-TEST_P(CommandLine, RefusesWrongCalls)
-{
+TEST_P(CommandLine, RefusesWrongCalls) {
     const Usage& c = GetParam();
     const CliRun run = RunTool(c.args);
     EXPECT_EQ(run.status, c.status);
@@ -289,8 +276,7 @@ INSTANTIATE_TEST_SUITE_P(Calls, CommandLine, ::testing::Values(
     Usage{{"import", "a.csv", "b.vdr", "--encoding", "latin9"}, 2, "Unbekannte Kodierung: latin9"},
     Usage{{"info"}, 2, "Aufruf: quorvant-cli info DATEI.vdr\n"}));
 
-TEST(CommandLineHelp, ListsTheCommandsOnStandardOutput)
-{
+TEST(CommandLineHelp, ListsTheCommandsOnStandardOutput) {
     const CliRun run = RunTool({"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
@@ -298,8 +284,7 @@ TEST(CommandLineHelp, ListsTheCommandsOnStandardOutput)
         EXPECT_NE(run.out.find(word), std::string::npos) << word;
 }
 
-TEST(CommandLinePresenter, IsGivenBackAfterTheCommand)
-{
+TEST(CommandLinePresenter, IsGivenBackAfterTheCommand) {
     RecordingPresenter recorder;
     const CliRun run = RunTool({"export", "/nonexistent/x.vdr"});
     EXPECT_EQ(run.err, kOpenFailed);
@@ -308,8 +293,7 @@ TEST(CommandLinePresenter, IsGivenBackAfterTheCommand)
 }
 
 // import and export in the exchange formats on real files.
-TEST(ExchangeCommands, ImportExportWalk)
-{
+TEST(ExchangeCommands, ImportExportWalk) {
     testfiles::TempDir dir;
     const std::string csv = dir.Path("wörter.csv");
     testfiles::WriteBytes(csv, "\xEF\xBB\xBF" "Frage;Lösung;Punkte\r\nHaus;\"house; home\";2\r\nÄpfel;apples;\r\n");

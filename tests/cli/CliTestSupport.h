@@ -20,8 +20,7 @@ using testfiles::ExpectSameData;
 /// task type, 0 and 8 points, counters up to the 32-bit limit, ten answers with extra
 /// texts, ten patterns with slot 0 in use, picture placement, sounds, all 256 byte
 /// values in texts, questionnaires with and without exam, thresholds and icons.
-inline cTrainingData EdgeData(std::uint8_t crypt)
-{
+inline cTrainingData EdgeData(std::uint8_t crypt) {
     cTrainingData d;
     d.m_nCrypt = crypt;
     d.m_bShowAll = true;
@@ -130,8 +129,7 @@ struct CliRun {
 };
 
 /// Runs quorvant-cli in-process with these arguments (the program name is added).
-inline CliRun RunTool(const std::vector<std::string>& args, const std::string& input = "")
-{
+inline CliRun RunTool(const std::vector<std::string>& args, const std::string& input = "") {
     std::vector<const char*> argv{"quorvant-cli"};
     for (const std::string& a : args)
         argv.push_back(a.c_str());

@@ -28,8 +28,7 @@ using testfiles::WriteBytes;
 
 // Starts quorvant-cli with args, standard input and output on these descriptors (which
 // it takes over) and standard error into errPath.
-pid_t Spawn(std::vector<std::string> args, int in, int out, const std::string& errPath)
-{
+pid_t Spawn(std::vector<std::string> args, int in, int out, const std::string& errPath) {
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(in, 0);
@@ -47,29 +46,25 @@ pid_t Spawn(std::vector<std::string> args, int in, int out, const std::string& e
     return pid;
 }
 
-int Wait(pid_t pid)
-{
+int Wait(pid_t pid) {
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-int Open(const std::string& path, int flags)
-{
+int Open(const std::string& path, int flags) {
     return open(path.c_str(), flags | O_CREAT | O_CLOEXEC, 0600);
 }
 
 // Runs quorvant-cli to its end with this input and its output in outPath.
 int RunToEnd(const std::vector<std::string>& args, const std::string& input, const TempDir& dir,
-             const std::string& outPath = "/dev/null")
-{
+             const std::string& outPath = "/dev/null") {
     WriteBytes(dir.Path("input"), input);
     return Wait(Spawn(args, Open(dir.Path("input"), O_RDONLY), Open(outPath, O_WRONLY),
                       dir.Path("err")));
 }
 
-std::uint64_t TotalCounts(const std::string& path)
-{
+std::uint64_t TotalCounts(const std::string& path) {
     cTrainingData d;
     EXPECT_EQ(d.ReadTrainingFile(path), 0) << path;
     std::uint64_t total = 0;
@@ -79,8 +74,7 @@ std::uint64_t TotalCounts(const std::string& path)
     return total;
 }
 
-TEST(TwoPracticeRuns, TheLaterKeepsItsStatisticsBesideTheFile)
-{
+TEST(TwoPracticeRuns, TheLaterKeepsItsStatisticsBesideTheFile) {
     TempDir dir;
     const std::string path = dir.Path("vokabeln.vdr");
     cTrainingData data = testfiles::MakeTrainingData(3);
@@ -112,8 +106,7 @@ TEST(TwoPracticeRuns, TheLaterKeepsItsStatisticsBesideTheFile)
     EXPECT_EQ(TotalCounts(path), before + 2);
 }
 
-TEST(KillDuringSave, LeavesTheOldOrTheNewFileAndNoTemporary)
-{
+TEST(KillDuringSave, LeavesTheOldOrTheNewFileAndNoTemporary) {
     TempDir work;
     TempDir dir;
     const std::string target = dir.Path("ziel.vdr");
@@ -148,8 +141,7 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewFileAndNoTemporary)
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"ziel.vdr"});
 }
 
-TEST(BrokenOutput, EveryCommandReportsItWithExitOne)
-{
+TEST(BrokenOutput, EveryCommandReportsItWithExitOne) {
     TempDir dir;
     const std::string path = dir.Path("a.vdr");
     cTrainingData data = testfiles::MakeTrainingData(20);
@@ -169,8 +161,7 @@ TEST(BrokenOutput, EveryCommandReportsItWithExitOne)
         }
 }
 
-std::string Repeat(const std::string& piece, std::size_t n)
-{
+std::string Repeat(const std::string& piece, std::size_t n) {
     std::string s;
     s.reserve(piece.size() * n);
     for (std::size_t i = 0; i < n; ++i)
@@ -178,8 +169,7 @@ std::string Repeat(const std::string& piece, std::size_t n)
     return s;
 }
 
-TEST(HostileJson, IsRefusedWithItsPlace)
-{
+TEST(HostileJson, IsRefusedWithItsPlace) {
     const std::string longText(kMaxJsonText + 1, 'a');
     const std::pair<std::string, std::string> cases[] = { // input, refusal after "Import abgelehnt: "
         {"{\"a\":" + std::string(60000, '[') + std::string(60000, ']') + ",\"b\":1}",

@@ -12,8 +12,7 @@
 
 namespace {
 
-std::string WriteTraining(const testfiles::TempDir& dir)
-{
+std::string WriteTraining(const testfiles::TempDir& dir) {
     auto task = [](const char* no, const std::string& question, int points,
                    std::vector<std::uint32_t> stats) {
         cTask t = testdata::TextTask(no, question, "x", points);
@@ -53,8 +52,7 @@ struct Listing {
 void PrintTo(const Listing& c, std::ostream* os) { *os << c.name; }
 class ListCommand : public ::testing::TestWithParam<Listing> {};
 
-TEST_P(ListCommand, PrintsTheRowsOrSaysWhyNot)
-{
+TEST_P(ListCommand, PrintsTheRowsOrSaysWhyNot) {
     const Listing& c = GetParam();
     testfiles::TempDir dir;
     const std::string path = WriteTraining(dir);
@@ -92,8 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Options, ListCommand, ::testing::Values(
     Listing{"QuestionnaireOutOfRange", {"--questionnaire", "3"}, "", 2, "Fragebogen 3 gibt es nicht"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ListCommandFile, MissingFileFailsWithTheReadMessage)
-{
+TEST(ListCommandFile, MissingFileFailsWithTheReadMessage) {
     testfiles::TempDir dir;
     const clitest::CliRun run = clitest::RunTool({"list", dir.Path("fehlt.vdr")});
     EXPECT_EQ(run.status, 1);

@@ -25,8 +25,7 @@ struct PipedRun {
 
 // Pipes input into "quorvant-cli args" and collects both output streams.
 PipedRun RunPiped(const testfiles::TempDir& dir, const std::string& input, const std::string& args,
-                  const std::string& exe = QUORVANT_CLI_EXE)
-{
+                  const std::string& exe = QUORVANT_CLI_EXE) {
     const std::string in = dir.Path("input.txt");
     testfiles::WriteBytes(in, input);
     // The program settings come from the user's configuration folder: here, dir.
@@ -44,8 +43,7 @@ PipedRun RunPiped(const testfiles::TempDir& dir, const std::string& input, const
 // Three tasks: a text task, a self-assessed 3-point task and a multiple-choice task, as
 // change leaves them.
 std::string WriteTraining(const testfiles::TempDir& dir,
-                          const std::function<void(cTrainingData&)>& change = {})
-{
+                          const std::function<void(cTrainingData&)>& change = {}) {
     cTrainingData d;
     d.m_strQuestionTemplate = "{frage}";
     d.m_strRightTemplate = "Richtig: {antwort}";
@@ -76,8 +74,7 @@ std::string WriteTraining(const testfiles::TempDir& dir,
     return path;
 }
 
-std::vector<std::uint32_t> Stats(const cTask& t)
-{
+std::vector<std::uint32_t> Stats(const cTask& t) {
     return std::vector<std::uint32_t>(t.m_nStats.begin(), t.m_nStats.begin() + t.m_nPoints + 1);
 }
 
@@ -93,8 +90,7 @@ const std::string kRating =
 
 } // namespace
 
-TEST(PracticeCommand, ScriptedSessionShowsVerdictsAndStoresCounters)
-{
+TEST(PracticeCommand, ScriptedSessionShowsVerdictsAndStoresCounters) {
     testfiles::TempDir dir;
     const std::string path = WriteTraining(dir);
     const PipedRun run = RunPiped(dir, "hous\nwood\nt 2\n5\n1 3\n:s\n:l\nhaus\n", "practice '" + path + "'");
@@ -119,8 +115,7 @@ TEST(PracticeCommand, ScriptedSessionShowsVerdictsAndStoresCounters)
     EXPECT_EQ(Stats(back.m_aTasks[2]), (std::vector<std::uint32_t>{0, 1}));
 }
 
-TEST(PracticeCommand, QuitStopsAndToleratedAnswersCount)
-{
+TEST(PracticeCommand, QuitStopsAndToleratedAnswersCount) {
     testfiles::TempDir dir;
     const std::string path = WriteTraining(dir, [](cTrainingData& d) {
         d.m_aTasks[0].m_nPatternCount = 2;
@@ -149,8 +144,7 @@ struct Refusal {
 void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
 class PracticeRefusal : public ::testing::TestWithParam<Refusal> {};
 
-TEST_P(PracticeRefusal, LeavesTheFileAlone)
-{
+TEST_P(PracticeRefusal, LeavesTheFileAlone) {
     const Refusal& c = GetParam();
     testfiles::TempDir dir;
     const std::string path = WriteTraining(dir);
@@ -174,8 +168,7 @@ INSTANTIATE_TEST_SUITE_P(Calls, PracticeRefusal, ::testing::Values(
     Refusal{"Unreadable", "FILE.missing", 1, "Fehler beim Öffnen der Datei"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PracticeCommand, EmptyQuestionnaireEndsAtOnce)
-{
+TEST(PracticeCommand, EmptyQuestionnaireEndsAtOnce) {
     testfiles::TempDir dir;
     const std::string path = WriteTraining(dir, [](cTrainingData& d) {
         d.m_aQuestionnaires[0].m_aTaskIndex.clear();
@@ -187,8 +180,7 @@ TEST(PracticeCommand, EmptyQuestionnaireEndsAtOnce)
 
 // A self-assessed one-point task has no "Teilrichtig": after a tolerated answer the
 // preset is offered as "r", and Enter counts the answer as right.
-TEST(PracticeCommand, OnePointToleratedPresetIsOfferedAsRight)
-{
+TEST(PracticeCommand, OnePointToleratedPresetIsOfferedAsRight) {
     testfiles::TempDir dir;
     const std::string path = WriteTraining(dir, [](cTrainingData& d) {
         d.m_aTasks[0].m_bSelfAssess = true;

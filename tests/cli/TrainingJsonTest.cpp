@@ -16,35 +16,30 @@ using OrderedJson = nlohmann::ordered_json;
 using clitest::EdgeData;
 using clitest::ExpectSameData;
 
-std::string Exported(const cTrainingData& data)
-{
+std::string Exported(const cTrainingData& data) {
     std::ostringstream out;
     WriteTrainingJson(data, out);
     return out.str();
 }
 
-OrderedJson ExportedDoc(const cTrainingData& data)
-{
+OrderedJson ExportedDoc(const cTrainingData& data) {
     return OrderedJson::parse(Exported(data));
 }
 
-bool Import(const std::string& text, cTrainingData& data, cJsonRefusal& refusal)
-{
+bool Import(const std::string& text, cTrainingData& data, cJsonRefusal& refusal) {
     std::istringstream in(text);
     return ReadTrainingJson(in, data, refusal);
 }
 
 // Imports text that must be accepted.
-cTrainingData Imported(const std::string& text)
-{
+cTrainingData Imported(const std::string& text) {
     cTrainingData data;
     cJsonRefusal refusal;
     EXPECT_TRUE(Import(text, data, refusal)) << refusal.syntaxByte << " " << refusal.message;
     return data;
 }
 
-std::vector<std::string> Keys(const OrderedJson& object)
-{
+std::vector<std::string> Keys(const OrderedJson& object) {
     std::vector<std::string> keys;
     for (auto it = object.begin(); it != object.end(); ++it)
         keys.push_back(it.key());
@@ -52,8 +47,7 @@ std::vector<std::string> Keys(const OrderedJson& object)
 }
 
 class JsonRoundTrip : public ::testing::TestWithParam<int> {};
-TEST_P(JsonRoundTrip, KeepsEveryStoredField)
-{
+TEST_P(JsonRoundTrip, KeepsEveryStoredField) {
     const cTrainingData original = EdgeData(static_cast<std::uint8_t>(GetParam()));
     const std::string text = Exported(original);
     // The stream writes exactly the layout of a two-blank indented dump.
@@ -71,8 +65,7 @@ TEST_P(JsonRoundTrip, KeepsEveryStoredField)
 }
 INSTANTIATE_TEST_SUITE_P(Crypt, JsonRoundTrip, ::testing::Values(0, 1, 7));
 
-TEST(JsonExport, KeysInTheirOrderAndAutomaticQuestionnaireLeftOut)
-{
+TEST(JsonExport, KeysInTheirOrderAndAutomaticQuestionnaireLeftOut) {
     const OrderedJson j = ExportedDoc(EdgeData(0));
     EXPECT_EQ(Keys(j), (std::vector<std::string>{
                            "format", "version", "crypt", "showAll", "random", "minPercent",
@@ -105,8 +98,7 @@ TEST(JsonExport, KeysInTheirOrderAndAutomaticQuestionnaireLeftOut)
     EXPECT_EQ(j["columns"][3]["width"], 4294967295u);
 }
 
-TEST(JsonExport, TextBecomesUtf8ByTheCodePage)
-{
+TEST(JsonExport, TextBecomesUtf8ByTheCodePage) {
     cTrainingData data;
     data.m_strQuestionTemplate = "\xC4\x80\x81\x8D\x8F\x90\x9D\x9F\xFF";
     data.m_aQuestionnaires.emplace_back(); // the automatic one
@@ -118,8 +110,7 @@ TEST(JsonExport, TextBecomesUtf8ByTheCodePage)
     EXPECT_NE(dumped.find("\"questionnaires\":[]"), std::string::npos);
 }
 
-TEST(JsonImport, MissingKeysTakeTheDefaultsOfNewRecords)
-{
+TEST(JsonImport, MissingKeysTakeTheDefaultsOfNewRecords) {
     cTrainingData data = Imported(R"({"tasks":[{}],"questionnaires":[{}]})");
     cTrainingData expected;
     expected.m_aTasks.emplace_back();
@@ -140,8 +131,7 @@ TEST(JsonImport, MissingKeysTakeTheDefaultsOfNewRecords)
     EXPECT_EQ(data.m_nTimedCount, 0);
 }
 
-TEST(JsonImport, StatsFollowPointsAndLaterSlotsStayZero)
-{
+TEST(JsonImport, StatsFollowPointsAndLaterSlotsStayZero) {
     // The stats stand before the points they depend on.
     const cTrainingData data = Imported(R"({"tasks":[{"stats":[4,5,6],"points":2},{"points":3}]})");
     EXPECT_EQ(data.m_aTasks[0].m_nStats,
@@ -149,15 +139,13 @@ TEST(JsonImport, StatsFollowPointsAndLaterSlotsStayZero)
     EXPECT_EQ(data.m_aTasks[1].m_nStats, (std::array<std::uint32_t, kTaskSlots>{}));
 }
 
-TEST(JsonImport, TimedQuestionnairesAreCounted)
-{
+TEST(JsonImport, TimedQuestionnairesAreCounted) {
     const cTrainingData data = Imported(
         R"({"questionnaires":[{"examSeconds":0},{"examSeconds":-1},{"examSeconds":60}]})");
     EXPECT_EQ(data.m_nTimedCount, 2);
 }
 
-TEST(JsonImport, CodePageCharactersAreAccepted)
-{
+TEST(JsonImport, CodePageCharactersAreAccepted) {
     const cTrainingData data = Imported(
         "\xEF\xBB\xBF{\"wrongTemplate\":\"\\u00c4\\u20ac\\u0081\\u009d\\u0178\\u0000\xC3\xA4\",\n"
         "\"rightTemplate\":\"\\\"\\\\\\/\\b\\f\\n\\r\\t\\u00E9\"}\r\n\t ");
@@ -171,13 +159,11 @@ struct Refusal {
     const char* value;   // the JSON put there
     const char* error;   // UTF-8
 };
-void PrintTo(const Refusal& c, std::ostream* os)
-{
+void PrintTo(const Refusal& c, std::ostream* os) {
     *os << c.name;
 }
 class JsonRefusal : public ::testing::TestWithParam<Refusal> {};
-TEST_P(JsonRefusal, NamesThePlaceAndLeavesTheDataAlone)
-{
+TEST_P(JsonRefusal, NamesThePlaceAndLeavesTheDataAlone) {
     const Refusal& c = GetParam();
     OrderedJson doc = ExportedDoc(EdgeData(0));
     doc[OrderedJson::json_pointer(c.pointer)] = OrderedJson::parse(c.value);
@@ -274,8 +260,7 @@ INSTANTIATE_TEST_SUITE_P(Places, JsonRefusal, ::testing::Values(
     Refusal{"format_other", "/format", "\"other\"", "format: \"quorvant-training\" erwartet"},
     Refusal{"version_two", "/version", "2", "version: nur Version 1 wird unterstützt"}));
 
-TEST(JsonRefusalRoot, DocumentMustBeAnObject)
-{
+TEST(JsonRefusalRoot, DocumentMustBeAnObject) {
     for (const char* text : {"[]", "3", "\"x\"", "null"}) {
         cTrainingData data;
         cJsonRefusal refusal;
@@ -294,13 +279,11 @@ struct TextRefusal {
     std::size_t syntaxByte;
     std::string message;
 };
-void PrintTo(const TextRefusal& c, std::ostream* os)
-{
+void PrintTo(const TextRefusal& c, std::ostream* os) {
     *os << c.name;
 }
 class JsonTextRefusal : public ::testing::TestWithParam<TextRefusal> {};
-TEST_P(JsonTextRefusal, NamesTheByteOrThePlace)
-{
+TEST_P(JsonTextRefusal, NamesTheByteOrThePlace) {
     const TextRefusal& c = GetParam();
     cTrainingData data;
     cJsonRefusal refusal;
@@ -308,8 +291,7 @@ TEST_P(JsonTextRefusal, NamesTheByteOrThePlace)
     EXPECT_EQ(refusal.syntaxByte, c.syntaxByte);
     EXPECT_EQ(refusal.message, c.message);
 }
-std::string Repeated(const std::string& piece, int n)
-{
+std::string Repeated(const std::string& piece, int n) {
     std::string s;
     while (n-- > 0)
         s += piece;
@@ -365,8 +347,7 @@ INSTANTIATE_TEST_SUITE_P(Edges, JsonTextRefusal, ::testing::Values(
     TextRefusal{"field_order_in_task", R"({"tasks":[{"picturePlace":-1,"taskNo":5}]})", 0,
                 "tasks[0].taskNo: Text erwartet"}));
 
-TEST(JsonTextRefusal, SixtyFourLevelsAreAccepted)
-{
+TEST(JsonTextRefusal, SixtyFourLevelsAreAccepted) {
     EXPECT_TRUE(Imported(kNested64).m_aTasks.empty());
 }
 

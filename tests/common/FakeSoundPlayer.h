@@ -10,8 +10,7 @@ namespace testdata {
 
 class FakePlayer : public cSoundPlayer {
 public:
-    bool Open(const std::string& path) override
-    {
+    bool Open(const std::string& path) override {
         log.push_back("open " + path);
         return true;
     }

@@ -22,8 +22,7 @@ public:
     RecordingPresenter& operator=(const RecordingPresenter&) = delete;
 
     int Present(const std::string& caption, const std::string& text,
-                std::uint32_t style) override
-    {
+                std::uint32_t style) override {
         boxes.push_back({caption, text, style, CurrentMessageId()});
         if (answers.empty())
             return ResultOk;

@@ -10,15 +10,13 @@
 namespace testdata {
 
 /// Windows-1252 bytes of a UTF-8 literal.
-inline std::string W(const char* utf8)
-{
+inline std::string W(const char* utf8) {
     return Cp1252FromUtf8(utf8);
 }
 
 /// A text task ("Textaufgabe") in the category "Vokabeln".
 inline cTask TextTask(const std::string& no, const std::string& question,
-                      const std::string& solution, int points = 1)
-{
+                      const std::string& solution, int points = 1) {
     cTask t;
     t.m_strTaskNo = no;
     t.m_strCategory = "Vokabeln";

@@ -25,15 +25,13 @@ namespace testfiles {
 /// A fresh directory under the system's temporary directory, removed with its content.
 class TempDir {
 public:
-    TempDir()
-    {
+    TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "quorvant-XXXXXX").string();
         if (!mkdtemp(pattern.data()))
             throw std::runtime_error("mkdtemp failed");
         m_path = pattern;
     }
-    ~TempDir()
-    {
+    ~TempDir() {
         std::error_code ec;
         // Give back write permission first, in case a test took it away.
         std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
@@ -52,8 +50,7 @@ public:
     /// A path inside the directory.
     [[nodiscard]] std::string Path(const std::string& name) const { return (m_path / name).string(); }
     /// Names of the entries in the directory, sorted.
-    [[nodiscard]] std::vector<std::string> Entries() const
-    {
+    [[nodiscard]] std::vector<std::string> Entries() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(m_path))
             names.push_back(entry.path().filename().string());
@@ -69,16 +66,14 @@ private:
 /// save fail halfway even when running as root.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
+    explicit FileSizeLimit(rlim_t limit) {
         getrlimit(RLIMIT_FSIZE, &m_old);
         m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit r = m_old;
         r.rlim_cur = limit;
         setrlimit(RLIMIT_FSIZE, &r);
     }
-    ~FileSizeLimit()
-    {
+    ~FileSizeLimit() {
         setrlimit(RLIMIT_FSIZE, &m_old);
         std::signal(SIGXFSZ, m_oldHandler);
     }
@@ -91,22 +86,19 @@ private:
 };
 
 /// The whole content of a file ("" when it cannot be read).
-inline std::string ReadBytes(const std::string& path)
-{
+inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 /// Writes bytes as the whole content of a file.
-inline void WriteBytes(const std::string& path, const std::string& bytes)
-{
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 /// Bytes from a list of byte values, for exact comparisons.
-inline std::string Hex(std::initializer_list<int> bytes)
-{
+inline std::string Hex(std::initializer_list<int> bytes) {
     std::string s;
     for (const int b : bytes)
         s.push_back(static_cast<char>(b));
@@ -114,8 +106,7 @@ inline std::string Hex(std::initializer_list<int> bytes)
 }
 
 /// Bytes as "0C 04 33 ..." for readable failure output.
-inline std::string ToHex(const std::string& bytes)
-{
+inline std::string ToHex(const std::string& bytes) {
     static const char* digits = "0123456789ABCDEF";
     std::string s;
     for (const char c : bytes) {
@@ -141,16 +132,14 @@ public:
     StreamBuilder& Word(int v) { return Tagged(3, v, 2); }
     StreamBuilder& Long(std::int64_t v) { return Tagged(4, v, 4); }
     /// A tag and the low bytes of v, most significant first.
-    StreamBuilder& Tagged(int tag, std::int64_t v, int bytes)
-    {
+    StreamBuilder& Tagged(int tag, std::int64_t v, int bytes) {
         m_bytes.push_back(static_cast<char>(tag));
         for (int i = bytes - 1; i >= 0; --i)
             m_bytes.push_back(static_cast<char>((static_cast<std::uint64_t>(v) >> (8 * i)) & 0xFF));
         return *this;
     }
     /// A number in the smallest form, as the program writes it.
-    StreamBuilder& Num(std::int64_t v)
-    {
+    StreamBuilder& Num(std::int64_t v) {
         if (v >= -128 && v <= 127)
             return Char(int(v));
         if (v >= 0 && v <= 255)
@@ -170,8 +159,7 @@ public:
     /// The identification every current file begins with.
     StreamBuilder& FileStart() { return Str("3FID").Str("TesterFile").Num(100).Num(100); }
     /// The settings blocks of a default, unscrambled file, up to and including "#HDL".
-    StreamBuilder& DefaultSettings()
-    {
+    StreamBuilder& DefaultSettings() {
         Str("1CRY").Byte(0).Str("1ALL").Bool(false).Str("1MIX").Bool(false);
         Str("3AUS").Byte(0).Byte(0).Byte(5).Str("3TOL").Bool(false).Bool(false).Bool(false);
         Str("3QAT").LStr("").LStr("").LStr("");
@@ -189,8 +177,7 @@ private:
 /// Realistic training data: vocabulary and exam questions with solutions, patterns,
 /// statistics, some multiple-choice tasks, pictures, sounds and questionnaires. Texts are
 /// Windows-1252 (umlauts as single bytes). The same seed gives the same data.
-inline cTrainingData MakeTrainingData(int taskCount, std::uint32_t seed = 1)
-{
+inline cTrainingData MakeTrainingData(int taskCount, std::uint32_t seed = 1) {
     static const char* const words[] = {
         "Haus", "Baum", "Stra\xDF" "e", "M\xE4" "dchen", "K\xF6" "nig", "T\xFC" "r",
         "Fenster", "Schule", "Arbeit", "Gesetz", "Vertrag", "Pr\xFC" "fung", "Antwort",

@@ -19,8 +19,7 @@ public:
 
     /// options: more options for the script ("--cut NAME", "--redirect URL").
     explicit UpdateServer(Mode mode = Mode::Http, const std::string& options = "")
-        : m_bTls(mode == Mode::Https)
-    {
+        : m_bTls(mode == Mode::Https) {
         // Proxies of the machine must not stand between the tests and 127.0.0.1.
         for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
             unsetenv(name);
@@ -35,8 +34,7 @@ public:
         if (m_bTls)
             setenv("QUORVANT_TEST_UPDATE_CA", m_root.Path("cert.pem").c_str(), 1);
     }
-    ~UpdateServer()
-    {
+    ~UpdateServer() {
         if (m_pid > 0)
             kill(m_pid, SIGKILL);
         pclose(m_pipe);
@@ -48,14 +46,12 @@ public:
 
     [[nodiscard]] int Port() const { return m_port; }
     /// The base URL, ending in "update/".
-    [[nodiscard]] std::string BaseUrl() const
-    {
+    [[nodiscard]] std::string BaseUrl() const {
         return (m_bTls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(m_port) + "/update/";
     }
     [[nodiscard]] std::string UpdateDir() const { return m_root.Path("update"); }
     /// Puts a file into the served update folder.
-    void Publish(const std::string& name, const std::string& bytes) const
-    {
+    void Publish(const std::string& name, const std::string& bytes) const {
         const std::filesystem::path path = UpdateDir() + "/" + name;
         std::filesystem::create_directories(path.parent_path());
         WriteBytes(path.string(), bytes);

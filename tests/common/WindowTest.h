@@ -14,20 +14,17 @@
 
 namespace windowtest {
 
-inline QString U(const char* utf8)
-{
+inline QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
 /// The control numbered id ("ctl<id>") inside a window.
-template <class T> T* Ctl(const QWidget& window, int id)
-{
+template <class T> T* Ctl(const QWidget& window, int id) {
     return window.findChild<T*>(QStringLiteral("ctl%1").arg(id));
 }
 
 /// A writable copy of the sample training file as dir/name (folders made as needed).
-inline QString CopySample(const QString& dir, const QString& name)
-{
+inline QString CopySample(const QString& dir, const QString& name) {
     const QString path = QDir(dir).filePath(name);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile::remove(path);
@@ -38,8 +35,7 @@ inline QString CopySample(const QString& dir, const QString& name)
 }
 
 /// A main window that keeps its recent-file list in dir, shown at a fixed size.
-inline std::unique_ptr<CMainFrame> ShowFrame(const QString& dir)
-{
+inline std::unique_ptr<CMainFrame> ShowFrame(const QString& dir) {
     auto frame = std::make_unique<CMainFrame>(QDir(dir).filePath(QStringLiteral("recent.ini")));
     frame->resize(1000, 700);
     frame->show();

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(Cp1252, EveryByteSurvivesTheRoundTrip)
-{
+TEST(Cp1252, EveryByteSurvivesTheRoundTrip) {
     std::string all;
     for (int b = 0; b < 256; ++b)
         all += static_cast<char>(b);
@@ -14,8 +13,7 @@ TEST(Cp1252, EveryByteSurvivesTheRoundTrip)
 
 struct CodePoint { unsigned char byte; char32_t cp; };
 class Cp1252Table : public ::testing::TestWithParam<CodePoint> {};
-TEST_P(Cp1252Table, MapsBothWays)
-{
+TEST_P(Cp1252Table, MapsBothWays) {
     const CodePoint& c = GetParam();
     EXPECT_EQ(Cp1252ToUnicode(c.byte), c.cp);
     EXPECT_EQ(UnicodeToCp1252(c.cp), c.byte);
@@ -26,8 +24,7 @@ INSTANTIATE_TEST_SUITE_P(Bytes, Cp1252Table, ::testing::Values(
     CodePoint{0x8A, 0x0160}, CodePoint{0x9F, 0x0178}, CodePoint{0x96, 0x2013},
     CodePoint{0xC4, 0x00C4}, CodePoint{0xDF, 0x00DF}, CodePoint{0x41, 0x0041}));
 
-TEST(Cp1252, RefusesCharactersWithoutByte)
-{
+TEST(Cp1252, RefusesCharactersWithoutByte) {
     std::string out;
     std::size_t bad = 99;
     EXPECT_FALSE(Utf8ToCp1252("ab\xE2\x86\x92" "c", out, &bad)); // U+2192 arrow
@@ -38,8 +35,7 @@ TEST(Cp1252, RefusesCharactersWithoutByte)
     EXPECT_EQ(out, "\xE4\x80");
 }
 
-TEST(Cp1252, LowerCasingFollowsTheCodePage)
-{
+TEST(Cp1252, LowerCasingFollowsTheCodePage) {
     EXPECT_EQ(LowerCp1252(std::string("AZ\xC0\xC4\xD6\xDC\xDE")), "az\xE0\xE4\xF6\xFC\xFE");
     // Multiplication sign, sharp s and the lower-case letters stay.
     EXPECT_EQ(LowerCp1252(std::string("\xD7\xDF\xE4z1")), "\xD7\xDF\xE4z1");

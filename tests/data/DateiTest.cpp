@@ -26,8 +26,7 @@ using testfiles::WriteBytes;
 
 namespace {
 
-std::string Written(const std::function<void(cDatei&)>& fill)
-{
+std::string Written(const std::function<void(cDatei&)>& fill) {
     cDatei out;
     EXPECT_TRUE(out.OpenBuffer());
     fill(out);
@@ -47,8 +46,7 @@ const std::string kLoadUFText = Cp1252FromUtf8("Datei.h:LoadUF(...) -  Typ nicht
 using Boxes = std::vector<std::pair<std::string, std::string>>; // caption, text
 
 // Exactly the boxes given, each with the error icon.
-void ExpectBoxes(const RecordingPresenter& rec, const Boxes& want)
-{
+void ExpectBoxes(const RecordingPresenter& rec, const Boxes& want) {
     ASSERT_EQ(rec.boxes.size(), want.size());
     for (std::size_t i = 0; i < want.size(); ++i) {
         EXPECT_EQ(rec.boxes[i].caption, want[i].first) << i;
@@ -57,8 +55,7 @@ void ExpectBoxes(const RecordingPresenter& rec, const Boxes& want)
     }
 }
 
-std::string NoStringText(int tag)
-{
+std::string NoStringText(int tag) {
     return "Falscher Datentyp (" + std::to_string(tag) +
            ")beim Einlesen der Datei. (TYP_STR oder TYP_STRING erwartet)";
 }
@@ -74,8 +71,7 @@ void PrintTo(const NumberCase& c, std::ostream* os) { *os << c.value; }
 
 class NumberLadder : public ::testing::TestWithParam<NumberCase> {};
 
-TEST_P(NumberLadder, WritesSmallestFormAndReadsBack)
-{
+TEST_P(NumberLadder, WritesSmallestFormAndReadsBack) {
     const NumberCase& c = GetParam();
     const std::string bytes = Written([&](cDatei& out) { out.WriteNumber(c.value); });
     EXPECT_EQ(ToHex(bytes), ToHex(std::string(c.bytes.begin(), c.bytes.end())));
@@ -120,8 +116,7 @@ void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
 
 class Writers : public ::testing::TestWithParam<WriteCase> {};
 
-TEST_P(Writers, WriteExactBytes)
-{
+TEST_P(Writers, WriteExactBytes) {
     EXPECT_EQ(ToHex(Written(GetParam().write)), ToHex(GetParam().bytes));
 }
 
@@ -165,8 +160,7 @@ struct Outputs {
     bool operator==(const Outputs&) const = default;
     int Load(cDatei& in) { return in.LoadUF(str, nInt, b, byte, word, d, ch, nInt2, nInt3); }
     // The outputs that differ from their start values, as " name=value".
-    std::string Changes() const
-    {
+    std::string Changes() const {
         const Outputs o;
         std::ostringstream os;
         os << (str != o.str ? " str=" + str : "") << (nInt != o.nInt ? " int=" + std::to_string(nInt) : "")
@@ -194,8 +188,7 @@ void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 
 class Readers : public ::testing::TestWithParam<ReadCase> {};
 
-TEST_P(Readers, GiveTagOutputsAndBox)
-{
+TEST_P(Readers, GiveTagOutputsAndBox) {
     const ReadCase& c = GetParam();
     RecordingPresenter boxes;
     StreamOn s(c.bytes);
@@ -288,8 +281,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"end of file", kNum, "", "99", 0, false},
         ReadCase{"truncated int64", kNum, Hex({10, 0, 0, 0, 0, 0, 0, 0}), "99", 7, false}));
 
-TEST(LongStringReader, TakesOnlyTag5)
-{
+TEST(LongStringReader, TakesOnlyTag5) {
     RecordingPresenter boxes;
     StreamOn s(Hex({5, 0, 0, 0, 1, 'L', 12, 1, 'S'}));
     std::string text = "old";
@@ -305,8 +297,7 @@ TEST(LongStringReader, TakesOnlyTag5)
 
 // ---- bool, byte and skip readers -----------------------------------------------------
 
-TEST(SmallReaders, TakeOnlyTheirTags)
-{
+TEST(SmallReaders, TakeOnlyTheirTags) {
     RecordingPresenter boxes;
     StreamOn s(Hex({1, 1, 2, 9, 7, 0xFF, 1, 0, 12, 0, 2, 3, 4, 0, 0, 0, 1, 12, 1, 'a'}));
     bool b = false;
@@ -334,8 +325,7 @@ TEST(SmallReaders, TakeOnlyTheirTags)
     EXPECT_EQ(s.in.Remaining(), 2u);
 }
 
-TEST(SmallReaders, SkipValueSkipsEveryStoredTag)
-{
+TEST(SmallReaders, SkipValueSkipsEveryStoredTag) {
     RecordingPresenter boxes;
     const std::string bytes = testfiles::StreamBuilder()
                                   .Bool(true).Byte(200).Char(-3).Word(60000).Short(-300)
@@ -358,8 +348,7 @@ class Truncated : public ::testing::TestWithParam<std::string> {};
 
 // Every proper prefix of a value fails to read and leaves the outputs alone; the whole
 // value reads.
-TEST_P(Truncated, EveryPrefixFailsCleanly)
-{
+TEST_P(Truncated, EveryPrefixFailsCleanly) {
     const std::string& full = GetParam();
     const int tag = static_cast<unsigned char>(full[0]);
     RecordingPresenter boxes;
@@ -397,8 +386,7 @@ INSTANTIATE_TEST_SUITE_P(Values, Truncated,
 
 // ---- scrambling ----------------------------------------------------------------------
 
-TEST(Scrambling, KeyStreamFromTheFileSeed)
-{
+TEST(Scrambling, KeyStreamFromTheFileSeed) {
     cDatei d;
     EXPECT_EQ(d.Scramble(0x41), 0x41); // off: unchanged
     d.StartScrambling(kScrambleSeed);
@@ -415,8 +403,7 @@ TEST(Scrambling, KeyStreamFromTheFileSeed)
               "1B 03 8A AC CF F9 BA 09");
 }
 
-TEST(Scrambling, StartsMidStreamAndReadsBackInStep)
-{
+TEST(Scrambling, StartsMidStreamAndReadsBackInStep) {
     auto write = [](cDatei& out) {
         out.WriteString("1CRY");
         out.WriteByte(1);
@@ -452,8 +439,7 @@ TEST(Scrambling, StartsMidStreamAndReadsBackInStep)
 
 // ---- the memory stream ---------------------------------------------------------------
 
-TEST(MemoryStream, OpensClosesAndReportsLikeAFile)
-{
+TEST(MemoryStream, OpensClosesAndReportsLikeAFile) {
     cDatei d;
     EXPECT_FALSE(d.IsOpen());
     ASSERT_TRUE(d.OpenBytes(Hex({7, 5, 7})));
@@ -489,8 +475,7 @@ TEST(MemoryStream, OpensClosesAndReportsLikeAFile)
 
 // Enough values that buffers fill and refill in the middle of values: the file gives the
 // memory stream's bytes, and reads back through its refilled buffer.
-TEST(DiskStream, LargeRoundTripMatchesMemory)
-{
+TEST(DiskStream, LargeRoundTripMatchesMemory) {
     std::vector<std::string> texts;
     for (int i = 0; i < 40000; ++i)
         texts.push_back(std::string(static_cast<std::size_t>(i % 300), static_cast<char>('a' + i % 26)));
@@ -531,8 +516,7 @@ TEST(DiskStream, LargeRoundTripMatchesMemory)
 }
 
 // A path of exactly length bytes inside dir, made of nested folders.
-std::string PathOfLength(const TempDir& dir, std::size_t length)
-{
+std::string PathOfLength(const TempDir& dir, std::size_t length) {
     std::string path = dir.Dir();
     while (length - path.size() > 201) {
         path += "/" + std::string(199, 'd');
@@ -543,8 +527,7 @@ std::string PathOfLength(const TempDir& dir, std::size_t length)
     return path;
 }
 
-TEST(DiskStream, PathLengthLimit)
-{
+TEST(DiskStream, PathLengthLimit) {
     TempDir dir;
     const std::string ok = PathOfLength(dir, kMaxDateiPath);
     const std::string tooLong = PathOfLength(dir, kMaxDateiPath + 1);
@@ -564,8 +547,7 @@ TEST(DiskStream, PathLengthLimit)
     EXPECT_FALSE(out.Open(tooLong, true));
 }
 
-TEST(DiskStream, OpeningNeedsTheRightKindOfName)
-{
+TEST(DiskStream, OpeningNeedsTheRightKindOfName) {
     TempDir dir;
     cDatei d;
     EXPECT_FALSE(d.Open(dir.Path("missing.vdr"), true));
@@ -583,8 +565,7 @@ TEST(DiskStream, OpeningNeedsTheRightKindOfName)
 // ---- atomic replacement --------------------------------------------------------------
 
 // How saving fails is the training file's test; here the replacement itself.
-TEST(AtomicWrite, ReplacesTheFileKeepingModeAndLink)
-{
+TEST(AtomicWrite, ReplacesTheFileKeepingModeAndLink) {
     TempDir dir;
     const std::string path = dir.Path(std::string(250, 'n') + ".vdr");
     const std::string leftover = dir.Path(".quorvant-" + std::to_string(getpid()) + "-0.tmp");

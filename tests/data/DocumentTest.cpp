@@ -28,8 +28,7 @@ const std::string kOpenFailedText = Cp1252FromUtf8("Fehler beim Öffnen der Date
 const std::string kSaveFailedText = "Datei konnte nicht gespeichert werden";
 
 // Five tasks "T0".."T4" and one stored questionnaire with the list 1, 2, 3, 2, 4.
-std::string WriteFiveTasks(const std::string& path)
-{
+std::string WriteFiveTasks(const std::string& path) {
     cTrainingData d;
     for (int i = 0; i < 5; ++i) {
         cTask t;
@@ -48,8 +47,7 @@ std::string WriteFiveTasks(const std::string& path)
 
 // Grows the document far beyond the file on disk, then runs write while writes past a
 // little more than that file fail, so the write breaks off halfway. Returns its result.
-int WriteGrownUnderSizeLimit(cDocument& doc, std::size_t fileSize, const std::function<int()>& write)
-{
+int WriteGrownUnderSizeLimit(cDocument& doc, std::size_t fileSize, const std::function<int()>& write) {
     for (int i = 0; i < 3000; ++i)
         doc.m_data.m_aTasks.push_back(doc.m_data.m_aTasks[0]);
     FileSizeLimit limit(fileSize + 64);
@@ -57,15 +55,13 @@ int WriteGrownUnderSizeLimit(cDocument& doc, std::size_t fileSize, const std::fu
 }
 
 // Exactly one box, the one a failed save shows.
-void ExpectOneSaveFailedBox(const RecordingPresenter& boxes)
-{
+void ExpectOneSaveFailedBox(const RecordingPresenter& boxes) {
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, kSaveFailedCaption);
     EXPECT_EQ(boxes.boxes[0].text, kSaveFailedText);
 }
 
-std::vector<std::string> Questions(const cTrainingData& d)
-{
+std::vector<std::string> Questions(const cTrainingData& d) {
     std::vector<std::string> out;
     for (const cTask& t : d.m_aTasks)
         out.push_back(t.m_strQuestion);
@@ -76,8 +72,7 @@ std::vector<std::string> Questions(const cTrainingData& d)
 
 // Open, delete a task referenced twice, save, count answers without marking the document,
 // close: the file holds both, and a second close writes nothing.
-TEST(DocumentWalk, OpenDeleteSaveCountAndClose)
-{
+TEST(DocumentWalk, OpenDeleteSaveCountAndClose) {
     TempDir dir;
     const std::string path = dir.Path("a.vdr");
     WriteFiveTasks(path);
@@ -117,8 +112,7 @@ TEST(DocumentWalk, OpenDeleteSaveCountAndClose)
 
 // A new document: defaults, nothing written on close, no save without a name, no save
 // onto a folder, then "Speichern unter" gives it its file.
-TEST(DocumentWalk, NewDocumentGetsItsFileBySaveAs)
-{
+TEST(DocumentWalk, NewDocumentGetsItsFileBySaveAs) {
     TempDir dir;
     RecordingPresenter boxes;
     cDocument doc;
@@ -170,8 +164,7 @@ TEST(DocumentWalk, NewDocumentGetsItsFileBySaveAs)
 
 // A scrambled file comes back byte for byte after open and close; a save or close that
 // breaks off halfway keeps the old file and the changes marked; destroying writes nothing.
-TEST(DocumentWalk, FailedWritesKeepTheOldFile)
-{
+TEST(DocumentWalk, FailedWritesKeepTheOldFile) {
     TempDir dir;
     const std::string path = dir.Path("gross.vdr");
     cTrainingData d = MakeTrainingData(500, 5);
@@ -217,8 +210,7 @@ class DocumentOpenFails : public ::testing::TestWithParam<OpenFailCase> {};
 
 // Message 104; what was read is safe to show; the file is never written back, but
 // "Speichern unter" with another name saves the rest.
-TEST_P(DocumentOpenFails, ShowsMessage104AndNeverWritesBack)
-{
+TEST_P(DocumentOpenFails, ShowsMessage104AndNeverWritesBack) {
     const OpenFailCase& c = GetParam();
     TempDir dir;
     const std::string path = dir.Path("kaputt.vdr");
@@ -268,8 +260,7 @@ INSTANTIATE_TEST_SUITE_P(
                      StreamBuilder().FileStart().DefaultSettings().Str("+AUF").Str("1TXT").Bytes(),
                      true, 2}));
 
-TEST(DocumentOpen, PartlyReadTasksKeepIndicesValid)
-{
+TEST(DocumentOpen, PartlyReadTasksKeepIndicesValid) {
     TempDir dir;
     const std::string path = dir.Path("teil.vdr");
     WriteBytes(path, StreamBuilder()

@@ -14,8 +14,7 @@
 namespace {
 
 // The seven values the settings dialog edits, for whole-record comparisons.
-auto Edited(const cTrainingData& d)
-{
+auto Edited(const cTrainingData& d) {
     return std::make_tuple(int(d.m_bRandom), int(d.m_nMinPercent), int(d.m_nMinRight),
                            int(d.m_nMaxWords), int(d.m_bAllowMissing), int(d.m_bAllowExtra),
                            int(d.m_bAllowSwap));
@@ -30,8 +29,7 @@ struct ByteCase {
 void PrintTo(const ByteCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 class ByteFromTextRule : public ::testing::TestWithParam<ByteCase> {};
 
-TEST_P(ByteFromTextRule, TakesTheLowEightBitsOfAtol)
-{
+TEST_P(ByteFromTextRule, TakesTheLowEightBitsOfAtol) {
     EXPECT_EQ(int(ByteFromText(GetParam().text)), GetParam().byte);
 }
 
@@ -52,8 +50,7 @@ void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.name; }
 class FileSettingsField : public ::testing::TestWithParam<FieldCase> {};
 
 // Each value goes to its own member and comes back from it, and nothing else moves.
-TEST_P(FileSettingsField, ShowsAndStoresItsOwnValue)
-{
+TEST_P(FileSettingsField, ShowsAndStoresItsOwnValue) {
     cTrainingData changed;
     GetParam().set(changed);
     EXPECT_EQ(FileSettingsTexts(changed), GetParam().shown);
@@ -87,8 +84,7 @@ struct CryptCase {
 void PrintTo(const CryptCase& c, std::ostream* os) { *os << c.stored; }
 class CryptSelection : public ::testing::TestWithParam<CryptCase> {};
 
-TEST_P(CryptSelection, OnlyKnownValuesSelectAnEntry)
-{
+TEST_P(CryptSelection, OnlyKnownValuesSelectAnEntry) {
     cTrainingData d;
     d.m_nCrypt = static_cast<std::uint8_t>(GetParam().stored);
     const cFilePropsValues values = FilePropsValues(d);
@@ -111,8 +107,7 @@ class FileSettingsInFile : public ::testing::TestWithParam<FileTrip> {};
 
 // What the dialogs store is what the file holds after writing and reading it again, typed
 // numbers cut to their byte.
-TEST_P(FileSettingsInFile, SurviveWritingAndReading)
-{
+TEST_P(FileSettingsInFile, SurviveWritingAndReading) {
     const FileTrip& c = GetParam();
     testfiles::TempDir dir;
     const std::string path = dir.Path("settings.vdr");

@@ -8,14 +8,12 @@
 
 namespace {
 
-std::optional<std::string> Env(const char* name)
-{
+std::optional<std::string> Env(const char* name) {
     const char* value = std::getenv(name);
     return value ? std::optional<std::string>(value) : std::nullopt;
 }
 
-void SetEnv(const char* name, const std::optional<std::string>& value)
-{
+void SetEnv(const char* name, const std::optional<std::string>& value) {
     if (value)
         setenv(name, value->c_str(), 1);
     else
@@ -24,8 +22,7 @@ void SetEnv(const char* name, const std::optional<std::string>& value)
 
 // The restarted program hands the user's own settings on to what it starts, and a
 // setting the user made decides without a restart (no case here may restart the test).
-TEST(LargeHeapPages, RestartedProgramGetsTheUsersEnvironmentBack)
-{
+TEST(LargeHeapPages, RestartedProgramGetsTheUsersEnvironmentBack) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizer's allocator is never restarted";
 #endif

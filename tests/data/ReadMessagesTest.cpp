@@ -26,8 +26,7 @@ using Box = std::pair<std::string, std::string>; // caption, text
 
 const std::string kCatalogueError = "Fehler   (Fehler #1)";
 
-Box NoString(int tag)
-{
+Box NoString(int tag) {
     return {"", "Falscher Datentyp (" + std::to_string(tag) +
                     ")beim Einlesen der Datei. (TYP_STR oder TYP_STRING erwartet)"};
 }
@@ -44,8 +43,7 @@ struct Reading {
     std::vector<Box> boxes;
 };
 
-Reading Read(const std::string& bytes)
-{
+Reading Read(const std::string& bytes) {
     TempDir dir;
     const std::string path = dir.Path("t.vdr");
     WriteBytes(path, bytes);
@@ -64,15 +62,13 @@ struct MessageCase {
     std::vector<Box> boxes;
     std::function<void(const cTrainingData&)> check = [](const cTrainingData&) {};
 };
-void PrintTo(const MessageCase& c, std::ostream* os)
-{
+void PrintTo(const MessageCase& c, std::ostream* os) {
     *os << c.name;
 }
 
 class ReadMessages : public ::testing::TestWithParam<MessageCase> {};
 
-TEST_P(ReadMessages, ShowsEveryBoxInOrder)
-{
+TEST_P(ReadMessages, ShowsEveryBoxInOrder) {
     const MessageCase& c = GetParam();
     const Reading r = Read(c.bytes);
     EXPECT_EQ(r.result, c.result);
@@ -80,8 +76,7 @@ TEST_P(ReadMessages, ShowsEveryBoxInOrder)
     c.check(r.data);
 }
 
-std::string Task(const StreamBuilder& blocks)
-{
+std::string Task(const StreamBuilder& blocks) {
     return StreamBuilder().FileStart().DefaultSettings().Str("+AUF").Raw(blocks.Bytes())
         .FileEnd().Bytes();
 }

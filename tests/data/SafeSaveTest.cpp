@@ -32,22 +32,19 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
-void WriteNew(cDatei& out)
-{
+void WriteNew(cDatei& out) {
     out.WriteString("neu");
 }
 const std::string kNewBytes = testfiles::Hex({12, 3, 'n', 'e', 'u'});
 
-std::string WriteSample(const std::string& path, std::uint32_t counter = 1)
-{
+std::string WriteSample(const std::string& path, std::uint32_t counter = 1) {
     cTrainingData d = testfiles::MakeTrainingData(3);
     d.m_aTasks[0].m_nStats[0] = counter;
     EXPECT_EQ(d.WriteTrainingFile(path), 0);
     return ReadBytes(path);
 }
 
-struct stat StatOf(const std::string& path)
-{
+struct stat StatOf(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
     return st;
@@ -55,8 +52,7 @@ struct stat StatOf(const std::string& path)
 
 // Runs fn as the user nobody when we are root (in a child process), else as ourselves;
 // returns fn's result.
-int AsAnotherUser(const std::function<int()>& fn)
-{
+int AsAnotherUser(const std::function<int()>& fn) {
     if (geteuid() != 0)
         return fn();
     const pid_t child = fork();
@@ -74,8 +70,7 @@ int AsAnotherUser(const std::function<int()>& fn)
 
 // Another program replaces the file, or rewrites it in place with the same size and
 // modification time (only the content hash can tell).
-void ChangeBehindOurBack(const std::string& path, bool inPlace)
-{
+void ChangeBehindOurBack(const std::string& path, bool inPlace) {
     if (!inPlace) {
         WriteSample(path, 7);
         return;
@@ -90,8 +85,7 @@ void ChangeBehindOurBack(const std::string& path, bool inPlace)
     close(fd);
 }
 
-TEST(ChangedOnDisk, IsNeverOverwrittenSilently)
-{
+TEST(ChangedOnDisk, IsNeverOverwrittenSilently) {
     for (const bool inPlace : {false, true}) {
         TempDir dir;
         const std::string path = dir.Path("geteilt.vdr");
@@ -116,8 +110,7 @@ TEST(ChangedOnDisk, IsNeverOverwrittenSilently)
     }
 }
 
-TEST(FileLock, ReadingWaitsWhileAnotherProgramSaves)
-{
+TEST(FileLock, ReadingWaitsWhileAnotherProgramSaves) {
     TempDir dir;
     const std::string path = dir.Path("a.vdr");
     WriteSample(path);
@@ -138,8 +131,7 @@ TEST(FileLock, ReadingWaitsWhileAnotherProgramSaves)
 
 // ---- permissions, links and what the file carries -----------------------------------
 
-TEST(SafeSave, ReadOnlyFileIsNotWritten)
-{
+TEST(SafeSave, ReadOnlyFileIsNotWritten) {
     TempDir dir;
     const std::string path = dir.Path("a.vdr");
     const std::string before = WriteSample(path);
@@ -157,8 +149,7 @@ TEST(SafeSave, ReadOnlyFileIsNotWritten)
     EXPECT_EQ(ReadBytes(path), before);
 }
 
-TEST(SafeSave, WritableFileInReadOnlyFolderIsWrittenInPlace)
-{
+TEST(SafeSave, WritableFileInReadOnlyFolderIsWrittenInPlace) {
     TempDir dir;
     const std::string folder = dir.Path("nurlesen");
     const std::string path = folder + "/a.vdr";
@@ -177,8 +168,7 @@ TEST(SafeSave, WritableFileInReadOnlyFolderIsWrittenInPlace)
     EXPECT_EQ(std::filesystem::directory_iterator(folder)->path().filename(), "a.vdr");
 }
 
-TEST(SafeSave, KeepsOwnerModeAttributesAndHardLinks)
-{
+TEST(SafeSave, KeepsOwnerModeAttributesAndHardLinks) {
     TempDir dir;
     const std::string path = dir.Path("a.vdr");
     WriteSample(path);
@@ -213,8 +203,7 @@ TEST(SafeSave, KeepsOwnerModeAttributesAndHardLinks)
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.vdr", "partner.vdr"}));
 }
 
-TEST(SafeSave, DanglingLinkCreatesItsTargetAndALoopIsRefused)
-{
+TEST(SafeSave, DanglingLinkCreatesItsTargetAndALoopIsRefused) {
     TempDir dir;
     ASSERT_EQ(symlink("ziel.vdr", dir.Path("link.vdr").c_str()), 0);
     EXPECT_EQ(SaveFileSafely(dir.Path("link.vdr"), WriteNew, nullptr, nullptr), SaveOutcome::Saved);
@@ -235,8 +224,7 @@ TEST(SafeSave, DanglingLinkCreatesItsTargetAndALoopIsRefused)
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.vdr", "b.vdr", "link.vdr", "ziel.vdr"}));
 }
 
-TEST(SafeSave, SpecialFilesAreRefusedBeforeOpening)
-{
+TEST(SafeSave, SpecialFilesAreRefusedBeforeOpening) {
     TempDir dir;
     ASSERT_EQ(mkfifo(dir.Path("fifo.vdr").c_str(), 0600), 0);
     mkdir(dir.Path("ordner.vdr").c_str(), 0700);
@@ -252,8 +240,7 @@ TEST(SafeSave, SpecialFilesAreRefusedBeforeOpening)
     EXPECT_TRUE(S_ISFIFO(StatOf(dir.Path("fifo.vdr")).st_mode));
 }
 
-TEST(SafeSave, StaleTemporariesOfEndedProcessesAreRemoved)
-{
+TEST(SafeSave, StaleTemporariesOfEndedProcessesAreRemoved) {
     TempDir dir;
     const pid_t ended = fork();
     if (ended == 0)

@@ -16,8 +16,7 @@ namespace {
 
 // Every field of a new task at its default, and a reset task equal to a new one but for
 // the number and category it keeps.
-TEST(TaskDefaults, NewAndResetTasksHaveEveryDefault)
-{
+TEST(TaskDefaults, NewAndResetTasksHaveEveryDefault) {
     const cTextSlots none;
     const std::array<bool, kTaskSlots> noFlags{};
     const auto defaults = [&](const char* no, const char* category) {
@@ -59,8 +58,7 @@ TEST(TaskDefaults, NewAndResetTasksHaveEveryDefault)
     EXPECT_EQ(AllTaskFields(task), defaults("12a", "Recht"));
 }
 
-TEST(TaskDefaults, SeparatorsAreTheTwentySixBytesInOrder)
-{
+TEST(TaskDefaults, SeparatorsAreTheTwentySixBytesInOrder) {
     EXPECT_EQ(ToHex(DefaultSeparators()), "2E 2C 2D 3B 3A 3F 21 22 24 25 26 2F 28 29 3D 2B 2A 27 "
                                           "23 B0 5E 7E B4 60 40 80");
 }
@@ -70,13 +68,11 @@ struct ClassifyCase {
     int level;
     int expected;
 };
-void PrintTo(const ClassifyCase& c, std::ostream* os)
-{
+void PrintTo(const ClassifyCase& c, std::ostream* os) {
     *os << "level " << c.level << " of " << c.points << " points";
 }
 class Classify : public ::testing::TestWithParam<ClassifyCase> {};
-TEST_P(Classify, GivesClass)
-{
+TEST_P(Classify, GivesClass) {
     const ClassifyCase& c = GetParam();
     cTask task;
     task.m_nPoints = static_cast<std::uint8_t>(c.points);
@@ -97,13 +93,11 @@ struct StatsCase {
     std::vector<std::uint32_t> counters; // from slot 0
     const char* expected;
 };
-void PrintTo(const StatsCase& c, std::ostream* os)
-{
+void PrintTo(const StatsCase& c, std::ostream* os) {
     *os << c.points << " points -> \"" << c.expected << "\"";
 }
 class StatsText : public ::testing::TestWithParam<StatsCase> {};
-TEST_P(StatsText, FormatsCounters)
-{
+TEST_P(StatsText, FormatsCounters) {
     const StatsCase& c = GetParam();
     cTask task;
     task.m_nPoints = static_cast<std::uint8_t>(c.points);
@@ -129,13 +123,11 @@ struct SplitCase {
     const char* text;
     std::vector<std::string> pieces;
 };
-void PrintTo(const SplitCase& c, std::ostream* os)
-{
+void PrintTo(const SplitCase& c, std::ostream* os) {
     *os << "\"" << c.text << "\"";
 }
 class SplitString : public ::testing::TestWithParam<SplitCase> {};
-TEST_P(SplitString, KeepsEmptyPieces)
-{
+TEST_P(SplitString, KeepsEmptyPieces) {
     const SplitCase& c = GetParam();
     std::vector<std::string> out{"stale", "entries"};
     EXPECT_EQ(::SplitString(c.text, out, '|'), static_cast<int>(c.pieces.size()));

@@ -10,8 +10,7 @@
 namespace {
 
 // The slots behave as an array of ten texts whichever of them were ever reached.
-TEST(TextSlots, BehaveAsTenTextsWhateverWasReached)
-{
+TEST(TextSlots, BehaveAsTenTextsWhateverWasReached) {
     cTextSlots slots;
     const cTextSlots& view = slots;
     int count = 0;
@@ -58,8 +57,7 @@ TEST(TextSlots, BehaveAsTenTextsWhateverWasReached)
     EXPECT_TRUE(moved.HasText());
 }
 
-TEST(TextSlots, SeparatorsShareTheDefaultUntilSet)
-{
+TEST(TextSlots, SeparatorsShareTheDefaultUntilSet) {
     cTask task;
     task.m_strSeparators = ";";
     cTask copy = task;

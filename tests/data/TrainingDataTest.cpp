@@ -12,8 +12,7 @@ namespace {
 
 using Indices = std::vector<std::uint32_t>;
 
-cTrainingData WithTasks(int count)
-{
+cTrainingData WithTasks(int count) {
     cTrainingData data;
     for (int i = 0; i < count; ++i) {
         cTask task;
@@ -23,8 +22,7 @@ cTrainingData WithTasks(int count)
     return data;
 }
 
-cQuestionnaire WithList(Indices list)
-{
+cQuestionnaire WithList(Indices list) {
     cQuestionnaire q;
     q.m_aTaskIndex = std::move(list);
     return q;
@@ -32,8 +30,7 @@ cQuestionnaire WithList(Indices list)
 
 // A new record is empty with default settings; a reset brings every field back to that
 // but the three flags reading sets.
-TEST(TrainingDataDefaults, NewAndResetDataAreEmptyWithDefaultSettings)
-{
+TEST(TrainingDataDefaults, NewAndResetDataAreEmptyWithDefaultSettings) {
     const auto cleared = [](const cTrainingData& d) {
         return std::tuple_cat(std::make_tuple(d.m_aTasks.size(), d.m_aQuestionnaires.size(),
                                               d.m_strPath),
@@ -72,8 +69,7 @@ TEST(TrainingDataDefaults, NewAndResetDataAreEmptyWithDefaultSettings)
     EXPECT_TRUE(data.m_bSelfAssessAll);
 }
 
-TEST(QuestionnaireReset, HasNoExamAndAnEmptyList)
-{
+TEST(QuestionnaireReset, HasNoExamAndAnEmptyList) {
     cQuestionnaire q = WithList({3, 1, 2});
     q.m_strTitle = "Kapitel";
     q.m_nExamSeconds = 600;
@@ -94,13 +90,11 @@ struct DeleteCase {
     Indices before;
     Indices after;
 };
-void PrintTo(const DeleteCase& c, std::ostream* os)
-{
+void PrintTo(const DeleteCase& c, std::ostream* os) {
     *os << c.name;
 }
 class DeleteTask : public ::testing::TestWithParam<DeleteCase> {};
-TEST_P(DeleteTask, RemovesReferencesAndRenumbers)
-{
+TEST_P(DeleteTask, RemovesReferencesAndRenumbers) {
     const DeleteCase& c = GetParam();
     RecordingPresenter boxes;
     cTrainingData data = WithTasks(c.taskCount);
@@ -131,8 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Lists, DeleteTask, ::testing::Values(
     DeleteCase{"only", 1, 0, {0, 0}, {}},
     DeleteCase{"empty_list", 2, 1, {}, {}}));
 
-TEST(DeleteTaskRefusal, ForeignTaskShowsMessage108AndChangesNothing)
-{
+TEST(DeleteTaskRefusal, ForeignTaskShowsMessage108AndChangesNothing) {
     RecordingPresenter boxes;
     cTrainingData data = WithTasks(3);
     data.m_aQuestionnaires.push_back(WithList({2, 1, 0}));
@@ -152,8 +145,7 @@ TEST(DeleteTaskRefusal, ForeignTaskShowsMessage108AndChangesNothing)
     EXPECT_EQ(data.m_aQuestionnaires[0].m_aTaskIndex, (Indices{2, 1, 0}));
 }
 
-TEST(FindTaskByNumber, TakesTheLastExactMatch)
-{
+TEST(FindTaskByNumber, TakesTheLastExactMatch) {
     cTrainingData data;
     for (const char* number : {"1", "2", "a", "2", "A", " 2", ""}) {
         cTask task;
@@ -171,8 +163,7 @@ TEST(FindTaskByNumber, TakesTheLastExactMatch)
     EXPECT_EQ(cTrainingData().FindTaskByNumber(""), -1);
 }
 
-TEST(ResetStatistics, ZeroesEveryCounterOfEveryTask)
-{
+TEST(ResetStatistics, ZeroesEveryCounterOfEveryTask) {
     cTrainingData data = WithTasks(3);
     for (cTask& task : data.m_aTasks)
         for (int k = 0; k < kTaskSlots; ++k)

@@ -31,8 +31,7 @@ using testfiles::WriteBytes;
 
 namespace {
 
-std::string WrittenFile(const cTrainingData& data)
-{
+std::string WrittenFile(const cTrainingData& data) {
     cDatei out;
     EXPECT_TRUE(out.OpenBuffer());
     WriteTrainingData(data, out);
@@ -49,8 +48,7 @@ struct ReadResult {
 };
 
 // Reads bytes into data that still holds something, which reading must drop.
-ReadResult ReadFromBytes(std::string bytes)
-{
+ReadResult ReadFromBytes(std::string bytes) {
     ReadResult r;
     r.data.m_aTasks.resize(2);
     r.data.m_aQuestionnaires.resize(1);
@@ -64,8 +62,7 @@ ReadResult ReadFromBytes(std::string bytes)
 }
 
 // Every field at a value that differs from its default, at the edges of its encoding.
-cTrainingData EveryField()
-{
+cTrainingData EveryField() {
     cTrainingData d = MakeTrainingData(40, 7);
     d.m_bShowAll = true;
     d.m_bRandom = true;
@@ -125,14 +122,12 @@ cTrainingData EveryField()
 
 // ---- exact bytes ---------------------------------------------------------------------
 
-TEST(TrainingFileBytes, EmptyDataGivesTheMinimalFile)
-{
+TEST(TrainingFileBytes, EmptyDataGivesTheMinimalFile) {
     const std::string expected = StreamBuilder().FileStart().DefaultSettings().FileEnd().Bytes();
     EXPECT_EQ(ToHex(WrittenFile(cTrainingData())), ToHex(expected));
 }
 
-TEST(TrainingFileBytes, BeginsAndEndsAsDocumented)
-{
+TEST(TrainingFileBytes, BeginsAndEndsAsDocumented) {
     for (const bool showAll : {false, true}) {
         cTrainingData d = MakeTrainingData(5);
         d.m_bShowAll = showAll;
@@ -148,8 +143,7 @@ TEST(TrainingFileBytes, BeginsAndEndsAsDocumented)
     }
 }
 
-TEST(TrainingFileBytes, ScrambledFileKeepsItsIdentificationPlain)
-{
+TEST(TrainingFileBytes, ScrambledFileKeepsItsIdentificationPlain) {
     cTrainingData d = MakeTrainingData(5);
     d.m_nCrypt = 1;
     const std::string file = WrittenFile(d);
@@ -164,8 +158,7 @@ TEST(TrainingFileBytes, ScrambledFileKeepsItsIdentificationPlain)
 }
 
 // One file with every block the writer produces; each task shows one rule.
-cTrainingData GoldenData()
-{
+cTrainingData GoldenData() {
     cTrainingData d;
     d.m_bShowAll = d.m_bRandom = d.m_bAllowExtra = true;
     d.m_nMinPercent = 200;
@@ -220,8 +213,7 @@ cTrainingData GoldenData()
     return d;
 }
 
-TEST(TrainingFileBytes, EveryBlockExactlyAndReadBackToTheSameBytes)
-{
+TEST(TrainingFileBytes, EveryBlockExactlyAndReadBackToTheSameBytes) {
     StreamBuilder b;
     b.FileStart().Str("1CRY").Byte(0).Str("1ALL").Bool(true).Str("1MIX").Bool(true)
         .Str("3AUS").Byte(200).Byte(3).Byte(7).Str("3TOL").Bool(false).Bool(true).Bool(false)
@@ -278,8 +270,7 @@ void PrintTo(const RoundCase& c, std::ostream* os) { *os << c.name; }
 
 class RoundTrip : public ::testing::TestWithParam<RoundCase> {};
 
-TEST_P(RoundTrip, WriteReadWriteGivesTheSameBytes)
-{
+TEST_P(RoundTrip, WriteReadWriteGivesTheSameBytes) {
     cTrainingData d = GetParam().tasks < 0 ? EveryField() : MakeTrainingData(GetParam().tasks, 3);
     d.m_nCrypt = static_cast<std::uint8_t>(GetParam().crypt);
     const std::string first = WrittenFile(d);
@@ -302,8 +293,7 @@ INSTANTIATE_TEST_SUITE_P(Files, RoundTrip,
 
 // ---- files on disk -------------------------------------------------------------------
 
-TEST(TrainingFileOnDisk, RoundTripWritesTheMemoryBytes)
-{
+TEST(TrainingFileOnDisk, RoundTripWritesTheMemoryBytes) {
     TempDir dir;
     const std::string first = dir.Path("a.vdr");
     cTrainingData d = EveryField();
@@ -326,8 +316,7 @@ TEST(TrainingFileOnDisk, RoundTripWritesTheMemoryBytes)
     EXPECT_EQ(ReadBytes(dir.Path("b.vdr")), ReadBytes(first));
 }
 
-TEST(TrainingFileOnDisk, MissingFileFailsSilentlyAndKeepsThePath)
-{
+TEST(TrainingFileOnDisk, MissingFileFailsSilentlyAndKeepsThePath) {
     TempDir dir;
     RecordingPresenter boxes;
     cTrainingData d = MakeTrainingData(3);
@@ -343,8 +332,7 @@ TEST(TrainingFileOnDisk, MissingFileFailsSilentlyAndKeepsThePath)
                                        Cp1252FromUtf8(") enthält keine Daten."));
 }
 
-TEST(TrainingFileOnDisk, FailedSavesLeaveWhatWasThere)
-{
+TEST(TrainingFileOnDisk, FailedSavesLeaveWhatWasThere) {
     TempDir dir;
     const std::string path = dir.Path("t.vdr");
     cTrainingData small = MakeTrainingData(2);
@@ -380,8 +368,7 @@ void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 
 class Reading : public ::testing::TestWithParam<ReadCase> {};
 
-TEST_P(Reading, ReadsWithoutABox)
-{
+TEST_P(Reading, ReadsWithoutABox) {
     const ReadResult r = ReadFromBytes(GetParam().bytes);
     ASSERT_EQ(r.result, 0);
     EXPECT_TRUE(r.boxes.empty());
@@ -391,14 +378,12 @@ TEST_P(Reading, ReadsWithoutABox)
 using Indices = std::vector<std::uint32_t>;
 
 // A file whose one task is given by blocks.
-std::string TaskFile(const StreamBuilder& blocks)
-{
+std::string TaskFile(const StreamBuilder& blocks) {
     return StreamBuilder().FileStart().Str("+AUF").Raw(blocks.Bytes()).Str("-AUF").Str("-FB").Str("0$").Bytes();
 }
 
 // Unknown blocks between the question and the solution of a task are skipped.
-ReadCase Skip(const char* name, const StreamBuilder& unknown)
-{
+ReadCase Skip(const char* name, const StreamBuilder& unknown) {
     StreamBuilder b;
     b.FileStart().DefaultSettings().Str("+AUF").Str("1TXT").Str("vor").Raw(unknown.Bytes());
     b.Str("1SOL").Str("nach").Str("-AUF").Str("+FB").Str("1FNA").Str("F").Str("#FRA").Num(1).Num(0)
@@ -413,8 +398,7 @@ ReadCase Skip(const char* name, const StreamBuilder& unknown)
 }
 
 // A pattern slot outside the ten is ignored, and the values behind it still line up.
-ReadCase PatternSlot(const char* name, std::int64_t index)
-{
+ReadCase PatternSlot(const char* name, std::int64_t index) {
     return ReadCase{name,
                     TaskFile(StreamBuilder().Str("2PA").Num(index).Str("weg").Str("2PA").Num(9)
                                  .Str("neun").Str("1SOL").Str("danach")),
@@ -429,8 +413,7 @@ ReadCase PatternSlot(const char* name, std::int64_t index)
 }
 
 // A column count that is no multiple of 3 reads N / 3 whole columns and nothing more.
-ReadCase Columns(const char* name, int count)
-{
+ReadCase Columns(const char* name, int count) {
     return ReadCase{name,
                     StreamBuilder().FileStart().Str("#HDL").Num(count).Str("A").Num(10).Num(0)
                         .Str("1MIX").Bool(true).FileEnd().Bytes(),
@@ -440,8 +423,7 @@ ReadCase Columns(const char* name, int count)
                     }};
 }
 
-std::string ElevenAnswers()
-{
+std::string ElevenAnswers() {
     StreamBuilder b;
     b.FileStart().Str("+AUF").Str("1TYP").Num(1);
     for (int k = 0; k < 12; ++k) {
@@ -452,8 +434,7 @@ std::string ElevenAnswers()
     return b.Str("2KAT").Str("nr").Str("kat").Str("-AUF").Str("-FB").Str("0$").Bytes();
 }
 
-cTrainingData NoPassPoints()
-{
+cTrainingData NoPassPoints() {
     cTrainingData d;
     d.m_aTasks.resize(1);
     cQuestionnaire q;
@@ -617,8 +598,7 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         Columns("column count 4", 4), Columns("column count 5", 5)));
 
-TEST(ReadingHostile, ListCountsBeyondTheFileStopAtItsEnd)
-{
+TEST(ReadingHostile, ListCountsBeyondTheFileStopAtItsEnd) {
     for (const char* block : {"#FRA", "#HDL", "#XYZ"}) {
         SCOPED_TRACE(block);
         ReadResult r = ReadFromBytes(
@@ -642,8 +622,7 @@ void PrintTo(const FailCase& c, std::ostream* os) { *os << c.name; }
 
 class ReadFailure : public ::testing::TestWithParam<FailCase> {};
 
-TEST_P(ReadFailure, ShowsTheExactMessageAndFails)
-{
+TEST_P(ReadFailure, ShowsTheExactMessageAndFails) {
     const FailCase& c = GetParam();
     ReadResult r = ReadFromBytes(c.bytes);
     EXPECT_EQ(r.result, 1);
@@ -662,8 +641,7 @@ TEST_P(ReadFailure, ShowsTheExactMessageAndFails)
 
 const std::string kCaption1 = "Fehler   (Fehler #1)";
 
-FailCase Pre(const char* ident, const char* expectation)
-{
+FailCase Pre(const char* ident, const char* expectation) {
     const std::string id(ident);
     std::string text = "Falsches PreChar (";
     text.append(id, 0, 1).append(").").append(expectation).append(id, 1).append(")");
@@ -715,8 +693,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- every truncation and damaged bytes ----------------------------------------------
 
-void ExpectSoundData(const cTrainingData& d)
-{
+void ExpectSoundData(const cTrainingData& d) {
     for (const cQuestionnaire& q : d.m_aQuestionnaires)
         for (const std::uint32_t i : q.m_aTaskIndex)
             ASSERT_LT(i, d.m_aTasks.size());
@@ -731,8 +708,7 @@ void ExpectSoundData(const cTrainingData& d)
 
 class EveryPrefix : public ::testing::TestWithParam<int> {};
 
-TEST_P(EveryPrefix, ReadsWithoutCrashAndFails)
-{
+TEST_P(EveryPrefix, ReadsWithoutCrashAndFails) {
     cTrainingData source = EveryField();
     source.m_aTasks.resize(8);
     for (cQuestionnaire& q : source.m_aQuestionnaires)
@@ -750,8 +726,7 @@ TEST_P(EveryPrefix, ReadsWithoutCrashAndFails)
 
 INSTANTIATE_TEST_SUITE_P(Modes, EveryPrefix, ::testing::Values(0, 1));
 
-TEST(DamagedBytes, EveryFlippedByteReadsSafely)
-{
+TEST(DamagedBytes, EveryFlippedByteReadsSafely) {
     cTrainingData source = MakeTrainingData(6, 11);
     const std::string file = WrittenFile(source);
     for (std::size_t i = 0; i < file.size(); ++i) {

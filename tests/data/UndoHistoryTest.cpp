@@ -16,15 +16,13 @@ struct Edit {
     std::function<void(cTrainingData&)> change;
 };
 
-void Apply(cDocument& doc, const Edit& edit)
-{
+void Apply(cDocument& doc, const Edit& edit) {
     doc.BeginEdit();
     edit.change(doc.m_data);
     doc.CommitEdit(edit.label);
 }
 
-void Load(cDocument& doc, int tasks)
-{
+void Load(cDocument& doc, int tasks) {
     doc.m_data = MakeTrainingData(tasks);
     CompleteTrainingData(doc.m_data);
 }
@@ -33,8 +31,7 @@ void Load(cDocument& doc, int tasks)
 
 // Answering is no edit: counters survive undo and redo, and undoing a reset adds what was
 // counted since to the old counters.
-TEST(UndoHistory, KeepsTheAnswersCountedSince)
-{
+TEST(UndoHistory, KeepsTheAnswersCountedSince) {
     cDocument doc;
     Load(doc, 3);
     doc.m_data.m_aTasks[0].m_nStats = {};
@@ -60,8 +57,7 @@ TEST(UndoHistory, KeepsTheAnswersCountedSince)
 
 // A hundred steps are kept; the modified flag is clear exactly at the saved content, which
 // is gone with the oldest step; a new edit after undo drops the steps that could be redone.
-TEST(UndoHistory, KeepsAHundredStepsAndFollowsTheSavedContent)
-{
+TEST(UndoHistory, KeepsAHundredStepsAndFollowsTheSavedContent) {
     cDocument doc;
     Load(doc, 2);
     for (int i = 0; i < cUndoHistory::kMaxSteps + 5; ++i) {

@@ -18,8 +18,7 @@ using testdata::W;
 
 // One line per task: question|solution|pattern|category|number|points[|picture|sound],
 // UTF-8; lists as "title=0,1"; a refusal as "!kind message".
-std::string Show(const cImportResult& r)
-{
+std::string Show(const cImportResult& r) {
     if (!r.Ok())
         return "!" + std::to_string(static_cast<int>(r.failure)) + " " + r.message;
     std::string out;
@@ -49,29 +48,25 @@ struct Sample {
 };
 void PrintTo(const Sample& s, std::ostream* os) { *os << s.name; }
 
-std::string Kvtml(const std::string& entries, const std::string& lessons = "")
-{
+std::string Kvtml(const std::string& entries, const std::string& lessons = "") {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kvtml version=\"2.0\">\n<entries>\n" +
            entries + "</entries>\n<lessons>" + lessons + "</lessons>\n</kvtml>\n";
 }
 
 // Latin-1 text as UTF-16LE (each byte one code unit).
-std::string Utf16(const std::string& latin1)
-{
+std::string Utf16(const std::string& latin1) {
     std::string out;
     for (const char c : latin1)
         out += {c, '\0'};
     return out;
 }
 
-std::string Entry(int id, const std::string& first, const std::string& second)
-{
+std::string Entry(int id, const std::string& first, const std::string& second) {
     return "<entry id=\"" + std::to_string(id) + "\"><translation id=\"0\">" + first +
            "</translation><translation id=\"1\">" + second + "</translation></entry>\n";
 }
 
-std::vector<Sample> Samples()
-{
+std::vector<Sample> Samples() {
     const auto csv = ExchangeFormat::Csv;
     const auto kv = ExchangeFormat::Kvtml;
     const auto anki = ExchangeFormat::Anki;
@@ -152,8 +147,7 @@ std::vector<Sample> Samples()
 }
 
 class ImportSample : public ::testing::TestWithParam<Sample> {};
-TEST_P(ImportSample, GivesEntriesOrItsMessage)
-{
+TEST_P(ImportSample, GivesEntriesOrItsMessage) {
     Sample s = GetParam();
     if (s.longLine)
         s.bytes += std::string(s.longLine, 'x') + ",y\n";
@@ -162,8 +156,7 @@ TEST_P(ImportSample, GivesEntriesOrItsMessage)
 INSTANTIATE_TEST_SUITE_P(Formats, ImportSample, ::testing::ValuesIn(Samples()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(AppendImport, KeepsTheFileAndContinuesItsNumbers)
-{
+TEST(AppendImport, KeepsTheFileAndContinuesItsNumbers) {
     cDocument doc;
     doc.NewDocument();
     cTrainingData& d = doc.m_data;
@@ -210,8 +203,7 @@ struct Trip {
 };
 void PrintTo(const Trip& t, std::ostream* os) { *os << static_cast<int>(t.format); }
 class ExchangeRoundTrip : public ::testing::TestWithParam<Trip> {};
-TEST_P(ExchangeRoundTrip, KeepsWhatTheFormatCarries)
-{
+TEST_P(ExchangeRoundTrip, KeepsWhatTheFormatCarries) {
     const Trip& c = GetParam();
     cDocument source;
     source.NewDocument();
@@ -271,8 +263,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, ExchangeRoundTrip, ::testing::Values(
     Trip{ExchangeFormat::Kvtml, false, false, false, true, true},
     Trip{ExchangeFormat::Anki, false, false, false, false, false}));
 
-TEST(ExchangeExport, StartsAsOtherProgramsExpect)
-{
+TEST(ExchangeExport, StartsAsOtherProgramsExpect) {
     cDocument doc;
     doc.NewDocument();
     doc.m_data.m_aTasks = {testdata::TextTask("1", "Haus", "house"), testdata::TextTask("2", "#1\a", "")};

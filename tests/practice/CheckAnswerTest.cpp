@@ -15,13 +15,11 @@ struct Tol {
     bool missing, extra, swap;
     int verdict;
 };
-void PrintTo(const Tol& c, std::ostream* os)
-{
+void PrintTo(const Tol& c, std::ostream* os) {
     *os << "\"" << c.answer << "\"~\"" << c.candidate << "\" " << c.missing << c.extra << c.swap;
 }
 class CompareWithTolerance : public ::testing::TestWithParam<Tol> {};
-TEST_P(CompareWithTolerance, GivesVerdict)
-{
+TEST_P(CompareWithTolerance, GivesVerdict) {
     const Tol& c = GetParam();
     EXPECT_EQ(cTask().CompareWithTolerance(c.answer, c.candidate, c.missing, c.extra, c.swap),
               c.verdict);
@@ -56,13 +54,11 @@ struct Check {
     bool missing, extra, swap;
     int verdict;
 };
-void PrintTo(const Check& c, std::ostream* os)
-{
+void PrintTo(const Check& c, std::ostream* os) {
     *os << c.name;
 }
 class CheckText : public ::testing::TestWithParam<Check> {};
-TEST_P(CheckText, GivesVerdict)
-{
+TEST_P(CheckText, GivesVerdict) {
     const Check& c = GetParam();
     cTask task;
     task.m_nType = TaskTypeText;
@@ -117,8 +113,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, CheckText, ::testing::Values(
     Check{"pattern_empty_entry", "", "x", "", 0, 0, 0, 99},
     Check{"pattern_wrong", "Baum", "Baum", "Haus|Gebäude", 1, 1, 1, 0}));
 
-TEST(CheckTextFlags, CaseSensitiveTaskComparesCase)
-{
+TEST(CheckTextFlags, CaseSensitiveTaskComparesCase) {
     cTask task;
     task.m_bCaseSensitive = true;
     task.m_strAnswer = "Das Haus";
@@ -132,8 +127,7 @@ TEST(CheckTextFlags, CaseSensitiveTaskComparesCase)
     EXPECT_EQ(task.CheckAnswer(true, true, true), 2);
 }
 
-TEST(CheckTextFlags, OwnSeparatorSetIsUsed)
-{
+TEST(CheckTextFlags, OwnSeparatorSetIsUsed) {
     cTask task;
     task.m_strSeparators = "x";
     task.m_strAnswer = "Hxaus.";
@@ -143,8 +137,7 @@ TEST(CheckTextFlags, OwnSeparatorSetIsUsed)
     EXPECT_EQ(task.CheckAnswer(false, false, false), 0);
 }
 
-TEST(CheckPatternEntries, HigherEntryIsDecidedFirstAndEntryZeroIsSkipped)
-{
+TEST(CheckPatternEntries, HigherEntryIsDecidedFirstAndEntryZeroIsSkipped) {
     cTask task;
     task.m_strAnswer = "Hasu";
     task.m_strSolution = "Hasu";
@@ -174,13 +167,11 @@ struct Choice {
     std::vector<bool> ticked;
     int verdict;
 };
-void PrintTo(const Choice& c, std::ostream* os)
-{
+void PrintTo(const Choice& c, std::ostream* os) {
     *os << c.name;
 }
 class CheckChoice : public ::testing::TestWithParam<Choice> {};
-TEST_P(CheckChoice, ComparesTicks)
-{
+TEST_P(CheckChoice, ComparesTicks) {
     const Choice& c = GetParam();
     cTask task;
     task.m_nType = TaskTypeMultipleChoice;

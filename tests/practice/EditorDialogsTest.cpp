@@ -17,14 +17,12 @@ struct MediaCase {
     int result;
     const char* name; // UTF-8; converted to Windows-1252 for the comparison
 };
-void PrintTo(const MediaCase& c, std::ostream* os)
-{
+void PrintTo(const MediaCase& c, std::ostream* os) {
     *os << c.file << (c.sound ? " (sound)" : " (picture)");
 }
 class MediaName : public ::testing::TestWithParam<MediaCase> {};
 
-TEST_P(MediaName, IsRelativeToTheProgramDirectory)
-{
+TEST_P(MediaName, IsRelativeToTheProgramDirectory) {
     const MediaCase& c = GetParam();
     testfiles::TempDir dir;
     const std::filesystem::path file = std::filesystem::path(dir.Dir()) / c.file;
@@ -56,8 +54,7 @@ INSTANTIATE_TEST_SUITE_P(Files, MediaName, ::testing::Values(
     MediaCase{"a\\b.png", false, MediaNameUnusable, ""},
     MediaCase{"日本.png", false, MediaNameNotCp1252, ""}));
 
-TEST(MediaNameRules, FilesOutsideTheProgramDirectoryAreRefused)
-{
+TEST(MediaNameRules, FilesOutsideTheProgramDirectoryAreRefused) {
     testfiles::TempDir program;
     testfiles::TempDir other;
     const std::string outside = other.Path("bild.png");
@@ -75,8 +72,7 @@ TEST(MediaNameRules, FilesOutsideTheProgramDirectoryAreRefused)
     EXPECT_TRUE(name.empty());
 }
 
-TEST(MediaNameRules, LinkedFoldersCountAsTheirTarget)
-{
+TEST(MediaNameRules, LinkedFoldersCountAsTheirTarget) {
     testfiles::TempDir dir;
     const std::string program = dir.Path("programm");
     std::filesystem::create_directories(program + "/bilder");
@@ -93,8 +89,7 @@ TEST(MediaNameRules, LinkedFoldersCountAsTheirTarget)
     EXPECT_EQ(name, "bilder\\b.png");
 }
 
-TEST(MediaNameRules, EveryRefusalHasItsOwnMessage)
-{
+TEST(MediaNameRules, EveryRefusalHasItsOwnMessage) {
     EXPECT_EQ(MediaNameMessage(MediaNameOk, true), "");
     const std::string outside = MediaNameMessage(MediaNameOutside, false);
     const std::string sound = MediaNameMessage(MediaNameUnusable, true);

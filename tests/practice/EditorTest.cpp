@@ -7,8 +7,7 @@
 
 using namespace querytest;
 
-TEST(AtolSemantics, ReadsLeadingNumber)
-{
+TEST(AtolSemantics, ReadsLeadingNumber) {
     const std::pair<const char*, long long> cases[] = {
         {"41", 41}, {"  -12x", -12}, {"+7", 7}, {"A7", 0}, {"", 0}, {"- 3", 0}, {"\t\n9", 9},
         {"99999999999999999999", 9223372036854775807LL},
@@ -17,8 +16,7 @@ TEST(AtolSemantics, ReadsLeadingNumber)
         EXPECT_EQ(AtolValue(text), value) << '"' << text << '"';
 }
 
-TEST(NewTask, ProposalFollowsTheLastTaskNumber)
-{
+TEST(NewTask, ProposalFollowsTheLastTaskNumber) {
     const std::pair<const char*, const char*> cases[] = {
         {"41", "42"}, {"A7", "1"}, {"", "1"}, {" 9b", "10"}, {"-3", "-2"},
         {"9223372036854775807", "9223372036854775807"}};
@@ -42,8 +40,7 @@ struct Points {
 void PrintTo(const Points& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 class PointsCheck : public ::testing::TestWithParam<Points> {};
 
-TEST_P(PointsCheck, RefusesAllButZeroToEight)
-{
+TEST_P(PointsCheck, RefusesAllButZeroToEight) {
     RecordingPresenter presenter;
     cTaskEditTexts texts = TaskEditTexts(cTask());
     texts.points = GetParam().text;
@@ -66,8 +63,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, PointsCheck, ::testing::Values(
     Points{"x", true}, Points{"", true}, Points{"2.5", true}, Points{"3 Punkte", true},
     Points{"0008", true}, Points{"+8", true}, Points{"99999999999999999999", false}));
 
-TEST(TaskEditor, NewPointsKeepTheStatisticsMeaning)
-{
+TEST(TaskEditor, NewPointsKeepTheStatisticsMeaning) {
     using Slots = std::array<std::uint32_t, kTaskSlots>;
     struct Case { int from; Slots stats; int to; Slots expected; };
     const Case cases[] = {
@@ -84,8 +80,7 @@ TEST(TaskEditor, NewPointsKeepTheStatisticsMeaning)
     }
 }
 
-TEST(TaskEditor, StoresFieldsByTheDialogsRules)
-{
+TEST(TaskEditor, StoresFieldsByTheDialogsRules) {
     cTask t = ChoiceTask("5", {"a", "b", "c"}, {true, false, true});
     t.m_strChoice[6] = "slot seven";
     cTaskEditTexts texts = TaskEditTexts(t);
@@ -117,8 +112,7 @@ TEST(TaskEditor, StoresFieldsByTheDialogsRules)
     EXPECT_EQ(TaskEditTexts(t).pictureSize, -1);
 }
 
-TEST(TaskEditor, NewTaskGoesToAllTasksOnly)
-{
+TEST(TaskEditor, NewTaskGoesToAllTasksOnly) {
     Rig rig(MakeData({TextTask("41", "a", "x")}, {{0}}));
     rig.Q().OpenQuestionnaire(0);
     cTask t = rig.Q().NewTaskProposal();
@@ -134,8 +128,7 @@ TEST(TaskEditor, NewTaskGoesToAllTasksOnly)
     EXPECT_EQ(back.m_aQuestionnaires[0].m_aTaskIndex, (std::vector<std::uint32_t>{0}));
 }
 
-TEST(TaskEditor, NewDocumentTakesItsFirstTask)
-{
+TEST(TaskEditor, NewDocumentTakesItsFirstTask) {
     RecordingPresenter presenter;
     cDocument doc;
     doc.NewDocument();
@@ -174,8 +167,7 @@ TEST(TaskEditor, NewDocumentTakesItsFirstTask)
     EXPECT_TRUE(presenter.boxes.empty());
 }
 
-TEST(TaskEditor, DeletingATaskUpdatesEveryQuestionnaireAndTheList)
-{
+TEST(TaskEditor, DeletingATaskUpdatesEveryQuestionnaireAndTheList) {
     std::vector<cTask> tasks;
     for (int i = 0; i < 4; ++i)
         tasks.push_back(TextTask(std::to_string(i), "q" + std::to_string(i), "a"));
@@ -201,8 +193,7 @@ TEST(TaskEditor, DeletingATaskUpdatesEveryQuestionnaireAndTheList)
     EXPECT_EQ(back.m_aQuestionnaires[1].m_aTaskIndex, (std::vector<std::uint32_t>{2, 0}));
 }
 
-TEST(TaskEditor, DeletingTheLastRowGoesBackToTheList)
-{
+TEST(TaskEditor, DeletingTheLastRowGoesBackToTheList) {
     Rig rig(MakeData({TextTask("1", "a", "x"), TextTask("2", "b", "y")}, {{1}}));
     rig.Ask(0);
     rig.presenter.answers = {ResultYes};
@@ -213,8 +204,7 @@ TEST(TaskEditor, DeletingTheLastRowGoesBackToTheList)
     EXPECT_EQ(rig.presenter.boxes.size(), 1u); // no message 109
 }
 
-TEST(QuestionnaireEditor, DialogTextsAndTheirEffect)
-{
+TEST(QuestionnaireEditor, DialogTextsAndTheirEffect) {
     cTask a = TextTask("1", "a", "x", 2);
     cTask b = TextTask("2", "b", "y", 3);
     cTask b2 = TextTask("2", "b2", "y", 1); // the same number again: the last one counts
@@ -271,8 +261,7 @@ TEST(QuestionnaireEditor, DialogTextsAndTheirEffect)
     EXPECT_TRUE(rig.presenter.boxes.empty());
 }
 
-TEST(QuestionnaireEditor, ChangedListSendsTheQuestionScreenBackToTheList)
-{
+TEST(QuestionnaireEditor, ChangedListSendsTheQuestionScreenBackToTheList) {
     Rig rig(MakeData({TextTask("1", "a", "x"), TextTask("2", "b", "y")}, {{0, 1}}));
     rig.Ask(1);
     cSplitTexts texts;
@@ -285,8 +274,7 @@ TEST(QuestionnaireEditor, ChangedListSendsTheQuestionScreenBackToTheList)
     EXPECT_EQ(rig.Q().Mode(), ModeTaskList); // row 1 now holds another task
 }
 
-TEST(QuestionnaireEditor, NewAndDeletedQuestionnaires)
-{
+TEST(QuestionnaireEditor, NewAndDeletedQuestionnaires) {
     Rig rig(MakeData({TextTask("1", "a", "x")}, {{0}, {0}}, {-1, 300}));
     ASSERT_EQ(rig.doc.m_data.m_nTimedCount, 1);
     rig.Q().OnNewQuestionnaire();

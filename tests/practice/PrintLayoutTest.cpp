@@ -16,8 +16,7 @@ public:
 };
 
 // A task that takes exactly lines lines on paper (question lines + 1 solution line + 3).
-cTask TaskOfLines(int lines, const std::string& no)
-{
+cTask TaskOfLines(int lines, const std::string& no) {
     std::string question;
     for (int i = 0; i < lines - 4; ++i)
         question += (i ? "\n" : "") + std::string("Zeile ") + std::to_string(i);
@@ -26,8 +25,7 @@ cTask TaskOfLines(int lines, const std::string& no)
     return t;
 }
 
-std::vector<std::string> Lines(const std::string& text)
-{
+std::vector<std::string> Lines(const std::string& text) {
     cTask t;
     t.m_strQuestion = text;
     std::vector<std::string> lines;
@@ -50,8 +48,7 @@ struct Wrap {
 void PrintTo(const Wrap& c, std::ostream* os) { *os << c.name; }
 class PrintWrap : public ::testing::TestWithParam<Wrap> {};
 
-TEST_P(PrintWrap, CutsLines)
-{
+TEST_P(PrintWrap, CutsLines) {
     EXPECT_EQ(Lines(GetParam().text), GetParam().lines);
 }
 
@@ -70,8 +67,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, PrintWrap, ::testing::Values(
     Wrap{"TrailingLineFeed", "eins\n", {"eins"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PrintTask, LinesOfQuestionBlankSolutionAndTwoBlanks)
-{
+TEST(PrintTask, LinesOfQuestionBlankSolutionAndTwoBlanks) {
     cTask t = TextTask("1", "Frage eins\nzwei", "Antwort");
     EXPECT_EQ(PrintLineCount(t), 6);
     EXPECT_EQ(PrintLine(t, 0, 1), "Antwort");
@@ -92,14 +88,12 @@ struct Include {
     std::uint32_t wrong, right;
     bool printed;
 };
-void PrintTo(const Include& c, std::ostream* os)
-{
+void PrintTo(const Include& c, std::ostream* os) {
     *os << "selection " << c.selection << " wrong " << c.wrong << " right " << c.right;
 }
 class PrintInclusion : public ::testing::TestWithParam<Include> {};
 
-TEST_P(PrintInclusion, FollowsTheSelection)
-{
+TEST_P(PrintInclusion, FollowsTheSelection) {
     const Include& c = GetParam();
     RecordingPresenter presenter;
     cTask t;
@@ -120,8 +114,7 @@ INSTANTIATE_TEST_SUITE_P(Selections, PrintInclusion, ::testing::Values(
     Include{2, 3, 2, true}, Include{2, 2, 2, false}, Include{2, 0, 0, false},
     Include{7, 3, 0, false}, Include{-1, 3, 0, false}));
 
-TEST(PrintPages, TasksOfThirtyThirtyAndTenLinesBreakBeforeTheThird)
-{
+TEST(PrintPages, TasksOfThirtyThirtyAndTenLinesBreakBeforeTheThird) {
     cTrainingData d;
     d.m_aTasks = {TaskOfLines(30, "1"), TaskOfLines(30, "2"), TaskOfLines(10, "3")};
     const std::vector<std::uint32_t> order = {0, 1, 2};
@@ -145,8 +138,7 @@ TEST(PrintPages, TasksOfThirtyThirtyAndTenLinesBreakBeforeTheThird)
     EXPECT_TRUE(LayoutPrintPage(d, order, "Titel", 0, rect, 3, measure).tasks.empty());
 }
 
-TEST(PrintPages, FilteredTasksTakeNoRoomAndLongTasksStartANewPage)
-{
+TEST(PrintPages, FilteredTasksTakeNoRoomAndLongTasksStartANewPage) {
     cTrainingData d;
     d.m_aTasks = {TaskOfLines(30, "1"), TaskOfLines(40, "2"), TaskOfLines(30, "3"),
                   TaskOfLines(70, "4")};
@@ -165,8 +157,7 @@ TEST(PrintPages, FilteredTasksTakeNoRoomAndLongTasksStartANewPage)
     EXPECT_EQ(two.tasks[0].box, (cPrintRect{0, 100, 1000, 100 * 71}));
 }
 
-TEST(PrintPages, UnknownSelectionPrintsNothingAndSays103PerTask)
-{
+TEST(PrintPages, UnknownSelectionPrintsNothingAndSays103PerTask) {
     RecordingPresenter presenter;
     cTrainingData d;
     d.m_aTasks = {TaskOfLines(5, "1"), TaskOfLines(5, "2")};
@@ -174,8 +165,7 @@ TEST(PrintPages, UnknownSelectionPrintsNothingAndSays103PerTask)
     EXPECT_EQ(presenter.boxes.size(), 2u);
 }
 
-TEST(PrintPages, RectangleAndFontFromThePrinterMetrics)
-{
+TEST(PrintPages, RectangleAndFontFromThePrinterMetrics) {
     cPrintDevice a4;
     a4.dpiX = 600;
     a4.dpiY = 600;
@@ -188,8 +178,7 @@ TEST(PrintPages, RectangleAndFontFromThePrinterMetrics)
     EXPECT_EQ(PrintFontTenths(rect, a4), 685);
 }
 
-TEST(PrintPages, QueryPrintsTheOpenListInItsOrder)
-{
+TEST(PrintPages, QueryPrintsTheOpenListInItsOrder) {
     cTrainingData d = MakeData({TaskOfLines(40, "2"), TaskOfLines(30, "1"), TaskOfLines(30, "3")},
                                {{0, 1, 2}});
     d.m_aColumnTitle = {"Nr"};

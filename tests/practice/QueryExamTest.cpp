@@ -9,8 +9,7 @@ using namespace querytest;
 
 namespace {
 
-cLocalTime At(int month, int day, int hour, int minute, int second)
-{
+cLocalTime At(int month, int day, int hour, int minute, int second) {
     cLocalTime t;
     t.month = month;
     t.day = day;
@@ -21,8 +20,7 @@ cLocalTime At(int month, int day, int hour, int minute, int second)
 }
 
 // Questionnaire 0 has no exam, 1 is timed (600 s), 2 has no time limit.
-cTrainingData ExamData()
-{
+cTrainingData ExamData() {
     std::vector<cTask> tasks = {TextTask("1", "a", "x", 2), TextTask("2", "b", "y", 3),
                                 TextTask("3", "c", "z", 5),
                                 ChoiceTask("4", {"r", "w"}, {true, false}, 2)};
@@ -33,8 +31,7 @@ cTrainingData ExamData()
 }
 
 // Starts the exam on questionnaire 1 at the given time.
-void StartTimedExam(Rig& rig, cLocalTime start)
-{
+void StartTimedExam(Rig& rig, cLocalTime start) {
     rig.now = start;
     rig.randoms = {4}; // 4 mod 2 = 0: the first timed questionnaire
     rig.Q().OnExamStart();
@@ -42,8 +39,7 @@ void StartTimedExam(Rig& rig, cLocalTime start)
 
 } // namespace
 
-TEST(ExamRules, TimeStampAndElapsedSeconds)
-{
+TEST(ExamRules, TimeStampAndElapsedSeconds) {
     EXPECT_EQ(ExamTimeStamp(At(12, 31, 23, 59, 59)), 123186399);
     EXPECT_EQ(ExamTimeStamp(At(1, 5, 0, 0, 0)), 10500000);
     const std::int32_t start = ExamTimeStamp(At(3, 5, 23, 59, 30));
@@ -63,8 +59,7 @@ struct Tick {
 void PrintTo(const Tick& c, std::ostream* os) { *os << c.limit << "s after " << c.elapsed; }
 class Countdown : public ::testing::TestWithParam<Tick> {};
 
-TEST_P(Countdown, ShowsRemainingTimeAndColour)
-{
+TEST_P(Countdown, ShowsRemainingTimeAndColour) {
     const Tick& c = GetParam();
     cExamBar bar;
     CountdownBar(c.limit, c.elapsed, bar);
@@ -92,14 +87,12 @@ struct Verdict {
     const char* caption;
     const char* tail;
 };
-void PrintTo(const Verdict& c, std::ostream* os)
-{
+void PrintTo(const Verdict& c, std::ostream* os) {
     *os << c.achieved << " of " << c.pass << "/" << c.retake;
 }
 class ExamVerdicts : public ::testing::TestWithParam<Verdict> {};
 
-TEST_P(ExamVerdicts, BuildsCaptionAndText)
-{
+TEST_P(ExamVerdicts, BuildsCaptionAndText) {
     const Verdict& c = GetParam();
     const cExamVerdict v = ExamVerdict(c.achieved, c.pass, c.retake);
     EXPECT_EQ(v.caption, W(c.caption));
@@ -121,8 +114,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ExamVerdicts, ::testing::Values(
     Verdict{-3, 0, -1, "Prüfung nicht bestanden!",
             " Punkte\r\nNachprüfung möglich ab: -1 Punkten.\r\nSie haben leider NICHT BESTANDEN."}));
 
-TEST(ExamSimulation, PicksAmongTimedQuestionnairesAndRunsWithoutLimit)
-{
+TEST(ExamSimulation, PicksAmongTimedQuestionnairesAndRunsWithoutLimit) {
     Rig rig(ExamData());
     ASSERT_EQ(rig.doc.m_data.m_nTimedCount, 2);
     EXPECT_TRUE(rig.Q().CanExamStart());
@@ -144,8 +136,7 @@ TEST(ExamSimulation, PicksAmongTimedQuestionnairesAndRunsWithoutLimit)
     EXPECT_TRUE(rig.Q().ExamActive());
 }
 
-TEST(ExamSimulation, NoTimedQuestionnaireMeansNoExam)
-{
+TEST(ExamSimulation, NoTimedQuestionnaireMeansNoExam) {
     Rig rig(MakeData({TextTask("1", "a", "x")}, {{0}}));
     EXPECT_FALSE(rig.Q().CanExamStart());
     // A time entered later does not enable it while the file stays open.
@@ -159,8 +150,7 @@ TEST(ExamSimulation, NoTimedQuestionnaireMeansNoExam)
     EXPECT_TRUE(rig.presenter.boxes.empty());
 }
 
-TEST(ExamSimulation, NegativeTimeOpensForPracticeWith303)
-{
+TEST(ExamSimulation, NegativeTimeOpensForPracticeWith303) {
     Rig rig(ExamData());
     rig.doc.m_data.m_aQuestionnaires[1].m_nExamSeconds = -60; // after editing
     StartTimedExam(rig, At(1, 1, 10, 0, 0));
@@ -170,8 +160,7 @@ TEST(ExamSimulation, NegativeTimeOpensForPracticeWith303)
     EXPECT_EQ(rig.Q().CurrentQuestionnaire(), 1);
 }
 
-TEST(ExamSimulation, CountdownCrossesMidnightAndExpiresIntoTheEvaluation)
-{
+TEST(ExamSimulation, CountdownCrossesMidnightAndExpiresIntoTheEvaluation) {
     Rig rig(ExamData());
     rig.doc.m_data.m_aQuestionnaires[1].m_nExamSeconds = 120;
     StartTimedExam(rig, At(3, 5, 23, 59, 30));
@@ -200,8 +189,7 @@ TEST(ExamSimulation, CountdownCrossesMidnightAndExpiresIntoTheEvaluation)
     EXPECT_EQ(rig.Q().CellText(3, 0), "Falsch");
 }
 
-TEST(ExamEvaluation, StoresAnswersUncheckedThenRatesThemAndEndsWithTheVerdict)
-{
+TEST(ExamEvaluation, StoresAnswersUncheckedThenRatesThemAndEndsWithTheVerdict) {
     Rig rig(ExamData());
     StartTimedExam(rig, At(1, 1, 8, 0, 0));
     rig.Q().StartAt(0);
@@ -315,8 +303,7 @@ void PrintTo(const Ending& c, std::ostream* os) { *os << c.name; }
 class EvaluationEnd : public ::testing::TestWithParam<Ending> {};
 
 // Tasks worth 2, 3 and 5 points; the 2-point task is rated right.
-TEST_P(EvaluationEnd, UnratedTasksCountAsChosen)
-{
+TEST_P(EvaluationEnd, UnratedTasksCountAsChosen) {
     const Ending& c = GetParam();
     cTrainingData d = MakeData({TextTask("1", "a", "x", 2), TextTask("2", "b", "y", 3),
                                 TextTask("3", "c", "z", 5)},
@@ -355,8 +342,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, EvaluationEnd, ::testing::Values(
     Ending{"AllRatedYesEnds", ResultYes, 2, 2, true, "Prüfung bestanden", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ExamSimulation, StartsWithoutEarlierAnswersTicksOrRatings)
-{
+TEST(ExamSimulation, StartsWithoutEarlierAnswersTicksOrRatings) {
     Rig rig(MakeData({TextTask("1", "a", "x", 2), ChoiceTask("2", {"r", "w"}, {true, false})},
                      {{0, 1}}, {300}));
     // Practice stores a typed answer and ticks; an earlier exam left a rating.

@@ -12,8 +12,7 @@ using namespace querytest;
 
 namespace {
 
-cTrainingData Vocabulary()
-{
+cTrainingData Vocabulary() {
     cTask house = TextTask("1", "Haus", "house");
     cTask tree = TextTask("2", "Baum", "tree", 3);
     cTask door = TextTask("3", W("Tür"), "door");
@@ -35,8 +34,7 @@ const char* const kListHint = "' (Doppelklicken Sie auf eine Zeile, um die Abfra
 
 } // namespace
 
-TEST(QueryPractice, HeadingFollowsEveryStep)
-{
+TEST(QueryPractice, HeadingFollowsEveryStep) {
     Rig rig(Vocabulary());
     // The overview comes first, with the first questionnaire already loaded.
     EXPECT_EQ(rig.Q().CurrentQuestionnaire(), 0);
@@ -83,8 +81,7 @@ TEST(QueryPractice, HeadingFollowsEveryStep)
     EXPECT_EQ(rig.Q().CellText(0, 1), W("Tür"));
 }
 
-TEST(QueryPractice, CountsRightWrongAndToleratedAnswersIntoTheFile)
-{
+TEST(QueryPractice, CountsRightWrongAndToleratedAnswersIntoTheFile) {
     Rig rig(Vocabulary());
     rig.Q().OpenQuestionnaire(0);
     rig.Q().StartQuery(); // in list order without a current row: row 0, nothing drawn
@@ -145,8 +142,7 @@ TEST(QueryPractice, CountsRightWrongAndToleratedAnswersIntoTheFile)
     EXPECT_EQ(Stats(back.m_aTasks[2]), (std::vector<std::uint32_t>{0, 1}));
 }
 
-TEST(QueryPractice, NextOnRightGoesOnAtOnceButStopsAfterWrongAnswers)
-{
+TEST(QueryPractice, NextOnRightGoesOnAtOnceButStopsAfterWrongAnswers) {
     cTrainingData d = Vocabulary();
     d.m_bAllowSwap = false;
     d.m_bAllowMissing = true; // "huse" is tolerated against the pattern, and goes on
@@ -176,8 +172,7 @@ TEST(QueryPractice, NextOnRightGoesOnAtOnceButStopsAfterWrongAnswers)
     EXPECT_EQ(Stats(rig.Task(3)), (std::vector<std::uint32_t>{0, 0, 1}));
 }
 
-TEST(QueryPractice, EmptyAnswerSkipsOnlyTextTasks)
-{
+TEST(QueryPractice, EmptyAnswerSkipsOnlyTextTasks) {
     cTask text = TextTask("1", "a", "x");
     cTask plain = TextTask("2", "b", "y");
     plain.m_nType = TaskTypeNone;
@@ -193,8 +188,7 @@ TEST(QueryPractice, EmptyAnswerSkipsOnlyTextTasks)
     EXPECT_EQ(Stats(rig.Task(1)), (std::vector<std::uint32_t>{1, 0}));
 }
 
-TEST(QueryPractice, SolutionTemplateFillsAnswerBeforeQuestion)
-{
+TEST(QueryPractice, SolutionTemplateFillsAnswerBeforeQuestion) {
     cTrainingData d = MakeData({TextTask("1", "Q{antwort}", "S{frage}")}, {{0}});
     d.m_strRightTemplate = "[{frage}|{antwort}]";
     Rig rig(d);
@@ -204,8 +198,7 @@ TEST(QueryPractice, SolutionTemplateFillsAnswerBeforeQuestion)
     EXPECT_EQ(rig.Q().ResultText(), "[Q{antwort}|SQ{antwort}]");
 }
 
-TEST(QueryPractice, EmptyTemplatesShowQuestionAndSolutionThemselves)
-{
+TEST(QueryPractice, EmptyTemplatesShowQuestionAndSolutionThemselves) {
     cTrainingData d = MakeData({TextTask("1", "Hund", "dog")}, {{0}});
     d.m_strQuestionTemplate.clear();
     d.m_strRightTemplate.clear();
@@ -230,8 +223,7 @@ struct Assess {
 void PrintTo(const Assess& c, std::ostream* os) { *os << c.name; }
 class SelfAssessment : public ::testing::TestWithParam<Assess> {};
 
-TEST_P(SelfAssessment, CountsTheRating)
-{
+TEST_P(SelfAssessment, CountsTheRating) {
     const Assess& c = GetParam();
     cTask t = TextTask("1", "Haus", "house", c.points);
     t.m_bSelfAssess = true;
@@ -277,8 +269,7 @@ INSTANTIATE_TEST_SUITE_P(Ratings, SelfAssessment, ::testing::Values(
     Assess{"NoChoiceCountsNothing", 2, "tree", AssessNone, -1, AssessWrong, -1}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(QueryPractice, MultipleChoiceTicksDecideAndShowTheirIcons)
-{
+TEST(QueryPractice, MultipleChoiceTicksDecideAndShowTheirIcons) {
     cTrainingData d = MakeData({ChoiceTask("1", {"a", "b", "c"}, {true, false, true}),
                                 ChoiceTask("2", {"a", "b", "c", "d"}, {true, false, false, false})},
                                {{0, 1}});
@@ -321,8 +312,7 @@ struct Filter {
 void PrintTo(const Filter& c, std::ostream* os) { *os << c.name; }
 class SelectionFilter : public ::testing::TestWithParam<Filter> {};
 
-TEST_P(SelectionFilter, ExcludesOrAsks)
-{
+TEST_P(SelectionFilter, ExcludesOrAsks) {
     const Filter& c = GetParam();
     cTask candidate = TextTask("2", "q", c.solution, c.points);
     for (std::size_t k = 0; k < c.stats.size(); ++k)
@@ -380,8 +370,7 @@ struct Search {
 void PrintTo(const Search& c, std::ostream* os) { *os << c.name; }
 class SequentialSearch : public ::testing::TestWithParam<Search> {};
 
-TEST_P(SequentialSearch, FindsTheNextPassingRowAroundTheEnd)
-{
+TEST_P(SequentialSearch, FindsTheNextPassingRowAroundTheEnd) {
     const Search& c = GetParam();
     std::vector<cTask> tasks;
     std::vector<std::uint32_t> list;
@@ -426,8 +415,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SequentialSearch, ::testing::Values(
     Search{"CountersNoneInALongList", 40, 12, {}, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(QuerySelection, RandomOrderDrawsOnlyTheFirstCandidate)
-{
+TEST(QuerySelection, RandomOrderDrawsOnlyTheFirstCandidate) {
     std::vector<cTask> tasks;
     for (int i = 0; i < 4; ++i)
         tasks.push_back(TextTask(std::to_string(i + 1), "q", i == 1 ? "x y" : "x"));
@@ -448,8 +436,7 @@ TEST(QuerySelection, RandomOrderDrawsOnlyTheFirstCandidate)
 
 // --- navigation, reset, sound ---------------------------------------------------------
 
-TEST(QueryPractice, ResetStatisticsAsksAndClearsEveryTask)
-{
+TEST(QueryPractice, ResetStatisticsAsksAndClearsEveryTask) {
     cTask a = TextTask("1", "a", "x", 3);
     a.m_nStats = {1, 2, 3, 4};
     cTask b = TextTask("2", "b", "y");
@@ -491,8 +478,7 @@ TEST(QueryPractice, ResetStatisticsAsksAndClearsEveryTask)
     EXPECT_EQ(rig.Q().CellText(1, 0), " 0 /  0");
 }
 
-TEST(QueryPractice, ResetKeepsAFirstColumnOfAnotherKind)
-{
+TEST(QueryPractice, ResetKeepsAFirstColumnOfAnotherKind) {
     cTask a = TextTask("7", "a", "x");
     a.m_nStats = {2, 1};
     cTrainingData d = MakeData({a}, {{0}});
@@ -508,8 +494,7 @@ TEST(QueryPractice, ResetKeepsAFirstColumnOfAnotherKind)
     EXPECT_EQ(rig.Q().RowImage(0), 0);
 }
 
-TEST(QueryPractice, SoundPlaysWhenATaskIsShownAndResumesAfterPause)
-{
+TEST(QueryPractice, SoundPlaysWhenATaskIsShownAndResumesAfterPause) {
     cTask withSound = TextTask("1", "a", "x");
     withSound.m_strSound = "mein ton-1.wav/ignored";
     cTask missing = TextTask("2", "b", "y");
@@ -534,8 +519,7 @@ TEST(QueryPractice, SoundPlaysWhenATaskIsShownAndResumesAfterPause)
     EXPECT_TRUE(rig.Q().Screen().play); // the buttons depend on the task's text only
 }
 
-TEST(QueryPractice, HeadingShowsPointsOnlyInTimedQuestionnaires)
-{
+TEST(QueryPractice, HeadingShowsPointsOnlyInTimedQuestionnaires) {
     cTrainingData d = MakeData({TextTask("7", "a", "x", 3), TextTask("8", "b", "y", 1),
                                 TextTask("9", "c", "z", 0)},
                                {{0, 1, 2}, {0}}, {600, -1});

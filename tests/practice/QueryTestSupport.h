@@ -40,8 +40,7 @@ using testdata::W;
 
 /// A multiple-choice task with the given answers; right names the right ones.
 inline cTask ChoiceTask(const std::string& no, const std::vector<std::string>& answers,
-                        const std::vector<bool>& right, int points = 1)
-{
+                        const std::vector<bool>& right, int points = 1) {
     cTask t = TextTask(no, "Welche stimmen?", "", points);
     t.m_nType = TaskTypeMultipleChoice;
     t.m_nChoiceCount = static_cast<std::uint8_t>(answers.size());
@@ -56,8 +55,7 @@ inline cTask ChoiceTask(const std::string& no, const std::vector<std::string>& a
 /// automatic questionnaire is appended as the reader would.
 inline cTrainingData MakeData(const std::vector<cTask>& tasks,
                               const std::vector<std::vector<std::uint32_t>>& lists,
-                              const std::vector<std::int32_t>& examSeconds = {})
-{
+                              const std::vector<std::int32_t>& examSeconds = {}) {
     cTrainingData d;
     d.m_strQuestionTemplate = "Frage: {frage}";
     d.m_strRightTemplate = "Richtig: {antwort}";
@@ -81,8 +79,7 @@ inline cTrainingData MakeData(const std::vector<cTask>& tasks,
 /// One open training file with a query on it.
 class Rig {
 public:
-    explicit Rig(const cTrainingData& data, bool nextOnRight = false)
-    {
+    explicit Rig(const cTrainingData& data, bool nextOnRight = false) {
         settings.m_bNextOnRight = nextOnRight ? 1 : 0;
         path = dir.Path("training.vdr");
         cTrainingData copy = data;
@@ -107,22 +104,19 @@ public:
     cQuery& Q() { return *query; }
 
     /// Opens a questionnaire and asks one of its rows.
-    void Ask(int row, int questionnaire = 0)
-    {
+    void Ask(int row, int questionnaire = 0) {
         query->OpenQuestionnaire(questionnaire);
         query->StartAt(row);
     }
 
     /// Types an answer and presses OK.
-    void Answer(const std::string& text)
-    {
+    void Answer(const std::string& text) {
         query->SetAnswerText(text);
         query->OnAnswerOk();
     }
 
     /// Closes the document (which writes the file) and reads the file back.
-    cTrainingData CloseAndRead()
-    {
+    cTrainingData CloseAndRead() {
         query.reset();
         EXPECT_EQ(doc.Close(), 0);
         cTrainingData back;
@@ -131,8 +125,7 @@ public:
     }
 
     /// Captions of the recorded message boxes.
-    std::vector<std::string> Captions() const
-    {
+    std::vector<std::string> Captions() const {
         std::vector<std::string> captions;
         for (const RecordedBox& box : presenter.boxes)
             captions.push_back(box.caption);
@@ -153,8 +146,7 @@ public:
 };
 
 /// The counters 0..points of a task.
-inline std::vector<std::uint32_t> Stats(const cTask& t)
-{
+inline std::vector<std::uint32_t> Stats(const cTask& t) {
     return std::vector<std::uint32_t>(t.m_nStats.begin(), t.m_nStats.begin() + t.m_nPoints + 1);
 }
 

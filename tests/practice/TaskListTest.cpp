@@ -7,8 +7,7 @@
 
 using namespace querytest;
 
-TEST(TaskListImages, StatisticsImageIndexesTheTriangle)
-{
+TEST(TaskListImages, StatisticsImageIndexesTheTriangle) {
     struct Case {
         int points;
         std::vector<std::uint32_t> stats;
@@ -33,8 +32,7 @@ TEST(TaskListImages, StatisticsImageIndexesTheTriangle)
     }
 }
 
-TEST(TaskListCells, TextByColumnKind)
-{
+TEST(TaskListCells, TextByColumnKind) {
     cTask t = TextTask("12", "Frage?", "Antwort", 3);
     t.m_strPattern[1] = "a|b";
     t.m_strCategory = "Recht";
@@ -51,8 +49,7 @@ TEST(TaskListCells, TextByColumnKind)
     EXPECT_EQ(PointsEntryText(2), "2 Punkte");
 }
 
-TEST(TaskListCells, ExamAnswerStateOfTextAndChoiceTasks)
-{
+TEST(TaskListCells, ExamAnswerStateOfTextAndChoiceTasks) {
     cTask text = TextTask("1", "q", "a");
     EXPECT_FALSE(HasExamAnswer(text));
     text.m_strAnswer = " ";
@@ -66,8 +63,7 @@ TEST(TaskListCells, ExamAnswerStateOfTextAndChoiceTasks)
     EXPECT_TRUE(HasExamAnswer(choice));
 }
 
-TEST(TaskListSort, KeysPadNumbersAndSpellOutUmlauts)
-{
+TEST(TaskListSort, KeysPadNumbersAndSpellOutUmlauts) {
     EXPECT_EQ(SortKey("7", ColumnTaskNo, true), "00000000007");
     EXPECT_EQ(SortKey("", ColumnTaskNo, true), "09999999999");
     EXPECT_EQ(SortKey("", ColumnTaskNo, false), "");
@@ -79,16 +75,14 @@ TEST(TaskListSort, KeysPadNumbersAndSpellOutUmlauts)
 namespace {
 
 // Rows in the order of the column after sorting.
-std::vector<std::string> Column(cQuery& q, int column)
-{
+std::vector<std::string> Column(cQuery& q, int column) {
     std::vector<std::string> cells;
     for (int row = 0; row < q.RowCount(); ++row)
         cells.push_back(q.CellText(row, column));
     return cells;
 }
 
-cTrainingData SortData()
-{
+cTrainingData SortData() {
     cTrainingData d = MakeData({TextTask("12", "Birnen", "x"), TextTask("", W("Äpfel"), "x"),
                                 TextTask("7", "Adler", "x"), TextTask("100", "adler", "x")},
                                {{0, 1, 2, 3}, {3}});
@@ -100,8 +94,7 @@ cTrainingData SortData()
 
 } // namespace
 
-TEST(TaskListSort, ColumnClicksSortAndFlip)
-{
+TEST(TaskListSort, ColumnClicksSortAndFlip) {
     Rig rig(SortData());
     rig.Ask(2); // "Adler" is current
     rig.Q().OnBack();
@@ -121,8 +114,7 @@ TEST(TaskListSort, ColumnClicksSortAndFlip)
     EXPECT_NE(rig.host.changes & ChangeRows, 0u);
 }
 
-TEST(TaskListSort, OpeningAnotherQuestionnaireMakesTheNextClickAscending)
-{
+TEST(TaskListSort, OpeningAnotherQuestionnaireMakesTheNextClickAscending) {
     Rig rig(SortData());
     rig.Q().OpenFromOverview(0);
     rig.Q().OnColumnClick(1);
@@ -152,8 +144,7 @@ class SortOrder : public ::testing::TestWithParam<SortCase> {};
 
 // The rows come out in the byte order of their folded keys, equal keys in list order, in
 // both directions; checked against a plain stable sort of the keys.
-TEST_P(SortOrder, MatchesAByteWiseStableSortOfTheKeys)
-{
+TEST_P(SortOrder, MatchesAByteWiseStableSortOfTheKeys) {
     std::vector<cTask> tasks;
     std::vector<std::uint32_t> list;
     for (std::size_t i = 0; i < GetParam().questions.size(); ++i) {

@@ -9,8 +9,7 @@
 using testdata::TextTask;
 using testdata::W;
 
-TEST(TaskSearch, FindsTheTasksThatContainTheFoldedText)
-{
+TEST(TaskSearch, FindsTheTasksThatContainTheFoldedText) {
     cTrainingData d;
     d.m_aTasks = {TextTask("1", W("Das Mädchen"), "the girl"),
                   TextTask("2", "Maedchenname", "maiden name"),
@@ -31,8 +30,7 @@ TEST(TaskSearch, FindsTheTasksThatContainTheFoldedText)
         EXPECT_EQ(search.Filter({4, 3, 2, 1, 0}, W(text)), found) << text;
 }
 
-TEST(Speech, SaysTheStatisticsTicksAndCountdown)
-{
+TEST(Speech, SaysTheStatisticsTicksAndCountdown) {
     cTask task = TextTask("1", "Frage", "Antwort", 3);
     task.m_nStats[3] = 3;
     task.m_nStats[1] = 1;

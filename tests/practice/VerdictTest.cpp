@@ -8,8 +8,7 @@
 
 namespace {
 
-TEST(VerdictText, BuildsTheTextByteForByteForEveryVerdict)
-{
+TEST(VerdictText, BuildsTheTextByteForByteForEveryVerdict) {
     cTask task;
     task.m_strQuestion = "Haus";
     task.m_strSolution = "house";
@@ -30,8 +29,7 @@ TEST(VerdictText, BuildsTheTextByteForByteForEveryVerdict)
     EXPECT_EQ(LastVerdictFor(0), 0);
 }
 
-TEST(VerdictTextTemplates, QuestionFirstThenAnswerEverywhere)
-{
+TEST(VerdictTextTemplates, QuestionFirstThenAnswerEverywhere) {
     cTask task;
     task.m_strQuestion = "Was heißt {antwort}?";
     task.m_strSolution = "{frage}";
@@ -43,16 +41,14 @@ TEST(VerdictTextTemplates, QuestionFirstThenAnswerEverywhere)
               "''  ist Richtig!!!\r\n\r\nWas heißt {frage}?|{frage}|Was heißt {frage}?");
 }
 
-TEST(VerdictTextTemplates, EmptyTemplatesAndTypedTextAsIs)
-{
+TEST(VerdictTextTemplates, EmptyTemplatesAndTypedTextAsIs) {
     const cTask task;
     const cTrainingData data;
     const std::string typed = Cp1252FromUtf8("  Größe {frage}\r\n");
     EXPECT_EQ(VerdictText(0, typed, task, data), "'" + typed + "'  ist Falsch!!\r\n");
 }
 
-TEST(VerdictTextTemplates, PlaceholderInsideItsOwnReplacementDoesNotLoop)
-{
+TEST(VerdictTextTemplates, PlaceholderInsideItsOwnReplacementDoesNotLoop) {
     cTask task;
     task.m_strQuestion = "{frage}{frage}";
     task.m_strSolution = "{antwort}";
@@ -61,8 +57,7 @@ TEST(VerdictTextTemplates, PlaceholderInsideItsOwnReplacementDoesNotLoop)
     EXPECT_EQ(VerdictText(0, "a", task, data), "'a'  ist Falsch!!\r\n{frage}{frage}/{antwort}");
 }
 
-TEST(ReplaceAll, ReplacesEveryOccurrenceOnce)
-{
+TEST(ReplaceAll, ReplacesEveryOccurrenceOnce) {
     EXPECT_EQ(ReplaceAll("aXbXX", "X", "YY"), "aYYbYYYY");
     EXPECT_EQ(ReplaceAll("abc", "", "z"), "abc");
     EXPECT_EQ(ReplaceAll("{a}{a}", "{a}", ""), "");

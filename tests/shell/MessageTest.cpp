@@ -18,8 +18,7 @@ namespace {
 class HelpPressingPresenter : public RecordingPresenter {
 public:
     int Present(const std::string& caption, const std::string& text,
-                std::uint32_t style) override
-    {
+                std::uint32_t style) override {
         const int answer = RecordingPresenter::Present(caption, text, style);
         if (!inHelp) {
             inHelp = true;
@@ -42,14 +41,12 @@ struct Box {
     const char* helpCaption = ""; // the quick help F1 shows over the box, if any
     const char* helpText = "";
 };
-void PrintTo(const Box& c, std::ostream* os)
-{
+void PrintTo(const Box& c, std::ostream* os) {
     *os << "id " << c.id;
 }
 class ShowMessageBox : public ::testing::TestWithParam<Box> {};
 // Caption, text, style and quick help of every box of the catalogue.
-TEST_P(ShowMessageBox, BuildsCaptionTextAndStyle)
-{
+TEST_P(ShowMessageBox, BuildsCaptionTextAndStyle) {
     const Box& c = GetParam();
     HelpPressingPresenter recorder;
     EXPECT_EQ(CurrentMessageId(), 0);
@@ -157,8 +154,7 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, ShowMessageBox, ::testing::Values(
     Box{0, "", "Fehler #0", "Unbekannter Fehler\r\n", 0x10},
     Box{-5, "y", "Fehler #-5", "Unbekannter Fehler\r\ny", 0x10}));
 
-TEST(ShowMessageParam, ReplacesEveryPlaceholderAndOnlyOnce)
-{
+TEST(ShowMessageParam, ReplacesEveryPlaceholderAndOnlyOnce) {
     RecordingPresenter recorder;
     (void)ShowMessage(1, "a{PARAM}b");
     (void)ShowMessage(101, std::string("\xE4\0z", 3));
@@ -167,8 +163,7 @@ TEST(ShowMessageParam, ReplacesEveryPlaceholderAndOnlyOnce)
     EXPECT_EQ(recorder.boxes[1].text, std::string("Aufgabennummer nicht gefunden: \xE4\0z", 34));
 }
 
-TEST(ShowMessageResult, ReturnsThePressedButton)
-{
+TEST(ShowMessageResult, ReturnsThePressedButton) {
     RecordingPresenter recorder;
     recorder.answers = {ResultYes, ResultNo, ResultCancel, ResultOk};
     EXPECT_EQ(ShowMessage(401, ""), ResultYes);
@@ -181,13 +176,11 @@ struct Kind {
     std::uint32_t style;
     const char* word;
 };
-void PrintTo(const Kind& c, std::ostream* os)
-{
+void PrintTo(const Kind& c, std::ostream* os) {
     *os << std::hex << "0x" << c.style;
 }
 class KindWord : public ::testing::TestWithParam<Kind> {};
-TEST_P(KindWord, FollowsTheIconBits)
-{
+TEST_P(KindWord, FollowsTheIconBits) {
     EXPECT_EQ(MessageKindWord(GetParam().style), GetParam().word);
 }
 INSTANTIATE_TEST_SUITE_P(Styles, KindWord, ::testing::Values(
@@ -198,8 +191,7 @@ INSTANTIATE_TEST_SUITE_P(Styles, KindWord, ::testing::Values(
 
 
 
-TEST(QuickHelpOutsideABox, ShowsNothing)
-{
+TEST(QuickHelpOutsideABox, ShowsNothing) {
     RecordingPresenter recorder;
     ShowQuickHelp();
     (void)ShowMessage(402, "");
@@ -212,13 +204,11 @@ struct Number {
     int digits;
     const char* text;
 };
-void PrintTo(const Number& c, std::ostream* os)
-{
+void PrintTo(const Number& c, std::ostream* os) {
     *os << c.value << "/" << c.digits;
 }
 class FormatNumberCase : public ::testing::TestWithParam<Number> {};
-TEST_P(FormatNumberCase, Pads)
-{
+TEST_P(FormatNumberCase, Pads) {
     EXPECT_EQ(FormatNumber(GetParam().value, GetParam().digits), GetParam().text);
 }
 INSTANTIATE_TEST_SUITE_P(Numbers, FormatNumberCase, ::testing::Values(
@@ -227,8 +217,7 @@ INSTANTIATE_TEST_SUITE_P(Numbers, FormatNumberCase, ::testing::Values(
     Number{2147483647, 0, "2147483647"}, Number{-2147483647 - 1, 0, "-2147483648"},
     Number{42, -3, "42"}));
 
-TEST(StreamPresenter, PrintsCaptionAndTextAsUtf8Lines)
-{
+TEST(StreamPresenter, PrintsCaptionAndTextAsUtf8Lines) {
     std::ostringstream out;
     cStreamPresenter presenter(out);
     SetMessagePresenter(&presenter);
@@ -243,13 +232,11 @@ struct Unattended {
     std::uint32_t style;
     int answer;
 };
-void PrintTo(const Unattended& c, std::ostream* os)
-{
+void PrintTo(const Unattended& c, std::ostream* os) {
     *os << std::hex << "0x" << c.style;
 }
 class UnattendedAnswerFor : public ::testing::TestWithParam<Unattended> {};
-TEST_P(UnattendedAnswerFor, NeverConfirms)
-{
+TEST_P(UnattendedAnswerFor, NeverConfirms) {
     EXPECT_EQ(UnattendedAnswer(GetParam().style), GetParam().answer);
     std::ostringstream out;
     EXPECT_EQ(cStreamPresenter(out).Present("c", "t", GetParam().style), GetParam().answer);
@@ -259,16 +246,14 @@ INSTANTIATE_TEST_SUITE_P(Styles, UnattendedAnswerFor, ::testing::Values(
     Unattended{0x24, ResultNo}, Unattended{0x4024, ResultNo}, Unattended{0x4023, ResultCancel},
     Unattended{0x1, ResultCancel}));
 
-TEST(ConsoleText, CarriageReturnLineFeedIsOneBreak)
-{
+TEST(ConsoleText, CarriageReturnLineFeedIsOneBreak) {
     EXPECT_EQ(ConsoleText("a\r\nb\r\n\r\nc"), "a\nb\n\nc");
     EXPECT_EQ(ConsoleText("a\rb\n"), "a\rb\n");
     EXPECT_EQ(ConsoleText("\x80\x81\xFF"), "\xE2\x82\xAC\xC2\x81\xC3\xBF");
     EXPECT_EQ(ConsoleText("\r"), "\r");
 }
 
-TEST(DefaultPresenter, IsRestoredAfterReset)
-{
+TEST(DefaultPresenter, IsRestoredAfterReset) {
     RecordingPresenter* recorder = new RecordingPresenter;
     EXPECT_EQ(&MessagePresenter(), recorder);
     delete recorder;

@@ -18,8 +18,7 @@ using testfiles::WriteBytes;
 
 namespace {
 
-cSettings Make(int beep, int next, int print)
-{
+cSettings Make(int beep, int next, int print) {
     cSettings s;
     s.m_bBeepOnWrong = beep;
     s.m_bNextOnRight = next;
@@ -36,8 +35,7 @@ void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
 
 class SettingsSave : public ::testing::TestWithParam<SaveCase> {};
 
-TEST_P(SettingsSave, WritesTheFourValues)
-{
+TEST_P(SettingsSave, WritesTheFourValues) {
     TempDir dir;
     const std::string path = dir.Path(kSettingsFileName);
     GetParam().settings.SaveSettings(path);
@@ -66,8 +64,7 @@ void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
 
 class SettingsLoad : public ::testing::TestWithParam<LoadCase> {};
 
-TEST_P(SettingsLoad, ReadsWhatTheFileHolds)
-{
+TEST_P(SettingsLoad, ReadsWhatTheFileHolds) {
     const LoadCase& c = GetParam();
     TempDir dir;
     const std::string path = dir.Path(kSettingsFileName);
@@ -101,8 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"missing file", "", 1, 1, 0, true}));
 
 // Saving creates the folder and replaces an older file without leftovers.
-TEST(SettingsSave, CreatesTheFolderAndReplaces)
-{
+TEST(SettingsSave, CreatesTheFolderAndReplaces) {
     TempDir dir;
     const std::string path = dir.Path("neu/Quorvant/settings_vdr.dat");
     Make(0, 1, 2).SaveSettings(path);
@@ -116,8 +112,7 @@ TEST(SettingsSave, CreatesTheFolderAndReplaces)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path("neu/Quorvant")), {}), 1);
 }
 
-TEST(SettingsSave, FailureIsSilentAndHarmless)
-{
+TEST(SettingsSave, FailureIsSilentAndHarmless) {
     TempDir dir;
     mkdir(dir.Path(kSettingsFileName).c_str(), 0700);
     RecordingPresenter boxes;
@@ -131,8 +126,7 @@ TEST(SettingsSave, FailureIsSilentAndHarmless)
 } // namespace
 
 // The one rule by which the window and quorvant-cli find the settings file.
-TEST(SettingsFilePath, IsInTheUsersConfigurationFolder)
-{
+TEST(SettingsFilePath, IsInTheUsersConfigurationFolder) {
     struct Case {
         const char* config; // XDG_CONFIG_HOME, nullptr unset
         const char* home;   // HOME, nullptr unset

@@ -28,8 +28,7 @@ using testfiles::WriteBytes;
 namespace {
 
 std::string Config(const std::string& version, const std::vector<std::string>& names,
-                   const std::string& count = "")
-{
+                   const std::string& count = "") {
     std::string text = "UpdateConfigFile\r\n" + version + "\r\n" +
                        (count.empty() ? std::to_string(names.size()) : count) + "\r\n";
     for (const std::string& name : names)
@@ -37,32 +36,28 @@ std::string Config(const std::string& version, const std::vector<std::string>& n
     return text;
 }
 
-cTransferLimits Fast()
-{
+cTransferLimits Fast() {
     cTransferLimits limits;
     limits.connectMs = limits.requestMs = limits.fileMs = 1500;
     limits.lowSpeedSeconds = 1;
     return limits;
 }
 
-std::unique_ptr<cAutoUpdate> MakeUpdate(const TempDir& dir, const cTransferLimits& limits = Fast())
-{
+std::unique_ptr<cAutoUpdate> MakeUpdate(const TempDir& dir, const cTransferLimits& limits = Fast()) {
     auto update = std::make_unique<cAutoUpdate>(MakeCurlClient(limits), limits);
     update->SetProgramDir(dir.Dir());
     update->SetOwnVersion("1.0");
     return update;
 }
 
-void WriteFile(const std::string& path, const std::string& bytes, mode_t mode)
-{
+void WriteFile(const std::string& path, const std::string& bytes, mode_t mode) {
     fs::create_directories(fs::path(path).parent_path());
     WriteBytes(path, bytes);
     chmod(path.c_str(), mode);
 }
 
 // Every entry below dir with its mode and content, to see that nothing changed.
-std::map<std::string, std::string> Snapshot(const std::string& dir)
-{
+std::map<std::string, std::string> Snapshot(const std::string& dir) {
     std::map<std::string, std::string> entries;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
         struct stat st {};
@@ -76,13 +71,11 @@ std::map<std::string, std::string> Snapshot(const std::string& dir)
 // Takes the write permission on dir away: as root by acting as "nobody" on the
 // root-owned folder (as an installed program), else by chmod.
 struct NotWritable {
-    explicit NotWritable(std::string dir) : m_dir(std::move(dir))
-    {
+    explicit NotWritable(std::string dir) : m_dir(std::move(dir)) {
         chmod(m_dir.c_str(), geteuid() == 0 ? 0755 : 0555);
         m_bSwitched = geteuid() == 0 && seteuid(65534) == 0;
     }
-    ~NotWritable()
-    {
+    ~NotWritable() {
         if (m_bSwitched)
             (void)seteuid(0);
         chmod(m_dir.c_str(), 0700);
@@ -93,8 +86,7 @@ struct NotWritable {
 
 } // namespace
 
-TEST(CompareVersions, FollowsTheRules)
-{
+TEST(CompareVersions, FollowsTheRules) {
     struct Row { const char* a; const char* b; int result; };
     const Row rows[] = {
         {"1.0.0.1", "1.0", 1}, {"1.0", "1.0", 0}, {"1.0", "1.0.0.0", 0}, {"0.9", "1.0", -1},
@@ -106,8 +98,7 @@ TEST(CompareVersions, FollowsTheRules)
         EXPECT_EQ(cAutoUpdate::CompareVersions(row.a, row.b), row.result) << row.a << " ~ " << row.b;
 }
 
-TEST(UpdateUrl, OnlyHttpsOrThisMachine)
-{
+TEST(UpdateUrl, OnlyHttpsOrThisMachine) {
     struct Row { const char* url; bool allowHttp; bool allowed; };
     const Row rows[] = {
         {"https://example.org/update/", false, true},   {"HTTP://127.0.0.1:8080/update/", false, true},
@@ -124,8 +115,7 @@ TEST(UpdateUrl, OnlyHttpsOrThisMachine)
 }
 
 // The reply decides: one row per reply, against a real server.
-TEST(CheckForUpdate, ReadsTheConfigurationAsSpecified)
-{
+TEST(CheckForUpdate, ReadsTheConfigurationAsSpecified) {
     struct Row { const char* name; std::string reply; const char* own; int result; };
     const std::string longLine = "UpdateConfigFile" + std::string(4100, ' ');
     const Row rows[] = {
@@ -176,8 +166,7 @@ TEST(CheckForUpdate, ReadsTheConfigurationAsSpecified)
               "/update/quorvant.php?test=simulation\tAutoUpdateAgent\tno-cache\n");
 }
 
-TEST(CheckForUpdate, FailsOnTheWireWithinTheTimeLimits)
-{
+TEST(CheckForUpdate, FailsOnTheWireWithinTheTimeLimits) {
     struct Row { const char* name; UpdateServer::Mode mode; const char* path; int result; };
     const Row rows[] = {
         {"no configuration (404)", UpdateServer::Mode::Http, "/update/", 2},
@@ -206,8 +195,7 @@ TEST(CheckForUpdate, FailsOnTheWireWithinTheTimeLimits)
 }
 
 // Over HTTPS: newer version, download, every file in place with its ".bak" and modes.
-TEST(DownloadUpdate, PutsEveryFileInPlaceOverHttps)
-{
+TEST(DownloadUpdate, PutsEveryFileInPlaceOverHttps) {
     UpdateServer server(UpdateServer::Mode::Https);
     TempDir dir;
     WriteFile(dir.Path("quorvant"), "old program", 0755);
@@ -245,8 +233,7 @@ TEST(DownloadUpdate, PutsEveryFileInPlaceOverHttps)
 }
 
 // Whatever goes wrong, the program folder stays as it was and nothing is left behind.
-TEST(DownloadUpdate, FailureLeavesTheProgramFolderUntouched)
-{
+TEST(DownloadUpdate, FailureLeavesTheProgramFolderUntouched) {
     struct Row { const char* name; std::vector<std::string> files; std::uint64_t cap; int result; };
     const Row rows[] = {
         {"file missing (404)", {"quorvant", "fehlt.txt"}, 1 << 20, 2},
@@ -280,8 +267,7 @@ TEST(DownloadUpdate, FailureLeavesTheProgramFolderUntouched)
 
 // The maintainer's way: publish an installed tree, then update another one from the
 // command line, with the texts the window shows.
-TEST(UpdateCommand, PublishCheckAndInstallFromTheCommandLine)
-{
+TEST(UpdateCommand, PublishCheckAndInstallFromTheCommandLine) {
     const std::string marker = std::string("\x7F" "ELF\0", 5) + "QUORVANT-FILE-VERSION:";
     UpdateServer server;
     TempDir release;

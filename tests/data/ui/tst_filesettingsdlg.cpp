@@ -36,8 +36,7 @@ using windowtest::U;
 namespace {
 
 // Edits 1019, 1028, 1030 and check boxes 1020, 1021, 1022, 1029, as shown.
-QStringList Shown(QWidget& dlg)
-{
+QStringList Shown(QWidget& dlg) {
     QStringList list;
     for (int id : {1019, 1028, 1030})
         list << Ctl<QLineEdit>(dlg, id)->text();
@@ -46,15 +45,13 @@ QStringList Shown(QWidget& dlg)
     return list;
 }
 
-void Type(QLineEdit* edit, const QString& text)
-{
+void Type(QLineEdit* edit, const QString& text) {
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, text);
 }
 
-void Click(QWidget& dlg, int id)
-{
+void Click(QWidget& dlg, int id) {
     QAbstractButton* button = Ctl<QAbstractButton>(dlg, id);
     // A check box reacts on its box and text, not on the free room a layout gives it.
     if (qobject_cast<QCheckBox*>(button))
@@ -65,8 +62,7 @@ void Click(QWidget& dlg, int id)
 }
 
 // The label whose buddy is the edit numbered id.
-QLabel* CaptionOf(QWidget& dlg, int id)
-{
+QLabel* CaptionOf(QWidget& dlg, int id) {
     for (QLabel* label : dlg.findChildren<QLabel*>())
         if (label->buddy() && label->buddy() == Ctl<QWidget>(dlg, id))
             return label;
@@ -74,8 +70,7 @@ QLabel* CaptionOf(QWidget& dlg, int id)
 }
 
 cTrainingData Values(int maxWords, int minRight, int minPercent, bool swap, bool extra,
-                     bool missing, bool random)
-{
+                     bool missing, bool random) {
     cTrainingData d;
     d.m_nMaxWords = static_cast<std::uint8_t>(maxWords);
     d.m_nMinRight = static_cast<std::uint8_t>(minRight);
@@ -113,14 +108,12 @@ private:
     QTemporaryDir m_programDir;
 };
 
-void tst_FileSettingsDlg::initTestCase()
-{
+void tst_FileSettingsDlg::initTestCase() {
     QStandardPaths::setTestModeEnabled(true);
     SetProgramDirPath(m_programDir.path());
 }
 
-void tst_FileSettingsDlg::dialogsHaveTheirTexts()
-{
+void tst_FileSettingsDlg::dialogsHaveTheirTexts() {
     CFileSettingsDlg dlg;
     dlg.SetTrainingData(nullptr);
     dlg.show();
@@ -190,8 +183,7 @@ void tst_FileSettingsDlg::dialogsHaveTheirTexts()
     QCOMPARE(Ctl<QPushButton>(props, 2)->text(), QStringLiteral("Abbrechen"));
 }
 
-void tst_FileSettingsDlg::loadShowsTheFile_data()
-{
+void tst_FileSettingsDlg::loadShowsTheFile_data() {
     QTest::addColumn<cTrainingData>("data");
     QTest::addColumn<QStringList>("shown");
     QTest::newRow("new document") << cTrainingData()
@@ -205,8 +197,7 @@ void tst_FileSettingsDlg::loadShowsTheFile_data()
                              << QStringList{"0", "255", "80", "-", "-", "-", "-"};
 }
 
-void tst_FileSettingsDlg::loadShowsTheFile()
-{
+void tst_FileSettingsDlg::loadShowsTheFile() {
     QFETCH(cTrainingData, data);
     QFETCH(QStringList, shown);
     CFileSettingsDlg dlg;
@@ -221,8 +212,7 @@ void tst_FileSettingsDlg::loadShowsTheFile()
     QCOMPARE(FileSettingsTexts(back), FileSettingsTexts(data));
 }
 
-void tst_FileSettingsDlg::storesWhatIsShown_data()
-{
+void tst_FileSettingsDlg::storesWhatIsShown_data() {
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("stored");
@@ -238,8 +228,7 @@ void tst_FileSettingsDlg::storesWhatIsShown_data()
     QTest::newRow("trailing text") << 1019 << "12 Mal" << 12;
 }
 
-void tst_FileSettingsDlg::storesWhatIsShown()
-{
+void tst_FileSettingsDlg::storesWhatIsShown() {
     QFETCH(int, id);
     QFETCH(QString, typed);
     QFETCH(int, stored);
@@ -262,15 +251,13 @@ void tst_FileSettingsDlg::storesWhatIsShown()
     QCOMPARE(Ctl<QLineEdit>(again, id)->text(), QString::number(stored));
 }
 
-void tst_FileSettingsDlg::resetAndCancelKeepOpeningValues_data()
-{
+void tst_FileSettingsDlg::resetAndCancelKeepOpeningValues_data() {
     QTest::addColumn<bool>("escape");
     QTest::newRow("Abbrechen") << false;
     QTest::newRow("Esc") << true;
 }
 
-void tst_FileSettingsDlg::resetAndCancelKeepOpeningValues()
-{
+void tst_FileSettingsDlg::resetAndCancelKeepOpeningValues() {
     QFETCH(bool, escape);
     const cTrainingData data = Values(7, 3, 50, true, false, true, false);
     CFileSettingsDlg dlg;
@@ -305,8 +292,7 @@ void tst_FileSettingsDlg::resetAndCancelKeepOpeningValues()
     QCOMPARE(FileSettingsTexts(back), FileSettingsTexts(data));
 }
 
-void tst_FileSettingsDlg::propsRoundTrip_data()
-{
+void tst_FileSettingsDlg::propsRoundTrip_data() {
     QTest::addColumn<cTrainingData>("data");
     QTest::addColumn<bool>("showAll");
     QTest::addColumn<QStringList>("templates"); // 1038, 1035, 1036
@@ -330,8 +316,7 @@ void tst_FileSettingsDlg::propsRoundTrip_data()
                                << 0;
 }
 
-void tst_FileSettingsDlg::propsRoundTrip()
-{
+void tst_FileSettingsDlg::propsRoundTrip() {
     QFETCH(cTrainingData, data);
     QFETCH(bool, showAll);
     QFETCH(QStringList, templates);
@@ -371,8 +356,7 @@ void tst_FileSettingsDlg::propsRoundTrip()
     QCOMPARE(back.m_bShowAll, !showAll);
 }
 
-void tst_FileSettingsDlg::unknownScramblingStoresNoSelection()
-{
+void tst_FileSettingsDlg::unknownScramblingStoresNoSelection() {
     cTrainingData data;
     data.m_nCrypt = 7;
     CFilePropsDlg dlg;
@@ -385,8 +369,7 @@ void tst_FileSettingsDlg::unknownScramblingStoresNoSelection()
     QCOMPARE(int(data.m_nCrypt), 255);
 }
 
-void tst_FileSettingsDlg::extendedWritesAtOnceEvenWhenSettingsCancelled()
-{
+void tst_FileSettingsDlg::extendedWritesAtOnceEvenWhenSettingsCancelled() {
     viewtest::ViewFixture f;
     f.doc->SetModifiedFlag(false);
     const cTrainingData before = f.doc->Data();
@@ -429,8 +412,7 @@ void tst_FileSettingsDlg::extendedWritesAtOnceEvenWhenSettingsCancelled()
     QVERIFY(!f.doc->IsModified());
 }
 
-void tst_FileSettingsDlg::commandEditsActiveFileAndResetsStatistics()
-{
+void tst_FileSettingsDlg::commandEditsActiveFileAndResetsStatistics() {
     testfiles::TempDir work;
     const std::string path = work.Path("datei.vdr");
     cTrainingData sample = viewtest::SampleData();
@@ -505,8 +487,7 @@ void tst_FileSettingsDlg::commandEditsActiveFileAndResetsStatistics()
     QCOMPARE(read.m_aTasks[viewtest::TaskTree].m_nStats[1], std::uint32_t(0));
 }
 
-void tst_FileSettingsDlg::screenshots()
-{
+void tst_FileSettingsDlg::screenshots() {
     // Written only on request: QUORVANT_SCREENSHOT_DIR names the folder.
     const QString out = qEnvironmentVariable("QUORVANT_SCREENSHOT_DIR");
     if (out.isEmpty())

@@ -17,13 +17,11 @@ using testfiles::TempDir;
 
 namespace {
 
-QString Q(const std::string& path)
-{
+QString Q(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-std::vector<int> CatalogueIds(const RecordingPresenter& boxes)
-{
+std::vector<int> CatalogueIds(const RecordingPresenter& boxes) {
     std::vector<int> ids;
     for (const RecordedBox& b : boxes.boxes)
         ids.push_back(b.currentId);
@@ -31,8 +29,7 @@ std::vector<int> CatalogueIds(const RecordingPresenter& boxes)
 }
 
 // The first counter of a task as the file holds it.
-std::uint32_t Counter(const std::string& path, int task)
-{
+std::uint32_t Counter(const std::string& path, int task) {
     cTrainingData back;
     return back.ReadTrainingFile(path) == 0 ? back.m_aTasks[task].m_nStats[0] : 0xFFFFFFFF;
 }
@@ -47,8 +44,7 @@ private slots:
     void failedReadIsNeverWrittenBack();
 };
 
-void tst_VendrillDoc::newDocumentsAreNumberedAndSavedAs()
-{
+void tst_VendrillDoc::newDocumentsAreNumberedAndSavedAs() {
     TempDir dir;
     RecordingPresenter boxes;
     CVendrillDoc doc;
@@ -100,8 +96,7 @@ void tst_VendrillDoc::newDocumentsAreNumberedAndSavedAs()
     QCOMPARE(boxes.boxes.size(), std::size_t(1));
 }
 
-void tst_VendrillDoc::fileDocumentWritesItsStatisticsOnce()
-{
+void tst_VendrillDoc::fileDocumentWritesItsStatisticsOnce() {
     TempDir dir;
     const std::string sub = dir.Path("weg");
     std::filesystem::create_directory(sub);
@@ -146,8 +141,7 @@ void tst_VendrillDoc::fileDocumentWritesItsStatisticsOnce()
     QCOMPARE(boxes.boxes.size(), std::size_t(1));
 }
 
-void tst_VendrillDoc::failedReadIsNeverWrittenBack()
-{
+void tst_VendrillDoc::failedReadIsNeverWrittenBack() {
     TempDir dir;
     const std::string path = dir.Path("broken.vdr");
     // A file whose identifier is wrong: the reader refuses it early.

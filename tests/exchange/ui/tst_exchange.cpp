@@ -28,8 +28,7 @@ private slots:
     void importIntoOpenFileThenExportKvtml();
 };
 
-void tst_Exchange::importIntoOpenFileThenExportKvtml()
-{
+void tst_Exchange::importIntoOpenFileThenExportKvtml() {
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir work;
     SetProgramDirPath(work.path());

@@ -35,8 +35,7 @@ using testdata::W;
 
 
 inline cTask ChoiceTask(const std::string& no, const std::vector<std::string>& answers,
-                        const std::vector<bool>& right)
-{
+                        const std::vector<bool>& right) {
     cTask t = TextTask(no, W("Welche Antworten stimmen?"), "");
     t.m_nType = TaskTypeMultipleChoice;
     t.m_nChoiceCount = static_cast<std::uint8_t>(answers.size());
@@ -57,8 +56,7 @@ enum SampleQuestionnaire { QVocabulary, QMixed, QExam, QAll };
 /// A small file: three vocabulary tasks (one with sound and picture, one with counters
 /// already), self-assessed tasks of 3 points and of 1 point, multiple-choice tasks with
 /// 2 and 4 answers, and an exam questionnaire of 600 seconds.
-inline cTrainingData SampleData()
-{
+inline cTrainingData SampleData() {
     cTrainingData d;
     d.m_bShowAll = true;
     d.m_bAllowMissing = true;
@@ -121,8 +119,7 @@ using testdata::FakePlayer;
 /// One training file in a temporary folder, its document and its view, shown offscreen.
 class ViewFixture {
 public:
-    explicit ViewFixture(const cTrainingData& data = SampleData(), bool nextOnRight = false)
-    {
+    explicit ViewFixture(const cTrainingData& data = SampleData(), bool nextOnRight = false) {
         path = dir.Path("training.vdr");
         cTrainingData copy = data;
         if (copy.WriteTrainingFile(path) != 0)
@@ -134,8 +131,7 @@ public:
         Open();
     }
 
-    void Open()
-    {
+    void Open() {
         doc = std::make_unique<CVendrillDoc>();
         doc->SetPathName(QString::fromStdString(path));
         view = std::make_unique<CVendrillView>(*doc, settings);
@@ -153,23 +149,20 @@ public:
 
     /// Closes the window the way the child frame does: view first, then the document,
     /// which writes the file.
-    void Close()
-    {
+    void Close() {
         view.reset();
         doc.reset();
     }
 
     /// The file as it is on disk now.
-    cTrainingData Reread() const
-    {
+    cTrainingData Reread() const {
         cTrainingData d;
         if (d.ReadTrainingFile(path) != 0)
             qWarning("could not read the test file back");
         return d;
     }
 
-    template <class T> T* Ctl(int id) const
-    {
+    template <class T> T* Ctl(int id) const {
         return view->findChild<T*>(QStringLiteral("ctl%1").arg(id));
     }
     QWidget* Widget(int id) const { return Ctl<QWidget>(id); }
@@ -179,27 +172,23 @@ public:
     cQuery& Query() const { return view->Query(); }
     int Mode() const { return view->ViewMode(); }
     /// The whole heading (a narrow window shows it shortened, with the whole as tool tip).
-    QString Heading() const
-    {
+    QString Heading() const {
         const QLabel* label = Ctl<QLabel>(1064);
         return label->toolTip().isEmpty() ? label->text() : label->toolTip();
     }
     QString ResultText() const { return Ctl<QLabel>(1010)->text(); }
 
-    static QPoint RowCentre(QAbstractItemView* list, int row)
-    {
+    static QPoint RowCentre(QAbstractItemView* list, int row) {
         return list->visualRect(list->model()->index(row, 0)).center();
     }
     /// A real double click: press and release, then the double click and its release.
-    static void DoubleClickRow(QAbstractItemView* list, int row)
-    {
+    static void DoubleClickRow(QAbstractItemView* list, int row) {
         const QPoint at = RowCentre(list, row);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     }
     /// Presses the left button on a row and moves far enough to start a drag.
-    static void DragRow(QAbstractItemView* list, int row)
-    {
+    static void DragRow(QAbstractItemView* list, int row) {
         const QPoint start = RowCentre(list, row);
         QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, start);
         const QPoint end = start + QPoint(QApplication::startDragDistance() + 10, 0);
@@ -208,27 +197,23 @@ public:
         QApplication::sendEvent(list->viewport(), &move);
         QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, end);
     }
-    void Click(int id) const
-    {
+    void Click(int id) const {
         QTest::mouseClick(Ctl<QAbstractButton>(id), Qt::LeftButton);
     }
     void OpenQuestionnaire(int row) const { DoubleClickRow(Overview(), row); }
     void StartAtRow(int row) const { DoubleClickRow(TaskList(), row); }
     /// Types text key by key into the answer field (umlauts included).
-    void Type(const QString& text) const
-    {
+    void Type(const QString& text) const {
         Answer()->setFocus();
         for (const QChar ch : text)
             QTest::sendKeyEvent(QTest::Click, Answer(), Qt::Key_unknown, QString(ch),
                                 Qt::NoModifier);
     }
     /// Statistics text and image of a task-list row (column 1 is the statistics column).
-    QString RowStats(int row) const
-    {
+    QString RowStats(int row) const {
         return TaskList()->model()->index(row, 1).data().toString();
     }
-    int RowImage(int row) const
-    {
+    int RowImage(int row) const {
         return TaskList()->model()->index(row, 1).data(CTaskListModel::RowImageRole).toInt();
     }
 

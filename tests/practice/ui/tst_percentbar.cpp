@@ -17,8 +17,7 @@ private slots:
     void repaintsOnlyWhenWidthChanges();
 };
 
-void tst_PercentBar::textAndWidth_data()
-{
+void tst_PercentBar::textAndWidth_data() {
     QTest::addColumn<int>("lower");
     QTest::addColumn<int>("upper");
     QTest::addColumn<int>("pos");
@@ -40,8 +39,7 @@ void tst_PercentBar::textAndWidth_data()
     QTest::newRow("empty range paints nothing") << 5 << 5 << 3 << "" << 0;
 }
 
-void tst_PercentBar::textAndWidth()
-{
+void tst_PercentBar::textAndWidth() {
     QFETCH(int, lower);
     QFETCH(int, upper);
     QFETCH(int, pos);
@@ -56,13 +54,11 @@ void tst_PercentBar::textAndWidth()
     QCOMPARE(bar.SetPos(pos + 1), pos);
 }
 
-static QImage Render(cPercentBar& bar)
-{
+static QImage Render(cPercentBar& bar) {
     return bar.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-void tst_PercentBar::fillsBarAndBackground()
-{
+void tst_PercentBar::fillsBarAndBackground() {
     // The text is hidden: every pixel is bar or background, also beyond the bounds.
     cPercentBar bar;
     bar.resize(200, 25);
@@ -80,8 +76,7 @@ void tst_PercentBar::fillsBarAndBackground()
     }
 }
 
-void tst_PercentBar::textChangesColourAtTheEdge()
-{
+void tst_PercentBar::textChangesColourAtTheEdge() {
     // Bar red, text on the bar green; background blue, text there black. Any blend of
     // the first pair has no blue, any blend of the second pair no red and no green.
     cPercentBar bar;
@@ -116,8 +111,7 @@ void tst_PercentBar::textChangesColourAtTheEdge()
     QVERIFY(blackRight);
 }
 
-void tst_PercentBar::ownTextReplacesPercentage()
-{
+void tst_PercentBar::ownTextReplacesPercentage() {
     cPercentBar bar;
     bar.resize(200, 25);
     bar.SetRange(0, 100);
@@ -129,8 +123,7 @@ void tst_PercentBar::ownTextReplacesPercentage()
     QCOMPARE(bar.DisplayText(), QStringLiteral("37%"));
 }
 
-void tst_PercentBar::repaintsOnlyWhenWidthChanges()
-{
+void tst_PercentBar::repaintsOnlyWhenWidthChanges() {
     cPercentBar bar;
     bar.resize(100, 25);
     bar.show();

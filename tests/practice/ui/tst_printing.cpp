@@ -46,8 +46,7 @@ struct PrintFixture {
     cQueryHost host;
     std::unique_ptr<cQuery> query;
 
-    explicit PrintFixture(int selection)
-    {
+    explicit PrintFixture(int selection) {
         doc.NewDocument();
         cQuestionnaire q;
         q.m_strTitle = testdata::W(kTitle);
@@ -71,8 +70,7 @@ struct PrintFixture {
     }
 };
 
-QString PdfText(const QStringList& args)
-{
+QString PdfText(const QStringList& args) {
     QProcess process;
     process.start(QStringLiteral("pdftotext"), QStringList(args) << QStringLiteral("-"));
     return process.waitForFinished(60000) && process.exitCode() == 0
@@ -81,8 +79,7 @@ QString PdfText(const QStringList& args)
 }
 
 // The non-empty lines of each page as laid out.
-QList<QStringList> PdfPages(const QString& pdf)
-{
+QList<QStringList> PdfPages(const QString& pdf) {
     QList<QStringList> pages;
     for (const QString& page : PdfText({QStringLiteral("-layout"), pdf}).split(QLatin1Char('\f'))) {
         QStringList lines;
@@ -95,8 +92,7 @@ QList<QStringList> PdfPages(const QString& pdf)
     return pages;
 }
 
-QString Exe()
-{
+QString Exe() {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../shell/quorvant"));
 }
 
@@ -124,8 +120,7 @@ private:
     QString m_strFile;
 };
 
-void tst_Printing::initTestCase()
-{
+void tst_Printing::initTestCase() {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         QSKIP("pdftotext (poppler-utils, installed by scripts/deps.sh) is missing");
     m_strFile = m_dir.filePath(QStringLiteral("beispiel.vdr"));
@@ -135,16 +130,14 @@ void tst_Printing::initTestCase()
     qputenv("TMPDIR", QFile::encodeName(m_dir.path()));
 }
 
-void tst_Printing::pagesOfTheCoreLayout_data()
-{
+void tst_Printing::pagesOfTheCoreLayout_data() {
     QTest::addColumn<int>("selection");
     QTest::newRow("all tasks") << 0;
     QTest::newRow("wrong at least once") << 1;
     QTest::newRow("more often wrong than right") << 2;
 }
 
-void tst_Printing::pagesOfTheCoreLayout()
-{
+void tst_Printing::pagesOfTheCoreLayout() {
     QFETCH(int, selection);
     PrintFixture f(selection);
     const QString pdf = m_dir.filePath(QStringLiteral("auswahl.pdf"));
@@ -176,8 +169,7 @@ void tst_Printing::pagesOfTheCoreLayout()
     QVERIFY(printed == wanted);
 }
 
-void tst_Printing::fontHeightAt600Dpi()
-{
+void tst_Printing::fontHeightAt600Dpi() {
     PrintFixture f(0);
     const QString pdf = m_dir.filePath(QStringLiteral("schrift.pdf"));
     QVERIFY(WritePrintPdf(pdf, *f.query, 600));
@@ -199,8 +191,7 @@ void tst_Printing::fontHeightAt600Dpi()
     QVERIFY2(qAbs(pixels - expected) < 1, qPrintable(QString::number(pixels)));
 }
 
-void tst_Printing::rangeMessage103AndRefusal()
-{
+void tst_Printing::rangeMessage103AndRefusal() {
     RecordingPresenter presenter;
     {
         // An unknown selection (a damaged settings file) prints nothing and says so once.
@@ -234,8 +225,7 @@ void tst_Printing::rangeMessage103AndRefusal()
                                "Wählen Sie zuerst in der Übersicht einen Fragebogen."));
 }
 
-int tst_Printing::Run(QStringList args, QString* errors)
-{
+int tst_Printing::Run(QStringList args, QString* errors) {
     for (QString& arg : args)
         arg.replace(QStringLiteral("%F"), m_strFile).replace(QStringLiteral("%D"), m_dir.path());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -253,8 +243,7 @@ int tst_Printing::Run(QStringList args, QString* errors)
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-void tst_Printing::program_data()
-{
+void tst_Printing::program_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("message"); // in standard error; or the title on the PDF
@@ -281,8 +270,7 @@ void tst_Printing::program_data()
         << "Ohne Bildschirm kann der Druckdialog nicht gezeigt werden.";
 }
 
-void tst_Printing::program()
-{
+void tst_Printing::program() {
     NEEDS_PROGRAM();
     QFETCH(QStringList, args);
     QFETCH(int, status);
@@ -300,8 +288,7 @@ void tst_Printing::program()
                     .contains(message));
 }
 
-void tst_Printing::handedToTheRunningProgram()
-{
+void tst_Printing::handedToTheRunningProgram() {
     NEEDS_PROGRAM();
     // "We" are the running program; a later start hands its print request over and ends.
     cInstanceServer server(InstanceServerName(QFileInfo(Exe()).canonicalPath()));
@@ -321,8 +308,7 @@ void tst_Printing::handedToTheRunningProgram()
     QCOMPARE(printed.count(), 1);
 }
 
-void tst_Printing::printToInstalledPdfPrinter()
-{
+void tst_Printing::printToInstalledPdfPrinter() {
     NEEDS_PROGRAM();
     // Only a printer that writes files: a test never puts paper in a tray.
     const QStringList names = QPrinterInfo::availablePrinterNames();

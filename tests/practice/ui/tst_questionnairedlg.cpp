@@ -19,29 +19,25 @@ using namespace viewtest;
 
 namespace {
 
-QLineEdit* Edit(QWidget& dlg, int id)
-{
+QLineEdit* Edit(QWidget& dlg, int id) {
     return dlg.findChild<QLineEdit*>(QStringLiteral("ctl%1").arg(id));
 }
 
 // The six texts in the order name, task list, time, pass, retake, total.
-QStringList Shown(QWidget& dlg)
-{
+QStringList Shown(QWidget& dlg) {
     QStringList list;
     for (int id : {1058, 1057, 1059, 1054, 1061, 1062})
         list << Edit(dlg, id)->text();
     return list;
 }
 
-void SetTexts(QWidget& dlg, const QStringList& texts)
-{
+void SetTexts(QWidget& dlg, const QStringList& texts) {
     const int ids[] = {1058, 1057, 1059, 1054, 1061};
     for (int i = 0; i < 5; ++i)
         Edit(dlg, ids[i])->setText(texts[i]);
 }
 
-QStringList Texts(const cSplitTexts& t)
-{
+QStringList Texts(const cSplitTexts& t) {
     return {ToQString(t.name), ToQString(t.taskList), ToQString(t.time),
             ToQString(t.passPoints), ToQString(t.retakePoints), ToQString(t.totalPoints)};
 }
@@ -61,8 +57,7 @@ private slots:
     void screenshot();
 };
 
-void tst_QuestionnaireDlg::controlsHaveTheirTexts()
-{
+void tst_QuestionnaireDlg::controlsHaveTheirTexts() {
     CSplitDlg dlg;
     dlg.show();
     QCOMPARE(dlg.objectName(), QStringLiteral("dlg146"));
@@ -92,8 +87,7 @@ void tst_QuestionnaireDlg::controlsHaveTheirTexts()
              QStringLiteral("Abbrechen"));
 }
 
-void tst_QuestionnaireDlg::loadAndStore_data()
-{
+void tst_QuestionnaireDlg::loadAndStore_data() {
     QTest::addColumn<QStringList>("loaded"); // name, list, time, pass, retake, total
     QTest::addColumn<QStringList>("typed");  // name, list, time, pass, retake; empty: none
     QTest::addColumn<QStringList>("stored");
@@ -107,8 +101,7 @@ void tst_QuestionnaireDlg::loadAndStore_data()
         << QStringList{QString::fromUtf8("Übung"), "3", "1", "2", "1", "0"};
 }
 
-void tst_QuestionnaireDlg::loadAndStore()
-{
+void tst_QuestionnaireDlg::loadAndStore() {
     QFETCH(QStringList, loaded);
     QFETCH(QStringList, typed);
     QFETCH(QStringList, stored);
@@ -127,8 +120,7 @@ void tst_QuestionnaireDlg::loadAndStore()
     QCOMPARE(Texts(out), stored);
 }
 
-void tst_QuestionnaireDlg::untouchedTextsKeepTheirBytes()
-{
+void tst_QuestionnaireDlg::untouchedTextsKeepTheirBytes() {
     // Bytes without a character of their own, and a control character.
     const std::string name("Name\x81\x01", 6);
     const std::string list("1,\x8d", 3);
@@ -141,8 +133,7 @@ void tst_QuestionnaireDlg::untouchedTextsKeepTheirBytes()
     QCOMPARE(QByteArray::fromStdString(out.taskList), QByteArray::fromStdString(list));
 }
 
-void tst_QuestionnaireDlg::dialogShowsTheQuestionnaire_data()
-{
+void tst_QuestionnaireDlg::dialogShowsTheQuestionnaire_data() {
     QTest::addColumn<int>("questionnaire");
     QTest::addColumn<int>("seconds"); // written into the file before opening; -2 keeps it
     QTest::addColumn<QStringList>("shown");
@@ -159,8 +150,7 @@ void tst_QuestionnaireDlg::dialogShowsTheQuestionnaire_data()
         << int(QMixed) << -2 << QStringList{"Gemischt", "7,,20,21", "", "0", "0", "6"} << false;
 }
 
-void tst_QuestionnaireDlg::dialogShowsTheQuestionnaire()
-{
+void tst_QuestionnaireDlg::dialogShowsTheQuestionnaire() {
     QFETCH(int, questionnaire);
     QFETCH(int, seconds);
     QFETCH(QStringList, shown);
@@ -199,8 +189,7 @@ void tst_QuestionnaireDlg::dialogShowsTheQuestionnaire()
     }
 }
 
-void tst_QuestionnaireDlg::unknownNumbersAreReportedAndSkipped()
-{
+void tst_QuestionnaireDlg::unknownNumbersAreReportedAndSkipped() {
     // Every task has a number here, so an empty piece matches none.
     cTrainingData data = SampleData();
     data.m_aTasks[TaskCapital].m_strTaskNo = "30";
@@ -246,8 +235,7 @@ void tst_QuestionnaireDlg::unknownNumbersAreReportedAndSkipped()
     QCOMPARE(int(r.m_nRetakePoints), 0);
 }
 
-void tst_QuestionnaireDlg::screenshot()
-{
+void tst_QuestionnaireDlg::screenshot() {
     // Written only on request: QUORVANT_SCREENSHOT_DIR names the folder.
     const QString out = qEnvironmentVariable("QUORVANT_SCREENSHOT_DIR");
     if (out.isEmpty())

@@ -35,20 +35,17 @@ const std::string kPointsMessage =
     W("Die Punktzahl muss eine ganze Zahl von 0 bis 8 sein. Bitte korrigieren Sie das Feld "
       "\"Punkte\".");
 
-template <class T> T* Ctl(QWidget& dlg, int id)
-{
+template <class T> T* Ctl(QWidget& dlg, int id) {
     return dlg.findChild<T*>(QStringLiteral("ctl%1").arg(id));
 }
 
 // Types text key by key, umlauts included.
-void TypeText(QWidget* widget, const QString& text)
-{
+void TypeText(QWidget* widget, const QString& text) {
     for (const QChar ch : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
-QStringList ComboEntries(QComboBox* combo)
-{
+QStringList ComboEntries(QComboBox* combo) {
     QStringList list;
     for (int i = 0; i < combo->count(); ++i)
         list << combo->itemText(i);
@@ -56,8 +53,7 @@ QStringList ComboEntries(QComboBox* combo)
 }
 
 // What a control shows: its text, the current entry, or "x" when ticked.
-QString Shown(QWidget& dlg, int id)
-{
+QString Shown(QWidget& dlg, int id) {
     QWidget* control = Ctl<QWidget>(dlg, id);
     if (auto* line = qobject_cast<QLineEdit*>(control))
         return line->text();
@@ -68,8 +64,7 @@ QString Shown(QWidget& dlg, int id)
     return qobject_cast<QAbstractButton*>(control)->isChecked() ? "x" : "";
 }
 
-QStringList LabelTexts(QWidget& dlg)
-{
+QStringList LabelTexts(QWidget& dlg) {
     QStringList list;
     for (QLabel* label : dlg.findChildren<QLabel*>())
         list << label->text();
@@ -77,8 +72,7 @@ QStringList LabelTexts(QWidget& dlg)
 }
 
 // Every field of a task that the file stores, by name.
-QMap<QString, QByteArray> Fields(const cTask& t)
-{
+QMap<QString, QByteArray> Fields(const cTask& t) {
     QMap<QString, QByteArray> m;
     const auto num = [](int v) { return QByteArray::number(v); };
     const auto str = [](const std::string& v) { return QByteArray::fromStdString(v); };
@@ -108,8 +102,7 @@ QMap<QString, QByteArray> Fields(const cTask& t)
 }
 
 // All fields as one byte string, for whole-task comparisons.
-QByteArray Dump(const cTask& t)
-{
+QByteArray Dump(const cTask& t) {
     QByteArray out;
     const QMap<QString, QByteArray> m = Fields(t);
     for (auto it = m.begin(); it != m.end(); ++it)
@@ -118,8 +111,7 @@ QByteArray Dump(const cTask& t)
 }
 
 // A task with every field the editor shows set, and slots it must not touch.
-cTask FullTask()
-{
+cTask FullTask() {
     cTask t = TextTask("17", W("Welche Städte liegen am Rhein?"), W("Köln, Bonn"), 3);
     t.m_nType = TaskTypeMultipleChoice;
     t.m_strCategory = "Erdkunde";
@@ -142,8 +134,7 @@ cTask FullTask()
 
 // Texts that an edit cannot give back as they are: mixed line breaks, a tab, control
 // characters and bytes without a character.
-cTask OddTask()
-{
+cTask OddTask() {
     cTask t = TextTask(" 7 ", "eins\r\nzwei\ndrei\rvier", "x\ty", 0);
     t.m_strCategory = std::string("\x80\x81\x9f\x01", 4);
     t.m_strChoice[0] = "a\r\nb";
@@ -182,14 +173,12 @@ private:
     QTemporaryDir m_programDir;
 };
 
-void tst_TaskEditDlg::initTestCase()
-{
+void tst_TaskEditDlg::initTestCase() {
     QStandardPaths::setTestModeEnabled(true);
     SetProgramDirPath(m_programDir.path());
 }
 
-void tst_TaskEditDlg::controlsHaveTheirTexts()
-{
+void tst_TaskEditDlg::controlsHaveTheirTexts() {
     CTaskEditDlg dlg;
     dlg.show();
     QCOMPARE(dlg.objectName(), QStringLiteral("dlg134"));
@@ -219,8 +208,7 @@ void tst_TaskEditDlg::controlsHaveTheirTexts()
         QCOMPARE(Ctl<QAbstractButton>(dlg, id)->text(), QString::fromUtf8(text));
 }
 
-void tst_TaskEditDlg::loadShowsTheTask()
-{
+void tst_TaskEditDlg::loadShowsTheTask() {
     CTaskEditDlg dlg;
     dlg.Load(FullTask());
     dlg.show();
@@ -243,8 +231,7 @@ void tst_TaskEditDlg::loadShowsTheTask()
     QCOMPARE(Ctl<QLineEdit>(odd, 1054)->text(), QStringLiteral("0"));
 }
 
-void tst_TaskEditDlg::untouchedDialogKeepsEveryByte_data()
-{
+void tst_TaskEditDlg::untouchedDialogKeepsEveryByte_data() {
     QTest::addColumn<cTask>("task");
     QTest::newRow("every field") << FullTask();
     QTest::newRow("odd bytes") << OddTask();
@@ -254,8 +241,7 @@ void tst_TaskEditDlg::untouchedDialogKeepsEveryByte_data()
     QTest::newRow("eight points, no answers") << eight;
 }
 
-void tst_TaskEditDlg::untouchedDialogKeepsEveryByte()
-{
+void tst_TaskEditDlg::untouchedDialogKeepsEveryByte() {
     QFETCH(cTask, task);
     CTaskEditDlg dlg;
     dlg.Load(task);
@@ -271,8 +257,7 @@ void tst_TaskEditDlg::untouchedDialogKeepsEveryByte()
     QCOMPARE(Dump(stored), Dump(expected));
 }
 
-void tst_TaskEditDlg::typedFieldsAreStored_data()
-{
+void tst_TaskEditDlg::typedFieldsAreStored_data() {
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("typed"); // a combo takes the index, a check box "toggle"
     QTest::addColumn<QStringList>("fields"); // every field that changes, with its bytes
@@ -308,8 +293,7 @@ void tst_TaskEditDlg::typedFieldsAreStored_data()
             << B{FullTask().m_bChoiceRight[i] ? "0" : "1"};
 }
 
-void tst_TaskEditDlg::typedFieldsAreStored()
-{
+void tst_TaskEditDlg::typedFieldsAreStored() {
     QFETCH(int, id);
     QFETCH(QString, typed);
     QFETCH(QStringList, fields);
@@ -355,8 +339,7 @@ void tst_TaskEditDlg::typedFieldsAreStored()
         QCOMPARE(after.value(fields[i]), stored[i]);
 }
 
-void tst_TaskEditDlg::valuesWithoutEntryStoreNoSelection()
-{
+void tst_TaskEditDlg::valuesWithoutEntryStoreNoSelection() {
     // A value that names no entry shows none; confirming stores the 8-bit "no selection".
     cTask task = FullTask();
     task.m_nType = 9;
@@ -375,8 +358,7 @@ void tst_TaskEditDlg::valuesWithoutEntryStoreNoSelection()
     QCOMPARE(int(task.m_nPicturePlace), 255);
 }
 
-void tst_TaskEditDlg::answerCountFollowsTheLastAnswer_data()
-{
+void tst_TaskEditDlg::answerCountFollowsTheLastAnswer_data() {
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<int>("before");
     QTest::addColumn<int>("after");
@@ -388,8 +370,7 @@ void tst_TaskEditDlg::answerCountFollowsTheLastAnswer_data()
     QTest::newRow("more than five before") << QStringList{"a", "b", "", "", ""} << 7 << 2;
 }
 
-void tst_TaskEditDlg::answerCountFollowsTheLastAnswer()
-{
+void tst_TaskEditDlg::answerCountFollowsTheLastAnswer() {
     QFETCH(QStringList, answers);
     QFETCH(int, before);
     QFETCH(int, after);
@@ -414,8 +395,7 @@ void tst_TaskEditDlg::answerCountFollowsTheLastAnswer()
     QVERIFY(task.m_bChoiceRight[5]);
 }
 
-void tst_TaskEditDlg::pointsOutsideRangeAreRefused_data()
-{
+void tst_TaskEditDlg::pointsOutsideRangeAreRefused_data() {
     // The field is read as atol reads it; only values outside 0 to 8 are refused.
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("stored"); // -1: refused
@@ -428,8 +408,7 @@ void tst_TaskEditDlg::pointsOutsideRangeAreRefused_data()
     QTest::newRow("number then text") << "3 Punkte" << 3;
 }
 
-void tst_TaskEditDlg::pointsOutsideRangeAreRefused()
-{
+void tst_TaskEditDlg::pointsOutsideRangeAreRefused() {
     QFETCH(QString, typed);
     QFETCH(int, stored);
     RecordingPresenter boxes;
@@ -468,8 +447,7 @@ void tst_TaskEditDlg::pointsOutsideRangeAreRefused()
     QCOMPARE(int(task.m_nPoints), 2);
 }
 
-void tst_TaskEditDlg::cancelLeavesTheTaskUntouched()
-{
+void tst_TaskEditDlg::cancelLeavesTheTaskUntouched() {
     for (const char* how : {"button", "escape"}) {
         cTask task = FullTask();
         const QByteArray before = Dump(task);
@@ -492,8 +470,7 @@ void tst_TaskEditDlg::cancelLeavesTheTaskUntouched()
     }
 }
 
-void tst_TaskEditDlg::fileChoosersNameFilesRelatively()
-{
+void tst_TaskEditDlg::fileChoosersNameFilesRelatively() {
     RecordingPresenter boxes;
     testfiles::TempDir program;
     testfiles::TempDir elsewhere;
@@ -551,8 +528,7 @@ void tst_TaskEditDlg::fileChoosersNameFilesRelatively()
     QCOMPARE(task.m_strPicture, std::string("bilder\\karte.png"));
 }
 
-void tst_TaskEditDlg::editInViewIsWrittenOnClose()
-{
+void tst_TaskEditDlg::editInViewIsWrittenOnClose() {
     ViewFixture f;
     f.view->SetTaskEditor(&CTaskEditDlg::Edit);
     f.OpenQuestionnaire(QVocabulary);
@@ -594,8 +570,7 @@ void tst_TaskEditDlg::editInViewIsWrittenOnClose()
         QCOMPARE(Dump(d.m_aTasks[i]), Dump(expected.m_aTasks[i]));
 }
 
-void tst_TaskEditDlg::newTaskInViewGoesToFileAndAllTasks()
-{
+void tst_TaskEditDlg::newTaskInViewGoesToFileAndAllTasks() {
     ViewFixture f;
     f.view->SetTaskEditor(&CTaskEditDlg::Edit);
     f.OpenQuestionnaire(QAll);
@@ -633,8 +608,7 @@ void tst_TaskEditDlg::newTaskInViewGoesToFileAndAllTasks()
              SampleData().m_aQuestionnaires[QVocabulary].m_aTaskIndex);
 }
 
-void tst_TaskEditDlg::windowCommandsOpenTheEditors()
-{
+void tst_TaskEditDlg::windowCommandsOpenTheEditors() {
     // Every child window comes with both editors: the menu commands and "Bearbeiten".
     testfiles::TempDir work;
     const std::string path = work.Path("datei.vdr");
@@ -670,8 +644,7 @@ void tst_TaskEditDlg::windowCommandsOpenTheEditors()
     QCOMPARE(child->Document().Data().m_aTasks.size(), data.m_aTasks.size());
 }
 
-void tst_TaskEditDlg::screenshot()
-{
+void tst_TaskEditDlg::screenshot() {
     // Written only on request: QUORVANT_SCREENSHOT_DIR names the folder.
     const QString out = qEnvironmentVariable("QUORVANT_SCREENSHOT_DIR");
     if (out.isEmpty())

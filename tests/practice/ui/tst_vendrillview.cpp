@@ -25,8 +25,7 @@ const QString kOverviewHeading = QStringLiteral(
     "Fragebogenübersicht (Doppelklicken Sie mit der linken Maustaste auf einen Fragebogen, "
     "um ihn zu öffnen)");
 
-QString VocabularyHeading()
-{
+QString VocabularyHeading() {
     return QStringLiteral("Fragebogen 'Vokabeln' (Doppelklicken Sie auf eine Zeile, um die "
                           "Abfrage an dieser Stelle zu starten)");
 }
@@ -36,8 +35,7 @@ const QList<int> kScreenControls = {1010, 1000, 1003, 1004, 1014, 1013, 1006, 10
                                     1071, 1072, 1070, 1076, 1011, 1012, 1077, 1078, 1079,
                                     1080, 1081, 1082, 1009, 1002, 1063};
 
-QList<int> VisibleControls(const ViewFixture& f)
-{
+QList<int> VisibleControls(const ViewFixture& f) {
     QList<int> shown;
     for (int id : kScreenControls)
         if (f.Widget(id) && f.Widget(id)->isVisible())
@@ -47,13 +45,11 @@ QList<int> VisibleControls(const ViewFixture& f)
 }
 
 // The picture a list shows for an item (normal state, natural size).
-QImage Decoration(const QModelIndex& index, QSize size)
-{
+QImage Decoration(const QModelIndex& index, QSize size) {
     return index.data(Qt::DecorationRole).value<QIcon>().pixmap(size).toImage();
 }
 
-QString Lines(const char* utf8)
-{
+QString Lines(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
@@ -87,8 +83,7 @@ private slots:
     void examCountdownAndEvaluation();
 };
 
-void tst_VendrillView::overviewAfterOpening_data()
-{
+void tst_VendrillView::overviewAfterOpening_data() {
     QTest::addColumn<bool>("showAll");
     QTest::addColumn<QStringList>("titles");
     QTest::newRow("with Alle Aufgaben")
@@ -96,8 +91,7 @@ void tst_VendrillView::overviewAfterOpening_data()
     QTest::newRow("without") << false << QStringList{"Vokabeln", "Gemischt", "Prüfung"};
 }
 
-void tst_VendrillView::overviewAfterOpening()
-{
+void tst_VendrillView::overviewAfterOpening() {
     QFETCH(bool, showAll);
     QFETCH(QStringList, titles);
     cTrainingData data = SampleData();
@@ -128,15 +122,13 @@ void tst_VendrillView::overviewAfterOpening()
     QVERIFY(f.boxes.boxes.empty());
 }
 
-void tst_VendrillView::overviewHeadingWhenShownBeforeSetUp_data()
-{
+void tst_VendrillView::overviewHeadingWhenShownBeforeSetUp_data() {
     QTest::addColumn<bool>("withFile");
     QTest::newRow("training file") << true;
     QTest::newRow("new document") << false;
 }
 
-void tst_VendrillView::overviewHeadingWhenShownBeforeSetUp()
-{
+void tst_VendrillView::overviewHeadingWhenShownBeforeSetUp() {
     // The main window shows a child window first and sets its view up afterwards, so
     // no later resize lays the overview out again.
     QFETCH(bool, withFile);
@@ -158,8 +150,7 @@ void tst_VendrillView::overviewHeadingWhenShownBeforeSetUp()
     QCOMPARE(f.Query().CurrentQuestionnaire(), 0); // loaded, though not shown yet
 }
 
-void tst_VendrillView::unreadableFileReportsAndShowsOverview()
-{
+void tst_VendrillView::unreadableFileReportsAndShowsOverview() {
     ViewFixture f;
     f.Close();
     testfiles::WriteBytes(f.path, "kein Trainingsfile");
@@ -173,16 +164,14 @@ void tst_VendrillView::unreadableFileReportsAndShowsOverview()
     QCOMPARE(testfiles::ReadBytes(f.path), std::string("kein Trainingsfile"));
 }
 
-void tst_VendrillView::openQuestionnaire_data()
-{
+void tst_VendrillView::openQuestionnaire_data() {
     QTest::addColumn<QString>("how");
     QTest::newRow("double click") << "dblclick";
     QTest::newRow("Enter") << "enter";
     QTest::newRow("drag start") << "drag";
 }
 
-void tst_VendrillView::openQuestionnaire()
-{
+void tst_VendrillView::openQuestionnaire() {
     QFETCH(QString, how);
     ViewFixture f;
     QAbstractItemView* overview = f.Overview();
@@ -246,15 +235,13 @@ void tst_VendrillView::openQuestionnaire()
     }
 }
 
-void tst_VendrillView::statisticsColumnFitsCounters_data()
-{
+void tst_VendrillView::statisticsColumnFitsCounters_data() {
     QTest::addColumn<int>("fileWidth");
     QTest::newRow("narrow, widened") << 40;
     QTest::newRow("wide, kept") << 400;
 }
 
-void tst_VendrillView::statisticsColumnFitsCounters()
-{
+void tst_VendrillView::statisticsColumnFitsCounters() {
     QFETCH(int, fileWidth);
     cTrainingData data = SampleData();
     data.m_aColumnWidth[1] = static_cast<std::uint32_t>(fileWidth);
@@ -278,8 +265,7 @@ void tst_VendrillView::statisticsColumnFitsCounters()
     QCOMPARE(list->columnWidth(2), 300);
 }
 
-void tst_VendrillView::answerAndCount_data()
-{
+void tst_VendrillView::answerAndCount_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("result");
     QTest::addColumn<bool>("rightMark");
@@ -294,8 +280,7 @@ void tst_VendrillView::answerAndCount_data()
                            << false << " 0 /  1" << 66 << 0 << 1;
 }
 
-void tst_VendrillView::answerAndCount()
-{
+void tst_VendrillView::answerAndCount() {
     QFETCH(QString, typed);
     QFETCH(QString, result);
     QFETCH(bool, rightMark);
@@ -336,8 +321,7 @@ void tst_VendrillView::answerAndCount()
     QCOMPARE(int(disk.m_aTasks[TaskTree].m_nStats[0]), 1);
 }
 
-void tst_VendrillView::nextOnRightLineBreakAndWarningTone()
-{
+void tst_VendrillView::nextOnRightLineBreakAndWarningTone() {
     cTrainingData data = SampleData();
     data.m_aTasks[TaskHouse].m_strSolution = "rot\r\nblau";
     data.m_aTasks[TaskHouse].m_nPatternCount = 0;
@@ -364,8 +348,7 @@ void tst_VendrillView::nextOnRightLineBreakAndWarningTone()
     QCOMPARE(tone.log, (std::vector<std::string>{"open :/sounds/warning-tone.wav", "stop", "play"}));
 }
 
-void tst_VendrillView::keyboardWalk()
-{
+void tst_VendrillView::keyboardWalk() {
     ViewFixture f;
     QTableView* list = f.TaskList();
     QTest::keyClick(f.Overview(), Qt::Key_Return);
@@ -444,8 +427,7 @@ void tst_VendrillView::keyboardWalk()
     QCOMPARE(int(disk.m_aTasks[TaskTree].m_nStats[0]), 1);
 }
 
-void tst_VendrillView::screens_data()
-{
+void tst_VendrillView::screens_data() {
     QTest::addColumn<int>("questionnaire");
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("action");
@@ -471,8 +453,7 @@ void tst_VendrillView::screens_data()
         << int(QMixed) << 3 << "chair" << 6 << QList<int>{1000, 1003, 1013, 1070, 1071};
 }
 
-void tst_VendrillView::screens()
-{
+void tst_VendrillView::screens() {
     QFETCH(int, questionnaire);
     QFETCH(int, row);
     QFETCH(QString, action);
@@ -499,8 +480,7 @@ void tst_VendrillView::screens()
     QCOMPARE(f.view->palette().color(QPalette::Window), QColor(Qt::white));
 }
 
-void tst_VendrillView::selfAssessmentScreen()
-{
+void tst_VendrillView::selfAssessmentScreen() {
     ViewFixture f;
     f.OpenQuestionnaire(QMixed);
     f.StartAtRow(0);
@@ -566,8 +546,7 @@ void tst_VendrillView::selfAssessmentScreen()
     QCOMPARE(int(colours.m_nStats[0] + colours.m_nStats[1] + colours.m_nStats[3]), 0);
 }
 
-void tst_VendrillView::multipleChoice()
-{
+void tst_VendrillView::multipleChoice() {
     ViewFixture f;
     f.OpenQuestionnaire(QMixed);
     f.StartAtRow(1); // two answers, no answer field: OK has the focus
@@ -630,8 +609,7 @@ void tst_VendrillView::multipleChoice()
     QCOMPARE(f.Answer()->toPlainText(), QStringLiteral("1"));
 }
 
-void tst_VendrillView::media()
-{
+void tst_VendrillView::media() {
     ViewFixture f;
     f.OpenQuestionnaire(QVocabulary);
     f.StartAtRow(2);
@@ -668,8 +646,7 @@ void tst_VendrillView::media()
     QCOMPARE(f.Widget(1004)->geometry().topLeft(), QPoint(292, row.top()));
 }
 
-void tst_VendrillView::sorting()
-{
+void tst_VendrillView::sorting() {
     cTrainingData data = SampleData();
     data.m_aQuestionnaires[QVocabulary].m_aTaskIndex = {TaskStreet, TaskCapital, TaskTree,
                                                         TaskHouse};
@@ -716,8 +693,7 @@ void tst_VendrillView::sorting()
     QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
 }
 
-void tst_VendrillView::listStylesAndCommands()
-{
+void tst_VendrillView::listStylesAndCommands() {
     ViewFixture f;
     int signals_ = 0;
     QObject::connect(f.view.get(), &CVendrillView::CommandStateChanged, [&signals_] { ++signals_; });
@@ -763,8 +739,7 @@ void tst_VendrillView::listStylesAndCommands()
     QVERIFY(f.view->IsDetailView());
 }
 
-void tst_VendrillView::resetStatistics_data()
-{
+void tst_VendrillView::resetStatistics_data() {
     QTest::addColumn<int>("answer");
     QTest::addColumn<QString>("stats");
     QTest::addColumn<int>("image");
@@ -772,8 +747,7 @@ void tst_VendrillView::resetStatistics_data()
     QTest::newRow("yes clears") << int(ResultYes) << " 0 /  0" << 0;
 }
 
-void tst_VendrillView::resetStatistics()
-{
+void tst_VendrillView::resetStatistics() {
     QFETCH(int, answer);
     QFETCH(QString, stats);
     QFETCH(int, image);
@@ -790,8 +764,7 @@ void tst_VendrillView::resetStatistics()
     QCOMPARE(f.Reread().m_aTasks[TaskTree].m_nStats[1], answer == ResultYes ? 0u : 2u);
 }
 
-void tst_VendrillView::examCountdownAndEvaluation()
-{
+void tst_VendrillView::examCountdownAndEvaluation() {
     ViewFixture f;
     cLocalTime now{3, 14, 10, 0, 0};
     f.Query().SetClock([&now] { return now; });

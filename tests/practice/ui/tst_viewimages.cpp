@@ -11,21 +11,18 @@ using namespace ViewImages;
 
 namespace {
 
-QByteArray Bytes(const QPixmap& pixmap)
-{
+QByteArray Bytes(const QPixmap& pixmap) {
     const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
     return QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
 }
 
 // Colour of the bar's middle row at column x of a task image.
-QRgb BarPixel(int index, int x)
-{
+QRgb BarPixel(int index, int x) {
     return TaskImage(index).toImage().convertToFormat(QImage::Format_ARGB32).pixel(x, 9);
 }
 
 // Counts of right, partly right and wrong bar pixels of a task image.
-void CountBar(int index, int& right, int& part, int& wrong)
-{
+void CountBar(int index, int& right, int& part, int& wrong) {
     right = part = wrong = 0;
     for (int x = kBarLeft; x < kBarLeft + kBarWidth; ++x) {
         const QRgb px = BarPixel(index, x);
@@ -49,8 +46,7 @@ private slots:
     void questionnaireIcons();
 };
 
-void tst_ViewImages::sharesInvertTheTriangle()
-{
+void tst_ViewImages::sharesInvertTheTriangle() {
     // Every (right, wrong) pair of tenths with right + wrong <= 10 has exactly one image,
     // and together they are the images 1 to 66.
     QSet<int> seen;
@@ -74,8 +70,7 @@ void tst_ViewImages::sharesInvertTheTriangle()
         QVERIFY(!StatisticsShares(outside, r, w));
 }
 
-void tst_ViewImages::statisticsBars_data()
-{
+void tst_ViewImages::statisticsBars_data() {
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("right");
     QTest::addColumn<int>("part");
@@ -91,8 +86,7 @@ void tst_ViewImages::statisticsBars_data()
     QTest::newRow("32 three of each, rest partly") << 32 << 9 << 12 << 9;
 }
 
-void tst_ViewImages::statisticsBars()
-{
+void tst_ViewImages::statisticsBars() {
     QFETCH(int, index);
     QFETCH(int, right);
     QFETCH(int, part);
@@ -111,8 +105,7 @@ void tst_ViewImages::statisticsBars()
         QCOMPARE(BarPixel(index, kBarLeft + kBarWidth - 1), kWrongColour);
 }
 
-void tst_ViewImages::examAndEmptyImages()
-{
+void tst_ViewImages::examAndEmptyImages() {
     // Image 0 is an empty bar; 67 and 68 differ from it and from each other.
     int r = 0;
     int p = 0;
@@ -134,8 +127,7 @@ void tst_ViewImages::examAndEmptyImages()
             QCOMPARE(qAlpha(none.pixel(x, y)), 0);
 }
 
-void tst_ViewImages::iconsHaveTheirSizes_data()
-{
+void tst_ViewImages::iconsHaveTheirSizes_data() {
     QTest::addColumn<int>("id");
     QTest::addColumn<QSize>("size");
     for (int id : {kIconRight, kIconWrong, kIconBoxEmpty, kIconBoxTicked, kIconTickedRight,
@@ -145,8 +137,7 @@ void tst_ViewImages::iconsHaveTheirSizes_data()
         QTest::addRow("media %d", id) << id << kMediaIconSize;
 }
 
-void tst_ViewImages::iconsHaveTheirSizes()
-{
+void tst_ViewImages::iconsHaveTheirSizes() {
     QFETCH(int, id);
     QFETCH(QSize, size);
     const QPixmap& icon = IconImage(id);
@@ -161,8 +152,7 @@ void tst_ViewImages::iconsHaveTheirSizes()
     QVERIFY(IconImage(9999).isNull());
 }
 
-void tst_ViewImages::questionnaireIcons()
-{
+void tst_ViewImages::questionnaireIcons() {
     QSet<QByteArray> distinct;
     for (int i = 0; i < kQuestionnaireImageCount; ++i) {
         const QPixmap& icon = QuestionnaireImage(i);

@@ -20,8 +20,7 @@ public:
     using Step = std::function<bool(QWidget* modal)>;
 
     explicit ModalScript(std::vector<Step> steps, int timeoutMs = 10000)
-        : m_steps(std::move(steps)), m_timeoutMs(timeoutMs)
-    {
+        : m_steps(std::move(steps)), m_timeoutMs(timeoutMs) {
         m_timer.setInterval(15);
         connect(&m_timer, &QTimer::timeout, this, &ModalScript::Tick);
         m_clock.start();
@@ -35,8 +34,7 @@ public:
 
     /// Runs action, which opens the modal windows, under a script of steps; true when
     /// every step ran.
-    static bool Run(std::vector<Step> steps, const std::function<void()>& action)
-    {
+    static bool Run(std::vector<Step> steps, const std::function<void()>& action) {
         ModalScript script(std::move(steps));
         action();
         return script.Done();
@@ -44,8 +42,7 @@ public:
 
     /// A step for the window named objectName: act on it, then press its button
     /// numbered button ("ctl<button>").
-    static Step On(const QString& objectName, std::function<void(QWidget&)> act, int button)
-    {
+    static Step On(const QString& objectName, std::function<void(QWidget&)> act, int button) {
         return [objectName, act, button](QWidget* modal) {
             if (modal->objectName() != objectName)
                 return false;
@@ -57,8 +54,7 @@ public:
     }
 
     /// Clicks a button after the current event has been handled.
-    static void Click(QAbstractButton* button)
-    {
+    static void Click(QAbstractButton* button) {
         QTimer::singleShot(0, button, [b = QPointer<QAbstractButton>(button)] {
             if (b)
                 b->click();
@@ -66,8 +62,7 @@ public:
     }
 
 private:
-    void Tick()
-    {
+    void Tick() {
         QWidget* modal = QApplication::activeModalWidget();
         if (Done()) {
             m_timer.stop();

@@ -12,8 +12,7 @@
 namespace {
 
 // Share of pixels that are not transparent.
-double Coverage(const QPixmap& pixmap)
-{
+double Coverage(const QPixmap& pixmap) {
     const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
     int opaque = 0;
     for (int y = 0; y < image.height(); ++y)
@@ -33,8 +32,7 @@ private slots:
     void toolBarImagesAreDrawnAndDistinct();
 };
 
-void tst_About::versionText_data()
-{
+void tst_About::versionText_data() {
     QTest::addColumn<QString>("version");
     QTest::addColumn<QString>("text");
     QTest::newRow("1.0.0") << "1.0.0" << "1.0";
@@ -53,15 +51,13 @@ void tst_About::versionText_data()
     QTest::newRow("negative") << "1.-2" << "";
 }
 
-void tst_About::versionText()
-{
+void tst_About::versionText() {
     QFETCH(QString, version);
     QFETCH(QString, text);
     QCOMPARE(FileVersionText(version), text);
 }
 
-void tst_About::aboutBoxShowsVersion()
-{
+void tst_About::aboutBoxShowsVersion() {
     CAboutDlg dlg;
     QCOMPARE(dlg.windowTitle(), QString::fromUtf8("Info über das Programm"));
     // The build's version is 1.0.0, shown as 1.0.
@@ -71,8 +67,7 @@ void tst_About::aboutBoxShowsVersion()
     QCOMPARE(dlg.findChild<QPushButton*>(QStringLiteral("ctl1"))->text(), QStringLiteral("OK"));
 }
 
-void tst_About::toolBarImagesAreDrawnAndDistinct()
-{
+void tst_About::toolBarImagesAreDrawnAndDistinct() {
     QList<QImage> seen;
     for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileSave, cmd::kPrint, cmd::kPrintPreview,
                    cmd::kSettings, cmd::kFileSettings, cmd::kOverview, cmd::kAbout, cmd::kHelp}) {

@@ -53,8 +53,7 @@ namespace {
 
 // No two entries of a menu (and no two menus of the bar) share their Alt letter, and
 // every entry has one (the recent-file placeholder aside).
-void ExpectUniqueAltLetters(const QMenuBar* bar)
-{
+void ExpectUniqueAltLetters(const QMenuBar* bar) {
     auto letter = [](const QString& text) {
         for (qsizetype i = 0; i + 1 < text.size(); ++i) {
             if (text[i] == '&' && text[i + 1] != '&')
@@ -81,8 +80,7 @@ void ExpectUniqueAltLetters(const QMenuBar* bar)
 }
 
 // The visible entries of a menu or of the menu bar, "-" for a separator.
-QStringList Entries(const QWidget* menu)
-{
+QStringList Entries(const QWidget* menu) {
     QStringList list;
     for (QAction* a : menu->actions()) {
         if (a->isSeparator())
@@ -93,8 +91,7 @@ QStringList Entries(const QWidget* menu)
     return list;
 }
 
-QMenu* MenuNamed(const QMenuBar* bar, const QString& title)
-{
+QMenu* MenuNamed(const QMenuBar* bar, const QString& title) {
     for (QAction* a : bar->actions())
         if (a->text() == title)
             return a->menu();
@@ -102,8 +99,7 @@ QMenu* MenuNamed(const QMenuBar* bar, const QString& title)
 }
 
 // The first counter of a task as the file holds it (0 when it cannot be read).
-unsigned Counter(const QString& file, int task = 0, int counter = 0)
-{
+unsigned Counter(const QString& file, int task = 0, int counter = 0) {
     cTrainingData back;
     return back.ReadTrainingFile(file.toStdString()) == 0 ? back.m_aTasks[task].m_nStats[counter] : 0u;
 }
@@ -159,15 +155,13 @@ private:
     QList<CMainFrame::FileChoice> m_asked;
 };
 
-void tst_MainFrame::initTestCase()
-{
+void tst_MainFrame::initTestCase() {
     QStandardPaths::setTestModeEnabled(true);
     SetProgramDirPath(m_programDir.path());
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
 }
 
-void tst_MainFrame::init()
-{
+void tst_MainFrame::init() {
     m_work = std::make_unique<QTemporaryDir>();
     m_boxes = std::make_unique<RecordingPresenter>();
     m_chosen.clear();
@@ -175,14 +169,12 @@ void tst_MainFrame::init()
     QFile::remove(SettingsFile());
 }
 
-void tst_MainFrame::cleanup()
-{
+void tst_MainFrame::cleanup() {
     m_boxes.reset();
     m_work.reset();
 }
 
-std::unique_ptr<CMainFrame> tst_MainFrame::MakeFrame()
-{
+std::unique_ptr<CMainFrame> tst_MainFrame::MakeFrame() {
     auto frame = windowtest::ShowFrame(m_work->path());
     frame->SetFileChooser([this](CMainFrame::FileChoice choice, const QString&) {
         m_asked << choice;
@@ -191,8 +183,7 @@ std::unique_ptr<CMainFrame> tst_MainFrame::MakeFrame()
     return frame;
 }
 
-void tst_MainFrame::menusToolBarAndStatusBar()
-{
+void tst_MainFrame::menusToolBarAndStatusBar() {
     auto frame = MakeFrame();
     QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant"));
     QVERIFY(frame->Children().isEmpty() && !frame->ActiveChild());
@@ -276,8 +267,7 @@ void tst_MainFrame::menusToolBarAndStatusBar()
     QVERIFY(m_boxes->boxes.empty());
 }
 
-void tst_MainFrame::commandTexts()
-{
+void tst_MainFrame::commandTexts() {
     // Shortcuts ("" none, nullptr not checked; Ctrl+F4 is the child window's own, select
     // all the fields' own), and the status bar prompt with the tool tip where given.
     const struct {
@@ -334,8 +324,7 @@ void tst_MainFrame::commandTexts()
     }
 }
 
-void tst_MainFrame::openFilesGetWindowsAndTitles()
-{
+void tst_MainFrame::openFilesGetWindowsAndTitles() {
     auto frame = MakeFrame();
     CChildFrame* first = frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
     QVERIFY(first && first->isMaximized());
@@ -378,8 +367,7 @@ void tst_MainFrame::openFilesGetWindowsAndTitles()
     QVERIFY(m_boxes->boxes.empty());
 }
 
-void tst_MainFrame::openFromDialogDropAndRecentList()
-{
+void tst_MainFrame::openFromDialogDropAndRecentList() {
     const QString a = CopySample(QStringLiteral("a.vdr"));
     const QString b = CopySample(QStringLiteral("b.vdr"));
     {
@@ -427,8 +415,7 @@ void tst_MainFrame::openFromDialogDropAndRecentList()
     QCOMPARE(frame->RecentFiles().Files(), QStringList({a, b}));
 }
 
-void tst_MainFrame::missingFileIsReported()
-{
+void tst_MainFrame::missingFileIsReported() {
     auto frame = MakeFrame();
     const QString path = m_work->filePath(QStringLiteral("fehlt.vdr"));
     frame->RecentFiles().Add(path);
@@ -452,8 +439,7 @@ void tst_MainFrame::missingFileIsReported()
     QVERIFY(frame->Children().isEmpty());
 }
 
-void tst_MainFrame::secondWindowOnTheSameFile()
-{
+void tst_MainFrame::secondWindowOnTheSameFile() {
     auto frame = MakeFrame();
     const QString path = CopySample(QStringLiteral("zwei.vdr"));
     const std::string before = ReadBytes(path.toStdString());
@@ -513,8 +499,7 @@ void tst_MainFrame::secondWindowOnTheSameFile()
     QVERIFY(m_boxes->boxes.empty());
 }
 
-void tst_MainFrame::newDocumentCloseAsks_data()
-{
+void tst_MainFrame::newDocumentCloseAsks_data() {
     QTest::addColumn<bool>("modified");
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("closed");
@@ -525,8 +510,7 @@ void tst_MainFrame::newDocumentCloseAsks_data()
     QTest::newRow("yes saves it") << true << int(ResultYes) << true << true;
 }
 
-void tst_MainFrame::newDocumentCloseAsks()
-{
+void tst_MainFrame::newDocumentCloseAsks() {
     QFETCH(bool, modified);
     QFETCH(int, answer);
     QFETCH(bool, closed);
@@ -560,8 +544,7 @@ void tst_MainFrame::newDocumentCloseAsks()
     }
 }
 
-void tst_MainFrame::saveOfNewDocumentAsksForName()
-{
+void tst_MainFrame::saveOfNewDocumentAsksForName() {
     auto frame = MakeFrame();
     const QString other = CopySample(QStringLiteral("a.vdr"));
     const std::string otherBytes = ReadBytes(other.toStdString());
@@ -593,8 +576,7 @@ void tst_MainFrame::saveOfNewDocumentAsksForName()
     QCOMPARE(m_boxes->boxes.size(), std::size_t(1));
 }
 
-void tst_MainFrame::damagedFileIsNeverWrittenBack_data()
-{
+void tst_MainFrame::damagedFileIsNeverWrittenBack_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("keepsWindow"); // some tasks were read before the damage
     QFile sample(QStringLiteral(QUORVANT_SOURCE_DIR "/resources/beispiel.vdr"));
@@ -605,8 +587,7 @@ void tst_MainFrame::damagedFileIsNeverWrittenBack_data()
     QTest::newRow("cut off after some tasks") << full.left(full.size() * 2 / 3) << true;
 }
 
-void tst_MainFrame::damagedFileIsNeverWrittenBack()
-{
+void tst_MainFrame::damagedFileIsNeverWrittenBack() {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, keepsWindow);
     auto frame = MakeFrame();
@@ -639,8 +620,7 @@ void tst_MainFrame::damagedFileIsNeverWrittenBack()
     QCOMPARE(QByteArray::fromStdString(ReadBytes(bad.toStdString())), bytes);
 }
 
-void tst_MainFrame::failedCloseAsksBeforeLosingData()
-{
+void tst_MainFrame::failedCloseAsksBeforeLosingData() {
     auto frame = MakeFrame();
     const QString path = CopySample(QStringLiteral("ordner/datei.vdr"));
     QVERIFY(frame->OpenDocumentFile(path));
@@ -663,8 +643,7 @@ void tst_MainFrame::failedCloseAsksBeforeLosingData()
     QVERIFY(!QFileInfo::exists(path));
 }
 
-void tst_MainFrame::changedFileIsNeverOverwrittenSilently_data()
-{
+void tst_MainFrame::changedFileIsNeverOverwrittenSilently_data() {
     QTest::addColumn<bool>("viaSave"); // Ctrl+S instead of closing the window
     QTest::addColumn<int>("choice");
     QTest::addColumn<bool>("windowOpen"); // the window that asked stays open
@@ -678,8 +657,7 @@ void tst_MainFrame::changedFileIsNeverOverwrittenSilently_data()
     QTest::newRow("save, discard reopens") << true << int(SaveConflictChoice::Discard) << false << 7u << 0u;
 }
 
-void tst_MainFrame::changedFileIsNeverOverwrittenSilently()
-{
+void tst_MainFrame::changedFileIsNeverOverwrittenSilently() {
     QFETCH(bool, viaSave);
     QFETCH(int, choice);
     QFETCH(bool, windowOpen);
@@ -717,8 +695,7 @@ void tst_MainFrame::changedFileIsNeverOverwrittenSilently()
     }
 }
 
-void tst_MainFrame::readOnlyFileOffersSaveAs()
-{
+void tst_MainFrame::readOnlyFileOffersSaveAs() {
     auto frame = MakeFrame();
     const QString path = CopySample(QStringLiteral("nurlesen.vdr"));
     QFile(path).setPermissions(QFile::ReadOwner | QFile::ReadGroup);
@@ -742,8 +719,7 @@ void tst_MainFrame::readOnlyFileOffersSaveAs()
     QCOMPARE(Counter(copy), 9u);
 }
 
-void tst_MainFrame::quittingClosesEveryFileUnlessCancelled()
-{
+void tst_MainFrame::quittingClosesEveryFileUnlessCancelled() {
     auto frame = MakeFrame();
     const QString a = CopySample(QStringLiteral("a.vdr"));
     const QString b = CopySample(QStringLiteral("b.vdr"));
@@ -763,8 +739,7 @@ void tst_MainFrame::quittingClosesEveryFileUnlessCancelled()
     QCOMPARE(Counter(b), 22u);
 }
 
-void tst_MainFrame::settingsHelpAndAbout()
-{
+void tst_MainFrame::settingsHelpAndAbout() {
     // The settings file is read at the start.
     QVERIFY(QDir().mkpath(QFileInfo(SettingsFile()).path()));
     const std::string start = Hex({7, 2, 1, 0, 1, 1, 7, 1});
@@ -808,8 +783,7 @@ void tst_MainFrame::settingsHelpAndAbout()
     QVERIFY(m_boxes->boxes.empty());
 }
 
-void tst_MainFrame::printAndPreviewWithTheSharedPrinter()
-{
+void tst_MainFrame::printAndPreviewWithTheSharedPrinter() {
     auto frame = MakeFrame();
     frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
     const int pages = frame->ActiveView()->Query().PrintPageCount();
@@ -841,8 +815,7 @@ void tst_MainFrame::printAndPreviewWithTheSharedPrinter()
     QCOMPARE(seen, QList<int>({pages, pages, pages}));
 }
 
-void tst_MainFrame::viewCommandsFollowTheView()
-{
+void tst_MainFrame::viewCommandsFollowTheView() {
     auto frame = MakeFrame();
     for (int id : {cmd::kEscape, cmd::kOverview, cmd::kResetStatistics, cmd::kExamStart})
         QVERIFY(!frame->Action(id)->isEnabled()); // no file: nothing to route to

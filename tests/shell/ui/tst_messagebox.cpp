@@ -22,8 +22,7 @@ Q_DECLARE_METATYPE(QMessageBox::StandardButton)
 
 namespace {
 
-Buttons ButtonsOf(const QMessageBox& box)
-{
+Buttons ButtonsOf(const QMessageBox& box) {
     Buttons list;
     for (QAbstractButton* b : box.buttons())
         list.append(box.standardButton(b));
@@ -32,8 +31,7 @@ Buttons ButtonsOf(const QMessageBox& box)
 }
 
 // Presses a key in a window after the current event has been handled.
-void PressKey(QWidget* window, Qt::Key key)
-{
+void PressKey(QWidget* window, Qt::Key key) {
     QTimer::singleShot(0, window, [window, key] {
         QTest::keyClick(key == Qt::Key_Return && QApplication::focusWidget() ? QApplication::focusWidget()
                                                                              : window,
@@ -41,8 +39,7 @@ void PressKey(QWidget* window, Qt::Key key)
     });
 }
 
-QMessageBox::StandardButton ButtonFor(int result)
-{
+QMessageBox::StandardButton ButtonFor(int result) {
     return result == ResultYes ? QMessageBox::Yes
          : result == ResultNo  ? QMessageBox::No
          : result == ResultCancel ? QMessageBox::Cancel
@@ -71,18 +68,15 @@ private:
     cMessageBoxPresenter m_presenter;
 };
 
-void tst_MessageBox::init()
-{
+void tst_MessageBox::init() {
     SetMessagePresenter(&m_presenter);
 }
 
-void tst_MessageBox::cleanup()
-{
+void tst_MessageBox::cleanup() {
     SetMessagePresenter(nullptr);
 }
 
-void tst_MessageBox::styleGivesIconAndButtons_data()
-{
+void tst_MessageBox::styleGivesIconAndButtons_data() {
     QTest::addColumn<uint>("style");
     QTest::addColumn<QMessageBox::Icon>("icon");
     QTest::addColumn<Buttons>("buttons");
@@ -101,8 +95,7 @@ void tst_MessageBox::styleGivesIconAndButtons_data()
     QTest::newRow("retry cancel") << 0x5u << B::NoIcon << Buttons{B::Retry, B::Cancel} << B::Retry;
 }
 
-void tst_MessageBox::styleGivesIconAndButtons()
-{
+void tst_MessageBox::styleGivesIconAndButtons() {
     QFETCH(uint, style);
     QFETCH(QMessageBox::Icon, icon);
     QFETCH(Buttons, buttons);
@@ -118,8 +111,7 @@ void tst_MessageBox::styleGivesIconAndButtons()
     QCOMPARE(box.standardButton(box.defaultButton()), defaultButton);
 }
 
-void tst_MessageBox::textsAreShownAsWritten()
-{
+void tst_MessageBox::textsAreShownAsWritten() {
     // Windows-1252 bytes, CR LF line breaks and markup-like text from a file name.
     const std::string caption = Cp1252FromUtf8("Prüfung");
     const std::string text = Cp1252FromUtf8("Zeile 1\r\n<b>Größe</b> & mehr");
@@ -136,8 +128,7 @@ void tst_MessageBox::textsAreShownAsWritten()
     QCOMPARE(texts, QStringList({"&Ja", "&Nein", "Abbrechen", "&Hilfe", "OK"}));
 }
 
-void tst_MessageBox::answers_data()
-{
+void tst_MessageBox::answers_data() {
     // A button pressed, or else Enter (the first answer) or Esc (the cancelling one).
     QTest::addColumn<uint>("style");
     QTest::addColumn<int>("key");
@@ -158,8 +149,7 @@ void tst_MessageBox::answers_data()
     QTest::newRow("Esc, three") << 0x4023u << int(Qt::Key_Escape) << none << int(ResultCancel);
 }
 
-void tst_MessageBox::answers()
-{
+void tst_MessageBox::answers() {
     QFETCH(uint, style);
     QFETCH(int, key);
     QFETCH(QMessageBox::StandardButton, press);
@@ -179,8 +169,7 @@ void tst_MessageBox::answers()
     QVERIFY(!script.TimedOut());
 }
 
-void tst_MessageBox::captionFitsTheBox_data()
-{
+void tst_MessageBox::captionFitsTheBox_data() {
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("caption");
     QTest::newRow("403") << 403 << QString::fromUtf8("Prüfungssimulation beenden?   (Frage #4)");
@@ -190,8 +179,7 @@ void tst_MessageBox::captionFitsTheBox_data()
     QTest::newRow("105") << 105 << QStringLiteral("Fehler   (Fehler #6)");
 }
 
-void tst_MessageBox::captionFitsTheBox()
-{
+void tst_MessageBox::captionFitsTheBox() {
     QFETCH(int, id);
     QFETCH(QString, caption);
     int width = 0;
@@ -218,8 +206,7 @@ void tst_MessageBox::captionFitsTheBox()
              qPrintable(QStringLiteral("%1 < %2 + 100").arg(width).arg(captionWidth)));
 }
 
-void tst_MessageBox::quickHelpOverTheBox_data()
-{
+void tst_MessageBox::quickHelpOverTheBox_data() {
     QTest::addColumn<int>("id");
     QTest::addColumn<bool>("byButton");  // the help button, else F1
     QTest::addColumn<QString>("help");   // the quick help's caption, empty: none comes up
@@ -231,8 +218,7 @@ void tst_MessageBox::quickHelpOverTheBox_data()
     QTest::newRow("F1 without quick help") << 105 << false << "" << "" << int(ResultOk);
 }
 
-void tst_MessageBox::quickHelpOverTheBox()
-{
+void tst_MessageBox::quickHelpOverTheBox() {
     QFETCH(int, id);
     QFETCH(bool, byButton);
     QFETCH(QString, help);
@@ -292,8 +278,7 @@ void tst_MessageBox::quickHelpOverTheBox()
     QCOMPARE(CurrentMessageId(), 0);
 }
 
-void tst_MessageBox::boxesAreCentredOnTheMainWindow()
-{
+void tst_MessageBox::boxesAreCentredOnTheMainWindow() {
     // Also while no window is active (no window manager, another program in front):
     // a catalogue message and the exam verdict stand over the main window.
     QMainWindow main;

@@ -16,8 +16,7 @@
 namespace {
 
 // A picture of three stripes (red, green, blue from top to bottom) at a given resolution.
-QString WriteStripes(const QTemporaryDir& dir, const QString& name, int w, int h, int dpm)
-{
+QString WriteStripes(const QTemporaryDir& dir, const QString& name, int w, int h, int dpm) {
     QImage image(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
@@ -46,8 +45,7 @@ private slots:
     void oneClickClosesTheWindow();
 };
 
-void tst_Picture::fitsIntoRectangle_data()
-{
+void tst_Picture::fitsIntoRectangle_data() {
     QTest::addColumn<QSize>("picture");
     QTest::addColumn<QRect>("target");
     QTest::addColumn<QRect>("drawn");
@@ -67,16 +65,14 @@ void tst_Picture::fitsIntoRectangle_data()
     QTest::newRow("no pixels") << QSize(0, 0) << QRect(0, 0, 50, 30) << QRect(10, 0, 30, 30);
 }
 
-void tst_Picture::fitsIntoRectangle()
-{
+void tst_Picture::fitsIntoRectangle() {
     QFETCH(QSize, picture);
     QFETCH(QRect, target);
     QFETCH(QRect, drawn);
     QCOMPARE(FitPictureRect(picture.width(), picture.height(), target), drawn);
 }
 
-void tst_Picture::sizesFollowTheFileResolution_data()
-{
+void tst_Picture::sizesFollowTheFileResolution_data() {
     QTest::addColumn<int>("dpm");
     QTest::addColumn<QSize>("natural");
     QTest::addColumn<QSize>("pixels");
@@ -86,8 +82,7 @@ void tst_Picture::sizesFollowTheFileResolution_data()
     QTest::newRow("48 dpi") << 1890 << QSize(15873, 9524) << QSize(600, 360);
 }
 
-void tst_Picture::sizesFollowTheFileResolution()
-{
+void tst_Picture::sizesFollowTheFileResolution() {
     QFETCH(int, dpm);
     QFETCH(QSize, natural);
     QFETCH(QSize, pixels);
@@ -114,8 +109,7 @@ void tst_Picture::sizesFollowTheFileResolution()
                                   qRgb(0, 0, 255), qRgb(255, 255, 255)}));
 }
 
-void tst_Picture::unreadablePictureIsReported_data()
-{
+void tst_Picture::unreadablePictureIsReported_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content"); // empty: the file does not exist
     QTest::newRow("missing") << QStringLiteral("fehlt.png") << QByteArray();
@@ -124,8 +118,7 @@ void tst_Picture::unreadablePictureIsReported_data()
                                    << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
 }
 
-void tst_Picture::unreadablePictureIsReported()
-{
+void tst_Picture::unreadablePictureIsReported() {
     QFETCH(QString, name);
     QFETCH(QByteArray, content);
     QTemporaryDir dir;
@@ -156,8 +149,7 @@ void tst_Picture::unreadablePictureIsReported()
     QCOMPARE(boxes.boxes[1].style, std::uint32_t(0x30));
 }
 
-void tst_Picture::windowFitsPictureAndTitle_data()
-{
+void tst_Picture::windowFitsPictureAndTitle_data() {
     QTest::addColumn<QSize>("picture");
     QTest::addColumn<QSize>("window"); // width 0: as wide as the title needs
     QTest::newRow("wider than the title") << QSize(700, 300) << QSize(700, 300);
@@ -166,8 +158,7 @@ void tst_Picture::windowFitsPictureAndTitle_data()
     QTest::newRow("tiny") << QSize(20, 10) << QSize(0, 80);
 }
 
-void tst_Picture::windowFitsPictureAndTitle()
-{
+void tst_Picture::windowFitsPictureAndTitle() {
     QFETCH(QSize, picture);
     QFETCH(QSize, window);
     QTemporaryDir dir;
@@ -185,8 +176,7 @@ void tst_Picture::windowFitsPictureAndTitle()
     QCOMPARE(dlg.size(), QSize(window.width() ? window.width() : titleWidth, window.height()));
 }
 
-void tst_Picture::oneClickClosesTheWindow()
-{
+void tst_Picture::oneClickClosesTheWindow() {
     QTemporaryDir dir;
     const QString path = WriteStripes(dir, QStringLiteral("bild.png"), 200, 100, 3780);
     CPictureDlg dlg(path);

@@ -13,8 +13,7 @@ private slots:
     void menuText();
 };
 
-void tst_RecentFiles::newestFirstSixteenAndStored()
-{
+void tst_RecentFiles::newestFirstSixteenAndStored() {
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("recent.ini"));
     {
@@ -40,8 +39,7 @@ void tst_RecentFiles::newestFirstSixteenAndStored()
     QCOMPARE(files.last(), QStringLiteral("/d/7.vdr"));
 }
 
-void tst_RecentFiles::menuText_data()
-{
+void tst_RecentFiles::menuText_data() {
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("text");
@@ -58,8 +56,7 @@ void tst_RecentFiles::menuText_data()
                                  longPath.right(33);
 }
 
-void tst_RecentFiles::menuText()
-{
+void tst_RecentFiles::menuText() {
     QFETCH(int, index);
     QFETCH(QString, path);
     QFETCH(QString, text);

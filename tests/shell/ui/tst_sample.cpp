@@ -36,14 +36,12 @@ namespace {
 
 const QString kResources = QStringLiteral(QUORVANT_SOURCE_DIR "/resources/");
 
-QByteArray FileBytes(const QString& path)
-{
+QByteArray FileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QString BuildDir(const QString& sub)
-{
+QString BuildDir(const QString& sub) {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../") + sub);
 }
 
@@ -63,13 +61,11 @@ private:
     cTrainingData m_data;
 };
 
-void tst_Sample::initTestCase()
-{
+void tst_Sample::initTestCase() {
     QCOMPARE(m_data.ReadTrainingFile((kResources + QStringLiteral("beispiel.vdr")).toStdString()), 0);
 }
 
-void tst_Sample::contentServesTheTour()
-{
+void tst_Sample::contentServesTheTour() {
     QStringList titles;
     for (const cQuestionnaire& q : m_data.m_aQuestionnaires)
         titles << QString::fromLatin1(q.m_strTitle.c_str()); // Latin-1 is Windows-1252 here
@@ -111,8 +107,7 @@ void tst_Sample::contentServesTheTour()
     QCOMPARE(int(m_data.m_nMaxWords), 0);
 }
 
-void tst_Sample::examCanBePassed()
-{
+void tst_Sample::examCanBePassed() {
     const cQuestionnaire& exam = m_data.m_aQuestionnaires[4];
     QCOMPARE(exam.m_nExamSeconds, 300);
     QCOMPARE(exam.m_nPassPoints, 10u);
@@ -125,8 +120,7 @@ void tst_Sample::examCanBePassed()
     QCOMPARE(m_data.m_nTimedCount, 1);
 }
 
-void tst_Sample::generatorWritesTheCommittedFile()
-{
+void tst_Sample::generatorWritesTheCommittedFile() {
     const QString cli = BuildDir(QStringLiteral("cli/quorvant-cli"));
     if (!QFileInfo(cli).isExecutable())
         QSKIP("quorvant-cli is not built beside the tests");
@@ -139,8 +133,7 @@ void tst_Sample::generatorWritesTheCommittedFile()
     QCOMPARE(FileBytes(out), FileBytes(kResources + QStringLiteral("beispiel.vdr")));
 }
 
-void tst_Sample::mediaAndSideFilesBesideTheBuiltProgram()
-{
+void tst_Sample::mediaAndSideFilesBesideTheBuiltProgram() {
     const QString built = BuildDir(QStringLiteral("shell/"));
     for (const char* name : {"hilfe_vdr.html", "beispiel_flagge.png", "beispiel_kammerton.wav"}) {
         const QByteArray source = FileBytes(kResources + QLatin1String(name));
@@ -163,8 +156,7 @@ void tst_Sample::mediaAndSideFilesBesideTheBuiltProgram()
     }
 }
 
-void tst_Sample::screenshots()
-{
+void tst_Sample::screenshots() {
     // The screenshots in docs/screenshots: the real main window with the sample, on the
     // X display that scripts/screenshots.sh starts. Written only on request.
     const QString out = qEnvironmentVariable("QUORVANT_SCREENSHOT_DIR");

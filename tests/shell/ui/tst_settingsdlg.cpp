@@ -23,18 +23,15 @@ using testfiles::ToHex;
 
 namespace {
 
-QCheckBox* Check(QWidget& dlg, const char* name)
-{
+QCheckBox* Check(QWidget& dlg, const char* name) {
     return dlg.findChild<QCheckBox*>(QString::fromLatin1(name));
 }
 
-QRadioButton* Radio(QWidget& dlg, int id)
-{
+QRadioButton* Radio(QWidget& dlg, int id) {
     return dlg.findChild<QRadioButton*>(QStringLiteral("ctl%1").arg(id));
 }
 
-int CheckedRadio(QWidget& dlg)
-{
+int CheckedRadio(QWidget& dlg) {
     for (int i = 0; i < 3; ++i)
         if (Radio(dlg, 1050 + i)->isChecked())
             return i;
@@ -54,13 +51,11 @@ private slots:
     void clicksAreStoredAsExactBytes();
 };
 
-void tst_SettingsDlg::initTestCase()
-{
+void tst_SettingsDlg::initTestCase() {
     QStandardPaths::setTestModeEnabled(true);
 }
 
-void tst_SettingsDlg::controlsHaveTheirTexts()
-{
+void tst_SettingsDlg::controlsHaveTheirTexts() {
     CSettingsDlg dlg;
     dlg.show();
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Einstellungen"));
@@ -82,8 +77,7 @@ void tst_SettingsDlg::controlsHaveTheirTexts()
              QStringLiteral("Abbrechen"));
 }
 
-void tst_SettingsDlg::loadShowsTheSettings_data()
-{
+void tst_SettingsDlg::loadShowsTheSettings_data() {
     QTest::addColumn<int>("beep");
     QTest::addColumn<int>("next");
     QTest::addColumn<int>("print");
@@ -99,8 +93,7 @@ void tst_SettingsDlg::loadShowsTheSettings_data()
     QTest::newRow("print negative") << 0 << 1 << -1 << false << true << 0;
 }
 
-void tst_SettingsDlg::loadShowsTheSettings()
-{
+void tst_SettingsDlg::loadShowsTheSettings() {
     QFETCH(int, beep);
     QFETCH(int, next);
     QFETCH(int, print);
@@ -118,8 +111,7 @@ void tst_SettingsDlg::loadShowsTheSettings()
     QCOMPARE(CheckedRadio(dlg), radio);
 }
 
-void tst_SettingsDlg::clicksAreStoredAsExactBytes_data()
-{
+void tst_SettingsDlg::clicksAreStoredAsExactBytes_data() {
     QTest::addColumn<bool>("clickBeep");
     QTest::addColumn<bool>("clickNext");
     QTest::addColumn<int>("radio");
@@ -130,8 +122,7 @@ void tst_SettingsDlg::clicksAreStoredAsExactBytes_data()
     QTest::newRow("both off, third") << true << true << 1052 << bytes({7, 2, 1, 0, 1, 0, 7, 2});
 }
 
-void tst_SettingsDlg::clicksAreStoredAsExactBytes()
-{
+void tst_SettingsDlg::clicksAreStoredAsExactBytes() {
     QFETCH(bool, clickBeep);
     QFETCH(bool, clickNext);
     QFETCH(int, radio);

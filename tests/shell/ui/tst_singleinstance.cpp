@@ -33,16 +33,14 @@
 
 namespace {
 
-QString UniqueName()
-{
+QString UniqueName() {
     return QStringLiteral("quorvant-test-") + QUuid::createUuid().toString(QUuid::Id128).left(12);
 }
 
 // Runs the sending side on a thread of its own, as a second program would, while the
 // test's event loop serves the receiving side. With print, a print request to printer.
 bool SendFromThread(const QString& name, const QStringList& files, bool print = false,
-                    const QString& printer = {})
-{
+                    const QString& printer = {}) {
     std::atomic<int> result{-1};
     std::thread sender([&] {
         result = print ? SendPrintToRunningInstance(name, files, printer, 3000)
@@ -57,8 +55,7 @@ bool SendFromThread(const QString& name, const QStringList& files, bool print = 
 }
 
 // The real program beside the tests, or an empty text when it is not built.
-QString ProgramExe()
-{
+QString ProgramExe() {
     const QString exe =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../shell/quorvant"));
     return QFileInfo(exe).isExecutable() ? exe : QString();
@@ -67,8 +64,7 @@ QString ProgramExe()
 // Presses the default button of every message box that comes up and keeps its text.
 class BoxCloser : public QObject {
 public:
-    BoxCloser()
-    {
+    BoxCloser() {
         connect(&m_timer, &QTimer::timeout, this, [this] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box || !box->isVisible() || box->property("seen").toBool())
@@ -104,8 +100,7 @@ private slots:
     void commandLineFiles();
 };
 
-void tst_SingleInstance::oneListenerTakesOnlyHandOvers()
-{
+void tst_SingleInstance::oneListenerTakesOnlyHandOvers() {
     const QString name = UniqueName();
     QVERIFY(!SendToRunningInstance(name, {QStringLiteral("/a.vdr")}, 500)); // nobody listening
     // A program that crashed leaves its socket file behind; nobody answers there.
@@ -139,8 +134,7 @@ void tst_SingleInstance::oneListenerTakesOnlyHandOvers()
     QTRY_COMPARE(received.count(), 1);
 }
 
-void tst_SingleInstance::nameFollowsUserAndSession_data()
-{
+void tst_SingleInstance::nameFollowsUserAndSession_data() {
     // Environments of two starts, "VAR=value" each; whether they share one program.
     QTest::addColumn<QStringList>("first");
     QTest::addColumn<QStringList>("second");
@@ -162,8 +156,7 @@ void tst_SingleInstance::nameFollowsUserAndSession_data()
                                 << QStringList{"DISPLAY=:0", "USER=ben"} << false;
 }
 
-void tst_SingleInstance::nameFollowsUserAndSession()
-{
+void tst_SingleInstance::nameFollowsUserAndSession() {
     QFETCH(QStringList, first);
     QFETCH(QStringList, second);
     QFETCH(bool, same);
@@ -192,8 +185,7 @@ void tst_SingleInstance::nameFollowsUserAndSession()
     QVERIFY(a.startsWith(runtime.path() + QLatin1Char('/')));
 }
 
-void tst_SingleInstance::filesAreHandedOver_data()
-{
+void tst_SingleInstance::filesAreHandedOver_data() {
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<bool>("print");
     QTest::addColumn<QString>("printer");
@@ -206,8 +198,7 @@ void tst_SingleInstance::filesAreHandedOver_data()
     QTest::newRow("print with the dialog") << QStringList{"/a.vdr"} << true << "";
 }
 
-void tst_SingleInstance::filesAreHandedOver()
-{
+void tst_SingleInstance::filesAreHandedOver() {
     QFETCH(QStringList, files);
     QFETCH(bool, print);
     QFETCH(QString, printer);
@@ -222,8 +213,7 @@ void tst_SingleInstance::filesAreHandedOver()
              print ? QVariantList({files, printer}) : QVariantList({files}));
 }
 
-void tst_SingleInstance::badFileHandedOverBehavesLikeOpen()
-{
+void tst_SingleInstance::badFileHandedOverBehavesLikeOpen() {
     // A picture renamed to .vdr, opened with Ctrl+O and then handed over by a second real
     // program: the same boxes, no window for it, the file untouched, the program alive.
     const QString exe = ProgramExe();
@@ -283,8 +273,7 @@ void tst_SingleInstance::badFileHandedOverBehavesLikeOpen()
     SetProgramDirPath({});
 }
 
-void tst_SingleInstance::commandLineFiles_data()
-{
+void tst_SingleInstance::commandLineFiles_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("files");
     const QString exe = QStringLiteral("quorvant");
@@ -300,8 +289,7 @@ void tst_SingleInstance::commandLineFiles_data()
     QTest::newRow("empty argument") << QStringList{exe, ""} << QStringList{};
 }
 
-void tst_SingleInstance::commandLineFiles()
-{
+void tst_SingleInstance::commandLineFiles() {
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, files);
     QCOMPARE(CommandLineFiles(arguments, QStringLiteral("/work")), files);

@@ -26,16 +26,14 @@ private slots:
     void volumeIsClamped();
 };
 
-void tst_SoundPlayer::missingFileOpensNothing_data()
-{
+void tst_SoundPlayer::missingFileOpensNothing_data() {
     QTest::addColumn<QString>("path");
     QTest::newRow("missing") << QStringLiteral("/nonexistent/ton.wav");
     QTest::newRow("empty") << QString();
     QTest::newRow("directory") << QStringLiteral(QUORVANT_SOURCE_DIR "/resources");
 }
 
-void tst_SoundPlayer::missingFileOpensNothing()
-{
+void tst_SoundPlayer::missingFileOpensNothing() {
     QFETCH(QString, path);
     cQtSoundPlayer player;
     QVERIFY(!player.Open(path.toStdString()));
@@ -48,8 +46,7 @@ void tst_SoundPlayer::missingFileOpensNothing()
     QVERIFY(!player.Player());
 }
 
-void tst_SoundPlayer::openStopReopenAndClose()
-{
+void tst_SoundPlayer::openStopReopenAndClose() {
     cQtSoundPlayer player;
     QVERIFY(player.Open(kTone.toStdString()));
     QVERIFY(player.Player());
@@ -75,8 +72,7 @@ void tst_SoundPlayer::openStopReopenAndClose()
     QVERIFY(!player.Player());
 }
 
-void tst_SoundPlayer::playWithoutOutputDeviceStaysSilent()
-{
+void tst_SoundPlayer::playWithoutOutputDeviceStaysSilent() {
     if (HasAudioOutput())
         QSKIP("this machine has an audio output device");
     cQtSoundPlayer player;
@@ -94,8 +90,7 @@ void tst_SoundPlayer::playWithoutOutputDeviceStaysSilent()
     QVERIFY(player.Player()->playbackState() != QMediaPlayer::PlayingState);
 }
 
-void tst_SoundPlayer::volumeIsClamped_data()
-{
+void tst_SoundPlayer::volumeIsClamped_data() {
     QTest::addColumn<int>("volume");
     QTest::addColumn<float>("output");
     QTest::newRow("full") << 1000 << 1.0f;
@@ -105,8 +100,7 @@ void tst_SoundPlayer::volumeIsClamped_data()
     QTest::newRow("below") << -5 << 0.0f;
 }
 
-void tst_SoundPlayer::volumeIsClamped()
-{
+void tst_SoundPlayer::volumeIsClamped() {
     QFETCH(int, volume);
     QFETCH(float, output);
     cQtSoundPlayer player;

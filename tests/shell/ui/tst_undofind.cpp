@@ -32,8 +32,7 @@ using windowtest::U;
 namespace {
 
 // The file the writer makes of a document's records.
-QByteArray Bytes(const cTrainingData& data)
-{
+QByteArray Bytes(const cTrainingData& data) {
     testfiles::TempDir dir;
     cTrainingData copy = data;
     if (copy.WriteTrainingFile(dir.Path("r.vdr")) != 0)
@@ -42,8 +41,7 @@ QByteArray Bytes(const cTrainingData& data)
 }
 
 // Focusable controls that a screen reader could not name.
-void Nameless(QAccessibleInterface* iface, QStringList& out, int depth = 0)
-{
+void Nameless(QAccessibleInterface* iface, QStringList& out, int depth = 0) {
     if (!iface || depth > 40)
         return;
     const QAccessible::State state = iface->state();
@@ -56,8 +54,7 @@ void Nameless(QAccessibleInterface* iface, QStringList& out, int depth = 0)
         Nameless(iface->child(i), out, depth + 1);
 }
 
-QStringList Nameless(QWidget* root)
-{
+QStringList Nameless(QWidget* root) {
     QStringList out;
     Nameless(QAccessible::queryAccessibleInterface(root), out);
     return out;
@@ -88,22 +85,19 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
 };
 
-void tst_UndoFind::initTestCase()
-{
+void tst_UndoFind::initTestCase() {
     QStandardPaths::setTestModeEnabled(true);
     SetProgramDirPath(m_programDir.path());
     QAccessible::setActive(true);
 }
 
-void tst_UndoFind::init()
-{
+void tst_UndoFind::init() {
     m_frame.reset();
     m_work = std::make_unique<QTemporaryDir>();
     m_boxes = std::make_unique<RecordingPresenter>();
 }
 
-std::unique_ptr<CMainFrame> tst_UndoFind::Open(const cTrainingData& data)
-{
+std::unique_ptr<CMainFrame> tst_UndoFind::Open(const cTrainingData& data) {
     const QString path = m_work->filePath(QStringLiteral("training.vdr"));
     cTrainingData copy = data;
     auto frame = windowtest::ShowFrame(m_work->path());
@@ -112,8 +106,7 @@ std::unique_ptr<CMainFrame> tst_UndoFind::Open(const cTrainingData& data)
     return frame;
 }
 
-void tst_UndoFind::undoAndRedoEveryEdit()
-{
+void tst_UndoFind::undoAndRedoEveryEdit() {
     m_frame = Open(viewtest::SampleData());
     CVendrillView* view = View();
     cQuery& query = view->Query();
@@ -173,8 +166,7 @@ void tst_UndoFind::undoAndRedoEveryEdit()
     QCOMPARE(view->ViewMode(), int(ModeOverview)); // the open questionnaire is gone again
 }
 
-void tst_UndoFind::searchBarFiltersAndRestores()
-{
+void tst_UndoFind::searchBarFiltersAndRestores() {
     m_frame = Open(testfiles::MakeTrainingData(300));
     CVendrillView* view = View();
     cQuery& query = view->Query();
@@ -229,8 +221,7 @@ void tst_UndoFind::searchBarFiltersAndRestores()
     QCOMPARE(view->ViewMode(), int(ModeTaskList));
 }
 
-void tst_UndoFind::tabOrderOfEachScreen_data()
-{
+void tst_UndoFind::tabOrderOfEachScreen_data() {
     QTest::addColumn<int>("questionnaire"); // -1 overview
     QTest::addColumn<int>("row");           // -1 task list
     QTest::addColumn<bool>("answer");       // press OK first
@@ -248,8 +239,7 @@ void tst_UndoFind::tabOrderOfEachScreen_data()
         << 1 << 0 << true << QStringList{"ctl1000", "ctl1071", "ctl1076", "ctl1003"};
 }
 
-void tst_UndoFind::tabOrderOfEachScreen()
-{
+void tst_UndoFind::tabOrderOfEachScreen() {
     QFETCH(int, questionnaire);
     QFETCH(int, row);
     QFETCH(bool, answer);
@@ -278,8 +268,7 @@ void tst_UndoFind::tabOrderOfEachScreen()
     QCOMPARE(QApplication::focusWidget(), first); // round
 }
 
-void tst_UndoFind::everyControlHasAName()
-{
+void tst_UndoFind::everyControlHasAName() {
     m_frame = Open(viewtest::SampleData());
     cQuery& query = View()->Query();
     QCOMPARE(Nameless(m_frame.get()), QStringList()); // overview
@@ -328,8 +317,7 @@ void tst_UndoFind::everyControlHasAName()
 
 // Ctrl+Tab / Ctrl+Shift+Tab switch between the open files, Ctrl+F4 closes the active one;
 // Ctrl+A marks the text of a field and switches the task list's style elsewhere.
-void tst_UndoFind::keysSwitchAndCloseDocuments()
-{
+void tst_UndoFind::keysSwitchAndCloseDocuments() {
     m_frame = Open(viewtest::SampleData());
     const QString second = m_work->filePath(QStringLiteral("zweite.vdr"));
     QVERIFY(QFile::copy(m_work->filePath(QStringLiteral("training.vdr")), second));

@@ -26,8 +26,7 @@ using testfiles::ReadBytes;
 namespace {
 
 // Texts of the wait dialogs on screen now.
-QStringList VisibleWaitTexts()
-{
+QStringList VisibleWaitTexts() {
     QStringList texts;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == QLatin1String("dlg140") && w->isVisible())
@@ -41,8 +40,7 @@ public:
     QStringList texts;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("dlg140"))
             if (auto* label = watched->findChild<QLabel*>(QStringLiteral("ctl1027")))
                 texts << label->text();
@@ -59,8 +57,7 @@ private slots:
     void menuCommandEndToEnd();
 };
 
-void tst_Update::waitDialogRaces()
-{
+void tst_Update::waitDialogRaces() {
     cWaitDialog wait;
     wait.Hide(); // never shown: nothing to do
     wait.SetText("Suche nach Updates...\r\nBitte warten...");
@@ -107,8 +104,7 @@ void tst_Update::waitDialogRaces()
     QVERIFY(!QApplication::overrideCursor());
 }
 
-void tst_Update::menuCommandEndToEnd()
-{
+void tst_Update::menuCommandEndToEnd() {
     QStandardPaths::setTestModeEnabled(true);
     testfiles::UpdateServer server;
     server.Publish("quorvant.php", "UpdateConfigFile\r\n1.0.0.1\r\n1\r\nquorvant\r\n");
