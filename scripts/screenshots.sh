@@ -2,12 +2,12 @@
 # Regenerates every screenshot in docs/screenshots/ from the current program: the main
 # window with the sample file on a private X display (Xvfb, 1280 x 800, with the openbox
 # window manager for title bars) and the dialogs as offscreen grabs.
-#   scripts/screenshots.sh            # BUILD_DIR=... and SCREENSHOT_DISPLAY=:N override
+#   scripts/screenshots.sh   # BUILD_DIR=..., SCREENSHOT_DISPLAY=:N and SCREENSHOT_OUT=<folder> override
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 display=${SCREENSHOT_DISPLAY:-:95}
-out=$PWD/docs/screenshots
+out=${SCREENSHOT_OUT:-$PWD/docs/screenshots}
 
 scripts/deps.sh
 if ! command -v openbox >/dev/null; then
@@ -16,8 +16,7 @@ if ! command -v openbox >/dev/null; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends openbox
 fi
 [ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j2 --target quorvant tst_sample tst_filesettingsdlg \
-  tst_questionnairedlg tst_taskeditdlg
+cmake --build "$build" -j2 --target quorvant quorvant-screenshots
 
 # The settings of this run, not the user's: defaults.
 config=$(mktemp -d)
@@ -31,9 +30,6 @@ wm=$!
 sleep 1
 
 export QUORVANT_SCREENSHOT_DIR=$out XDG_CONFIG_HOME=$config
-DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/tests/tst_sample" screenshots
-for test in tst_filesettingsdlg tst_questionnairedlg tst_taskeditdlg; do
-  QT_QPA_PLATFORM=offscreen "$build/tests/$test" $(QT_QPA_PLATFORM=offscreen \
-    "$build/tests/$test" -functions | grep -i screenshot | tr -d '()')
-done
+DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/tools/quorvant-screenshots" shell
+QT_QPA_PLATFORM=offscreen "$build/tools/quorvant-screenshots" dialogs
 ls -l "$out"
