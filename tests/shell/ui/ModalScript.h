@@ -4,12 +4,7 @@
 // any nested box opens) and hands over to the next step. Nothing is left waiting: after a
 // timeout the script closes whatever modal window is still up and reports the failure.
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QPointer>
-#include <QTimer>
-#include <QWidget>
+#include <QtWidgets>
 
 #include <functional>
 #include <vector>
@@ -21,10 +16,9 @@ public:
 
     explicit ModalScript(std::vector<Step> steps, int timeoutMs = 10000)
         : m_steps(std::move(steps)), m_timeoutMs(timeoutMs) {
-        m_timer.setInterval(15);
         connect(&m_timer, &QTimer::timeout, this, &ModalScript::Tick);
         m_clock.start();
-        m_timer.start();
+        m_timer.start(15);
     }
 
     /// True when every step has run.
@@ -55,10 +49,7 @@ public:
 
     /// Clicks a button after the current event has been handled.
     static void Click(QAbstractButton* button) {
-        QTimer::singleShot(0, button, [b = QPointer<QAbstractButton>(button)] {
-            if (b)
-                b->click();
-        });
+        QTimer::singleShot(0, button, [b = QPointer<QAbstractButton>(button)] { if (b) b->click(); });
     }
 
 private:
@@ -66,19 +57,13 @@ private:
         QWidget* modal = QApplication::activeModalWidget();
         if (Done()) {
             m_timer.stop();
-            return;
-        }
-        if (m_clock.elapsed() > m_timeoutMs) {
+        } else if (m_clock.elapsed() > m_timeoutMs) {
             m_timedOut = true;
             if (modal)
-                QTimer::singleShot(0, modal, [m = QPointer<QWidget>(modal)] {
-                    if (m)
-                        m->close();
-                });
-            return;
-        }
-        if (modal && modal->isVisible() && m_steps[m_next](modal))
+                QTimer::singleShot(0, modal, [m = QPointer<QWidget>(modal)] { if (m) m->close(); });
+        } else if (modal && modal->isVisible() && m_steps[m_next](modal)) {
             ++m_next;
+        }
     }
 
     std::vector<Step> m_steps;
