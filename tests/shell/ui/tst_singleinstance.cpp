@@ -3,30 +3,15 @@
 
 #include "shell/ui/SingleInstance.h"
 
-#include "shell/ui/ChildFrame.h"
 #include "shell/ui/Commands.h"
 #include "shell/ui/MainFrame.h"
 #include "ui/MessageBoxPresenter.h"
 #include "ui/ProgramDir.h"
 #include "shell/ui/VendrillApp.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QEventLoop>
-#include <QFileInfo>
-#include <QApplication>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QPointer>
-#include <QStandardPaths>
-#include <QTimer>
-#include <QProcess>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QUuid>
+#include <QtWidgets>
+#include <QtNetwork>
+#include <QtTest>
 
 #include <atomic>
 #include <thread>
@@ -46,26 +31,19 @@ bool SendFromThread(const QString& name, const QStringList& files, bool print = 
         result = print ? SendPrintToRunningInstance(name, files, printer, 3000)
                        : SendToRunningInstance(name, files, 3000);
     });
-    QElapsedTimer clock;
-    clock.start();
+    QElapsedTimer clock; clock.start();
     while (result < 0 && clock.elapsed() < 8000)
         QTest::qWait(10);
     sender.join();
     return result == 1;
 }
 
-// The real program beside the tests, or an empty text when it is not built.
-QString ProgramExe() {
-    const QString exe =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../shell/quorvant"));
-    return QFileInfo(exe).isExecutable() ? exe : QString();
-}
-
 // Presses the default button of every message box that comes up and keeps its text.
-class BoxCloser : public QObject {
-public:
+struct BoxCloser : QObject {
+    QStringList texts;
+    QTimer timer;
     BoxCloser() {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
+        connect(&timer, &QTimer::timeout, this, [this] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box || !box->isVisible() || box->property("seen").toBool())
                 return;
@@ -77,12 +55,8 @@ public:
                     b->defaultButton()->click();
             });
         });
-        m_timer.start(15);
+        timer.start(15);
     }
-    QStringList texts;
-
-private:
-    QTimer m_timer;
 };
 
 } // namespace
@@ -90,210 +64,146 @@ private:
 class tst_SingleInstance : public QObject {
     Q_OBJECT
 private slots:
-    void oneListenerTakesOnlyHandOvers();
-    void nameFollowsUserAndSession_data();
-    void nameFollowsUserAndSession();
-    void filesAreHandedOver_data();
-    void filesAreHandedOver();
-    void badFileHandedOverBehavesLikeOpen();
-    void commandLineFiles_data();
-    void commandLineFiles();
-};
+    void oneListenerTakesOnlyHandOvers() {
+        const QString name = UniqueName();
+        QVERIFY(!SendToRunningInstance(name, {QStringLiteral("/a.vdr")}, 500)); // nobody listening
+        // A program that crashed leaves its socket file behind; nobody answers there.
+        QProcess python;
+        const char* bind = "import socket,sys; s=socket.socket(socket.AF_UNIX); s.bind(sys.argv[1])";
+        python.start("python3", {"-c", bind, QDir::temp().filePath(name)});
+        QVERIFY(python.waitForFinished(10000));
+        QCOMPARE(python.exitCode(), 0);
+        QVERIFY(QFileInfo::exists(QDir::temp().filePath(name)));
 
-void tst_SingleInstance::oneListenerTakesOnlyHandOvers() {
-    const QString name = UniqueName();
-    QVERIFY(!SendToRunningInstance(name, {QStringLiteral("/a.vdr")}, 500)); // nobody listening
-    // A program that crashed leaves its socket file behind; nobody answers there.
-    QProcess python;
-    python.start(QStringLiteral("python3"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("import socket,sys; s=socket.socket(socket.AF_UNIX); "
-                                 "s.bind(sys.argv[1])"),
-                  QDir::temp().filePath(name)});
-    QVERIFY(python.waitForFinished(10000));
-    QCOMPARE(python.exitCode(), 0);
-    QVERIFY(QFileInfo::exists(QDir::temp().filePath(name)));
+        cInstanceServer first(name), second(name);
+        QVERIFY(first.Listen() && first.IsListening());
+        QVERIFY(!second.Listen() && !second.IsListening());
 
-    cInstanceServer first(name);
-    QVERIFY(first.Listen());
-    QVERIFY(first.IsListening());
-    cInstanceServer second(name);
-    QVERIFY(!second.Listen());
-    QVERIFY(!second.IsListening());
+        // A stranger is turned away; the server still serves the real program afterwards.
+        QSignalSpy received(&first, &cInstanceServer::FilesReceived);
+        QSignalSpy printed(&first, &cInstanceServer::PrintRequested);
+        QLocalSocket stranger;
+        stranger.connectToServer(name);
+        QVERIFY(stranger.waitForConnected(2000));
+        stranger.write("GET / HTTP/1.0\r\n\r\nEND\n"); stranger.flush();
+        QTRY_COMPARE(stranger.state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(received.count() + printed.count(), 0);
+        // Files (none: just show the window), and print requests to a printer or with the dialog.
+        const std::tuple<QStringList, bool, QString> handOvers[] = {
+            {{"/home/u/vokabeln.vdr"}, false, ""}, {{"/home/ü/Prüfung Teil 1.vdr", "/b.vdr"}, false, ""},
+            {{}, false, ""}, {{"/a.vdr"}, true, "Büro 2 PDF"}, {{"/a.vdr"}, true, ""}};
+        for (const auto& [files, print, printer] : handOvers) {
+            QVERIFY(SendFromThread(name, files, print, printer));
+            QTRY_COMPARE(received.count() + printed.count(), 1);
+            QCOMPARE((print ? printed : received).takeFirst(),
+                     print ? QVariantList({files, printer}) : QVariantList({files}));
+        }
+    }
 
-    // A stranger is turned away; the server still serves the real program afterwards.
-    QSignalSpy received(&first, &cInstanceServer::FilesReceived);
-    QLocalSocket stranger;
-    stranger.connectToServer(name);
-    QVERIFY(stranger.waitForConnected(2000));
-    stranger.write("GET / HTTP/1.0\r\n\r\nEND\n");
-    stranger.flush();
-    QTRY_COMPARE(stranger.state(), QLocalSocket::UnconnectedState);
-    QCOMPARE(received.count(), 0);
-    QVERIFY(SendFromThread(name, {QStringLiteral("/y.vdr")}));
-    QTRY_COMPARE(received.count(), 1);
-}
+    void nameFollowsUserAndSession_data() {
+        // Environments of two starts ("VAR=value", blank-separated); whether they share a program.
+        QTest::addColumn<QString>("first"); QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("same display") << "DISPLAY=:0" << "DISPLAY=:0" << true;
+        QTest::newRow("other display") << "DISPLAY=:0" << "DISPLAY=:1" << false;
+        QTest::newRow("other screen of the display") << "DISPLAY=:0.0" << "DISPLAY=:0.1" << true;
+        QTest::newRow("other Wayland session")
+            << "WAYLAND_DISPLAY=wayland-0 DISPLAY=:0" << "WAYLAND_DISPLAY=wayland-1 DISPLAY=:0" << false;
+        QTest::newRow("launcher without session id") << "DISPLAY=:0 XDG_SESSION_ID=3" << "DISPLAY=:0"
+                                                     << true;
+        QTest::newRow("other login session, no display") << "XDG_SESSION_ID=3" << "XDG_SESSION_ID=4"
+                                                         << false;
+        QTest::newRow("other user") << "DISPLAY=:0 USER=anna" << "DISPLAY=:0 USER=ben" << false;
+    }
 
-void tst_SingleInstance::nameFollowsUserAndSession_data() {
-    // Environments of two starts, "VAR=value" each; whether they share one program.
-    QTest::addColumn<QStringList>("first");
-    QTest::addColumn<QStringList>("second");
-    QTest::addColumn<bool>("same");
-    QTest::newRow("same display") << QStringList{"DISPLAY=:0"} << QStringList{"DISPLAY=:0"}
-                                  << true;
-    QTest::newRow("other display") << QStringList{"DISPLAY=:0"} << QStringList{"DISPLAY=:1"}
-                                   << false;
-    QTest::newRow("other screen of the display")
-        << QStringList{"DISPLAY=:0.0"} << QStringList{"DISPLAY=:0.1"} << true;
-    QTest::newRow("other Wayland session")
-        << QStringList{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"}
-        << QStringList{"WAYLAND_DISPLAY=wayland-1", "DISPLAY=:0"} << false;
-    QTest::newRow("launcher without session id")
-        << QStringList{"DISPLAY=:0", "XDG_SESSION_ID=3"} << QStringList{"DISPLAY=:0"} << true;
-    QTest::newRow("other login session, no display")
-        << QStringList{"XDG_SESSION_ID=3"} << QStringList{"XDG_SESSION_ID=4"} << false;
-    QTest::newRow("other user") << QStringList{"DISPLAY=:0", "USER=anna"}
-                                << QStringList{"DISPLAY=:0", "USER=ben"} << false;
-}
-
-void tst_SingleInstance::nameFollowsUserAndSession() {
-    QFETCH(QStringList, first);
-    QFETCH(QStringList, second);
-    QFETCH(bool, same);
-    QTemporaryDir runtime;
-    const QList<QByteArray> vars = {"USER", "WAYLAND_DISPLAY", "DISPLAY", "XDG_SESSION_ID",
-                                    "XDG_RUNTIME_DIR"};
-    QMap<QByteArray, QByteArray> saved;
-    for (const QByteArray& var : vars)
-        saved[var] = qgetenv(var.constData());
-    auto nameWith = [&](const QStringList& env) {
+    void nameFollowsUserAndSession() {
+        QFETCH(QString, first); QFETCH(QString, second); QFETCH(bool, same);
+        QTemporaryDir runtime;
+        const QByteArrayList vars{"USER", "WAYLAND_DISPLAY", "DISPLAY", "XDG_SESSION_ID", "XDG_RUNTIME_DIR"};
+        QMap<QByteArray, QByteArray> saved;
         for (const QByteArray& var : vars)
-            qunsetenv(var.constData());
-        qputenv("USER", "quorvant");
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-        for (const QString& entry : env)
-            qputenv(entry.section(QLatin1Char('='), 0, 0).toLatin1().constData(),
-                    entry.section(QLatin1Char('='), 1).toUtf8());
-        return InstanceServerName(QStringLiteral("/opt/quorvant/"));
-    };
-    const QString a = nameWith(first);
-    const QString b = nameWith(second);
-    for (const QByteArray& var : vars)
-        saved[var].isNull() ? qunsetenv(var.constData()) : qputenv(var.constData(), saved[var]);
-    QCOMPARE(a == b, same);
-    // The socket lies in the user's runtime folder.
-    QVERIFY(a.startsWith(runtime.path() + QLatin1Char('/')));
-}
+            saved[var] = qgetenv(var.constData());
+        auto nameWith = [&](const QString& env) {
+            for (const QByteArray& var : vars)
+                qunsetenv(var.constData());
+            qputenv("USER", "quorvant");
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+            for (const QString& entry : env.split(' '))
+                qputenv(entry.section('=', 0, 0).toLatin1().constData(), entry.section('=', 1).toUtf8());
+            return InstanceServerName(QStringLiteral("/opt/quorvant/"));
+        };
+        const QString a = nameWith(first), b = nameWith(second);
+        for (const QByteArray& var : vars)
+            saved[var].isNull() ? qunsetenv(var.constData()) : qputenv(var.constData(), saved[var]);
+        QCOMPARE(a == b, same);
+        // The socket lies in the user's runtime folder.
+        QVERIFY(a.startsWith(runtime.path() + QLatin1Char('/')));
+    }
 
-void tst_SingleInstance::filesAreHandedOver_data() {
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<bool>("print");
-    QTest::addColumn<QString>("printer");
-    QTest::newRow("one") << QStringList{QStringLiteral("/home/u/vokabeln.vdr")} << false << "";
-    QTest::newRow("umlauts and blanks")
-        << QStringList{QString::fromUtf8("/home/ü/Prüfung Teil 1.vdr"), QStringLiteral("/b.vdr")}
-        << false << "";
-    QTest::newRow("none: just show the window") << QStringList{} << false << "";
-    QTest::newRow("print to a printer") << QStringList{"/a.vdr"} << true << "Büro 2 PDF";
-    QTest::newRow("print with the dialog") << QStringList{"/a.vdr"} << true << "";
-}
+    void badFileHandedOverBehavesLikeOpen() {
+        // A picture renamed to .vdr, opened with Ctrl+O and then handed over by a second real
+        // program: the same boxes, no window for it, the file untouched, the program alive.
+        const QString exe = QCoreApplication::applicationDirPath() + "/../shell/quorvant";
+        if (!QFileInfo(exe).isExecutable())
+            QSKIP("the program is not built beside the tests");
+        QStandardPaths::setTestModeEnabled(true);
+        QTemporaryDir dir; SetProgramDirPath(dir.path());
+        const QString bad = dir.filePath(QStringLiteral("bild.vdr"));
+        const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + QByteArray(200, 'x');
+        QFile file(bad);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(png) == png.size());
+        file.close();
 
-void tst_SingleInstance::filesAreHandedOver() {
-    QFETCH(QStringList, files);
-    QFETCH(bool, print);
-    QFETCH(QString, printer);
-    const QString name = UniqueName();
-    cInstanceServer server(name);
-    QVERIFY(server.Listen());
-    QSignalSpy opened(&server, &cInstanceServer::FilesReceived);
-    QSignalSpy printed(&server, &cInstanceServer::PrintRequested);
-    QVERIFY(SendFromThread(name, files, print, printer));
-    QTRY_COMPARE(opened.count() + printed.count(), 1);
-    QCOMPARE((print ? printed : opened).at(0),
-             print ? QVariantList({files, printer}) : QVariantList({files}));
-}
+        cMessageBoxPresenter presenter; SetMessagePresenter(&presenter);
+        CMainFrame frame(dir.filePath(QStringLiteral("recent.ini")));
+        frame.show();
+        frame.SetFileChooser([&](CMainFrame::FileChoice, const QString&) { return bad; });
+        BoxCloser closer;
+        frame.Action(cmd::kFileOpen)->trigger();
+        const QStringList viaOpen = closer.texts;
+        QVERIFY(!viaOpen.isEmpty() && frame.Children().isEmpty());
+        closer.texts.clear();
 
-void tst_SingleInstance::badFileHandedOverBehavesLikeOpen() {
-    // A picture renamed to .vdr, opened with Ctrl+O and then handed over by a second real
-    // program: the same boxes, no window for it, the file untouched, the program alive.
-    const QString exe = ProgramExe();
-    if (exe.isEmpty())
-        QSKIP("the program is not built beside the tests");
-    QStandardPaths::setTestModeEnabled(true);
-    QTemporaryDir dir;
-    SetProgramDirPath(dir.path());
-    const QString bad = dir.filePath(QStringLiteral("bild.vdr"));
-    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + QByteArray(200, 'x');
-    QFile file(bad);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(png);
-    file.close();
+        cInstanceServer server(InstanceServerName(QFileInfo(exe).canonicalPath()));
+        if (!server.Listen())
+            QSKIP("a Quorvant from this build is running already");
+        QObject::connect(&server, &cInstanceServer::FilesReceived, &frame,
+                         &CMainFrame::OpenHandedFiles);
+        QProcess second;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        second.setProcessEnvironment(env);
+        second.start(exe, {bad});
+        QVERIFY(second.waitForStarted(10000));
+        // A running event loop, as in the program, takes the connection before its data.
+        QEventLoop loop; QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (closer.texts.size() >= viaOpen.size() && second.state() == QProcess::NotRunning)
+                loop.quit();
+        });
+        poll.start(20);
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        loop.exec();
+        QCOMPARE(closer.texts, viaOpen);
+        QCOMPARE(second.exitCode(), 0);
+        QTest::qWait(300);
+        QVERIFY(frame.Children().isEmpty() && frame.RecentFiles().Files().isEmpty());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), png);
+        SetMessagePresenter(nullptr); SetProgramDirPath({});
+    }
 
-    cMessageBoxPresenter presenter;
-    SetMessagePresenter(&presenter);
-    CMainFrame frame(dir.filePath(QStringLiteral("recent.ini")));
-    frame.show();
-    frame.SetFileChooser([&](CMainFrame::FileChoice, const QString&) { return bad; });
-    BoxCloser closer;
-    frame.Action(cmd::kFileOpen)->trigger();
-    const QStringList viaOpen = closer.texts;
-    QVERIFY(!viaOpen.isEmpty());
-    QCOMPARE(frame.Children().size(), 0);
-    closer.texts.clear();
-
-    cInstanceServer server(InstanceServerName(QFileInfo(exe).canonicalPath()));
-    if (!server.Listen())
-        QSKIP("a Quorvant from this build is running already");
-    QObject::connect(&server, &cInstanceServer::FilesReceived, &frame,
-                     &CMainFrame::OpenHandedFiles);
-    QProcess second;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    second.setProcessEnvironment(env);
-    second.start(exe, {bad});
-    QVERIFY(second.waitForStarted(10000));
-    // A running event loop, as in the program, takes the connection before its data.
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (closer.texts.size() >= viaOpen.size() && second.state() == QProcess::NotRunning)
-            loop.quit();
-    });
-    poll.start(20);
-    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-    loop.exec();
-    QCOMPARE(closer.texts, viaOpen);
-    QCOMPARE(second.exitCode(), 0);
-    QTest::qWait(300);
-    QCOMPARE(frame.Children().size(), 0);
-    QVERIFY(frame.RecentFiles().Files().isEmpty());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), png);
-    SetMessagePresenter(nullptr);
-    SetProgramDirPath({});
-}
-
-void tst_SingleInstance::commandLineFiles_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QStringList>("files");
-    const QString exe = QStringLiteral("quorvant");
-    QTest::newRow("none") << QStringList{exe} << QStringList{};
-    QTest::newRow("absolute") << QStringList{exe, "/d/a.vdr"} << QStringList{"/d/a.vdr"};
-    QTest::newRow("relative") << QStringList{exe, "sub/../a.vdr"} << QStringList{"/work/a.vdr"};
-    QTest::newRow("options skipped")
-        << QStringList{exe, "--print", "b.vdr", "-x"} << QStringList{"/work/b.vdr"};
-    QTest::newRow("file url") << QStringList{exe, "file:///d/Pr%C3%BCfung.vdr"}
-                              << QStringList{QString::fromUtf8("/d/Prüfung.vdr")};
-    QTest::newRow("two") << QStringList{exe, "a.vdr", "/b.vdr"}
-                         << QStringList{"/work/a.vdr", "/b.vdr"};
-    QTest::newRow("empty argument") << QStringList{exe, ""} << QStringList{};
-}
-
-void tst_SingleInstance::commandLineFiles() {
-    QFETCH(QStringList, arguments);
-    QFETCH(QStringList, files);
-    QCOMPARE(CommandLineFiles(arguments, QStringLiteral("/work")), files);
-}
+    void commandLineFiles() {
+        // The arguments after the program's name, and the files they name from /work.
+        const std::pair<QStringList, QStringList> rows[] = {
+            {{}, {}}, {{"/d/a.vdr"}, {"/d/a.vdr"}}, {{"sub/../a.vdr"}, {"/work/a.vdr"}},
+            {{"--print", "b.vdr", "-x"}, {"/work/b.vdr"}}, // options skipped
+            {{"file:///d/Pr%C3%BCfung.vdr"}, {"/d/Prüfung.vdr"}},
+            {{"a.vdr", "/b.vdr"}, {"/work/a.vdr", "/b.vdr"}}, {{""}, {}}};
+        for (const auto& [arguments, files] : rows)
+            QCOMPARE(CommandLineFiles(QStringList{"quorvant"} + arguments, QStringLiteral("/work")), files);
+    }
+};
 
 QTEST_MAIN(tst_SingleInstance)
 #include "tst_singleinstance.moc"

@@ -18,16 +18,11 @@
 #include "shell/ui/SettingsDlg.h"
 #include "ui/Text.h"
 
-#include <QAccessible>
-#include <QLineEdit>
-#include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QToolButton>
+#include <QtWidgets>
+#include <QtTest>
 
 #include <functional>
-
-using windowtest::U;
+#include <numeric>
 
 namespace {
 
@@ -35,47 +30,257 @@ namespace {
 QByteArray Bytes(const cTrainingData& data) {
     testfiles::TempDir dir;
     cTrainingData copy = data;
-    if (copy.WriteTrainingFile(dir.Path("r.vdr")) != 0)
-        return {};
-    return QByteArray::fromStdString(testfiles::ReadBytes(dir.Path("r.vdr")));
+    const bool written = copy.WriteTrainingFile(dir.Path("r.vdr")) == 0;
+    return written ? QByteArray::fromStdString(testfiles::ReadBytes(dir.Path("r.vdr"))) : QByteArray();
 }
 
 // Focusable controls that a screen reader could not name.
-void Nameless(QAccessibleInterface* iface, QStringList& out, int depth = 0) {
+QStringList Nameless(QAccessibleInterface* iface, int depth = 0) {
+    QStringList out;
     if (!iface || depth > 40)
-        return;
+        return out;
     const QAccessible::State state = iface->state();
     if (state.focusable && !state.invisible && iface->text(QAccessible::Name).trimmed().isEmpty()) {
-        QObject* o = iface->object();
-        out << QStringLiteral("%1 %2").arg(o ? o->metaObject()->className() : "item",
-                                           o ? o->objectName() : QString());
+        const QObject* o = iface->object();
+        out << (o ? QStringLiteral("%1 %2").arg(o->metaObject()->className(), o->objectName()) : "item");
     }
     for (int i = 0; i < iface->childCount(); ++i)
-        Nameless(iface->child(i), out, depth + 1);
-}
-
-QStringList Nameless(QWidget* root) {
-    QStringList out;
-    Nameless(QAccessible::queryAccessibleInterface(root), out);
+        out += Nameless(iface->child(i), depth + 1);
     return out;
 }
+
+QStringList Nameless(QWidget* root) { return Nameless(QAccessible::queryAccessibleInterface(root)); }
 
 } // namespace
 
 class tst_UndoFind : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
-    void undoAndRedoEveryEdit();
-    void searchBarFiltersAndRestores();
-    void tabOrderOfEachScreen_data();
-    void tabOrderOfEachScreen();
-    void everyControlHasAName();
-    void keysSwitchAndCloseDocuments();
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true); SetProgramDirPath(m_programDir.path());
+        QAccessible::setActive(true);
+    }
+
+    void init() {
+        m_frame.reset();
+        m_work = std::make_unique<QTemporaryDir>(); m_boxes = std::make_unique<RecordingPresenter>();
+    }
+
+    void undoAndRedoEveryEdit() {
+        m_frame = Open(viewtest::SampleData());
+        CVendrillView* view = View();
+        cQuery& query = view->Query(); CVendrillDoc& doc = view->Document();
+        // The editors stand for the user's input in their dialogs.
+        view->SetTaskEditor([](cTask& task, QWidget*) { task.m_strQuestion += " (neu)"; return true; });
+        view->SetSplitEditor([](cSplitTexts& texts, QWidget*) { texts.taskList = "7,2"; return true; });
+        const auto yes = [&](int id) { m_boxes->answers = {ResultYes}; Trigger(id); };
+        const auto nine = [](QWidget& dlg) { windowtest::Ctl<QLineEdit>(dlg, 1019)->setText("9"); };
+        const auto fileSettings = [&] { Trigger(cmd::kFileSettings); };
+        const std::pair<const char*, std::function<void()>> steps[] = {
+            {"Aufgabe 2 bearbeiten",
+             [&] { query.OpenQuestionnaire(0); query.StartAt(1); view->OnEditTask(); }},
+            {"Aufgabe 22 anlegen", [&] { Trigger(cmd::kNewTask); }},
+            {"Aufgabe 1 löschen", [&] { query.OpenQuestionnaire(0); yes(cmd::kDeleteTask); }},
+            {"Neuer Fragebogen", [&] { Trigger(cmd::kNewQuestionnaire); }},
+            {"Fragebogenaufteilung", [&] { query.OpenQuestionnaire(1); Trigger(cmd::kSplitQuestionnaire); }},
+            {"Fragebogen löschen", [&] { yes(cmd::kDeleteQuestionnaire); }},
+            {"Dateieinstellungen",
+             [&] { QVERIFY(ModalScript::Run({ModalScript::On("dlg137", nine, 1)}, fileSettings)); }},
+            {"Statistik zurücksetzen", [&] { yes(cmd::kResetStatistics); }},
+        };
+        const QByteArray initial = Bytes(doc.Data());
+        QVERIFY(!doc.IsModified() && !m_frame->Action(cmd::kEditUndo)->isEnabled());
+        for (const auto& [label, edit] : steps) {
+            const QByteArray before = Bytes(doc.Data());
+            edit();
+            const QByteArray after = Bytes(doc.Data());
+            QVERIFY2(after != before, label);
+            QCOMPARE(m_frame->Action(cmd::kEditUndo)->text(), QString("&Rückgängig: %1\tStrg+Z").arg(label));
+            QVERIFY(doc.IsModified());
+            Trigger(cmd::kEditUndo);
+            QCOMPARE(Bytes(doc.Data()), before);
+            QCOMPARE(m_frame->Action(cmd::kEditRedo)->text(), QString("&Wiederholen: %1\tStrg+Y").arg(label));
+            Trigger(cmd::kEditRedo);
+            QCOMPARE(Bytes(doc.Data()), after);
+        }
+        // Back to the content as read: the modified flag goes with it.
+        while (m_frame->Action(cmd::kEditUndo)->isEnabled())
+            Trigger(cmd::kEditUndo);
+        QCOMPARE(Bytes(doc.Data()), initial);
+        QVERIFY(!doc.IsModified());
+        QCOMPARE(m_frame->Action(cmd::kEditUndo)->text(), "&Rückgängig\tStrg+Z");
+        QCOMPARE(view->ViewMode(), int(ModeOverview)); // the open questionnaire is gone again
+    }
+
+    void searchBarFiltersAndRestores() {
+        m_frame = Open(testfiles::MakeTrainingData(300));
+        CVendrillView* view = View();
+        cQuery& query = view->Query(); const cTrainingData& data = view->Document().Data();
+        cTaskSearch index; index.Index(data);
+        std::vector<std::uint32_t> all(data.m_aTasks.size()); std::iota(all.begin(), all.end(), 0u);
+        const std::vector<std::uint32_t> found = index.Filter(all, "ae");
+        QVERIFY(!found.empty() && found.size() < all.size());
+
+        // From the overview the search runs over all tasks.
+        Trigger(cmd::kEditFind);
+        QLineEdit* field = view->SearchBar()->Field();
+        QVERIFY(view->SearchBar()->isVisible() && QApplication::focusWidget() == field);
+        QCOMPARE(query.RowCount(), int(all.size()));
+        QTest::keyClicks(field, "Ä");
+        QCOMPARE(query.RowTasks(), found);
+        auto* table = view->findChild<QTableView*>(QStringLiteral("ctl1002"));
+        QCOMPARE(table->model()->rowCount(), int(found.size()));
+
+        // A double click starts there; F3 and Shift+F3 step through the found tasks.
+        viewtest::ViewFixture::DoubleClickRow(table, 1);
+        QCOMPARE(view->ViewMode(), int(ModeQuestion));
+        QCOMPARE(query.TaskOfRow(query.CurrentRow()), int(found[1]));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+        QCOMPARE(query.TaskOfRow(query.CurrentRow()), int(found[2]));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3, Qt::ShiftModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3, Qt::ShiftModifier);
+        QCOMPARE(query.TaskOfRow(query.CurrentRow()), int(found[0]));
+
+        // Esc goes back to the found tasks, then ends the search where it began.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCOMPARE(view->ViewMode(), int(ModeTaskList));
+        QCOMPARE(query.RowCount(), int(found.size()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!view->SearchBar()->isVisible() && view->ViewMode() == ModeOverview);
+
+        // On a task list the close button gives back its rows in their order.
+        query.OpenQuestionnaire(0);
+        const std::vector<std::uint32_t> rows = query.RowTasks();
+        Trigger(cmd::kEditFind);
+        QTest::keyClicks(field, QStringLiteral("zzzz"));
+        QCOMPARE(query.RowCount(), 0);
+        view->SearchBar()->findChild<QToolButton*>(QStringLiteral("searchClose"))->click();
+        QVERIFY(query.RowTasks() == rows && view->ViewMode() == ModeTaskList);
+    }
+
+    void tabOrderOfEachScreen_data() {
+        // Questionnaire (-1 overview), row (-1 task list), OK pressed first, the Tab order.
+        QTest::addColumn<int>("questionnaire"); QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("answer"); QTest::addColumn<QStringList>("order");
+        QTest::newRow("overview") << -1 << -1 << false << QStringList{"ctl1009"};
+        QTest::newRow("task list") << 0 << -1 << false << QStringList{"ctl1002"};
+        // "Bearbeiten" is disabled here (no task editor), so Tab passes it by.
+        QTest::newRow("question") << 0 << 2 << false
+                                  << QStringList{"ctl1000", "ctl1003", "ctl1004", "ctl1014", "ctl1006",
+                                                 "ctl1073", "ctl1007"};
+        QTest::newRow("multiple choice")
+            << 1 << 1 << false << QStringList{"ctl1077", "ctl1078", "ctl1003", "ctl1004", "ctl1014"};
+        // The radio group is one stop (arrow keys choose within it), as everywhere.
+        QTest::newRow("self-assessment")
+            << 1 << 0 << true << QStringList{"ctl1000", "ctl1071", "ctl1076", "ctl1003"};
+    }
+
+    void tabOrderOfEachScreen() {
+        QFETCH(int, questionnaire); QFETCH(int, row); QFETCH(bool, answer); QFETCH(QStringList, order);
+        viewtest::ViewFixture f;
+        if (questionnaire >= 0)
+            f.Query().OpenQuestionnaire(questionnaire);
+        if (row >= 0)
+            f.Query().StartAt(row);
+        if (answer) { f.Query().SetAnswerText("rot"); f.Query().OnAnswerOk(); }
+        f.view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.view.get()));
+        QWidget* first = f.view->findChild<QWidget*>(order.first());
+        first->setFocus(Qt::TabFocusReason);
+        QStringList seen;
+        for (int i = 0; i < order.size(); ++i) {
+            QWidget* focus = QApplication::focusWidget();
+            seen << focus->objectName();
+            QVERIFY(focus->hasFocus() && focus->isVisible()); // what has the focus shows it
+            QTest::keyClick(focus, Qt::Key_Tab);
+        }
+        QCOMPARE(seen, order);
+        QCOMPARE(QApplication::focusWidget(), first); // round
+    }
+
+    void everyControlHasAName() {
+        m_frame = Open(viewtest::SampleData());
+        cQuery& query = View()->Query();
+        QCOMPARE(Nameless(m_frame.get()), QStringList()); // overview
+        query.OpenQuestionnaire(0);
+        Trigger(cmd::kEditFind);
+        QCOMPARE(Nameless(m_frame.get()), QStringList()); // task list with the search bar
+        // The statistics image of "Baum" speaks its counters.
+        const QAbstractItemModel* model = View()->findChild<QTableView*>(QStringLiteral("ctl1002"))->model();
+        QCOMPARE(model->index(1, 1).data(Qt::AccessibleTextRole).toString(), "2 richtig, 1 falsch");
+        View()->SearchBar()->Close();
+
+        // The answer field names its task, and the verdict is announced.
+        query.StartAt(0);
+        QCOMPARE(View()->findChild<QWidget*>(QStringLiteral("ctl1000"))->accessibleName(),
+                 QStringLiteral("Antwort zu Aufgabe 1"));
+        auto* speech = View()->findChild<CViewAccessibility*>();
+        QSignalSpy announced(speech, &CViewAccessibility::Announced);
+        query.SetAnswerText("house"); query.OnAnswerOk();
+        QCOMPARE(announced.count(), 1);
+        QCOMPARE(speech->LastAnnouncement(), ToQString(query.LastVerdictText()));
+
+        query.OpenQuestionnaire(1); query.StartAt(1); query.OnTickRow(0);
+        QCOMPARE(Nameless(m_frame.get()), QStringList()); // multiple choice
+        QCOMPARE(View()->findChild<QWidget*>(QStringLiteral("ctl1077"))->accessibleName(),
+                 QStringLiteral("Antwort 1: Berlin, angekreuzt"));
+        query.StartAt(0); query.OnAnswerOk();
+        QCOMPARE(Nameless(m_frame.get()), QStringList()); // self-assessment
+        m_boxes->answers = {ResultYes, ResultYes};
+        Trigger(cmd::kExamStart);
+        QCOMPARE(Nameless(m_frame.get()), QStringList()); // exam
+
+        CTaskEditDlg task; CSplitDlg split; CFileSettingsDlg settings;
+        CFilePropsDlg props; CSettingsDlg program;
+        for (QDialog* dialog : std::initializer_list<QDialog*>{&task, &split, &settings, &props, &program}) {
+            dialog->show();
+            QCOMPARE(Nameless(dialog), QStringList());
+        }
+    }
+
+    // Ctrl+Tab / Ctrl+Shift+Tab switch between the open files, Ctrl+F4 closes the active one;
+    // Ctrl+A marks the text of a field and switches the task list's style elsewhere.
+    void keysSwitchAndCloseDocuments() {
+        m_frame = Open(viewtest::SampleData());
+        const QString second = m_work->filePath(QStringLiteral("zweite.vdr"));
+        QVERIFY(QFile::copy(m_work->filePath("training.vdr"), second) && m_frame->OpenDocumentFile(second));
+        m_frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+        CChildFrame* last = m_frame->ActiveChild();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QVERIFY(m_frame->ActiveChild() != last);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier | Qt::ControlModifier);
+        QCOMPARE(m_frame->ActiveChild(), last);
+
+        cQuery& query = View()->Query();
+        query.OpenQuestionnaire(0);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(!View()->IsDetailView());
+        query.StartAt(0);
+        auto* answer = View()->findChild<QPlainTextEdit*>(QStringLiteral("ctl1000"));
+        QCOMPARE(QApplication::focusWidget(), answer);
+        QTest::keyClicks(answer, QStringLiteral("house"));
+        QTest::keyClick(answer, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(answer->textCursor().selectedText(), QStringLiteral("house"));
+        QVERIFY(!View()->IsDetailView());
+        answer->moveCursor(QTextCursor::End);
+        QVERIFY(m_frame->Action(cmd::kEditSelectAll)->isEnabled());
+        m_frame->Action(cmd::kEditSelectAll)->trigger();
+        QCOMPARE(answer->textCursor().selectedText(), QStringLiteral("house"));
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4, Qt::ControlModifier);
+        QTRY_COMPARE(m_frame->Children().size(), 1);
+    }
 
 private:
-    std::unique_ptr<CMainFrame> Open(const cTrainingData& data);
+    std::unique_ptr<CMainFrame> Open(const cTrainingData& data) {
+        const QString path = m_work->filePath(QStringLiteral("training.vdr"));
+        cTrainingData copy = data;
+        auto frame = windowtest::ShowFrame(m_work->path());
+        if (copy.WriteTrainingFile(path.toStdString()) != 0 || !frame->OpenDocumentFile(path))
+            qFatal("could not open the training file");
+        return frame;
+    }
     CVendrillView* View() const { return m_frame->ActiveView(); }
     void Trigger(int id) { m_frame->Action(id)->trigger(); }
 
@@ -84,271 +289,6 @@ private:
     std::unique_ptr<RecordingPresenter> m_boxes;
     std::unique_ptr<CMainFrame> m_frame;
 };
-
-void tst_UndoFind::initTestCase() {
-    QStandardPaths::setTestModeEnabled(true);
-    SetProgramDirPath(m_programDir.path());
-    QAccessible::setActive(true);
-}
-
-void tst_UndoFind::init() {
-    m_frame.reset();
-    m_work = std::make_unique<QTemporaryDir>();
-    m_boxes = std::make_unique<RecordingPresenter>();
-}
-
-std::unique_ptr<CMainFrame> tst_UndoFind::Open(const cTrainingData& data) {
-    const QString path = m_work->filePath(QStringLiteral("training.vdr"));
-    cTrainingData copy = data;
-    auto frame = windowtest::ShowFrame(m_work->path());
-    if (copy.WriteTrainingFile(path.toStdString()) != 0 || !frame->OpenDocumentFile(path))
-        qFatal("could not open the training file");
-    return frame;
-}
-
-void tst_UndoFind::undoAndRedoEveryEdit() {
-    m_frame = Open(viewtest::SampleData());
-    CVendrillView* view = View();
-    cQuery& query = view->Query();
-    CVendrillDoc& doc = view->Document();
-    // The editors stand for the user's input in their dialogs.
-    view->SetTaskEditor([](cTask& task, QWidget*) {
-        task.m_strQuestion += " (neu)";
-        return true;
-    });
-    view->SetSplitEditor([](cSplitTexts& texts, QWidget*) {
-        texts.taskList = "7,2";
-        return true;
-    });
-    struct Step {
-        const char* label;
-        std::function<void()> edit;
-    };
-    const std::vector<Step> steps = {
-        {"Aufgabe 2 bearbeiten", [&] { query.OpenQuestionnaire(0); query.StartAt(1); view->OnEditTask(); }},
-        {"Aufgabe 22 anlegen", [&] { Trigger(cmd::kNewTask); }},
-        {"Aufgabe 1 löschen",
-         [&] { query.OpenQuestionnaire(0); m_boxes->answers = {ResultYes}; Trigger(cmd::kDeleteTask); }},
-        {"Neuer Fragebogen", [&] { Trigger(cmd::kNewQuestionnaire); }},
-        {"Fragebogenaufteilung", [&] { query.OpenQuestionnaire(1); Trigger(cmd::kSplitQuestionnaire); }},
-        {"Fragebogen löschen", [&] { m_boxes->answers = {ResultYes}; Trigger(cmd::kDeleteQuestionnaire); }},
-        {"Dateieinstellungen",
-         [&] {
-             QVERIFY(ModalScript::Run({ModalScript::On(QStringLiteral("dlg137"), [](QWidget& dlg) {
-                                          windowtest::Ctl<QLineEdit>(dlg, 1019)->setText(QStringLiteral("9"));
-                                      }, 1)},
-                                      [&] { Trigger(cmd::kFileSettings); }));
-         }},
-        {"Statistik zurücksetzen", [&] { m_boxes->answers = {ResultYes}; Trigger(cmd::kResetStatistics); }},
-    };
-    const QByteArray initial = Bytes(doc.Data());
-    QVERIFY(!doc.IsModified());
-    QVERIFY(!m_frame->Action(cmd::kEditUndo)->isEnabled());
-    for (const Step& step : steps) {
-        const QByteArray before = Bytes(doc.Data());
-        step.edit();
-        const QByteArray after = Bytes(doc.Data());
-        QVERIFY2(after != before, step.label);
-        QCOMPARE(m_frame->Action(cmd::kEditUndo)->text(), U("&Rückgängig: %1\tStrg+Z").arg(U(step.label)));
-        QVERIFY(doc.IsModified());
-        Trigger(cmd::kEditUndo);
-        QCOMPARE(Bytes(doc.Data()), before);
-        QCOMPARE(m_frame->Action(cmd::kEditRedo)->text(), U("&Wiederholen: %1\tStrg+Y").arg(U(step.label)));
-        Trigger(cmd::kEditRedo);
-        QCOMPARE(Bytes(doc.Data()), after);
-    }
-    // Back to the content as read: the modified flag goes with it.
-    while (m_frame->Action(cmd::kEditUndo)->isEnabled())
-        Trigger(cmd::kEditUndo);
-    QCOMPARE(Bytes(doc.Data()), initial);
-    QVERIFY(!doc.IsModified());
-    QCOMPARE(m_frame->Action(cmd::kEditUndo)->text(), U("&Rückgängig\tStrg+Z"));
-    QCOMPARE(view->ViewMode(), int(ModeOverview)); // the open questionnaire is gone again
-}
-
-void tst_UndoFind::searchBarFiltersAndRestores() {
-    m_frame = Open(testfiles::MakeTrainingData(300));
-    CVendrillView* view = View();
-    cQuery& query = view->Query();
-    const cTrainingData& data = view->Document().Data();
-    cTaskSearch index;
-    index.Index(data);
-    std::vector<std::uint32_t> all(data.m_aTasks.size());
-    for (std::uint32_t i = 0; i < all.size(); ++i)
-        all[i] = i;
-    const std::vector<std::uint32_t> found = index.Filter(all, "ae");
-    QVERIFY(!found.empty() && found.size() < all.size());
-
-    // From the overview the search runs over all tasks.
-    Trigger(cmd::kEditFind);
-    QLineEdit* field = view->SearchBar()->Field();
-    QVERIFY(view->SearchBar()->isVisible());
-    QCOMPARE(QApplication::focusWidget(), field);
-    QCOMPARE(query.RowCount(), int(all.size()));
-    QTest::keyClicks(field, U("Ä"));
-    QCOMPARE(query.RowTasks(), found);
-    QCOMPARE(view->findChild<QTableView*>(QStringLiteral("ctl1002"))->model()->rowCount(), int(found.size()));
-    QTest::keyClick(field, Qt::Key_Backspace);
-    QTest::keyClicks(field, QStringLiteral("aE"));
-    QCOMPARE(query.RowTasks(), found);
-
-    // A double click starts there; F3 and Shift+F3 step through the found tasks.
-    viewtest::ViewFixture::DoubleClickRow(view->findChild<QTableView*>(QStringLiteral("ctl1002")), 1);
-    QCOMPARE(view->ViewMode(), int(ModeQuestion));
-    QCOMPARE(query.TaskOfRow(query.CurrentRow()), int(found[1]));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
-    QCOMPARE(query.TaskOfRow(query.CurrentRow()), int(found[2]));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3, Qt::ShiftModifier);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3, Qt::ShiftModifier);
-    QCOMPARE(query.TaskOfRow(query.CurrentRow()), int(found[0]));
-
-    // Esc goes back to the found tasks, then ends the search where it began.
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QCOMPARE(view->ViewMode(), int(ModeTaskList));
-    QCOMPARE(query.RowCount(), int(found.size()));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QVERIFY(!view->SearchBar()->isVisible());
-    QCOMPARE(view->ViewMode(), int(ModeOverview));
-
-    // On a task list the close button gives back its rows in their order.
-    query.OpenQuestionnaire(0);
-    const std::vector<std::uint32_t> rows = query.RowTasks();
-    Trigger(cmd::kEditFind);
-    QTest::keyClicks(field, QStringLiteral("zzzz"));
-    QCOMPARE(query.RowCount(), 0);
-    view->SearchBar()->findChild<QToolButton*>(QStringLiteral("searchClose"))->click();
-    QCOMPARE(query.RowTasks(), rows);
-    QCOMPARE(view->ViewMode(), int(ModeTaskList));
-}
-
-void tst_UndoFind::tabOrderOfEachScreen_data() {
-    QTest::addColumn<int>("questionnaire"); // -1 overview
-    QTest::addColumn<int>("row");           // -1 task list
-    QTest::addColumn<bool>("answer");       // press OK first
-    QTest::addColumn<QStringList>("order");
-    QTest::newRow("overview") << -1 << -1 << false << QStringList{"ctl1009"};
-    QTest::newRow("task list") << 0 << -1 << false << QStringList{"ctl1002"};
-    // "Bearbeiten" is disabled here (no task editor), so Tab passes it by.
-    QTest::newRow("question") << 0 << 2 << false
-                              << QStringList{"ctl1000", "ctl1003", "ctl1004", "ctl1014", "ctl1006",
-                                             "ctl1073", "ctl1007"};
-    QTest::newRow("multiple choice")
-        << 1 << 1 << false << QStringList{"ctl1077", "ctl1078", "ctl1003", "ctl1004", "ctl1014"};
-    // The radio group is one stop (arrow keys choose within it), as everywhere.
-    QTest::newRow("self-assessment")
-        << 1 << 0 << true << QStringList{"ctl1000", "ctl1071", "ctl1076", "ctl1003"};
-}
-
-void tst_UndoFind::tabOrderOfEachScreen() {
-    QFETCH(int, questionnaire);
-    QFETCH(int, row);
-    QFETCH(bool, answer);
-    QFETCH(QStringList, order);
-    viewtest::ViewFixture f;
-    if (questionnaire >= 0)
-        f.Query().OpenQuestionnaire(questionnaire);
-    if (row >= 0)
-        f.Query().StartAt(row);
-    if (answer) {
-        f.Query().SetAnswerText("rot");
-        f.Query().OnAnswerOk();
-    }
-    f.view->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(f.view.get()));
-    QWidget* first = f.view->findChild<QWidget*>(order.first());
-    first->setFocus(Qt::TabFocusReason);
-    QStringList seen;
-    for (int i = 0; i < order.size(); ++i) {
-        seen << QApplication::focusWidget()->objectName();
-        // What has the focus shows it.
-        QVERIFY(QApplication::focusWidget()->hasFocus() && QApplication::focusWidget()->isVisible());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    QCOMPARE(seen, order);
-    QCOMPARE(QApplication::focusWidget(), first); // round
-}
-
-void tst_UndoFind::everyControlHasAName() {
-    m_frame = Open(viewtest::SampleData());
-    cQuery& query = View()->Query();
-    QCOMPARE(Nameless(m_frame.get()), QStringList()); // overview
-    query.OpenQuestionnaire(0);
-    Trigger(cmd::kEditFind);
-    QCOMPARE(Nameless(m_frame.get()), QStringList()); // task list with the search bar
-    // The statistics image of "Baum" speaks its counters.
-    const QAbstractItemModel* model = View()->findChild<QTableView*>(QStringLiteral("ctl1002"))->model();
-    QCOMPARE(model->index(1, 1).data(Qt::AccessibleTextRole).toString(), QStringLiteral("2 richtig, 1 falsch"));
-    View()->SearchBar()->Close();
-
-    // The answer field names its task, and the verdict is announced.
-    query.StartAt(0);
-    QCOMPARE(View()->findChild<QWidget*>(QStringLiteral("ctl1000"))->accessibleName(),
-             QStringLiteral("Antwort zu Aufgabe 1"));
-    auto* speech = View()->findChild<CViewAccessibility*>();
-    QSignalSpy announced(speech, &CViewAccessibility::Announced);
-    query.SetAnswerText("house");
-    query.OnAnswerOk();
-    QCOMPARE(announced.count(), 1);
-    QCOMPARE(speech->LastAnnouncement(), ToQString(query.LastVerdictText()));
-
-    query.OpenQuestionnaire(1);
-    query.StartAt(1);
-    query.OnTickRow(0);
-    QCOMPARE(Nameless(m_frame.get()), QStringList()); // multiple choice
-    QCOMPARE(View()->findChild<QWidget*>(QStringLiteral("ctl1077"))->accessibleName(),
-             QStringLiteral("Antwort 1: Berlin, angekreuzt"));
-    query.StartAt(0);
-    query.OnAnswerOk();
-    QCOMPARE(Nameless(m_frame.get()), QStringList()); // self-assessment
-    m_boxes->answers = {ResultYes, ResultYes};
-    Trigger(cmd::kExamStart);
-    QCOMPARE(Nameless(m_frame.get()), QStringList()); // exam
-
-    CTaskEditDlg task;
-    CSplitDlg split;
-    CFileSettingsDlg settings;
-    CFilePropsDlg props;
-    CSettingsDlg program;
-    for (QDialog* dialog : std::initializer_list<QDialog*>{&task, &split, &settings, &props, &program}) {
-        dialog->show();
-        QCOMPARE(Nameless(dialog), QStringList());
-    }
-}
-
-// Ctrl+Tab / Ctrl+Shift+Tab switch between the open files, Ctrl+F4 closes the active one;
-// Ctrl+A marks the text of a field and switches the task list's style elsewhere.
-void tst_UndoFind::keysSwitchAndCloseDocuments() {
-    m_frame = Open(viewtest::SampleData());
-    const QString second = m_work->filePath(QStringLiteral("zweite.vdr"));
-    QVERIFY(QFile::copy(m_work->filePath(QStringLiteral("training.vdr")), second));
-    QVERIFY(m_frame->OpenDocumentFile(second));
-    m_frame->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
-    CChildFrame* last = m_frame->ActiveChild();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
-    QVERIFY(m_frame->ActiveChild() != last);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(m_frame->ActiveChild(), last);
-
-    cQuery& query = View()->Query();
-    query.OpenQuestionnaire(0);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-    QVERIFY(!View()->IsDetailView());
-    query.StartAt(0);
-    auto* answer = View()->findChild<QPlainTextEdit*>(QStringLiteral("ctl1000"));
-    QCOMPARE(QApplication::focusWidget(), answer);
-    QTest::keyClicks(answer, QStringLiteral("house"));
-    QTest::keyClick(answer, Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(answer->textCursor().selectedText(), QStringLiteral("house"));
-    QVERIFY(!View()->IsDetailView());
-    answer->moveCursor(QTextCursor::End);
-    QVERIFY(m_frame->Action(cmd::kEditSelectAll)->isEnabled());
-    m_frame->Action(cmd::kEditSelectAll)->trigger();
-    QCOMPARE(answer->textCursor().selectedText(), QStringLiteral("house"));
-
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4, Qt::ControlModifier);
-    QTRY_COMPARE(m_frame->Children().size(), 1);
-}
 
 QTEST_MAIN(tst_UndoFind)
 #include "tst_undofind.moc"
