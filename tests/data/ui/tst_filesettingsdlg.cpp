@@ -21,7 +21,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -102,7 +101,6 @@ private slots:
     void unknownScramblingStoresNoSelection();
     void extendedWritesAtOnceEvenWhenSettingsCancelled();
     void commandEditsActiveFileAndResetsStatistics();
-    void screenshots();
 
 private:
     QTemporaryDir m_programDir;
@@ -485,31 +483,6 @@ void tst_FileSettingsDlg::commandEditsActiveFileAndResetsStatistics() {
     QVERIFY(read.m_bAllowMissing);
     QVERIFY(!read.m_bShowAll);
     QCOMPARE(read.m_aTasks[viewtest::TaskTree].m_nStats[1], std::uint32_t(0));
-}
-
-void tst_FileSettingsDlg::screenshots() {
-    // Written only on request: QUORVANT_SCREENSHOT_DIR names the folder.
-    const QString out = qEnvironmentVariable("QUORVANT_SCREENSHOT_DIR");
-    if (out.isEmpty())
-        QSKIP("QUORVANT_SCREENSHOT_DIR not set");
-    QDir().mkpath(out);
-    cTrainingData data = viewtest::SampleData();
-    data.m_nMinRight = 3;
-    data.m_nMinPercent = 80;
-    data.m_bRandom = true;
-    data.m_nCrypt = 1;
-    CFileSettingsDlg settings;
-    settings.SetTrainingData(&data);
-    settings.SetResetStatistics([] {});
-    settings.Load(data);
-    CFilePropsDlg props;
-    props.Load(data);
-    for (const auto& [dialog, name] : {std::pair<QWidget*, const char*>{&settings, "filesettings"},
-                                       {&props, "fileprops"}}) {
-        dialog->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog));
-        QVERIFY(dialog->grab().save(QDir(out).filePath(QStringLiteral("dialog-%1.png").arg(name))));
-    }
 }
 
 QTEST_MAIN(tst_FileSettingsDlg)
