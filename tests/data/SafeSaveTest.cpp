@@ -24,17 +24,13 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-using testfiles::ReadBytes;
-using testfiles::TempDir;
-using testfiles::WriteBytes;
+using namespace testfiles;
 
 namespace {
 
 constexpr uid_t kNobody = 65534;
 
-void WriteNew(cDatei& out) {
-    out.WriteString("neu");
-}
+void WriteNew(cDatei& out) { out.WriteString("neu"); }
 const std::string kNewBytes = testfiles::Hex({12, 3, 'n', 'e', 'u'});
 
 std::string WriteSample(const std::string& path, std::uint32_t counter = 1) {
@@ -53,16 +49,14 @@ struct stat StatOf(const std::string& path) {
 // Runs fn as the user nobody when we are root (in a child process), else as ourselves;
 // returns fn's result.
 int AsAnotherUser(const std::function<int()>& fn) {
-    if (geteuid() != 0)
-        return fn();
+    if (geteuid() != 0) return fn();
     const pid_t child = fork();
     if (child == 0) {
         if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)
             _exit(99);
         _exit(fn());
     }
-    int status = 0;
-    waitpid(child, &status, 0);
+    int status = 0; waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -71,16 +65,12 @@ int AsAnotherUser(const std::function<int()>& fn) {
 // Another program replaces the file, or rewrites it in place with the same size and
 // modification time (only the content hash can tell).
 void ChangeBehindOurBack(const std::string& path, bool inPlace) {
-    if (!inPlace) {
-        WriteSample(path, 7);
-        return;
-    }
+    if (!inPlace) return (void)WriteSample(path, 7);
     const struct stat before = StatOf(path);
-    std::string bytes = ReadBytes(path);
-    bytes.back() ^= 1;
+    std::string bytes = ReadBytes(path); bytes.back() ^= 1;
     const int fd = open(path.c_str(), O_WRONLY);
-    ASSERT_EQ(pwrite(fd, bytes.data(), bytes.size(), 0), ssize_t(bytes.size()));
     const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(pwrite(fd, bytes.data(), bytes.size(), 0), ssize_t(bytes.size()));
     ASSERT_EQ(futimens(fd, times), 0);
     close(fd);
 }
@@ -104,8 +94,7 @@ TEST(ChangedOnDisk, IsNeverOverwrittenSilently) {
         doc.m_data.m_aTasks[0].m_nStats[0] = 6;
         EXPECT_EQ(doc.Close(), 0);
         cTrainingData back;
-        ASSERT_EQ(back.ReadTrainingFile(path), 0);
-        EXPECT_EQ(back.m_aTasks[0].m_nStats[0], 6u);
+        ASSERT_EQ(back.ReadTrainingFile(path), 0); EXPECT_EQ(back.m_aTasks[0].m_nStats[0], 6u);
         EXPECT_TRUE(boxes.boxes.empty());
     }
 }
@@ -117,14 +106,10 @@ TEST(FileLock, ReadingWaitsWhileAnotherProgramSaves) {
     const int held = open(path.c_str(), O_RDONLY);
     ASSERT_EQ(flock(held, LOCK_EX), 0);
     std::atomic<int> result{-1};
-    std::thread reader([&] {
-        cTrainingData d;
-        result = d.ReadTrainingFile(path);
-    });
+    std::thread reader([&] { cTrainingData d; result = d.ReadTrainingFile(path); });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(result, -1);
-    flock(held, LOCK_UN);
-    reader.join();
+    flock(held, LOCK_UN); reader.join();
     EXPECT_EQ(result, 0);
     close(held);
 }
@@ -144,27 +129,22 @@ TEST(SafeSave, ReadOnlyFileIsNotWritten) {
         doc.m_data.m_aTasks[0].m_nStats[0] = counter;
         EXPECT_EQ(doc.Close(), counter == 1 ? 0 : 1);
     }
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].currentId, kMsgSaveFailed);
+    ASSERT_EQ(boxes.boxes.size(), 1u); EXPECT_EQ(boxes.boxes[0].currentId, kMsgSaveFailed);
     EXPECT_EQ(ReadBytes(path), before);
 }
 
 TEST(SafeSave, WritableFileInReadOnlyFolderIsWrittenInPlace) {
     TempDir dir;
-    const std::string folder = dir.Path("nurlesen");
-    const std::string path = folder + "/a.vdr";
+    const std::string folder = dir.Path("nurlesen"), path = folder + "/a.vdr";
     mkdir(folder.c_str(), 0755);
     WriteSample(path);
     const ino_t inode = StatOf(path).st_ino;
     chmod(dir.Dir().c_str(), 0711);
     ASSERT_TRUE(geteuid() != 0 || chown(path.c_str(), kNobody, kNobody) == 0);
     chmod(folder.c_str(), 0555);
-    const int outcome = AsAnotherUser([&] {
-        return static_cast<int>(SaveFileSafely(path, WriteNew, nullptr, nullptr));
-    });
-    EXPECT_EQ(outcome, static_cast<int>(SaveOutcome::Saved));
-    EXPECT_EQ(ReadBytes(path), kNewBytes);
-    EXPECT_EQ(StatOf(path).st_ino, inode);
+    const int outcome = AsAnotherUser([&] { return int(SaveFileSafely(path, WriteNew, nullptr, nullptr)); });
+    EXPECT_EQ(outcome, int(SaveOutcome::Saved));
+    EXPECT_EQ(ReadBytes(path), kNewBytes); EXPECT_EQ(StatOf(path).st_ino, inode);
     EXPECT_EQ(std::filesystem::directory_iterator(folder)->path().filename(), "a.vdr");
 }
 
@@ -182,8 +162,7 @@ TEST(SafeSave, KeepsOwnerModeAttributesAndHardLinks) {
     ASSERT_EQ(SaveFileSafely(path, WriteNew, nullptr, nullptr), SaveOutcome::Saved);
     const struct stat st = StatOf(path);
     EXPECT_NE(st.st_ino, inode); // replaced, not rewritten
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(st.st_uid, root ? kNobody : geteuid());
+    EXPECT_EQ(st.st_mode & 07777, 0640u); EXPECT_EQ(st.st_uid, root ? kNobody : geteuid());
     char value[8] = {};
     EXPECT_EQ(getxattr(path.c_str(), "user.quorvant", value, sizeof value), xattrs ? 2 : -1);
 
@@ -215,8 +194,7 @@ TEST(SafeSave, DanglingLinkCreatesItsTargetAndALoopIsRefused) {
     RecordingPresenter boxes;
     cDocument doc;
     doc.NewDocument();
-    EXPECT_EQ(doc.SaveAs(dir.Path("a.vdr")), 1);
-    EXPECT_EQ(doc.LastSaveOutcome(), SaveOutcome::LinkLoop);
+    EXPECT_EQ(doc.SaveAs(dir.Path("a.vdr")), 1); EXPECT_EQ(doc.LastSaveOutcome(), SaveOutcome::LinkLoop);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "Datei konnte nicht gespeichert werden: Die Verkn\xFCpfung " +
                                        dir.Path("a.vdr") + " verweist im Kreis auf sich selbst.");
@@ -232,8 +210,7 @@ TEST(SafeSave, SpecialFilesAreRefusedBeforeOpening) {
         RecordingPresenter boxes;
         cDocument doc;
         EXPECT_EQ(doc.Open(path), 1) << path; // a FIFO without a writer would block here
-        ASSERT_EQ(boxes.boxes.size(), 1u);
-        EXPECT_EQ(boxes.boxes[0].currentId, kMsgOpenFailed);
+        ASSERT_EQ(boxes.boxes.size(), 1u); EXPECT_EQ(boxes.boxes[0].currentId, kMsgOpenFailed);
         EXPECT_EQ(doc.Close(), 0);
         EXPECT_EQ(SaveFileSafely(path, WriteNew, nullptr, nullptr), SaveOutcome::Failed) << path;
     }
@@ -243,17 +220,13 @@ TEST(SafeSave, SpecialFilesAreRefusedBeforeOpening) {
 TEST(SafeSave, StaleTemporariesOfEndedProcessesAreRemoved) {
     TempDir dir;
     const pid_t ended = fork();
-    if (ended == 0)
-        _exit(0);
-    waitpid(ended, nullptr, 0);
+    if (ended == 0) _exit(0); waitpid(ended, nullptr, 0);
     const std::string stale = ".quorvant-" + std::to_string(ended) + "-0.tmp";
     const std::string running = ".quorvant-" + std::to_string(getpid()) + "-3.tmp";
     for (const std::string& name : {stale, running, std::string(".quorvant-x-1.tmp")})
         WriteBytes(dir.Path(name), "rest");
     ASSERT_EQ(SaveFileSafely(dir.Path("a.vdr"), WriteNew, nullptr, nullptr), SaveOutcome::Saved);
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{".quorvant-" + std::to_string(getpid()) +
-                                                           "-3.tmp",
-                                                       ".quorvant-x-1.tmp", "a.vdr"}));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{running, ".quorvant-x-1.tmp", "a.vdr"}));
 }
 
 } // namespace
