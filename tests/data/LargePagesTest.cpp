@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <optional>
-#include <string>
 
 namespace {
 
@@ -14,10 +13,7 @@ std::optional<std::string> Env(const char* name) {
 }
 
 void SetEnv(const char* name, const std::optional<std::string>& value) {
-    if (value)
-        setenv(name, value->c_str(), 1);
-    else
-        unsetenv(name);
+    value ? setenv(name, value->c_str(), 1) : unsetenv(name);
 }
 
 // The restarted program hands the user's own settings on to what it starts, and a
@@ -28,28 +24,21 @@ TEST(LargeHeapPages, RestartedProgramGetsTheUsersEnvironmentBack) {
 #endif
     const auto keepTunables = Env("GLIBC_TUNABLES");
     const auto keepSaved = Env("QUORVANT_SAVED_TUNABLES");
-    struct Case {
-        std::optional<std::string> saved, tunables, expected;
-    };
+    struct Case { std::optional<std::string> saved, tunables, expected; };
     const Case cases[] = {
         {"-", "glibc.malloc.hugetlb=1", std::nullopt},
-        {"glibc.malloc.check=0", "glibc.malloc.check=0:glibc.malloc.hugetlb=1",
-         "glibc.malloc.check=0"},
+        {"glibc.malloc.check=0", "glibc.malloc.check=0:glibc.malloc.hugetlb=1", "glibc.malloc.check=0"},
         {"", "glibc.malloc.hugetlb=1", ""},
-        {std::nullopt, "glibc.malloc.hugetlb=0", "glibc.malloc.hugetlb=0"},
-    };
-    char arg0[] = "quorvant";
-    char* argv[] = {arg0, nullptr};
+        {std::nullopt, "glibc.malloc.hugetlb=0", "glibc.malloc.hugetlb=0"}};
+    char arg0[] = "quorvant"; char* argv[] = {arg0, nullptr};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tunables.value_or("unset"));
-        SetEnv("QUORVANT_SAVED_TUNABLES", c.saved);
-        SetEnv("GLIBC_TUNABLES", c.tunables);
+        SetEnv("QUORVANT_SAVED_TUNABLES", c.saved); SetEnv("GLIBC_TUNABLES", c.tunables);
         RestartWithLargeHeapPages(argv);
         EXPECT_EQ(Env("GLIBC_TUNABLES"), c.expected);
         EXPECT_EQ(Env("QUORVANT_SAVED_TUNABLES"), std::nullopt);
     }
-    SetEnv("GLIBC_TUNABLES", keepTunables);
-    SetEnv("QUORVANT_SAVED_TUNABLES", keepSaved);
+    SetEnv("GLIBC_TUNABLES", keepTunables); SetEnv("QUORVANT_SAVED_TUNABLES", keepSaved);
 }
 
 } // namespace
