@@ -16,6 +16,8 @@
 #include "shell/Settings.h"
 
 #include <QAbstractItemView>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QApplication>
 #include <QMouseEvent>
@@ -33,6 +35,24 @@ namespace viewtest {
 using testdata::TextTask;
 using testdata::W;
 
+
+/// A dialog's texts in child order, one golden list per dialog: labels (with the control
+/// they name as "->ctlN"), group titles, button texts and combo-box entries.
+inline QStringList DialogTexts(const QWidget& dlg) {
+    QStringList out;
+    for (const QWidget* w : dlg.findChildren<QWidget*>()) {
+        if (auto* l = qobject_cast<const QLabel*>(w); l && !l->text().isEmpty())
+            out << l->text() + (l->buddy() ? "->" + l->buddy()->objectName() : QString());
+        else if (auto* g = qobject_cast<const QGroupBox*>(w))
+            out << g->title();
+        else if (auto* b = qobject_cast<const QAbstractButton*>(w); b && !b->text().isEmpty())
+            out << b->objectName() + ":" + b->text();
+        else if (auto* c = qobject_cast<const QComboBox*>(w))
+            for (int i = 0; i < c->count(); ++i)
+                out << c->objectName() + ":" + c->itemText(i);
+    }
+    return out;
+}
 
 inline cTask ChoiceTask(const std::string& no, const std::vector<std::string>& answers,
                         const std::vector<bool>& right) {
