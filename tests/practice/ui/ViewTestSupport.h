@@ -15,16 +15,8 @@
 #include "practice/ui/VendrillView.h"
 #include "shell/Settings.h"
 
-#include <QAbstractItemView>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QApplication>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTableView>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 #include <string>
@@ -34,7 +26,7 @@ namespace viewtest {
 
 using testdata::TextTask;
 using testdata::W;
-
+using testdata::FakePlayer;
 
 /// A dialog's texts in child order, one golden list per dialog: labels (with the control
 /// they name as "->ctlN"), group titles, button texts and combo-box entries.
@@ -59,10 +51,8 @@ inline cTask ChoiceTask(const std::string& no, const std::vector<std::string>& a
     cTask t = TextTask(no, W("Welche Antworten stimmen?"), "");
     t.m_nType = TaskTypeMultipleChoice;
     t.m_nChoiceCount = static_cast<std::uint8_t>(answers.size());
-    for (std::size_t i = 0; i < answers.size(); ++i) {
-        t.m_strChoice[i] = answers[i];
-        t.m_bChoiceRight[i] = right[i];
-    }
+    for (std::size_t i = 0; i < answers.size(); ++i)
+        t.m_strChoice[i] = answers[i], t.m_bChoiceRight[i] = right[i];
     return t;
 }
 
@@ -78,10 +68,7 @@ enum SampleQuestionnaire { QVocabulary, QMixed, QExam, QAll };
 /// 2 and 4 answers, and an exam questionnaire of 600 seconds.
 inline cTrainingData SampleData() {
     cTrainingData d;
-    d.m_bShowAll = true;
-    d.m_bAllowMissing = true;
-    d.m_bAllowExtra = true;
-    d.m_bAllowSwap = true;
+    d.m_bShowAll = d.m_bAllowMissing = d.m_bAllowExtra = d.m_bAllowSwap = true;
     d.m_nMaxWords = 0;
     d.m_strQuestionTemplate = W("Übersetzen Sie: {frage}");
     d.m_strRightTemplate = W("Die Lösung zu »{frage}« lautet: {antwort}");
@@ -93,48 +80,29 @@ inline cTrainingData SampleData() {
     cTask house = TextTask("1", "Haus", "house");
     house.m_nPatternCount = 2; // typing errors are tolerated against the pattern
     house.m_strPattern[1] = "house|a house";
-    d.m_aTasks.push_back(house);
     cTask tree = TextTask("2", "Baum", "tree");
-    tree.m_nStats[0] = 1;
-    tree.m_nStats[1] = 2;
-    d.m_aTasks.push_back(tree);
+    tree.m_nStats[0] = 1; tree.m_nStats[1] = 2;
     cTask street = TextTask("12", W("Straße"), "street");
-    street.m_strSound = "ton.wav";
-    street.m_strPicture = "bilder\\strasse.png";
-    d.m_aTasks.push_back(street);
+    street.m_strSound = "ton.wav"; street.m_strPicture = "bilder\\strasse.png";
     cTask colours = TextTask("7", W("Nennen Sie drei Grundfarben."), W("rot, grün, blau"), 3);
-    colours.m_bSelfAssess = true;
-    colours.m_strCategory = "Allgemeinwissen";
-    d.m_aTasks.push_back(colours);
-    d.m_aTasks.push_back(ChoiceTask("", {"Berlin", "Paris"}, {true, false}));
-    d.m_aTasks.push_back(ChoiceTask("20", {"eins", "zwei", "drei", "vier"},
-                                    {true, false, true, false}));
+    colours.m_bSelfAssess = true; colours.m_strCategory = "Allgemeinwissen";
     cTask chair = TextTask("21", "Stuhl", "chair");
     chair.m_bSelfAssess = true;
-    d.m_aTasks.push_back(chair);
+    d.m_aTasks = {house, tree, street, colours, ChoiceTask("", {"Berlin", "Paris"}, {true, false}),
+                  ChoiceTask("20", {"eins", "zwei", "drei", "vier"}, {true, false, true, false}), chair};
 
-    cQuestionnaire vocabulary;
-    vocabulary.m_strTitle = "Vokabeln";
+    cQuestionnaire vocabulary, mixed, exam, all;
+    vocabulary.m_strTitle = "Vokabeln"; vocabulary.m_nIcon = 1;
     vocabulary.m_aTaskIndex = {TaskHouse, TaskTree, TaskStreet};
-    vocabulary.m_nIcon = 1;
-    cQuestionnaire mixed;
-    mixed.m_strTitle = "Gemischt";
+    mixed.m_strTitle = "Gemischt"; mixed.m_nIcon = 2;
     mixed.m_aTaskIndex = {TaskColours, TaskCapital, TaskFourChoices, TaskChair};
-    mixed.m_nIcon = 2;
-    cQuestionnaire exam;
-    exam.m_strTitle = W("Prüfung");
+    exam.m_strTitle = W("Prüfung"); exam.m_nIcon = 3;
     exam.m_aTaskIndex = {TaskHouse, TaskColours};
-    exam.m_nExamSeconds = 600;
-    exam.m_nPassPoints = 3;
-    exam.m_nRetakePoints = 2;
-    exam.m_nIcon = 3;
-    cQuestionnaire all;
+    exam.m_nExamSeconds = 600; exam.m_nPassPoints = 3; exam.m_nRetakePoints = 2;
     all.m_strTitle = kAllTasksTitle;
     d.m_aQuestionnaires = {vocabulary, mixed, exam, all};
     return d;
 }
-
-using testdata::FakePlayer;
 
 /// One training file in a temporary folder, its document and its view, shown offscreen.
 class ViewFixture {
@@ -146,8 +114,7 @@ public:
             qFatal("could not write the test file");
         // The sound of task "12" must exist to be opened; its content is the player's.
         testfiles::WriteBytes(dir.Path("ton.wav"), "RIFF");
-        settings.m_bBeepOnWrong = 0;
-        settings.m_bNextOnRight = nextOnRight ? 1 : 0;
+        settings.m_bBeepOnWrong = 0; settings.m_bNextOnRight = nextOnRight ? 1 : 0;
         Open();
     }
 
@@ -157,9 +124,7 @@ public:
         view = std::make_unique<CVendrillView>(*doc, settings);
         view->SetProgramDir(QString::fromStdString(dir.Dir()));
         view->SetSoundPlayer(&player);
-        view->SetPictureShower([this](const QString& picture, QWidget*) {
-            pictures.push_back(picture);
-        });
+        view->SetPictureShower([this](const QString& picture, QWidget*) { pictures.push_back(picture); });
         view->resize(900, 700);
         view->InitialUpdate();
         view->show();
@@ -169,10 +134,7 @@ public:
 
     /// Closes the window the way the child frame does: view first, then the document,
     /// which writes the file.
-    void Close() {
-        view.reset();
-        doc.reset();
-    }
+    void Close() { view.reset(); doc.reset(); }
 
     /// The file as it is on disk now.
     cTrainingData Reread() const {
@@ -182,9 +144,7 @@ public:
         return d;
     }
 
-    template <class T> T* Ctl(int id) const {
-        return view->findChild<T*>(QStringLiteral("ctl%1").arg(id));
-    }
+    template <class T> T* Ctl(int id) const { return view->findChild<T*>(QStringLiteral("ctl%1").arg(id)); }
     QWidget* Widget(int id) const { return Ctl<QWidget>(id); }
     QTableView* TaskList() const { return Ctl<QTableView>(1002); }
     QAbstractItemView* Overview() const { return Ctl<QAbstractItemView>(1009); }
@@ -217,22 +177,20 @@ public:
         QApplication::sendEvent(list->viewport(), &move);
         QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, end);
     }
-    void Click(int id) const {
-        QTest::mouseClick(Ctl<QAbstractButton>(id), Qt::LeftButton);
-    }
+    void Click(int id) const { QTest::mouseClick(Ctl<QAbstractButton>(id), Qt::LeftButton); }
+    /// Types an answer and confirms it with OK.
+    void Submit(const QString& text) const { Type(text); Click(1003); }
     void OpenQuestionnaire(int row) const { DoubleClickRow(Overview(), row); }
     void StartAtRow(int row) const { DoubleClickRow(TaskList(), row); }
+    void Ask(int questionnaire, int row) const { OpenQuestionnaire(questionnaire); StartAtRow(row); }
     /// Types text key by key into the answer field (umlauts included).
     void Type(const QString& text) const {
         Answer()->setFocus();
         for (const QChar ch : text)
-            QTest::sendKeyEvent(QTest::Click, Answer(), Qt::Key_unknown, QString(ch),
-                                Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, Answer(), Qt::Key_unknown, QString(ch), Qt::NoModifier);
     }
     /// Statistics text and image of a task-list row (column 1 is the statistics column).
-    QString RowStats(int row) const {
-        return TaskList()->model()->index(row, 1).data().toString();
-    }
+    QString RowStats(int row) const { return TaskList()->model()->index(row, 1).data().toString(); }
     int RowImage(int row) const {
         return TaskList()->model()->index(row, 1).data(CTaskListModel::RowImageRole).toInt();
     }

@@ -218,15 +218,13 @@ private slots:
             {"mouse", "'mouse'  ist Falsch!!\nRichtig wäre: house", false, " 0 /  1", 66}};
         for (const Case& c : cases) {
             ViewFixture f;
-            f.OpenQuestionnaire(QVocabulary);
-            f.StartAtRow(0);
+            f.Ask(QVocabulary, 0);
             QCOMPARE(f.Mode(), 4);
             QCOMPARE(f.ResultText(), QStringLiteral("Übersetzen Sie: Haus"));
             QCOMPARE(f.Heading(), QStringLiteral("Aufgabe Nr.: 1                         Vokabeln"));
             QVERIFY(f.Answer()->hasFocus());
             QVERIFY(!f.Answer()->isReadOnly());
-            f.Type(c.typed);
-            f.Click(1003);
+            f.Submit(c.typed);
             QCOMPARE(f.Mode(), 5);
             QCOMPARE(f.ResultText(), QString::fromUtf8(c.result));
             QCOMPARE(f.Widget(1011)->isVisible(), c.right);
@@ -257,20 +255,17 @@ private slots:
         FakePlayer tone;
         f.view->SetWarningPlayer(&tone);
         f.settings.m_bBeepOnWrong = 1;
-        f.OpenQuestionnaire(QVocabulary);
-        f.StartAtRow(0);
+        f.Ask(QVocabulary, 0);
         // A line break typed in the field is the solution's CR LF; right goes on at once.
         f.Type("rot");
         QTest::keyClick(f.Answer(), Qt::Key_Return);
-        f.Type("blau");
-        f.Click(1003);
+        f.Submit("blau");
         QCOMPARE(f.Mode(), 4);
         QCOMPARE(f.Query().CurrentRow(), 1);
         QCOMPARE(f.RowStats(0), QStringLiteral(" 1 /  0"));
         QVERIFY(tone.log.empty());
         // A wrong answer still stops on the result, with the warning tone.
-        f.Type("wood");
-        f.Click(1003);
+        f.Submit("wood");
         QCOMPARE(f.Mode(), 5);
         QVERIFY(f.Widget(1012)->isVisible());
         QCOMPARE(tone.log, (std::vector<std::string>{"open :/sounds/warning-tone.wav", "stop", "play"}));
@@ -379,16 +374,14 @@ private slots:
         QFETCH(int, questionnaire); QFETCH(int, row); QFETCH(QString, action); QFETCH(int, mode);
         QFETCH(QList<int>, visible);
         ViewFixture f;
-        f.OpenQuestionnaire(questionnaire);
-        f.StartAtRow(row);
+        f.Ask(questionnaire, row);
         if (action == "solution") {
             f.Click(1014);
         } else if (action == "tick0") {
             QTest::mouseClick(f.Widget(1077), Qt::LeftButton);
             f.Click(1003);
         } else if (!action.isEmpty()) {
-            f.Type(action);
-            f.Click(1003);
+            f.Submit(action);
         }
         QCOMPARE(f.Mode(), mode);
         visible << 1010; // the result text is on every question screen
@@ -401,11 +394,9 @@ private slots:
 
     void selfAssessmentScreen() {
         ViewFixture f;
-        f.OpenQuestionnaire(QMixed);
-        f.StartAtRow(0);
+        f.Ask(QMixed, 0);
         QCOMPARE(f.Heading(), QStringLiteral("Aufgabe Nr.: 7                         Allgemeinwissen"));
-        f.Type(QStringLiteral("rot grün"));
-        f.Click(1003);
+        f.Submit(QStringLiteral("rot grün"));
         QCOMPARE(f.Mode(), 6);
         QCOMPARE(VisibleControls(f), (QList<int>{1000, 1003, 1010, 1013, 1070, 1071, 1072, 1076}));
         auto* combo = f.Ctl<QComboBox>(1076);
@@ -463,8 +454,7 @@ private slots:
 
     void multipleChoice() {
         ViewFixture f;
-        f.OpenQuestionnaire(QMixed);
-        f.StartAtRow(1); // two answers, no answer field: OK has the focus
+        f.Ask(QMixed, 1); // two answers, no answer field: OK has the focus
         QCOMPARE(f.Mode(), 4);
         QCOMPARE(QApplication::focusWidget(), f.Widget(1003));
         QCOMPARE(f.Ctl<QLabel>(1080)->text(), QStringLiteral("Berlin"));
@@ -525,8 +515,7 @@ private slots:
 
     void media() {
         ViewFixture f;
-        f.OpenQuestionnaire(QVocabulary);
-        f.StartAtRow(2);
+        f.Ask(QVocabulary, 2);
         const QDir dir(QString::fromStdString(f.dir.Dir()));
         // The sound is opened relative to the program folder and starts at once.
         const std::string open = "open " + dir.filePath("ton.wav").toStdString();
@@ -703,8 +692,7 @@ private slots:
                  QStringLiteral("Aufgabe Nr.: 1                         Vokabeln     (1 Punkt)"));
         QVERIFY(!f.Widget(1014)->isVisible()); // no solution during the exam
         QVERIFY(!f.Widget(1013)->isVisible());
-        f.Type("house");
-        f.Click(1003);
+        f.Submit("house");
         QCOMPARE(f.Mode(), 4); // stored, not checked
         QCOMPARE(f.Query().CurrentRow(), 1);
         QCOMPARE(f.RowImage(0), 67);
