@@ -16,9 +16,6 @@
 #include <QFontMetricsF>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <set>
@@ -58,8 +55,7 @@ struct PrintFixture {
             for (int l = 0; l < i % 3; ++l)
                 solution += "\r\nweitere Zeile";
             cTask t = testdata::TextTask(std::to_string(i + 1), question + "?", solution);
-            t.m_nStats[0] = std::uint32_t(i % 4);
-            t.m_nStats[1] = std::uint32_t(i % 3);
+            t.m_nStats[0] = std::uint32_t(i % 4); t.m_nStats[1] = std::uint32_t(i % 3);
             doc.m_data.m_aTasks.push_back(t);
             q.m_aTaskIndex.push_back(std::uint32_t(i));
         }
@@ -73,9 +69,8 @@ struct PrintFixture {
 QString PdfText(const QStringList& args) {
     QProcess process;
     process.start(QStringLiteral("pdftotext"), QStringList(args) << QStringLiteral("-"));
-    return process.waitForFinished(60000) && process.exitCode() == 0
-               ? QString::fromUtf8(process.readAllStandardOutput())
-               : QString();
+    const bool done = process.waitForFinished(60000) && process.exitCode() == 0;
+    return done ? QString::fromUtf8(process.readAllStandardOutput()) : QString();
 }
 
 // The non-empty lines of each page as laid out.
@@ -100,225 +95,186 @@ QString Exe() {
 
 class tst_Printing : public QObject {
     Q_OBJECT
-private slots:
-    void initTestCase();
-    void pagesOfTheCoreLayout_data();
-    void pagesOfTheCoreLayout();
-    void fontHeightAt600Dpi();
-    void rangeMessage103AndRefusal();
-    void program_data();
-    void program();
-    void handedToTheRunningProgram();
-    void printToInstalledPdfPrinter();
-
-private:
-    // Runs the program without a display ("%D" the temporary folder, "%F" the sample
-    // file in it).
-    int Run(QStringList args, QString* errors = nullptr);
-
     QTemporaryDir m_dir;
     QString m_strFile;
-};
 
-void tst_Printing::initTestCase() {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        QSKIP("pdftotext (poppler-utils, installed by scripts/deps.sh) is missing");
-    m_strFile = m_dir.filePath(QStringLiteral("beispiel.vdr"));
-    QVERIFY(QFile::copy(QStringLiteral(QUORVANT_SOURCE_DIR "/resources/beispiel.vdr"), m_strFile));
-    // The hand-over's sockets live in the temporary folder: one of our own keeps these
-    // starts away from any Quorvant that is really running.
-    qputenv("TMPDIR", QFile::encodeName(m_dir.path()));
-}
-
-void tst_Printing::pagesOfTheCoreLayout_data() {
-    QTest::addColumn<int>("selection");
-    QTest::newRow("all tasks") << 0;
-    QTest::newRow("wrong at least once") << 1;
-    QTest::newRow("more often wrong than right") << 2;
-}
-
-void tst_Printing::pagesOfTheCoreLayout() {
-    QFETCH(int, selection);
-    PrintFixture f(selection);
-    const QString pdf = m_dir.filePath(QStringLiteral("auswahl.pdf"));
-    QVERIFY(WritePrintPdf(pdf, *f.query));
-    const QList<QStringList> pages = PdfPages(pdf);
-    QCOMPARE(pages.size(), f.query->PrintPageCount());
-    QVERIFY(pages.size() > 1);
-    std::set<int> printed;
-    for (int p = 1; p <= pages.size(); ++p) {
-        QCOMPARE(pages[p - 1].first(), QString::fromUtf8(kTitle));
-        QCOMPARE(pages[p - 1].last(), QString::number(p));
-        // Each page holds exactly the tasks the core's layout puts on it.
-        std::set<int> expected;
-        for (const cPrintTaskBox& box :
-             f.query->LayoutPrintPage(PrintRectangle({}), p, cNoMeasure()).tasks)
-            expected.insert(int(box.task) + 1);
-        std::set<int> onPage;
-        for (const QString& line : pages[p - 1])
-            if (line.startsWith(QStringLiteral("Frage ")))
-                onPage.insert(line.mid(6, line.indexOf(QLatin1Char(':')) - 6).toInt());
-        QVERIFY2(onPage == expected, qPrintable(QStringLiteral("page %1").arg(p)));
-        printed.insert(onPage.begin(), onPage.end());
+    // Runs the program without a display ("%D" the temporary folder, "%F" the sample
+    // file in it).
+    int Run(QStringList args, QString* errors = nullptr) {
+        for (QString& arg : args)
+            arg.replace(QStringLiteral("%F"), m_strFile).replace(QStringLiteral("%D"), m_dir.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(Exe(), args);
+        // The event loop keeps running, so that a test's own server can take a hand-over.
+        QSignalSpy finished(&process, &QProcess::finished);
+        if (!finished.wait(30000))
+            process.kill();
+        if (errors)
+            *errors = QString::fromUtf8(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
-    // The counters of wrong (i % 4) and right (i % 3) answers decide what prints.
-    std::set<int> wanted;
-    for (int i = 0; i < 70; ++i)
-        if (selection == 0 || (selection == 1 && i % 4 != 0) || (selection == 2 && i % 4 > i % 3))
-            wanted.insert(i + 1);
-    QVERIFY(printed == wanted);
-}
 
-void tst_Printing::fontHeightAt600Dpi() {
-    PrintFixture f(0);
-    const QString pdf = m_dir.filePath(QStringLiteral("schrift.pdf"));
-    QVERIFY(WritePrintPdf(pdf, *f.query, 600));
-    // A4 at 600 dpi: 685 tenths of a point, through the screen's resolution into pixels
-    // (91 at 96 dpi), not 685 tenths on the printer (570 pixels).
-    const cPrintDevice a4{600, 600, 4961, 7016, 0, 0};
-    QCOMPARE(PrintFontTenths(PrintRectangle(a4), a4), 685);
-    const int expected = PrintFontPixelHeight(685, ScreenDpiY());
-    QCOMPARE(expected, (685 * ScreenDpiY() + 360) / 720);
+private slots:
+    void initTestCase() {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils, installed by scripts/deps.sh) is missing");
+        m_strFile = m_dir.filePath(QStringLiteral("beispiel.vdr"));
+        QVERIFY(QFile::copy(QStringLiteral(QUORVANT_SOURCE_DIR "/resources/beispiel.vdr"), m_strFile));
+        // The hand-over's sockets live in the temporary folder: one of our own keeps these
+        // starts away from any Quorvant that is really running.
+        qputenv("TMPDIR", QFile::encodeName(m_dir.path()));
+    }
 
-    // pdftotext's word boxes span the font's ascent and descent, in points.
-    static const QRegularExpression word(
-        QStringLiteral("yMin=\"([0-9.]+)\" xMax=\"[0-9.]+\" yMax=\"([0-9.]+)\">Frage<"));
-    const auto m = word.match(PdfText({QStringLiteral("-bbox"), pdf}));
-    QVERIFY(m.hasMatch());
-    const QFontMetricsF metrics(PrintFont(1000));
-    const double pixels = (m.captured(2).toDouble() - m.captured(1).toDouble()) * 600 / 72 /
-                          ((metrics.ascent() + metrics.descent()) / 1000);
-    QVERIFY2(qAbs(pixels - expected) < 1, qPrintable(QString::number(pixels)));
-}
-
-void tst_Printing::rangeMessage103AndRefusal() {
-    RecordingPresenter presenter;
-    {
-        // An unknown selection (a damaged settings file) prints nothing and says so once.
-        PrintFixture f(7);
-        for (std::size_t job = 1; job <= 2; ++job) {
-            QVERIFY(WritePrintPdf(m_dir.filePath(QStringLiteral("unbekannt.pdf")), *f.query));
-            QCOMPARE(presenter.boxes.size(), job);
-            QCOMPARE(presenter.boxes.back().currentId, 103);
-            QCOMPARE(presenter.boxes.back().text, std::string("Unbekannte Druckoption: 7"));
+    void pagesOfTheCoreLayout() {
+        // Each selection: all tasks, wrong at least once, more often wrong than right.
+        for (const int selection : {0, 1, 2}) {
+            PrintFixture f(selection);
+            const QString pdf = m_dir.filePath(QStringLiteral("auswahl.pdf"));
+            QVERIFY(WritePrintPdf(pdf, *f.query));
+            const QList<QStringList> pages = PdfPages(pdf);
+            QCOMPARE(pages.size(), f.query->PrintPageCount());
+            QVERIFY(pages.size() > 1);
+            for (int p = 1; p <= pages.size(); ++p) {
+                QCOMPARE(pages[p - 1].first(), QString::fromUtf8(kTitle));
+                QCOMPARE(pages[p - 1].last(), QString::number(p));
+                // Each page holds exactly the tasks the core's layout (and selection) puts on it.
+                std::set<int> expected, onPage;
+                for (const cPrintTaskBox& box :
+                     f.query->LayoutPrintPage(PrintRectangle({}), p, cNoMeasure()).tasks)
+                    expected.insert(int(box.task) + 1);
+                for (const QString& line : pages[p - 1])
+                    if (line.startsWith(QStringLiteral("Frage ")))
+                        onPage.insert(line.mid(6, line.indexOf(QLatin1Char(':')) - 6).toInt());
+                QVERIFY2(onPage == expected, qPrintable(QString("%1 page %2").arg(selection).arg(p)));
+            }
         }
     }
-    PrintFixture f(0);
-    QPrinter printer;
-    printer.setOutputFileName(m_dir.filePath(QStringLiteral("bereich.pdf")));
-    printer.setPrintRange(QPrinter::PageRange);
-    printer.setFromTo(2, 3);
-    QVERIFY(PrintPages(printer, *f.query));
-    const QList<QStringList> pages = PdfPages(printer.outputFileName());
-    QCOMPARE(pages.size(), 2);
-    QCOMPARE(pages[0].last() + pages[1].last(), QStringLiteral("23"));
 
-    // Without a questionnaire neither the print dialog nor the preview opens.
-    cDocument empty;
-    empty.NewDocument();
-    cQuery none(empty, f.settings, f.host);
-    QVERIFY(!RunPrintDialog(printer, none, nullptr));
-    RunPrintPreview(printer, none, nullptr);
-    QCOMPARE(presenter.boxes.size(), std::size_t(4));
-    QCOMPARE(ToQString(presenter.boxes.back().text),
-             QString::fromUtf8("Es gibt nichts zu drucken: Es ist kein Fragebogen geöffnet.\r\n"
-                               "Wählen Sie zuerst in der Übersicht einen Fragebogen."));
-}
+    void fontHeightAt600Dpi() {
+        PrintFixture f(0);
+        const QString pdf = m_dir.filePath(QStringLiteral("schrift.pdf"));
+        QVERIFY(WritePrintPdf(pdf, *f.query, 600));
+        // A4 at 600 dpi: 685 tenths of a point, through the screen's resolution into pixels
+        // (91 at 96 dpi), not 685 tenths on the printer (570 pixels).
+        const cPrintDevice a4{600, 600, 4961, 7016, 0, 0};
+        QCOMPARE(PrintFontTenths(PrintRectangle(a4), a4), 685);
+        const int expected = PrintFontPixelHeight(685, ScreenDpiY());
+        QCOMPARE(expected, (685 * ScreenDpiY() + 360) / 720);
+        // pdftotext's word boxes span the font's ascent and descent, in points.
+        static const QRegularExpression word(
+            QStringLiteral("yMin=\"([0-9.]+)\" xMax=\"[0-9.]+\" yMax=\"([0-9.]+)\">Frage<"));
+        const auto m = word.match(PdfText({QStringLiteral("-bbox"), pdf}));
+        QVERIFY(m.hasMatch());
+        const QFontMetricsF metrics(PrintFont(1000));
+        const double pixels = (m.captured(2).toDouble() - m.captured(1).toDouble()) * 600 / 72 /
+                              ((metrics.ascent() + metrics.descent()) / 1000);
+        QVERIFY2(qAbs(pixels - expected) < 1, qPrintable(QString::number(pixels)));
+    }
 
-int tst_Printing::Run(QStringList args, QString* errors) {
-    for (QString& arg : args)
-        arg.replace(QStringLiteral("%F"), m_strFile).replace(QStringLiteral("%D"), m_dir.path());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(Exe(), args);
-    // The event loop keeps running, so that a test's own server can take a hand-over.
-    QSignalSpy finished(&process, &QProcess::finished);
-    if (!finished.wait(30000))
-        process.kill();
-    if (errors)
-        *errors = QString::fromUtf8(process.readAllStandardError());
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
+    void rangeMessage103AndRefusal() {
+        RecordingPresenter presenter;
+        {
+            // An unknown selection (a damaged settings file) prints nothing and says so once.
+            PrintFixture f(7);
+            for (std::size_t job = 1; job <= 2; ++job) {
+                QVERIFY(WritePrintPdf(m_dir.filePath(QStringLiteral("unbekannt.pdf")), *f.query));
+                QCOMPARE(presenter.boxes.size(), job);
+                QCOMPARE(presenter.boxes.back().currentId, 103);
+                QCOMPARE(presenter.boxes.back().text, std::string("Unbekannte Druckoption: 7"));
+            }
+        }
+        PrintFixture f(0);
+        QPrinter printer;
+        printer.setOutputFileName(m_dir.filePath(QStringLiteral("bereich.pdf")));
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(2, 3);
+        QVERIFY(PrintPages(printer, *f.query));
+        const QList<QStringList> pages = PdfPages(printer.outputFileName());
+        QCOMPARE(pages.size(), 2);
+        QCOMPARE(pages[0].last() + pages[1].last(), QStringLiteral("23"));
+        // Without a questionnaire neither the print dialog nor the preview opens.
+        cDocument empty;
+        empty.NewDocument();
+        cQuery none(empty, f.settings, f.host);
+        QVERIFY(!RunPrintDialog(printer, none, nullptr));
+        RunPrintPreview(printer, none, nullptr);
+        QCOMPARE(presenter.boxes.size(), std::size_t(4));
+        QCOMPARE(ToQString(presenter.boxes.back().text),
+                 QString::fromUtf8("Es gibt nichts zu drucken: Es ist kein Fragebogen geöffnet.\r\n"
+                                   "Wählen Sie zuerst in der Übersicht einen Fragebogen."));
+    }
 
-void tst_Printing::program_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("message"); // in standard error; or the title on the PDF
+    void program_data() {
+        QTest::addColumn<QStringList>("args"); QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message"); // in standard error; or the title on the PDF
+        QTest::newRow("pdf") << QStringList{"--pdf", "%D/a.pdf", "%F"} << 0 << "Vokabeln Englisch";
+        const QString q = QStringLiteral("--questionnaire");
+        QTest::newRow("pdf of questionnaire 1") << QStringList{"--pdf", "%D/b.pdf", "%F", q, "1"} << 0
+                                                << "Multiple Choice: Allgemeinwissen";
+        QTest::newRow("file not readable") << QStringList{"--pdf", "%D/c.pdf", "%D/fehlt.vdr"} << 1
+                                           << "Fehler beim Öffnen der Datei";
+        QTest::newRow("pdf not writable") << QStringList{"--pdf", "%D/kein/d.pdf", "%F"} << 1
+            << "Die PDF-Datei \"%D/kein/d.pdf\" konnte nicht geschrieben werden.";
+        QTest::newRow("no such questionnaire") << QStringList{"--pdf", "%D/e.pdf", "%F", q, "9"}
+            << 2 << "Fragebogen 9 gibt es nicht; die Datei hat die Fragebögen 0 bis 5.";
+        QTest::newRow("wrong command line") << QStringList{"--pdf", "%D/e.pdf", "%F", q, "x"}
+            << 2 << "--questionnaire braucht eine Zahl ab 0.\nAufruf: quorvant --pdf AUSGABE.pdf DATEI.vdr";
+        QTest::newRow("pdf over the training file") << QStringList{"--pdf", "%D/./beispiel.vdr", "%F"} << 2
+                                                    << "Die PDF-Datei darf nicht die Trainingsdatei sein.";
+        QTest::newRow("print dialog without a display") << QStringList{"--print", "%F"} << 1
+            << "Ohne Bildschirm kann der Druckdialog nicht gezeigt werden.";
+    }
 
-    QTest::newRow("pdf") << QStringList{"--pdf", "%D/a.pdf", "%F"} << 0 << "Vokabeln Englisch";
-    QTest::newRow("pdf of questionnaire 1")
-        << QStringList{"--pdf", "%D/b.pdf", "%F", "--questionnaire", "1"} << 0
-        << "Multiple Choice: Allgemeinwissen";
-    QTest::newRow("file not readable") << QStringList{"--pdf", "%D/c.pdf", "%D/fehlt.vdr"} << 1
-                                       << "Fehler beim Öffnen der Datei";
-    QTest::newRow("pdf not writable")
-        << QStringList{"--pdf", "%D/kein/d.pdf", "%F"} << 1
-        << "Die PDF-Datei \"%D/kein/d.pdf\" konnte nicht geschrieben werden.";
-    QTest::newRow("no such questionnaire")
-        << QStringList{"--pdf", "%D/e.pdf", "%F", "--questionnaire", "9"} << 2
-        << "Fragebogen 9 gibt es nicht; die Datei hat die Fragebögen 0 bis 5.";
-    QTest::newRow("wrong command line")
-        << QStringList{"--pdf", "%D/e.pdf", "%F", "--questionnaire", "x"} << 2
-        << "--questionnaire braucht eine Zahl ab 0.\nAufruf: quorvant --pdf AUSGABE.pdf DATEI.vdr";
-    QTest::newRow("pdf over the training file") << QStringList{"--pdf", "%D/./beispiel.vdr", "%F"} << 2
-                                                << "Die PDF-Datei darf nicht die Trainingsdatei sein.";
-    QTest::newRow("print dialog without a display")
-        << QStringList{"--print", "%F"} << 1
-        << "Ohne Bildschirm kann der Druckdialog nicht gezeigt werden.";
-}
+    void program() {
+        NEEDS_PROGRAM();
+        QFETCH(QStringList, args); QFETCH(int, status); QFETCH(QString, message);
+        const std::string before = testfiles::ReadBytes(m_strFile.toStdString());
+        QString errors;
+        QCOMPARE(Run(args, &errors), status);
+        QVERIFY(testfiles::ReadBytes(m_strFile.toStdString()) == before);
+        message.replace(QStringLiteral("%D"), m_dir.path());
+        if (status != 0)
+            QVERIFY2(errors.contains(message), qPrintable(errors));
+        else
+            QVERIFY(PdfText({"-l", "1", args[1].replace("%D", m_dir.path())}).contains(message));
+    }
 
-void tst_Printing::program() {
-    NEEDS_PROGRAM();
-    QFETCH(QStringList, args);
-    QFETCH(int, status);
-    QFETCH(QString, message);
-    const std::string before = testfiles::ReadBytes(m_strFile.toStdString());
-    QString errors;
-    QCOMPARE(Run(args, &errors), status);
-    QVERIFY(testfiles::ReadBytes(m_strFile.toStdString()) == before);
-    message.replace(QStringLiteral("%D"), m_dir.path());
-    if (status != 0)
-        QVERIFY2(errors.contains(message), qPrintable(errors));
-    else
-        QVERIFY(PdfText({QStringLiteral("-l"), QStringLiteral("1"),
-                         args[1].replace(QStringLiteral("%D"), m_dir.path())})
-                    .contains(message));
-}
+    void handedToTheRunningProgram() {
+        NEEDS_PROGRAM();
+        // "We" are the running program; a later start hands its print request over and ends.
+        cInstanceServer server(InstanceServerName(QFileInfo(Exe()).canonicalPath()));
+        QVERIFY(server.Listen());
+        QSignalSpy printed(&server, &cInstanceServer::PrintRequested);
+        // With the print dialog: the running program shows it, this start shows nothing.
+        QCOMPARE(Run({"--print", "%F"}), 0);
+        QCOMPARE(printed.count(), 1);
+        QCOMPARE(printed.at(0), QVariantList({QStringList{m_strFile}, QString()}));
+        // A printer that does not exist, or a file that cannot be read, fails here with its
+        // message, before anything is handed on.
+        QString errors;
+        QCOMPARE(Run({"--print-to", "Kein Drucker", "%F"}, &errors), 1);
+        QVERIFY(errors.contains(QStringLiteral("Den Drucker \"Kein Drucker\" gibt es nicht.")));
+        QCOMPARE(Run({"--print", "%D/fehlt.vdr"}, &errors), 1);
+        QVERIFY(errors.contains(QString::fromUtf8("Fehler beim Öffnen der Datei")));
+        QCOMPARE(printed.count(), 1);
+    }
 
-void tst_Printing::handedToTheRunningProgram() {
-    NEEDS_PROGRAM();
-    // "We" are the running program; a later start hands its print request over and ends.
-    cInstanceServer server(InstanceServerName(QFileInfo(Exe()).canonicalPath()));
-    QVERIFY(server.Listen());
-    QSignalSpy printed(&server, &cInstanceServer::PrintRequested);
-    // With the print dialog: the running program shows it, this start shows nothing.
-    QCOMPARE(Run({"--print", "%F"}), 0);
-    QCOMPARE(printed.count(), 1);
-    QCOMPARE(printed.at(0), QVariantList({QStringList{m_strFile}, QString()}));
-    // A printer that does not exist, or a file that cannot be read, fails here with its
-    // message, before anything is handed on.
-    QString errors;
-    QCOMPARE(Run({"--print-to", "Kein Drucker", "%F"}, &errors), 1);
-    QVERIFY(errors.contains(QStringLiteral("Den Drucker \"Kein Drucker\" gibt es nicht.")));
-    QCOMPARE(Run({"--print", "%D/fehlt.vdr"}, &errors), 1);
-    QVERIFY(errors.contains(QString::fromUtf8("Fehler beim Öffnen der Datei")));
-    QCOMPARE(printed.count(), 1);
-}
-
-void tst_Printing::printToInstalledPdfPrinter() {
-    NEEDS_PROGRAM();
-    // Only a printer that writes files: a test never puts paper in a tray.
-    const QStringList names = QPrinterInfo::availablePrinterNames();
-    const auto pdf = std::find_if(names.begin(), names.end(), [](const QString& name) {
-        return name.contains(QStringLiteral("pdf"), Qt::CaseInsensitive);
-    });
-    if (pdf == names.end())
-        QSKIP("no PDF printer (CUPS-PDF) is installed on this machine");
-    QCOMPARE(Run({"--print-to", *pdf, "%F"}), 0);
-}
+    void printToInstalledPdfPrinter() {
+        NEEDS_PROGRAM();
+        // Only a printer that writes files: a test never puts paper in a tray.
+        const QStringList names = QPrinterInfo::availablePrinterNames();
+        const auto pdf = std::find_if(names.begin(), names.end(), [](const QString& name) {
+            return name.contains(QStringLiteral("pdf"), Qt::CaseInsensitive);
+        });
+        if (pdf == names.end())
+            QSKIP("no PDF printer (CUPS-PDF) is installed on this machine");
+        QCOMPARE(Run({"--print-to", *pdf, "%F"}), 0);
+    }
+};
 
 QTEST_MAIN(tst_Printing)
 #include "tst_printing.moc"
