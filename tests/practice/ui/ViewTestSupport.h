@@ -104,6 +104,9 @@ inline cTrainingData SampleData() {
     return d;
 }
 
+using Where = std::pair<int, int>;     // view mode, row
+using Shown = std::pair<QString, int>; // statistics text and image of a row
+
 /// One training file in a temporary folder, its document and its view, shown offscreen.
 class ViewFixture {
 public:
@@ -136,6 +139,8 @@ public:
     /// which writes the file.
     void Close() { view.reset(); doc.reset(); }
 
+    /// Closes the window and reads the file it wrote.
+    cTrainingData Closed() { Close(); return Reread(); }
     /// The file as it is on disk now.
     cTrainingData Reread() const {
         cTrainingData d;
@@ -151,6 +156,8 @@ public:
     QPlainTextEdit* Answer() const { return Ctl<QPlainTextEdit>(1000); }
     cQuery& Query() const { return view->Query(); }
     int Mode() const { return view->ViewMode(); }
+    /// The screen shown and the row asked.
+    std::pair<int, int> At() const { return {Mode(), Query().CurrentRow()}; }
     /// The whole heading (a narrow window shows it shortened, with the whole as tool tip).
     QString Heading() const {
         const QLabel* label = Ctl<QLabel>(1064);
@@ -194,6 +201,7 @@ public:
     int RowImage(int row) const {
         return TaskList()->model()->index(row, 1).data(CTaskListModel::RowImageRole).toInt();
     }
+    std::pair<QString, int> Row(int row) const { return {RowStats(row), RowImage(row)}; }
 
     testfiles::TempDir dir;
     std::string path;
