@@ -104,8 +104,8 @@ inline cTrainingData SampleData() {
     return d;
 }
 
-using Where = std::pair<int, int>;     // view mode, row
-using Shown = std::pair<QString, int>; // statistics text and image of a row
+using Where = std::pair<int, int>;         // view mode, row
+using StatsCell = std::pair<QString, int>; // statistics text and image of a row
 
 /// One training file in a temporary folder, its document and its view, shown offscreen.
 class ViewFixture {

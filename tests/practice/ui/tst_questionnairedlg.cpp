@@ -1,6 +1,6 @@
-// "Fragebogenaufteilung": the texts and their labels, loading and storing the six texts,
+// "Fragebogenaufteilung": the texts and their labels, untouched texts kept byte for byte,
 // and the dialog on the real view: what it shows for a questionnaire, message 101 for
-// every unknown task number, the stored values down to the file, and what OK without
+// every unknown task number, the typed values down to the file, and what OK without
 // changes and cancelling leave.
 
 #include "practice/ui/QuestionnaireDlg.h"
@@ -31,11 +31,6 @@ void SetTexts(QWidget& dlg, const QStringList& texts) {
         Ctl<QLineEdit>(dlg, ids[i])->setText(texts[i]);
 }
 
-QStringList Texts(const cSplitTexts& t) {
-    return {ToQString(t.name), ToQString(t.taskList), ToQString(t.time),
-            ToQString(t.passPoints), ToQString(t.retakePoints), ToQString(t.totalPoints)};
-}
-
 } // namespace
 
 class tst_QuestionnaireDlg : public QObject {
@@ -53,35 +48,6 @@ private slots:
         // Only the total is computed, not typed.
         for (int id : {1057, 1058, 1059, 1054, 1061, 1062})
             QCOMPARE(Ctl<QLineEdit>(dlg, id)->isReadOnly(), id == 1062);
-    }
-
-    void loadAndStore_data() {
-        QTest::addColumn<QStringList>("loaded"); // name, list, time, pass, retake, total
-        QTest::addColumn<QStringList>("typed");  // name, list, time, pass, retake; empty: none
-        QTest::addColumn<QStringList>("stored");
-        const QStringList exam = {QString::fromUtf8("Prüfung"), "1,7", "10", "3", "2", "4"};
-        const QString practice = QString::fromUtf8("Übung");
-        QTest::newRow("unchanged") << exam << QStringList() << exam;
-        QTest::newRow("all typed") << exam << QStringList{"Klausur", "1, 2,", "x", "-5", ""}
-                                   << QStringList{"Klausur", "1, 2,", "x", "-5", "", "4"};
-        QTest::newRow("empty questionnaire") << QStringList{"", "", "0", "0", "0", "0"}
-                                             << QStringList{practice, "3", "1", "2", "1"}
-                                             << QStringList{practice, "3", "1", "2", "1", "0"};
-    }
-
-    void loadAndStore() {
-        QFETCH(QStringList, loaded); QFETCH(QStringList, typed); QFETCH(QStringList, stored);
-        cSplitTexts texts{ToCp1252(loaded[1]), ToCp1252(loaded[0]), ToCp1252(loaded[2]),
-                          ToCp1252(loaded[3]), ToCp1252(loaded[4]), ToCp1252(loaded[5])};
-        CSplitDlg dlg; dlg.Load(texts); dlg.show();
-        QCOMPARE(Shown(dlg), loaded);
-        if (!typed.isEmpty())
-            SetTexts(dlg, typed);
-        QTest::mouseClick(Ctl<QPushButton>(dlg, 1), Qt::LeftButton);
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        cSplitTexts out = texts;
-        dlg.Store(out);
-        QCOMPARE(Texts(out), stored);
     }
 
     void untouchedTextsKeepTheirBytes() {
