@@ -190,11 +190,15 @@ public:
     void OpenQuestionnaire(int row) const { DoubleClickRow(Overview(), row); }
     void StartAtRow(int row) const { DoubleClickRow(TaskList(), row); }
     void Ask(int questionnaire, int row) const { OpenQuestionnaire(questionnaire); StartAtRow(row); }
-    /// Types text key by key into the answer field (umlauts included).
+    /// Types text key by key into the answer field (umlauts included, "\n" as Return).
     void Type(const QString& text) const {
         Answer()->setFocus();
-        for (const QChar ch : text)
-            QTest::sendKeyEvent(QTest::Click, Answer(), Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        for (const QChar ch : text) {
+            if (ch == QLatin1Char('\n'))
+                QTest::keyClick(Answer(), Qt::Key_Return);
+            else
+                QTest::sendKeyEvent(QTest::Click, Answer(), Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        }
     }
     /// Statistics text and image of a task-list row (column 1 is the statistics column).
     QString RowStats(int row) const { return TaskList()->model()->index(row, 1).data().toString(); }

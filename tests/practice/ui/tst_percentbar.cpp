@@ -37,9 +37,7 @@ private slots:
     void textAndWidth() {
         QFETCH(int, lower); QFETCH(int, upper); QFETCH(int, pos); QFETCH(QString, text);
         QFETCH(int, filled);
-        cPercentBar bar;
-        bar.resize(200, 25);
-        bar.SetRange(lower, upper);
+        cPercentBar bar; bar.resize(200, 25); bar.SetRange(lower, upper);
         QCOMPARE(bar.SetPos(pos), 0);
         QCOMPARE(bar.DisplayText(), text);
         QCOMPARE(bar.FilledWidth(), filled);
@@ -55,11 +53,9 @@ private slots:
 
     void fillsBarAndBackground() {
         // The text is hidden: every pixel is bar or background, also beyond the bounds.
-        cPercentBar bar;
-        bar.resize(200, 25);
+        cPercentBar bar; bar.resize(200, 25);
         bar.SetBarColour(QColor(255, 0, 0)); bar.SetBgColour(QColor(0, 0, 255));
-        bar.SetRange(0, 100);
-        bar.SetShowText(false);
+        bar.SetRange(0, 100); bar.SetShowText(false);
         for (const auto& [pos, filled] : {std::pair{37, 74}, {150, 200}, {-5, 0}}) {
             bar.SetPos(pos);
             const QImage image = Render(bar);
@@ -73,16 +69,12 @@ private slots:
     void textChangesColourAtTheEdge() {
         // Bar red, text on the bar green; background blue, text there black. Any blend of
         // the first pair has no blue, any blend of the second pair no red and no green.
-        cPercentBar bar;
-        bar.resize(300, 40);
-        QFont font = bar.font();
-        font.setPixelSize(28);
-        bar.setFont(font);
+        cPercentBar bar; bar.resize(300, 40);
+        QFont font = bar.font(); font.setPixelSize(28); bar.setFont(font);
         bar.SetBarColour(QColor(255, 0, 0)); bar.SetTextColourOnBar(QColor(0, 255, 0));
         bar.SetBgColour(QColor(0, 0, 255)); bar.SetTextColour(QColor(0, 0, 0));
         bar.SetWindowText(QStringLiteral("MMMMMMMMMM"));
-        bar.SetRange(0, 300);
-        bar.SetPos(150);
+        bar.SetRange(0, 300); bar.SetPos(150);
         const QImage image = Render(bar);
         bool greenLeft = false, blackRight = false;
         for (int y = 0; y < image.height(); ++y) {
@@ -101,12 +93,9 @@ private slots:
     }
 
     void repaintsOnlyWhenWidthChanges() {
-        cPercentBar bar;
-        bar.resize(100, 25);
-        bar.show();
+        cPercentBar bar; bar.resize(100, 25); bar.show();
         QVERIFY(QTest::qWaitForWindowExposed(&bar));
-        bar.SetRange(0, 1000);
-        bar.SetPos(100);
+        bar.SetRange(0, 1000); bar.SetPos(100);
         QCoreApplication::processEvents();
         const int before = bar.PaintCount();
         bar.SetPos(105); // still 10 pixels
