@@ -197,11 +197,8 @@ inline cTrainingData MakeTrainingData(int taskCount, std::uint32_t seed = 1) {
     cTrainingData d;
     d.m_bShowAll = pick(2) == 1;
     d.m_bRandom = pick(2) == 1;
-    d.m_nMinPercent = 80;
-    d.m_nMinRight = 3;
-    d.m_nMaxWords = 5;
-    d.m_bAllowMissing = true;
-    d.m_bAllowSwap = true;
+    d.m_nMinPercent = 80; d.m_nMinRight = 3; d.m_nMaxWords = 5;
+    d.m_bAllowMissing = d.m_bAllowSwap = true;
     d.m_strQuestionTemplate = "<b>{frage}</b>";
     d.m_strRightTemplate = "Richtig! {antwort}";
     d.m_strWrongTemplate = "Leider falsch. Richtig w\xE4re: {antwort}";
@@ -212,8 +209,7 @@ inline cTrainingData MakeTrainingData(int taskCount, std::uint32_t seed = 1) {
     d.m_aTasks.reserve(static_cast<std::size_t>(taskCount));
     for (int i = 0; i < taskCount; ++i) {
         cTask t;
-        const int w = pick(wordCount);
-        const int e = pick(englishCount);
+        const int w = pick(wordCount), e = pick(englishCount);
         t.m_strTaskNo = std::to_string(i + 1);
         t.m_strCategory = (i % 3 == 0) ? "Vokabeln" : "Recht";
         t.m_strQuestion = std::string("Was hei\xDF" "t '") + words[w] + "' auf Englisch?";
@@ -229,8 +225,7 @@ inline cTrainingData MakeTrainingData(int taskCount, std::uint32_t seed = 1) {
         if (i % 17 == 5) {
             t.m_nType = TaskTypeMultipleChoice;
             t.m_bChoiceFlag = pick(2) == 1;
-            t.m_nChoiceValue = 1;
-            t.m_nChoiceCount = 4;
+            t.m_nChoiceValue = 1; t.m_nChoiceCount = 4;
             for (int k = 0; k < 4; ++k) {
                 t.m_strChoice[k] = english[pick(englishCount)];
                 t.m_bChoiceRight[k] = k == 1;
@@ -254,8 +249,7 @@ inline cTrainingData MakeTrainingData(int taskCount, std::uint32_t seed = 1) {
         q.m_strTitle = "Fragebogen " + std::to_string(qi + 1);
         if (qi % 2 == 1) {
             q.m_nExamSeconds = 600 + 60 * qi;
-            q.m_nPassPoints = 20;
-            q.m_nRetakePoints = 15;
+            q.m_nPassPoints = 20; q.m_nRetakePoints = 15;
         }
         q.m_nIcon = qi % 4;
         for (int k = 0; k < taskCount && k < 30; ++k)

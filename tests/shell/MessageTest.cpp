@@ -11,6 +11,8 @@
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -172,24 +174,14 @@ TEST(ShowMessageResult, ReturnsThePressedButton) {
     EXPECT_EQ(ShowMessage(12345, ""), ResultOk);
 }
 
-struct Kind {
-    std::uint32_t style;
-    const char* word;
-};
-void PrintTo(const Kind& c, std::ostream* os) {
-    *os << std::hex << "0x" << c.style;
+TEST(KindWord, FollowsTheIconBits) {
+    const std::pair<std::uint32_t, const char*> cases[] = {
+        {0x10, "Fehler"}, {0x20, "Frage"}, {0x30, "Warnung"}, {0x40, "Meldung"}, {0x24, "Frage"},
+        {0x4024, "Frage"}, {0x4023, "Frage"}, {0x0, ""}, {0x4003, ""}, {0x50, "Meldung"},
+        {0x60, "Meldung"}, {0x70, "Warnung"}, {0x34, "Warnung"}};
+    for (const auto& [style, word] : cases)
+        EXPECT_EQ(MessageKindWord(style), word) << std::hex << style;
 }
-class KindWord : public ::testing::TestWithParam<Kind> {};
-TEST_P(KindWord, FollowsTheIconBits) {
-    EXPECT_EQ(MessageKindWord(GetParam().style), GetParam().word);
-}
-INSTANTIATE_TEST_SUITE_P(Styles, KindWord, ::testing::Values(
-    Kind{0x10, "Fehler"}, Kind{0x20, "Frage"}, Kind{0x30, "Warnung"}, Kind{0x40, "Meldung"},
-    Kind{0x24, "Frage"}, Kind{0x4024, "Frage"}, Kind{0x4023, "Frage"}, Kind{0x0, ""},
-    Kind{0x4003, ""}, Kind{0x50, "Meldung"}, Kind{0x60, "Meldung"}, Kind{0x70, "Warnung"},
-    Kind{0x34, "Warnung"}));
-
-
 
 TEST(QuickHelpOutsideABox, ShowsNothing) {
     RecordingPresenter recorder;
@@ -199,23 +191,14 @@ TEST(QuickHelpOutsideABox, ShowsNothing) {
     EXPECT_EQ(recorder.boxes.size(), 1u);
 }
 
-struct Number {
-    int value;
-    int digits;
-    const char* text;
-};
-void PrintTo(const Number& c, std::ostream* os) {
-    *os << c.value << "/" << c.digits;
+TEST(FormatNumber, Pads) {
+    const std::tuple<int, int, const char*> cases[] = {
+        {5, 0, "5"}, {5, 2, "05"}, {-1, 0, "-1"}, {7, 3, "007"}, {1234, 2, "1234"}, {0, 0, "0"},
+        {0, 1, "0"}, {-7, 3, "-007"}, {2147483647, 0, "2147483647"},
+        {-2147483647 - 1, 0, "-2147483648"}, {42, -3, "42"}};
+    for (const auto& [value, digits, text] : cases)
+        EXPECT_EQ(FormatNumber(value, digits), text) << value << "/" << digits;
 }
-class FormatNumberCase : public ::testing::TestWithParam<Number> {};
-TEST_P(FormatNumberCase, Pads) {
-    EXPECT_EQ(FormatNumber(GetParam().value, GetParam().digits), GetParam().text);
-}
-INSTANTIATE_TEST_SUITE_P(Numbers, FormatNumberCase, ::testing::Values(
-    Number{5, 0, "5"}, Number{5, 2, "05"}, Number{-1, 0, "-1"}, Number{7, 3, "007"},
-    Number{1234, 2, "1234"}, Number{0, 0, "0"}, Number{0, 1, "0"}, Number{-7, 3, "-007"},
-    Number{2147483647, 0, "2147483647"}, Number{-2147483647 - 1, 0, "-2147483648"},
-    Number{42, -3, "42"}));
 
 TEST(StreamPresenter, PrintsCaptionAndTextAsUtf8Lines) {
     std::ostringstream out;
@@ -228,23 +211,16 @@ TEST(StreamPresenter, PrintsCaptionAndTextAsUtf8Lines) {
               "Fehler   (Fehler #7)\nFalsche FileID (Qu\xC3\xA4l).\n'TesterFile' Erwartet.\n");
 }
 
-struct Unattended {
-    std::uint32_t style;
-    int answer;
-};
-void PrintTo(const Unattended& c, std::ostream* os) {
-    *os << std::hex << "0x" << c.style;
+TEST(UnattendedAnswer, NeverConfirms) {
+    const std::pair<std::uint32_t, int> cases[] = {
+        {0x10, ResultOk}, {0x40, ResultOk}, {0x30, ResultOk}, {0x24, ResultNo},
+        {0x4024, ResultNo}, {0x4023, ResultCancel}, {0x1, ResultCancel}};
+    for (const auto& [style, answer] : cases) {
+        EXPECT_EQ(UnattendedAnswer(style), answer) << std::hex << style;
+        std::ostringstream out;
+        EXPECT_EQ(cStreamPresenter(out).Present("c", "t", style), answer) << std::hex << style;
+    }
 }
-class UnattendedAnswerFor : public ::testing::TestWithParam<Unattended> {};
-TEST_P(UnattendedAnswerFor, NeverConfirms) {
-    EXPECT_EQ(UnattendedAnswer(GetParam().style), GetParam().answer);
-    std::ostringstream out;
-    EXPECT_EQ(cStreamPresenter(out).Present("c", "t", GetParam().style), GetParam().answer);
-}
-INSTANTIATE_TEST_SUITE_P(Styles, UnattendedAnswerFor, ::testing::Values(
-    Unattended{0x10, ResultOk}, Unattended{0x40, ResultOk}, Unattended{0x30, ResultOk},
-    Unattended{0x24, ResultNo}, Unattended{0x4024, ResultNo}, Unattended{0x4023, ResultCancel},
-    Unattended{0x1, ResultCancel}));
 
 TEST(ConsoleText, CarriageReturnLineFeedIsOneBreak) {
     EXPECT_EQ(ConsoleText("a\r\nb\r\n\r\nc"), "a\nb\n\nc");

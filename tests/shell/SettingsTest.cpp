@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <ostream>
+#include <tuple>
 
 #include <sys/stat.h>
 
@@ -20,82 +20,63 @@ namespace {
 
 cSettings Make(int beep, int next, int print) {
     cSettings s;
-    s.m_bBeepOnWrong = beep;
-    s.m_bNextOnRight = next;
-    s.m_nPrintSelection = print;
+    s.m_bBeepOnWrong = beep; s.m_bNextOnRight = next; s.m_nPrintSelection = print;
     return s;
 }
 
-struct SaveCase {
-    const char* name;
-    cSettings settings;
-    std::string bytes;
-};
-void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
-
-class SettingsSave : public ::testing::TestWithParam<SaveCase> {};
-
-TEST_P(SettingsSave, WritesTheFourValues) {
-    TempDir dir;
-    const std::string path = dir.Path(kSettingsFileName);
-    GetParam().settings.SaveSettings(path);
-    EXPECT_EQ(ToHex(ReadBytes(path)), ToHex(GetParam().bytes));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, SettingsSave,
-    ::testing::Values(
-        SaveCase{"defaults", cSettings{}, Hex({7, 2, 1, 1, 1, 1, 7, 0})},
-        SaveCase{"cleared, third radio", Make(0, 0, 2), Hex({7, 2, 1, 0, 1, 0, 7, 2})},
-        SaveCase{"beep only", Make(1, 0, 1), Hex({7, 2, 1, 1, 1, 0, 7, 1})},
+TEST(SettingsSave, WritesTheFourValues) {
+    struct Case { const char* name; cSettings settings; std::string bytes; };
+    const Case cases[] = {
+        {"defaults", cSettings{}, Hex({7, 2, 1, 1, 1, 1, 7, 0})},
+        {"cleared, third radio", Make(0, 0, 2), Hex({7, 2, 1, 0, 1, 0, 7, 2})},
+        {"beep only", Make(1, 0, 1), Hex({7, 2, 1, 1, 1, 0, 7, 1})},
         // Only exactly 1 counts as set when writing.
-        SaveCase{"flag value 5", Make(5, -1, 0), Hex({7, 2, 1, 0, 1, 0, 7, 0})},
-        SaveCase{"large print choice", Make(1, 1, 300), Hex({7, 2, 1, 1, 1, 1, 8, 1, 0x2C})},
-        SaveCase{"negative print choice", Make(1, 1, -1), Hex({7, 2, 1, 1, 1, 1, 7, 0xFF})}));
-
-struct LoadCase {
-    const char* name;
-    std::string bytes;
-    int beep, next, print;
-    bool missing = false; // no file at all
-    bool quiet = true;    // false: boxes not checked (the reader reports a wrong first value)
-};
-void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
-
-class SettingsLoad : public ::testing::TestWithParam<LoadCase> {};
-
-TEST_P(SettingsLoad, ReadsWhatTheFileHolds) {
-    const LoadCase& c = GetParam();
+        {"flag value 5", Make(5, -1, 0), Hex({7, 2, 1, 0, 1, 0, 7, 0})},
+        {"large print choice", Make(1, 1, 300), Hex({7, 2, 1, 1, 1, 1, 8, 1, 0x2C})},
+        {"negative print choice", Make(1, 1, -1), Hex({7, 2, 1, 1, 1, 1, 7, 0xFF})}};
     TempDir dir;
     const std::string path = dir.Path(kSettingsFileName);
-    if (!c.missing)
-        WriteBytes(path, c.bytes);
-    RecordingPresenter boxes;
-    cSettings s = Make(0, 0, 2); // whatever was there before is replaced
-    s.LoadSettings(path);
-    EXPECT_EQ(s.m_bBeepOnWrong, c.beep);
-    EXPECT_EQ(s.m_bNextOnRight, c.next);
-    EXPECT_EQ(s.m_nPrintSelection, c.print);
-    // A short or damaged settings file is not worth a message at start-up.
-    EXPECT_TRUE(boxes.boxes.empty() || !c.quiet);
+    for (const Case& c : cases) {
+        c.settings.SaveSettings(path);
+        EXPECT_EQ(ToHex(ReadBytes(path)), ToHex(c.bytes)) << c.name;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, SettingsLoad,
-    ::testing::Values(
-        LoadCase{"defaults file", Hex({7, 2, 1, 1, 1, 1, 7, 0}), 1, 1, 0},
-        LoadCase{"cleared", Hex({7, 2, 1, 0, 1, 0, 7, 2}), 0, 0, 2},
-        LoadCase{"empty file", "", 1, 1, 0},
-        LoadCase{"only the version", Hex({7, 2}), 1, 1, 0},
-        LoadCase{"ends after beep", Hex({7, 2, 1, 0}), 0, 1, 0},
-        LoadCase{"ends after next", Hex({7, 2, 1, 0, 1, 0}), 0, 0, 0},
-        LoadCase{"ends inside print choice", Hex({7, 2, 1, 0, 1, 0, 8, 1}), 0, 0, 0},
-        LoadCase{"version not checked", Hex({7, 9, 1, 0, 1, 1, 7, 1}), 0, 1, 1},
-        LoadCase{"wide print choice", Hex({7, 2, 1, 1, 1, 1, 4, 0, 1, 0, 0}), 1, 1, 65536},
-        LoadCase{"non-zero bool byte", Hex({7, 2, 1, 7, 1, 0, 7, 0}), 1, 0, 0},
-        LoadCase{"first value truncated", Hex({8, 0}), 1, 1, 0},
-        LoadCase{"first value no number", Hex({12, 1, 0, 1, 0, 7, 2}), 1, 1, 0, false, false},
-        LoadCase{"missing file", "", 1, 1, 0, true}));
+TEST(SettingsLoad, ReadsWhatTheFileHolds) {
+    struct Case {
+        const char* name; std::string bytes; int beep, next, print;
+        bool missing = false; // no file at all
+        bool quiet = true;    // false: boxes not checked (the reader reports a wrong first value)
+    };
+    const Case cases[] = {
+        {"defaults file", Hex({7, 2, 1, 1, 1, 1, 7, 0}), 1, 1, 0},
+        {"cleared", Hex({7, 2, 1, 0, 1, 0, 7, 2}), 0, 0, 2},
+        {"empty file", "", 1, 1, 0},
+        {"only the version", Hex({7, 2}), 1, 1, 0},
+        {"ends after beep", Hex({7, 2, 1, 0}), 0, 1, 0},
+        {"ends after next", Hex({7, 2, 1, 0, 1, 0}), 0, 0, 0},
+        {"ends inside print choice", Hex({7, 2, 1, 0, 1, 0, 8, 1}), 0, 0, 0},
+        {"version not checked", Hex({7, 9, 1, 0, 1, 1, 7, 1}), 0, 1, 1},
+        {"wide print choice", Hex({7, 2, 1, 1, 1, 1, 4, 0, 1, 0, 0}), 1, 1, 65536},
+        {"non-zero bool byte", Hex({7, 2, 1, 7, 1, 0, 7, 0}), 1, 0, 0},
+        {"first value truncated", Hex({8, 0}), 1, 1, 0},
+        {"first value no number", Hex({12, 1, 0, 1, 0, 7, 2}), 1, 1, 0, false, false},
+        {"missing file", "", 1, 1, 0, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.Path(kSettingsFileName);
+        if (!c.missing)
+            WriteBytes(path, c.bytes);
+        RecordingPresenter boxes;
+        cSettings s = Make(0, 0, 2); // whatever was there before is replaced
+        s.LoadSettings(path);
+        EXPECT_EQ(std::tie(s.m_bBeepOnWrong, s.m_bNextOnRight, s.m_nPrintSelection),
+                  std::tie(c.beep, c.next, c.print));
+        // A short or damaged settings file is not worth a message at start-up.
+        EXPECT_TRUE(boxes.boxes.empty() || !c.quiet);
+    }
+}
 
 // Saving creates the folder and replaces an older file without leftovers.
 TEST(SettingsSave, CreatesTheFolderAndReplaces) {
@@ -106,9 +87,7 @@ TEST(SettingsSave, CreatesTheFolderAndReplaces) {
     Make(1, 0, 1).SaveSettings(path);
     cSettings s;
     s.LoadSettings(path);
-    EXPECT_EQ(s.m_bBeepOnWrong, 1);
-    EXPECT_EQ(s.m_bNextOnRight, 0);
-    EXPECT_EQ(s.m_nPrintSelection, 1);
+    EXPECT_EQ(std::tie(s.m_bBeepOnWrong, s.m_bNextOnRight, s.m_nPrintSelection), std::make_tuple(1, 0, 1));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path("neu/Quorvant")), {}), 1);
 }
 
@@ -128,8 +107,7 @@ TEST(SettingsSave, FailureIsSilentAndHarmless) {
 // The one rule by which the window and quorvant-cli find the settings file.
 TEST(SettingsFilePath, IsInTheUsersConfigurationFolder) {
     struct Case {
-        const char* config; // XDG_CONFIG_HOME, nullptr unset
-        const char* home;   // HOME, nullptr unset
+        const char* config; const char* home; // XDG_CONFIG_HOME and HOME, nullptr: unset
         std::string path;
     };
     const Case cases[] = {
