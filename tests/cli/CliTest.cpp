@@ -1,16 +1,17 @@
 #include "cli/Commands.h"
 #include "cli/TrainingJson.h"
 #include "common/RecordingPresenter.h"
+#include "common/TaskBuilders.h"
 #include "common/TestFiles.h"
+#include "data/Cp1252.h"
 #include "data/Document.h"
 
 #include "cli/CliTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <ostream>
-#include <string>
 
 namespace {
 
@@ -32,12 +33,9 @@ std::string WriteTrainingFile(const TempDir& dir, const std::string& name, cTrai
 
 struct Source {
     const char* name;
-    int kind; // 0 edge data, 1 generated vocabulary, 2 empty file content
-    int crypt;
+    int kind, crypt; // kind: 0 edge data, 1 generated vocabulary, 2 empty file content
 };
-void PrintTo(const Source& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const Source& c, std::ostream* os) { *os << c.name; }
 class ExportImport : public ::testing::TestWithParam<Source> {};
 TEST_P(ExportImport, GivesTheFileBackByteForByte) {
     const Source& c = GetParam();
@@ -46,9 +44,7 @@ TEST_P(ExportImport, GivesTheFileBackByteForByte) {
                          : c.kind == 1 ? testfiles::MakeTrainingData(400, 7)
                                        : cTrainingData();
     if (c.kind == 2) {
-        data.m_aColumnTitle = {"Statistik"};
-        data.m_aColumnWidth = {100};
-        data.m_aColumnKind = {6};
+        data.m_aColumnTitle = {"Statistik"}; data.m_aColumnWidth = {100}; data.m_aColumnKind = {6};
     }
     data.m_nCrypt = static_cast<std::uint8_t>(c.crypt);
     const std::string original = WriteTrainingFile(dir, "original.vdr", data);
@@ -56,14 +52,14 @@ TEST_P(ExportImport, GivesTheFileBackByteForByte) {
     const CliRun exported = RunTool({"export", original});
     ASSERT_EQ(exported.status, 0) << exported.err;
     EXPECT_EQ(exported.err, "");
-    const std::string json = dir.Path("export.json");
+    // Imported from the file, or for a scrambled file from standard input over an older file.
+    const std::string json = dir.Path("export.json"), copy = dir.Path("copy.vdr");
     WriteBytes(json, exported.out);
-
-    const std::string copy = dir.Path("copy.vdr");
-    const CliRun imported = RunTool({"import", json, copy});
+    WriteBytes(copy, "old content");
+    const CliRun imported =
+        c.crypt ? RunTool({"import", "-", copy}, exported.out) : RunTool({"import", json, copy});
     ASSERT_EQ(imported.status, 0) << imported.err;
-    EXPECT_EQ(imported.out, "");
-    EXPECT_EQ(imported.err, "");
+    EXPECT_EQ(imported.out + imported.err, "");
     EXPECT_EQ(testfiles::ToHex(ReadBytes(copy)), testfiles::ToHex(ReadBytes(original)));
 
     // The JSON is the data as the program reads it.
@@ -79,132 +75,6 @@ INSTANTIATE_TEST_SUITE_P(Files, ExportImport, ::testing::Values(
     Source{"edge_plain", 0, 0}, Source{"edge_scrambled", 0, 1},
     Source{"vocabulary_plain", 1, 0}, Source{"vocabulary_scrambled", 1, 1},
     Source{"no_tasks_plain", 2, 0}, Source{"no_tasks_scrambled", 2, 1}));
-
-// A dash reads standard input; an existing target is replaced.
-TEST(Import, ReadsStandardInputForADash) {
-    TempDir dir;
-    const std::string target = dir.Path("stdin.vdr");
-    WriteBytes(target, "old content");
-    std::ostringstream json;
-    WriteTrainingJson(EdgeData(1), json);
-    const CliRun run = RunTool({"import", "-", target}, json.str());
-    ASSERT_EQ(run.status, 0) << run.err;
-    cTrainingData back;
-    ASSERT_EQ(back.ReadTrainingFile(target), 0);
-    clitest::ExpectSameData(EdgeData(1), back);
-}
-
-struct BadInput {
-    const char* name;
-    const char* json;
-    const char* err; // exact standard error, UTF-8
-};
-void PrintTo(const BadInput& c, std::ostream* os) {
-    *os << c.name;
-}
-class ImportRefusal : public ::testing::TestWithParam<BadInput> {};
-TEST_P(ImportRefusal, ExitsTwoAndWritesNothing) {
-    const BadInput& c = GetParam();
-    TempDir dir;
-    const std::string json = dir.Path("in.json");
-    WriteBytes(json, c.json);
-
-    const std::string absent = dir.Path("absent.vdr");
-    CliRun run = RunTool({"import", json, absent});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.out, "");
-    // Syntax errors are checked up to the file name; the byte position follows.
-    std::string expected = c.err;
-    const auto at = expected.find(" IN ");
-    if (at != std::string::npos)
-        expected.replace(at + 1, 2, json);
-    if (expected.back() == '\n')
-        EXPECT_EQ(run.err, expected);
-    else
-        EXPECT_EQ(run.err.rfind(expected, 0), 0u) << run.err;
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"in.json"}));
-
-    const std::string existing = dir.Path("existing.vdr");
-    WriteBytes(existing, "keep me");
-    run = RunTool({"import", json, existing});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(ReadBytes(existing), "keep me");
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"existing.vdr", "in.json"}));
-}
-INSTANTIATE_TEST_SUITE_P(Inputs, ImportRefusal, ::testing::Values(
-    BadInput{"syntax", "{\"tasks\": [", "Import abgelehnt: IN ist kein gültiges JSON"},
-    BadInput{"empty", "", "Import abgelehnt: IN ist kein gültiges JSON"},
-    BadInput{"bad_utf8", "{\"questionTemplate\": \"\xC4\"}",
-             "Import abgelehnt: IN ist kein gültiges JSON"},
-    BadInput{"root_array", "[]", "Import abgelehnt: Dokument: JSON-Objekt erwartet.\n"},
-    BadInput{"wrong_type", "{\"showAll\": \"ja\"}",
-             "Import abgelehnt: showAll: Wahrheitswert (true oder false) erwartet.\n"},
-    BadInput{"points_range", "{\"tasks\": [{}, {}, {}, {\"points\": 12}]}",
-             "Import abgelehnt: tasks[3].points: ganze Zahl von 0 bis 8 erwartet.\n"},
-    BadInput{"stats_length", "{\"tasks\": [{\"points\": 2, \"stats\": [1, 2]}]}",
-             "Import abgelehnt: tasks[0].stats: 3 Werte erwartet (points + 1), 2 gefunden.\n"},
-    BadInput{"choices", "{\"tasks\": [{\"choices\": [{},{},{},{},{},{},{},{},{},{},{}]}]}",
-             "Import abgelehnt: tasks[0].choices: höchstens 10 Einträge erlaubt, 11 gefunden.\n"},
-    BadInput{"index", "{\"tasks\": [{}], \"questionnaires\": [{\"tasks\": [0, 1]}]}",
-             "Import abgelehnt: questionnaires[0].tasks[1]: Aufgabenindex von 0 bis 0 "
-             "erwartet.\n"},
-    BadInput{"character", "{\"tasks\": [{\"solution\": \"Stra\xC3\x9F" "e \xE2\x86\x92\"}]}",
-             "Import abgelehnt: tasks[0].solution: das Zeichen U+2192 an Stelle 8 hat kein "
-             "Zeichen in Windows-1252.\n"},
-    BadInput{"syntax_place", "{\"a\": tru}",
-             "Import abgelehnt: IN ist kein gültiges JSON (Fehler bei Byte 10).\n"}));
-
-TEST(ImportFailure, UnreadableSourceAndUnwritableTarget) {
-    TempDir dir;
-    CliRun run = RunTool({"import", dir.Path("missing.json"), dir.Path("out.vdr")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Die Datei " + dir.Path("missing.json") + " kann nicht gelesen werden.\n");
-    run = RunTool({"import", dir.Dir(), dir.Path("out.vdr")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(dir.Entries().empty());
-
-    run = RunTool({"import", "-", dir.Path("no/such/dir/out.vdr")}, "{}");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, kSaveFailed);
-    EXPECT_TRUE(dir.Entries().empty());
-}
-
-struct BadFile {
-    const char* name;
-    std::string bytes; // none: no file at all
-    const char* err;   // with PATH for the file's path
-};
-void PrintTo(const BadFile& c, std::ostream* os) {
-    *os << c.name;
-}
-class ExportFailure : public ::testing::TestWithParam<BadFile> {};
-TEST_P(ExportFailure, ExitsOneWithTheProgramsMessages) {
-    const BadFile& c = GetParam();
-    TempDir dir;
-    const std::string path = dir.Path("bad.vdr");
-    if (c.bytes != "none")
-        WriteBytes(path, c.bytes);
-    std::string expected = c.err;
-    const auto at = expected.find("PATH");
-    if (at != std::string::npos)
-        expected.replace(at, 4, path);
-    for (const char* command : {"export", "info"}) {
-        const CliRun run = RunTool({command, path});
-        EXPECT_EQ(run.status, 1) << command;
-        EXPECT_EQ(run.out, "") << command;
-        EXPECT_EQ(run.err, expected + kOpenFailed) << command;
-    }
-}
-INSTANTIATE_TEST_SUITE_P(Files, ExportFailure, ::testing::Values(
-    BadFile{"missing", "none", ""},
-    BadFile{"empty", "", "Fehler   (Fehler #8)\nDie Datei (PATH) enth\xC3\xA4lt keine Daten.\n"},
-    BadFile{"wrong_block", testfiles::StreamBuilder().Str("3XY").Bytes(),
-            "Fehler   (Fehler #1)\nFalsche BlockID (XY).\n'FID' Erwartet.\n"},
-    BadFile{"wrong_id", testfiles::StreamBuilder().Str("3FID").Str("Quiz").Bytes(),
-            "Fehler   (Fehler #7)\nFalsche FileID (Quiz).\n'TesterFile' Erwartet.\n"},
-    BadFile{"plain_text", "Vokabeln\n",
-            "\nFalscher Datentyp (86)beim Einlesen der Datei. (TYP_STR oder TYP_STRING "
-            "erwartet)\nFehler   (Fehler #1)\nFalsche BlockID ().\n'FID' Erwartet.\n"}));
 
 TEST(Info, PrintsAGermanSummary) {
     TempDir dir;
@@ -232,57 +102,158 @@ TEST(Info, PrintsAGermanSummary) {
 TEST(InfoText, ExamTimesAndSingulars) {
     cTrainingData data;
     cQuestionnaire q;
-    q.m_strTitle = "A";
-    q.m_nExamSeconds = 60;
-    q.m_aTaskIndex = {0};
+    q.m_strTitle = "A"; q.m_nExamSeconds = 60; q.m_aTaskIndex = {0};
     data.m_aQuestionnaires.push_back(q);
     q.m_nExamSeconds = 90;
     data.m_aQuestionnaires.push_back(q);
     data.m_aQuestionnaires.emplace_back(); // automatic
     data.m_nCrypt = 9;
     const std::string text = InfoText(data, "x.vdr");
-    EXPECT_NE(text.find("  1. \"A\": 1 Aufgabe, Prüfungszeit 1 Minute\n"), std::string::npos)
-        << text;
+    EXPECT_NE(text.find("  1. \"A\": 1 Aufgabe, Prüfungszeit 1 Minute\n"), std::string::npos) << text;
     EXPECT_NE(text.find("  2. \"A\": 1 Aufgabe, Prüfungszeit 90 Sekunden\n"), std::string::npos);
     EXPECT_NE(text.find("Verschlüsselung: unbekannter Modus 9\n"), std::string::npos);
     EXPECT_NE(InfoText(cTrainingData(), "y").find("Fragebögen: 0\n"), std::string::npos);
 }
 
-struct Usage {
-    std::vector<std::string> args;
-    int status;
-    const char* errStart;
-};
-void PrintTo(const Usage& c, std::ostream* os) {
+// Three tasks in three questionnaires for list and practice; the columns as the window has them.
+std::string ListFile(const TempDir& dir) {
+    auto task = [](const char* no, const std::string& question, int points,
+                   std::vector<std::uint32_t> stats) {
+        cTask t = testdata::TextTask(no, question, "x", points);
+        std::copy(stats.begin(), stats.end(), t.m_nStats.begin());
+        return t;
+    };
+    cTrainingData d;
+    d.m_aColumnTitle = {"Nr", "Statistik", Cp1252FromUtf8("Frage für dich")};
+    d.m_aColumnWidth = {40, 100, 300};
+    d.m_aColumnKind = {0, 6, 2};
+    d.m_aTasks = {task("12", "Birnen", 1, {1, 2}),
+                  task("", Cp1252FromUtf8("Äpfel\r\nund\tmehr"), 3, {0, 1, 0, 4}),
+                  task("7", "Adler", 1, {})};
+    d.m_aQuestionnaires.resize(3);
+    d.m_aQuestionnaires[0].m_strTitle = "Obst"; d.m_aQuestionnaires[0].m_aTaskIndex = {0, 1, 2};
+    d.m_aQuestionnaires[1].m_strTitle = "Nur eine"; d.m_aQuestionnaires[1].m_aTaskIndex = {2};
+    d.m_aQuestionnaires[2].m_strTitle = kAllTasksTitle;
+    return WriteTrainingFile(dir, "liste.vdr", d);
+}
+
+const std::string kHelp =
+    "Aufruf: quorvant-cli BEFEHL ...\nBefehle:\n"
+    "  export DATEI.vdr [--format F]  Trainingsdatei als JSON (oder csv, kvtml, anki) ausgeben\n"
+    "  import DATEI ZIEL.vdr [--format F] [--separator S] [--encoding E] [--replace-unmappable]  "
+    "Trainingsdatei aus JSON, CSV, KVTML oder Anki-Text schreiben (- liest JSON von stdin)\n"
+    "  info DATEI.vdr                Kurzer Überblick über eine Trainingsdatei\n"
+    "  practice DATEI.vdr [--questionnaire N]  Fragebogen im Terminal üben\n"
+    "  list DATEI.vdr [--questionnaire N] [--sort K] [--descending] [--find TEXT]  "
+    "Aufgabenliste ausgeben (Tabulator-getrennt)\n"
+    "  update [--yes] [--program-dir DIR]  Auf neuere Version testen (--yes: herunterladen und ersetzen)\n";
+const std::string kExport = "Aufruf: quorvant-cli export DATEI.vdr [--format F]\n";
+const std::string kImport = "Aufruf: quorvant-cli import DATEI ZIEL.vdr [--format F] [--separator S] "
+                            "[--encoding E] [--replace-unmappable]\n";
+const std::string kPractice = "Aufruf: quorvant-cli practice DATEI.vdr [--questionnaire N]\n";
+const std::string kList = "Aufruf: quorvant-cli list DATEI.vdr [--questionnaire N] [--sort K] "
+                          "[--descending] [--find TEXT]\n";
+const std::string kHeader = "Nr\tStatistik\tFrage für dich\n";
+const std::string kPears = "12\t 2 /  1\tBirnen\n";
+const std::string kApples = "\t 4 /  1 /  0\tÄpfel und mehr\n"; // one blank per line break
+const std::string kEagle = "7\t 0 /  0\tAdler\n";
+
+// Every call: exit code, standard output and standard error exactly, for this standard
+// input. @FILE is ListFile(), @TEXT a plain text file, @MISSING and @OUT files that do not
+// exist, @NOWHERE one that cannot be made, @DIR the folder; no call changes or leaves a file.
+struct Call { std::vector<std::string> args; int status; std::string out, err, input = "{}"; };
+void PrintTo(const Call& c, std::ostream* os) {
     for (const auto& a : c.args)
         *os << a << ' ';
 }
-class CommandLine : public ::testing::TestWithParam<Usage> {};
-TEST_P(CommandLine, RefusesWrongCalls) {
-    const Usage& c = GetParam();
-    const CliRun run = RunTool(c.args);
+class CommandLine : public ::testing::TestWithParam<Call> {};
+TEST_P(CommandLine, AnswersExactly) {
+    const Call& c = GetParam();
+    TempDir dir;
+    const std::string path = ListFile(dir), before = ReadBytes(path);
+    WriteBytes(dir.Path("text.vdr"), "Vokabeln\n");
+    const std::pair<std::string, std::string> names[] = {
+        {"@FILE", path}, {"@TEXT", dir.Path("text.vdr")}, {"@MISSING", dir.Path("fehlt.vdr")},
+        {"@NOWHERE", dir.Path("no/such/dir/out.vdr")}, {"@OUT", dir.Path("out.vdr")}, {"@DIR", dir.Dir()}};
+    std::vector<std::string> args = c.args;
+    std::string err = c.err;
+    for (const auto& [name, real] : names) {
+        std::replace(args.begin(), args.end(), name, real);
+        if (const auto at = err.find(name); at != std::string::npos)
+            err.replace(at, name.size(), real);
+    }
+    const CliRun run = RunTool(args, c.input);
     EXPECT_EQ(run.status, c.status);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err.rfind(c.errStart, 0), 0u) << run.err;
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, err);
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"liste.vdr", "text.vdr"}));
 }
+// What the reader says about a file that is no training file; the messages themselves are
+// checked where files are read.
+const std::string kRefused = "Import abgelehnt: ", kNoJson = "ist kein gültiges JSON (Fehler bei Byte ";
+const std::string kPlainText = "\nFalscher Datentyp (86)beim Einlesen der Datei. (TYP_STR oder TYP_STRING "
+                               "erwartet)\nFehler   (Fehler #1)\nFalsche BlockID ().\n'FID' Erwartet.\n";
 INSTANTIATE_TEST_SUITE_P(Calls, CommandLine, ::testing::Values(
-    Usage{{}, 2, "Aufruf: quorvant-cli BEFEHL ...\n"},
-    Usage{{"frobnicate"}, 2, "Unbekannter Befehl: frobnicate\nAufruf: quorvant-cli BEFEHL"},
-    Usage{{"export"}, 2, "Aufruf: quorvant-cli export DATEI.vdr [--format F]\n"},
-    Usage{{"export", "a", "b"}, 2, "Aufruf: quorvant-cli export DATEI.vdr [--format F]\n"},
-    Usage{{"export", "a", "--format", "xml"}, 2, "Unbekanntes Format: xml (json, csv, kvtml oder anki)\n"},
-    Usage{{"import", "a.json"}, 2, "Aufruf: quorvant-cli import DATEI ZIEL.vdr [--format F]"},
-    Usage{{"import", "a.csv", "b.vdr", "--separator", "x"}, 2, "Unbekanntes Trennzeichen: x"},
-    Usage{{"import", "a.csv", "b.vdr", "--encoding", "latin9"}, 2, "Unbekannte Kodierung: latin9"},
-    Usage{{"info"}, 2, "Aufruf: quorvant-cli info DATEI.vdr\n"}));
-
-TEST(CommandLineHelp, ListsTheCommandsOnStandardOutput) {
-    const CliRun run = RunTool({"--help"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "");
-    for (const char* word : {"export DATEI.vdr", "import DATEI ZIEL.vdr", "info DATEI.vdr"})
-        EXPECT_NE(run.out.find(word), std::string::npos) << word;
-}
+    Call{{}, 2, "", kHelp},
+    Call{{"--help"}, 0, kHelp, ""},
+    Call{{"frobnicate"}, 2, "", "Unbekannter Befehl: frobnicate\n" + kHelp},
+    Call{{"export"}, 2, "", kExport},
+    Call{{"export", "a", "b"}, 2, "", kExport},
+    Call{{"export", "a", "--format", "xml"}, 2, "",
+         "Unbekanntes Format: xml (json, csv, kvtml oder anki)\n" + kExport},
+    Call{{"import", "a.json"}, 2, "", kImport},
+    Call{{"import", "a.csv", "b.vdr", "--separator", "x"}, 2, "",
+         "Unbekanntes Trennzeichen: x (, ; oder tab)\n" + kImport},
+    Call{{"import", "a.csv", "b.vdr", "--encoding", "latin9"}, 2, "",
+         "Unbekannte Kodierung: latin9 (utf-8 oder windows-1252)\n" + kImport},
+    Call{{"info"}, 2, "", "Aufruf: quorvant-cli info DATEI.vdr\n"},
+    Call{{"export", "@MISSING"}, 1, "", kOpenFailed}, Call{{"info", "@MISSING"}, 1, "", kOpenFailed},
+    Call{{"export", "@TEXT"}, 1, "", kPlainText + kOpenFailed},
+    Call{{"info", "@TEXT"}, 1, "", kPlainText + kOpenFailed},
+    Call{{"import", "@MISSING", "@OUT"}, 1, "", "Die Datei @MISSING kann nicht gelesen werden.\n"},
+    Call{{"import", "@DIR", "@OUT"}, 1, "", "Die Datei @DIR kann nicht gelesen werden.\n"},
+    Call{{"import", "-", "@NOWHERE"}, 1, "", kSaveFailed},
+    // Refused imports write nothing, neither a new file nor over an old one. The reasons
+    // themselves are checked where the JSON is read; here the wording around them.
+    Call{{"import", "@TEXT", "@OUT"}, 2, "", kRefused + "@TEXT " + kNoJson + "1).\n"},
+    Call{{"import", "-", "@FILE"}, 2, "", kRefused + "- " + kNoJson + "12).\n", "{\"tasks\": ["},
+    Call{{"import", "-", "@OUT"}, 2, "", kRefused + "- " + kNoJson + "1).\n", ""},
+    Call{{"import", "-", "@FILE"}, 2, "", kRefused + "- " + kNoJson + "10).\n", "{\"a\": tru}"},
+    Call{{"import", "-", "@OUT"}, 2, "", kRefused + "Dokument: JSON-Objekt erwartet.\n", "[]"},
+    Call{{"import", "-", "@FILE"}, 2, "",
+         kRefused + "questionnaires[0].tasks[1]: Aufgabenindex von 0 bis 0 erwartet.\n",
+         "{\"tasks\": [{}], \"questionnaires\": [{\"tasks\": [0, 1]}]}"},
+    Call{{"import", "-", "@OUT"}, 2, "",
+         kRefused + "tasks[0].solution: das Zeichen U+2192 an Stelle 8 hat kein Zeichen in Windows-1252.\n",
+         "{\"tasks\": [{\"solution\": \"Stra\xC3\x9F" "e \xE2\x86\x92\"}]}"},
+    Call{{"practice"}, 2, "", kPractice},
+    Call{{"practice", "@FILE", "--questionnaire", "3"}, 2, "",
+         "Fragebogen 3 gibt es nicht; die Datei hat die Fragebögen 0 bis 2.\n"},
+    Call{{"practice", "@FILE", "--questionnaire", "x"}, 2, "",
+         "--questionnaire braucht eine Zahl ab 0.\n" + kPractice},
+    Call{{"practice", "@FILE", "--sort", "1"}, 2, "", "Unbekannte Option: --sort\n" + kPractice},
+    Call{{"practice", "@MISSING"}, 1, "", kOpenFailed},
+    Call{{"list", "@MISSING"}, 1, "", kOpenFailed},
+    Call{{"list", "@FILE"}, 0, kHeader + kPears + kApples + kEagle, ""},
+    Call{{"list", "@FILE", "--questionnaire", "1"}, 0, kHeader + kEagle, ""},
+    Call{{"list", "@FILE", "--questionnaire", "2"}, 0, kHeader + kPears + kApples + kEagle, ""},
+    Call{{"list", "@FILE", "--sort", "0"}, 0, kHeader + kEagle + kPears + kApples, ""},
+    Call{{"list", "@FILE", "--sort", "0", "--descending"}, 0, kHeader + kPears + kEagle + kApples, ""},
+    Call{{"list", "@FILE", "--sort", "2"}, 0, kHeader + kEagle + kApples + kPears, ""}, // umlauts folded
+    Call{{"list", "@FILE", "--descending", "--sort", "1"}, 0, kHeader + kApples + kPears + kEagle, ""},
+    Call{{"list", "@FILE", "--find", "AEPFEL"}, 0, kHeader + kApples, ""}, // all tasks
+    Call{{"list", "@FILE", "--find", "e", "--questionnaire", "0", "--sort", "2"}, 0,
+         kHeader + kEagle + kApples + kPears, ""},
+    Call{{"list", "@FILE", "--find", "7", "--questionnaire", "1"}, 0, kHeader + kEagle, ""},
+    Call{{"list", "@FILE", "--sort", "3"}, 2, "",
+         "Spalte 3 gibt es nicht; die Liste hat die Spalten 0 bis 2.\n"},
+    Call{{"list", "@FILE", "--descending"}, 2, "", "--descending gilt nur zusammen mit --sort.\n" + kList},
+    Call{{"list", "@FILE", "--sort", "-1"}, 2, "", "--sort braucht eine Zahl ab 0.\n" + kList},
+    Call{{"list", "@FILE", "other.vdr"}, 2, "", "Nur eine Trainingsdatei angeben.\n" + kList},
+    Call{{"list", "@FILE", "--find"}, 2, "", "--find braucht einen Suchtext.\n" + kList},
+    Call{{"list", "@FILE", "--questionnaire", "3"}, 2, "",
+         "Fragebogen 3 gibt es nicht; die Datei hat die Fragebögen 0 bis 2.\n"}));
 
 TEST(CommandLinePresenter, IsGivenBackAfterTheCommand) {
     RecordingPresenter recorder;
@@ -294,26 +265,25 @@ TEST(CommandLinePresenter, IsGivenBackAfterTheCommand) {
 
 // import and export in the exchange formats on real files.
 TEST(ExchangeCommands, ImportExportWalk) {
-    testfiles::TempDir dir;
-    const std::string csv = dir.Path("wörter.csv");
-    testfiles::WriteBytes(csv, "\xEF\xBB\xBF" "Frage;Lösung;Punkte\r\nHaus;\"house; home\";2\r\nÄpfel;apples;\r\n");
-    const std::string first = dir.Path("a.vdr");
+    TempDir dir;
+    const std::string csv = dir.Path("wörter.csv"), first = dir.Path("a.vdr");
+    WriteBytes(csv, "\xEF\xBB\xBF" "Frage;Lösung;Punkte\r\nHaus;\"house; home\";2\r\nÄpfel;apples;\r\n");
     ASSERT_EQ(RunTool({"import", csv, first}).status, 0);
     cDocument doc;
     ASSERT_EQ(doc.Open(first), 0);
     ASSERT_EQ(doc.m_data.m_aTasks.size(), 2u);
-    EXPECT_EQ(doc.m_data.m_aTasks[0].m_strSolution, "house; home");
-    EXPECT_EQ(doc.m_data.m_aQuestionnaires[0].m_strTitle, "w\xF6rter");
+    EXPECT_EQ(doc.m_data.m_aTasks[0].m_strSolution + "|" + doc.m_data.m_aQuestionnaires[0].m_strTitle,
+              "house; home|w\xF6rter");
 
     // Export in each format, import the output again (the format given or by extension).
     for (const char* format : {"kvtml", "anki", "csv", "json"}) {
         SCOPED_TRACE(format);
-        const clitest::CliRun exported = RunTool({"export", first, "--format", format});
+        const CliRun exported = RunTool({"export", first, "--format", format});
         ASSERT_EQ(exported.status, 0) << exported.err;
         const std::string file = dir.Path(std::string("b.") + format);
-        testfiles::WriteBytes(file, exported.out);
         const std::string again = dir.Path(std::string("b-") + format + ".vdr");
-        const clitest::CliRun imported = RunTool({"import", file, again, "--format", format});
+        WriteBytes(file, exported.out);
+        const CliRun imported = RunTool({"import", file, again, "--format", format});
         ASSERT_EQ(imported.status, 0) << imported.err;
         cDocument back;
         ASSERT_EQ(back.Open(again), 0);
@@ -323,22 +293,19 @@ TEST(ExchangeCommands, ImportExportWalk) {
     EXPECT_EQ(RunTool({"export", first}).out, RunTool({"export", first, "--format", "json"}).out);
 
     // Refusals create no file; unmappable text passes only with --replace-unmappable.
-    const std::string bad = dir.Path("bad.csv");
-    testfiles::WriteBytes(bad, "a;b\n\"offen;x\n");
-    const clitest::CliRun refused = RunTool({"import", bad, dir.Path("no.vdr")});
-    EXPECT_EQ(refused.status, 2);
-    EXPECT_EQ(refused.err, "Import abgelehnt: " + bad +
-                               ": Zeile 2, Spalte 1: Das Anführungszeichen wird nicht geschlossen.\n");
-    const std::string polish = dir.Path("pl.txt");
-    testfiles::WriteBytes(polish, "#separator:tab\nłąka\tWiese\n");
+    const std::string bad = dir.Path("bad.csv"), polish = dir.Path("pl.txt"), json = dir.Path("pl.json");
+    WriteBytes(bad, "a;b\n\"offen;x\n");
+    EXPECT_EQ(RunTool({"import", bad, dir.Path("no.vdr")}).err,
+              "Import abgelehnt: " + bad + ": Zeile 2, Spalte 1: Das Anführungszeichen wird nicht "
+              "geschlossen.\n");
+    WriteBytes(polish, "#separator:tab\nłąka\tWiese\n");
     EXPECT_EQ(RunTool({"import", polish, dir.Path("no.vdr")}).err,
               "Import abgelehnt: " + polish + ": Zeile 2, Spalte 1: Das Zeichen \"ł\" (U+0142) gibt es "
               "in Windows-1252 nicht (insgesamt 2 solche Zeichen).\n"
               "Mit --replace-unmappable werden solche Zeichen durch \"?\" ersetzt.\n");
     EXPECT_FALSE(std::filesystem::exists(dir.Path("no.vdr")));
     ASSERT_EQ(RunTool({"import", polish, dir.Path("pl.vdr"), "--replace-unmappable"}).status, 0);
-    const std::string json = dir.Path("pl.json");
-    testfiles::WriteBytes(json, R"({"tasks":[{"question":"\u0142\u0105ka ł","solution":"Wiese"}]})");
+    WriteBytes(json, R"({"tasks":[{"question":"\u0142\u0105ka ł","solution":"Wiese"}]})");
     EXPECT_EQ(RunTool({"import", json, dir.Path("no.vdr")}).status, 2);
     ASSERT_EQ(RunTool({"import", json, dir.Path("pj.vdr"), "--replace-unmappable"}).status, 0);
     ASSERT_EQ(doc.Open(dir.Path("pj.vdr")), 0);

@@ -5,11 +5,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <ostream>
-#include <sstream>
-#include <string>
-#include <vector>
-
 namespace {
 
 using OrderedJson = nlohmann::ordered_json;
@@ -21,11 +16,7 @@ std::string Exported(const cTrainingData& data) {
     WriteTrainingJson(data, out);
     return out.str();
 }
-
-OrderedJson ExportedDoc(const cTrainingData& data) {
-    return OrderedJson::parse(Exported(data));
-}
-
+OrderedJson ExportedDoc(const cTrainingData& data) { return OrderedJson::parse(Exported(data)); }
 bool Import(const std::string& text, cTrainingData& data, cJsonRefusal& refusal) {
     std::istringstream in(text);
     return ReadTrainingJson(in, data, refusal);
@@ -39,10 +30,11 @@ cTrainingData Imported(const std::string& text) {
     return data;
 }
 
-std::vector<std::string> Keys(const OrderedJson& object) {
-    std::vector<std::string> keys;
+// The keys of an object in their order, each followed by a blank.
+std::string Keys(const OrderedJson& object) {
+    std::string keys;
     for (auto it = object.begin(); it != object.end(); ++it)
-        keys.push_back(it.key());
+        keys += it.key() + " ";
     return keys;
 }
 
@@ -56,8 +48,7 @@ TEST_P(JsonRoundTrip, KeepsEveryStoredField) {
     back.m_strPath = "stale";
     cJsonRefusal refusal{7, "stale"};
     ASSERT_TRUE(Import(text, back, refusal)) << refusal.message;
-    EXPECT_EQ(refusal.syntaxByte, 0u);
-    EXPECT_EQ(refusal.message, "");
+    EXPECT_EQ(std::to_string(refusal.syntaxByte) + refusal.message, "0");
     ExpectSameData(original, back);
     EXPECT_EQ(back.m_strPath, "");
     // And the text of a second export is the same.
@@ -67,33 +58,25 @@ INSTANTIATE_TEST_SUITE_P(Crypt, JsonRoundTrip, ::testing::Values(0, 1, 7));
 
 TEST(JsonExport, KeysInTheirOrderAndAutomaticQuestionnaireLeftOut) {
     const OrderedJson j = ExportedDoc(EdgeData(0));
-    EXPECT_EQ(Keys(j), (std::vector<std::string>{
-                           "format", "version", "crypt", "showAll", "random", "minPercent",
-                           "minRight", "maxWords", "allowMissing", "allowExtra", "allowSwap",
-                           "questionTemplate", "rightTemplate", "wrongTemplate", "columns",
-                           "tasks", "questionnaires"}));
+    EXPECT_EQ(Keys(j), "format version crypt showAll random minPercent minRight maxWords allowMissing "
+                       "allowExtra allowSwap questionTemplate rightTemplate wrongTemplate columns tasks "
+                       "questionnaires ");
     EXPECT_EQ(j["format"], "quorvant-training");
     EXPECT_EQ(j["version"], 1);
-    EXPECT_EQ(Keys(j["tasks"][0]),
-              (std::vector<std::string>{"taskNo", "category", "type", "question", "solution",
-                                        "selfAssess", "points", "stats", "choiceFlag",
-                                        "choiceValue", "choices", "patterns", "sound",
-                                        "picture", "pictureSize", "picturePlace"}));
-    EXPECT_EQ(Keys(j["tasks"][1]["choices"][0]),
-              (std::vector<std::string>{"text", "right", "extra"}));
-    EXPECT_EQ(Keys(j["questionnaires"][0]),
-              (std::vector<std::string>{"title", "examSeconds", "passPoints", "retakePoints",
-                                        "icon", "tasks"}));
-    EXPECT_EQ(Keys(j["columns"][0]), (std::vector<std::string>{"title", "width", "kind"}));
+    EXPECT_EQ(Keys(j["tasks"][0]), "taskNo category type question solution selfAssess points stats "
+                                   "choiceFlag choiceValue choices patterns sound picture pictureSize "
+                                   "picturePlace ");
+    EXPECT_EQ(Keys(j["tasks"][1]["choices"][0]), "text right extra ");
+    EXPECT_EQ(Keys(j["questionnaires"][0]), "title examSeconds passPoints retakePoints icon tasks ");
+    EXPECT_EQ(Keys(j["columns"][0]), "title width kind ");
 
     ASSERT_EQ(j["questionnaires"].size(), 3u);
     EXPECT_EQ(j["questionnaires"][2]["title"], "Offen");
-    EXPECT_EQ(j["tasks"][0]["stats"], OrderedJson::parse("[3, 4294967295]"));
-    EXPECT_EQ(j["tasks"][2]["stats"], OrderedJson::parse("[12]"));
-    EXPECT_EQ(j["tasks"][1]["stats"].size(), 9u);
-    EXPECT_EQ(j["tasks"][1]["choices"].size(), 10u);
+    EXPECT_EQ(j["tasks"][0]["stats"].dump() + j["tasks"][2]["stats"].dump(), "[3,4294967295][12]");
+    const auto sizes = {j["tasks"][1]["stats"].size(), j["tasks"][1]["choices"].size(),
+                        j["tasks"][2]["patterns"].size()};
+    EXPECT_EQ(std::vector<std::size_t>(sizes), (std::vector<std::size_t>{9, 10, 10}));
     EXPECT_EQ(j["tasks"][4]["choices"], OrderedJson::array());
-    EXPECT_EQ(j["tasks"][2]["patterns"].size(), 10u);
     EXPECT_EQ(j["questionnaires"][1]["icon"], -3);
     EXPECT_EQ(j["columns"][3]["width"], 4294967295u);
 }
@@ -104,44 +87,34 @@ TEST(JsonExport, TextBecomesUtf8ByTheCodePage) {
     data.m_aQuestionnaires.emplace_back(); // the automatic one
     const std::string dumped = ExportedDoc(data).dump();
     EXPECT_NE(dumped.find("\"questionTemplate\":\"\xC3\x84\xE2\x82\xAC\xC2\x81\xC2\x8D\xC2\x8F"
-                          "\xC2\x90\xC2\x9D\xC5\xB8\xC3\xBF\""),
-              std::string::npos)
-        << dumped;
+                          "\xC2\x90\xC2\x9D\xC5\xB8\xC3\xBF\""), std::string::npos) << dumped;
     EXPECT_NE(dumped.find("\"questionnaires\":[]"), std::string::npos);
 }
 
 TEST(JsonImport, MissingKeysTakeTheDefaultsOfNewRecords) {
     cTrainingData data = Imported(R"({"tasks":[{}],"questionnaires":[{}]})");
     cTrainingData expected;
-    expected.m_aTasks.emplace_back();
-    expected.m_aQuestionnaires.emplace_back();
-    cQuestionnaire all;
-    all.m_strTitle = kAllTasksTitle;
-    all.m_aTaskIndex = {0};
-    expected.m_aQuestionnaires.push_back(all);
+    expected.m_aTasks.resize(1); expected.m_aQuestionnaires.resize(2);
+    expected.m_aQuestionnaires[1].m_strTitle = kAllTasksTitle;
+    expected.m_aQuestionnaires[1].m_aTaskIndex = {0};
     ExpectSameData(expected, data);
-    EXPECT_EQ(data.m_nMaxWords, 5);
-    EXPECT_EQ(data.m_aTasks[0].m_nPoints, 1);
-    EXPECT_EQ(data.m_aQuestionnaires[0].m_nExamSeconds, -1);
+    EXPECT_EQ(std::to_string(data.m_nMaxWords) + " " + std::to_string(data.m_aTasks[0].m_nPoints) + " " +
+                  std::to_string(data.m_aQuestionnaires[0].m_nExamSeconds), "5 1 -1");
 
     data = Imported("{}");
-    EXPECT_TRUE(data.m_aTasks.empty());
-    ASSERT_EQ(data.m_aQuestionnaires.size(), 1u);
-    EXPECT_EQ(data.m_aQuestionnaires[0].m_strTitle, "Alle Aufgaben");
+    expected.m_aTasks.clear(); expected.m_aQuestionnaires.erase(expected.m_aQuestionnaires.begin());
+    expected.m_aQuestionnaires[0].m_aTaskIndex.clear();
+    ExpectSameData(expected, data);
     EXPECT_EQ(data.m_nTimedCount, 0);
 }
 
-TEST(JsonImport, StatsFollowPointsAndLaterSlotsStayZero) {
-    // The stats stand before the points they depend on.
-    const cTrainingData data = Imported(R"({"tasks":[{"stats":[4,5,6],"points":2},{"points":3}]})");
-    EXPECT_EQ(data.m_aTasks[0].m_nStats,
-              (std::array<std::uint32_t, kTaskSlots>{4, 5, 6, 0, 0, 0, 0, 0, 0, 0}));
+// The stats stand before the points they depend on; timed questionnaires are counted.
+TEST(JsonImport, StatsFollowPointsAndTimedQuestionnairesAreCounted) {
+    const cTrainingData data = Imported(R"({"tasks":[{"stats":[4,5,6],"points":2},{"points":3}],)"
+                                        R"("questionnaires":[{"examSeconds":0},{"examSeconds":-1},)"
+                                        R"({"examSeconds":60}]})");
+    EXPECT_EQ(data.m_aTasks[0].m_nStats, (std::array<std::uint32_t, kTaskSlots>{4, 5, 6}));
     EXPECT_EQ(data.m_aTasks[1].m_nStats, (std::array<std::uint32_t, kTaskSlots>{}));
-}
-
-TEST(JsonImport, TimedQuestionnairesAreCounted) {
-    const cTrainingData data = Imported(
-        R"({"questionnaires":[{"examSeconds":0},{"examSeconds":-1},{"examSeconds":60}]})");
     EXPECT_EQ(data.m_nTimedCount, 2);
 }
 
@@ -153,15 +126,13 @@ TEST(JsonImport, CodePageCharactersAreAccepted) {
     EXPECT_EQ(data.m_strRightTemplate, "\"\\/\b\f\n\r\t\xE9");
 }
 
+// Each row changes one place of a valid export; the refusal names it and the data stays.
 struct Refusal {
-    const char* name;
     const char* pointer; // where the valid document is changed
     const char* value;   // the JSON put there
-    const char* error;   // UTF-8
+    std::string error;   // UTF-8
 };
-void PrintTo(const Refusal& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const Refusal& c, std::ostream* os) { *os << c.pointer << " = " << c.value; }
 class JsonRefusal : public ::testing::TestWithParam<Refusal> {};
 TEST_P(JsonRefusal, NamesThePlaceAndLeavesTheDataAlone) {
     const Refusal& c = GetParam();
@@ -176,112 +147,66 @@ TEST_P(JsonRefusal, NamesThePlaceAndLeavesTheDataAlone) {
     EXPECT_EQ(data.m_strWrongTemplate, "kept");
     EXPECT_TRUE(data.m_aTasks.empty());
 }
-INSTANTIATE_TEST_SUITE_P(Places, JsonRefusal, ::testing::Values(
-    Refusal{"crypt_high", "/crypt", "256", "crypt: ganze Zahl von 0 bis 255 erwartet"},
-    Refusal{"crypt_negative", "/crypt", "-1", "crypt: ganze Zahl von 0 bis 255 erwartet"},
-    Refusal{"crypt_text", "/crypt", "\"1\"", "crypt: ganze Zahl von 0 bis 255 erwartet"},
-    Refusal{"crypt_fraction", "/crypt", "1.0", "crypt: ganze Zahl von 0 bis 255 erwartet"},
-    Refusal{"showAll_number", "/showAll", "1",
-            "showAll: Wahrheitswert (true oder false) erwartet"},
-    Refusal{"random_null", "/random", "null", "random: Wahrheitswert (true oder false) erwartet"},
-    Refusal{"maxWords_high", "/maxWords", "300", "maxWords: ganze Zahl von 0 bis 255 erwartet"},
-    Refusal{"allowSwap_text", "/allowSwap", "\"true\"",
-            "allowSwap: Wahrheitswert (true oder false) erwartet"},
-    Refusal{"template_number", "/questionTemplate", "5", "questionTemplate: Text erwartet"},
-    Refusal{"template_han", "/rightTemplate", "\"\\u4e2d\"",
-            "rightTemplate: das Zeichen U+4E2D an Stelle 1 hat kein Zeichen in Windows-1252"},
-    Refusal{"columns_object", "/columns", "{}", "columns: Liste erwartet"},
-    Refusal{"column_not_object", "/columns/0", "[]", "columns[0]: Objekt erwartet"},
-    Refusal{"column_width_high", "/columns/1/width", "4294967296",
-            "columns[1].width: ganze Zahl von 0 bis 4294967295 erwartet"},
-    Refusal{"column_kind_negative", "/columns/2/kind", "-1",
-            "columns[2].kind: ganze Zahl von 0 bis 4294967295 erwartet"},
-    Refusal{"column_title_bool", "/columns/3/title", "false", "columns[3].title: Text erwartet"},
-    Refusal{"tasks_text", "/tasks", "\"x\"", "tasks: Liste erwartet"},
-    Refusal{"task_not_object", "/tasks/4", "7", "tasks[4]: Objekt erwartet"},
-    Refusal{"points_nine", "/tasks/3/points", "9",
-            "tasks[3].points: ganze Zahl von 0 bis 8 erwartet"},
-    Refusal{"points_negative", "/tasks/0/points", "-1",
-            "tasks[0].points: ganze Zahl von 0 bis 8 erwartet"},
-    Refusal{"stats_short", "/tasks/1/stats", "[1, 2]",
-            "tasks[1].stats: 9 Werte erwartet (points + 1), 2 gefunden"},
-    Refusal{"stats_after_points", "/tasks/0/points", "2",
-            "tasks[0].stats: 3 Werte erwartet (points + 1), 2 gefunden"},
-    Refusal{"stats_not_list", "/tasks/0/stats", "5", "tasks[0].stats: Liste erwartet"},
-    Refusal{"stats_negative", "/tasks/1/stats/8", "-1",
-            "tasks[1].stats[8]: ganze Zahl von 0 bis 4294967295 erwartet"},
-    Refusal{"stats_too_big", "/tasks/0/stats/0", "4294967296",
-            "tasks[0].stats[0]: ganze Zahl von 0 bis 4294967295 erwartet"},
-    Refusal{"eleven_choices", "/tasks/1/choices/-", "{}",
-            "tasks[1].choices: höchstens 10 Einträge erlaubt, 11 gefunden"},
-    Refusal{"eleven_patterns", "/tasks/2/patterns/-", "\"x\"",
-            "tasks[2].patterns: höchstens 10 Einträge erlaubt, 11 gefunden"},
-    Refusal{"choice_right_text", "/tasks/1/choices/3/right", "\"ja\"",
-            "tasks[1].choices[3].right: Wahrheitswert (true oder false) erwartet"},
-    Refusal{"choice_not_object", "/tasks/1/choices/0", "\"a\"",
-            "tasks[1].choices[0]: Objekt erwartet"},
-    Refusal{"choice_extra_number", "/tasks/1/choices/9/extra", "1",
-            "tasks[1].choices[9].extra: Text erwartet"},
-    Refusal{"pattern_number", "/tasks/2/patterns/4", "3", "tasks[2].patterns[4]: Text erwartet"},
-    Refusal{"emoji", "/tasks/2/question", "\"ab\\ud83d\\ude00\"",
-            "tasks[2].question: das Zeichen U+1F600 an Stelle 3 hat kein Zeichen in Windows-1252"},
-    Refusal{"c1_control_0080", "/tasks/0/taskNo", "\"\\u0080\"",
-            "tasks[0].taskNo: das Zeichen U+0080 an Stelle 1 hat kein Zeichen in Windows-1252"},
-    Refusal{"type_high", "/tasks/0/type", "256", "tasks[0].type: ganze Zahl von 0 bis 255 erwartet"},
-    Refusal{"picture_size_bool", "/tasks/2/pictureSize", "true",
-            "tasks[2].pictureSize: ganze Zahl von 0 bis 255 erwartet"},
-    Refusal{"choice_value_negative", "/tasks/3/choiceValue", "-5",
-            "tasks[3].choiceValue: ganze Zahl von 0 bis 255 erwartet"},
-    Refusal{"self_assess_number", "/tasks/4/selfAssess", "0",
-            "tasks[4].selfAssess: Wahrheitswert (true oder false) erwartet"},
-    Refusal{"index_past_end", "/questionnaires/0/tasks/1", "5",
-            "questionnaires[0].tasks[1]: Aufgabenindex von 0 bis 4 erwartet"},
-    Refusal{"index_negative", "/questionnaires/1/tasks/0", "-1",
-            "questionnaires[1].tasks[0]: Aufgabenindex von 0 bis 4 erwartet"},
-    Refusal{"index_huge", "/questionnaires/1/tasks/2", "18446744073709551615",
-            "questionnaires[1].tasks[2]: Aufgabenindex von 0 bis 4 erwartet"},
-    Refusal{"index_text", "/questionnaires/0/tasks/0", "\"1\"",
-            "questionnaires[0].tasks[0]: Aufgabenindex (ganze Zahl) erwartet"},
-    Refusal{"index_without_tasks", "/tasks", "[]",
-            "questionnaires[0].tasks[0]: verweist auf keine Aufgabe (tasks ist leer)"},
-    Refusal{"exam_too_long", "/questionnaires/1/examSeconds", "2147483648",
-            "questionnaires[1].examSeconds: ganze Zahl von -2147483648 bis 2147483647 erwartet"},
-    Refusal{"pass_negative", "/questionnaires/1/passPoints", "-1",
-            "questionnaires[1].passPoints: ganze Zahl von 0 bis 4294967295 erwartet"},
-    Refusal{"retake_fraction", "/questionnaires/1/retakePoints", "1.5",
-            "questionnaires[1].retakePoints: ganze Zahl von 0 bis 4294967295 erwartet"},
-    Refusal{"icon_bool", "/questionnaires/1/icon", "true",
-            "questionnaires[1].icon: ganze Zahl von -2147483648 bis 2147483647 erwartet"},
-    Refusal{"questionnaire_null", "/questionnaires/2", "null",
-            "questionnaires[2]: Objekt erwartet"},
-    Refusal{"questionnaire_title_han", "/questionnaires/0/title", "\"\\u00dc\\u4e2d\"",
-            "questionnaires[0].title: das Zeichen U+4E2D an Stelle 2 hat kein Zeichen in "
-            "Windows-1252"},
-    Refusal{"format_other", "/format", "\"other\"", "format: \"quorvant-training\" erwartet"},
-    Refusal{"version_two", "/version", "2", "version: nur Version 1 wird unterstützt"}));
-
-TEST(JsonRefusalRoot, DocumentMustBeAnObject) {
-    for (const char* text : {"[]", "3", "\"x\"", "null"}) {
-        cTrainingData data;
-        cJsonRefusal refusal;
-        EXPECT_FALSE(Import(text, data, refusal)) << text;
-        EXPECT_EQ(refusal.message, "Dokument: JSON-Objekt erwartet") << text;
-    }
-}
-
+const std::string kByte = ": ganze Zahl von 0 bis 255 erwartet";
+const std::string kU32 = ": ganze Zahl von 0 bis 4294967295 erwartet";
+const std::string kI32 = ": ganze Zahl von -2147483648 bis 2147483647 erwartet";
+const std::string kBool = ": Wahrheitswert (true oder false) erwartet", kText = ": Text erwartet";
+const std::string kNo1252 = " hat kein Zeichen in Windows-1252";
+const std::string kEleven = ": höchstens 10 Einträge erlaubt, 11 gefunden";
+const std::string kIndex = ": Aufgabenindex von 0 bis 4 erwartet";
+const std::string kPoints = ": ganze Zahl von 0 bis 8 erwartet";
+INSTANTIATE_TEST_SUITE_P(Places, JsonRefusal, ::testing::ValuesIn(std::vector<Refusal>{
+    {"/crypt", "256", "crypt" + kByte}, {"/crypt", "-1", "crypt" + kByte},
+    {"/crypt", "\"1\"", "crypt" + kByte}, {"/crypt", "1.0", "crypt" + kByte},
+    {"/showAll", "1", "showAll" + kBool}, {"/random", "null", "random" + kBool},
+    {"/maxWords", "300", "maxWords" + kByte}, {"/allowSwap", "\"true\"", "allowSwap" + kBool},
+    {"/questionTemplate", "5", "questionTemplate" + kText},
+    {"/rightTemplate", "\"\\u4e2d\"", "rightTemplate: das Zeichen U+4E2D an Stelle 1" + kNo1252},
+    {"/columns", "{}", "columns: Liste erwartet"}, {"/columns/0", "[]", "columns[0]: Objekt erwartet"},
+    {"/columns/1/width", "4294967296", "columns[1].width" + kU32},
+    {"/columns/2/kind", "-1", "columns[2].kind" + kU32},
+    {"/columns/3/title", "false", "columns[3].title" + kText},
+    {"/tasks", "\"x\"", "tasks: Liste erwartet"}, {"/tasks/4", "7", "tasks[4]: Objekt erwartet"},
+    {"/tasks/3/points", "9", "tasks[3].points" + kPoints},
+    {"/tasks/0/points", "-1", "tasks[0].points" + kPoints},
+    {"/tasks/1/stats", "[1, 2]", "tasks[1].stats: 9 Werte erwartet (points + 1), 2 gefunden"},
+    {"/tasks/0/points", "2", "tasks[0].stats: 3 Werte erwartet (points + 1), 2 gefunden"},
+    {"/tasks/0/stats", "5", "tasks[0].stats: Liste erwartet"},
+    {"/tasks/1/stats/8", "-1", "tasks[1].stats[8]" + kU32},
+    {"/tasks/0/stats/0", "4294967296", "tasks[0].stats[0]" + kU32},
+    {"/tasks/1/choices/-", "{}", "tasks[1].choices" + kEleven},
+    {"/tasks/2/patterns/-", "\"x\"", "tasks[2].patterns" + kEleven},
+    {"/tasks/1/choices/3/right", "\"ja\"", "tasks[1].choices[3].right" + kBool},
+    {"/tasks/1/choices/0", "\"a\"", "tasks[1].choices[0]: Objekt erwartet"},
+    {"/tasks/1/choices/9/extra", "1", "tasks[1].choices[9].extra" + kText},
+    {"/tasks/2/patterns/4", "3", "tasks[2].patterns[4]" + kText},
+    {"/tasks/2/question", "\"ab\\ud83d\\ude00\"",
+     "tasks[2].question: das Zeichen U+1F600 an Stelle 3" + kNo1252},
+    {"/tasks/0/taskNo", "\"\\u0080\"", "tasks[0].taskNo: das Zeichen U+0080 an Stelle 1" + kNo1252},
+    {"/tasks/0/type", "256", "tasks[0].type" + kByte},
+    {"/tasks/2/pictureSize", "true", "tasks[2].pictureSize" + kByte},
+    {"/tasks/3/choiceValue", "-5", "tasks[3].choiceValue" + kByte},
+    {"/tasks/4/selfAssess", "0", "tasks[4].selfAssess" + kBool},
+    {"/questionnaires/0/tasks/1", "5", "questionnaires[0].tasks[1]" + kIndex},
+    {"/questionnaires/1/tasks/0", "-1", "questionnaires[1].tasks[0]" + kIndex},
+    {"/questionnaires/1/tasks/2", "18446744073709551615", "questionnaires[1].tasks[2]" + kIndex},
+    {"/questionnaires/0/tasks/0", "\"1\"", "questionnaires[0].tasks[0]: Aufgabenindex (ganze Zahl) erwartet"},
+    {"/tasks", "[]", "questionnaires[0].tasks[0]: verweist auf keine Aufgabe (tasks ist leer)"},
+    {"/questionnaires/1/examSeconds", "2147483648", "questionnaires[1].examSeconds" + kI32},
+    {"/questionnaires/1/passPoints", "-1", "questionnaires[1].passPoints" + kU32},
+    {"/questionnaires/1/retakePoints", "1.5", "questionnaires[1].retakePoints" + kU32},
+    {"/questionnaires/1/icon", "true", "questionnaires[1].icon" + kI32},
+    {"/questionnaires/2", "null", "questionnaires[2]: Objekt erwartet"},
+    {"/questionnaires/0/title", "\"\\u00dc\\u4e2d\"",
+     "questionnaires[0].title: das Zeichen U+4E2D an Stelle 2" + kNo1252},
+    {"/format", "\"other\"", "format: \"quorvant-training\" erwartet"},
+    {"/version", "2", "version: nur Version 1 wird unterstützt"}}));
 
 // Refusals of the whole text: a syntax error by its byte (1-based; the end of the input
 // is the byte after the last), the others by place and reason. Among values that do not
 // fit, the first in the layout's order is named, wherever it stands in the text.
-struct TextRefusal {
-    const char* name;
-    std::string text;
-    std::size_t syntaxByte;
-    std::string message;
-};
-void PrintTo(const TextRefusal& c, std::ostream* os) {
-    *os << c.name;
-}
+struct TextRefusal { std::string text; std::size_t syntaxByte; std::string message; };
+void PrintTo(const TextRefusal& c, std::ostream* os) { *os << c.text.substr(0, 60); }
 class JsonTextRefusal : public ::testing::TestWithParam<TextRefusal> {};
 TEST_P(JsonTextRefusal, NamesTheByteOrThePlace) {
     const TextRefusal& c = GetParam();
@@ -291,64 +216,66 @@ TEST_P(JsonTextRefusal, NamesTheByteOrThePlace) {
     EXPECT_EQ(refusal.syntaxByte, c.syntaxByte);
     EXPECT_EQ(refusal.message, c.message);
 }
-std::string Repeated(const std::string& piece, int n) {
+std::string Repeated(const std::string& piece, std::size_t n) {
     std::string s;
     while (n-- > 0)
         s += piece;
     return s;
 }
 const std::string kNested64 = "{\"x\":" + std::string(63, '[') + std::string(63, ']') + "}";
-INSTANTIATE_TEST_SUITE_P(Edges, JsonTextRefusal, ::testing::Values(
-    TextRefusal{"empty", "", 1, ""},
-    TextRefusal{"blanks_only", " \n", 3, ""},
-    TextRefusal{"broken_byte_order_mark", "\xEF\xBB{}", 3, ""},
-    TextRefusal{"unterminated", R"({"crypt":1)", 11, ""},
-    TextRefusal{"trailing_comma", R"({"crypt":1,})", 12, ""},
-    TextRefusal{"missing_colon", R"({"crypt" 1})", 10, ""},
-    TextRefusal{"broken_literal", R"({"showAll":tru})", 15, ""},
-    TextRefusal{"leading_zero", R"({"crypt":01})", 11, ""},
-    TextRefusal{"exponent_without_digits", R"({"crypt":1e+})", 13, ""},
-    TextRefusal{"nul_in_text", std::string("{\"a\":\"x\0\"}", 10), 8, ""},
-    TextRefusal{"unknown_escape", R"({"a":"\q"})", 8, ""},
-    TextRefusal{"short_unicode_escape", R"({"a":"\u12"})", 11, ""},
-    TextRefusal{"lone_low_surrogate", R"({"a":"\udc00"})", 12, ""},
-    TextRefusal{"high_surrogate_alone", R"({"a":"\ud83d"})", 13, ""},
-    TextRefusal{"high_surrogate_then_letter", R"({"a":"\ud83d\u0041"})", 18, ""},
-    TextRefusal{"overlong_utf8", "{\"a\":\"\xC0\xAF\"}", 7, ""},
-    TextRefusal{"utf8_surrogate", "{\"a\":\"\xED\xA0\x80\"}", 8, ""},
-    TextRefusal{"utf8_beyond_unicode", "{\"a\":\"\xF4\x90\x80\x80\"}", 8, ""},
-    TextRefusal{"trailing_number", "{} 12", 0,
-                "Dokument: nach dem JSON-Wert folgen weitere Zeichen (ab Byte 5)"},
-    TextRefusal{"emoji_as_utf8", "{\"questionTemplate\":\"\xF0\x9F\x98\x80\"}", 0,
-                "questionTemplate: das Zeichen U+1F600 an Stelle 1 hat kein Zeichen in "
-                "Windows-1252"},
-    TextRefusal{"integer_beyond_64_bits", R"({"crypt":18446744073709551616})", 0,
-                "crypt: ganze Zahl von 0 bis 255 erwartet"},
-    TextRefusal{"underflow_is_a_fraction", R"({"crypt":1e-400})", 0,
-                "crypt: ganze Zahl von 0 bis 255 erwartet"},
-    TextRefusal{"largest_double", R"({"crypt":1.7976931348623157e308})", 0,
-                "crypt: ganze Zahl von 0 bis 255 erwartet"},
-    TextRefusal{"beyond_largest_double", R"({"crypt":-1.8e308})", 0,
-                "crypt: Zahl außerhalb des darstellbaren Bereichs"},
-    TextRefusal{"nesting_65", "{\"x\":" + std::string(64, '[') + std::string(64, ']') + "}", 0,
-                "x" + Repeated("[0]", 63) + ": mehr als 64 Ebenen ineinander verschachtelt"},
-    TextRefusal{"duplicate_in_unknown_key", R"({"x":{"a":1,"a":2}})", 0,
-                "x.a: Schlüssel kommt doppelt vor"},
-    TextRefusal{"later_key_ranks_first", R"({"tasks":[{"points":9}],"crypt":300})", 0,
-                "crypt: ganze Zahl von 0 bis 255 erwartet"},
-    TextRefusal{"syntax_beats_values", R"({"tasks":[{"points":9}],"x":[1,})", 32, ""},
-    TextRefusal{"stats_before_points", R"({"tasks":[{"stats":[1],"points":2}]})", 0,
-                "tasks[0].stats: 3 Werte erwartet (points + 1), 1 gefunden"},
-    TextRefusal{"index_before_tasks", R"({"questionnaires":[{"tasks":[1]}],"tasks":[{}]})",
-                0, "questionnaires[0].tasks[0]: Aufgabenindex von 0 bis 0 erwartet"},
-    TextRefusal{"count_beats_choice",
-                R"({"tasks":[{"choices":[1,{},{},{},{},{},{},{},{},{},{}]}]})", 0,
-                "tasks[0].choices: höchstens 10 Einträge erlaubt, 11 gefunden"},
-    TextRefusal{"field_order_in_task", R"({"tasks":[{"picturePlace":-1,"taskNo":5}]})", 0,
-                "tasks[0].taskNo: Text erwartet"}));
+const std::string kTooLong(kMaxJsonText + 1, 'a');
+const std::string kDeep = ": mehr als 64 Ebenen ineinander verschachtelt";
+const std::string kAfter = "Dokument: nach dem JSON-Wert folgen weitere Zeichen (ab Byte ";
+const std::string kHuge = ": Zahl außerhalb des darstellbaren Bereichs";
+INSTANTIATE_TEST_SUITE_P(Edges, JsonTextRefusal, ::testing::ValuesIn(std::vector<TextRefusal>{
+    {"", 1, ""}, {" \n", 3, ""}, {"\xEF\xBB{}", 3, ""}, {R"({"crypt":1)", 11, ""},
+    {R"({"crypt":1,})", 12, ""}, {R"({"crypt" 1})", 10, ""}, {R"({"showAll":tru})", 15, ""},
+    {R"({"crypt":01})", 11, ""}, {R"({"crypt":1e+})", 13, ""}, {std::string("{\"a\":\"x\0\"}", 10), 8, ""},
+    {R"({"a":"\q"})", 8, ""}, {R"({"a":"\u12"})", 11, ""}, {R"({"a":"\udc00"})", 12, ""},
+    {R"({"a":"\ud83d"})", 13, ""}, {R"({"a":"\ud83d\u0041"})", 18, ""}, {"{\"a\":\"\xC0\xAF\"}", 7, ""},
+    {"{\"a\":\"\xED\xA0\x80\"}", 8, ""}, {"{\"a\":\"\xF4\x90\x80\x80\"}", 8, ""},
+    {"[]", 0, "Dokument: JSON-Objekt erwartet"}, {"3", 0, "Dokument: JSON-Objekt erwartet"},
+    {"\"x\"", 0, "Dokument: JSON-Objekt erwartet"}, {"null", 0, "Dokument: JSON-Objekt erwartet"},
+    {"{} 12", 0, kAfter + "5)"}, {"{} []", 0, kAfter + "4)"},
+    {std::string("{\"tasks\":[]}\0{\"x\":1}", 20), 0, kAfter + "13)"},
+    {"{\"questionTemplate\":\"\xF0\x9F\x98\x80\"}", 0,
+     "questionTemplate: das Zeichen U+1F600 an Stelle 1 hat kein Zeichen in Windows-1252"},
+    {R"({"crypt":18446744073709551616})", 0, "crypt: ganze Zahl von 0 bis 255 erwartet"},
+    {R"({"crypt":1e-400})", 0, "crypt: ganze Zahl von 0 bis 255 erwartet"}, // underflow is a fraction
+    {R"({"crypt":1.7976931348623157e308})", 0, "crypt: ganze Zahl von 0 bis 255 erwartet"},
+    {R"({"crypt":-1.8e308})", 0, "crypt" + kHuge},
+    {"{\"crypt\":-" + std::string(400, '9') + "}", 0, "crypt" + kHuge},
+    {"{\"tasks\":[{\"points\":1,\"stats\":[1,1e400]}]}", 0, "tasks[0].stats[1]" + kHuge},
+    {"{\"x\":" + std::string(64, '[') + std::string(64, ']') + "}", 0, "x" + Repeated("[0]", 63) + kDeep},
+    {"{\"a\":" + std::string(60000, '[') + std::string(60000, ']') + ",\"b\":1}", 0,
+     "a" + Repeated("[0]", 63) + kDeep},
+    {R"({"x":{"a":1,"a":2}})", 0, "x.a: Schlüssel kommt doppelt vor"},
+    {"{\"tasks\":[{},{\"points\":1,\"solution\":\"a\",\"points\":2}]}", 0,
+     "tasks[1].points: Schlüssel kommt doppelt vor"},
+    {R"({"tasks":[{"points":9}],"crypt":300})", 0, "crypt: ganze Zahl von 0 bis 255 erwartet"},
+    {R"({"tasks":[{"points":9}],"x":[1,})", 32, ""}, // syntax beats values
+    {R"({"tasks":[{"stats":[1],"points":2}]})", 0,
+     "tasks[0].stats: 3 Werte erwartet (points + 1), 1 gefunden"},
+    {R"({"questionnaires":[{"tasks":[1]}],"tasks":[{}]})", 0,
+     "questionnaires[0].tasks[0]: Aufgabenindex von 0 bis 0 erwartet"},
+    {R"({"tasks":[{"choices":[1,{},{},{},{},{},{},{},{},{},{}]}]})", 0,
+     "tasks[0].choices: höchstens 10 Einträge erlaubt, 11 gefunden"},
+    {R"({"tasks":[{"picturePlace":-1,"taskNo":5}]})", 0, "tasks[0].taskNo: Text erwartet"},
+    {"{\"questionTemplate\":\"" + kTooLong + "\"}", 0,
+     "questionTemplate: Text länger als 16 MiB (16777216 Bytes)"},
+    {"{\"tasks\":[{\"" + kTooLong + "\":1}]}", 0,
+     "tasks[0]: Schlüssel länger als 16 MiB (16777216 Bytes)"}}));
 
-TEST(JsonTextRefusal, SixtyFourLevelsAreAccepted) {
+TEST(JsonTextLimits, SixtyFourLevelsAndSixteenMiBAreAccepted) {
     EXPECT_TRUE(Imported(kNested64).m_aTasks.empty());
+    // "ä" is two bytes of UTF-8, plain or escaped: exactly the limit passes, a byte more not.
+    const std::string atLimit = Repeated("\xC3\xA4", kMaxJsonText / 2 - 1) + "\\u00e4";
+    EXPECT_EQ(Imported("{\"questionTemplate\":\"" + atLimit + "\"}").m_strQuestionTemplate.size(),
+              kMaxJsonText / 2);
+    cTrainingData data;
+    cJsonRefusal refusal;
+    EXPECT_FALSE(Import("{\"questionTemplate\":\"" + atLimit + "x\"}", data, refusal));
+    EXPECT_EQ(refusal.message, "questionTemplate: Text länger als 16 MiB (16777216 Bytes)");
 }
 
 } // namespace
