@@ -3,11 +3,10 @@
 // as a document and driven through cQuery with a fake host, player, clock and random
 // source. Message boxes are recorded and answered through RecordingPresenter.
 
-#include "common/RecordingPresenter.h"
 #include "common/FakeSoundPlayer.h"
+#include "common/RecordingPresenter.h"
 #include "common/TaskBuilders.h"
 #include "common/TestFiles.h"
-#include "data/Cp1252.h"
 #include "data/Document.h"
 #include "practice/Query.h"
 #include "shell/Settings.h"
@@ -16,27 +15,21 @@
 
 #include <deque>
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace querytest {
 
 class FakeHost : public cQueryHost {
 public:
     void Changed(unsigned what) override { changes |= what; }
-    void RowChanged(int row) override { rowsChanged.push_back(row); }
+    void RowChanged(int) override {}
     void Beep() override { ++beeps; }
-
     unsigned changes = 0;
-    std::vector<int> rowsChanged;
     int beeps = 0;
 };
 
 using testdata::FakePlayer;
-
 using testdata::TextTask;
 using testdata::W;
-
 
 /// A multiple-choice task with the given answers; right names the right ones.
 inline cTask ChoiceTask(const std::string& no, const std::vector<std::string>& answers,
@@ -57,22 +50,19 @@ inline cTrainingData MakeData(const std::vector<cTask>& tasks,
                               const std::vector<std::vector<std::uint32_t>>& lists,
                               const std::vector<std::int32_t>& examSeconds = {}) {
     cTrainingData d;
-    d.m_strQuestionTemplate = "Frage: {frage}";
-    d.m_strRightTemplate = "Richtig: {antwort}";
+    d.m_strQuestionTemplate = "Frage: {frage}"; d.m_strRightTemplate = "Richtig: {antwort}";
     d.m_strWrongTemplate = "Falsch, richtig ist: {antwort}";
     d.m_nMaxWords = 0;
     d.m_aTasks = tasks;
+    d.m_aQuestionnaires.resize(lists.size() + 1);
     for (std::size_t i = 0; i < lists.size(); ++i) {
-        cQuestionnaire q;
+        cQuestionnaire& q = d.m_aQuestionnaires[i];
         q.m_strTitle = "Fragebogen " + std::to_string(i + 1);
         q.m_aTaskIndex = lists[i];
         if (i < examSeconds.size())
             q.m_nExamSeconds = examSeconds[i];
-        d.m_aQuestionnaires.push_back(q);
     }
-    cQuestionnaire all;
-    all.m_strTitle = kAllTasksTitle;
-    d.m_aQuestionnaires.push_back(all);
+    d.m_aQuestionnaires.back().m_strTitle = kAllTasksTitle;
     return d;
 }
 
@@ -104,16 +94,9 @@ public:
     cQuery& Q() { return *query; }
 
     /// Opens a questionnaire and asks one of its rows.
-    void Ask(int row, int questionnaire = 0) {
-        query->OpenQuestionnaire(questionnaire);
-        query->StartAt(row);
-    }
-
+    void Ask(int row, int questionnaire = 0) { query->OpenQuestionnaire(questionnaire); query->StartAt(row); }
     /// Types an answer and presses OK.
-    void Answer(const std::string& text) {
-        query->SetAnswerText(text);
-        query->OnAnswerOk();
-    }
+    void Answer(const std::string& text) { query->SetAnswerText(text); query->OnAnswerOk(); }
 
     /// Closes the document (which writes the file) and reads the file back.
     cTrainingData CloseAndRead() {
@@ -124,13 +107,23 @@ public:
         return back;
     }
 
-    /// Captions of the recorded message boxes.
-    std::vector<std::string> Captions() const {
-        std::vector<std::string> captions;
-        for (const RecordedBox& box : presenter.boxes)
-            captions.push_back(box.caption);
-        return captions;
+    /// The view mode and the current row in one comparable text, such as "question 1".
+    std::string Where() const {
+        static const char* const modes[] = {"none", "-", "overview", "list", "question", "result", "rating"};
+        const int mode = query->Mode();
+        return (mode >= 0 && mode <= 6 ? modes[mode] : "mode?") + (" " + std::to_string(query->CurrentRow()));
     }
+
+    /// The exam's state in one comparable text, such as "exam q1 list 0 bar can-end".
+    std::string Exam() const {
+        const std::string evaluation = query->EvaluationActive() ? "evaluation " : "";
+        return (query->ExamActive() ? "exam " : "") + evaluation + "q" + std::to_string(query->CurrentQuestionnaire()) +
+               " " + Where() + (query->Screen().examBar ? " bar" : "") + (query->CanExamStart() ? " can-start" : "") +
+               (query->CanExamEnd() ? " can-end" : "");
+    }
+
+    /// A row's first cell and its image, such as " 1 /  0 #1".
+    std::string Row(int row) { return query->CellText(row, 0) + " #" + std::to_string(query->RowImage(row)); }
 
     testfiles::TempDir dir;
     RecordingPresenter presenter;
@@ -148,6 +141,27 @@ public:
 /// The counters 0..points of a task.
 inline std::vector<std::uint32_t> Stats(const cTask& t) {
     return std::vector<std::uint32_t>(t.m_nStats.begin(), t.m_nStats.begin() + t.m_nPoints + 1);
+}
+using Counts = std::vector<std::uint32_t>;
+
+/// Every questionnaire's title and task list, such as "Neu: 2 0 | Alle Aufgaben: 0 1 | ".
+inline std::string Lists(const cTrainingData& d) {
+    std::string text;
+    for (const cQuestionnaire& q : d.m_aQuestionnaires) {
+        text += q.m_strTitle + ":";
+        for (const std::uint32_t task : q.m_aTaskIndex)
+            text += " " + std::to_string(task);
+        text += " | ";
+    }
+    return text;
+}
+
+/// The counters 0..points of every task.
+inline std::vector<Counts> AllStats(const cTrainingData& d) {
+    std::vector<Counts> all;
+    for (const cTask& t : d.m_aTasks)
+        all.push_back(Stats(t));
+    return all;
 }
 
 } // namespace querytest
