@@ -126,7 +126,9 @@ TEST(JsonImport, CodePageCharactersAreAccepted) {
     EXPECT_EQ(data.m_strRightTemplate, "\"\\/\b\f\n\r\t\xE9");
 }
 
-// Each row changes one place of a valid export; the refusal names it and the data stays.
+// Each row changes one place of a valid export; the refusal names it as a path such as
+// "tasks[1].choices[3]" and the data stays. A reason that starts with ": " follows the path
+// of the changed place; any other is the whole message.
 struct Refusal {
     const char* pointer; // where the valid document is changed
     const char* value;   // the JSON put there
@@ -143,7 +145,10 @@ TEST_P(JsonRefusal, NamesThePlaceAndLeavesTheDataAlone) {
     cJsonRefusal refusal;
     EXPECT_FALSE(Import(doc.dump(), data, refusal));
     EXPECT_EQ(refusal.syntaxByte, 0u);
-    EXPECT_EQ(refusal.message, c.error);
+    std::string place, part;
+    for (std::istringstream parts(c.pointer + 1); std::getline(parts, part, '/');)
+        place += part[0] >= '0' && part[0] <= '9' ? "[" + part + "]" : (place.empty() ? "" : ".") + part;
+    EXPECT_EQ(refusal.message, c.error.rfind(": ", 0) == 0 ? place + c.error : c.error);
     EXPECT_EQ(data.m_strWrongTemplate, "kept");
     EXPECT_TRUE(data.m_aTasks.empty());
 }
@@ -156,51 +161,36 @@ const std::string kEleven = ": höchstens 10 Einträge erlaubt, 11 gefunden";
 const std::string kIndex = ": Aufgabenindex von 0 bis 4 erwartet";
 const std::string kPoints = ": ganze Zahl von 0 bis 8 erwartet";
 INSTANTIATE_TEST_SUITE_P(Places, JsonRefusal, ::testing::ValuesIn(std::vector<Refusal>{
-    {"/crypt", "256", "crypt" + kByte}, {"/crypt", "-1", "crypt" + kByte},
-    {"/crypt", "\"1\"", "crypt" + kByte}, {"/crypt", "1.0", "crypt" + kByte},
-    {"/showAll", "1", "showAll" + kBool}, {"/random", "null", "random" + kBool},
-    {"/maxWords", "300", "maxWords" + kByte}, {"/allowSwap", "\"true\"", "allowSwap" + kBool},
-    {"/questionTemplate", "5", "questionTemplate" + kText},
-    {"/rightTemplate", "\"\\u4e2d\"", "rightTemplate: das Zeichen U+4E2D an Stelle 1" + kNo1252},
-    {"/columns", "{}", "columns: Liste erwartet"}, {"/columns/0", "[]", "columns[0]: Objekt erwartet"},
-    {"/columns/1/width", "4294967296", "columns[1].width" + kU32},
-    {"/columns/2/kind", "-1", "columns[2].kind" + kU32},
-    {"/columns/3/title", "false", "columns[3].title" + kText},
-    {"/tasks", "\"x\"", "tasks: Liste erwartet"}, {"/tasks/4", "7", "tasks[4]: Objekt erwartet"},
-    {"/tasks/3/points", "9", "tasks[3].points" + kPoints},
-    {"/tasks/0/points", "-1", "tasks[0].points" + kPoints},
-    {"/tasks/1/stats", "[1, 2]", "tasks[1].stats: 9 Werte erwartet (points + 1), 2 gefunden"},
+    {"/crypt", "256", kByte}, {"/crypt", "-1", kByte}, {"/crypt", "\"1\"", kByte}, {"/crypt", "1.0", kByte},
+    {"/showAll", "1", kBool}, {"/random", "null", kBool}, {"/maxWords", "300", kByte},
+    {"/allowSwap", "\"true\"", kBool}, {"/questionTemplate", "5", kText},
+    {"/rightTemplate", "\"\\u4e2d\"", ": das Zeichen U+4E2D an Stelle 1" + kNo1252},
+    {"/columns", "{}", ": Liste erwartet"}, {"/columns/0", "[]", ": Objekt erwartet"},
+    {"/columns/1/width", "4294967296", kU32}, {"/columns/2/kind", "-1", kU32},
+    {"/columns/3/title", "false", kText}, {"/tasks", "\"x\"", ": Liste erwartet"},
+    {"/tasks/4", "7", ": Objekt erwartet"}, {"/tasks/3/points", "9", kPoints},
+    {"/tasks/0/points", "-1", kPoints},
+    {"/tasks/1/stats", "[1, 2]", ": 9 Werte erwartet (points + 1), 2 gefunden"},
     {"/tasks/0/points", "2", "tasks[0].stats: 3 Werte erwartet (points + 1), 2 gefunden"},
-    {"/tasks/0/stats", "5", "tasks[0].stats: Liste erwartet"},
-    {"/tasks/1/stats/8", "-1", "tasks[1].stats[8]" + kU32},
-    {"/tasks/0/stats/0", "4294967296", "tasks[0].stats[0]" + kU32},
-    {"/tasks/1/choices/-", "{}", "tasks[1].choices" + kEleven},
+    {"/tasks/0/stats", "5", ": Liste erwartet"}, {"/tasks/1/stats/8", "-1", kU32},
+    {"/tasks/0/stats/0", "4294967296", kU32}, {"/tasks/1/choices/-", "{}", "tasks[1].choices" + kEleven},
     {"/tasks/2/patterns/-", "\"x\"", "tasks[2].patterns" + kEleven},
-    {"/tasks/1/choices/3/right", "\"ja\"", "tasks[1].choices[3].right" + kBool},
-    {"/tasks/1/choices/0", "\"a\"", "tasks[1].choices[0]: Objekt erwartet"},
-    {"/tasks/1/choices/9/extra", "1", "tasks[1].choices[9].extra" + kText},
-    {"/tasks/2/patterns/4", "3", "tasks[2].patterns[4]" + kText},
-    {"/tasks/2/question", "\"ab\\ud83d\\ude00\"",
-     "tasks[2].question: das Zeichen U+1F600 an Stelle 3" + kNo1252},
-    {"/tasks/0/taskNo", "\"\\u0080\"", "tasks[0].taskNo: das Zeichen U+0080 an Stelle 1" + kNo1252},
-    {"/tasks/0/type", "256", "tasks[0].type" + kByte},
-    {"/tasks/2/pictureSize", "true", "tasks[2].pictureSize" + kByte},
-    {"/tasks/3/choiceValue", "-5", "tasks[3].choiceValue" + kByte},
-    {"/tasks/4/selfAssess", "0", "tasks[4].selfAssess" + kBool},
-    {"/questionnaires/0/tasks/1", "5", "questionnaires[0].tasks[1]" + kIndex},
-    {"/questionnaires/1/tasks/0", "-1", "questionnaires[1].tasks[0]" + kIndex},
-    {"/questionnaires/1/tasks/2", "18446744073709551615", "questionnaires[1].tasks[2]" + kIndex},
-    {"/questionnaires/0/tasks/0", "\"1\"", "questionnaires[0].tasks[0]: Aufgabenindex (ganze Zahl) erwartet"},
+    {"/tasks/1/choices/3/right", "\"ja\"", kBool}, {"/tasks/1/choices/0", "\"a\"", ": Objekt erwartet"},
+    {"/tasks/1/choices/9/extra", "1", kText}, {"/tasks/2/patterns/4", "3", kText},
+    {"/tasks/2/question", "\"ab\\ud83d\\ude00\"", ": das Zeichen U+1F600 an Stelle 3" + kNo1252},
+    {"/tasks/0/taskNo", "\"\\u0080\"", ": das Zeichen U+0080 an Stelle 1" + kNo1252},
+    {"/tasks/0/type", "256", kByte}, {"/tasks/2/pictureSize", "true", kByte},
+    {"/tasks/3/choiceValue", "-5", kByte}, {"/tasks/4/selfAssess", "0", kBool},
+    {"/questionnaires/0/tasks/1", "5", kIndex}, {"/questionnaires/1/tasks/0", "-1", kIndex},
+    {"/questionnaires/1/tasks/2", "18446744073709551615", kIndex},
+    {"/questionnaires/0/tasks/0", "\"1\"", ": Aufgabenindex (ganze Zahl) erwartet"},
     {"/tasks", "[]", "questionnaires[0].tasks[0]: verweist auf keine Aufgabe (tasks ist leer)"},
-    {"/questionnaires/1/examSeconds", "2147483648", "questionnaires[1].examSeconds" + kI32},
-    {"/questionnaires/1/passPoints", "-1", "questionnaires[1].passPoints" + kU32},
-    {"/questionnaires/1/retakePoints", "1.5", "questionnaires[1].retakePoints" + kU32},
-    {"/questionnaires/1/icon", "true", "questionnaires[1].icon" + kI32},
-    {"/questionnaires/2", "null", "questionnaires[2]: Objekt erwartet"},
-    {"/questionnaires/0/title", "\"\\u00dc\\u4e2d\"",
-     "questionnaires[0].title: das Zeichen U+4E2D an Stelle 2" + kNo1252},
+    {"/questionnaires/1/examSeconds", "2147483648", kI32}, {"/questionnaires/1/passPoints", "-1", kU32},
+    {"/questionnaires/1/retakePoints", "1.5", kU32}, {"/questionnaires/1/icon", "true", kI32},
+    {"/questionnaires/2", "null", ": Objekt erwartet"},
+    {"/questionnaires/0/title", "\"\\u00dc\\u4e2d\"", ": das Zeichen U+4E2D an Stelle 2" + kNo1252},
     {"/format", "\"other\"", "format: \"quorvant-training\" erwartet"},
-    {"/version", "2", "version: nur Version 1 wird unterstützt"}}));
+    {"/version", "2", ": nur Version 1 wird unterstützt"}}));
 
 // Refusals of the whole text: a syntax error by its byte (1-based; the end of the input
 // is the byte after the last), the others by place and reason. Among values that do not

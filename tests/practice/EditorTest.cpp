@@ -1,7 +1,15 @@
-// Editor operations: the dialogs' store rules and their effect on every questionnaire.
+// Editor operations: the dialogs' store rules and their effect on every questionnaire, and
+// how files chosen in the task editor are named in the task (relative to the program
+// directory, with the sound rules of the view, on real files and folders).
 
 #include "data/Number.h"
+#include "practice/EditorDialogs.h"
+#include "practice/Media.h"
 #include "practice/QueryTestSupport.h"
+
+#include <filesystem>
+#include <set>
+#include <tuple>
 
 using namespace querytest;
 
@@ -71,27 +79,20 @@ TEST(TaskEditor, StoresFieldsByTheDialogsRules) {
     cTask t = ChoiceTask("5", {"a", "b", "c"}, {true, false, true});
     t.m_strChoice[6] = "slot seven";
     cTaskEditTexts texts = TaskEditTexts(t);
-    EXPECT_EQ(texts.type, 1);
-    EXPECT_EQ(texts.points, "1");
-    EXPECT_EQ(texts.choices[2], "c");
+    EXPECT_EQ(std::tuple(texts.type, texts.points, texts.choices[2]), std::tuple(1, "1", "c"));
     texts.choices = {"", "", "", "", ""}; // clearing all five keeps the count
     texts.pattern = "x|y"; texts.pictureSize = -1; texts.picturePlace = 1; texts.selfAssess = true;
     texts.points = "300"; // stored as its low 8 bits when a caller skips the check
     StoreTaskEditTexts(texts, t);
-    EXPECT_EQ(t.m_nChoiceCount, 3);
-    EXPECT_EQ(t.m_strChoice[0], "");
-    EXPECT_EQ(t.m_strChoice[6], "slot seven");
-    EXPECT_EQ(t.m_nPatternCount, 2);
-    EXPECT_EQ(t.m_strPattern[1], "x|y");
-    EXPECT_EQ(t.m_nPictureSize, 255);
-    EXPECT_EQ(t.m_nPicturePlace, 1);
-    EXPECT_EQ(t.m_nPoints, 44);
+    EXPECT_EQ(std::tuple(int(t.m_nChoiceCount), t.m_strChoice[0], t.m_strChoice[6], int(t.m_nPatternCount)),
+              std::tuple(3, "", "slot seven", 2));
+    EXPECT_EQ(std::tuple(t.m_strPattern[1], int(t.m_nPictureSize), int(t.m_nPicturePlace), int(t.m_nPoints)),
+              std::tuple("x|y", 255, 1, 44));
     EXPECT_TRUE(t.m_bSelfAssess);
 
     texts.choices = {"a", "", "", "d", ""}; texts.pattern.clear();
     StoreTaskEditTexts(texts, t);
-    EXPECT_EQ(t.m_nChoiceCount, 4);
-    EXPECT_EQ(t.m_nPatternCount, 0);
+    EXPECT_EQ(std::tuple(int(t.m_nChoiceCount), int(t.m_nPatternCount)), std::tuple(4, 0));
     EXPECT_EQ(TaskEditTexts(t).pictureSize, -1);
 }
 
@@ -184,9 +185,8 @@ TEST(QuestionnaireEditor, DialogTextsAndTheirEffect) {
     EXPECT_EQ(texts.time, "1"); // 90 s shows 1 minute
     rig.Q().OnBack(); rig.Q().OpenQuestionnaire(0);
     ASSERT_TRUE(rig.Q().SplitDialogTexts(texts));
-    EXPECT_EQ(texts.taskList, "1,2,1");
-    EXPECT_EQ(texts.name, "Fragebogen 1");
-    EXPECT_EQ(texts.time, ""); // no exam
+    EXPECT_EQ(std::tuple(texts.taskList, texts.name, texts.time),
+              std::tuple("1,2,1", "Fragebogen 1", "")); // no exam
     EXPECT_EQ(texts.passPoints + "/" + texts.retakePoints + "/" + texts.totalPoints, "5/3/7");
 
     texts.taskList = "2,1, 2,,"; texts.name = "Neu"; texts.time = "";
@@ -199,9 +199,9 @@ TEST(QuestionnaireEditor, DialogTextsAndTheirEffect) {
                        "Aufgabennummer nicht gefunden: |");
     const cQuestionnaire& q = rig.doc.m_data.m_aQuestionnaires[0];
     EXPECT_EQ(Lists(rig.doc.m_data), "Neu: 2 0 | Fragebogen 2: 1 | Alle Aufgaben: 0 1 2 | ");
-    EXPECT_EQ(q.m_nExamSeconds, -1); // left empty: still no exam
-    EXPECT_EQ(q.m_nPassPoints, 12u);
-    EXPECT_EQ(static_cast<std::int32_t>(q.m_nRetakePoints), -4);
+    // Left empty: still no exam.
+    EXPECT_EQ(std::tuple(q.m_nExamSeconds, q.m_nPassPoints, std::int32_t(q.m_nRetakePoints)),
+              std::tuple(-1, 12u, -4));
     EXPECT_EQ(rig.Q().RowTasks(), Counts({2, 0}));
     EXPECT_EQ(rig.Q().Heading(), "Fragebogen 'Neu'"); // reloaded in place, not laid out
     ASSERT_TRUE(rig.Q().SplitDialogTexts(texts));
@@ -256,4 +256,87 @@ TEST(QuestionnaireEditor, NewAndDeletedQuestionnaires) {
     EXPECT_EQ(rig.doc.m_data.m_nTimedCount, 0); // the only timed questionnaire is gone
     EXPECT_EQ(rig.Exam(), "q1 overview -1");
     EXPECT_EQ(Lists(rig.CloseAndRead()), three);
+}
+
+struct MediaCase {
+    const char* file; // below the program directory, UTF-8
+    bool sound;
+    int result;
+    const char* name; // UTF-8; converted to Windows-1252 for the comparison
+};
+void PrintTo(const MediaCase& c, std::ostream* os) { *os << c.file << (c.sound ? " (sound)" : " (picture)"); }
+class MediaName : public ::testing::TestWithParam<MediaCase> {};
+
+TEST_P(MediaName, IsRelativeToTheProgramDirectory) {
+    const MediaCase& c = GetParam();
+    testfiles::TempDir dir;
+    const std::filesystem::path file = std::filesystem::path(dir.Dir()) / c.file;
+    std::filesystem::create_directories(file.parent_path());
+    testfiles::WriteBytes(file.string(), "x");
+
+    for (const std::string& programDir : {dir.Dir(), dir.Dir() + "/"}) {
+        std::string name = "unchanged";
+        EXPECT_EQ(MediaNameForFile(programDir, file.string(), c.sound, name), c.result);
+        EXPECT_EQ(name, c.result == MediaNameOk ? Cp1252FromUtf8(c.name) : "unchanged");
+        if (c.result == MediaNameOk) { // the view finds the chosen file under that name
+            EXPECT_EQ(std::filesystem::path(MediaPath(dir.Dir() + "/", name)).lexically_normal(),
+                      file.lexically_normal());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, MediaName, ::testing::Values(
+    MediaCase{"ton.wav", true, MediaNameOk, "ton.wav"},
+    MediaCase{"bild.png", false, MediaNameOk, "bild.png"},
+    MediaCase{"bilder/strasse.png", false, MediaNameOk, "bilder\\strasse.png"},
+    MediaCase{"a/b/c.png", false, MediaNameOk, "a\\b\\c.png"},
+    MediaCase{"mein bild.png", false, MediaNameOk, "mein bild.png"},
+    MediaCase{"straße.png", false, MediaNameOk, "straße.png"},
+    MediaCase{"€uro.wav", true, MediaNameOk, "€uro.wav"},
+    MediaCase{"töne/ton.wav", true, MediaNameUnusable, ""},
+    MediaCase{"mein ton.wav", true, MediaNameUnusable, ""},
+    MediaCase{"mein-ton.wav", true, MediaNameUnusable, ""},
+    MediaCase{"a\\b.png", false, MediaNameUnusable, ""},
+    MediaCase{"日本.png", false, MediaNameNotCp1252, ""}));
+
+TEST(MediaNameRules, FilesOutsideTheProgramDirectoryAreRefused) {
+    testfiles::TempDir program, other;
+    const std::string outside = other.Path("bild.png");
+    testfiles::WriteBytes(outside, "x");
+    // A sibling folder whose name starts like the program directory is outside too.
+    const std::string sibling = program.Dir() + "x/bild.png";
+    std::string name;
+    for (const std::string& file :
+         {outside, sibling, program.Dir() + "/../bild.png", program.Dir(), std::string()})
+        EXPECT_EQ(MediaNameForFile(program.Dir(), file, false, name), MediaNameOutside) << file;
+    EXPECT_EQ(MediaNameForFile("", outside, false, name), MediaNameOutside);
+    EXPECT_TRUE(name.empty());
+}
+
+TEST(MediaNameRules, LinkedFoldersCountAsTheirTarget) {
+    testfiles::TempDir dir;
+    const std::string program = dir.Path("programm");
+    std::filesystem::create_directories(program + "/bilder");
+    testfiles::WriteBytes(program + "/bilder/b.png", "x");
+    std::filesystem::create_directory_symlink(program, dir.Path("verweis"));
+    std::string name;
+    // The program directory reached through the link, the file through its real path.
+    ASSERT_EQ(MediaNameForFile(dir.Path("verweis"), program + "/bilder/b.png", false, name), MediaNameOk);
+    EXPECT_EQ(name, "bilder\\b.png");
+    name.clear();
+    ASSERT_EQ(MediaNameForFile(program, dir.Path("verweis") + "/bilder/b.png", false, name), MediaNameOk);
+    EXPECT_EQ(name, "bilder\\b.png");
+}
+
+TEST(MediaNameRules, EveryRefusalHasItsOwnMessage) {
+    EXPECT_EQ(MediaNameMessage(MediaNameOk, true), "");
+    const std::string outside = MediaNameMessage(MediaNameOutside, false);
+    const std::string sound = MediaNameMessage(MediaNameUnusable, true);
+    const std::string picture = MediaNameMessage(MediaNameUnusable, false);
+    const std::string charset = MediaNameMessage(MediaNameNotCp1252, false);
+    EXPECT_EQ(outside, MediaNameMessage(MediaNameOutside, true));
+    EXPECT_EQ(sound, Cp1252FromUtf8("Eine Sounddatei muss direkt im Programmverzeichnis liegen, "
+                                    "und ihr Name darf weder Leerzeichen noch Bindestriche "
+                                    "enthalten."));
+    EXPECT_EQ(std::set<std::string>({outside, sound, picture, charset}).size(), 4u); // each its own
 }

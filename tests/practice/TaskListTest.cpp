@@ -10,15 +10,10 @@ using namespace querytest;
 TEST(TaskListImages, StatisticsImageIndexesTheTriangle) {
     struct Case { int points; std::vector<std::uint32_t> stats; int image; };
     const Case cases[] = {
-        {1, {0, 0}, 0},                // never answered
-        {1, {0, 4}, 1},                // only right
-        {1, {3, 0}, 66},               // only wrong
-        {1, {1, 2}, 10},               // one wrong, two right
-        {3, {1, 0, 0, 1}, 21},         // half and half
-        {2, {1, 1, 1}, 32},            // a third of each
-        {3, {0, 2, 5, 0}, 56},         // only partly right
-        {3, {0, 0, 0, 9}, 1},          // only right, three points
-        {1, {0, 1, 7}, 1},             // counters above the points are ignored
+        {1, {0, 0}, 0}, {1, {0, 4}, 1}, {1, {3, 0}, 66},        // never answered, only right, only wrong
+        {1, {1, 2}, 10}, {3, {1, 0, 0, 1}, 21}, {2, {1, 1, 1}, 32}, // one wrong two right, halves, thirds
+        {3, {0, 2, 5, 0}, 56}, {3, {0, 0, 0, 9}, 1},                // only partly right, only right of three
+        {1, {0, 1, 7}, 1},                     // counters above the points are ignored
         {2, {4000000000u, 0, 4000000000u}, 21}}; // huge counters do not overflow
     for (const Case& c : cases) {
         cTask t;
