@@ -398,7 +398,7 @@ TEST(PracticeCommand, ScriptedSessionShowsVerdictsAndStoresCounters) {
     EXPECT_EQ(StoredStats(path), (std::vector<Counts>{{1, 0}, {0, 0, 1, 0}, {0, 1}}));
 }
 
-TEST(PracticeCommand, QuitStopsAndToleratedAnswersCount) {
+TEST(PracticeCommand, QuitToleranceEmptyQuestionnaireAndOnePointRating) {
     testfiles::TempDir dir;
     const std::string path = WriteTraining(dir, [](cTrainingData& d) {
         d.m_aTasks[0].m_nPatternCount = 2; d.m_aTasks[0].m_strPattern[1] = "house|home";
@@ -417,28 +417,24 @@ TEST(PracticeCommand, QuitStopsAndToleratedAnswersCount) {
     const clitest::CliRun none = Practice(dir, "", empty);
     EXPECT_EQ(none.status, 0);
     EXPECT_EQ(none.out, "Der Fragebogen 'Übung' enthält keine Aufgaben.\n");
-}
 
-// A self-assessed one-point task has no "Teilrichtig": after a tolerated answer the
-// preset is offered as "r", and Enter counts the answer as right.
-TEST(PracticeCommand, OnePointToleratedPresetIsOfferedAsRight) {
-    testfiles::TempDir dir;
-    const std::string path = WriteTraining(dir, [](cTrainingData& d) {
+    // A self-assessed one-point task has no "Teilrichtig": after a tolerated answer the
+    // preset is offered as "r", and Enter counts the answer as right. The window's settings
+    // (where the window keeps them): no going on after a right answer.
+    const std::string one = WriteTraining(dir, [](cTrainingData& d) {
         d.m_aTasks[0].m_bSelfAssess = true;
         d.m_aTasks[0].m_nPatternCount = 2; d.m_aTasks[0].m_strPattern[1] = "house";
     });
-    // The window's settings (where the window keeps them): no going on after a right answer.
     std::filesystem::create_directory(dir.Path("Quorvant"));
     testfiles::WriteBytes(dir.Path("Quorvant/settings_vdr.dat"),
                           std::string("\x07\x02\x01\x01\x01\x00\x07\x00", 8));
-    const clitest::CliRun run = Practice(dir, "hous\n\n:q\n", path);
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("'hous'  ist fast Richtig (Ein Buchstabe fehlte)!!!\nRichtig: house\n"
-                           "Selbstbewertung: r = Richtig (volle Punktzahl), f = Falsch (0 Punkte); "
-                           "Enter übernimmt den Vorschlag (r)\nBewertung> \n"),
-              std::string::npos)
-        << run.out;
-    EXPECT_EQ(StoredStats(path)[0], Counts({0, 1}));
+    const clitest::CliRun rated = Practice(dir, "hous\n\n:q\n", one);
+    EXPECT_EQ(rated.status, 0) << rated.err;
+    EXPECT_NE(rated.out.find("'hous'  ist fast Richtig (Ein Buchstabe fehlte)!!!\nRichtig: house\n"
+                             "Selbstbewertung: r = Richtig (volle Punktzahl), f = Falsch (0 Punkte); "
+                             "Enter übernimmt den Vorschlag (r)\nBewertung> \n"),
+              std::string::npos) << rated.out;
+    EXPECT_EQ(StoredStats(one)[0], Counts({0, 1}));
 }
 
 } // namespace

@@ -41,7 +41,8 @@ struct Check {
     int verdict;
 };
 void PrintTo(const Check& c, std::ostream* os) {
-    *os << c.answer << "~" << c.solution << "|" << (c.pattern ? c.pattern : "-") << c.missing << c.extra << c.swap;
+    *os << c.answer << "~" << c.solution << "|" << (c.pattern ? c.pattern : "-") << c.missing << c.extra
+        << c.swap;
 }
 class CheckText : public ::testing::TestWithParam<Check> {};
 TEST_P(CheckText, GivesVerdict) {

@@ -104,6 +104,7 @@ TEST(TaskEditor, NewTaskGoesToAllTasksOnly) {
     t.m_strQuestion = "neu"; rig.Q().AddNewTask(t);
     EXPECT_TRUE(rig.doc.IsModified());
     EXPECT_EQ(rig.Q().RowCount(), 1); // the open user questionnaire does not list it
+    EXPECT_EQ(Lists(rig.doc.m_data), "Fragebogen 1: 0 | Alle Aufgaben: 0 1 | ");
     const cTrainingData back = rig.CloseAndRead();
     ASSERT_EQ(back.m_aTasks.size(), 2u);
     EXPECT_EQ(back.m_aTasks[1].m_strQuestion, "neu");

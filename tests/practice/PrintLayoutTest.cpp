@@ -145,7 +145,8 @@ TEST(PrintPages, RectangleAndFontFromThePrinterMetrics) {
 }
 
 TEST(PrintPages, QueryPrintsTheOpenListInItsOrder) {
-    cTrainingData d = MakeData({TaskOfLines(40, "2"), TaskOfLines(30, "1"), TaskOfLines(30, "3")}, {{0, 1, 2}});
+    cTrainingData d =
+        MakeData({TaskOfLines(40, "2"), TaskOfLines(30, "1"), TaskOfLines(30, "3")}, {{0, 1, 2}});
     d.m_aColumnTitle = {"Nr"}; d.m_aColumnWidth = {40}; d.m_aColumnKind = {0};
     Rig rig(d);
     rig.Q().OpenQuestionnaire(0);

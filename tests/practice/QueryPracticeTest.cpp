@@ -180,8 +180,8 @@ TEST_P(SelfAssessment, CountsTheRating) {
     rig.Ask(0); rig.Answer(c.answer);
     ASSERT_EQ(rig.Q().Mode(), ModeRating);
     // No beep; the rating screen shows the solution and offers "Teilrichtig" above one point.
-    const cScreen screen = rig.Q().Screen();
-    EXPECT_EQ(std::tuple(rig.host.beeps, rig.Q().AssessChoiceValue(), rig.Q().ResultText(), screen.radioPartly),
+    const bool partly = rig.Q().Screen().radioPartly;
+    EXPECT_EQ(std::tuple(rig.host.beeps, rig.Q().AssessChoiceValue(), rig.Q().ResultText(), partly),
               std::tuple(0, c.presetChoice, "Richtig: house", c.points > 1));
     // The points list offers one entry per partial value, the first one chosen.
     const std::vector<std::string> entries = {"1 Punkt", "2 Punkte", "3 Punkte"};

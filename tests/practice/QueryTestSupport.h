@@ -117,8 +117,9 @@ public:
     /// The exam's state in one comparable text, such as "exam q1 list 0 bar can-end".
     std::string Exam() const {
         const std::string evaluation = query->EvaluationActive() ? "evaluation " : "";
-        return (query->ExamActive() ? "exam " : "") + evaluation + "q" + std::to_string(query->CurrentQuestionnaire()) +
-               " " + Where() + (query->Screen().examBar ? " bar" : "") + (query->CanExamStart() ? " can-start" : "") +
+        return (query->ExamActive() ? "exam " : "") + evaluation + "q" +
+               std::to_string(query->CurrentQuestionnaire()) + " " + Where() +
+               (query->Screen().examBar ? " bar" : "") + (query->CanExamStart() ? " can-start" : "") +
                (query->CanExamEnd() ? " can-end" : "");
     }
 
@@ -132,7 +133,7 @@ public:
     FakeHost host;
     FakePlayer player;
     cLocalTime now;
-    std::deque<int> randoms;
+    std::deque<int> randoms; // drawn in turn; 0 once they are used up
     int draws = 0;
     std::string path;
     std::unique_ptr<cQuery> query;

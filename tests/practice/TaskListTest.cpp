@@ -27,8 +27,9 @@ TEST(TaskListCells, TextByColumnKind) {
     cTask t = TextTask("12", "Frage?", "Antwort", 3);
     t.m_strPattern[1] = "a|b"; t.m_strCategory = "Recht"; t.m_nStats = {2, 1, 4, 5};
     std::string cells;
-    for (const int kind : std::initializer_list<int>{ColumnTaskNo, ColumnPoints, ColumnQuestion, ColumnSolution,
-                                                     ColumnPattern, ColumnCategory, ColumnStatistics, 7})
+    for (const int kind : std::initializer_list<int>{ColumnTaskNo, ColumnPoints, ColumnQuestion,
+                                                     ColumnSolution, ColumnPattern, ColumnCategory,
+                                                     ColumnStatistics, 7})
         cells += TaskCellText(t, kind) + "|";
     EXPECT_EQ(cells, "12|3|Frage?|Antwort|a|b|Recht| 5 /  5 /  2||");
     EXPECT_EQ(PointsEntryText(1) + "/" + PointsEntryText(2), "1 Punkt/2 Punkte");
