@@ -193,6 +193,7 @@ TEST_P(CommandLine, AnswersExactly) {
 }
 // What the reader says about a file that is no training file; the messages themselves are
 // checked where files are read.
+const std::string kNoThird = "Fragebogen 3 gibt es nicht; die Datei hat die Fragebögen 0 bis 2.\n";
 const std::string kRefused = "Import abgelehnt: ", kNoJson = "ist kein gültiges JSON (Fehler bei Byte ";
 const std::string kPlainText = "\nFalscher Datentyp (86)beim Einlesen der Datei. (TYP_STR oder TYP_STRING "
                                "erwartet)\nFehler   (Fehler #1)\nFalsche BlockID ().\n'FID' Erwartet.\n";
@@ -230,8 +231,7 @@ INSTANTIATE_TEST_SUITE_P(Calls, CommandLine, ::testing::Values(
          kRefused + "tasks[0].solution: das Zeichen U+2192 an Stelle 8 hat kein Zeichen in Windows-1252.\n",
          "{\"tasks\": [{\"solution\": \"Stra\xC3\x9F" "e \xE2\x86\x92\"}]}"},
     Call{{"practice"}, 2, "", kPractice},
-    Call{{"practice", "@FILE", "--questionnaire", "3"}, 2, "",
-         "Fragebogen 3 gibt es nicht; die Datei hat die Fragebögen 0 bis 2.\n"},
+    Call{{"practice", "@FILE", "--questionnaire", "3"}, 2, "", kNoThird},
     Call{{"practice", "@FILE", "--questionnaire", "x"}, 2, "",
          "--questionnaire braucht eine Zahl ab 0.\n" + kPractice},
     Call{{"practice", "@FILE", "--sort", "1"}, 2, "", "Unbekannte Option: --sort\n" + kPractice},
@@ -254,8 +254,7 @@ INSTANTIATE_TEST_SUITE_P(Calls, CommandLine, ::testing::Values(
     Call{{"list", "@FILE", "--sort", "-1"}, 2, "", "--sort braucht eine Zahl ab 0.\n" + kList},
     Call{{"list", "@FILE", "other.vdr"}, 2, "", "Nur eine Trainingsdatei angeben.\n" + kList},
     Call{{"list", "@FILE", "--find"}, 2, "", "--find braucht einen Suchtext.\n" + kList},
-    Call{{"list", "@FILE", "--questionnaire", "3"}, 2, "",
-         "Fragebogen 3 gibt es nicht; die Datei hat die Fragebögen 0 bis 2.\n"}));
+    Call{{"list", "@FILE", "--questionnaire", "3"}, 2, "", kNoThird}));
 
 TEST(CommandLinePresenter, IsGivenBackAfterTheCommand) {
     RecordingPresenter recorder;

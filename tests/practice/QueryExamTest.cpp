@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Bars, Countdown, ::testing::Values(
     Tick{600, 700, "0:00", kColourRed, 600, 0},
     Tick{0, 5000, "keine Zeitbegrenzung", kColourLightGreen, 1, 1}));
 
-struct Verdict { std::int32_t achieved, pass, retake; const char* caption; const char* tail; };
+struct Verdict { std::int32_t achieved, pass, retake; const char* caption; std::string tail; };
 void PrintTo(const Verdict& c, std::ostream* os) { *os << c.achieved << " of " << c.pass << "/" << c.retake; }
 class ExamVerdicts : public ::testing::TestWithParam<Verdict> {};
 
@@ -67,22 +67,20 @@ TEST_P(ExamVerdicts, BuildsCaptionAndText) {
     const cExamVerdict v = ExamVerdict(c.achieved, c.pass, c.retake);
     EXPECT_EQ(v.caption, W(c.caption));
     EXPECT_EQ(v.text, W("Ihr Prüfungsergebnis:\r\n\r\nErreicht: ") + std::to_string(c.achieved) +
-                          W(" Punkte\r\nBenötigt: ") + std::to_string(c.pass) + W(c.tail));
+                          W(" Punkte\r\nBenötigt: ") + std::to_string(c.pass) + " Punkte\r\n" +
+                          W(c.tail.c_str()));
 }
 
+const std::string kRetake6 = "Nachprüfung möglich ab: 6 Punkten.\r\n";
+const std::string kPassed = "Sie haben die Prüfung BESTANDEN!!";
+const std::string kMissed = "Die haben die erforderliche Punktzahl nicht erreicht.";
+const std::string kFailed = "Sie haben leider NICHT BESTANDEN.";
 INSTANTIATE_TEST_SUITE_P(Cases, ExamVerdicts, ::testing::Values(
-    Verdict{10, 6, 6, "Prüfung bestanden", " Punkte\r\nSie haben die Prüfung BESTANDEN!!"},
-    Verdict{2, 6, 6, "Prüfung nicht bestanden",
-            " Punkte\r\nDie haben die erforderliche Punktzahl nicht erreicht."},
-    Verdict{10, 10, 6, "Prüfung bestanden",
-            " Punkte\r\nNachprüfung möglich ab: 6 Punkten.\r\nSie haben die Prüfung BESTANDEN!!"},
-    Verdict{7, 10, 6, "Nachprüfung nötig",
-            " Punkte\r\nNachprüfung möglich ab: 6 Punkten.\r\nDie haben die erforderliche "
-            "Punktzahl nicht erreicht. Eine Nachprüfung ist aber möglich."},
-    Verdict{5, 10, 6, "Prüfung nicht bestanden!",
-            " Punkte\r\nNachprüfung möglich ab: 6 Punkten.\r\nSie haben leider NICHT BESTANDEN."},
-    Verdict{-3, 0, -1, "Prüfung nicht bestanden!",
-            " Punkte\r\nNachprüfung möglich ab: -1 Punkten.\r\nSie haben leider NICHT BESTANDEN."}));
+    Verdict{10, 6, 6, "Prüfung bestanden", kPassed}, Verdict{2, 6, 6, "Prüfung nicht bestanden", kMissed},
+    Verdict{10, 10, 6, "Prüfung bestanden", kRetake6 + kPassed},
+    Verdict{7, 10, 6, "Nachprüfung nötig", kRetake6 + kMissed + " Eine Nachprüfung ist aber möglich."},
+    Verdict{5, 10, 6, "Prüfung nicht bestanden!", kRetake6 + kFailed},
+    Verdict{-3, 0, -1, "Prüfung nicht bestanden!", "Nachprüfung möglich ab: -1 Punkten.\r\n" + kFailed}));
 
 TEST(ExamSimulation, PicksAmongTimedQuestionnairesAndRunsWithoutLimit) {
     Rig rig(ExamData());
