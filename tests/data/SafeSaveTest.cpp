@@ -215,12 +215,18 @@ TEST(SafeSave, SpecialFilesAreRefusedBeforeOpening) {
         EXPECT_EQ(SaveFileSafely(path, WriteNew, nullptr, nullptr), SaveOutcome::Failed) << path;
     }
     EXPECT_TRUE(S_ISFIFO(StatOf(dir.Path("fifo.vdr")).st_mode));
+    // Paths no file can have are refused before anything is touched.
+    for (const std::string& path :
+         {std::string(), std::string("a\0b.vdr", 7), dir.Path(std::string(kMaxDateiPath, 'x'))})
+        EXPECT_EQ(SaveFileSafely(path, WriteNew, nullptr, nullptr), SaveOutcome::Failed) << path.size();
 }
 
 TEST(SafeSave, StaleTemporariesOfEndedProcessesAreRemoved) {
     TempDir dir;
     const pid_t ended = fork();
-    if (ended == 0) _exit(0); waitpid(ended, nullptr, 0);
+    if (ended == 0)
+        _exit(0);
+    waitpid(ended, nullptr, 0);
     const std::string stale = ".quorvant-" + std::to_string(ended) + "-0.tmp";
     const std::string running = ".quorvant-" + std::to_string(getpid()) + "-3.tmp";
     for (const std::string& name : {stale, running, std::string(".quorvant-x-1.tmp")})

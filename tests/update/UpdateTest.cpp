@@ -185,11 +185,7 @@ TEST(CheckForUpdate, FailsOnTheWireWithinTheTimeLimits) {
         EXPECT_EQ(MakeUpdate(dir)->CheckForUpdate(url, "?test=simulation"), row.result) << row.name;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << row.name;
     }
-    int port = 0;
-    {
-        UpdateServer gone;
-        port = gone.Port();
-    }
+    const int port = UpdateServer().Port(); // the server has ended again
     EXPECT_EQ(MakeUpdate(dir)->CheckForUpdate("http://127.0.0.1:" + std::to_string(port) + "/update/", ""), 1);
     EXPECT_EQ(MakeUpdate(dir)->CheckForUpdate("http://example.org/update/", ""), 2);
 }
@@ -297,8 +293,7 @@ TEST(UpdateCommand, PublishCheckAndInstallFromTheCommandLine) {
     EXPECT_EQ(run.out, searching + available + "Update abgebrochen\nDas Update wurde nicht heruntergeladen.\n");
     EXPECT_EQ(ReadBytes(installed.Path("quorvant")), marker + std::string("1.0.0\0", 6));
 
-    auto withYes = args;
-    withYes.push_back("--yes");
+    const std::vector<std::string> withYes{"update", "--program-dir", installed.Dir(), "--yes"};
     {
         NotWritable readOnly(installed.Dir());
         run = clitest::RunTool(withYes);

@@ -13,14 +13,8 @@
 #include "shell/ui/ModalScript.h"
 #include "ui/ProgramDir.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QListView>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtWidgets>
+#include <QtTest>
 
 class tst_Exchange : public QObject {
     Q_OBJECT

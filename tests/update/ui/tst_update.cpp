@@ -11,13 +11,8 @@
 #include "shell/ui/ModalScript.h"
 #include "ui/ProgramDir.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtWidgets>
+#include <QtTest>
 
 #include <sys/stat.h>
 
