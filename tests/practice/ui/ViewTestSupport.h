@@ -1,5 +1,5 @@
 #pragma once
-// A training view over a real training file, for the window tests and the screenshots:
+// A training view over a real training file, for the window tests:
 // the file is written by the program's writer into a temporary folder, opened through
 // the Qt document and shown offscreen. Message boxes are answered by RecordingPresenter.
 
