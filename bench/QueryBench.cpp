@@ -3,8 +3,8 @@
 
 #include "data/Document.h"
 #include "practice/Query.h"
-#include "shell/Message.h"
-#include "shell/Settings.h"
+#include "base/Message.h"
+#include "base/Settings.h"
 #include "tests/common/TestFiles.h"
 
 #include <benchmark/benchmark.h>

@@ -2,10 +2,10 @@
 // (goal: under 50 ms per keystroke), typing on and deleting again; and opening the search,
 // which folds the texts of every task once.
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/Document.h"
 #include "practice/Query.h"
-#include "shell/Settings.h"
+#include "base/Settings.h"
 #include "tests/common/TestFiles.h"
 
 #include <benchmark/benchmark.h>

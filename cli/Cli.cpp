@@ -1,8 +1,8 @@
 #include "cli/Cli.h"
 
 #include "cli/Commands.h"
-#include "shell/Message.h"
-#include "shell/StreamPresenter.h"
+#include "base/Message.h"
+#include "base/StreamPresenter.h"
 
 #include <algorithm>
 #include <exception>

@@ -2,7 +2,7 @@
 // training file); the other formats go through the exchange core.
 
 #include "cli/Commands.h"
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/Document.h"
 #include "exchange/Exchange.h"
 

@@ -1,5 +1,5 @@
 #include "cli/Commands.h"
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/Document.h"
 
 #include <ostream>

@@ -2,11 +2,11 @@
 // one tab-separated line per row.
 
 #include "cli/Commands.h"
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/Document.h"
 #include "practice/TaskRows.h"
 #include "practice/TaskSearch.h"
-#include "shell/StreamPresenter.h"
+#include "base/StreamPresenter.h"
 
 #include <cstdint>
 #include <ostream>

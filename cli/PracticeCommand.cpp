@@ -2,12 +2,12 @@
 // query the window uses. Terminal texts are UTF-8 literals; file texts pass ConsoleText.
 
 #include "cli/Commands.h"
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/Document.h"
 #include "practice/Media.h"
 #include "practice/Query.h"
-#include "shell/Settings.h"
-#include "shell/StreamPresenter.h"
+#include "base/Settings.h"
+#include "base/StreamPresenter.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

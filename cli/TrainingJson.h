@@ -1,6 +1,6 @@
 #pragma once
 // Training data as JSON and back, for quorvant-cli export and import. JSON texts are
-// UTF-8; the records hold Windows-1252 bytes, converted through data/Cp1252.h. Both
+// UTF-8; the records hold Windows-1252 bytes, converted through base/Cp1252.h. Both
 // directions stream: export writes while it walks the records, import fills the records
 // while it reads, so neither holds the document as a whole.
 

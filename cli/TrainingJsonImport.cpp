@@ -10,7 +10,7 @@
 #include "cli/TrainingJson.h"
 #include "cli/TrainingJsonReader.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/LargePages.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "cli/TrainingJsonReader.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <algorithm>
 #include <charconv>

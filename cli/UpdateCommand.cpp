@@ -1,7 +1,7 @@
 #include "cli/Commands.h"
-#include "shell/FileVersion.h"
-#include "shell/Message.h"
-#include "shell/StreamPresenter.h"
+#include "base/FileVersion.h"
+#include "base/Message.h"
+#include "base/StreamPresenter.h"
 #include "update/AutoUpdate.h"
 #include "update/UpdateCommand.h"
 

@@ -1,8 +1,8 @@
 #include "data/Document.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/TrainingFile.h"
-#include "shell/Message.h"
+#include "base/Message.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

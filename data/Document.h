@@ -3,7 +3,7 @@
 // decides when the file is read and written. The window's document wraps it; the
 // command-line tool uses it directly.
 
-#include "data/SafeSave.h"
+#include "base/SafeSave.h"
 #include "data/TrainingData.h"
 #include "data/UndoHistory.h"
 

@@ -1,6 +1,6 @@
 #include "data/FileSettings.h"
 
-#include "data/Number.h"
+#include "base/Number.h"
 
 std::uint8_t ByteFromText(const std::string& text)
 {

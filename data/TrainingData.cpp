@@ -1,6 +1,6 @@
 #include "data/TrainingData.h"
 
-#include "shell/Message.h"
+#include "base/Message.h"
 
 cTrainingData::cTrainingData()
 {

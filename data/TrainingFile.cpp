@@ -3,9 +3,9 @@
 
 #include "data/TrainingFile.h"
 
-#include "data/Datei.h"
+#include "base/Datei.h"
 #include "data/LargePages.h"
-#include "shell/Message.h"
+#include "base/Message.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // Reading and writing a training file over a value stream (a file or memory), and the
 // helpers around reading that the document shares with the reader.
 
-#include "data/SafeSave.h"
+#include "base/SafeSave.h"
 #include "data/TrainingData.h"
 
 class cDatei;

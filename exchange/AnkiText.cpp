@@ -1,6 +1,6 @@
 #include "exchange/AnkiText.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "exchange/TextInput.h"
 
 #include <algorithm>

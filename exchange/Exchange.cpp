@@ -1,6 +1,6 @@
 #include "exchange/Exchange.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/LargePages.h"
 #include "exchange/AnkiText.h"
 #include "exchange/Csv.h"

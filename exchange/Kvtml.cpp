@@ -1,6 +1,6 @@
 #include "exchange/Kvtml.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "exchange/TextInput.h"
 
 #include <pugixml.hpp>

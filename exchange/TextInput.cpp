@@ -1,6 +1,6 @@
 #include "exchange/TextInput.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <array>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // and that whatever was read survives a write and a second read unchanged.
 
 #include "data/TrainingData.h"
-#include "shell/Message.h"
+#include "base/Message.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #include "practice/Editor.h"
 
-#include "data/Cp1252.h"
-#include "data/Number.h"
-#include "shell/Message.h"
+#include "base/Cp1252.h"
+#include "base/Number.h"
+#include "base/Message.h"
 
 #include <algorithm>
 #include <climits>

@@ -3,10 +3,10 @@
 
 #include "practice/Query.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/Document.h"
 #include "practice/QueryBatch.h"
-#include "shell/Message.h"
+#include "base/Message.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "practice/EditorDialogs.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <filesystem>
 #include <system_error>

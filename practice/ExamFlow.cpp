@@ -5,7 +5,7 @@
 
 #include "data/Document.h"
 #include "practice/QueryBatch.h"
-#include "shell/Message.h"
+#include "base/Message.h"
 
 #include <algorithm>
 #include <climits>

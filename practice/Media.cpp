@@ -1,6 +1,6 @@
 #include "practice/Media.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <fstream>
 #include <system_error>

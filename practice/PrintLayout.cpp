@@ -1,7 +1,7 @@
 #include "practice/PrintLayout.h"
 
-#include "data/Number.h"
-#include "shell/Message.h"
+#include "base/Number.h"
+#include "base/Message.h"
 
 #include <algorithm>
 

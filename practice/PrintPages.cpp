@@ -2,7 +2,7 @@
 
 #include "practice/Query.h"
 
-#include "shell/Settings.h"
+#include "base/Settings.h"
 
 int cQuery::PrintPageCount() const
 {

@@ -3,14 +3,14 @@
 
 #include "practice/Query.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/Document.h"
-#include "data/Number.h"
+#include "base/Number.h"
 #include "practice/Media.h"
 #include "practice/QueryBatch.h"
 #include "practice/TaskList.h"
 #include "practice/Verdict.h"
-#include "shell/Message.h"
+#include "base/Message.h"
 
 #include <algorithm>
 #include <chrono>

@@ -3,12 +3,12 @@
 
 #include "practice/Query.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/Document.h"
 #include "practice/QueryBatch.h"
 #include "practice/Verdict.h"
-#include "shell/Message.h"
-#include "shell/Settings.h"
+#include "base/Message.h"
+#include "base/Settings.h"
 
 #include <algorithm>
 #include <cstring>

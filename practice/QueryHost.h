@@ -1,7 +1,7 @@
 #pragma once
 // What the query needs from its surroundings: a host that shows the state (the window,
 // the terminal, a test), a sound player, a clock and a random source. Message boxes do
-// not pass through here; they go through the message catalogue (shell/Message.h).
+// not pass through here; they go through the message catalogue (base/Message.h).
 
 #include <string>
 

@@ -3,7 +3,7 @@
 //   quorvant-screenshots shell     the main window with the sample file, on an X display
 //   quorvant-screenshots dialogs   the editing dialogs, grabbed offscreen
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/TrainingData.h"
 #include "data/ui/FilePropsDlg.h"
 #include "data/ui/FileSettingsDlg.h"

@@ -2,7 +2,7 @@
 // Message boxes of the window: the presenter behind the core's ShowMessage, and the box
 // it shows. The help button and F1 show the quick help and keep the box open.
 
-#include "shell/Message.h"
+#include "base/Message.h"
 
 #include <QMessageBox>
 

@@ -1,7 +1,7 @@
 #include "ui/Picture.h"
 
-#include "data/Cp1252.h"
-#include "shell/Message.h"
+#include "base/Cp1252.h"
+#include "base/Message.h"
 #include "ui/Text.h"
 
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "ui/Text.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 
 QString ToQString(const std::string& bytes)
 {

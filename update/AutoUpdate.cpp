@@ -1,6 +1,6 @@
 #include "update/AutoUpdate.h"
 
-#include "shell/FileVersion.h"
+#include "base/FileVersion.h"
 
 #include <algorithm>
 #include <cerrno>

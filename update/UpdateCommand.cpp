@@ -1,7 +1,7 @@
 #include "update/UpdateCommand.h"
 
-#include "data/Cp1252.h"
-#include "shell/Message.h"
+#include "base/Cp1252.h"
+#include "base/Message.h"
 #include "update/AutoUpdate.h"
 
 #include <cstdlib>

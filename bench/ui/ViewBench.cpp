@@ -10,8 +10,8 @@
 #include "data/ui/VendrillDoc.h"
 #include "practice/Query.h"
 #include "practice/ui/VendrillView.h"
-#include "shell/Message.h"
-#include "shell/Settings.h"
+#include "base/Message.h"
+#include "base/Settings.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -3,7 +3,7 @@
 // file's content, the questionnaire the view has selected, the modified flag and the
 // rules for reading and writing the file.
 
-#include "data/SafeSave.h"
+#include "base/SafeSave.h"
 #include "data/TrainingData.h"
 
 #include <QObject>

@@ -1,9 +1,9 @@
 #include "exchange/ui/ExchangeDlg.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/Document.h"
 #include "data/ui/VendrillDoc.h"
-#include "shell/Message.h"
+#include "base/Message.h"
 #include "ui/DialogParts.h"
 
 #include <QComboBox>

@@ -2,7 +2,7 @@
 
 #include "data/Document.h"
 #include "practice/Query.h"
-#include "shell/Message.h"
+#include "base/Message.h"
 #include "ui/Text.h"
 
 #include <QFontMetrics>

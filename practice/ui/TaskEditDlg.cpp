@@ -2,7 +2,7 @@
 
 #include "data/Task.h"
 #include "practice/EditorDialogs.h"
-#include "shell/Message.h"
+#include "base/Message.h"
 #include "ui/DialogParts.h"
 #include "ui/ProgramDir.h"
 #include "ui/Text.h"

@@ -12,7 +12,7 @@
 #include "practice/ui/SearchBar.h"
 #include "practice/ui/ViewAccessibility.h"
 #include "practice/ui/ViewImages.h"
-#include "shell/Settings.h"
+#include "base/Settings.h"
 #include "ui/PictureDlg.h"
 #include "ui/ProgramDir.h"
 #include "ui/SoundPlayer.h"

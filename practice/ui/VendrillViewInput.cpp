@@ -5,7 +5,7 @@
 
 #include "practice/Query.h"
 #include "practice/ui/ListModels.h"
-#include "shell/Message.h"
+#include "base/Message.h"
 #include "ui/Text.h"
 
 #include <QApplication>

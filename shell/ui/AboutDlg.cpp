@@ -1,6 +1,6 @@
 #include "shell/ui/AboutDlg.h"
 
-#include "shell/FileVersion.h"
+#include "base/FileVersion.h"
 #include "shell/ui/Icons.h"
 
 #include <QDialogButtonBox>

@@ -2,7 +2,7 @@
 // The main window: menus, tool bar, status bar, the child windows of the open training
 // files, and the program-wide objects (settings, printer, recent files).
 
-#include "shell/Settings.h"
+#include "base/Settings.h"
 #include "shell/ui/RecentFiles.h"
 
 #include <QMainWindow>

@@ -2,9 +2,9 @@
 
 #include "practice/Query.h"
 #include "practice/ui/PrintView.h"
-#include "shell/Message.h"
-#include "shell/Settings.h"
-#include "shell/StreamPresenter.h"
+#include "base/Message.h"
+#include "base/Settings.h"
+#include "base/StreamPresenter.h"
 #include "ui/MessageBoxPresenter.h"
 #include "ui/ProgramDir.h"
 #include "shell/ui/SingleInstance.h"

@@ -1,6 +1,6 @@
 #include "shell/ui/SettingsDlg.h"
 
-#include "shell/Settings.h"
+#include "base/Settings.h"
 #include "ui/DialogParts.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "shell/ui/VendrillApp.h"
 
-#include "shell/Message.h"
+#include "base/Message.h"
 #include "shell/ui/Icons.h"
 #include "shell/ui/MainFrame.h"
 #include "ui/MessageBoxPresenter.h"

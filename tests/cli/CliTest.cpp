@@ -3,7 +3,7 @@
 #include "common/RecordingPresenter.h"
 #include "common/TaskBuilders.h"
 #include "common/TestFiles.h"
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/Document.h"
 
 #include "cli/CliTestSupport.h"

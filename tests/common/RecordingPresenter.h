@@ -1,7 +1,7 @@
 #pragma once
 // A message presenter for tests: records every box and answers with scripted buttons.
 
-#include "shell/Message.h"
+#include "base/Message.h"
 
 #include <deque>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 // Small builders for the tasks that core and window tests put into training files.
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/Task.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "common/RecordingPresenter.h"
 #include "common/TestFiles.h"
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include "common/RecordingPresenter.h"
 #include "common/SameTrainingData.h"
 #include "common/TestFiles.h"
-#include "data/Cp1252.h"
-#include "data/Datei.h"
+#include "base/Cp1252.h"
+#include "base/Datei.h"
 
 #include <gtest/gtest.h>
 

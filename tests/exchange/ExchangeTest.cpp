@@ -2,7 +2,7 @@
 // training data through CSV, KVTML and Anki text.
 
 #include "common/TaskBuilders.h"
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/Document.h"
 #include "exchange/Exchange.h"
 

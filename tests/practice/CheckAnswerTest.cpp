@@ -1,6 +1,6 @@
 // Checking an answer and the verdict text shown for it.
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/Task.h"
 #include "practice/Verdict.h"
 

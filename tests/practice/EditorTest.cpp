@@ -2,7 +2,7 @@
 // how files chosen in the task editor are named in the task (relative to the program
 // directory, with the sound rules of the view, on real files and folders).
 
-#include "data/Number.h"
+#include "base/Number.h"
 #include "practice/EditorDialogs.h"
 #include "practice/Media.h"
 #include "practice/QueryTestSupport.h"

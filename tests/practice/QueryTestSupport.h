@@ -9,7 +9,7 @@
 #include "common/TestFiles.h"
 #include "data/Document.h"
 #include "practice/Query.h"
-#include "shell/Settings.h"
+#include "base/Settings.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "cli/CliTestSupport.h"
 #include "common/TestFiles.h"
 #include "common/UpdateServer.h"
-#include "shell/FileVersion.h"
+#include "base/FileVersion.h"
 #include "update/UpdateCommand.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "common/RecordingPresenter.h"
 #include "common/TestFiles.h"
 #include "common/WindowTest.h"
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/ui/FilePropsDlg.h"
 #include "data/ui/VendrillDoc.h"
 #include "practice/ui/ViewTestSupport.h"

@@ -7,13 +7,13 @@
 #include "common/FakeSoundPlayer.h"
 #include "common/TaskBuilders.h"
 #include "common/TestFiles.h"
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 #include "data/TrainingData.h"
 #include "data/ui/VendrillDoc.h"
 #include "practice/Query.h"
 #include "practice/ui/ListModels.h"
 #include "practice/ui/VendrillView.h"
-#include "shell/Settings.h"
+#include "base/Settings.h"
 
 #include <QtTest>
 #include <QtWidgets>

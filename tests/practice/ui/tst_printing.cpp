@@ -9,7 +9,7 @@
 #include "data/Document.h"
 #include "practice/Query.h"
 #include "practice/ui/PrintView.h"
-#include "shell/Settings.h"
+#include "base/Settings.h"
 #include "shell/ui/SingleInstance.h"
 #include "ui/Text.h"
 

@@ -4,8 +4,8 @@
 
 #include "ui/MessageBoxPresenter.h"
 
-#include "data/Cp1252.h"
-#include "shell/Message.h"
+#include "base/Cp1252.h"
+#include "base/Message.h"
 #include "shell/ui/ModalScript.h"
 
 #include <QtWidgets>

@@ -1,6 +1,6 @@
-#include "data/SafeSave.h"
+#include "base/SafeSave.h"
 
-#include "data/Datei.h"
+#include "base/Datei.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // A message presenter for programs without windows: prints each box to a text stream.
 
-#include "shell/Message.h"
+#include "base/Message.h"
 
 #include <iosfwd>
 

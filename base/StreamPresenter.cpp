@@ -1,6 +1,6 @@
-#include "shell/StreamPresenter.h"
+#include "base/StreamPresenter.h"
 
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <ostream>
 

@@ -1,8 +1,8 @@
-#include "shell/Message.h"
+#include "base/Message.h"
 
-#include "data/Cp1252.h"
-#include "data/Number.h"
-#include "shell/StreamPresenter.h"
+#include "base/Cp1252.h"
+#include "base/Number.h"
+#include "base/StreamPresenter.h"
 
 #include <algorithm>
 #include <cstdio>

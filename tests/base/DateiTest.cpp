@@ -1,11 +1,11 @@
 // The value stream: exact bytes, every reader's tags, outputs and boxes, scrambling and
 // truncation in memory; what only a real file has (paths, buffering, atomic replacement).
 
-#include "data/Datei.h"
+#include "base/Datei.h"
 
 #include "common/RecordingPresenter.h"
 #include "common/TestFiles.h"
-#include "data/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <gtest/gtest.h>
 

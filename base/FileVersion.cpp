@@ -1,4 +1,4 @@
-#include "shell/FileVersion.h"
+#include "base/FileVersion.h"
 
 #include <array>
 #include <cstring>

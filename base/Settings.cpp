@@ -1,6 +1,6 @@
-#include "shell/Settings.h"
+#include "base/Settings.h"
 
-#include "data/Datei.h"
+#include "base/Datei.h"
 
 #include <cstdlib>
 #include <filesystem>

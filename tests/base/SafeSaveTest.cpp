@@ -1,11 +1,11 @@
 // Saving beside other programs and people, on real files: changed files, locks, read-only
 // files and folders, links, owners, attributes, special files and leftover temporaries.
 
-#include "data/SafeSave.h"
+#include "base/SafeSave.h"
 
 #include "common/RecordingPresenter.h"
 #include "common/TestFiles.h"
-#include "data/Datei.h"
+#include "base/Datei.h"
 #include "data/Document.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "data/Datei.h"
+#include "base/Datei.h"
 
-#include "data/Cp1252.h"
-#include "data/SafeSave.h"
-#include "shell/Message.h"
+#include "base/Cp1252.h"
+#include "base/SafeSave.h"
+#include "base/Message.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "data/Number.h"
+#include "base/Number.h"
 
 #include <algorithm>
 #include <climits>
