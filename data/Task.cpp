@@ -3,6 +3,7 @@
 #include "base/Cp1252.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -211,4 +212,26 @@ int cTask::CompareWithTolerance(std::string answer, std::string candidate, bool 
         }
     }
     return VerdictWrong;
+}
+
+void RescaleStatistics(cTask& task, int newPoints)
+{
+    const int from = std::clamp<int>(task.m_nPoints, 0, kTaskSlots - 1);
+    const int to = std::clamp(newPoints, 0, kTaskSlots - 1);
+    if (from == to)
+        return;
+    std::array<std::uint64_t, kTaskSlots> sums{};
+    sums[0] = task.m_nStats[0];
+    // A task of 0 points counts every answer in its one slot, which stays where it is.
+    if (from > 0) {
+        sums[static_cast<std::size_t>(to)] += task.m_nStats[static_cast<std::size_t>(from)];
+        // Partial counters that no longer fit go to the highest partial slot; a task of
+        // 0 or 1 points has none, so they are dropped rather than counted right or wrong.
+        if (to >= 2)
+            for (int k = 1; k < from; ++k)
+                sums[static_cast<std::size_t>(std::min(k, to - 1))] +=
+                    task.m_nStats[static_cast<std::size_t>(k)];
+    }
+    for (std::size_t k = 0; k < sums.size(); ++k)
+        task.m_nStats[k] = static_cast<std::uint32_t>(std::min<std::uint64_t>(sums[k], UINT32_MAX));
 }

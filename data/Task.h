@@ -90,6 +90,11 @@ public:
     std::array<bool, kTaskSlots> m_bChoiceTicked{}; // not stored
 };
 
+/// Moves the counters of a task to new points so that they keep their meaning: wrong
+/// answers stay in slot 0, full marks go to the new top slot, partial counters beyond it
+/// fold into the highest partial slot (dropped when the new points are 0 or 1).
+void RescaleStatistics(cTask& task, int newPoints);
+
 /// Splits text at every separator into out (emptied first), keeping empty pieces.
 /// Returns the number of pieces.
 int SplitString(const std::string& text, std::vector<std::string>& out, char separator);

@@ -82,10 +82,15 @@ struct cRun {
     }
 };
 
-// A task put back in place of another keeps what answering gave the one it replaces.
+// A task put back in place of another keeps what answering gave the one it replaces; its
+// counters move to the points of the task put back by the same rule as an edit of points.
 void CarryAnswers(const cTask& from, cTask& to)
 {
+    const std::uint8_t points = to.m_nPoints;
     to.m_nStats = from.m_nStats;
+    to.m_nPoints = from.m_nPoints;
+    RescaleStatistics(to, points);
+    to.m_nPoints = points;
     to.m_strAnswer = from.m_strAnswer;
     to.m_nResult = from.m_nResult;
     to.m_bChoiceTicked = from.m_bChoiceTicked;
@@ -96,6 +101,15 @@ void CarryAnswers(const cTask& from, cTask& to)
 bool SameTaskContent(const cTask& a, const cTask& b)
 {
     return StoredFields(a) == StoredFields(b);
+}
+
+bool SameContentButCounters(const cTrainingData& a, const cTrainingData& b)
+{
+    return std::equal(a.m_aTasks.begin(), a.m_aTasks.end(), b.m_aTasks.begin(), b.m_aTasks.end(),
+                      SameTaskContent) &&
+           std::equal(a.m_aQuestionnaires.begin(), a.m_aQuestionnaires.end(),
+                      b.m_aQuestionnaires.begin(), b.m_aQuestionnaires.end(), SameQuestionnaire) &&
+           Settings(a) == Settings(b);
 }
 
 struct cUndoHistory::cStep {

@@ -49,11 +49,6 @@ struct cTaskEditTexts {
 /// positions as 8 bits, points as their low 8 bits).
 void StoreTaskEditTexts(const cTaskEditTexts& texts, cTask& task);
 
-/// Moves the counters of a task to new points so that they keep their meaning: wrong
-/// answers stay in slot 0, full marks go to the new top slot, partial counters beyond it
-/// fold into the highest partial slot (dropped when the new points are 0 or 1).
-void RescaleStatistics(cTask& task, int newPoints);
-
 /// A new task for "Neue Aufgabe": defaults, the last task's category, and the last task's
 /// number plus one ("1" and an empty category in a file without tasks).
 [[nodiscard]] cTask NewTaskProposal(const cTrainingData& data);

@@ -41,6 +41,18 @@ TEST(UndoHistory, KeepsTheAnswersCountedSince) {
     ASSERT_TRUE(doc.Undo()); EXPECT_EQ(task().m_nStats[1], 4u); EXPECT_EQ(task().m_nStats[0], 1u);
     ASSERT_TRUE(doc.Redo());
     EXPECT_EQ(doc.m_data.m_aTasks[0].m_nStats, (std::array<std::uint32_t, kTaskSlots>{}));
+
+    // Points 1 -> 3 and back: the counters follow the points rule both ways, and an answer
+    // given in between stays counted.
+    using Slots = std::array<std::uint32_t, kTaskSlots>;
+    doc.m_data.m_aTasks[1].m_nPoints = 1; doc.m_data.m_aTasks[1].m_nStats = {2, 1};
+    Apply(doc, "Aufgabe 2 bearbeiten", [](cTrainingData& d) {
+        RescaleStatistics(d.m_aTasks[1], 3); d.m_aTasks[1].m_nPoints = 3;
+    });
+    EXPECT_EQ(doc.m_data.m_aTasks[1].m_nStats, (Slots{2, 0, 0, 1}));
+    doc.m_data.m_aTasks[1].m_nStats[3] += 1; doc.m_data.m_aTasks[1].m_nStats[2] += 1;
+    ASSERT_TRUE(doc.Undo()); EXPECT_EQ(doc.m_data.m_aTasks[1].m_nStats, (Slots{2, 2}));
+    ASSERT_TRUE(doc.Redo()); EXPECT_EQ(doc.m_data.m_aTasks[1].m_nStats, (Slots{2, 0, 0, 2}));
 }
 
 // A hundred steps are kept; the modified flag is clear exactly at the saved content, which
