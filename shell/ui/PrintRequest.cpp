@@ -11,6 +11,7 @@
 #include "ui/Text.h"
 #include "shell/ui/VendrillApp.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,8 +19,13 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <cerrno>
 #include <cstring>
 #include <iostream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,20 +42,43 @@ cStartRequest Refused(const QString& error)
     return request;
 }
 
+// The same file under any name: device and inode, so hard and symbolic links count too.
 bool SameFile(const QString& a, const QString& b)
 {
-    const QFileInfo first(a);
-    const QFileInfo second(b);
-    if (first.exists() && second.exists())
-        return first.canonicalFilePath() == second.canonicalFilePath();
+    struct stat first {};
+    struct stat second {};
+    if (stat(QFile::encodeName(a).constData(), &first) == 0 &&
+        stat(QFile::encodeName(b).constData(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
     return QDir::cleanPath(a) == QDir::cleanPath(b);
 }
 
-// Asked before the PDF printer is started, which would only warn in its own words.
-bool CanWrite(const QString& path)
+// The PDF is written beside its target under a hidden name and renamed into place: the
+// target is never opened, and a failed print leaves an existing PDF as it was.
+bool WritePdfBeside(const QString& path, cQuery& query)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly);
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+    const QFileInfo targetInfo(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString temp = targetInfo.dir().filePath(
+            QStringLiteral(".%1.%2-%3.tmp")
+                .arg(targetInfo.fileName(), QString::number(QCoreApplication::applicationPid()),
+                     QString::number(attempt)));
+        const QByteArray name = QFile::encodeName(temp);
+        const int fd = open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return false;
+        close(fd);
+        if (WritePrintPdf(temp, query) &&
+            rename(name.constData(), QFile::encodeName(target).constData()) == 0)
+            return true;
+        unlink(name.constData());
+        return false;
+    }
+    return false;
 }
 
 // Says so when there is no printer of that name.
@@ -192,7 +221,7 @@ int RunPdfRequest(const cStartRequest& request, const cSettings& settings)
     if (status != kPrintExitOk) {
         if (!error.isEmpty())
             std::cerr << error.toStdString() << '\n';
-    } else if (!CanWrite(request.pdfPath) || !WritePrintPdf(request.pdfPath, source.Query())) {
+    } else if (!WritePdfBeside(request.pdfPath, source.Query())) {
         std::cerr << U("Die PDF-Datei \"%1\" konnte nicht geschrieben werden.\n")
                          .arg(QDir::toNativeSeparators(request.pdfPath))
                          .toStdString();

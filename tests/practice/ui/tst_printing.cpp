@@ -20,6 +20,8 @@
 
 #include <set>
 
+#include <unistd.h>
+
 namespace {
 
 const char* const kTitle = "Prüfung Übersicht";
@@ -124,6 +126,7 @@ private slots:
             QSKIP("pdftotext (poppler-utils, installed by scripts/deps.sh) is missing");
         m_strFile = m_dir.filePath(QStringLiteral("beispiel.vdr"));
         QVERIFY(QFile::copy(QStringLiteral(QUORVANT_SOURCE_DIR "/resources/beispiel.vdr"), m_strFile));
+        QVERIFY(link(QFile::encodeName(m_strFile), QFile::encodeName(m_dir.filePath("hart.pdf"))) == 0);
         // The hand-over's sockets live in the temporary folder: one of our own keeps these
         // starts away from any Quorvant that is really running.
         qputenv("TMPDIR", QFile::encodeName(m_dir.path()));
@@ -225,6 +228,8 @@ private slots:
             << 2 << "--questionnaire braucht eine Zahl ab 0.\nAufruf: quorvant --pdf AUSGABE.pdf DATEI.vdr";
         QTest::newRow("pdf over the training file") << QStringList{"--pdf", "%D/./beispiel.vdr", "%F"} << 2
                                                     << "Die PDF-Datei darf nicht die Trainingsdatei sein.";
+        QTest::newRow("pdf is a hard link to the training file") << QStringList{"--pdf", "%D/hart.pdf", "%F"}
+            << 2 << "Die PDF-Datei darf nicht die Trainingsdatei sein.";
         QTest::newRow("print dialog without a display") << QStringList{"--print", "%F"} << 1
             << "Ohne Bildschirm kann der Druckdialog nicht gezeigt werden.";
     }
