@@ -11,6 +11,7 @@
 #include <set>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -110,6 +111,48 @@ bool WriteAll(int fd, const char* data, std::size_t size)
     }
     return true;
 }
+
+// Staging folders are named by mkdtemp: ".update-" and six characters.
+constexpr const char* kStagingPrefix = ".update-";
+constexpr std::size_t kStagingNameSize = 14;
+
+// Holds a shared flock on the program folder while an update stages files there. Whoever
+// gets it exclusively knows that no update runs, so every staging folder left is stale
+// (one of an update that was interrupted) and is removed.
+class cUpdateLock {
+public:
+    explicit cUpdateLock(const std::string& dir)
+        : m_fd(open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_fd < 0)
+            return;
+        if (flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+            RemoveStaleStaging(dir);
+        // No staging folder of ours exists yet, so the moment between the two locks is harmless.
+        (void)flock(m_fd, LOCK_SH);
+    }
+    ~cUpdateLock()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    cUpdateLock(const cUpdateLock&) = delete;
+    cUpdateLock& operator=(const cUpdateLock&) = delete;
+
+private:
+    static void RemoveStaleStaging(const std::string& dir)
+    {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(dir, ec)) {
+            const std::string name = entry.path().filename().string();
+            if (name.size() == kStagingNameSize && name.starts_with(kStagingPrefix) &&
+                entry.is_directory(ec) && !entry.is_symlink(ec))
+                fs::remove_all(entry.path(), ec);
+        }
+    }
+
+    int m_fd;
+};
 
 } // namespace
 
@@ -295,8 +338,9 @@ int cAutoUpdate::DownloadUpdate()
     // Nothing is fetched when it could not be put in place anyway.
     if (const int targets = CheckTargets(); targets != DownloadDone)
         return targets;
+    const cUpdateLock lock(m_strProgramDir);
     // Staged inside the program directory: a rename from elsewhere could cross file systems.
-    std::string staging = m_strProgramDir + ".update-XXXXXX";
+    std::string staging = m_strProgramDir + kStagingPrefix + "XXXXXX";
     if (!mkdtemp(staging.data()))
         return DownloadNotSaved;
     m_nDownloaded = 0;
@@ -371,7 +415,20 @@ int cAutoUpdate::PutInPlace(const std::string& staging)
     };
     std::vector<cDone> done;
     std::vector<std::string> madeFolders;
+    // The backups of the update before stay until this one has fully succeeded: they wait
+    // in the staging folder (removed with it) and come back on a rollback.
+    std::vector<std::pair<std::string, std::string>> keptBackups; // backup, where it waits
     bool ok = true;
+    for (std::size_t i = 0; i < m_aFiles.size() && ok; ++i) {
+        const std::string backup = m_strProgramDir + m_aFiles[i] + ".bak";
+        const std::string aside = staging + "/" + std::to_string(i) + ".bak";
+        struct stat st {};
+        if (lstat(backup.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+            continue;
+        ok = rename(backup.c_str(), aside.c_str()) == 0;
+        if (ok)
+            keptBackups.emplace_back(backup, aside);
+    }
     for (std::size_t i = 0; i < m_aFiles.size() && ok; ++i) {
         const std::string target = m_strProgramDir + m_aFiles[i];
         // Folders the new version brings are made on the way, and removed on a rollback.
@@ -400,5 +457,7 @@ int cAutoUpdate::PutInPlace(const std::string& staging)
     }
     for (auto it = madeFolders.rbegin(); it != madeFolders.rend(); ++it)
         rmdir(it->c_str());
+    for (const auto& [backup, aside] : keptBackups)
+        rename(aside.c_str(), backup.c_str());
     return DownloadNotMoved;
 }

@@ -16,6 +16,8 @@
 #include <filesystem>
 #include <map>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -199,9 +201,19 @@ TEST(DownloadUpdate, PutsEveryFileInPlaceOverHttps) {
     server.Publish("quorvant.php", Config("1.0.0.1", {"quorvant", "hilfe_vdr.html", "bilder/neu png"}));
     server.Publish("hilfe_vdr.html", "new help");
     server.Publish("bilder/neu png", "picture");
+    WriteFile(dir.Path(".update-Ab12Cd/0"), "complete", 0644);
+    WriteFile(dir.Path(".update-Ab12Cd/1"), "parti", 0644);
 
     for (const char* program : {"new program", "newer program"}) {
         SCOPED_TRACE(program);
+        // The first update removes the folder an interrupted one left; beside the second
+        // another update is at work (holding its lock), and that one's folder stays.
+        const bool second = program == std::string("newer program");
+        const int busy = open(dir.Dir().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (second) {
+            fs::create_directory(dir.Path(".update-Zz99Yy"));
+            ASSERT_EQ(flock(busy, LOCK_SH), 0);
+        }
         server.Publish("quorvant", program);
         struct stat old {};
         stat(dir.Path("quorvant").c_str(), &old);
@@ -214,9 +226,12 @@ TEST(DownloadUpdate, PutsEveryFileInPlaceOverHttps) {
         EXPECT_EQ(fs::exists(dir.Path("bilder/neu png.bak")), program == std::string("newer program"));
         EXPECT_EQ(fs::status(dir.Path("quorvant")).permissions(), fs::perms(0755));
         EXPECT_EQ(fs::status(dir.Path("hilfe_vdr.html")).permissions(), fs::perms(0640));
-        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"bilder", "hilfe_vdr.html",
-                                                           "hilfe_vdr.html.bak", "quorvant",
-                                                           "quorvant.bak"}));
+        close(busy);
+        std::vector<std::string> entries{"bilder", "hilfe_vdr.html", "hilfe_vdr.html.bak", "quorvant",
+                                         "quorvant.bak"};
+        if (second)
+            entries.insert(entries.begin(), ".update-Zz99Yy");
+        EXPECT_EQ(dir.Entries(), entries);
         struct stat backup {};
         stat(dir.Path("quorvant.bak").c_str(), &backup);
         EXPECT_EQ(backup.st_ino, old.st_ino); // the old file was moved aside, never written into
@@ -248,6 +263,7 @@ TEST(DownloadUpdate, FailureLeavesTheProgramFolderUntouched) {
         TempDir dir;
         WriteFile(dir.Path("quorvant"), "old program", 0755);
         WriteFile(dir.Path("hilfe_vdr.html"), "old help", 0644);
+        WriteFile(dir.Path("quorvant.bak"), "older program", 0755); // the only copy of it
         // A folder where the backup must go makes the move of hilfe_vdr.html fail.
         WriteFile(dir.Path("hilfe_vdr.html.bak/keep"), "", 0644);
         const auto before = Snapshot(dir.Dir());
