@@ -9,9 +9,10 @@
 #include "base/Settings.h"
 #include "base/StreamPresenter.h"
 
-#include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <iostream>
 #include <sstream>
 
@@ -236,17 +237,26 @@ private:
 };
 
 // "name.vdr" -> "name.konflikt.vdr" beside it; "name.konflikt-2.vdr" and so on when
-// that is taken, so an earlier conflict file is never overwritten.
-std::string ConflictPath(const std::string& path)
+// that is taken. The name is claimed by creating the file exclusively, so neither an
+// earlier conflict file nor one that another program is writing now is overwritten.
+// "" when no name could be claimed.
+std::string ClaimConflictPath(const std::string& path)
 {
     std::string stem = path;
     if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".vdr") == 0)
         stem.resize(stem.size() - 4);
-    std::string candidate = stem + ".konflikt.vdr";
-    struct stat st {};
-    for (int n = 2; lstat(candidate.c_str(), &st) == 0; ++n)
-        candidate = stem + ".konflikt-" + std::to_string(n) + ".vdr";
-    return candidate;
+    for (int n = 1; n < 10000; ++n) {
+        const std::string candidate =
+            stem + ".konflikt" + (n == 1 ? std::string() : "-" + std::to_string(n)) + ".vdr";
+        const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            close(fd);
+            return candidate;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    return {};
 }
 
 // Another program changed the file during the session: its content stays, and this
@@ -254,12 +264,15 @@ std::string ConflictPath(const std::string& path)
 int SaveBeside(cCliContext& ctx, cDocument& doc)
 {
     const std::string original = doc.Path();
-    const std::string conflict = ConflictPath(original);
+    const std::string conflict = ClaimConflictPath(original);
     ctx.err << "Die Datei " << original
             << " wurde während der Übung von einem anderen Programm geändert und bleibt "
                "unverändert.\n";
-    if (doc.SaveAs(conflict) != 0)
+    if (doc.SaveAs(conflict) != 0) {
+        if (!conflict.empty())
+            unlink(conflict.c_str());
         return kExitFailed;
+    }
     ctx.err << "Die Statistik dieser Übung ist in " << conflict << " gespeichert.\n";
     return kExitFailed;
 }

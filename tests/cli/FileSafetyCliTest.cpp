@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <random>
+#include <set>
 #include <thread>
 
 #include <fcntl.h>
@@ -65,36 +66,57 @@ std::uint64_t TotalCounts(const std::string& path) {
     return total;
 }
 
-TEST(TwoPracticeRuns, TheLaterKeepsItsStatisticsBesideTheFile) {
+// Three runs at once: one saves, the other two find the file changed when they end at the
+// same moment; each keeps its statistics in a conflict file of its own.
+TEST(ThreePracticeRuns, EachLaterOneKeepsItsStatisticsInItsOwnFile) {
     TempDir dir;
     const std::string path = dir.Path("vokabeln.vdr");
     cTrainingData data = testfiles::MakeTrainingData(3);
     data.m_nMinPercent = data.m_nMinRight = data.m_nMaxWords = 0; // every task is asked
     ASSERT_EQ(data.WriteTrainingFile(path), 0);
     const std::uint64_t before = TotalCounts(path);
-
-    for (const char* conflict : {"vokabeln.konflikt.vdr", "vokabeln.konflikt-2.vdr"}) {
-        int answers[2];
-        ASSERT_EQ(pipe2(answers, O_CLOEXEC), 0);
-        const pid_t first = Spawn({"practice", path}, answers[0],
-                                  Open(dir.Path("out1"), O_WRONLY | O_TRUNC), dir.Path("err1"));
-        // Once it asks, it has read the file; the second run answers once and saves.
-        for (int i = 0; i < 1000 && ReadBytes(dir.Path("out1")).find("Antwort> ") == std::string::npos; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::set<std::string> named;
+    for (int round = 1; round <= 4; ++round) {
+        int answers[2][2];
+        pid_t losers[2];
+        for (int k = 0; k < 2; ++k) {
+            ASSERT_EQ(pipe2(answers[k], O_CLOEXEC), 0);
+            const std::string out = dir.Path("out" + std::to_string(k));
+            losers[k] = Spawn({"practice", path}, answers[k][0], Open(out, O_WRONLY | O_TRUNC),
+                              dir.Path("err" + std::to_string(k)));
+            // Once it asks, it has read the file.
+            for (int i = 0; i < 1000 && ReadBytes(out).find("Antwort> ") == std::string::npos; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
         ASSERT_EQ(RunToEnd({"practice", path}, "x\n", dir), 0);
-        const std::string second = ReadBytes(path);
-        ASSERT_EQ(write(answers[1], "x\nx\n", 4), 4);
-        close(answers[1]);
-        EXPECT_EQ(Wait(first), 1);
-
-        EXPECT_EQ(ReadBytes(dir.Path("err1")),
-                  "Die Datei " + path + " wurde während der Übung von einem anderen Programm "
-                  "geändert und bleibt unverändert.\nDie Statistik dieser Übung ist in " +
-                      dir.Path(conflict) + " gespeichert.\n");
-        EXPECT_EQ(ReadBytes(path), second);
-        EXPECT_EQ(TotalCounts(dir.Path(conflict)), TotalCounts(path) + 1);
+        const std::string saved = ReadBytes(path);
+        for (auto& pipe : answers)
+            ASSERT_EQ(write(pipe[1], "x\nx\n", 4), 4);
+        for (auto& pipe : answers)
+            close(pipe[1]);
+        for (int k = 0; k < 2; ++k) {
+            SCOPED_TRACE("round " + std::to_string(round) + ", run " + std::to_string(k));
+            EXPECT_EQ(Wait(losers[k]), 1);
+            const std::string err = ReadBytes(dir.Path("err" + std::to_string(k)));
+            const std::string head = "Die Datei " + path + " wurde während der Übung von einem "
+                                     "anderen Programm geändert und bleibt unverändert.\nDie "
+                                     "Statistik dieser Übung ist in ";
+            ASSERT_EQ(err.substr(0, head.size()), head);
+            const std::string tail = " gespeichert.\n";
+            ASSERT_GE(err.size(), head.size() + tail.size());
+            const std::string conflict = err.substr(head.size(), err.size() - head.size() - tail.size());
+            EXPECT_EQ(err.substr(head.size() + conflict.size()), tail);
+            EXPECT_TRUE(named.insert(conflict).second) << conflict << " named twice";
+            EXPECT_EQ(TotalCounts(conflict), TotalCounts(path) + 1);
+        }
+        EXPECT_EQ(ReadBytes(path), saved);
     }
-    EXPECT_EQ(TotalCounts(path), before + 2);
+    EXPECT_EQ(named, (std::set<std::string>{
+                         dir.Path("vokabeln.konflikt.vdr"), dir.Path("vokabeln.konflikt-2.vdr"),
+                         dir.Path("vokabeln.konflikt-3.vdr"), dir.Path("vokabeln.konflikt-4.vdr"),
+                         dir.Path("vokabeln.konflikt-5.vdr"), dir.Path("vokabeln.konflikt-6.vdr"),
+                         dir.Path("vokabeln.konflikt-7.vdr"), dir.Path("vokabeln.konflikt-8.vdr")}));
+    EXPECT_EQ(TotalCounts(path), before + 4);
 }
 
 TEST(KillDuringSave, LeavesTheOldOrTheNewFileAndNoTemporary) {
