@@ -4,12 +4,27 @@
 #include "data/TrainingFile.h"
 #include "base/Message.h"
 
+#include <algorithm>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int kMsgText = 1;
+
+// Answers every box with OK, unseen, while it lives; the presenter before comes back.
+class cSilentPresenter : public cMessagePresenter {
+public:
+    cSilentPresenter() : m_previous(MessagePresenter()) { SetMessagePresenter(this); }
+    ~cSilentPresenter() override { SetMessagePresenter(&m_previous); }
+    cSilentPresenter(const cSilentPresenter&) = delete;
+    cSilentPresenter& operator=(const cSilentPresenter&) = delete;
+    int Present(const std::string&, const std::string&, std::uint32_t) override { return ResultOk; }
+
+private:
+    cMessagePresenter& m_previous;
+};
 
 } // namespace
 
@@ -20,6 +35,7 @@ int cDocument::Open(const std::string& path)
     m_bClosed = false;
     m_undo.Clear();
     m_bReadFailed = m_data.ReadTrainingFile(path, &m_stamp) != 0;
+    NoteFileCounters();
     if (!m_bReadFailed)
         return 0;
     // The view and the editor expect the automatic questionnaire as the last entry.
@@ -43,6 +59,7 @@ void cDocument::NewDocument()
     m_bReadFailed = false;
     m_bClosed = false;
     m_stamp = cFileStamp();
+    NoteFileCounters();
 }
 
 int cDocument::Write(const std::string& path, bool check)
@@ -58,6 +75,7 @@ int cDocument::Write(const std::string& path, bool check)
         // The file now holds exactly what is in memory.
         m_bModified = false;
         m_bReadFailed = false;
+        NoteFileCounters();
         return 0;
     case SaveOutcome::Changed:
         return kSaveChanged;
@@ -158,4 +176,64 @@ bool cDocument::Redo()
         return false;
     m_bModified = !m_undo.AtSaved();
     return true;
+}
+
+void cDocument::NoteFileCounters()
+{
+    m_aFileCounters.clear();
+    m_aFileCounters.reserve(m_data.m_aTasks.size());
+    for (const cTask& task : m_data.m_aTasks)
+        m_aFileCounters.push_back(task.m_nStats);
+}
+
+bool cDocument::CountedSinceRead() const
+{
+    if (m_aFileCounters.size() != m_data.m_aTasks.size())
+        return true;
+    for (std::size_t i = 0; i < m_aFileCounters.size(); ++i)
+        if (m_aFileCounters[i] != m_data.m_aTasks[i].m_nStats)
+            return true;
+    return false;
+}
+
+MergeBlock cDocument::MergeWithFile(bool apply)
+{
+    // Counters only grow between resets, so what was counted here is the difference to
+    // the file as read; any other change here could not be added to the other file.
+    const std::size_t n = m_data.m_aTasks.size();
+    if (m_bModified || m_bReadFailed || m_aFileCounters.size() != n)
+        return MergeBlock::ChangedHere;
+    for (std::size_t i = 0; i < n; ++i)
+        for (int s = 0; s < kTaskSlots; ++s)
+            if (m_data.m_aTasks[i].m_nStats[s] < m_aFileCounters[i][s])
+                return MergeBlock::ChangedHere;
+
+    cTrainingData disk;
+    cFileStamp stamp;
+    {
+        // A damaged file says so in the question that follows, not in boxes of its own.
+        cSilentPresenter silent;
+        if (disk.ReadTrainingFile(m_data.m_strPath, &stamp) != 0)
+            return MergeBlock::Unreadable;
+    }
+    if (!SameContentButCounters(disk, m_data))
+        return MergeBlock::ChangedThere;
+    for (std::size_t i = 0; i < n; ++i)
+        for (int s = 0; s < kTaskSlots; ++s)
+            if (disk.m_aTasks[i].m_nStats[s] < m_aFileCounters[i][s])
+                return MergeBlock::ResetThere;
+    if (!apply)
+        return MergeBlock::None;
+
+    constexpr std::uint64_t kMax = UINT32_MAX;
+    for (std::size_t i = 0; i < n; ++i) {
+        Counters& now = m_data.m_aTasks[i].m_nStats;
+        const Counters& there = disk.m_aTasks[i].m_nStats;
+        for (int s = 0; s < kTaskSlots; ++s)
+            now[s] = static_cast<std::uint32_t>(
+                std::min<std::uint64_t>(kMax, std::uint64_t(there[s]) + now[s] - m_aFileCounters[i][s]));
+        m_aFileCounters[i] = there;
+    }
+    m_stamp = stamp;
+    return MergeBlock::None;
 }

@@ -7,8 +7,10 @@
 #include "data/TrainingData.h"
 #include "data/UndoHistory.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 /// Catalogue messages of the document.
 inline constexpr int kMsgOpenFailed = 104;
@@ -17,6 +19,15 @@ inline constexpr int kMsgSaveFailed = 105;
 /// Result of Save and Close when the file on disk changed since it was read: nothing was
 /// written and no message shown; the caller decides (overwrite, save elsewhere, discard).
 inline constexpr int kSaveChanged = 2;
+
+/// Why this document's answers cannot be added to the file that another program saved.
+enum class MergeBlock {
+    None,         // they can: the tasks still match and no counter went down
+    ChangedHere,  // this document changed tasks, questionnaires or settings, or reset counters
+    ChangedThere, // the file on disk has other tasks, questionnaires or settings
+    ResetThere,   // a counter in the file on disk went down: its statistics were reset
+    Unreadable,   // the file on disk cannot be read
+};
 
 class cDocument {
 public:
@@ -51,6 +62,14 @@ public:
     /// after a successful close do nothing. 0 fine, 1 write failed, kSaveChanged as with
     /// Save (overwrite as there).
     [[nodiscard]] int Close(bool overwrite = false);
+    /// Whether a merge with the file on disk is safe (see MergeBlock). With apply set and
+    /// None returned, the document's counters become those of the file on disk plus what
+    /// was counted here since the file was read or last saved, and the file on disk
+    /// becomes the one read, so that Save or Close writes the merged statistics (unless
+    /// the file changes once more).
+    [[nodiscard]] MergeBlock MergeWithFile(bool apply);
+    /// Whether answers were counted since the file was read or last saved.
+    [[nodiscard]] bool CountedSinceRead() const;
     /// How the last Save, SaveAs or Close write ended.
     [[nodiscard]] SaveOutcome LastSaveOutcome() const { return m_lastOutcome; }
 
@@ -84,7 +103,11 @@ private:
     int Write(const std::string& path, bool check);
     void NoteSavedState();
 
+    using Counters = std::array<std::uint32_t, kTaskSlots>;
+    void NoteFileCounters();
+
     cFileStamp m_stamp; // the file as read or last saved
+    std::vector<Counters> m_aFileCounters; // the counters in that file
     SaveOutcome m_lastOutcome = SaveOutcome::Saved;
     bool m_bModified = false;
     cUndoHistory m_undo;

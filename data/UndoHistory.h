@@ -64,3 +64,5 @@ private:
 
 /// Whether two tasks hold the same stored content, counters aside.
 [[nodiscard]] bool SameTaskContent(const cTask& a, const cTask& b);
+/// Whether two training files hold the same tasks, questionnaires and settings, counters aside.
+[[nodiscard]] bool SameContentButCounters(const cTrainingData& a, const cTrainingData& b);

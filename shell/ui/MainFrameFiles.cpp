@@ -222,12 +222,16 @@ bool CMainFrame::CanCloseChild(CChildFrame& child)
     // Another window still shows the file: it stays open and nothing is written yet.
     if (child.SharedDocument().use_count() > 1)
         return true;
-    // Changes to a new document, or to what was read of a damaged file, exist only here.
-    if ((doc.PathName().isEmpty() || doc.ReadFailed()) && doc.IsModified()) {
-        const int answer = MessagePresenter().Present(
-            "Quorvant",
-            ToCp1252(U("Sollen die Änderungen an %1 gespeichert werden?").arg(doc.Title())),
-            StyleYesNoCancel | StyleIconQuestion);
+    // Changes to a new document, or to what was read of a damaged file (also answers
+    // given there), exist only here.
+    if ((doc.PathName().isEmpty() && doc.IsModified()) ||
+        (doc.ReadFailed() && (doc.IsModified() || doc.Core().CountedSinceRead()))) {
+        QString text = U("Sollen die Änderungen an %1 gespeichert werden?").arg(doc.Title());
+        if (doc.ReadFailed())
+            text += U("\r\nDie Datei wurde nicht vollständig gelesen und wird nicht "
+                      "überschrieben: Mit „Ja“ wählen Sie einen neuen Namen.");
+        const int answer = MessagePresenter().Present("Quorvant", ToCp1252(text),
+                                                      StyleYesNoCancel | StyleIconQuestion);
         if (answer == ResultCancel)
             return false;
         if (answer == ResultYes && !SaveDocumentAs(doc))
@@ -272,7 +276,22 @@ bool CMainFrame::HandleFailedSave(CChildFrame& child, bool closing)
             doc.Discard();
         return answer == ResultNo && closing;
     }
-    switch (AskSaveConflict(this, doc.Title())) {
+    const MergeBlock block = doc.Core().MergeWithFile(false);
+    switch (AskSaveConflict(this, doc.Title(), MergeBlockText(block))) {
+    case SaveConflictChoice::Merge: {
+        if (block != MergeBlock::None)
+            break;
+        // The file may have changed once more since the question: then it comes again.
+        if (doc.Core().MergeWithFile(true) != MergeBlock::None)
+            return HandleFailedSave(child, closing);
+        if (!closing)
+            doc.UpdateAllViews(nullptr, false);
+        if (closing ? doc.Close() : doc.Save())
+            return true;
+        const SaveOutcome outcome = doc.LastSaveOutcome();
+        return (outcome == SaveOutcome::Changed || outcome == SaveOutcome::ReadOnly) &&
+               HandleFailedSave(child, closing);
+    }
     case SaveConflictChoice::Overwrite:
         return closing ? doc.Close(true) : doc.Save(true);
     case SaveConflictChoice::SaveAs:

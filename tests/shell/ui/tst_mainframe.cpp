@@ -491,6 +491,11 @@ private slots:
         QCOMPARE(frame->RecentFiles().Files(), QStringList{good->Document().PathName()});
         if (keepsWindow) {
             // "Speichern" asks for a name; the damaged file's own name is refused.
+            // An answer counted in it: closing asks first, and Cancel keeps the window.
+            child->Document().Data().m_aTasks[0].m_nStats[1] += 1;
+            m_boxes->answers = {ResultCancel};
+            QVERIFY(!child->close());
+            QVERIFY(ToQString(m_boxes->boxes.back().text).contains("nicht vollständig gelesen"));
             const std::size_t boxes = m_boxes->boxes.size();
             m_chosen << bad << copy;
             frame->Action(cmd::kFileSave)->trigger();
@@ -520,6 +525,8 @@ private slots:
         QTest::newRow("discard") << false << int(C::Discard) << false << 7u << 0u;
         QTest::newRow("save, overwrite") << true << int(C::Overwrite) << true << 5u << 0u;
         QTest::newRow("save, discard reopens") << true << int(C::Discard) << false << 7u << 0u;
+        QTest::newRow("merge") << false << int(C::Merge) << false << 12u << 0u;
+        QTest::newRow("save, merge") << true << int(C::Merge) << true << 12u << 0u;
     }
 
     void changedFileIsNeverOverwrittenSilently() {
@@ -537,7 +544,9 @@ private slots:
         QCOMPARE(other.WriteTrainingFile(""), 0);
 
         QStringList asked;
-        SetSaveConflictAsker([&](const QString& name) { asked << name; return SaveConflictChoice(choice); });
+        SetSaveConflictAsker([&](const QString& name, const QString& whyNoMerge) {
+            asked << name + whyNoMerge; return SaveConflictChoice(choice);
+        });
         frame->Action(viaSave ? cmd::kFileSave : cmd::kFileClose)->trigger();
         SetSaveConflictAsker({});
         QCOMPARE(asked, QStringList{QStringLiteral("geteilt.vdr")});
@@ -548,6 +557,50 @@ private slots:
         if (viaSave && !windowOpen) {
             QCOMPARE(frame->Children().size(), 1);
             QCOMPARE(frame->Children()[0]->Document().Data().m_aTasks[0].m_nStats[0], 7u);
+        }
+    }
+
+    void mergeOnlyWhileTasksMatchAndCountersGrow() {
+        auto frame = MakeFrame();
+        const QString path = CopySample("geteilt.vdr");
+        auto change = [&](const std::function<void(cTrainingData&)>& how) {
+            cTrainingData other;
+            QCOMPARE(other.ReadTrainingFile(path.toStdString()), 0);
+            how(other);
+            QCOMPARE(other.WriteTrainingFile(""), 0);
+        };
+        change([](cTrainingData& d) { d.m_aTasks[0].m_nStats[0] = 3; });
+        // What changes here, what the other program changes, and why merging is refused.
+        struct Case { std::function<void(cTrainingData&)> here, there; const char* why; };
+        const Case cases[] = {
+            {[](cTrainingData& d) { d.m_aTasks[0].m_nStats[0] = 1; },
+             [](cTrainingData& d) { ++d.m_aTasks[2].m_nStats[0]; },
+             "In diesem Fenster wurden Aufgaben, Fragebögen oder Einstellungen geändert oder die "
+             "Statistik zurückgesetzt."},
+            {{}, [](cTrainingData& d) { d.m_aTasks[1].m_strSolution += "x"; },
+             "Das andere Programm hat Aufgaben, Fragebögen oder Einstellungen geändert."},
+            {{}, [](cTrainingData& d) { d.ResetStatistics(); },
+             "Das andere Programm hat die Statistik zurückgesetzt."}};
+        for (const Case& c : cases) {
+            CChildFrame* child = frame->OpenDocumentFile(path); QVERIFY(child);
+            ++child->Document().Data().m_aTasks[3].m_nStats[0];
+            if (c.here)
+                c.here(child->Document().Data());
+            change(c.there);
+            const std::string there = ReadBytes(path.toStdString());
+            // "Zusammenführen" is not offered, so asking for it does nothing; then discard.
+            QStringList whys;
+            SetSaveConflictAsker([&](const QString&, const QString& why) {
+                whys << why;
+                return whys.size() == 1 ? SaveConflictChoice::Merge : SaveConflictChoice::Discard;
+            });
+            frame->Action(cmd::kFileClose)->trigger();
+            QVERIFY(frame->Children().contains(child));
+            frame->Action(cmd::kFileClose)->trigger();
+            SetSaveConflictAsker({});
+            QCOMPARE(whys, QStringList({QString::fromUtf8(c.why), QString::fromUtf8(c.why)}));
+            QTRY_VERIFY(frame->Children().isEmpty());
+            QVERIFY(ReadBytes(path.toStdString()) == there);
         }
     }
 
