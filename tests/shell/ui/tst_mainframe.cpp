@@ -570,7 +570,7 @@ private slots:
             QCOMPARE(other.WriteTrainingFile(""), 0);
         };
         change([](cTrainingData& d) { d.m_aTasks[0].m_nStats[0] = 3; });
-        // What changes here, what the other program changes, and why merging is refused.
+        // What changes here and there; why merging is refused ("" offered, and the default).
         struct Case { std::function<void(cTrainingData&)> here, there; const char* why; };
         const Case cases[] = {
             {[](cTrainingData& d) { d.m_aTasks[0].m_nStats[0] = 1; },
@@ -580,7 +580,8 @@ private slots:
             {{}, [](cTrainingData& d) { d.m_aTasks[1].m_strSolution += "x"; },
              "Das andere Programm hat Aufgaben, Fragebögen oder Einstellungen geändert."},
             {{}, [](cTrainingData& d) { d.ResetStatistics(); },
-             "Das andere Programm hat die Statistik zurückgesetzt."}};
+             "Das andere Programm hat die Statistik zurückgesetzt."},
+            {{}, [](cTrainingData& d) { d.m_aTasks[3].m_nStats[0] = 4; }, ""}};
         for (const Case& c : cases) {
             CChildFrame* child = frame->OpenDocumentFile(path); QVERIFY(child);
             ++child->Document().Data().m_aTasks[3].m_nStats[0];
@@ -588,20 +589,30 @@ private slots:
                 c.here(child->Document().Data());
             change(c.there);
             const std::string there = ReadBytes(path.toStdString());
-            // "Zusammenführen" is not offered, so asking for it does nothing; then discard.
-            QStringList whys;
-            SetSaveConflictAsker([&](const QString&, const QString& why) {
-                whys << why;
-                return whys.size() == 1 ? SaveConflictChoice::Merge : SaveConflictChoice::Discard;
-            });
-            frame->Action(cmd::kFileClose)->trigger();
-            QVERIFY(frame->Children().contains(child));
-            frame->Action(cmd::kFileClose)->trigger();
-            SetSaveConflictAsker({});
-            QCOMPARE(whys, QStringList({QString::fromUtf8(c.why), QString::fromUtf8(c.why)}));
+            // Closing meets the real box: Enter where merging is offered, else discard.
+            QString text;
+            bool mergeIsDefault = true;
+            QVERIFY(ModalScript::Run({[&](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                if (!box)
+                    return false;
+                text = box->text();
+                auto* merge = box->findChild<QPushButton*>("conflictMerge");
+                mergeIsDefault = merge == nullptr || merge == box->defaultButton();
+                ModalScript::Click(merge ? merge : box->findChild<QPushButton*>("conflictDiscard"));
+                return true;
+            }}, [&] { frame->Action(cmd::kFileClose)->trigger(); }));
             QTRY_VERIFY(frame->Children().isEmpty());
-            QVERIFY(ReadBytes(path.toStdString()) == there);
+            QVERIFY(mergeIsDefault);
+            const QString why = QString::fromUtf8(c.why);
+            QVERIFY(text.contains(why.isEmpty() ? QString::fromUtf8("„Zusammenführen“: Die Datei")
+                                                : QString::fromUtf8("nicht möglich: ") + why));
+            for (const char* choice : {"Überschreiben", "Speichern unter...", "Änderungen verwerfen"})
+                QVERIFY(text.contains(QString::fromUtf8("„%1“: ").arg(QString::fromUtf8(choice))));
+            if (!why.isEmpty())
+                QVERIFY(ReadBytes(path.toStdString()) == there);
         }
+        QCOMPARE(Counter(path, 3), 5u); // 4 from the other program, 1 from this window
     }
 
     void failedWritesAskBeforeLosingData() {
