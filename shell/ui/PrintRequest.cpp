@@ -119,7 +119,9 @@ cStartRequest ParseStartRequest(const QStringList& arguments, const QString& cur
     if (modes == 0)
         return cStartRequest{}; // opening files; options of other kinds are skipped there
     if (modes > 1)
-        return Refused(U("Nur eine der Optionen --print, --print-to, --pdf und --exam-sheet angeben."));
+        return Refused(arguments.contains(QStringLiteral("--exam-sheet"))
+                           ? U("Nur eine der Optionen --print, --print-to, --pdf und --exam-sheet angeben.")
+                           : U("Nur eine der Optionen --print, --print-to und --pdf angeben."));
     if (!unknown.isEmpty())
         return Refused(U("Unbekannte Option: ") + unknown);
     if (questionnaireGiven && request.kind != cStartRequest::Kind::Pdf &&
