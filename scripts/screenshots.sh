@@ -32,4 +32,8 @@ sleep 1
 export QUORVANT_SCREENSHOT_DIR=$out XDG_CONFIG_HOME=$config
 DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/tools/quorvant-screenshots" shell
 QT_QPA_PLATFORM=offscreen "$build/tools/quorvant-screenshots" dialogs
+# The first page of the sample's exam questionnaire as exam sheets, from the PDF.
+QT_QPA_PLATFORM=offscreen "$build/shell/quorvant" --exam-sheet "$config/bogen.pdf" resources/beispiel.vdr \
+  --questionnaire 4 --variants 2 --seed 2026 --key "$config/loesung.pdf"
+pdftoppm -png -r 80 -f 1 -l 1 -singlefile "$config/bogen.pdf" "$out/exam-sheet-page"
 ls -l "$out"

@@ -34,6 +34,11 @@ QString g_out;
 
 QString Out(const QString& name) { return QDir(g_out).filePath(name); }
 
+// Clicks a button once the current event has been handled.
+void ModalClick(QAbstractButton* button) {
+    QTimer::singleShot(0, button, [button] { button->click(); });
+}
+
 // Acts on the modal windows that come up, one step after the other: a step gets the
 // active modal window and returns true once it has acted on it. A run that hangs ends
 // the tool instead of waiting for ever.
@@ -175,6 +180,33 @@ int ShootShell() {
     query.OnBack(); query.OnBack();
     shoot("view-overview.png");
     {
+        // The exam questionnaire as exam sheets in two variants, in the preview.
+        query.OpenQuestionnaire(4);
+        Modals script({
+            [&](QWidget* dialog) {
+                auto* variants = dialog->findChild<QSpinBox*>(QStringLiteral("spinVariants"));
+                if (!variants)
+                    return false;
+                variants->setValue(2);
+                dialog->findChild<QLineEdit*>(QStringLiteral("editSeed"))->setText(QStringLiteral("2026"));
+                ModalClick(dialog->findChild<QPushButton*>(QStringLiteral("buttonPreview")));
+                return true;
+            },
+            [&](QWidget* preview) {
+                if (preview->objectName() != QStringLiteral("examSheetPreview"))
+                    return false;
+                preview->resize(1180, 760);
+                QTimer::singleShot(800, preview, [&, preview] {
+                    save(QStringLiteral("exam-sheet-preview.png"));
+                    preview->close();
+                });
+                return true;
+            },
+        });
+        frame.Action(cmd::kExamSheet)->trigger();
+        query.OnBack();
+    }
+    {
         Modals script({modal("exam-0.png", QString())});
         frame.Action(cmd::kExamStart)->trigger();
     }
@@ -192,13 +224,13 @@ int ShootShell() {
         frame.Action(cmd::kExamEnd)->trigger();
         frame.Action(cmd::kEvaluationEnd)->trigger();
         QTest::qWait(600);
-        const QStringList shots = QDir(g_out).entryList({QStringLiteral("exam-*.png")}, QDir::Files, QDir::Name);
+        const QStringList shots = QDir(g_out).entryList({QStringLiteral("exam-[0-9].png")}, QDir::Files, QDir::Name);
         if (shots.isEmpty())
             qFatal("no verdict box came up");
         QDir(g_out).remove(QStringLiteral("view-verdict.png"));
         QDir(g_out).rename(shots.last(), QStringLiteral("view-verdict.png"));
     }
-    for (const QString& name : QDir(g_out).entryList({QStringLiteral("exam-*.png")}))
+    for (const QString& name : QDir(g_out).entryList({QStringLiteral("exam-[0-9].png")}))
         QFile::remove(Out(name));
     frame.ActiveChild()->Document().Discard();
     SetMessagePresenter(nullptr);

@@ -58,6 +58,8 @@ void NameJob(QPrinter& printer, cQuery& query)
         printer.setDocName(ToQString(questionnaires[current].m_strTitle));
 }
 
+} // namespace
+
 void ShowPrintFailed()
 {
     (void)MessagePresenter().Present(
@@ -66,8 +68,6 @@ void ShowPrintFailed()
                                    "Prüfen Sie den Drucker oder die Ausgabedatei.")),
         StyleIconWarning);
 }
-
-} // namespace
 
 int PrintFontPixelHeight(int tenths, int screenDpiY)
 {

@@ -65,3 +65,6 @@ bool WritePrintPdf(const QString& path, cQuery& query, int dpi = 600);
 
 /// The message for a printout without a questionnaire.
 void ShowNothingToPrint();
+
+/// The message for a print job that failed.
+void ShowPrintFailed();

@@ -197,6 +197,23 @@ void DrawPreview(QPainter& p)
     p.drawEllipse(QPointF(18.5, 18.5), 6.5, 6.5);
 }
 
+// A sheet with three answer boxes, one ticked.
+void DrawExamSheet(QPainter& p)
+{
+    Page(p, 5, 2, 22, 28);
+    for (int i = 0; i < 3; ++i) {
+        const double y = 10 + i * 6.5;
+        p.setPen(Pen(kOutline, 1.2));
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(8, y, 4.5, 4.5));
+        p.setPen(Pen(QColor(140, 150, 170), 1.4));
+        p.drawLine(QPointF(15, y + 2.25), QPointF(24 - (i % 2) * 3, y + 2.25));
+    }
+    p.setPen(Pen(kGreen.darker(120), 2.2));
+    p.drawLine(QPointF(8.5, 19.2), QPointF(10.2, 21.5));
+    p.drawLine(QPointF(10.2, 21.5), QPointF(14, 15.5));
+}
+
 void DrawSettings(QPainter& p)
 {
     Gear(p, QPointF(16, 16), 13, kGrey);
@@ -255,6 +272,7 @@ QPixmap DrawCommandImage(int id, int size)
     case cmd::kFileSave: draw = DrawSave; break;
     case cmd::kPrint: draw = DrawPrint; break;
     case cmd::kPrintPreview: draw = DrawPreview; break;
+    case cmd::kExamSheet: draw = DrawExamSheet; break;
     case cmd::kSettings: draw = DrawSettings; break;
     case cmd::kFileSettings: draw = DrawFileSettings; break;
     case cmd::kOverview: draw = DrawOverview; break;

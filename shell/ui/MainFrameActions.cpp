@@ -9,6 +9,7 @@
 #include "data/ui/VendrillDoc.h"
 #include "exchange/ui/ExchangeDlg.h"
 #include "practice/Query.h"
+#include "practice/ui/ExamSheetDlg.h"
 #include "practice/ui/VendrillView.h"
 #include "shell/ui/ChildFrame.h"
 #include "shell/ui/Commands.h"
@@ -59,6 +60,10 @@ const ActionDef kActions[] = {
     {cmd::kPrint, "&Drucken...\tStrg+P", "Druckt die Aufgaben des geöffneten Fragebogens\nDrucken",
      {QKeySequence(Qt::CTRL | Qt::Key_P)}},
     {cmd::kPrintPreview, "Sei&tenansicht", "Zeigt die Druckseiten vor dem Drucken an\nSeitenansicht",
+     {}},
+    {cmd::kExamSheet, "P&rüfungsbogen drucken...",
+     "Druckt den geöffneten Fragebogen als Prüfungsbogen mit Antwortraum und Lösungsbogen\n"
+     "Prüfungsbogen drucken",
      {}},
     {cmd::kPrintSetup, "Drucker&einrichtung...",
      "Wählt den Drucker und seine Einstellungen\nDruckereinrichtung", {}},
@@ -145,7 +150,7 @@ const MenuDef kMenusFile[] = {
     {"&Datei",
      {cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs,
       kSeparator, cmd::kImport, cmd::kExport, kSeparator, cmd::kPrint, cmd::kPrintPreview,
-      cmd::kPrintSetup, kSeparator, cmd::kRecentFile, kSeparator, cmd::kExit, cmd::kUpdate}},
+      cmd::kExamSheet, cmd::kPrintSetup, kSeparator, cmd::kRecentFile, kSeparator, cmd::kExit, cmd::kUpdate}},
     {"&Bearbeiten",
      {cmd::kEditUndo, cmd::kEditRedo, kSeparator, cmd::kEditCut, cmd::kEditCopy,
       cmd::kEditPaste, cmd::kEditSelectAll, kSeparator, cmd::kEditFind}},
@@ -163,7 +168,7 @@ const MenuDef kMenusFile[] = {
 
 const int kToolBarItems[] = {
     cmd::kFileNew,  cmd::kFileOpen,     cmd::kFileSave,     kSeparator, cmd::kPrint,
-    cmd::kPrintPreview, kSeparator,     cmd::kSettings,     cmd::kFileSettings, kSeparator,
+    cmd::kExamSheet, cmd::kPrintPreview, kSeparator,     cmd::kSettings,     cmd::kFileSettings, kSeparator,
     cmd::kOverview, kSeparator,         cmd::kAbout,        cmd::kHelp,
 };
 
@@ -225,6 +230,10 @@ void CMainFrame::CreateActions()
     });
     on(cmd::kPrint, &CMainFrame::OnPrint);
     on(cmd::kPrintPreview, &CMainFrame::OnPrintPreview);
+    on(cmd::kExamSheet, [this] {
+        if (CVendrillView* view = ActiveView())
+            RunExamSheetCommand(Printer(), view->Query(), this);
+    });
     on(cmd::kExit, &QWidget::close);
     on(cmd::kAbout, &CMainFrame::OnAppAbout);
     on(cmd::kHelp, &CMainFrame::OnHelp);
@@ -456,7 +465,7 @@ void CMainFrame::UpdateActions()
         m_actions.value(command.id)->setEnabled(view && view->IsCommandEnabled(command.id));
     m_actions.value(cmd::kFileSettings)->setEnabled(child != nullptr);
     m_actions.value(cmd::kNewWindow)->setEnabled(child != nullptr);
-    for (int id : {cmd::kPrint, cmd::kPrintPreview})
+    for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kExamSheet})
         m_actions.value(id)->setEnabled(view != nullptr);
     const bool windows = !m_mdi->subWindowList().isEmpty();
     for (int id : {cmd::kCascade, cmd::kTile, cmd::kArrangeIcons, cmd::kNextPane, cmd::kPrevPane})

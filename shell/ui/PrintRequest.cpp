@@ -96,7 +96,7 @@ bool PrinterExists(const QString& name)
 bool IsPrintCommandLine(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i)
-        for (const char* option : {"--pdf", "--print", "--print-to"})
+        for (const char* option : {"--pdf", "--print", "--print-to", "--exam-sheet"})
             if (argv[i] && std::strcmp(argv[i], option) == 0)
                 return true;
     return false;
@@ -127,6 +127,11 @@ cStartRequest ParseStartRequest(const QStringList& arguments, const QString& cur
             if (!hasValue || arguments[i + 1].isEmpty())
                 return Refused(U("--pdf braucht den Namen der PDF-Datei."));
             request.pdfPath = QDir::cleanPath(QDir(currentDir).absoluteFilePath(arguments[++i]));
+        } else if (const ExamSheetOption exam = ReadExamSheetOption(arguments, i, currentDir, request);
+                   exam != ExamSheetOption::None) {
+            if (exam == ExamSheetOption::Refused)
+                return Refused(request.error);
+            modes += exam == ExamSheetOption::Mode;
         } else if (arg == QStringLiteral("--questionnaire")) {
             questionnaireGiven = true;
             bool ok = false;
@@ -143,11 +148,14 @@ cStartRequest ParseStartRequest(const QStringList& arguments, const QString& cur
     if (modes == 0)
         return cStartRequest{}; // opening files; options of other kinds are skipped there
     if (modes > 1)
-        return Refused(U("Nur eine der Optionen --print, --print-to und --pdf angeben."));
+        return Refused(arguments.contains(QStringLiteral("--exam-sheet"))
+                           ? U("Nur eine der Optionen --print, --print-to, --pdf und --exam-sheet angeben.")
+                           : U("Nur eine der Optionen --print, --print-to und --pdf angeben."));
     if (!unknown.isEmpty())
         return Refused(U("Unbekannte Option: ") + unknown);
-    if (questionnaireGiven && request.kind != cStartRequest::Kind::Pdf)
-        return Refused(U("--questionnaire gilt nur zusammen mit --pdf."));
+    if (questionnaireGiven && request.kind != cStartRequest::Kind::Pdf &&
+        request.kind != cStartRequest::Kind::ExamSheet)
+        return Refused(U("--questionnaire gilt nur zusammen mit --pdf oder --exam-sheet."));
     if (positional.size() != 1)
         return Refused(positional.isEmpty() ? U("Keine Trainingsdatei angegeben.")
                                             : U("Nur eine Trainingsdatei angeben."));
@@ -156,8 +164,11 @@ cStartRequest ParseStartRequest(const QStringList& arguments, const QString& cur
         return Refused(U("Die Trainingsdatei muss eine lokale Datei sein."));
     request.file = files.first();
     // Writing the PDF over the training file would destroy it.
-    if (request.kind == cStartRequest::Kind::Pdf && SameFile(request.pdfPath, request.file))
+    if ((request.kind == cStartRequest::Kind::Pdf || request.kind == cStartRequest::Kind::ExamSheet) &&
+        SameFile(request.pdfPath, request.file))
         return Refused(U("Die PDF-Datei darf nicht die Trainingsdatei sein."));
+    if (const QString error = ExamSheetRequestError(request); !error.isEmpty())
+        return Refused(error);
     return request;
 }
 
@@ -165,7 +176,9 @@ QString PrintUsageText()
 {
     return U("Aufruf: quorvant --pdf AUSGABE.pdf DATEI.vdr [--questionnaire N]\n"
              "       quorvant --print DATEI.vdr\n"
-             "       quorvant --print-to DRUCKER DATEI.vdr\n");
+             "       quorvant --print-to DRUCKER DATEI.vdr\n"
+             "       quorvant --exam-sheet AUSGABE.pdf DATEI.vdr [--questionnaire N] [--tasks N]\n"
+             "                [--variants N] [--seed S] [--shuffle] [--key LOESUNG.pdf | --no-key]\n");
 }
 
 cPrintSource::cPrintSource(const cSettings& settings) : m_settings(settings) {}
@@ -241,6 +254,8 @@ int RunStartRequest(const cStartRequest& request)
     settings.LoadSettings(SettingsFilePath(QFile::encodeName(ProgramDirPath()).toStdString()));
     if (request.kind == cStartRequest::Kind::Pdf)
         return RunPdfRequest(request, settings);
+    if (request.kind == cStartRequest::Kind::ExamSheet)
+        return RunExamSheetRequest(request, settings);
 
     // Message boxes where someone can see them, standard error where nobody could.
     const QString platform = QGuiApplication::platformName();

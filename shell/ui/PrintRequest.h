@@ -6,6 +6,7 @@
 
 #include "data/Document.h"
 #include "practice/QueryHost.h"
+#include "shell/ui/ExamSheetRequest.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,12 +25,13 @@ inline constexpr int kPrintExitUsage = 2;   // wrong command line
 
 /// What a command line asks for.
 struct cStartRequest {
-    enum class Kind { Open, Print, PrintTo, Pdf, Invalid };
+    enum class Kind { Open, Print, PrintTo, Pdf, ExamSheet, Invalid };
     Kind kind = Kind::Open;
     QString file;          // the training file of a print request (absolute)
     QString printer;       // PrintTo
-    QString pdfPath;       // Pdf (absolute)
-    int questionnaire = 0; // Pdf
+    QString pdfPath;       // Pdf, ExamSheet (absolute)
+    int questionnaire = 0; // Pdf, ExamSheet
+    cExamSheetRequest exam; // ExamSheet
     QString error;         // Invalid: what is wrong, in German
 };
 

@@ -160,7 +160,7 @@ private slots:
             QVERIFY(!images.contains(image));
             images << image;
         }
-        QCOMPARE(order, QList<int>({57600, 57601, 57603, 0, 57607, 57609, 0, 32782, 32777, 0, 32785, 0,
+        QCOMPARE(order, QList<int>({57600, 57601, 57603, 0, 57607, 32812, 57609, 0, 32782, 32777, 0, 32785, 0,
                                     57664, 32773}));
         // Hiding the tool bar through the menu and back, then the status bar.
         frame->Action(cmd::kToolBar)->trigger();
@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(Menus(bar),
                  "&Datei: &Neu\tStrg+N | Ö&ffnen...\tStrg+O | &Schließen\tStrg+F4 | S&peichern\tStrg+S | "
                  "Speichern &unter... | - | &Importieren... | E&xportieren... | - | &Drucken...\tStrg+P | "
-                 "Sei&tenansicht | Drucker&einrichtung... | - | " + recent +
+                 "Sei&tenansicht | P&rüfungsbogen drucken... | Drucker&einrichtung... | - | " + recent +
                  " | - | &Beenden | Auf neuere &Version testen\n"
                  "&Bearbeiten: &Rückgängig\tStrg+Z | &Wiederholen\tStrg+Y | - | &Ausschneiden\tStrg+X | "
                  "&Kopieren\tStrg+C | E&infügen\tStrg+V | Alles &markieren\tStrg+A | - | "
@@ -188,7 +188,7 @@ private slots:
                  "&Fenster: Neues &Fenster | Über&lappend | &Nebeneinander | &Symbole anordnen\n"
                  "&Editor: &Neuen Fragebogen | Fragebogen &löschen | - | Neue &Aufgabe | "
                  "Aufgabe Lö&schen | - | Fragebogenauf&teilung\n&?: Inf&o über das Programm...");
-        for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose,
+        for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kExamSheet, cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose,
                        cmd::kFileSave, cmd::kUpdate, cmd::kFileSaveAs, cmd::kPrintSetup, cmd::kExit,
                        cmd::kSettings, cmd::kNewWindow, cmd::kFileSettings, cmd::kAbout, cmd::kHelp,
                        cmd::kCascade, cmd::kTile})
