@@ -13,6 +13,7 @@
 class CVendrillDoc;
 class QButtonGroup;
 class QComboBox;
+class QLineEdit;
 class QRadioButton;
 
 class CImportDlg : public QDialog {
@@ -25,6 +26,8 @@ public:
     [[nodiscard]] cImportOptions Options() const;
     /// True when the tasks go into the open file, false for a new document.
     [[nodiscard]] bool Append() const;
+    /// Accepts only columns the core understands (or none).
+    void accept() override;
 
 private:
     void UpdateControls();
@@ -32,6 +35,7 @@ private:
     QComboBox* m_format = nullptr;
     QComboBox* m_separator = nullptr;
     QComboBox* m_encoding = nullptr;
+    QLineEdit* m_columns = nullptr;
     QRadioButton* m_new = nullptr;
     QRadioButton* m_append = nullptr;
 };
