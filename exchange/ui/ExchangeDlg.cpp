@@ -202,29 +202,55 @@ void ImportIntoWindow(const cExchangeTarget& target)
     CImportDlg dialog(path, active != nullptr, target.parent);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    cImportOptions options = dialog.Options();
+    (void)ImportFile(target, path, dialog.Format(), dialog.Options(), dialog.Append());
+}
+
+bool IsOpenedByImport(const QString& path)
+{
+    const ExchangeFormat format = FormatFromPath(QFile::encodeName(path).toStdString());
+    return format != ExchangeFormat::None && format != ExchangeFormat::Json;
+}
+
+CVendrillDoc* OpenByImport(const cExchangeTarget& target, const QString& path)
+{
+    cExchangeTarget opening = target;
+    opening.active = nullptr;
+    CVendrillDoc* doc = ImportFile(opening, path, FormatFromPath(QFile::encodeName(path).toStdString()),
+                                   cImportOptions(), false);
+    if (doc) {
+        // Untitled, under the source's name: saving asks for a training file's name.
+        doc->SetUntitledTitle(QFileInfo(path).fileName());
+        doc->SetModifiedFlag(false);
+    }
+    return doc;
+}
+
+CVendrillDoc* ImportFile(const cExchangeTarget& target, const QString& path, ExchangeFormat format,
+                         cImportOptions options, bool append)
+{
+    CVendrillDoc* active = target.active;
     const std::string file = QFile::encodeName(path).toStdString();
-    cImportResult imported = ReadImportFile(file, dialog.Format(), options);
+    cImportResult imported = ReadImportFile(file, format, options);
     if (imported.failure == ImportFailure::Unmappable) {
         const int answer = Tell(U("%1.\r\n\r\nSollen Zeichen, die es in Windows-1252 nicht gibt, "
                                   "durch \"?\" ersetzt werden?")
                                     .arg(Core(imported.message)),
                                 StyleYesNo | StyleIconQuestion);
         if (answer != ResultYes)
-            return;
+            return nullptr;
         options.replaceUnmappable = true;
-        imported = ReadImportFile(file, dialog.Format(), options);
+        imported = ReadImportFile(file, format, options);
     }
     if (!imported.Ok()) {
         Tell(U("Die Datei \"%1\" kann nicht importiert werden.\r\n%2.")
                  .arg(QDir::toNativeSeparators(path), Core(imported.message)),
              StyleOk | StyleIconWarning);
-        return;
+        return nullptr;
     }
 
-    CVendrillDoc* into = dialog.Append() ? active : target.newDocument();
+    CVendrillDoc* into = append && active ? active : target.newDocument();
     if (!into)
-        return;
+        return nullptr;
     CVendrillDoc& doc = *into;
     // Media go beside the training file; a new document has no folder yet, so they are
     // only looked for.
@@ -250,6 +276,7 @@ void ImportIntoWindow(const cExchangeTarget& target)
             summary += QStringLiteral("\r\n") + Core(note) + QLatin1Char('.');
         Tell(summary, StyleOk | StyleIconInfo);
     }
+    return into;
 }
 
 void ExportFromWindow(QWidget* parent, CVendrillDoc& doc)
