@@ -59,14 +59,23 @@ std::vector<int> HeaderColumns(const std::vector<std::string>& fields, const cRe
     std::vector<int> columns(fields.size(), ColSkip);
     std::array<bool, ColCount> seen{};
     std::size_t twice = std::string::npos;
+    bool onlyNames = true;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const int column = ColumnOfName(fields[i]);
+        onlyNames = onlyNames && (column != ColSkip || Trimmed(fields[i]).empty());
         if (column == ColSkip)
             continue;
         if (seen[static_cast<std::size_t>(column)] && twice == std::string::npos)
             twice = i;
         seen[static_cast<std::size_t>(column)] = true;
         columns[i] = column;
+    }
+    if ((!seen[ColQuestion] || !seen[ColSolution]) && onlyNames) {
+        // Known names only, but not both needed: a header that lacks a column.
+        result.failure = ImportFailure::Damaged;
+        result.message = PlaceText(text, reader.RecordOffset()) +
+                         ": Die Kopfzeile braucht die Spalten \"Frage\" und \"Lösung\"";
+        return {};
     }
     if (!seen[ColQuestion] || !seen[ColSolution])
         return {};
@@ -120,7 +129,12 @@ bool IsCsvWithHeader(std::string_view bytes, const cImportOptions& options)
 {
     cImportResult ignored;
     std::string text;
-    if (!DecodeText(bytes.substr(0, 8192), options.encoding, text, ignored) || text.empty() || text[0] == '#')
+    // The head up to a line end, so no UTF-8 sequence is cut (UTF-16 keeps an even length).
+    std::string_view head = bytes.substr(0, 8192);
+    const bool utf16 = head.substr(0, 2) == "\xFF\xFE" || head.substr(0, 2) == "\xFE\xFF";
+    if (!utf16 && head.size() < bytes.size())
+        head = head.substr(0, head.rfind('\n') + 1);
+    if (!DecodeText(head, options.encoding, text, ignored) || text.empty() || text[0] == '#')
         return false;
     char separator = options.separator ? options.separator : DetectSeparator(text);
     if (!separator)

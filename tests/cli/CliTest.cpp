@@ -337,6 +337,12 @@ TEST(ExchangeCommands, ForeignFilesKeepMediaLanguagesAndTitles) {
               std::string::npos);
     EXPECT_EQ(run.out.find("<comment>"), std::string::npos);
     EXPECT_EQ(run.out.find("<lessons>"), std::string::npos);
+    // Lesson names that became categories are not written back as comments.
+    ASSERT_EQ(RunTool({"import", data + "version1.kvtml", dir.Path("v1.vdr")}).status, 0);
+    run = RunTool({"export", dir.Path("v1.vdr"), "--format", "kvtml"});
+    EXPECT_EQ(run.out.find("<comment>"), std::string::npos);
+    EXPECT_NE(run.out.find("<name>Wald</name>"), std::string::npos);
+    EXPECT_EQ(run.out.find("<name>version1</name>"), std::string::npos);
     run = RunTool({"export", kvtml, "--format", "kvtml", "--languages", "Latein:la,fr"});
     EXPECT_NE(run.out.find("<name>Latein</name>\n      <locale>la</locale>"), std::string::npos);
     EXPECT_NE(run.out.find("<name>fr</name>\n      <locale>fr</locale>"), std::string::npos);
