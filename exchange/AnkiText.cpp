@@ -331,7 +331,7 @@ cImportResult ParseAnkiText(std::string_view bytes, const cImportOptions& option
         for (const cCloze& c : clozes)
             numbers.insert(c.number);
         // A note without text is padding, never a task.
-        if (numbers.empty() && Trimmed(front).empty() && Trimmed(back).empty())
+        if (numbers.empty() && IsBlankText(front) && IsBlankText(back))
             continue;
         if (numbers.empty()) {
             note.question = ToCp1252Bytes(front);

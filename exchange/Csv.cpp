@@ -227,8 +227,8 @@ cImportResult ParseCsv(std::string_view bytes, const cImportOptions& options)
             const std::size_t i = at[static_cast<std::size_t>(c)];
             return i == std::string::npos ? std::string_view() : std::string_view(fields[i]);
         };
-        const bool noQuestion = Trimmed(cell(ColQuestion)).empty();
-        const bool noSolution = Trimmed(cell(ColSolution)).empty();
+        const bool noQuestion = IsBlankText(cell(ColQuestion));
+        const bool noSolution = IsBlankText(cell(ColSolution));
         // A row without question and solution is padding, never a task.
         if (noQuestion && noSolution) {
             ++skipped;

@@ -24,13 +24,17 @@ std::vector<std::string> CopyImportMedia(const std::vector<cImportedTask>& tasks
     std::string missing;
     std::string failed;
     for (const std::string& name : names) {
-        // Only plain names beside the file: a path must not reach out of the folder.
+        // Addresses are left as they are; a full path is only checked; a relative one must
+        // not reach out of the folder.
         const fs::path relative(name);
+        std::error_code ec;
+        if (name.find("://") != std::string::npos)
+            continue;
         if (relative.has_root_path() || name.find("..") != std::string::npos) {
-            missing += (missing.empty() ? "" : ", ") + name;
+            if (!relative.has_root_path() || !fs::exists(relative, ec))
+                missing += (missing.empty() ? "" : ", ") + name;
             continue;
         }
-        std::error_code ec;
         const fs::path file = from / relative;
         if (!fs::is_regular_file(file, ec)) {
             missing += (missing.empty() ? "" : ", ") + name;

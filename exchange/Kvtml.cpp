@@ -140,16 +140,11 @@ private:
         }
     }
 
-    static bool Blank(const std::string& text)
-    {
-        return text.find_first_not_of(" \t\r\n") == std::string::npos;
-    }
-
     // Empty padding entries are skipped (false); entries with one side are kept and noted.
     bool Keep(int number, const std::string& question, const std::string& solution)
     {
-        const bool noQuestion = Blank(question);
-        const bool noSolution = Blank(solution);
+        const bool noQuestion = IsBlankText(question);
+        const bool noSolution = IsBlankText(solution);
         if (noQuestion && noSolution) {
             ++m_skipped;
             return false;

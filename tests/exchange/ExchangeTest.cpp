@@ -95,6 +95,8 @@ std::vector<Sample> Samples() {
         {"csv_header_german_umlaut", csv, "kategorie;LÖSUNG;Frage\nNomen;Straße;street\n",
          "street|Straße||Nomen||\n"},
         {"csv_windows1252_detected", csv, "M\xFC" "de,tired\n", "Müde|tired||||\n"},
+        {"csv_control_only_row", csv, "Haus;house\n;\x1A;\n",
+         "Haus|house||||\n~1 Zeilen ohne Frage und Lösung übersprungen\n"},
         {"csv_forced_windows1252", csv, "\xC3\xA4,x\n", "Ã¤|x||||\n", cp1252},
         {"csv_forced_separator", csv, "a,b\tc\n", "a,b|c||||\n", tab},
         {"csv_steady_separator_wins", csv, "a;b\n\"x;y\";c\t\t\td\n", "a|b||||\nx;y|c\t\t\td||||\n"},
