@@ -20,10 +20,11 @@ struct cCommand {
 
 // One line per command; the usage text is built from this table.
 constexpr cCommand kCommands[] = {
-    {"export", "export DATEI.vdr [--format F]",
+    {"export", "export DATEI.vdr [--format F] [--separator S] [--encoding E] [--languages L1,L2]",
      "Trainingsdatei als JSON (oder csv, kvtml, anki) ausgeben", RunExchangeExport},
     {"import",
-     "import DATEI ZIEL.vdr [--format F] [--separator S] [--encoding E] [--replace-unmappable]",
+     "import DATEI ZIEL.vdr [--format F] [--separator S] [--encoding E] [--columns SPALTEN] "
+     "[--replace-unmappable]",
      "Trainingsdatei aus JSON, CSV, KVTML oder Anki-Text schreiben (- liest JSON von stdin)",
      RunExchangeImport},
     {"info", "info DATEI.vdr", "Kurzer Überblick über eine Trainingsdatei", RunInfoCommand},

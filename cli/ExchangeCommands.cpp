@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <sstream>
@@ -15,13 +16,16 @@
 namespace {
 
 constexpr const char* kImportUsage =
-    "import DATEI ZIEL.vdr [--format F] [--separator S] [--encoding E] [--replace-unmappable]";
-constexpr const char* kExportUsage = "export DATEI.vdr [--format F]";
+    "import DATEI ZIEL.vdr [--format F] [--separator S] [--encoding E] [--columns SPALTEN] "
+    "[--replace-unmappable]";
+constexpr const char* kExportUsage =
+    "export DATEI.vdr [--format F] [--separator S] [--encoding E] [--languages L1,L2]";
 
 struct cExchangeArgs {
     std::vector<std::string> files;
     ExchangeFormat format = ExchangeFormat::None;
     cImportOptions options;
+    cExportOptions exportOptions;
 };
 
 // Splits files from options; false after a message and the usage.
@@ -37,15 +41,27 @@ bool ParseExchangeArgs(cCliContext& ctx, bool import, cExchangeArgs& out)
                 ctx.err << "Unbekanntes Format: " << ctx.args[i] << " (json, csv, kvtml oder anki)\n";
                 return UsageError(ctx, usage), false;
             }
-        } else if (import && arg == "--separator" && hasValue) {
-            out.options.separator = SeparatorFromName(ctx.args[++i]);
+        } else if (arg == "--separator" && hasValue) {
+            out.options.separator = out.exportOptions.separator = SeparatorFromName(ctx.args[++i]);
             if (!out.options.separator) {
                 ctx.err << "Unbekanntes Trennzeichen: " << ctx.args[i] << " (, ; oder tab)\n";
                 return UsageError(ctx, usage), false;
             }
-        } else if (import && arg == "--encoding" && hasValue) {
+        } else if (arg == "--encoding" && hasValue) {
             if (!EncodingFromName(ctx.args[++i], out.options.encoding)) {
                 ctx.err << "Unbekannte Kodierung: " << ctx.args[i] << " (utf-8 oder windows-1252)\n";
+                return UsageError(ctx, usage), false;
+            }
+            out.exportOptions.encoding = out.options.encoding;
+        } else if (import && arg == "--columns" && hasValue) {
+            if (!ColumnsFromText(ctx.args[++i], out.options.columns)) {
+                ctx.err << "Unbekannte Spaltenfolge: " << ctx.args[i]
+                        << " (question,solution,pattern,category,number,points; - überspringt eine Spalte)\n";
+                return UsageError(ctx, usage), false;
+            }
+        } else if (!import && arg == "--languages" && hasValue) {
+            if (!LanguagesFromText(ctx.args[++i], out.exportOptions.languages)) {
+                ctx.err << "Unbekannte Sprachen: " << ctx.args[i] << " (zwei, z. B. de,en)\n";
                 return UsageError(ctx, usage), false;
             }
         } else if (import && arg == "--replace-unmappable") {
@@ -186,10 +202,19 @@ int RunExchangeImport(cCliContext& ctx)
     // Nothing is written before the whole file was read.
     cDocument document;
     document.NewDocument();
-    (void)AppendImport(document.m_data, std::move(imported.tasks), imported.lists,
-                       ImportTitle(source));
+    std::vector<std::string> notes = std::move(imported.notes);
+    const std::string targetDir = std::filesystem::absolute(a.files[1]).parent_path().string();
+    for (std::string& note : CopyImportMedia(imported.tasks, source, targetDir))
+        notes.push_back(std::move(note));
+    (void)AppendImport(document.m_data, std::move(imported.tasks), imported.lists, imported.title);
     if (document.SaveAs(a.files[1]) != 0)
         return kExitFailed; // message 105 is on standard error
+    // The languages of a KVTML file wait beside the training file for its export.
+    if (!imported.languages.empty() && !WriteLanguageRecord(a.files[1], imported.languages))
+        notes.push_back("Die Sprachen konnten nicht in " + LanguageRecordPath(a.files[1]) +
+                        " gespeichert werden");
+    for (const std::string& note : notes)
+        ctx.err << "Hinweis: " << note << ".\n";
     return kExitOk;
 }
 
@@ -205,7 +230,9 @@ int RunExchangeExport(cCliContext& ctx)
     cDocument document;
     if (document.Open(a.files[0]) != 0)
         return kExitFailed; // the reader's messages and message 104 are on standard error
-    ctx.out << ExportText(document.m_data, a.format);
+    if (a.exportOptions.languages.empty())
+        a.exportOptions.languages = ReadLanguageRecord(a.files[0]);
+    ctx.out << ExportText(document.m_data, a.format, a.exportOptions);
     ctx.out.flush();
     if (!ctx.out) {
         ctx.err << "Die Ausgabe konnte nicht geschrieben werden.\n";

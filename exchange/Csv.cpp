@@ -9,17 +9,16 @@
 
 namespace {
 
-enum Column : int { ColQuestion, ColSolution, ColPattern, ColCategory, ColNumber, ColPoints, ColCount };
-
 // Header names, matched without regard to case (Windows-1252 folding) and outer blanks.
 struct cColumnName {
     const char* utf8;
-    Column column;
+    ImportColumn column;
 };
 constexpr cColumnName kColumnNames[] = {
     {"frage", ColQuestion},     {"question", ColQuestion}, {"lösung", ColSolution},
     {"antwort", ColSolution},   {"solution", ColSolution}, {"answer", ColSolution},
     {"pattern", ColPattern},    {"kategorie", ColCategory}, {"category", ColCategory},
+    {"lektion", ColCategory},   {"kapitel", ColCategory},  {"thema", ColCategory},
     {"aufgabennr", ColNumber},  {"nr", ColNumber},         {"number", ColNumber},
     {"punkte", ColPoints},      {"points", ColPoints},
 };
@@ -39,7 +38,7 @@ int ColumnOfName(std::string_view cell)
     for (const cColumnName& name : kColumnNames)
         if (folded == Cp1252FromUtf8(name.utf8))
             return name.column;
-    return -1;
+    return ColSkip;
 }
 
 const char* SeparatorName(char separator)
@@ -47,7 +46,106 @@ const char* SeparatorName(char separator)
     return separator == '\t' ? "Tabulator" : separator == ';' ? "Semikolon" : separator == ',' ? "Komma" : "Trennzeichen";
 }
 
+bool AllEmpty(const std::vector<std::string>& fields)
+{
+    return std::all_of(fields.begin(), fields.end(), [](const std::string& f) { return Trimmed(f).empty(); });
+}
+
+// The columns a header line names (field index to column), or empty when the line does not
+// name both question and solution. A column named twice is refused with its place.
+std::vector<int> HeaderColumns(const std::vector<std::string>& fields, const cRecordReader& reader,
+                               std::string_view text, cImportResult& result)
+{
+    std::vector<int> columns(fields.size(), ColSkip);
+    std::array<bool, ColCount> seen{};
+    std::size_t twice = std::string::npos;
+    bool onlyNames = true;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const int column = ColumnOfName(fields[i]);
+        onlyNames = onlyNames && (column != ColSkip || Trimmed(fields[i]).empty());
+        if (column == ColSkip)
+            continue;
+        if (seen[static_cast<std::size_t>(column)] && twice == std::string::npos)
+            twice = i;
+        seen[static_cast<std::size_t>(column)] = true;
+        columns[i] = column;
+    }
+    if ((!seen[ColQuestion] || !seen[ColSolution]) && onlyNames) {
+        // Known names only, but not both needed: a header that lacks a column.
+        result.failure = ImportFailure::Damaged;
+        result.message = PlaceText(text, reader.RecordOffset()) +
+                         ": Die Kopfzeile braucht die Spalten \"Frage\" und \"Lösung\"";
+        return {};
+    }
+    if (!seen[ColQuestion] || !seen[ColSolution])
+        return {};
+    if (twice != std::string::npos) {
+        result.failure = ImportFailure::Damaged;
+        result.message = PlaceText(text, reader.FieldOffset(twice)) + ": Die Kopfzeile nennt die Spalte \"" +
+                         std::string(Trimmed(fields[twice])) + "\" ein zweites Mal";
+    }
+    return columns;
+}
+
+// A preamble line of a vocabulary trainer's CSV export: "Title:" or "Author:" and a value.
+bool IsPreamble(const std::vector<std::string>& fields)
+{
+    const std::string first = AsciiLower(Trimmed(fields.front()));
+    for (const char* key : {"title:", "author:", "titel:", "autor:"})
+        if (first.rfind(key, 0) == 0)
+            return true;
+    return false;
+}
+
+// A spreadsheet's first line "sep=;" names the separator; its length, 0 when there is none.
+std::size_t SepLine(std::string_view text, char& separator)
+{
+    if (text.size() < 5 || AsciiLower(text.substr(0, 4)) != "sep=" || text[4] == '\r' || text[4] == '\n')
+        return 0;
+    separator = text[4];
+    std::size_t end = 5;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+        ++end;
+    if (end < text.size() && text[end] == '\r')
+        ++end;
+    if (end < text.size() && text[end] == '\n')
+        ++end;
+    return end;
+}
+
+std::string NumberList(const std::vector<std::size_t>& numbers)
+{
+    std::string out;
+    for (std::size_t i = 0; i < numbers.size() && i < 50; ++i)
+        out += (i ? ", " : "") + std::to_string(numbers[i]);
+    if (numbers.size() > 50)
+        out += ", ...";
+    return out;
+}
+
 } // namespace
+
+bool IsCsvWithHeader(std::string_view bytes, const cImportOptions& options)
+{
+    cImportResult ignored;
+    std::string text;
+    // The head up to a line end, so no UTF-8 sequence is cut (UTF-16 keeps an even length).
+    std::string_view head = bytes.substr(0, 8192);
+    const bool utf16 = head.substr(0, 2) == "\xFF\xFE" || head.substr(0, 2) == "\xFE\xFF";
+    if (!utf16 && head.size() < bytes.size())
+        head = head.substr(0, head.rfind('\n') + 1);
+    if (!DecodeText(head, options.encoding, text, ignored) || text.empty() || text[0] == '#')
+        return false;
+    char separator = options.separator ? options.separator : DetectSeparator(text);
+    if (!separator)
+        return false;
+    cRecordReader reader(text, separator);
+    std::vector<std::string> fields;
+    while (reader.Next(fields, ignored))
+        if (!AllEmpty(fields))
+            return !HeaderColumns(fields, reader, text, ignored).empty();
+    return false;
+}
 
 cImportResult ParseCsv(std::string_view bytes, const cImportOptions& options)
 {
@@ -55,7 +153,9 @@ cImportResult ParseCsv(std::string_view bytes, const cImportOptions& options)
     std::string text;
     if (!PrepareImportText(bytes, options, "CSV-Datei", text, result))
         return result;
-    const char separator = options.separator ? options.separator : DetectSeparator(text);
+    char named = 0;
+    const std::size_t start = SepLine(text, named);
+    const char separator = options.separator ? options.separator : named ? named : DetectSeparator(std::string_view(text).substr(start));
     if (!separator) {
         result.failure = ImportFailure::WrongFormat;
         result.message = "Die Datei ist keine CSV-Datei: Keine Zeile enthält ein Trennzeichen "
@@ -63,48 +163,47 @@ cImportResult ParseCsv(std::string_view bytes, const cImportOptions& options)
         return result;
     }
 
-    std::array<int, ColCount> fieldOf{0, 1, 2, 3, 4, 5}; // field index of each column, -1 none
-    cRecordReader reader(text, separator);
+    // Without a header (and without chosen columns) only question and solution are read.
+    std::vector<int> fieldOf = options.columns.empty() ? std::vector<int>{ColQuestion, ColSolution} : options.columns;
+    cRecordReader reader(text, separator, start);
     std::vector<std::string> fields;
     bool first = true;
+    bool preamble = false;
+    bool header = false;
+    std::vector<std::string> ignoredNames;
+    std::size_t widest = 0;
+    std::vector<std::size_t> halfFilled;
+    std::size_t skipped = 0;
+    // Line numbers counted on from the last one asked for, as the reader only goes forward.
+    std::size_t counted = 0;
+    std::size_t line = 1;
+    const auto lineAt = [&](std::size_t offset) {
+        for (; counted < offset; ++counted)
+            line += text[counted] == '\n' || (text[counted] == '\r' && text[counted + 1] != '\n');
+        return line;
+    };
     result.tasks.reserve(std::min(text.size() / 32, kMaxImportTasks));
     while (reader.Next(fields, result)) {
-        bool empty = true;
-        for (const std::string& f : fields)
-            empty = empty && f.empty();
-        if (empty)
+        if (AllEmpty(fields))
             continue;
+        if (first && IsPreamble(fields)) {
+            preamble = true;
+            continue;
+        }
         if (first) {
             first = false;
-            std::array<int, ColCount> named;
-            named.fill(-1);
-            bool header = true;
-            bool anyName = false;
-            for (std::size_t i = 0; i < fields.size() && header; ++i) {
-                if (Trimmed(fields[i]).empty())
-                    continue;
-                const int column = ColumnOfName(fields[i]);
-                header = column >= 0;
-                if (!header)
-                    break;
-                anyName = true;
-                if (named[static_cast<std::size_t>(column)] >= 0) {
-                    result.failure = ImportFailure::Damaged;
-                    result.message = PlaceText(text, reader.FieldOffset(i)) +
-                                     ": Die Kopfzeile nennt die Spalte \"" +
-                                     std::string(Trimmed(fields[i])) + "\" ein zweites Mal";
-                    return result;
+            const std::vector<int> named = HeaderColumns(fields, reader, text, result);
+            if (!result.Ok())
+                return result;
+            if (!named.empty() || preamble) {
+                // After a trainer's preamble the first line names the languages.
+                header = true;
+                if (options.columns.empty() && !named.empty()) {
+                    fieldOf = named;
+                    for (std::size_t i = 0; i < fields.size(); ++i)
+                        if (named[i] == ColSkip && !Trimmed(fields[i]).empty())
+                            ignoredNames.push_back("\"" + std::string(Trimmed(fields[i])) + "\"");
                 }
-                named[static_cast<std::size_t>(column)] = static_cast<int>(i);
-            }
-            if (header && anyName) {
-                if (named[ColQuestion] < 0 || named[ColSolution] < 0) {
-                    result.failure = ImportFailure::Damaged;
-                    result.message = PlaceText(text, reader.RecordOffset()) +
-                                     ": Die Kopfzeile braucht die Spalten \"Frage\" und \"Lösung\"";
-                    return result;
-                }
-                fieldOf = named;
                 continue;
             }
         }
@@ -116,10 +215,27 @@ cImportResult ParseCsv(std::string_view bytes, const cImportOptions& options)
                              "die Lösung (kein " + SeparatorName(separator) + " in der Zeile)";
             return result;
         }
-        const auto cell = [&](Column c) -> std::string_view {
-            const int i = fieldOf[c];
-            return i >= 0 && static_cast<std::size_t>(i) < fields.size() ? std::string_view(fields[static_cast<std::size_t>(i)]) : std::string_view();
+        std::array<std::size_t, ColCount> at;
+        at.fill(std::string::npos);
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (i < fieldOf.size() && fieldOf[i] != ColSkip)
+                at[static_cast<std::size_t>(fieldOf[i])] = i;
+            else if (!Trimmed(fields[i]).empty())
+                widest = std::max(widest, i + 1);
+        }
+        const auto cell = [&](int c) -> std::string_view {
+            const std::size_t i = at[static_cast<std::size_t>(c)];
+            return i == std::string::npos ? std::string_view() : std::string_view(fields[i]);
         };
+        const bool noQuestion = IsBlankText(cell(ColQuestion));
+        const bool noSolution = IsBlankText(cell(ColSolution));
+        // A row without question and solution is padding, never a task.
+        if (noQuestion && noSolution) {
+            ++skipped;
+            continue;
+        }
+        if (noQuestion || noSolution)
+            halfFilled.push_back(lineAt(reader.RecordOffset()));
         if (!RoomForTask(result.tasks, text, reader.RecordOffset(), result))
             return result;
         cImportedTask& task = result.tasks.emplace_back();
@@ -132,7 +248,7 @@ cImportResult ParseCsv(std::string_view bytes, const cImportOptions& options)
         if (!points.empty()) {
             if (points.size() != 1 || points[0] < '0' || points[0] > '8') {
                 result.failure = ImportFailure::Damaged;
-                result.message = PlaceText(text, reader.FieldOffset(static_cast<std::size_t>(fieldOf[ColPoints]))) +
+                result.message = PlaceText(text, reader.FieldOffset(at[ColPoints])) +
                                  ": Punkte von 0 bis 8 erwartet, gefunden \"" +
                                  std::string(points.substr(0, 40)) + "\"";
                 return result;
@@ -140,16 +256,34 @@ cImportResult ParseCsv(std::string_view bytes, const cImportOptions& options)
             task.points = points[0] - '0';
         }
     }
-    if (!result.Ok())
+    if (!result.Ok()) {
         result.tasks.clear();
+        return result;
+    }
+    if (!ignoredNames.empty()) {
+        std::string list;
+        for (const std::string& name : ignoredNames)
+            list += (list.empty() ? "" : ", ") + name;
+        result.notes.push_back("Nicht übernommene Spalten: " + list);
+    } else if (widest > 0) {
+        std::vector<std::size_t> unused;
+        for (std::size_t i = 0; i < widest; ++i)
+            if (i >= fieldOf.size() || fieldOf[i] == ColSkip)
+                unused.push_back(i + 1);
+        result.notes.push_back("Nicht übernommene Spalten: " + NumberList(unused) +
+                               (header || !options.columns.empty() ? "" : " (die Spalten sind wählbar)"));
+    }
+    if (skipped)
+        result.notes.push_back(std::to_string(skipped) + " Zeilen ohne Frage und Lösung übersprungen");
+    if (!halfFilled.empty())
+        result.notes.push_back("Nur eine Seite ausgefüllt (im Editor ergänzen), Zeilen " + NumberList(halfFilled));
     return result;
 }
 
-std::string WriteCsv(const cTrainingData& data, char separator)
+std::string WriteCsv(const cTrainingData& data, const cExportOptions& options)
 {
-    if (!separator)
-        separator = ',';
-    std::string out = "\xEF\xBB\xBF";
+    const char separator = options.separator ? options.separator : ',';
+    std::string out = options.encoding == TextEncoding::Detect ? "\xEF\xBB\xBF" : "";
     const char* const header[] = {"Frage", "Lösung", "Pattern", "Kategorie", "AufgabenNr", "Punkte"};
     for (std::size_t i = 0; i < std::size(header); ++i) {
         if (i)
@@ -169,5 +303,6 @@ std::string WriteCsv(const cTrainingData& data, char separator)
         out += std::to_string(t.m_nPoints);
         out += "\r\n";
     }
-    return out;
+    // Every text came from Windows-1252, so the way back loses nothing.
+    return options.encoding == TextEncoding::Cp1252 ? Cp1252FromUtf8(out) : out;
 }

@@ -8,5 +8,8 @@
 
 /// Parses CSV bytes into imported entries.
 cImportResult ParseCsv(std::string_view bytes, const cImportOptions& options);
-/// The CSV export of all tasks: UTF-8 with byte order mark, a German header line, CR LF.
-std::string WriteCsv(const cTrainingData& data, char separator);
+/// True when the first line of the text names the question and solution columns.
+bool IsCsvWithHeader(std::string_view bytes, const cImportOptions& options);
+/// The CSV export of all tasks: a German header line, CR LF, UTF-8 with byte order mark
+/// unless another encoding is chosen.
+std::string WriteCsv(const cTrainingData& data, const cExportOptions& options);

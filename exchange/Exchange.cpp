@@ -84,6 +84,34 @@ char SeparatorFromName(std::string_view name)
     return 0;
 }
 
+bool ColumnsFromText(std::string_view text, std::vector<int>& out)
+{
+    static constexpr const char* kNames[] = {"question", "solution", "pattern", "category", "number", "points"};
+    std::vector<int> columns;
+    bool seen[ColCount] = {};
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string name = AsciiLower(text.substr(start, comma - start));
+        int column = -2;
+        if (name == "-")
+            column = ColSkip;
+        for (int c = 0; c < ColCount; ++c)
+            if (name == kNames[c])
+                column = c;
+        if (column == -2 || (column >= 0 && seen[column]))
+            return false;
+        if (column >= 0)
+            seen[column] = true;
+        columns.push_back(column);
+        start = comma + 1;
+    }
+    if (!seen[ColQuestion] || !seen[ColSolution])
+        return false;
+    out = std::move(columns);
+    return true;
+}
+
 cImportResult ParseImport(ExchangeFormat format, std::string& bytes, const cImportOptions& options)
 {
     cImportResult result;
@@ -95,7 +123,10 @@ cImportResult ParseImport(ExchangeFormat format, std::string& bytes, const cImpo
     switch (format) {
     case ExchangeFormat::Csv: result = ParseCsv(bytes, options); break;
     case ExchangeFormat::Kvtml: result = ParseKvtml(bytes, options); break;
-    case ExchangeFormat::Anki: result = ParseAnkiText(bytes, options); break;
+    case ExchangeFormat::Anki:
+        // A tab file with a header of known columns is a spreadsheet's "Unicode text".
+        result = IsCsvWithHeader(bytes, options) ? ParseCsv(bytes, options) : ParseAnkiText(bytes, options);
+        break;
     default:
         result.failure = ImportFailure::WrongFormat;
         result.message = "Dieses Format kann hier nicht gelesen werden";
@@ -140,8 +171,20 @@ cImportResult ReadImportFile(const std::string& path, ExchangeFormat format,
     std::fclose(file);
     if (failed)
         return result;
+    // The title is checked first: a refused name refuses the file before its parsing.
+    cImportResult named;
+    std::string title = std::filesystem::path(path).stem().string();
+    if (!CheckMappable(title, options.replaceUnmappable, named)) {
+        named.message = "Dateiname \"" + std::filesystem::path(path).filename().string() +
+                        "\": " + named.message.substr(named.message.find(": ") + 2);
+        return named;
+    }
     result = ParseImport(format, bytes, options);
     bytes = std::string();
+    result.title = Cp1252FromUtf8(title);
+    if (title != std::filesystem::path(path).stem().string())
+        result.notes.push_back("Zeichen des Dateinamens, die es in Windows-1252 nicht gibt, "
+                               "stehen im Titel als \"?\": " + title);
 #if defined(__GLIBC__)
     // The XML tree was freed in small pieces between the entries' texts; give those pages
     // back before the tasks are built, or they stay resident beside them.
@@ -230,10 +273,18 @@ int AppendImport(cTrainingData& data, std::vector<cImportedTask>&& tasks,
 
 std::string ExportText(const cTrainingData& data, ExchangeFormat format, char separator)
 {
+    cExportOptions options;
+    options.separator = separator;
+    return ExportText(data, format, options);
+}
+
+std::string ExportText(const cTrainingData& data, ExchangeFormat format, const cExportOptions& options)
+{
     switch (format) {
-    case ExchangeFormat::Csv: return WriteCsv(data, separator);
+    case ExchangeFormat::Csv: return WriteCsv(data, options);
     case ExchangeFormat::Kvtml:
-        return WriteKvtml(data, data.m_strPath.empty() ? std::string() : ImportTitle(data.m_strPath));
+        return WriteKvtml(data, data.m_strPath.empty() ? std::string() : ImportTitle(data.m_strPath),
+                          options.languages);
     case ExchangeFormat::Anki: return WriteAnkiText(data);
     default: return std::string();
     }

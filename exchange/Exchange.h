@@ -25,14 +25,30 @@ ExchangeFormat FormatFromPath(std::string_view path);
 enum class TextEncoding { Detect, Utf8, Cp1252 };
 
 /// The encoding named by "utf-8"/"utf8" or "windows-1252"/"cp1252"; false for others.
+/// (Detect stands for UTF-8 with byte order mark when exporting.)
 bool EncodingFromName(std::string_view name, TextEncoding& out);
 /// The separator named by ",", ";", "tab" (or a tab), "comma", "semicolon"; 0 for others.
 char SeparatorFromName(std::string_view name);
+
+/// What a column of a CSV file holds; Skip for a column that is not read.
+enum ImportColumn : int { ColSkip = -1, ColQuestion, ColSolution, ColPattern, ColCategory, ColNumber, ColPoints, ColCount };
+
+/// Columns named as for --columns: "question,solution,pattern,category,number,points" in
+/// any order, "-" for a column to skip; each at most once, question and solution needed.
+/// False (out unchanged) for anything else.
+bool ColumnsFromText(std::string_view text, std::vector<int>& out);
 
 struct cImportOptions {
     char separator = 0; // 0: detect
     TextEncoding encoding = TextEncoding::Detect;
     bool replaceUnmappable = false; // characters without a Windows-1252 byte become '?'
+    std::vector<int> columns; // CSV: what field i holds (ImportColumn); empty: header or first two
+};
+
+/// A language of a KVTML file: its identifier's name and locale (UTF-8).
+struct cLanguage {
+    std::string name;
+    std::string locale;
 };
 
 /// Why an import was refused.
@@ -61,6 +77,9 @@ struct cImportResult {
     std::vector<cImportedList> lists;
     ImportFailure failure = ImportFailure::None;
     std::string message; // German UTF-8, e.g. "Zeile 3, Spalte 7: ..."
+    std::vector<std::string> notes; // German UTF-8: what was skipped, ignored or replaced
+    std::vector<cLanguage> languages; // KVTML: the identifiers of question and solution
+    std::string title; // Windows-1252: the questionnaire name ReadImportFile gives
 
     [[nodiscard]] bool Ok() const { return failure == ImportFailure::None; }
 };
@@ -77,7 +96,9 @@ inline constexpr std::uintmax_t kMaxImportFile = 512u << 20;
 /// process (the XML parser works in place).
 cImportResult ParseImport(ExchangeFormat format, std::string& bytes,
                           const cImportOptions& options);
-/// Reads and parses the file at path.
+/// Reads and parses the file at path and sets the title (ImportTitle). The title follows
+/// the rule of the texts: unmappable characters refuse the import or become '?' (noted).
+/// Pictures and sounds of notes text are not looked up here (see CopyImportMedia).
 cImportResult ReadImportFile(const std::string& path, ExchangeFormat format,
                              const cImportOptions& options);
 
@@ -94,6 +115,30 @@ std::string ImportTitle(const std::string& path);
 int AppendImport(cTrainingData& data, std::vector<cImportedTask>&& tasks,
                  const std::vector<cImportedList>& lists, const std::string& title);
 
-/// The bytes of an export of data's tasks: CSV (UTF-8 with byte order mark, header line,
-/// separator ',' unless given, CR LF), KVTML 2.0 (UTF-8) or Anki text (UTF-8).
+/// Looks the pictures and sounds named by the tasks up in the folder of source and copies
+/// them into targetDir (a file there already is kept). Returns German notes of the files
+/// that are missing or could not be copied. An empty targetDir only checks.
+std::vector<std::string> CopyImportMedia(const std::vector<cImportedTask>& tasks,
+                                         const std::string& source, const std::string& targetDir);
+
+struct cExportOptions {
+    char separator = 0; // CSV: ',' unless given
+    TextEncoding encoding = TextEncoding::Detect; // CSV: UTF-8 with byte order mark, or as given
+    std::vector<cLanguage> languages; // KVTML: the two identifiers; empty: "Frage"/"Lösung", "de"
+};
+
+/// The bytes of an export of data's tasks: CSV (header line, CR LF), KVTML 2.0 (UTF-8) or
+/// Anki text (UTF-8).
+std::string ExportText(const cTrainingData& data, ExchangeFormat format, const cExportOptions& options);
+/// The same with only a separator chosen.
 std::string ExportText(const cTrainingData& data, ExchangeFormat format, char separator = 0);
+
+/// The languages "de,en" or "Deutsch:de,Englisch:en" name; false for other text.
+bool LanguagesFromText(std::string_view text, std::vector<cLanguage>& out);
+/// The side record of a training file that keeps the languages of an imported KVTML file
+/// for its export: path + ".languages", one "locale<TAB>name" line per language.
+std::string LanguageRecordPath(const std::string& trainingFile);
+/// Writes the side record; false when it cannot be written.
+bool WriteLanguageRecord(const std::string& trainingFile, const std::vector<cLanguage>& languages);
+/// The languages of the side record; empty when there is none.
+std::vector<cLanguage> ReadLanguageRecord(const std::string& trainingFile);

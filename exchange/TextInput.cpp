@@ -214,6 +214,14 @@ bool RoomForTask(const std::vector<cImportedTask>& tasks, std::string_view text,
     return false;
 }
 
+bool IsBlankText(std::string_view text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) > 0x20)
+            return false;
+    return true;
+}
+
 bool LooksBinary(std::string_view text)
 {
     // Counted in characters, so replacing or re-encoding characters keeps the verdict.

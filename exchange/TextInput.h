@@ -39,6 +39,10 @@ std::string ToCp1252Bytes(std::string_view utf8);
 bool RoomForTask(const std::vector<cImportedTask>& tasks, std::string_view text,
                  std::size_t offset, cImportResult& result);
 
+/// True when the text shows nothing: only blanks, line breaks and control characters
+/// (which the exports write as blanks).
+bool IsBlankText(std::string_view text);
+
 /// True when the text holds what no text file has: NUL, or more than a tenth control
 /// characters.
 bool LooksBinary(std::string_view text);

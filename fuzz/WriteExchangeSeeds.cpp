@@ -47,6 +47,20 @@ int main(int argc, char** argv)
                    "</name><container><name>U</name><entry id=\"0\"/></container></container></lessons></kvtml>");
     save("anki", "headers.txt", options + "#separator:Pipe\n#html:true\n#guid column:1\n#deck column:2\n"
                                           "#tags column:5\ng|d|Vorne<br>x|Hinten &amp; &#228;|a_b c\n");
+    // Files as other programs write them (tests/exchange/data): version 1 KVTML, declared
+    // encodings, padding entries, spreadsheet preambles, UTF-16 text, entities and clozes.
+    const std::string data = QUORVANT_SOURCE_DIR "/tests/exchange/data/";
+    for (const auto& entry : std::filesystem::directory_iterator(data)) {
+        const std::string name = entry.path().filename().string();
+        const std::string ext = entry.path().extension().string();
+        const char* kind = ext == ".kvtml" ? "kvtml" : ext == ".csv" ? "csv" : ext == ".txt" ? "anki" : nullptr;
+        if (kind)
+            save(kind, "file-" + name, options + testfiles::ReadBytes(entry.path().string()));
+    }
+    save("kvtml", "version1-utf8.kvtml", options + "<?xml version=\"1.0\"?>\n<kvtml><lesson><desc no=\"1\">L"
+                                          "</desc></lesson><e m=\"1\"><o l=\"de\">a</o><t l=\"en\">b</t></e><e/></kvtml>");
+    save("anki", "cloze.txt", options + "#separator:tab\n#html:true\n#notetype column:1\n"
+                                        "Cloze\t{{c1::A::h}} {{c2::B}} &auml;&nbsp;&ndash;&NotNestedGreaterGreater;\tx<br>\ny\n");
     save("json", "minimal.json", R"({"format":"quorvant-training","version":1,"tasks":[{"question":"q"}],)"
                                  R"("questionnaires":[{"title":"t","tasks":[0]}]})");
     std::printf("%d seed files written to %s\n", count, dir.c_str());

@@ -29,7 +29,7 @@ for target in "${targets[@]}"; do
     ReadTrainingFileFuzz) seeds=vdr; extra=(-dict=fuzz/training.dict -max_len=65536) ;;
     ImportCsvFuzz) seeds=csv; extra=(-max_len=16384) ;;
     ImportKvtmlFuzz) seeds=kvtml; extra=(-dict=fuzz/kvtml.dict -max_len=16384) ;;
-    ImportAnkiFuzz) seeds=anki; extra=(-max_len=16384) ;;
+    ImportAnkiFuzz) seeds=anki; extra=(-dict=fuzz/anki.dict -max_len=16384) ;;
     ImportJsonFuzz) seeds=json; extra=(-max_len=16384) ;;
     *) echo "unknown fuzz target $target" >&2; exit 2 ;;
   esac

@@ -99,6 +99,12 @@ QString CVendrillDoc::Title() const
     return m_strUntitled;
 }
 
+void CVendrillDoc::SetUntitledTitle(const QString& title)
+{
+    m_strUntitled = title;
+    emit TitleChanged();
+}
+
 int CVendrillDoc::ReadFile()
 {
     const std::string path = m_core->Path();

@@ -44,6 +44,8 @@ public:
     [[nodiscard]] QString PathName() const;
     /// What the window title shows: the file name, or "Übung1", "Übung2", ... when new.
     [[nodiscard]] QString Title() const;
+    /// The name an untitled document shows (a file opened by import shows its source).
+    void SetUntitledTitle(const QString& title);
 
     /// Reads the file at PathName(). 0 read, 1 failed ("Fehler beim Öffnen der Datei" shown).
     [[nodiscard]] int ReadFile();

@@ -14,6 +14,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QSaveFile>
 #include <QVBoxLayout>
@@ -37,18 +38,20 @@ const char* const kImportFilters =
 
 // Export filters in the order of kExportKinds.
 const char* const kExportFilters =
-    "CSV-Datei (*.csv);;Tabulatorgetrennte Datei (*.tsv);;KVTML-Datei (*.kvtml);;"
-    "Anki-Textdatei (*.txt)";
+    "CSV-Datei (*.csv);;CSV-Datei mit Semikolon, Windows-1252 (*.csv);;"
+    "Tabulatorgetrennte Datei (*.tsv);;KVTML-Datei (*.kvtml);;Anki-Textdatei (*.txt)";
 struct cExportKind {
     const char* extension;
     ExchangeFormat format;
     char separator;
+    TextEncoding encoding;
 };
 constexpr cExportKind kExportKinds[] = {
-    {"csv", ExchangeFormat::Csv, ','},
-    {"tsv", ExchangeFormat::Csv, '\t'},
-    {"kvtml", ExchangeFormat::Kvtml, 0},
-    {"txt", ExchangeFormat::Anki, 0},
+    {"csv", ExchangeFormat::Csv, ',', TextEncoding::Detect},
+    {"csv", ExchangeFormat::Csv, ';', TextEncoding::Cp1252}, // opens in columns in German spreadsheets
+    {"tsv", ExchangeFormat::Csv, '\t', TextEncoding::Detect},
+    {"kvtml", ExchangeFormat::Kvtml, 0, TextEncoding::Detect},
+    {"txt", ExchangeFormat::Anki, 0, TextEncoding::Detect},
 };
 
 QString ChooseFile(QWidget* parent, bool save, const QString& suggestion, const char* filters,
@@ -102,6 +105,13 @@ CImportDlg::CImportDlg(const QString& path, bool canAppend, QWidget* parent) : Q
     m_encoding->addItem(U("UTF-8"), static_cast<int>(TextEncoding::Utf8));
     m_encoding->addItem(U("Windows-1252"), static_cast<int>(TextEncoding::Cp1252));
 
+    m_columns = new QLineEdit(this);
+    m_columns->setObjectName(QStringLiteral("importColumns"));
+    m_columns->setPlaceholderText(U("aus der Kopfzeile, sonst Frage und Lösung"));
+    m_columns->setToolTip(U("Was die Spalten enthalten, z. B. \"question,-,solution,category\": "
+                            "question, solution, pattern, category, number, points; "
+                            "\"-\" überspringt eine Spalte."));
+
     auto* file = new QLabel(QDir::toNativeSeparators(path), this);
     file->setObjectName(QStringLiteral("importFile"));
     auto* form = new QFormLayout;
@@ -109,6 +119,7 @@ CImportDlg::CImportDlg(const QString& path, bool canAppend, QWidget* parent) : Q
     form->addRow(Caption(U("&Format:"), m_format, this), m_format);
     form->addRow(Caption(U("&Trennzeichen:"), m_separator, this), m_separator);
     form->addRow(Caption(U("&Zeichenkodierung:"), m_encoding, this), m_encoding);
+    form->addRow(Caption(U("S&palten:"), m_columns, this), m_columns);
 
     auto* target = new QGroupBox(U("Importieren in"), this);
     m_new = new QRadioButton(U("ein &neues Dokument"), target);
@@ -135,6 +146,22 @@ void CImportDlg::UpdateControls()
     const bool text = Format() != ExchangeFormat::Kvtml;
     m_separator->setEnabled(text);
     m_encoding->setEnabled(text);
+    m_columns->setEnabled(Format() == ExchangeFormat::Csv);
+}
+
+void CImportDlg::accept()
+{
+    std::vector<int> columns;
+    const std::string text = m_columns->text().trimmed().toStdString();
+    if (m_columns->isEnabled() && !text.empty() && !ColumnsFromText(text, columns)) {
+        Tell(U("Die Spalten \"%1\" sind unbekannt: erlaubt sind question, solution, pattern, "
+               "category, number, points und \"-\", durch Kommas getrennt, "
+               "question und solution sind nötig.").arg(m_columns->text()),
+             StyleOk | StyleIconWarning);
+        m_columns->setFocus();
+        return;
+    }
+    QDialog::accept();
 }
 
 ExchangeFormat CImportDlg::Format() const
@@ -147,6 +174,8 @@ cImportOptions CImportDlg::Options() const
     cImportOptions options;
     options.separator = static_cast<char>(m_separator->currentData().toInt());
     options.encoding = static_cast<TextEncoding>(m_encoding->currentData().toInt());
+    if (m_columns->isEnabled())
+        (void)ColumnsFromText(m_columns->text().trimmed().toStdString(), options.columns);
     return options;
 }
 
@@ -173,34 +202,67 @@ void ImportIntoWindow(const cExchangeTarget& target)
     CImportDlg dialog(path, active != nullptr, target.parent);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    cImportOptions options = dialog.Options();
+    (void)ImportFile(target, path, dialog.Format(), dialog.Options(), dialog.Append());
+}
+
+bool IsOpenedByImport(const QString& path)
+{
+    const ExchangeFormat format = FormatFromPath(QFile::encodeName(path).toStdString());
+    return format != ExchangeFormat::None && format != ExchangeFormat::Json;
+}
+
+CVendrillDoc* OpenByImport(const cExchangeTarget& target, const QString& path)
+{
+    cExchangeTarget opening = target;
+    opening.active = nullptr;
+    CVendrillDoc* doc = ImportFile(opening, path, FormatFromPath(QFile::encodeName(path).toStdString()),
+                                   cImportOptions(), false);
+    if (doc) {
+        // Untitled, under the source's name: saving asks for a training file's name.
+        doc->SetUntitledTitle(QFileInfo(path).fileName());
+        doc->SetModifiedFlag(false);
+    }
+    return doc;
+}
+
+CVendrillDoc* ImportFile(const cExchangeTarget& target, const QString& path, ExchangeFormat format,
+                         cImportOptions options, bool append)
+{
+    CVendrillDoc* active = target.active;
     const std::string file = QFile::encodeName(path).toStdString();
-    cImportResult imported = ReadImportFile(file, dialog.Format(), options);
+    cImportResult imported = ReadImportFile(file, format, options);
     if (imported.failure == ImportFailure::Unmappable) {
         const int answer = Tell(U("%1.\r\n\r\nSollen Zeichen, die es in Windows-1252 nicht gibt, "
                                   "durch \"?\" ersetzt werden?")
                                     .arg(Core(imported.message)),
                                 StyleYesNo | StyleIconQuestion);
         if (answer != ResultYes)
-            return;
+            return nullptr;
         options.replaceUnmappable = true;
-        imported = ReadImportFile(file, dialog.Format(), options);
+        imported = ReadImportFile(file, format, options);
     }
     if (!imported.Ok()) {
         Tell(U("Die Datei \"%1\" kann nicht importiert werden.\r\n%2.")
                  .arg(QDir::toNativeSeparators(path), Core(imported.message)),
              StyleOk | StyleIconWarning);
-        return;
+        return nullptr;
     }
 
-    CVendrillDoc* into = dialog.Append() ? active : target.newDocument();
+    CVendrillDoc* into = append && active ? active : target.newDocument();
     if (!into)
-        return;
+        return nullptr;
     CVendrillDoc& doc = *into;
+    // Media go beside the training file; a new document has no folder yet, so they are
+    // only looked for.
+    const QString folder = doc.PathName().isEmpty() ? QString() : QFileInfo(doc.PathName()).absolutePath();
+    std::vector<std::string> notes = std::move(imported.notes);
+    for (std::string& note : CopyImportMedia(imported.tasks, file, QFile::encodeName(folder).toStdString()))
+        notes.push_back(std::move(note));
+    const std::size_t count = imported.tasks.size();
     const int lastBefore = static_cast<int>(doc.Data().m_aQuestionnaires.size()) - 1;
     doc.Core().BeginEdit(); // the import is one step of the undo history
     const int added = AppendImport(doc.Data(), std::move(imported.tasks), imported.lists,
-                                   ImportTitle(file));
+                                   imported.title);
     doc.Core().CommitEdit("Importieren");
     // The new questionnaires go before the automatic one, which moves back.
     if (lastBefore >= 0 && doc.CurQuestionnaire() >= lastBefore)
@@ -208,6 +270,13 @@ void ImportIntoWindow(const cExchangeTarget& target)
     doc.SetModifiedFlag(true);
     if (target.imported)
         target.imported(doc);
+    if (!notes.empty()) {
+        QString summary = U("%1 Aufgaben importiert.").arg(count);
+        for (const std::string& note : notes)
+            summary += QStringLiteral("\r\n") + Core(note) + QLatin1Char('.');
+        Tell(summary, StyleOk | StyleIconInfo);
+    }
+    return into;
 }
 
 void ExportFromWindow(QWidget* parent, CVendrillDoc& doc)
@@ -222,16 +291,25 @@ void ExportFromWindow(QWidget* parent, CVendrillDoc& doc)
         return;
     const QStringList filters = U(kExportFilters).split(QStringLiteral(";;"));
     const int chosen = std::max<int>(0, static_cast<int>(filters.indexOf(filter)));
-    const cExportKind* kind = nullptr;
+    // The chosen filter decides unless the name typed has another filter's extension.
+    const auto fits = [&](const cExportKind& k) {
+        return QFileInfo(path).suffix().compare(U(k.extension), Qt::CaseInsensitive) == 0;
+    };
+    const cExportKind* kind = fits(kExportKinds[chosen]) ? &kExportKinds[chosen] : nullptr;
     for (const cExportKind& k : kExportKinds)
-        if (QFileInfo(path).suffix().compare(U(k.extension), Qt::CaseInsensitive) == 0)
+        if (!kind && fits(k))
             kind = &k;
     if (!kind) {
         kind = &kExportKinds[chosen];
         path += QLatin1Char('.') + U(kind->extension);
     }
 
-    const std::string bytes = ExportText(doc.Data(), kind->format, kind->separator);
+    cExportOptions options;
+    options.separator = kind->separator;
+    options.encoding = kind->encoding;
+    if (!doc.PathName().isEmpty())
+        options.languages = ReadLanguageRecord(QFile::encodeName(doc.PathName()).toStdString());
+    const std::string bytes = ExportText(doc.Data(), kind->format, options);
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly) ||
         out.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||

@@ -13,6 +13,7 @@
 class CVendrillDoc;
 class QButtonGroup;
 class QComboBox;
+class QLineEdit;
 class QRadioButton;
 
 class CImportDlg : public QDialog {
@@ -25,6 +26,8 @@ public:
     [[nodiscard]] cImportOptions Options() const;
     /// True when the tasks go into the open file, false for a new document.
     [[nodiscard]] bool Append() const;
+    /// Accepts only columns the core understands (or none).
+    void accept() override;
 
 private:
     void UpdateControls();
@@ -32,6 +35,7 @@ private:
     QComboBox* m_format = nullptr;
     QComboBox* m_separator = nullptr;
     QComboBox* m_encoding = nullptr;
+    QLineEdit* m_columns = nullptr;
     QRadioButton* m_new = nullptr;
     QRadioButton* m_append = nullptr;
 };
@@ -55,5 +59,14 @@ struct cExchangeTarget {
 /// "Importieren...": file, import dialog, then the tasks in a new untitled document or
 /// appended to the active one.
 void ImportIntoWindow(const cExchangeTarget& target);
+/// Reads the file at path and puts its tasks into a new untitled document or appends them
+/// to the active one, asking about unmappable characters and telling what was skipped.
+/// Returns the document, nullptr when nothing was imported.
+CVendrillDoc* ImportFile(const cExchangeTarget& target, const QString& path, ExchangeFormat format,
+                         cImportOptions options, bool append);
+/// True for a file that opening imports: CSV, tab-separated, KVTML or notes text.
+bool IsOpenedByImport(const QString& path);
+/// Opens such a file as a new untitled document named after it; nullptr when refused.
+CVendrillDoc* OpenByImport(const cExchangeTarget& target, const QString& path);
 /// "Exportieren...": writes doc's tasks as CSV, KVTML or Anki text.
 void ExportFromWindow(QWidget* parent, CVendrillDoc& doc);

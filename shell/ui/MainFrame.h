@@ -16,6 +16,7 @@
 class CChildFrame;
 class CVendrillDoc;
 class CVendrillView;
+struct cExchangeTarget;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -96,6 +97,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // A CSV, KVTML or notes text file opens as a new untitled file through the import.
+    CChildFrame* OpenImported(const QString& path);
+    // The window an import goes into: target (the active one, or the new one made).
+    cExchangeTarget ExchangeTarget(CChildFrame*& target);
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();

@@ -30,6 +30,9 @@
 namespace {
 
 const char* const kFileFilter = "Dateityp Training (*.vdr);;Alle Dateien (*)";
+// Opening also takes the exchange formats, which open as new untitled files.
+const char* const kOpenFilter = "Alle unterstützten Dateien (*.vdr *.kvtml *.csv *.tsv *.txt);;"
+                                "Dateityp Training (*.vdr);;Alle Dateien (*)";
 
 QString U(const char* utf8)
 {
@@ -53,7 +56,7 @@ QString CMainFrame::ChooseFile(FileChoice choice, const QString& suggestion)
     if (m_chooser)
         return m_chooser(choice, suggestion);
     if (choice == FileChoice::Open)
-        return QFileDialog::getOpenFileName(this, U("Öffnen"), suggestion, U(kFileFilter));
+        return QFileDialog::getOpenFileName(this, U("Öffnen"), suggestion, U(kOpenFilter));
     return QFileDialog::getSaveFileName(this, U("Speichern unter"), suggestion, U(kFileFilter));
 }
 
@@ -96,6 +99,8 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
 {
     if (path.isEmpty())
         return nullptr;
+    if (IsOpenedByImport(path))
+        return OpenImported(path);
     const QString absolute = CleanAbsolute(path);
     if (CChildFrame* open = FindChild(absolute)) {
         open->showMaximized();
@@ -178,7 +183,7 @@ bool CMainFrame::SaveDocumentAs(CVendrillDoc& doc)
 {
     QString suggestion = doc.PathName();
     if (suggestion.isEmpty())
-        suggestion = QDir::home().filePath(doc.Title() + QStringLiteral(".vdr"));
+        suggestion = QDir::home().filePath(QFileInfo(doc.Title()).completeBaseName() + QStringLiteral(".vdr"));
     else if (doc.ReadFailed())
         suggestion = QFileInfo(suggestion).dir().filePath(
             QFileInfo(suggestion).completeBaseName() + U(" (Kopie).vdr"));
@@ -355,13 +360,18 @@ void CMainFrame::OnFileSaveAs()
         SaveDocumentAs(child->Document());
 }
 
-void CMainFrame::OnImport()
+CChildFrame* CMainFrame::OpenImported(const QString& path)
 {
-    CChildFrame* active = ActiveChild();
-    CChildFrame* target = active;
+    CChildFrame* target = nullptr;
+    cExchangeTarget exchange = ExchangeTarget(target);
+    return OpenByImport(exchange, path) ? target : nullptr;
+}
+
+cExchangeTarget CMainFrame::ExchangeTarget(CChildFrame*& target)
+{
     cExchangeTarget exchange;
     exchange.parent = this;
-    exchange.active = active ? &active->Document() : nullptr;
+    exchange.active = target ? &target->Document() : nullptr;
     exchange.newDocument = [this, &target]() -> CVendrillDoc* {
         target = NewDocument();
         return target ? &target->Document() : nullptr;
@@ -374,7 +384,13 @@ void CMainFrame::OnImport()
         }
         UpdateActions();
     };
-    ImportIntoWindow(exchange);
+    return exchange;
+}
+
+void CMainFrame::OnImport()
+{
+    CChildFrame* target = ActiveChild();
+    ImportIntoWindow(ExchangeTarget(target));
 }
 
 void CMainFrame::OnPrintSetup()

@@ -141,17 +141,20 @@ std::string ListFile(const TempDir& dir) {
 
 const std::string kHelp =
     "Aufruf: quorvant-cli BEFEHL ...\nBefehle:\n"
-    "  export DATEI.vdr [--format F]  Trainingsdatei als JSON (oder csv, kvtml, anki) ausgeben\n"
-    "  import DATEI ZIEL.vdr [--format F] [--separator S] [--encoding E] [--replace-unmappable]  "
+    "  export DATEI.vdr [--format F] [--separator S] [--encoding E] [--languages L1,L2]  "
+    "Trainingsdatei als JSON (oder csv, kvtml, anki) ausgeben\n"
+    "  import DATEI ZIEL.vdr [--format F] [--separator S] [--encoding E] [--columns SPALTEN] "
+    "[--replace-unmappable]  "
     "Trainingsdatei aus JSON, CSV, KVTML oder Anki-Text schreiben (- liest JSON von stdin)\n"
     "  info DATEI.vdr                Kurzer Überblick über eine Trainingsdatei\n"
     "  practice DATEI.vdr [--questionnaire N]  Fragebogen im Terminal üben\n"
     "  list DATEI.vdr [--questionnaire N] [--sort K] [--descending] [--find TEXT]  "
     "Aufgabenliste ausgeben (Tabulator-getrennt)\n"
     "  update [--yes] [--program-dir DIR]  Auf neuere Version testen (--yes: herunterladen und ersetzen)\n";
-const std::string kExport = "Aufruf: quorvant-cli export DATEI.vdr [--format F]\n";
+const std::string kExport = "Aufruf: quorvant-cli export DATEI.vdr [--format F] [--separator S] "
+                            "[--encoding E] [--languages L1,L2]\n";
 const std::string kImport = "Aufruf: quorvant-cli import DATEI ZIEL.vdr [--format F] [--separator S] "
-                            "[--encoding E] [--replace-unmappable]\n";
+                            "[--encoding E] [--columns SPALTEN] [--replace-unmappable]\n";
 const std::string kPractice = "Aufruf: quorvant-cli practice DATEI.vdr [--questionnaire N]\n";
 const std::string kList = "Aufruf: quorvant-cli list DATEI.vdr [--questionnaire N] [--sort K] "
                           "[--descending] [--find TEXT]\n";
@@ -311,6 +314,54 @@ TEST(ExchangeCommands, ImportExportWalk) {
     ASSERT_EQ(RunTool({"import", json, dir.Path("pj.vdr"), "--replace-unmappable"}).status, 0);
     ASSERT_EQ(doc.Open(dir.Path("pj.vdr")), 0);
     EXPECT_EQ(doc.m_data.m_aTasks[0].m_strQuestion, "??ka ?");
+}
+
+// Files of other programs through the tool: media beside them, their languages kept for
+// the export, notes on standard error, file names through the replace-or-refuse rule.
+TEST(ExchangeCommands, ForeignFilesKeepMediaLanguagesAndTitles) {
+    TempDir dir;
+    const std::string data = QUORVANT_SOURCE_DIR "/tests/exchange/data/";
+    std::filesystem::create_directory(dir.Path("out"));
+    const std::string notes = dir.Path("notes.txt"), target = dir.Path("out/n.vdr");
+    std::filesystem::copy_file(data + "notes.txt", notes);
+    std::filesystem::copy_file(data + "haus.mp3", dir.Path("haus.mp3"));
+    CliRun run = RunTool({"import", notes, target});
+    EXPECT_EQ(run.err, "Hinweis: Diese Mediendateien fehlen neben der importierten Datei: maus.jpg.\n");
+    EXPECT_TRUE(std::filesystem::exists(dir.Path("out/haus.mp3")));
+
+    const std::string kvtml = dir.Path("k.vdr");
+    ASSERT_EQ(RunTool({"import", data + "padding.kvtml", kvtml}).status, 0);
+    run = RunTool({"export", kvtml, "--format", "kvtml"});
+    EXPECT_NE(run.out.find("<name>Deutsch</name>\n      <locale>de</locale>\n    </identifier>\n"
+                           "    <identifier id=\"1\">\n      <name>Englisch</name>\n      <locale>en</locale>"),
+              std::string::npos);
+    EXPECT_EQ(run.out.find("<comment>"), std::string::npos);
+    EXPECT_EQ(run.out.find("<lessons>"), std::string::npos);
+    // Lesson names that became categories are not written back as comments.
+    ASSERT_EQ(RunTool({"import", data + "version1.kvtml", dir.Path("v1.vdr")}).status, 0);
+    run = RunTool({"export", dir.Path("v1.vdr"), "--format", "kvtml"});
+    EXPECT_EQ(run.out.find("<comment>"), std::string::npos);
+    EXPECT_NE(run.out.find("<name>Wald</name>"), std::string::npos);
+    EXPECT_EQ(run.out.find("<name>version1</name>"), std::string::npos);
+    run = RunTool({"export", kvtml, "--format", "kvtml", "--languages", "Latein:la,fr"});
+    EXPECT_NE(run.out.find("<name>Latein</name>\n      <locale>la</locale>"), std::string::npos);
+    EXPECT_NE(run.out.find("<name>fr</name>\n      <locale>fr</locale>"), std::string::npos);
+    EXPECT_EQ(RunTool({"export", kvtml, "--format", "csv", "--separator", ";", "--encoding", "windows-1252"}).out,
+              "Frage;L\xF6sung;Pattern;Kategorie;AufgabenNr;Punkte\r\nHaus;house;;;1;1\r\n"
+              "K\xFC" "che;;;;2;1\r\n");
+
+    const std::string japanese = dir.Path("Wörter 日本.csv");
+    WriteBytes(japanese, "Haus;house\n");
+    EXPECT_EQ(RunTool({"import", japanese, dir.Path("j.vdr")}).err,
+              "Import abgelehnt: " + japanese + ": Dateiname \"Wörter 日本.csv\": Das Zeichen \"日\" "
+              "(U+65E5) gibt es in Windows-1252 nicht (insgesamt 2 solche Zeichen).\n"
+              "Mit --replace-unmappable werden solche Zeichen durch \"?\" ersetzt.\n");
+    run = RunTool({"import", japanese, dir.Path("j.vdr"), "--replace-unmappable"});
+    EXPECT_EQ(run.err, "Hinweis: Zeichen des Dateinamens, die es in Windows-1252 nicht gibt, stehen im "
+                       "Titel als \"?\": Wörter ??.\n");
+    cDocument doc;
+    ASSERT_EQ(doc.Open(dir.Path("j.vdr")), 0);
+    EXPECT_EQ(doc.m_data.m_aQuestionnaires[0].m_strTitle, "W\xF6rter ??");
 }
 
 // quorvant-cli practice: scripted sessions through the command's own input and output.

@@ -35,6 +35,10 @@ std::string Show(const cImportResult& r) {
             out += (i ? "," : "") + std::to_string(l.entries[i]);
         out += "\n";
     }
+    for (const std::string& note : r.notes)
+        out += "~" + note + "\n";
+    for (const cLanguage& l : r.languages)
+        out += "@" + l.name + "/" + l.locale + "\n";
     return out;
 }
 
@@ -76,24 +80,30 @@ std::vector<Sample> Samples() {
     tab.separator = '\t';
     cImportOptions cp1252;
     cp1252.encoding = TextEncoding::Cp1252;
+    cImportOptions all;
+    (void)ColumnsFromText("question,solution,pattern,category,number,points", all.columns);
     return {
         {"csv_quoting", csv, "Haus,\"house, home\"\n\"sagt \"\"hi\"\"\",\"zwei\nZeilen\"\n",
          "Haus|house, home||||\nsagt \"hi\"|zwei\r\nZeilen||||\n"},
         {"csv_crlf_all_columns", csv, "a;b;p;k;7;3\r\nc;d;;;;\r\n\r\n",
-         "a|b|p|k|7|3\nc|d||||\n"},
+         "a|b|p|k|7|3\nc|d||||\n", all},
+        {"csv_two_columns_without_header", csv, "a;b;p;k;7;3\r\n",
+         "a|b||||\n~Nicht übernommene Spalten: 3, 4, 5, 6 (die Spalten sind wählbar)\n"},
         {"csv_header_english_any_order", csv,
          "\xEF\xBB\xBFPoints\tAnswer\tQUESTION\tNr\r\n2\tyes\tJa?\tA7\r\n",
          "Ja?|yes|||A7|2\n"},
         {"csv_header_german_umlaut", csv, "kategorie;LÖSUNG;Frage\nNomen;Straße;street\n",
          "street|Straße||Nomen||\n"},
         {"csv_windows1252_detected", csv, "M\xFC" "de,tired\n", "Müde|tired||||\n"},
+        {"csv_control_only_row", csv, "Haus;house\n;\x1A;\n",
+         "Haus|house||||\n~1 Zeilen ohne Frage und Lösung übersprungen\n"},
         {"csv_forced_windows1252", csv, "\xC3\xA4,x\n", "Ã¤|x||||\n", cp1252},
         {"csv_forced_separator", csv, "a,b\tc\n", "a,b|c||||\n", tab},
         {"csv_steady_separator_wins", csv, "a;b\n\"x;y\";c\t\t\td\n", "a|b||||\nx;y|c\t\t\td||||\n"},
         {"csv_unclosed_quote", csv, "a,b\n\"c,d\n", "!3 Zeile 2, Spalte 1: Das Anführungszeichen wird nicht geschlossen"},
         {"csv_text_after_quote", csv, "a,\"b\"x\n",
          "!3 Zeile 1, Spalte 6: Nach dem schließenden Anführungszeichen muss ein Trennzeichen oder das Zeilenende folgen"},
-        {"csv_bad_points", csv, "a;b;;;;9\n", "!3 Zeile 1, Spalte 8: Punkte von 0 bis 8 erwartet, gefunden \"9\""},
+        {"csv_bad_points", csv, "a;b;;;;9\n", "!3 Zeile 1, Spalte 8: Punkte von 0 bis 8 erwartet, gefunden \"9\"", all},
         {"csv_second_line_without_solution", csv, "a;b\nc\n",
          "!3 Zeile 2, Spalte 1: Nach der Frage fehlt die Lösung (kein Semikolon in der Zeile)"},
         {"csv_header_twice", csv, "Frage,Antwort,Lösung\n",
@@ -115,21 +125,23 @@ std::vector<Sample> Samples() {
                "<container><name>Ober</name><container><name>Unter</name><entry id=\"9\"/>"
                "<entry id=\"4\"/><entry id=\"7\"/><entry id=\"8\"/></container></container>"
                "<container><name>Leer</name><entry id=\"7\"/></container>"),
-         "Haus & Hof|house||Nomen|||b/h.png|h.wav\nzwei\r\nZeilen|<b>||k||\nx|y||Ober / Unter||\n|||||\n"
-         "Ober / Unter=1,0,2,3\nLeer=2\n"},
+         "Haus & Hof|house||Nomen|||b/h.png|h.wav\nzwei\r\nZeilen|<b>||k||\nx|y||Ober / Unter||\n"
+         "Ober / Unter=1,0,2\nLeer=2\n~1 leere Einträge übersprungen\n"},
         {"kvtml_utf16", kv, "\xFF\xFE" + Utf16(Kvtml(Entry(0, "<text>\xE4</text>", "<text>b</text>"))),
          "ä|b||||\n"},
         {"kvtml_truncated", kv, Kvtml(Entry(0, "<text>a</text>", "<text>b</text>")).substr(0, 120),
          "!3 Zeile 4, Spalte 49: Die Datei endet mitten im XML (abgeschnitten?)"},
-        {"kvtml_without_second_translation", kv,
+        {"kvtml_one_side", kv,
          Kvtml("<entry id=\"0\">\n<translation id=\"0\"><text>a</text></translation></entry>\n"),
-         "!3 Zeile 4, Spalte 1: Eintrag 0 hat keine zweite Übersetzung"},
+         "a|||||\n~Nur eine Seite ausgefüllt (im Editor ergänzen), Einträge 0\n"},
         {"kvtml_unknown_lesson_entry", kv, Kvtml(Entry(0, "", ""), "<container><name>L</name><entry id=\"3\"/></container>"),
          "!3 Zeile 6, Spalte 35: Die Lektion \"L\" verweist auf keinen vorhandenen Eintrag"},
         {"kvtml_unmappable", kv, Kvtml(Entry(0, "<text>a</text>", "<text>дом</text>")),
          "!4 Zeile 4, Spalte 89: Das Zeichen \"д\" (U+0434) gibt es in Windows-1252 nicht (insgesamt 3 solche Zeichen)"},
         {"kvtml_version1", kv, "<?xml version=\"1.0\"?><kvtml><e><o>a</o><t>b</t></e></kvtml>",
-         "!2 Die Datei ist im KVTML-Format der Version \"\"; gelesen wird nur KVTML 2.0"},
+         "a|b||||\n"},
+        {"kvtml_version3", kv, "<?xml version=\"1.0\"?><kvtml version=\"3.0\"/>",
+         "!2 Die Datei ist im KVTML-Format der Version \"3.0\"; gelesen wird nur KVTML 2.0"},
         {"kvtml_of_csv", kv, "a;b\n", "!2 Die Datei ist keine KVTML-Datei (kein Element \"kvtml\")"},
         {"kvtml_binary", kv, std::string("\x89PNG\r\n\x1A\n\0\0", 10),
          "!2 Die Datei ist keine KVTML-Datei (kein Element \"kvtml\")"},
@@ -277,6 +289,47 @@ TEST(ExchangeExport, StartsAsOtherProgramsExpect) {
     EXPECT_EQ(ExportText(doc.m_data, ExchangeFormat::Csv, '\t'),
               "\xEF\xBB\xBF" "Frage\tLösung\tPattern\tKategorie\tAufgabenNr\tPunkte\r\n"
               "Haus\thouse\t\tzwei Worte\t1\t1\r\n#1 \t\t\tVokabeln\t2\t1\r\n");
+}
+
+// Files laid out as the other programs write them (tests/exchange/data), read as the
+// import reads them: the format from the extension.
+TEST(ForeignFiles, ArriveWhole) {
+    cImportOptions columns;
+    ASSERT_TRUE(ColumnsFromText("-,question,solution", columns.columns));
+    const struct {
+        const char* file;
+        std::string expected;
+        cImportOptions options = {};
+    } cases[] = {
+        {"padding.kvtml", "Haus|house||||\nKüche|||||\n~2 leere Einträge übersprungen\n"
+                          "~Nur eine Seite ausgefüllt (im Editor ergänzen), Einträge 13\n"
+                          "@Deutsch/de\n@Englisch/en\n"},
+        {"version1.kvtml", "Kuh|cow||Bauernhof||\nBär|bear||Wald||\nHühnchen|chicken||||\n"
+                           "Bauernhof=0\nWald=1\n~1 leere Einträge übersprungen\n@de/de\n@en/en\n"},
+        {"windows1252.kvtml", "Preis – 5 €|price||||\n"},
+        {"sep-line.csv", "Käse|cheese||||\nBaum|tree||||\nBlatt|||||\n"
+                         "~Nicht übernommene Spalten: 3 (die Spalten sind wählbar)\n"
+                         "~Nur eine Seite ausgefüllt (im Editor ergänzen), Zeilen 5\n"},
+        {"sep-line.csv", "cheese|Notiz zum Käse||||\ntree|||||\n~Nicht übernommene Spalten: 1\n"
+                         "~1 Zeilen ohne Frage und Lösung übersprungen\n"
+                         "~Nur eine Seite ausgefüllt (im Editor ergänzen), Zeilen 4\n", columns},
+        {"header-lesson.csv", "Haus|house||Lektion 1||\nSatz; mit|zwei\r\nZeilen||Lektion 2||\n"
+                              "~Nicht übernommene Spalten: \"Bemerkung\"\n"},
+        {"trainer.csv", "Hund|dog||||\nKatze|cat||||\n"},
+        {"unicode-text.txt", "Haus|house||Nomen||\nÄpfel|say \"apple\"||||\n"},
+        {"notes.txt", "Haus & Hof|house\r\nhome||nomen, lektion 1||||haus.mp3\n"
+                      "Mäuse – 3€|mice|||||maus.jpg|\n"
+                      "[Hauptstadt] liegt an der Spree.|Berlin||geo||\n"
+                      "Berlin liegt an der [...].|Spree||geo||\n"},
+        {"notes-deck.txt", "Hund|dog||Tiere||\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = std::string(QUORVANT_SOURCE_DIR "/tests/exchange/data/") + c.file;
+        const cImportResult r = ReadImportFile(path, FormatFromPath(path), c.options);
+        EXPECT_EQ(Show(r), c.expected);
+        EXPECT_EQ(Cp1252ToUtf8(r.title), std::string(c.file).substr(0, std::string(c.file).rfind('.')));
+    }
 }
 
 } // namespace

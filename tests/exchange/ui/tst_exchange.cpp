@@ -20,6 +20,7 @@ class tst_Exchange : public QObject {
     Q_OBJECT
 private slots:
     void importIntoOpenFileThenExportKvtml();
+    void exchangeFileOpensUntitledAndExportsForSpreadsheets();
 };
 
 void tst_Exchange::importIntoOpenFileThenExportKvtml() {
@@ -75,6 +76,46 @@ void tst_Exchange::importIntoOpenFileThenExportKvtml() {
     QVERIFY(kvtml.find("<name>vokabeln</name>") != std::string::npos);
     QVERIFY(kvtml.find("<text>?ód?</text>") != std::string::npos);
     SetExchangeFileChooser({});
+}
+
+// Opening a KVTML file (as dropping it or naming it on the command line does) imports it
+// into a new untitled file named after it; saving asks for a .vdr name; the export dialog
+// offers CSV for German spreadsheets.
+void tst_Exchange::exchangeFileOpensUntitledAndExportsForSpreadsheets() {
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir work;
+    SetProgramDirPath(work.path());
+    RecordingPresenter boxes;
+    const QString kvtml = work.filePath(QStringLiteral("padding.kvtml"));
+    QVERIFY(QFile::copy(QStringLiteral(QUORVANT_SOURCE_DIR "/tests/exchange/data/padding.kvtml"), kvtml));
+    auto frame = windowtest::ShowFrame(work.path());
+    QStringList suggested;
+    frame->SetFileChooser([&](CMainFrame::FileChoice, const QString& suggestion) {
+        suggested << suggestion;
+        return QString();
+    });
+    CChildFrame* child = frame->OpenDocumentFile(kvtml);
+    QVERIFY(child);
+    CVendrillDoc& doc = child->Document();
+    QCOMPARE(doc.Title(), QStringLiteral("padding.kvtml"));
+    QVERIFY(child->windowTitle().startsWith(QStringLiteral("padding.kvtml")));
+    QVERIFY(doc.PathName().isEmpty());
+    QCOMPARE(doc.Data().m_aTasks.size(), std::size_t(2));
+    QCOMPARE(boxes.boxes.size(), std::size_t(1));
+    QVERIFY(boxes.boxes[0].text.find("2 leere Eintr\xE4ge \xFC" "bersprungen") != std::string::npos);
+    frame->Action(cmd::kFileSave)->trigger();
+    QCOMPARE(suggested, QStringList{QDir::home().filePath(QStringLiteral("padding.vdr"))});
+
+    const QString csv = work.filePath(QStringLiteral("export.csv"));
+    SetExchangeFileChooser([&](bool, const QString&, const QString&, QString* selected) {
+        *selected = QStringLiteral("CSV-Datei mit Semikolon, Windows-1252 (*.csv)");
+        return csv;
+    });
+    frame->Action(cmd::kExport)->trigger();
+    SetExchangeFileChooser({});
+    QCOMPARE(testfiles::ReadBytes(csv.toStdString()),
+             std::string("Frage;L\xF6sung;Pattern;Kategorie;AufgabenNr;Punkte\r\nHaus;house;;;1;1\r\n"
+                         "K\xFC" "che;;;;2;1\r\n"));
 }
 
 QTEST_MAIN(tst_Exchange)
