@@ -5,6 +5,7 @@
 
 #include "base/Datei.h"
 #include "data/LargePages.h"
+#include "base/Cp1252.h"
 #include "base/Message.h"
 
 #include <algorithm>
@@ -116,6 +117,7 @@ private:
     void ReadCounters(char pre);
     void ReadPicture(char pre);
     void ReadCrypt();
+    Outcome TooMany(const char* what);
     void GroupTask(bool open);
     void GroupQuestionnaire(bool open);
     void OpenTask();
@@ -350,6 +352,16 @@ void cReader::ReadCrypt()
         m_in.StartScrambling(kScrambleSeed);
 }
 
+// A file that names more than any real one would take more memory than the machine
+// has before anything could be said.
+cReader::Outcome cReader::TooMany(const char* what)
+{
+    (void)ShowMessage(kMsgText, Cp1252FromUtf8("Die Datei enthält mehr als " +
+                                                  std::to_string(kMaxTrainingTasks) + " " + what +
+                                                  " und wird nicht geöffnet."));
+    return Outcome::Fail;
+}
+
 void cReader::GroupTask(bool open)
 {
     if (m_bInTask)
@@ -393,9 +405,13 @@ cReader::Outcome cReader::Block(char pre, const std::string& id)
     case BlockKey("$"):
         return Outcome::End;
     case BlockKey("AUF"):
+        if (pre == '+' && m_data.m_aTasks.size() >= kMaxTrainingTasks)
+            return TooMany("Aufgaben");
         GroupTask(pre == '+');
         break;
     case BlockKey("FB"):
+        if (pre == '+' && m_data.m_aQuestionnaires.size() + (m_bInQuestionnaire ? 1 : 0) >= kMaxTrainingTasks)
+            return TooMany("Fragebögen");
         GroupQuestionnaire(pre == '+');
         break;
     case BlockKey("TYP"):
@@ -699,6 +715,7 @@ int cTrainingData::ReadTrainingFile(const std::string& path, cFileStamp* stamp)
         *stamp = cFileStamp();
     ResetTrainingData();
     m_strPath = path;
+    FinishInterruptedSave(path);
     cDatei in;
     if (!in.Open(path, true))
         return 1;
@@ -750,6 +767,7 @@ int ReadTrainingData(cTrainingData& data, cDatei& in)
         result = reader.Run();
     } catch (const std::bad_alloc&) {
         // A file that asks for more memory than there is counts as unreadable.
+        (void)ShowMessage(kMsgText, Cp1252FromUtf8("Nicht genug Speicher, um die Datei zu lesen."));
         result = 1;
     }
     DropInvalidTaskIndices(data);
