@@ -2,6 +2,7 @@
 
 #include "base/Datei.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -231,16 +232,11 @@ bool LockFile(int fd, bool exclusive)
     return true;
 }
 
-bool StampOpenFile(int fd, cFileStamp& stamp)
+namespace {
+
+// Hash of the first length bytes of fd (fewer when it is shorter).
+bool HashOpenFile(int fd, std::uint64_t length, std::uint64_t& hash)
 {
-    struct stat st {};
-    if (fstat(fd, &st) != 0)
-        return false;
-    stamp.device = st.st_dev;
-    stamp.inode = st.st_ino;
-    stamp.size = static_cast<std::uint64_t>(st.st_size);
-    stamp.mtimeSec = st.st_mtim.tv_sec;
-    stamp.mtimeNsec = st.st_mtim.tv_nsec;
     // Enough to notice a change that kept size and time. Four FNV-style lanes over
     // 8-byte words keep the multiply chains short: a byte-wise hash took a tenth of the
     // time to open a large file. Buffers are filled completely, so the words fall at the
@@ -252,8 +248,10 @@ bool StampOpenFile(int fd, cFileStamp& stamp)
     bool end = false;
     while (!end) {
         std::size_t filled = 0;
-        while (filled < buffer.size()) {
-            const ssize_t n = pread(fd, buffer.data() + filled, buffer.size() - filled, offset);
+        while (filled < buffer.size() && static_cast<std::uint64_t>(offset) < length) {
+            const std::uint64_t want =
+                std::min<std::uint64_t>(buffer.size() - filled, length - static_cast<std::uint64_t>(offset));
+            const ssize_t n = pread(fd, buffer.data() + filled, want, offset);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
@@ -265,6 +263,7 @@ bool StampOpenFile(int fd, cFileStamp& stamp)
             filled += static_cast<std::size_t>(n);
             offset += n;
         }
+        end = end || static_cast<std::uint64_t>(offset) >= length;
         std::size_t i = 0;
         for (; i + 32 <= filled; i += 32)
             for (int k = 0; k < 4; ++k) {
@@ -275,10 +274,24 @@ bool StampOpenFile(int fd, cFileStamp& stamp)
         for (; i < filled; ++i)
             lane[0] = (lane[0] ^ buffer[i]) * kPrime;
     }
-    std::uint64_t hash = lane[0];
+    hash = lane[0];
     for (int k = 1; k < 4; ++k)
         hash = (hash ^ lane[k]) * kPrime;
-    stamp.hash = hash;
+    return true;
+}
+
+} // namespace
+
+bool StampOpenFile(int fd, cFileStamp& stamp)
+{
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !HashOpenFile(fd, UINT64_MAX, stamp.hash))
+        return false;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = static_cast<std::uint64_t>(st.st_size);
+    stamp.mtimeSec = st.st_mtim.tv_sec;
+    stamp.mtimeNsec = st.st_mtim.tv_nsec;
     stamp.valid = true;
     return true;
 }
@@ -323,6 +336,136 @@ void RemoveStaleTemporaries(const std::string& dir)
     closedir(d);
 }
 
+namespace {
+
+// A save in place first writes the whole new content into a journal beside the file,
+// then this trailer, and syncs both; only then is the file itself overwritten. The next
+// open finishes an interrupted overwrite from a complete journal and drops an incomplete
+// one (the file was not yet touched then).
+struct cJournalTrailer {
+    char magic[8];
+    std::uint64_t size;
+    std::uint64_t device;
+    std::uint64_t inode;
+    std::uint64_t hash;
+};
+constexpr char kJournalMagic[8] = {'Q', 'V', 'J', 'R', 'N', 'L', '0', '1'};
+
+// Named after the file's inode, so that every name of a hard-linked file in this
+// folder finds it.
+std::string JournalName(const std::string& dir, const struct stat& st)
+{
+    return dir + "/" + kTempPrefix + std::to_string(st.st_ino) + ".journal";
+}
+
+bool WriteFully(int fd, const char* data, std::size_t size, off_t offset)
+{
+    while (size > 0) {
+        const ssize_t n = pwrite(fd, data, size, offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+// Overwrites to with the first size bytes of from, cuts it there and syncs it.
+bool CopyContent(int from, int to, std::uint64_t size)
+{
+    std::vector<char> buffer(1 << 20);
+    for (std::uint64_t done = 0; done < size;) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - done));
+        const ssize_t n = pread(from, buffer.data(), want, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0 || !WriteFully(to, buffer.data(), static_cast<std::size_t>(n), static_cast<off_t>(done)))
+            return false;
+        done += static_cast<std::uint64_t>(n);
+    }
+    return ftruncate(to, static_cast<off_t>(size)) == 0 && fsync(to) == 0;
+}
+
+// Writes the journal for the file st; false when there is none (the folder refuses new
+// files, the disk is full).
+bool WriteJournal(const std::string& name, const struct stat& st,
+                  const std::function<void(cDatei&)>& writer, cFd& journal)
+{
+    journal.Reset(::open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+    cJournalTrailer trailer {};
+    std::memcpy(trailer.magic, kJournalMagic, sizeof trailer.magic);
+    trailer.device = st.st_dev;
+    trailer.inode = st.st_ino;
+    struct stat js {};
+    const bool ok = journal.Get() >= 0 && WriteAll(journal.Get(), writer) && fstat(journal.Get(), &js) == 0 &&
+                    HashOpenFile(journal.Get(), static_cast<std::uint64_t>(js.st_size), trailer.hash) &&
+                    (trailer.size = static_cast<std::uint64_t>(js.st_size),
+                     WriteFully(journal.Get(), reinterpret_cast<const char*>(&trailer), sizeof trailer, js.st_size)) &&
+                    fsync(journal.Get()) == 0;
+    if (!ok && journal.Get() >= 0)
+        (void)unlink(name.c_str());
+    return ok;
+}
+
+// With fd the locked file st: finishes an overwrite that a complete journal describes,
+// then drops the journal. False when a journal was found but could not be applied.
+bool ApplyJournal(const std::string& dir, int fd, const struct stat& st)
+{
+    const std::string name = JournalName(dir, st);
+    const cFd journal(::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat js {};
+    if (journal.Get() < 0 || fstat(journal.Get(), &js) != 0 || !S_ISREG(js.st_mode) ||
+        (js.st_uid != geteuid() && js.st_uid != st.st_uid))
+        return true;
+    cJournalTrailer trailer {};
+    std::uint64_t hash = 0;
+    const auto size = static_cast<std::uint64_t>(js.st_size);
+    const bool complete =
+        size >= sizeof trailer &&
+        pread(journal.Get(), &trailer, sizeof trailer, static_cast<off_t>(size - sizeof trailer)) ==
+            static_cast<ssize_t>(sizeof trailer) &&
+        std::memcmp(trailer.magic, kJournalMagic, sizeof trailer.magic) == 0 &&
+        trailer.size == size - sizeof trailer && trailer.device == st.st_dev && trailer.inode == st.st_ino &&
+        HashOpenFile(journal.Get(), trailer.size, hash) && hash == trailer.hash;
+    if (complete && !CopyContent(journal.Get(), fd, trailer.size))
+        return false;
+    (void)unlink(name.c_str());
+    SyncDirectory(dir);
+    return true;
+}
+
+// With locked the exclusively locked file target: applies its journal, if any, and
+// gives st the file as it is then.
+bool FinishLocked(const std::string& target, int locked, struct stat& st)
+{
+    struct stat journal {};
+    if (lstat(JournalName(DirOf(target), st).c_str(), &journal) != 0)
+        return true;
+    const cFd fd(::open(target.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
+    struct stat same {};
+    return fd.Get() >= 0 && fstat(fd.Get(), &same) == 0 && same.st_ino == st.st_ino &&
+           same.st_dev == st.st_dev && ApplyJournal(DirOf(target), fd.Get(), st) &&
+           fstat(locked, &st) == 0;
+}
+
+} // namespace
+
+void FinishInterruptedSave(const std::string& path)
+{
+    std::string target;
+    cFd fd;
+    struct stat st {};
+    struct stat journal {};
+    // Most files have no journal: only then is the file locked.
+    if (ResolveLinks(path, target) == Resolve::Ok && stat(target.c_str(), &st) == 0 &&
+        lstat(JournalName(DirOf(target), st).c_str(), &journal) == 0 && OpenLocked(target, fd, st) &&
+        fd.Get() >= 0)
+        (void)FinishLocked(target, fd.Get(), st);
+}
+
 SaveOutcome SaveFileSafely(const std::string& path, const std::function<void(cDatei&)>& writer,
                            const cFileStamp* expected, cFileStamp* written)
 {
@@ -342,6 +485,8 @@ SaveOutcome SaveFileSafely(const std::string& path, const std::function<void(cDa
     if (!OpenLocked(target, old, st))
         return SaveOutcome::Failed;
     const bool exists = old.Get() >= 0;
+    if (exists && !FinishLocked(target, old.Get(), st))
+        return SaveOutcome::Failed;
     if (exists && expected && expected->valid) {
         cFileStamp now;
         if (!SameFile(st, *expected) || !StampOpenFile(old.Get(), now) || now.hash != expected->hash)
@@ -373,12 +518,28 @@ SaveOutcome SaveFileSafely(const std::string& path, const std::function<void(cDa
             same.st_dev != st.st_dev ||
             pread(out.Get(), before.data(), before.size(), 0) != static_cast<ssize_t>(before.size()))
             return SaveOutcome::Failed;
-        if (ftruncate(out.Get(), 0) != 0 || !WriteAll(out.Get(), writer)) {
+        // A killed save leaves its journal, from which the next open finishes it. A folder
+        // that refuses the journal gets the overwrite without one.
+        const std::string journalName = JournalName(dir, same);
+        cFd journal;
+        const bool journaled = WriteJournal(journalName, same, writer, journal);
+        if (journaled)
+            SyncDirectory(dir);
+        struct stat js {};
+        const bool copied = journaled ? fstat(journal.Get(), &js) == 0 &&
+                                            CopyContent(journal.Get(), out.Get(),
+                                                        static_cast<std::uint64_t>(js.st_size) - sizeof(cJournalTrailer))
+                                      : ftruncate(out.Get(), 0) == 0 && WriteAll(out.Get(), writer);
+        if (!copied) {
             // Nothing can be swapped in here, so the old content goes back where it was.
-            if (ftruncate(out.Get(), 0) == 0 &&
-                pwrite(out.Get(), before.data(), before.size(), 0) == static_cast<ssize_t>(before.size()))
-                (void)fsync(out.Get());
+            if (ftruncate(out.Get(), 0) == 0 && WriteFully(out.Get(), before.data(), before.size(), 0) &&
+                fsync(out.Get()) == 0 && journaled)
+                (void)unlink(journalName.c_str());
             return SaveOutcome::Failed;
+        }
+        if (journaled) {
+            (void)unlink(journalName.c_str());
+            SyncDirectory(dir);
         }
         if (written)
             (void)StampOpenFile(out.Get(), *written);

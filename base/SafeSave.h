@@ -55,5 +55,9 @@ enum class SaveOutcome {
 /// content hash), found without touching that file.
 [[nodiscard]] bool WritesSameAs(const std::function<void(cDatei&)>& writer, const cFileStamp& stamp);
 
+/// Finishes a save in place of path that was killed half-way (hard-linked files and
+/// files in folders that refuse new files are written in place), from the journal that
+/// save left beside the file; drops a journal that was not complete. Call before reading.
+void FinishInterruptedSave(const std::string& path);
 /// Removes temporary files ".quorvant-PID-N.tmp" in dir whose process no longer runs.
 void RemoveStaleTemporaries(const std::string& dir);

@@ -59,6 +59,15 @@ class cDocument;
 /// kExitOk, or the exit status after a message on err.
 int OpenQueryDocument(cCliContext& ctx, const cQueryOptions& options, cDocument& doc);
 
+/// Opens an import source into file ("-": standard input, left alone); only regular
+/// files are opened. False after a message on err.
+bool OpenImportSource(cCliContext& ctx, const std::string& source, std::ifstream& file);
+/// Reads an import source whole into text, at most as much as any import file may hold
+/// (512 MiB); false when there was more.
+bool ReadImportSource(std::istream& in, std::string& text);
+/// Says that the import source exceeds 512 MiB; returns kExitRefused.
+int JsonTooLarge(cCliContext& ctx, const std::string& source);
+
 /// Prints "Aufruf: quorvant-cli " + usage to err and returns kExitRefused.
 int UsageError(cCliContext& ctx, const char* usage);
 

@@ -32,10 +32,15 @@ struct cExchangeArgs {
 bool ParseExchangeArgs(cCliContext& ctx, bool import, cExchangeArgs& out)
 {
     const char* usage = import ? kImportUsage : kExportUsage;
+    bool options = true; // "--" ends them
     for (std::size_t i = 0; i < ctx.args.size(); ++i) {
         const std::string& arg = ctx.args[i];
         const bool hasValue = i + 1 < ctx.args.size();
-        if (arg == "--format" && hasValue) {
+        if (!options) {
+            out.files.push_back(arg);
+        } else if (arg == "--") {
+            options = false;
+        } else if (arg == "--format" && hasValue) {
             out.format = FormatFromName(ctx.args[++i]);
             if (out.format == ExchangeFormat::None) {
                 ctx.err << "Unbekanntes Format: " << ctx.args[i] << " (json, csv, kvtml oder anki)\n";
@@ -150,19 +155,12 @@ int ImportJson(cCliContext& ctx, const cExchangeArgs& a)
         cCliContext json{{a.files[0], a.files[1]}, ctx.in, ctx.out, ctx.err};
         return RunImportCommand(json);
     }
-    std::ostringstream buffer;
-    if (a.files[0] == "-") {
-        buffer << ctx.in.rdbuf();
-    } else {
-        std::ifstream file(a.files[0], std::ios::binary);
-        if (file)
-            buffer << file.rdbuf();
-        if (!file) {
-            ctx.err << "Die Datei " << a.files[0] << " kann nicht gelesen werden.\n";
-            return kExitFailed;
-        }
-    }
-    const std::string text = buffer.str();
+    std::ifstream file;
+    if (!OpenImportSource(ctx, a.files[0], file))
+        return kExitFailed;
+    std::string text;
+    if (!ReadImportSource(a.files[0] == "-" ? ctx.in : file, text))
+        return JsonTooLarge(ctx, a.files[0]);
     if (!nlohmann::json::accept(text)) {
         ctx.err << "Import abgelehnt: " << a.files[0] << " ist kein gültiges JSON.\n";
         return kExitRefused;
@@ -233,10 +231,6 @@ int RunExchangeExport(cCliContext& ctx)
     if (a.exportOptions.languages.empty())
         a.exportOptions.languages = ReadLanguageRecord(a.files[0]);
     ctx.out << ExportText(document.m_data, a.format, a.exportOptions);
-    ctx.out.flush();
-    if (!ctx.out) {
-        ctx.err << "Die Ausgabe konnte nicht geschrieben werden.\n";
-        return kExitFailed;
-    }
+    // A full disk or a closed pipe is reported once, for every command alike, by RunCli.
     return kExitOk;
 }

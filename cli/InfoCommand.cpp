@@ -39,16 +39,26 @@ std::string CryptText(std::uint8_t crypt)
 
 } // namespace
 
+// Control characters (a line break in a file name or title) shown as "?": one entry
+// stays one line.
+std::string OneLine(std::string text)
+{
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F')
+            c = '?';
+    return text;
+}
+
 std::string InfoText(const cTrainingData& data, const std::string& shownPath)
 {
     std::ostringstream os;
-    os << "Datei: " << shownPath << '\n';
+    os << "Datei: " << OneLine(shownPath) << '\n';
     os << "Aufgaben: " << data.m_aTasks.size() << '\n';
     const std::size_t stored = data.m_aQuestionnaires.empty() ? 0 : data.m_aQuestionnaires.size() - 1;
     os << "Fragebögen: " << stored << '\n';
     for (std::size_t i = 0; i < stored; ++i) {
         const cQuestionnaire& q = data.m_aQuestionnaires[i];
-        os << "  " << (i + 1) << ". \"" << Cp1252ToUtf8(q.m_strTitle) << "\": "
+        os << "  " << (i + 1) << ". \"" << OneLine(Cp1252ToUtf8(q.m_strTitle)) << "\": "
            << Plural(q.m_aTaskIndex.size(), "Aufgabe", "Aufgaben") << ", "
            << ExamText(q.m_nExamSeconds);
         if (q.m_nPassPoints != 0)
@@ -70,11 +80,15 @@ std::string InfoText(const cTrainingData& data, const std::string& shownPath)
 
 int RunInfoCommand(cCliContext& ctx)
 {
-    if (ctx.args.size() != 1)
+    // info has no options; "--" before the file is allowed as everywhere.
+    std::vector<std::string>& args = ctx.args;
+    if (!args.empty() && args[0] == "--")
+        args.erase(args.begin());
+    if (args.size() != 1)
         return UsageError(ctx, "info DATEI.vdr");
     cDocument document;
-    if (document.Open(ctx.args[0]) != 0)
+    if (document.Open(args[0]) != 0)
         return kExitFailed;
-    ctx.out << InfoText(document.m_data, ctx.args[0]);
+    ctx.out << InfoText(document.m_data, args[0]);
     return kExitOk;
 }

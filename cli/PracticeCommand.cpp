@@ -19,6 +19,8 @@
 namespace {
 
 constexpr const char* kPracticeUsage = "practice DATEI.vdr [--questionnaire N]";
+// Longest answer line taken, in bytes; no answer to a task comes near it.
+constexpr std::size_t kMaxAnswerLine = 65536;
 
 // A small whole number (no sign, at most nine digits), or -1.
 int ParseIndex(const std::string& text)
@@ -82,9 +84,26 @@ private:
         // Nobody sees the questions any more: end the session and keep what was answered.
         if (!m_ctx.out)
             return false;
-        if (!std::getline(m_ctx.in, line)) {
-            m_ctx.out << '\n';
-            return false;
+        // A line without end must not fill the memory: a longer one is read to its end,
+        // refused, and asked for again.
+        for (;;) {
+            line.clear();
+            std::streambuf* in = m_ctx.in.rdbuf();
+            std::size_t length = 0;
+            int c = std::char_traits<char>::eof();
+            while ((c = in->sbumpc()) != std::char_traits<char>::eof() && c != '\n')
+                if (++length <= kMaxAnswerLine)
+                    line += static_cast<char>(c);
+            if (c == std::char_traits<char>::eof() && length == 0) {
+                m_ctx.out << '\n';
+                return false;
+            }
+            if (length <= kMaxAnswerLine)
+                break;
+            m_ctx.out << (m_bInteractive ? "" : "\n") << "Die Eingabe ist länger als " << kMaxAnswerLine
+                      << " Bytes und wird nicht angenommen.\n" << prompt << std::flush;
+            if (c == std::char_traits<char>::eof())
+                return false;
         }
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
@@ -282,8 +301,13 @@ int SaveBeside(cCliContext& ctx, cDocument& doc)
 bool ParseQueryOptions(cCliContext& ctx, bool allowSort, const char* usage, cQueryOptions& out)
 {
     const auto& args = ctx.args;
+    bool options = true; // "--" ends them
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (options && arg == "--") {
+            options = false;
+            continue;
+        }
         auto value = [&](const char* name, int& target) {
             if (i + 1 >= args.size() || (target = ParseIndex(args[i + 1])) < 0) {
                 ctx.err << name << " braucht eine Zahl ab 0.\n";
@@ -292,7 +316,13 @@ bool ParseQueryOptions(cCliContext& ctx, bool allowSort, const char* usage, cQue
             ++i;
             return true;
         };
-        if (arg == "--questionnaire") {
+        if (!options) {
+            if (!out.path.empty()) {
+                ctx.err << "Nur eine Trainingsdatei angeben.\n";
+                return UsageError(ctx, usage), false;
+            }
+            out.path = arg;
+        } else if (arg == "--questionnaire") {
             if (!value("--questionnaire", out.questionnaire))
                 return UsageError(ctx, usage), false;
         } else if (allowSort && arg == "--sort") {

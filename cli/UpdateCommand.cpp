@@ -64,7 +64,7 @@ int RunUpdateCommand(cCliContext& ctx)
             yes = true;
         else if (ctx.args[i] == "--program-dir" && i + 1 < ctx.args.size())
             dir = ctx.args[++i];
-        else
+        else if (ctx.args[i] != "--" || i + 1 != ctx.args.size()) // update takes no file
             return UsageError(ctx, kUsage);
     }
     if (dir.empty())

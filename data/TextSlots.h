@@ -142,7 +142,8 @@ private:
         std::uint32_t first;
         std::uint32_t last;
     };
-    static inline constinit const std::string kNoText{};
+    // Not constinit: clang 14 with libstdc++ refuses it for std::string.
+    static inline const std::string kNoText{};
 
     std::string* Find(size_type i) const noexcept
     {

@@ -1,6 +1,9 @@
 #include "data/TrainingData.h"
 
 #include "base/Message.h"
+#include "data/TrainingFile.h"
+
+#include <algorithm>
 
 cTrainingData::cTrainingData()
 {
@@ -63,4 +66,39 @@ void cTrainingData::ResetStatistics()
 {
     for (cTask& task : m_aTasks)
         task.m_nStats.fill(0);
+}
+
+void DropInvalidTaskIndices(cTrainingData& data)
+{
+    const std::size_t taskCount = data.m_aTasks.size();
+    for (cQuestionnaire& q : data.m_aQuestionnaires)
+        std::erase_if(q.m_aTaskIndex, [taskCount](std::uint32_t i) { return i >= taskCount; });
+}
+
+void CompleteTrainingData(cTrainingData& data)
+{
+    // Every index must name a task, so nothing later reaches outside m_aTasks.
+    DropInvalidTaskIndices(data);
+
+    const std::size_t taskCount = data.m_aTasks.size();
+    cQuestionnaire all;
+    all.m_strTitle = kAllTasksTitle;
+    all.m_aTaskIndex.resize(taskCount);
+    for (std::size_t i = 0; i < taskCount; ++i)
+        all.m_aTaskIndex[i] = static_cast<std::uint32_t>(i);
+    data.m_aQuestionnaires.push_back(std::move(all));
+
+    data.m_nTimedCount = 0;
+    for (cQuestionnaire& q : data.m_aQuestionnaires) {
+        if (q.m_nExamSeconds < 0)
+            q.m_nExamSeconds = -1;
+        else
+            ++data.m_nTimedCount;
+    }
+
+    if (data.m_aColumnTitle.empty()) {
+        data.m_aColumnTitle = {"Statistik", "Frage"};
+        data.m_aColumnWidth = {100, 450};
+        data.m_aColumnKind = {6, 2};
+    }
 }

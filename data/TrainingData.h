@@ -4,6 +4,7 @@
 #include "data/Questionnaire.h"
 #include "data/Task.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,6 +13,9 @@ struct cFileStamp;
 
 /// Title of the automatic questionnaire appended after reading; it is never stored.
 inline constexpr const char* kAllTasksTitle = "Alle Aufgaben";
+/// A training file with more tasks (or questionnaires) than this is not read: twice the
+/// largest import, far beyond any real file, and still within a few gigabytes.
+inline constexpr std::size_t kMaxTrainingTasks = 2000000;
 
 class cTrainingData {
 public:

@@ -5,6 +5,7 @@
 
 #include "base/Datei.h"
 #include "data/LargePages.h"
+#include "base/Cp1252.h"
 #include "base/Message.h"
 
 #include <algorithm>
@@ -116,6 +117,7 @@ private:
     void ReadCounters(char pre);
     void ReadPicture(char pre);
     void ReadCrypt();
+    Outcome TooMany(const char* what);
     void GroupTask(bool open);
     void GroupQuestionnaire(bool open);
     void OpenTask();
@@ -350,6 +352,16 @@ void cReader::ReadCrypt()
         m_in.StartScrambling(kScrambleSeed);
 }
 
+// A file that names more than any real one would take more memory than the machine
+// has before anything could be said.
+cReader::Outcome cReader::TooMany(const char* what)
+{
+    (void)ShowMessage(kMsgText, Cp1252FromUtf8("Die Datei enthält mehr als " +
+                                                  std::to_string(kMaxTrainingTasks) + " " + what +
+                                                  " und wird nicht geöffnet."));
+    return Outcome::Fail;
+}
+
 void cReader::GroupTask(bool open)
 {
     if (m_bInTask)
@@ -393,9 +405,13 @@ cReader::Outcome cReader::Block(char pre, const std::string& id)
     case BlockKey("$"):
         return Outcome::End;
     case BlockKey("AUF"):
+        if (pre == '+' && m_data.m_aTasks.size() >= kMaxTrainingTasks)
+            return TooMany("Aufgaben");
         GroupTask(pre == '+');
         break;
     case BlockKey("FB"):
+        if (pre == '+' && m_data.m_aQuestionnaires.size() + (m_bInQuestionnaire ? 1 : 0) >= kMaxTrainingTasks)
+            return TooMany("Fragebögen");
         GroupQuestionnaire(pre == '+');
         break;
     case BlockKey("TYP"):
@@ -699,6 +715,7 @@ int cTrainingData::ReadTrainingFile(const std::string& path, cFileStamp* stamp)
         *stamp = cFileStamp();
     ResetTrainingData();
     m_strPath = path;
+    FinishInterruptedSave(path);
     cDatei in;
     if (!in.Open(path, true))
         return 1;
@@ -750,6 +767,7 @@ int ReadTrainingData(cTrainingData& data, cDatei& in)
         result = reader.Run();
     } catch (const std::bad_alloc&) {
         // A file that asks for more memory than there is counts as unreadable.
+        (void)ShowMessage(kMsgText, Cp1252FromUtf8("Nicht genug Speicher, um die Datei zu lesen."));
         result = 1;
     }
     DropInvalidTaskIndices(data);
@@ -757,39 +775,4 @@ int ReadTrainingData(cTrainingData& data, cDatei& in)
         return 1;
     CompleteTrainingData(data);
     return 0;
-}
-
-void DropInvalidTaskIndices(cTrainingData& data)
-{
-    const std::size_t taskCount = data.m_aTasks.size();
-    for (cQuestionnaire& q : data.m_aQuestionnaires)
-        std::erase_if(q.m_aTaskIndex, [taskCount](std::uint32_t i) { return i >= taskCount; });
-}
-
-void CompleteTrainingData(cTrainingData& data)
-{
-    // Every index must name a task, so nothing later reaches outside m_aTasks.
-    DropInvalidTaskIndices(data);
-
-    const std::size_t taskCount = data.m_aTasks.size();
-    cQuestionnaire all;
-    all.m_strTitle = kAllTasksTitle;
-    all.m_aTaskIndex.resize(taskCount);
-    for (std::size_t i = 0; i < taskCount; ++i)
-        all.m_aTaskIndex[i] = static_cast<std::uint32_t>(i);
-    data.m_aQuestionnaires.push_back(std::move(all));
-
-    data.m_nTimedCount = 0;
-    for (cQuestionnaire& q : data.m_aQuestionnaires) {
-        if (q.m_nExamSeconds < 0)
-            q.m_nExamSeconds = -1;
-        else
-            ++data.m_nTimedCount;
-    }
-
-    if (data.m_aColumnTitle.empty()) {
-        data.m_aColumnTitle = {"Statistik", "Frage"};
-        data.m_aColumnWidth = {100, 450};
-        data.m_aColumnKind = {6, 2};
-    }
 }

@@ -15,6 +15,10 @@
 #include <limits>
 #include <unordered_set>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -149,10 +153,13 @@ cImportResult ReadImportFile(const std::string& path, ExchangeFormat format,
     cImportResult result;
     result.failure = ImportFailure::Unreadable;
     result.message = "Die Datei kann nicht gelesen werden";
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return result;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    // Only a regular file is read: opening a FIFO without writer would wait for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat st {};
+    std::FILE* file = nullptr;
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+                    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 || !(file = fdopen(fd, "rb"))))
+        ::close(fd);
     if (!file)
         return result;
     std::string bytes;
@@ -282,9 +289,14 @@ std::string ExportText(const cTrainingData& data, ExchangeFormat format, const c
 {
     switch (format) {
     case ExchangeFormat::Csv: return WriteCsv(data, options);
-    case ExchangeFormat::Kvtml:
-        return WriteKvtml(data, data.m_strPath.empty() ? std::string() : ImportTitle(data.m_strPath),
-                          options.languages);
+    case ExchangeFormat::Kvtml: {
+        std::string title = data.m_strPath.empty() ? std::string() : ImportTitle(data.m_strPath);
+        // The title is one line, whatever the file name holds.
+        for (char& c : title)
+            if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F')
+                c = ' ';
+        return WriteKvtml(data, title, options.languages);
+    }
     case ExchangeFormat::Anki: return WriteAnkiText(data);
     default: return std::string();
     }

@@ -319,7 +319,9 @@ char DetectSeparator(std::string_view text)
     std::array<int, 3> current{};
     bool quoted = false;
     int lines = 0;
-    const std::string_view head = text.substr(0, 1 << 16);
+    // As far as a record may reach: a first record with one long quoted field still
+    // gives its separators.
+    const std::string_view head = text.substr(0, kMaxImportText + 2);
     for (std::size_t i = 0; i <= head.size() && lines < kLines; ++i) {
         const char c = i < head.size() ? head[i] : '\n';
         if (c == '"') {

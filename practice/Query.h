@@ -94,7 +94,8 @@ public:
     void OnPlaySound();
     /// Button "Pause".
     void OnPauseSound();
-    /// Full path (UTF-8) of the current task's picture, "" without one.
+    /// Full path (UTF-8) of the current task's picture below the training file's folder or
+    /// the program folder (see FindMediaFile); "" without one or for a refused name.
     [[nodiscard]] std::string PicturePath() const;
 
     // --- exam (ExamFlow.cpp) ------------------------------------------------------------

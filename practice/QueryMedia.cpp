@@ -2,6 +2,7 @@
 
 #include "practice/Query.h"
 
+#include "data/Document.h"
 #include "practice/Media.h"
 
 void cQuery::CloseSound()
@@ -22,8 +23,8 @@ void cQuery::OpenSound(const std::string& soundText)
     const std::string name = SoundFileName(soundText);
     if (name.empty())
         return;
-    const std::string path = MediaPath(m_strProgramDir, name);
-    if (!FileReadable(path))
+    const std::string path = FindMediaFile(MediaFolders(m_doc.Path(), m_strProgramDir), name);
+    if (path.empty())
         return;
     m_bSoundOpen = m_pPlayer->Open(path);
 }
@@ -72,5 +73,8 @@ std::string cQuery::PicturePath() const
     const cTask* task = CurrentTask();
     if (!task || task->m_strPicture.empty())
         return std::string();
-    return MediaPath(m_strProgramDir, task->m_strPicture);
+    const std::vector<std::string> folders = MediaFolders(m_doc.Path(), m_strProgramDir);
+    const std::string path = FindMediaFile(folders, task->m_strPicture);
+    // A missing picture is reported under the name it would have beside the file.
+    return path.empty() ? ExpectedMediaPath(folders, task->m_strPicture) : path;
 }

@@ -3,6 +3,7 @@
 
 #include "data/Task.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -16,6 +17,9 @@ enum ColumnKind : std::uint32_t {
     ColumnCategory = 5,
     ColumnStatistics = 6,
 };
+/// The list shows at most this many columns, one per field it can show; the file keeps
+/// any further ones.
+inline constexpr std::size_t kMaxListColumns = 7;
 
 /// Image indices of the task list beyond the statistics triangle 0..66.
 enum RowImage : int {

@@ -99,7 +99,7 @@ int cTaskRows::ColumnCount() const
 {
     const cTrainingData& data = *m_pData;
     return static_cast<int>(std::min({data.m_aColumnTitle.size(), data.m_aColumnWidth.size(),
-                                      data.m_aColumnKind.size()}));
+                                      data.m_aColumnKind.size(), kMaxListColumns}));
 }
 
 std::string cTaskRows::ColumnTitle(int column) const

@@ -10,3 +10,9 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWITH_GUI=OFF -DQUOR
 cmake --build build-asan -j2 --target core_tests quorvant-cli
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
    ctest --output-on-failure -j2)
+
+# The fuzz targets build (not run) with the installed clang, configured as scripts/fuzz.sh does.
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWITH_GUI=OFF \
+      -DWITH_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build build-fuzz -j2 --target ReadTrainingFileFuzz ImportCsvFuzz ImportKvtmlFuzz \
+      ImportAnkiFuzz ImportJsonFuzz WriteFuzzSeeds WriteExchangeSeeds

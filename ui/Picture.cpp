@@ -2,8 +2,12 @@
 
 #include "base/Cp1252.h"
 #include "base/Message.h"
+#include "practice/Media.h"
 #include "ui/Text.h"
 
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QPainter>
@@ -59,10 +63,17 @@ bool cPicture::Load(const QString& path)
     m_image = QImage();
     m_nPixelWidth = m_nPixelHeight = m_nNaturalWidth = m_nNaturalHeight = 0;
 
-    QImageReader reader(path);
+    // Read here, bounded, and never from a FIFO or device: a training file's picture
+    // name must not stall the window.
+    std::string bytes;
+    const bool read = ReadMediaFile(QFile::encodeName(path).toStdString(), kMaxPictureFile, bytes);
+    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer, QFileInfo(path).suffix().toLatin1());
+    reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     QImage image;
-    if (!reader.read(&image) || image.isNull()) {
+    if (!read || !buffer.open(QIODevice::ReadOnly) || !reader.read(&image) || image.isNull()) {
         MessagePresenter().Present(
             "Quorvant",
             Cp1252FromUtf8("Fehler. Datei konnte nicht geladen werden:") + ToCp1252(path),

@@ -257,7 +257,12 @@ INSTANTIATE_TEST_SUITE_P(Calls, CommandLine, ::testing::Values(
     Call{{"list", "@FILE", "--sort", "-1"}, 2, "", "--sort braucht eine Zahl ab 0.\n" + kList},
     Call{{"list", "@FILE", "other.vdr"}, 2, "", "Nur eine Trainingsdatei angeben.\n" + kList},
     Call{{"list", "@FILE", "--find"}, 2, "", "--find braucht einen Suchtext.\n" + kList},
-    Call{{"list", "@FILE", "--questionnaire", "3"}, 2, "", kNoThird}));
+    Call{{"list", "@FILE", "--questionnaire", "3"}, 2, "", kNoThird},
+    // "--" ends the options of every command.
+    Call{{"info", "--", "@MISSING"}, 1, "", kOpenFailed}, Call{{"export", "--", "@MISSING"}, 1, "", kOpenFailed},
+    Call{{"practice", "--", "@MISSING"}, 1, "", kOpenFailed},
+    Call{{"list", "--sort", "0", "--", "@FILE"}, 0, kHeader + kEagle + kPears + kApples, ""},
+    Call{{"import", "--", "@MISSING", "@OUT"}, 1, "", "Die Datei @MISSING kann nicht gelesen werden.\n"}));
 
 TEST(CommandLinePresenter, IsGivenBackAfterTheCommand) {
     RecordingPresenter recorder;
@@ -460,6 +465,12 @@ TEST(PracticeCommand, QuitToleranceEmptyQuestionnaireAndOnePointRating) {
     // The empty answer of the self-assessed text task skips it; ":q" ends on task 3.
     EXPECT_NE(run.out.find("Antwort (Nummern)> :q\nDie Statistik ist gespeichert.\n"), std::string::npos);
     EXPECT_EQ(run.out.find("never read"), std::string::npos);
+    EXPECT_EQ(StoredStats(path), (std::vector<Counts>{{0, 1}, {0, 0, 0, 0}, {0, 0}}));
+    // A line longer than 64 KiB is refused, and the task asked again.
+    const clitest::CliRun longLine = Practice(dir, std::string(65537, 'h') + "\n:q\n", path);
+    EXPECT_NE(longLine.out.find(
+                  "Antwort> \nDie Eingabe ist länger als 65536 Bytes und wird nicht angenommen.\nAntwort> :q\n"),
+              std::string::npos);
     EXPECT_EQ(StoredStats(path), (std::vector<Counts>{{0, 1}, {0, 0, 0, 0}, {0, 0}}));
 
     const std::string empty =

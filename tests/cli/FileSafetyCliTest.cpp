@@ -16,6 +16,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -115,33 +116,45 @@ TEST(ThreePracticeRuns, EachLaterOneKeepsItsStatisticsInItsOwnFile) {
 }
 
 TEST(KillDuringSave, LeavesTheOldOrTheNewFileAndNoTemporary) {
-    TempDir work, dir;
-    const std::string target = dir.Path("ziel.vdr");
-    std::string bytes[2], json[2];
-    std::chrono::steady_clock::duration full{}; // how long a whole import takes
-    for (int k = 0; k < 2; ++k) {
-        json[k] = work.Path("quelle" + std::to_string(k) + ".json");
-        std::ostringstream text;
-        WriteTrainingJson(testfiles::MakeTrainingData(4000, k + 1), text);
-        WriteBytes(json[k], text.str());
-        const auto start = std::chrono::steady_clock::now();
-        ASSERT_EQ(RunToEnd({"import", json[k], target}, "", work), 0);
-        full = std::chrono::steady_clock::now() - start;
-        bytes[k] = ReadBytes(target);
+    // Without a hard link the file is replaced; with one it is written in place through
+    // a journal, which the next open (here `info`) finishes or drops.
+    for (const bool linked : {false, true}) {
+        SCOPED_TRACE(linked ? "hard link" : "single name");
+        TempDir work, dir;
+        const std::string target = dir.Path("ziel.vdr");
+        std::string bytes[2], json[2];
+        std::chrono::steady_clock::duration full{}; // how long a whole import takes
+        for (int k = 0; k < 2; ++k) {
+            json[k] = work.Path("quelle" + std::to_string(k) + ".json");
+            std::ostringstream text;
+            WriteTrainingJson(testfiles::MakeTrainingData(4000, k + 1), text);
+            WriteBytes(json[k], text.str());
+            const auto start = std::chrono::steady_clock::now();
+            ASSERT_EQ(RunToEnd({"import", json[k], target}, "", work), 0);
+            full = std::chrono::steady_clock::now() - start;
+            bytes[k] = ReadBytes(target);
+        }
+        if (linked)
+            ASSERT_EQ(link(target.c_str(), dir.Path("partner.vdr").c_str()), 0);
+        const unsigned seed = std::random_device()();
+        std::mt19937 rng(seed);
+        for (int round = 0; round < (linked ? 40 : 50); ++round) {
+            const pid_t pid = Spawn({"import", json[round % 2], target}, Open("/dev/null", O_RDONLY),
+                                    Open("/dev/null", O_WRONLY), work.Path("err"));
+            // Parsing comes first: a linked file's write lies in the later part.
+            std::this_thread::sleep_for(full * (linked ? 400 + rng() % 700 : rng() % 1000) / 1000);
+            kill(pid, SIGKILL); Wait(pid);
+            if (linked)
+                ASSERT_EQ(RunToEnd({"info", target}, "", work), 0) << "round " << round << " seed " << seed;
+            const std::string now = ReadBytes(target);
+            ASSERT_TRUE(now == bytes[0] || now == bytes[1]) << "round " << round << " seed " << seed;
+        }
+        ASSERT_EQ(RunToEnd({"import", json[0], target}, "", work), 0);
+        EXPECT_EQ(ReadBytes(target), bytes[0]);
+        const std::vector<std::string> names = linked ? std::vector<std::string>{"partner.vdr", "ziel.vdr"}
+                                                      : std::vector<std::string>{"ziel.vdr"};
+        EXPECT_EQ(dir.Entries(), names);
     }
-    const unsigned seed = std::random_device()();
-    std::mt19937 rng(seed);
-    for (int round = 0; round < 50; ++round) {
-        const pid_t pid = Spawn({"import", json[round % 2], target}, Open("/dev/null", O_RDONLY),
-                                Open("/dev/null", O_WRONLY), work.Path("err"));
-        std::this_thread::sleep_for(full * (rng() % 1000) / 1000);
-        kill(pid, SIGKILL); Wait(pid);
-        const std::string now = ReadBytes(target);
-        ASSERT_TRUE(now == bytes[0] || now == bytes[1]) << "round " << round << " seed " << seed;
-    }
-    ASSERT_EQ(RunToEnd({"import", json[0], target}, "", work), 0);
-    EXPECT_EQ(ReadBytes(target), bytes[0]);
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"ziel.vdr"});
 }
 
 TEST(BrokenOutput, EveryCommandReportsItWithExitOne) {
@@ -151,7 +164,8 @@ TEST(BrokenOutput, EveryCommandReportsItWithExitOne) {
     ASSERT_EQ(data.WriteTrainingFile(path), 0);
     for (const bool fullDisk : {false, true})
         for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-                 {"export", path}, {"info", path}, {"list", path}, {"practice", path}, {"--help"}}) {
+                 {"export", path}, {"export", path, "--format", "csv"}, {"info", path}, {"list", path},
+                 {"practice", path}, {"--help"}}) {
             int sink[2] = {-1, Open("/dev/full", O_WRONLY)};
             if (!fullDisk) { // a pipe nobody reads
                 close(sink[1]);
@@ -162,6 +176,33 @@ TEST(BrokenOutput, EveryCommandReportsItWithExitOne) {
                 << args[0] << fullDisk;
             EXPECT_EQ(ReadBytes(dir.Path("err")), std::string(kOutputFailed) + "\n") << args[0];
         }
+}
+
+TEST(HostileInput, RefusedAtOnceWithTheLimitNamed) {
+    TempDir dir;
+    const std::string fifo = dir.Path("leer.json"), odd = dir.Path("a\nb.vdr");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    cTrainingData data = testfiles::MakeTrainingData(2);
+    ASSERT_EQ(data.WriteTrainingFile(odd), 0);
+    // A FIFO nobody writes into is no import source; endless input stops at 512 MiB.
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"import", fifo, dir.Path("a.vdr")}, {"import", fifo, dir.Path("a.vdr"), "--format", "csv"},
+             {"import", fifo, dir.Path("a.vdr"), "--replace-unmappable"}}) {
+        EXPECT_EQ(Wait(Spawn(args, Open("/dev/null", O_RDONLY), Open("/dev/null", O_WRONLY), dir.Path("err"))), 1);
+        EXPECT_EQ(ReadBytes(dir.Path("err")), "Die Datei " + fifo + " kann nicht gelesen werden.\n");
+    }
+    EXPECT_EQ(Wait(Spawn({"import", "-", dir.Path("a.vdr"), "--replace-unmappable"}, Open("/dev/zero", O_RDONLY),
+                         Open("/dev/null", O_WRONLY), dir.Path("err"))), 2);
+    EXPECT_EQ(ReadBytes(dir.Path("err")), "Import abgelehnt: -: Die Datei ist größer als 512 MiB.\n");
+    // A line break in the file name stays out of the summary's lines and the KVTML title.
+    EXPECT_EQ(Wait(Spawn({"info", "--", odd}, Open("/dev/null", O_RDONLY), Open(dir.Path("out"), O_WRONLY),
+                         dir.Path("err"))), 0);
+    EXPECT_EQ(ReadBytes(dir.Path("out")).substr(0, ReadBytes(dir.Path("out")).find("\nAufgaben")),
+              "Datei: " + dir.Path("a?b.vdr"));
+    EXPECT_EQ(Wait(Spawn({"export", odd, "--format", "kvtml"}, Open("/dev/null", O_RDONLY),
+                         Open(dir.Path("out"), O_WRONLY | O_TRUNC), dir.Path("err"))), 0);
+    EXPECT_NE(ReadBytes(dir.Path("out")).find("<title>a b</title>"), std::string::npos);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a\nb.vdr", "err", "leer.json", "out"}));
 }
 
 } // namespace

@@ -535,6 +535,21 @@ TEST(ReadingHostile, ListCountsBeyondTheFileStopAtItsEnd) {
     }
 }
 
+TEST(ReadingHostile, MoreTasksOrQuestionnairesThanAnyRealFileAreRefused) {
+    for (const auto& [block, what] : {std::pair{"+AUF", "Aufgaben"}, std::pair{"+FB", "Fragebögen"}}) {
+        SCOPED_TRACE(block);
+        StreamBuilder b;
+        b.FileStart().DefaultSettings();
+        for (std::size_t i = 0; i <= kMaxTrainingTasks; ++i)
+            b.Str(block);
+        const ReadResult r = ReadFromBytes(b.FileEnd().Bytes());
+        EXPECT_EQ(r.result, 1);
+        ASSERT_EQ(r.boxes.size(), 1u);
+        EXPECT_EQ(r.boxes[0].text, Cp1252FromUtf8(std::string("Die Datei enthält mehr als 2000000 ") + what +
+                                                  " und wird nicht geöffnet."));
+    }
+}
+
 // ---- failures and their messages -----------------------------------------------------
 
 // A known block with a wrong prefix character.

@@ -111,6 +111,8 @@ std::vector<Sample> Samples() {
         {"csv_unmappable", csv, "Zürich,łódź ł\n",
          "!4 Zeile 1, Spalte 8: Das Zeichen \"ł\" (U+0142) gibt es in Windows-1252 nicht (insgesamt 3 solche Zeichen)"},
         {"csv_unmappable_replaced", csv, "Zürich,łódź\n", "Zürich|?ód?||||\n", replace},
+        {"csv_70k_quoted_first_field", csv, "\"" + std::string(70000, 'q') + "\";y\na;b\n",
+         std::string(70000, 'q') + "|y||||\na|b||||\n"},
         {"csv_50mb_line", csv, "a,b\n", "!3 Zeile 2, Spalte 1: Die Zeile ist länger als 1 MiB", {}, 50u << 20},
         {"csv_binary", csv, std::string("\x00\x01\x02,\xFF\xFE\n", 7),
          "!2 Die Datei ist keine CSV-Datei: Sie enthält Binärdaten statt Text"},

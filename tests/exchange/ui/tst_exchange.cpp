@@ -16,6 +16,8 @@
 #include <QtWidgets>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class tst_Exchange : public QObject {
     Q_OBJECT
 private slots:
@@ -75,6 +77,18 @@ void tst_Exchange::importIntoOpenFileThenExportKvtml() {
     QVERIFY(kvtml.find("kvtml", kvtml.find('\n')) < kvtml.find('\n', kvtml.find('\n') + 1));
     QVERIFY(kvtml.find("<name>vokabeln</name>") != std::string::npos);
     QVERIFY(kvtml.find("<text>?ód?</text>") != std::string::npos);
+
+    // A FIFO nobody writes into is refused at once, not waited for.
+    const QString fifo = work.filePath(QStringLiteral("leer.csv"));
+    QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    chosen = {fifo};
+    boxes.boxes.clear();
+    QVERIFY(ModalScript::Run({ModalScript::On(QStringLiteral("importDlg"), [](QWidget&) {}, 1)},
+                             [&] { frame->Action(cmd::kImport)->trigger(); }));
+    QCOMPARE(boxes.boxes.size(), std::size_t(1));
+    QCOMPARE(QString::fromStdString(boxes.boxes[0].text),
+             "Die Datei \"" + fifo + "\" kann nicht importiert werden.\r\nDie Datei kann nicht gelesen werden.");
+    QCOMPARE(data.m_aTasks.size(), tasksBefore + 2);
     SetExchangeFileChooser({});
 }
 

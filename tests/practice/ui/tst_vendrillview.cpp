@@ -12,6 +12,9 @@
 
 #include <QtWidgets>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace viewtest;
 
 namespace {
@@ -495,6 +498,60 @@ private slots:
                  (QList<int>{15, 55, 95}));
         QCOMPARE(f.Widget(1014)->geometry().topLeft(), QPoint(165, top));
         QCOMPARE(f.Widget(1004)->geometry().topLeft(), QPoint(292, top));
+    }
+
+    void hostileFile() {
+        // A stranger's file: a hundred thousand list columns, and media names that lead out
+        // of the training file's folder (then the program folder), to links or to FIFOs.
+        testfiles::TempDir outside, program;
+        for (const char* name : {"draussen.png", "draussen.wav"})
+            testfiles::WriteBytes(outside.Path(name), "x");
+        for (const char* name : {"prog.png", "prog.wav", "bild.png"})
+            testfiles::WriteBytes(program.Path(name), "x");
+        const std::string out = outside.Dir().substr(1) + "/";
+        std::string climb = "..\\..\\..\\..\\..\\..\\..\\..\\" + out;
+        std::replace(climb.begin(), climb.end(), '/', '\\');
+        const std::pair<std::string, std::string> media[] = { // picture, sound
+            {"bild.png", "ton.wav"}, {"prog.png", "prog.wav"},
+            {"../../../../../../../../" + out + "draussen.png", climb + "draussen.wav"},
+            {outside.Path("draussen.png"), "\\" + climb.substr(24) + "draussen.wav"},
+            {"link.png", "link.wav"}, {"fifo.png", "fifo.wav"}};
+        cTrainingData data = SampleData();
+        data.m_aQuestionnaires[QVocabulary].m_aTaskIndex.clear();
+        for (const auto& [picture, sound] : media) {
+            cTask t = TextTask(std::to_string(data.m_aTasks.size()), "Frage", "x");
+            t.m_strPicture = picture; t.m_strSound = sound;
+            data.m_aQuestionnaires[QVocabulary].m_aTaskIndex.push_back(std::uint32_t(data.m_aTasks.size()));
+            data.m_aTasks.push_back(t);
+        }
+        for (int i = 0; i < 100000; ++i)
+            data.m_aColumnTitle.push_back("X"), data.m_aColumnWidth.push_back(10), data.m_aColumnKind.push_back(2);
+        ViewFixture f(data);
+        testfiles::WriteBytes(f.dir.Path("bild.png"), "x");
+        for (const char* ext : {"png", "wav"}) {
+            QVERIFY(symlink(outside.Path(std::string("draussen.") + ext).c_str(),
+                            f.dir.Path(std::string("link.") + ext).c_str()) == 0);
+            QVERIFY(mkfifo(f.dir.Path(std::string("fifo.") + ext).c_str(), 0600) == 0);
+        }
+        for (int row = 0; row < int(std::size(media)); ++row) {
+            if (row > 0)
+                f.Open();
+            f.view->SetProgramDir(QString::fromStdString(program.Dir()));
+            QCOMPARE(f.TaskList()->model()->columnCount(), 7);
+            f.Ask(QVocabulary, row);
+            f.Click(1007);
+            if (row == 0)
+                f.Submit("x");
+            f.Close();
+        }
+        QCOMPARE(f.pictures, (std::vector<QString>{QString::fromStdString(f.dir.Path("bild.png")),
+                                                    QString::fromStdString(program.Path("prog.png"))}));
+        std::vector<std::string> opened;
+        for (const std::string& entry : f.player.log)
+            if (entry.starts_with("open "))
+                opened.push_back(entry.substr(5));
+        QCOMPARE(opened, (std::vector<std::string>{f.dir.Path("ton.wav"), program.Path("prog.wav")}));
+        QCOMPARE(f.Reread().m_aColumnTitle.size(), std::size_t(100004));
     }
 
     void sorting() {

@@ -17,6 +17,8 @@
 #include <QtMultimedia>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString kResources = QStringLiteral(QUORVANT_SOURCE_DIR "/resources/");
@@ -185,15 +187,22 @@ private slots:
         QTest::newRow("not a picture") << "text.png" << QByteArray("kein Bild");
         QTest::newRow("truncated png") << "kaputt.png"
                                        << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+        // Neither stalls the window: nobody writes into the FIFO, the 2 GB are never read.
+        QTest::newRow("FIFO") << "fifo.png" << QByteArray("fifo");
+        QTest::newRow("2 GB") << "riesig.png" << QByteArray("huge");
     }
 
     void unreadablePictureIsReported() {
         QFETCH(QString, name); QFETCH(QByteArray, content);
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        if (!content.isEmpty()) {
+        if (content == "fifo") {
+            QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        } else if (!content.isEmpty()) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+            if (content == "huge")
+                QVERIFY(file.resize(qint64(2) << 30)); // sparse
         }
         RecordingPresenter boxes; cPicture picture;
         // A picture loaded before is released by the failed load.

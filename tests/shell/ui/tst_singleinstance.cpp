@@ -16,10 +16,22 @@
 #include <atomic>
 #include <thread>
 
+#include <unistd.h>
+
 namespace {
 
+// A socket path in a folder only this user may enter, as the program's own.
 QString UniqueName() {
-    return QStringLiteral("quorvant-test-") + QUuid::createUuid().toString(QUuid::Id128).left(12);
+    static QTemporaryDir folder;
+    return folder.filePath(QStringLiteral("quorvant-test-") + QUuid::createUuid().toString(QUuid::Id128).left(12));
+}
+
+// Runs python3 as the user "nobody" on a socket path; its standard output.
+QByteArray AsStranger(const char* script, const QString& path, int waitMs) {
+    QProcess python;
+    python.start("python3", {"-c", QByteArray("import os,socket,sys; os.setgid(65534); os.setuid(65534)\n") + script, path});
+    python.waitForFinished(waitMs);
+    return python.readAllStandardOutput();
 }
 
 // Runs the sending side on a thread of its own, as a second program would, while the
@@ -70,10 +82,10 @@ private slots:
         // A program that crashed leaves its socket file behind; nobody answers there.
         QProcess python;
         const char* bind = "import socket,sys; s=socket.socket(socket.AF_UNIX); s.bind(sys.argv[1])";
-        python.start("python3", {"-c", bind, QDir::temp().filePath(name)});
+        python.start("python3", {"-c", bind, name});
         QVERIFY(python.waitForFinished(10000));
         QCOMPARE(python.exitCode(), 0);
-        QVERIFY(QFileInfo::exists(QDir::temp().filePath(name)));
+        QVERIFY(QFileInfo::exists(name));
 
         cInstanceServer first(name), second(name);
         QVERIFY(first.Listen() && first.IsListening());
@@ -91,7 +103,8 @@ private slots:
         // Files (none: just show the window), and print requests to a printer or with the dialog.
         const std::tuple<QStringList, bool, QString> handOvers[] = {
             {{"/home/u/vokabeln.vdr"}, false, ""}, {{"/home/ü/Prüfung Teil 1.vdr", "/b.vdr"}, false, ""},
-            {{}, false, ""}, {{"/a.vdr"}, true, "Büro 2 PDF"}, {{"/a.vdr"}, true, ""}};
+            {{}, false, ""}, {{"/a.vdr"}, true, "Büro 2 PDF"}, {{"/a.vdr"}, true, ""},
+            {{"/d/a\nb.vdr", "/d/END\n", "/d/\tF9\n.vdr"}, false, ""}, {{"/d/x\ny.vdr"}, true, "P\n"}};
         for (const auto& [files, print, printer] : handOvers) {
             QVERIFY(SendFromThread(name, files, print, printer));
             QTRY_COMPARE(received.count() + printed.count(), 1);
@@ -138,6 +151,54 @@ private slots:
         QCOMPARE(a == b, same);
         // The socket lies in the user's runtime folder.
         QVERIFY(a.startsWith(runtime.path() + QLatin1Char('/')));
+    }
+
+    void strangersNeverMeetTheHandOver() {
+        // Without a runtime folder the socket lies in a private folder of the user's own.
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), tmp = qgetenv("TMPDIR");
+        QTemporaryDir temp, shared;
+        QVERIFY(QFile::setPermissions(shared.path(), QFileDevice::Permissions(0x7777)));
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(temp.path()));
+        const QString name = InstanceServerName(QStringLiteral("/opt/quorvant/"));
+        const QString own = temp.filePath(QStringLiteral("quorvant-%1").arg(getuid()));
+        QCOMPARE(QFileInfo(name).path(), own);
+        QCOMPARE(int(QFileInfo(own).permissions() & 0x7077), 0x7000);
+        // One that someone else made there first is never used.
+        QVERIFY(QFile::remove(own) || QDir(own).removeRecursively());
+        QVERIFY(QDir().mkdir(own) && chown(QFile::encodeName(own).constData(), 65534, 65534) == 0);
+        QCOMPARE(InstanceServerName(QStringLiteral("/opt/quorvant/")), QString());
+        qputenv("TMPDIR", tmp);
+        runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
+
+        // Another user's listener, even where this user may reach it, gets nothing.
+        const QString foreign = shared.filePath(QStringLiteral("fremd"));
+        std::atomic<bool> sent{true};
+        std::thread sender([&] {
+            QThread::msleep(800);
+            sent = SendToRunningInstance(foreign, {QStringLiteral("/geheim.vdr")}, 1000);
+        });
+        const QByteArray heard = AsStranger(
+            "s=socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); os.chmod(sys.argv[1],0o777); s.listen(1);"
+            " s.settimeout(3)\ntry:\n c,_=s.accept(); c.settimeout(2); print(c.recv(999)); c.send(b'OK\\n')\n"
+            "except Exception: pass", foreign, 8000);
+        sender.join();
+        QVERIFY(!sent);
+        QCOMPARE(heard, QByteArray());
+        // And a stranger who reaches this program's socket is turned away.
+        const QString mine = shared.filePath(QStringLiteral("meins"));
+        cInstanceServer server(mine);
+        QVERIFY(server.Listen());
+        QVERIFY(QFile::setPermissions(mine, QFileDevice::Permissions(0x7777)));
+        QSignalSpy received(&server, &cInstanceServer::FilesReceived);
+        QProcess stranger;
+        stranger.start("python3", {"-c", "import os,socket,sys; os.setgid(65534); os.setuid(65534); "
+                                         "s=socket.socket(socket.AF_UNIX); s.connect(sys.argv[1]); "
+                                         "s.sendall(b'QUORVANT-OPEN 2\\nF6\\n/a.vdrEND\\n')\ntry: print(s.recv(9))\n"
+                                         "except OSError: print(b'')", mine});
+        QTRY_COMPARE_WITH_TIMEOUT(stranger.state(), QProcess::NotRunning, 8000);
+        QCOMPARE(stranger.readAllStandardOutput(), QByteArray("b''\n"));
+        QCOMPARE(received.count(), 0);
     }
 
     void badFileHandedOverBehavesLikeOpen() {
