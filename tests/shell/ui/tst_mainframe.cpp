@@ -17,6 +17,7 @@
 #include "shell/ui/Icons.h"
 #include "shell/ui/ModalScript.h"
 #include "shell/ui/SettingsDlg.h"
+#include "ui/FileDialog.h"
 #include "ui/ProgramDir.h"
 #include "ui/Text.h"
 
@@ -674,6 +675,24 @@ private slots:
                                  [&] { frame->Action(cmd::kAbout)->trigger(); }));
         QCOMPARE(about, QStringList({"Info über das Programm", "Quorvant Version 1.0", "OK"}));
         QVERIFY(m_boxes->boxes.empty());
+    }
+
+    void fileDialogNamesTypesAndFitsItsColumns() {
+        CopySample(QStringLiteral("a.vdr"));
+        QFileDialog dialog(nullptr, QStringLiteral("Öffnen"), m_work->path());
+        PrepareFileDialog(dialog);
+        dialog.show();
+        auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        QVERIFY(tree);
+        const auto type = [tree] {
+            const QModelIndexList rows = tree->model()->match(tree->rootIndex().isValid()
+                ? tree->model()->index(0, 0, tree->rootIndex()) : QModelIndex(), Qt::DisplayRole, "a.vdr");
+            return rows.isEmpty() ? QString() : rows[0].siblingAtColumn(2).data().toString();
+        };
+        QTRY_COMPARE(type(), QStringLiteral("Trainingsdatei"));
+        QVERIFY(tree->header()->length() <= tree->viewport()->width());
+        for (int column = 1; column < 4; ++column)
+            QVERIFY(tree->header()->sectionSize(column) >= tree->header()->sectionSizeHint(column));
     }
 
     void printAndPreviewWithTheSharedPrinter() {
