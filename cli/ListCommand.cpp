@@ -63,7 +63,7 @@ int RunListCommand(cCliContext& ctx)
     rows.Load(data.m_aQuestionnaires[k]);
     if (finding) {
         // The rows the window's search bar keeps for the same text.
-        const std::string folded = FoldForSearch(find);
+        const cSearchKey folded = FoldForSearch(find);
         if (!folded.empty()) {
             cTaskSearch search;
             search.Index(data);

@@ -115,19 +115,30 @@ void cQuery::OnNewQuestionnaire()
     q.m_nIcon = 0;
     data.m_aQuestionnaires.insert(data.m_aQuestionnaires.end() - 1, q);
     m_doc.CommitEdit("Neuer Fragebogen");
-    m_doc.m_nCurQuestionnaire = static_cast<int>(data.m_aQuestionnaires.size()) - 2;
     Notify(ChangeQuestionnaires);
+    // The new questionnaire is shown at once: highlighted in the overview, else its (empty)
+    // task list.
+    LoadQuestionnaire(static_cast<int>(data.m_aQuestionnaires.size()) - 2);
+    if (m_nMode > ModeTaskList)
+        SetViewMode(ModeTaskList);
+    m_nCurrentRow = RowCount() == 0 ? -1 : 0;
+    m_nSelectionMark = m_nCurrentRow;
 }
 
-void cQuery::OnDeleteQuestionnaire()
+void cQuery::OnDeleteQuestionnaire(int overviewRow)
 {
-    if (!HasCurrentQuestionnaire())
-        return;
     cBatch batch(*this);
     if (m_bExamActive || m_bEvaluationActive) {
-        (void)Ask(m_bExamActive ? 304 : 305, std::string());
+        if (HasCurrentQuestionnaire())
+            (void)Ask(m_bExamActive ? 304 : 305, std::string());
         return;
     }
+    // In the overview the highlighted row is the one meant, as in the task list.
+    if (m_nMode == ModeOverview && overviewRow >= 0 && overviewRow < OverviewCount() &&
+        overviewRow != m_doc.m_nCurQuestionnaire)
+        LoadQuestionnaire(overviewRow);
+    if (!HasCurrentQuestionnaire())
+        return;
     cTrainingData& data = Data();
     const int k = m_doc.m_nCurQuestionnaire;
     if (k == static_cast<int>(data.m_aQuestionnaires.size()) - 1) {

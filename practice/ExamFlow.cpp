@@ -3,6 +3,7 @@
 
 #include "practice/Query.h"
 
+#include "base/Cp1252.h"
 #include "data/Document.h"
 #include "practice/QueryBatch.h"
 #include "base/Message.h"
@@ -166,4 +167,32 @@ void cQuery::OnEvaluationEnd()
         retake);
     Flush();
     (void)MessagePresenter().Present(m_examVerdict.caption, m_examVerdict.text, StyleOk);
+}
+
+bool cQuery::KeepExamAfterChangeElsewhere()
+{
+    if (!m_bExamActive && !m_bEvaluationActive)
+        return false;
+    const int k = m_doc.m_nCurQuestionnaire;
+    if (QuestionnaireValid(k) && Data().m_aQuestionnaires[k].m_strTitle == m_strLoadedTitle) {
+        // The rows may be sorted; the exam goes on while they are still the same tasks.
+        std::vector<std::uint32_t> listed = m_rows.Tasks();
+        std::vector<std::uint32_t> now = Data().m_aQuestionnaires[k].m_aTaskIndex;
+        std::sort(listed.begin(), listed.end());
+        std::sort(now.begin(), now.end());
+        if (listed == now) {
+            RefreshAllRows();
+            return true;
+        }
+    }
+    cBatch batch(*this);
+    const bool exam = m_bExamActive;
+    m_bExamActive = false;
+    m_bEvaluationActive = false;
+    Notify(ChangeExamState | ChangeExamBar | ChangeMode);
+    (void)Ask(3, Cp1252FromUtf8(exam ? "Die Prüfungssimulation wurde beendet: "
+                                     : "Die Prüfungsauswertung wurde beendet: ") +
+                     Cp1252FromUtf8("In einem anderen Fenster wurden Aufgaben oder Fragebögen "
+                                    "dieser Datei geändert."));
+    return false;
 }

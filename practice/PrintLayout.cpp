@@ -1,5 +1,6 @@
 #include "practice/PrintLayout.h"
 
+#include "base/Cp1252.h"
 #include "base/Number.h"
 #include "base/Message.h"
 
@@ -98,6 +99,7 @@ std::vector<cPrintTextLine> PrintTaskLines(const cTask& task, const cPrintRect& 
     const int height = (box.bottom - box.top) / count;
     std::vector<cPrintTextLine> lines;
     lines.reserve(count);
+    const int indent = (box.right - box.left) / 20;
     int questionLines = 0;
     for (int i = 0; i < count; ++i) {
         cPrintTextLine line;
@@ -107,12 +109,23 @@ std::vector<cPrintTextLine> PrintTaskLines(const cTask& task, const cPrintRect& 
             ++questionLines;
         } else {
             const int s = i - questionLines - 1;
-            if (s >= 0 && static_cast<std::size_t>(s) < solution.size())
+            if (s >= 0 && static_cast<std::size_t>(s) < solution.size()) {
                 line.text = solution[s];
+                line.box.left += indent;
+            }
         }
         lines.push_back(std::move(line));
     }
     return lines;
+}
+
+std::string PrintTitle(const std::string& questionnaire, bool searching,
+                       const std::string& searchText, int rows)
+{
+    if (!searching)
+        return questionnaire;
+    return questionnaire + Cp1252FromUtf8(" – Suche: ") + searchText + ", " +
+           std::to_string(rows) + (rows == 1 ? " Aufgabe" : " Aufgaben");
 }
 
 int PrintPageCount(const cTrainingData& data, const std::vector<std::uint32_t>& tasks,
@@ -144,7 +157,7 @@ cPrintPage LayoutPrintPage(const cTrainingData& data, const std::vector<std::uin
     const int width = rect.right - rect.left;
     const int textHeight = measure.TextHeight();
     out.title = title;
-    const int titleWidth = measure.TextWidth(title);
+    const int titleWidth = measure.TitleWidth(title);
     out.titleBox.left = rect.left + (width - titleWidth) / 2;
     out.titleBox.top = rect.top;
     out.titleBox.right = out.titleBox.left + titleWidth;

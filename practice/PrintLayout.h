@@ -31,6 +31,8 @@ public:
     virtual int TextWidth(const std::string& text) const = 0;
     /// Height of one line of text in device units.
     virtual int TextHeight() const = 0;
+    /// Width of the page title, which is drawn bold to stand apart from the tasks.
+    virtual int TitleWidth(const std::string& text) const { return TextWidth(text); }
 };
 
 struct cPrintRect {
@@ -63,7 +65,8 @@ struct cPrintTextLine {
     std::string text; // "" draws nothing
 };
 
-/// The lines of one task in its box: question lines, a blank line, solution lines and
+/// The lines of one task in its box: question lines, a blank line, solution lines
+/// (indented by a twentieth of the box, so that they stand off from the question) and
 /// two blank lines.
 [[nodiscard]] std::vector<cPrintTextLine> PrintTaskLines(const cTask& task, const cPrintRect& box);
 
@@ -85,6 +88,12 @@ struct cPrintPage {
     std::string pageNumber;
     cPrintRect pageNumberBox;
 };
+
+/// The page title of a printed list: the questionnaire's title, and while a search
+/// narrows the list the searched text and the number of tasks listed
+/// ("Alle Aufgaben – Suche: Frage 5, 11 Aufgaben").
+[[nodiscard]] std::string PrintTitle(const std::string& questionnaire, bool searching,
+                                     const std::string& searchText, int rows);
 
 /// Lays page (from 1) out: the title centred at the top, the tasks that fall on this page
 /// and the page number centred at the bottom.

@@ -14,6 +14,8 @@ int cQuery::PrintPageCount() const
 cPrintPage cQuery::LayoutPrintPage(const cPrintRect& rect, int page,
                                    const cTextMeasure& measure) const
 {
-    return ::LayoutPrintPage(Data(), m_rows.Tasks(), m_strLoadedTitle, m_settings.m_nPrintSelection,
-                             rect, page, measure);
+    // The printout is the list as shown, and says so when a search narrows it.
+    return ::LayoutPrintPage(Data(), m_rows.Tasks(),
+                             PrintTitle(m_strLoadedTitle, m_bSearching, m_strSearchText, RowCount()),
+                             m_settings.m_nPrintSelection, rect, page, measure);
 }

@@ -215,9 +215,8 @@ void cQuery::LoadQuestionnaire(int k)
         m_nCurrentRow = rows > 0 ? 0 : -1;
     if (m_nSelectionMark >= rows)
         m_nSelectionMark = m_nCurrentRow;
-    // Loading names the questionnaire in the heading without laying the view out; the
-    // next change of mode puts that mode's heading in place.
-    m_strHeading = "Fragebogen '" + q.m_strTitle + "'";
+    // The heading follows the rule of the mode shown, never the questionnaire alone.
+    SetModeHeading();
     Notify(ChangeRows | ChangeRow | ChangeQuestionnaires | ChangeTexts);
 }
 
@@ -307,14 +306,12 @@ void cQuery::LayOut()
     switch (m_nMode) {
     case ModeOverview:
         m_presetKey.fill(0);
-        m_strHeading = OverviewHeading();
+        SetModeHeading();
         m_strAnswerText.clear();
         return;
     case ModeTaskList:
         m_presetKey.fill(0);
-        m_strHeading = "Fragebogen '" + m_strLoadedTitle +
-                       "' (Doppelklicken Sie auf eine Zeile, um die Abfrage an dieser Stelle "
-                       "zu starten)";
+        SetModeHeading();
         return;
     case ModeQuestion:
     case ModeResult:
@@ -382,19 +379,49 @@ void cQuery::ShowQuestion()
     }
 
     const std::string filled = FillTemplate(pattern, *task, true);
-    std::string pointsText;
-    const int k = m_doc.m_nCurQuestionnaire;
-    if (QuestionnaireValid(k) && data.m_aQuestionnaires[k].m_nExamSeconds >= 0) {
-        if (task->m_nPoints == 1)
-            pointsText = "     (1 Punkt)";
-        else if (task->m_nPoints > 1)
-            pointsText = "     ( " + std::to_string(task->m_nPoints) + " Punkte)";
-    }
-    m_strHeading = "Aufgabe Nr.: " + task->m_strTaskNo + std::string(25, ' ') +
-                   task->m_strCategory + pointsText;
+    m_strHeading = TaskHeading(*task);
     if (m_nMode == ModeQuestion || m_nMode == ModeRating)
         m_strResultText = filled;
     m_nSelectionMark = m_nCurrentRow;
+}
+
+std::string cQuery::TaskHeading(const cTask& task) const
+{
+    std::string pointsText;
+    const int k = m_doc.m_nCurQuestionnaire;
+    if (QuestionnaireValid(k) && Data().m_aQuestionnaires[k].m_nExamSeconds >= 0) {
+        if (task.m_nPoints == 1)
+            pointsText = "     (1 Punkt)";
+        else if (task.m_nPoints > 1)
+            pointsText = "     ( " + std::to_string(task.m_nPoints) + " Punkte)";
+    }
+    return "Aufgabe Nr.: " + task.m_strTaskNo + std::string(25, ' ') + task.m_strCategory +
+           pointsText;
+}
+
+void cQuery::SetModeHeading()
+{
+    switch (m_nMode) {
+    case ModeOverview:
+        m_strHeading = OverviewHeading();
+        break;
+    case ModeTaskList:
+        m_strHeading = "Fragebogen '" + m_strLoadedTitle +
+                       "' (Doppelklicken Sie auf eine Zeile, um die Abfrage an dieser Stelle "
+                       "zu starten)";
+        break;
+    case ModeQuestion:
+    case ModeResult:
+    case ModeRating:
+        if (const cTask* task = CurrentTask())
+            m_strHeading = TaskHeading(*task);
+        break;
+    default:
+        // Before the first layout the questionnaire loaded names the screen.
+        m_strHeading = "Fragebogen '" + m_strLoadedTitle + "'";
+        break;
+    }
+    Notify(ChangeTexts);
 }
 
 bool cQuery::AnswerReadOnly() const

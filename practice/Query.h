@@ -110,6 +110,10 @@ public:
     void OnExamEnd();
     /// "Prüfungsauswertung beenden".
     void OnEvaluationEnd();
+    /// Another window on the file changed its tasks or questionnaires. An exam or
+    /// evaluation here goes on while its questionnaire holds the same tasks (true);
+    /// otherwise it ends, with a box saying why, and the caller shows the file anew.
+    bool KeepExamAfterChangeElsewhere();
 
     // --- lists (QueryLists.cpp, the rows in cTaskRows) ----------------------------------
     [[nodiscard]] int RowCount() const;
@@ -148,8 +152,9 @@ public:
     void OnDeleteTask();
     /// "Neuen Fragebogen".
     void OnNewQuestionnaire();
-    /// "Fragebogen löschen": the current questionnaire after a yes/no question.
-    void OnDeleteQuestionnaire();
+    /// "Fragebogen löschen" after a yes/no question: in the overview the highlighted row
+    /// (overviewRow, -1 for none), elsewhere the open questionnaire.
+    void OnDeleteQuestionnaire(int overviewRow = -1);
     /// Texts for the questionnaire dialog; false without a current questionnaire.
     [[nodiscard]] bool SplitDialogTexts(cSplitTexts& out) const;
     /// The questionnaire dialog's OK.
@@ -162,7 +167,8 @@ public:
     /// Ends the search and shows the rows as before it.
     void EndSearch();
     [[nodiscard]] bool Searching() const { return m_bSearching; }
-    /// F3 (+1) / Shift+F3 (-1) in a question screen: asks the next or previous found task.
+    /// F3 (+1) / Shift+F3 (-1) in a question screen: asks the next or previous found task;
+    /// on the list of found tasks (F3, Enter in the search field) the highlighted one.
     void StepSearch(int direction);
     /// After undo or redo replaced the document's content: shows it anew.
     void OnContentRestored();
@@ -220,6 +226,9 @@ private:
     void Flush();
     void LayOut();
     void ShowQuestion();
+    /// Sets the heading by the one rule of the mode shown.
+    void SetModeHeading();
+    [[nodiscard]] std::string TaskHeading(const cTask& task) const;
     void FillPointsList(const cTask& task);
     /// The next row that passes the filter (the search starts at a random row with random
     /// order); -1 when no row does.
@@ -284,7 +293,8 @@ private:
     void RebaseSearch();
     void ApplySearch(bool narrowing);
     bool m_bSearching = false;
-    std::string m_strSearch;                 // folded
+    cSearchKey m_searchKey;                  // folded
+    std::string m_strSearchText;             // as typed
     std::vector<std::uint32_t> m_aSearchBase; // rows before the search
     std::vector<bool> m_aSearchBaseReset;
     std::size_t m_nSearchTaskCount = 0;       // tasks when the base was taken

@@ -231,7 +231,11 @@ void cQuery::OnAnswerOk()
         const int verdict =
             task->CheckAnswer(data.m_bAllowMissing, data.m_bAllowExtra, data.m_bAllowSwap);
         ++m_nCheckCount;
-        m_strVerdictText = VerdictText(verdict, m_strAnswerText, *task, data);
+        // A multiple-choice answer is its ticks; the text field is not shown for it.
+        m_strVerdictText = VerdictText(
+            verdict,
+            task->m_nType == TaskTypeMultipleChoice ? TickedChoicesText(*task) : m_strAnswerText,
+            *task, data);
         m_strResultText = m_strVerdictText;
         m_nLastVerdict = LastVerdictFor(verdict);
         if (task->m_bSelfAssess) {

@@ -9,16 +9,17 @@
 void cQuery::SetSearchText(const std::string& text)
 {
     cBatch batch(*this);
-    const std::string folded = FoldForSearch(text);
+    cSearchKey folded = FoldForSearch(text);
+    m_strSearchText = text;
     if (!m_bSearching) {
         m_bSearching = true;
-        m_strSearch = folded;
+        m_searchKey = std::move(folded);
         RebaseSearch();
     } else {
         // A longer text only narrows the rows, so the ones shown (in their sorted order)
         // are enough; otherwise the rows from before the search are filtered again.
-        const bool narrowing = folded.find(m_strSearch) != std::string::npos;
-        m_strSearch = folded;
+        const bool narrowing = folded.Narrows(m_searchKey);
+        m_searchKey = std::move(folded);
         ApplySearch(narrowing);
     }
     Notify(ChangeRows | ChangeRow);
@@ -39,8 +40,8 @@ void cQuery::ApplySearch(bool narrowing)
     const int markTask = TaskOfRow(m_nSelectionMark);
     if (!narrowing)
         m_rows.Assign(m_aSearchBase, m_aSearchBaseReset);
-    if (!m_strSearch.empty())
-        m_rows.Keep([this](std::uint32_t task) { return m_search.Matches(task, m_strSearch); });
+    if (!m_searchKey.empty())
+        m_rows.Keep([this](std::uint32_t task) { return m_search.Matches(task, m_searchKey); });
     const std::vector<std::uint32_t>& rows = m_rows.Tasks();
     auto rowOf = [&rows](int task) {
         const auto it = std::find(rows.begin(), rows.end(), static_cast<std::uint32_t>(task));
@@ -66,7 +67,8 @@ void cQuery::EndSearch()
     }
     m_aSearchBase.clear();
     m_aSearchBaseReset.clear();
-    m_strSearch.clear();
+    m_searchKey = cSearchKey();
+    m_strSearchText.clear();
     const std::vector<std::uint32_t>& rows = m_rows.Tasks();
     const auto it = std::find(rows.begin(), rows.end(), static_cast<std::uint32_t>(currentTask));
     m_nCurrentRow = currentTask >= 0 && it != rows.end() ? static_cast<int>(it - rows.begin())
@@ -80,10 +82,15 @@ void cQuery::EndSearch()
 
 void cQuery::StepSearch(int direction)
 {
-    if (!m_bSearching || RowCount() == 0 || m_nMode < ModeQuestion || m_nMode > ModeRating ||
+    if (!m_bSearching || RowCount() == 0 || m_nMode < ModeTaskList || m_nMode > ModeRating ||
         m_bExamActive || m_bEvaluationActive)
         return;
     const int rows = RowCount();
+    // From the list of found tasks the step goes to the one highlighted.
+    if (m_nMode == ModeTaskList) {
+        StartAt(std::clamp(m_nSelectionMark, 0, rows - 1));
+        return;
+    }
     StartAt(((m_nCurrentRow + (direction < 0 ? -1 : 1)) % rows + rows) % rows);
 }
 

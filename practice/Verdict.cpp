@@ -1,5 +1,6 @@
 #include "practice/Verdict.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -49,6 +50,20 @@ std::string VerdictText(int verdict, const std::string& typedAnswer, const cTask
     filled = ReplaceAll(std::move(filled), "{frage}", task.m_strQuestion);
     filled = ReplaceAll(std::move(filled), "{antwort}", task.m_strSolution);
     return "'" + typedAnswer + VerdictLine(verdict) + filled;
+}
+
+std::string TickedChoicesText(const cTask& task)
+{
+    std::string text;
+    const int count = std::min<int>(task.m_nChoiceCount, kTaskSlots);
+    for (int i = 0; i < count; ++i) {
+        if (!task.m_bChoiceTicked[i])
+            continue;
+        if (!text.empty())
+            text += ", ";
+        text += task.m_strChoice[i];
+    }
+    return text.empty() ? std::string("nichts angekreuzt") : text;
 }
 
 int LastVerdictFor(int verdict)

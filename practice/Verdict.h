@@ -11,6 +11,10 @@
 std::string VerdictText(int verdict, const std::string& typedAnswer, const cTask& task,
                         const cTrainingData& data);
 
+/// What a multiple-choice answer says in the verdict text: the ticked choices, separated
+/// by ", ", or "nichts angekreuzt".
+[[nodiscard]] std::string TickedChoicesText(const cTask& task);
+
 /// The last-verdict value that presets the self-assessment: 2 exact, 1 tolerated, 0 wrong.
 [[nodiscard]] int LastVerdictFor(int verdict);
 

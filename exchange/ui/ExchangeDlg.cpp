@@ -5,11 +5,11 @@
 #include "data/ui/VendrillDoc.h"
 #include "base/Message.h"
 #include "ui/DialogParts.h"
+#include "ui/FileDialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -60,8 +60,8 @@ QString ChooseFile(QWidget* parent, bool save, const QString& suggestion, const 
     if (Chooser())
         return Chooser()(save, suggestion, U(filters), selected);
     if (save)
-        return QFileDialog::getSaveFileName(parent, U("Exportieren"), suggestion, U(filters), selected);
-    return QFileDialog::getOpenFileName(parent, U("Importieren"), suggestion, U(filters), selected);
+        return ChooseSaveFile(parent, U("Exportieren"), suggestion, U(filters), selected);
+    return ChooseOpenFile(parent, U("Importieren"), suggestion, U(filters), selected);
 }
 
 int Tell(const QString& text, std::uint32_t style)

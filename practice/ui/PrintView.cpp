@@ -22,15 +22,23 @@ namespace {
 // Measures with the page font on the printer, so that what is centred is centred there.
 class cFontMeasure : public cTextMeasure {
 public:
-    cFontMeasure(const QFont& font, const QPaintDevice* device) : m_metrics(font, device) {}
+    cFontMeasure(const QFont& font, const QFont& titleFont, const QPaintDevice* device)
+        : m_metrics(font, device), m_titleMetrics(titleFont, device)
+    {
+    }
     int TextWidth(const std::string& text) const override
     {
         return m_metrics.horizontalAdvance(ToQString(text));
     }
     int TextHeight() const override { return m_metrics.height(); }
+    int TitleWidth(const std::string& text) const override
+    {
+        return m_titleMetrics.horizontalAdvance(ToQString(text));
+    }
 
 private:
     QFontMetrics m_metrics;
+    QFontMetrics m_titleMetrics;
 };
 
 QRect ToQRect(const cPrintRect& r)
@@ -117,9 +125,13 @@ void DrawPrintPage(QPainter& painter, const QPrinter& printer, cQuery& query, in
     painter.setFont(font);
     painter.setPen(Qt::black);
     painter.setBackgroundMode(Qt::TransparentMode);
-    const cFontMeasure measure(font, &printer);
+    QFont titleFont = font;
+    titleFont.setWeight(QFont::Bold);
+    const cFontMeasure measure(font, titleFont, &printer);
     const cPrintPage layout = query.LayoutPrintPage(rect, page, measure);
+    painter.setFont(titleFont);
     DrawLine(painter, layout.titleBox, layout.title, Qt::AlignHCenter | Qt::AlignTop);
+    painter.setFont(font);
     const cTrainingData& data = query.Document().m_data;
     for (const cPrintTaskBox& placed : layout.tasks)
         for (const cPrintTextLine& line : PrintTaskLines(data.m_aTasks[placed.task], placed.box))

@@ -54,6 +54,7 @@ CSearchBar::CSearchBar(CVendrillView& view) : QWidget(&view), m_view(view)
             OnTextEdited(text);
     });
     connect(m_pClose, &QToolButton::clicked, this, &CSearchBar::Close);
+    m_pField->installEventFilter(this);
     connect(&m_view, &CVendrillView::CommandStateChanged, this, &CSearchBar::OnViewChanged);
     auto* next = new QShortcut(QKeySequence(Qt::Key_F3), &m_view);
     next->setContext(Qt::WidgetWithChildrenShortcut);
@@ -119,6 +120,20 @@ int CSearchBar::Place(int left, int top, int width, bool taskListShown)
         return top;
     setGeometry(left, top, width, kBarHeight);
     return top + kBarHeight + 4;
+}
+
+bool CSearchBar::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter goes to the found task, as F3 does; the field would pass the key on to the
+    // question screen, which would take it as "OK".
+    if (watched == m_pField && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_view.Query().StepSearch(1);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CSearchBar::OnTextEdited(const QString& text)

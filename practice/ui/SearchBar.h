@@ -27,6 +27,9 @@ public:
     /// The text field (tests type into it).
     [[nodiscard]] QLineEdit* Field() const { return m_pField; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void OnTextEdited(const QString& text);
     void OnViewChanged();

@@ -5,12 +5,12 @@
 #include "base/Message.h"
 #include "ui/DialogParts.h"
 #include "ui/ProgramDir.h"
+#include "ui/FileDialog.h"
 #include "ui/Text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -318,7 +318,7 @@ void CTaskEditDlg::ChooseMedia(bool sound)
         sound ? U("Sounddateien (*.wav *.mp3 *.ogg *.mid);;Alle Dateien (*)")
               : U("Bilddateien (*.png *.jpg *.jpeg *.bmp *.gif);;Alle Dateien (*)");
     const QString chosen = m_chooser ? m_chooser(caption, m_strProgramDir, filter)
-                                     : QFileDialog::getOpenFileName(this, caption,
+                                     : ChooseOpenFile(this, caption,
                                                                     m_strProgramDir, filter);
     if (chosen.isEmpty())
         return;

@@ -23,6 +23,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -307,8 +309,12 @@ void CVendrillView::ContentRestored()
 {
     if (!m_bReady || m_bClosing)
         return;
-    // Every window on the file shows the restored content on its own questionnaire.
-    OnOwnQuestionnaire([this] { m_query->OnContentRestored(); });
+    // Every window on the file shows the restored content on its own questionnaire; an
+    // exam here goes on only while its questionnaire is the same.
+    OnOwnQuestionnaire([this] {
+        if (!m_query->KeepExamAfterChangeElsewhere())
+            m_query->OnContentRestored();
+    });
 }
 
 void CVendrillView::OnOwnQuestionnaire(const std::function<void()>& work)
@@ -367,8 +373,21 @@ void CVendrillView::FileSettingsChanged()
 
 void CVendrillView::Activated()
 {
-    if (m_bReady && m_nOwnQuestionnaire != m_doc.CurQuestionnaire())
+    if (!m_bReady)
+        return;
+    if (m_nOwnQuestionnaire != m_doc.CurQuestionnaire())
         m_doc.SetCurQuestionnaire(m_nOwnQuestionnaire);
+    // The screen may have changed while another window was in use.
+    if (!isAncestorOf(QApplication::focusWidget()))
+        FocusForMode(m_query->Mode());
+}
+
+bool CVendrillView::IsActiveWindowView() const
+{
+    // Only the window in use moves the keyboard focus: a focus set in another window
+    // would make that one the active window.
+    const auto* frame = qobject_cast<const QMdiSubWindow*>(parentWidget());
+    return !frame || !frame->mdiArea() || frame->mdiArea()->currentSubWindow() == frame;
 }
 
 void CVendrillView::NotifyOtherViews()
@@ -391,6 +410,11 @@ void CVendrillView::OnOtherViewChanged(QObject* sender, bool structure)
         m_pTaskModel->AllRowsChanged();
         return;
     }
+    // An exam here goes on while its questionnaire holds the same tasks; otherwise it ends.
+    bool keepExam = false;
+    OnOwnQuestionnaire([&] { keepExam = m_query->KeepExamAfterChangeElsewhere(); });
+    if (keepExam)
+        return;
     // Rows may refer to tasks that are gone: start over at the overview, leaving the
     // questionnaire of the window in use as the document's current one.
     const int active = m_doc.CurQuestionnaire();
@@ -462,7 +486,8 @@ void CVendrillView::Changed(unsigned what)
         LayOut();
     // A new mode, or a new task on a question screen, brings the focus to where the
     // user goes on: the list, the answer field or "OK".
-    if ((what & ChangeMode) || ((what & ChangeRow) && m_query->Mode() >= ModeQuestion))
+    if (((what & ChangeMode) || ((what & ChangeRow) && m_query->Mode() >= ModeQuestion)) &&
+        IsActiveWindowView())
         FocusForMode(m_query->Mode());
     emit CommandStateChanged();
 }

@@ -171,6 +171,7 @@ private:
     void ApplyListStyle();
     void ApplyBackground(int mode);
     void FocusForMode(int mode);
+    [[nodiscard]] bool IsActiveWindowView() const;
     void OpenOverviewRow(int row);
     bool HandleListKey(QAbstractItemView* list, QKeyEvent* key);
     bool HandleListMouse(QAbstractItemView* list, QEvent* event);

@@ -132,7 +132,14 @@ void CVendrillView::OnSkip() { ToQuery(&cQuery::OnSkip); }
 void CVendrillView::OnShowSolution() { ToQuery(&cQuery::OnShowSolution); }
 void CVendrillView::OnNewQuestionnaire() { ToQuery(&cQuery::OnNewQuestionnaire); }
 void CVendrillView::OnDeleteTask() { ToQuery(&cQuery::OnDeleteTask); }
-void CVendrillView::OnDeleteQuestionnaire() { ToQuery(&cQuery::OnDeleteQuestionnaire); }
+void CVendrillView::OnDeleteQuestionnaire()
+{
+    if (!m_bReady)
+        return;
+    // In the overview the highlighted row is meant.
+    const QModelIndexList selected = m_pQuestionnaireList->selectionModel()->selectedIndexes();
+    m_query->OnDeleteQuestionnaire(selected.isEmpty() ? -1 : selected.first().row());
+}
 
 void CVendrillView::OnTimer()
 {
@@ -140,6 +147,9 @@ void CVendrillView::OnTimer()
         return;
     // The countdown runs on this window's questionnaire, also while another is active.
     OnOwnQuestionnaire([this] { m_query->OnTimer(); });
+    // While a message box is open the query holds its notifications back; the bar moves on.
+    if (m_query->ExamActive())
+        ApplyExamBar();
 }
 
 void CVendrillView::OnPauseSound()

@@ -107,6 +107,17 @@ bool CVendrillView::HandleListKey(QAbstractItemView* list, QKeyEvent* key)
         OnToggleView();
         return true;
     }
+    if (list != m_pQuestionnaireList && (key->key() == Qt::Key_Home || key->key() == Qt::Key_End)) {
+        // The first or last task, with or without Ctrl: the rows are whole lines.
+        const int rows = list->model()->rowCount();
+        if (rows > 0) {
+            const QModelIndex index = list->model()->index(key->key() == Qt::Key_Home ? 0 : rows - 1, 0);
+            list->selectionModel()->setCurrentIndex(
+                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            list->scrollTo(index);
+        }
+        return true;
+    }
     if (!IsEnter(key))
         return false;
     if (list == m_pQuestionnaireList) {

@@ -5,7 +5,9 @@
 #include "practice/ui/TaskEditDlg.h"
 #include "practice/ui/VendrillView.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QMenu>
 
 CChildFrame::CChildFrame(std::shared_ptr<CVendrillDoc> doc, const cSettings& settings,
                          QWidget* parent)
@@ -17,6 +19,15 @@ CChildFrame::CChildFrame(std::shared_ptr<CVendrillDoc> doc, const cSettings& set
     m_view->SetTaskEditor(&CTaskEditDlg::Edit);
     m_view->SetSplitEditor(&CSplitDlg::Edit);
     setWidget(m_view);
+    // Ctrl+F4 is the main window's "Schließen", which works wherever the focus is; the
+    // system menu's own would make the key ambiguous.
+    if (QMenu* menu = systemMenu())
+        for (QAction* action : menu->actions())
+            if (action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_F4))) {
+                QList<QKeySequence> keys = action->shortcuts();
+                keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_F4));
+                action->setShortcuts(keys);
+            }
     connect(m_doc.get(), &CVendrillDoc::TitleChanged, this, &CChildFrame::UpdateTitle);
     UpdateTitle();
 }
@@ -55,6 +66,10 @@ void CChildFrame::SetViewNumber(int number)
 
 void CChildFrame::UpdateTitle()
 {
-    setWindowTitle(m_nViewNumber > 0 ? m_doc->Title() + QStringLiteral(":%1").arg(m_nViewNumber)
-                                     : m_doc->Title());
+    // "[*]" shows the modified mark, the usual way (set by the main window's action update).
+    QString title = m_doc->Title();
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[**]"));
+    if (m_nViewNumber > 0)
+        title += QStringLiteral(":%1").arg(m_nViewNumber);
+    setWindowTitle(title + QStringLiteral("[*]"));
 }

@@ -7,6 +7,7 @@
 #include "practice/ui/VendrillView.h"
 #include "shell/ui/AboutDlg.h"
 #include "shell/ui/ChildFrame.h"
+#include "shell/ui/HelpWindow.h"
 #include "shell/ui/Icons.h"
 #include "shell/ui/SettingsDlg.h"
 #include "ui/ProgramDir.h"
@@ -14,7 +15,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -154,7 +154,10 @@ void CMainFrame::OnAppAbout()
 
 void CMainFrame::OnHelp()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(m_strProgramDir + QStringLiteral("hilfe_vdr.html")));
+    // Inside the program, as not every desktop has a browser to hand the page to.
+    if (!m_helpWindow)
+        m_helpWindow = new CHelpWindow(m_strProgramDir + QStringLiteral("hilfe_vdr.html"), this);
+    m_helpWindow->ShowHelp();
 }
 
 void CMainFrame::OnSettings()

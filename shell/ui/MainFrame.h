@@ -14,6 +14,7 @@
 #include <memory>
 
 class CChildFrame;
+class CHelpWindow;
 class CVendrillDoc;
 class CVendrillView;
 struct cExchangeTarget;
@@ -49,6 +50,8 @@ public:
     [[nodiscard]] cRecentFiles& RecentFiles() { return m_recent; }
     /// The wait dialog of the update command.
     [[nodiscard]] cWaitDialog& WaitDialog();
+    /// The help window, nullptr until help was asked for.
+    [[nodiscard]] CHelpWindow* HelpWindow() const { return m_helpWindow; }
 
     /// The action of a command id, nullptr for none.
     [[nodiscard]] QAction* Action(int id) const { return m_actions.value(id, nullptr); }
@@ -132,6 +135,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<cWaitDialog> m_waitDialog;
     QMdiArea* m_mdi = nullptr;
+    CHelpWindow* m_helpWindow = nullptr;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_ready = nullptr;
     QLabel* m_lockLabels[3] = {};

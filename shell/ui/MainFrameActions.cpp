@@ -47,8 +47,10 @@ const ActionDef kActions[] = {
      {QKeySequence(Qt::CTRL | Qt::Key_N)}},
     {cmd::kFileOpen, "Ö&ffnen...\tStrg+O", "Öffnet eine vorhandene Trainingsdatei\nÖffnen",
      {QKeySequence(Qt::CTRL | Qt::Key_O)}},
-    // Ctrl+F4 is the child window's own key (its system menu); the entry only shows it.
-    {cmd::kFileClose, "&Schließen\tStrg+F4", "Schließt die aktive Trainingsdatei\nSchließen", {}},
+    // The child window's system menu is never shown while the files fill the main window,
+    // so its Ctrl+F4 would never fire: the command carries the key itself.
+    {cmd::kFileClose, "&Schließen\tStrg+F4", "Schließt die aktive Trainingsdatei\nSchließen",
+     {QKeySequence(Qt::CTRL | Qt::Key_F4)}},
     {cmd::kFileSave, "S&peichern\tStrg+S", "Speichert die aktive Trainingsdatei\nSpeichern",
      {QKeySequence(Qt::CTRL | Qt::Key_S)}},
     {cmd::kFileSaveAs, "Speichern &unter...",
@@ -355,6 +357,7 @@ void CMainFrame::FillWindowList(QMenu& menu)
     for (int i = 0; i < windows.size(); ++i) {
         QMdiSubWindow* window = windows[i];
         QString title = window->windowTitle();
+        title.replace(QStringLiteral("[*]"), window->isWindowModified() ? QStringLiteral("*") : QString());
         title.replace(QLatin1Char('&'), QStringLiteral("&&"));
         QAction* action = menu.addAction(
             i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
@@ -458,6 +461,12 @@ void CMainFrame::UpdateActions()
     CChildFrame* child = ActiveChild();
     CVendrillView* view = child ? child->View() : nullptr;
     ShowMenuSet(child != nullptr);
+    // Unsaved changes show as "*" in the titles; the main window's title holds the
+    // maximized child's.
+    const QList<CChildFrame*> children = Children();
+    for (CChildFrame* each : children)
+        each->setWindowModified(each->Document().IsModified());
+    setWindowModified(child && child->isWindowModified());
 
     for (int id : {cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs, cmd::kExport})
         m_actions.value(id)->setEnabled(child != nullptr);

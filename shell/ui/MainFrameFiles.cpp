@@ -14,11 +14,11 @@
 #include "shell/ui/ChildFrame.h"
 #include "shell/ui/Commands.h"
 #include "shell/ui/PrintRequest.h"
+#include "ui/FileDialog.h"
 #include "ui/Text.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -56,8 +56,8 @@ QString CMainFrame::ChooseFile(FileChoice choice, const QString& suggestion)
     if (m_chooser)
         return m_chooser(choice, suggestion);
     if (choice == FileChoice::Open)
-        return QFileDialog::getOpenFileName(this, U("Öffnen"), suggestion, U(kOpenFilter));
-    return QFileDialog::getSaveFileName(this, U("Speichern unter"), suggestion, U(kFileFilter));
+        return ChooseOpenFile(this, U("Öffnen"), suggestion, U(kOpenFilter));
+    return ChooseSaveFile(this, U("Speichern unter"), suggestion, U(kFileFilter));
 }
 
 CChildFrame* CMainFrame::FindChild(const QString& path) const
@@ -78,6 +78,7 @@ CChildFrame* CMainFrame::AddChild(std::shared_ptr<CVendrillDoc> doc)
     child->View()->SetProgramDir(m_strProgramDir);
     child->SetCloseCheck([this](CChildFrame& c) { return CanCloseChild(c); });
     connect(child->View(), &CVendrillView::CommandStateChanged, this, &CMainFrame::UpdateActions);
+    connect(&child->Document(), &CVendrillDoc::ModifiedChanged, this, &CMainFrame::UpdateActions);
     connect(child, &QObject::destroyed, this, [this, doc = std::weak_ptr(child->SharedDocument())] {
         // The window is gone once the event loop runs again.
         QTimer::singleShot(0, this, [this, doc] {

@@ -55,6 +55,8 @@ int RunQuorvant(int& argc, char** argv)
     if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtGerman);
+    // The user interface is German throughout, also the file types Qt names by locale.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 
     const cStartRequest request = ParseStartRequest(QApplication::arguments(), QDir::currentPath());
     if (request.kind != cStartRequest::Kind::Open)

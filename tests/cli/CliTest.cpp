@@ -447,7 +447,7 @@ TEST(PracticeCommand, ScriptedSessionShowsVerdictsAndStoresCounters) {
                   "'hous'  ist Falsch!!\nFalsch, richtig ist: house\n" + // no pattern: no tolerance
                   kTree + "Antwort> wood\n'wood'  ist Falsch!!\nFalsch, richtig ist: tree\n" + kRating +
                   "f)\nBewertung> t 2\n" + kChoice + "5\n" + kNumbersPlease + kChoice +
-                  "1 3\n''  ist Richtig!!!\n\nRichtig: \n" + kHouse + "Antwort> :s\n" + kTree +
+                  "1 3\n'2, 4'  ist Richtig!!!\n\nRichtig: \n" + kHouse + "Antwort> :s\n" + kTree +
                   "Antwort> :l\nRichtig: tree\n" + kChoice + "haus\n" + kNumbersPlease + kChoice +
                   "\nDie Statistik ist gespeichert.\n");
     EXPECT_EQ(StoredStats(path), (std::vector<Counts>{{1, 0}, {0, 0, 1, 0}, {0, 1}}));

@@ -204,7 +204,9 @@ TEST(QuestionnaireEditor, DialogTextsAndTheirEffect) {
     EXPECT_EQ(std::tuple(q.m_nExamSeconds, q.m_nPassPoints, std::int32_t(q.m_nRetakePoints)),
               std::tuple(-1, 12u, -4));
     EXPECT_EQ(rig.Q().RowTasks(), Counts({2, 0}));
-    EXPECT_EQ(rig.Q().Heading(), "Fragebogen 'Neu'"); // reloaded in place, not laid out
+    // Reloaded in place: the list keeps the heading of its mode, with the new name.
+    EXPECT_EQ(rig.Q().Heading(), "Fragebogen 'Neu' (Doppelklicken Sie auf eine Zeile, um die "
+                                 "Abfrage an dieser Stelle zu starten)");
     ASSERT_TRUE(rig.Q().SplitDialogTexts(texts));
     EXPECT_EQ(texts.retakePoints, "-4");
 

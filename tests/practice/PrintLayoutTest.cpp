@@ -11,6 +11,7 @@ class FixedWidth : public cTextMeasure {
 public:
     int TextWidth(const std::string& text) const override { return 10 * static_cast<int>(text.size()); }
     int TextHeight() const override { return 20; }
+    int TitleWidth(const std::string& text) const override { return 12 * static_cast<int>(text.size()); }
 };
 
 // A task that takes exactly lines lines on paper (question lines + 1 solution line + 3).
@@ -72,6 +73,7 @@ TEST(PrintTask, LinesOfQuestionBlankSolutionAndTwoBlanks) {
     EXPECT_EQ(texts, (std::vector<std::string>{"Frage eins", "zwei", "", "Antwort", "", ""}));
     EXPECT_EQ(lines[0].box, (cPrintRect{100, 1000, 900, 1010}));
     EXPECT_EQ(lines[5].box, (cPrintRect{100, 1050, 900, 1060}));
+    EXPECT_EQ(lines[3].box, (cPrintRect{140, 1030, 900, 1040})); // the solution stands off
 }
 
 // Selection 0 prints all, 1 tasks answered wrong, 2 more often wrong than right; others nothing.
@@ -103,9 +105,10 @@ TEST(PrintPages, TasksOfThirtyThirtyAndTenLinesBreakBeforeTheThird) {
     const cPrintRect rect{118, 118, 4842, 6662}; // height 6544: 100.67 per line slot
     const FixedWidth measure;
     const cPrintPage one = LayoutPrintPage(d, order, "Titel", 0, rect, 1, measure);
-    // Title and page number centred by their width; a task's box starts a line below the title.
+    // Title (measured bold) and page number centred by their width; a task's box starts a
+    // line below the title.
     EXPECT_EQ(one.title, "Titel");
-    EXPECT_EQ(one.titleBox, (cPrintRect{118 + (4724 - 50) / 2, 118, 118 + (4724 - 50) / 2 + 50, 138}));
+    EXPECT_EQ(one.titleBox, (cPrintRect{118 + (4724 - 60) / 2, 118, 118 + (4724 - 60) / 2 + 60, 138}));
     EXPECT_EQ(Tasks(one), "0@118,218,4842,3218 1@118,3218,4842,6218 #1"); // 100 per line
     EXPECT_EQ(one.pageNumberBox, (cPrintRect{118 + (4724 - 10) / 2, 6642, 118 + (4724 - 10) / 2 + 10, 6662}));
     EXPECT_EQ(Tasks(LayoutPrintPage(d, order, "Titel", 0, rect, 2, measure)), "2@118,218,4842,1218 #2");
@@ -158,4 +161,11 @@ TEST(PrintPages, QueryPrintsTheOpenListInItsOrder) {
     const cPrintPage one = rig.Q().LayoutPrintPage({0, 0, 1000, 6500}, 1, measure);
     EXPECT_EQ(one.title, "Fragebogen 1");
     EXPECT_EQ(Tasks(one), "1@0,100,1000,3100 #1");
+    // A search prints the rows found and says so.
+    rig.Q().SetSearchText(W("Lösung"));
+    const cPrintPage found = rig.Q().LayoutPrintPage({0, 0, 1000, 6500}, 1, measure);
+    EXPECT_EQ(found.title, W("Fragebogen 1 – Suche: Lösung, 3 Aufgaben"));
+    rig.Q().SetSearchText("Zeile 30");
+    EXPECT_EQ(rig.Q().LayoutPrintPage({0, 0, 1000, 6500}, 1, measure).title,
+              W("Fragebogen 1 – Suche: Zeile 30, 1 Aufgabe"));
 }

@@ -39,7 +39,7 @@ TEST(QueryPractice, HeadingFollowsEveryStep) {
     const std::string list2 = "Fragebogen 'Fragebogen 2" + std::string(kListHint);
     struct Step { const char* what; std::function<void()> act; int mode; std::string heading; };
     const std::vector<Step> steps = {
-        {"start-up", [] {}, ModeOverview, "Fragebogen 'Fragebogen 1'"},
+        {"start-up", [] {}, ModeOverview, W(kOverview)},
         {"open 2", [&] { rig.Q().OpenQuestionnaire(1); }, ModeTaskList, list2},
         {"back", [&] { rig.Q().OnBack(); }, ModeOverview, W(kOverview)},
         {"open 1", [&] { rig.Q().OpenQuestionnaire(0); }, ModeTaskList, list1},
@@ -48,7 +48,7 @@ TEST(QueryPractice, HeadingFollowsEveryStep) {
         {"solution", [&] { rig.Q().OnAnswerOk(); rig.Q().OnBack(); rig.Q().StartAt(1);
                            rig.Q().OnShowSolution(); }, ModeResult, task2},
         {"back to list", [&] { rig.Q().OnBack(); }, ModeTaskList, list1},
-        {"reload in place", [&] { rig.Q().LoadQuestionnaire(1); }, ModeTaskList, "Fragebogen 'Fragebogen 2'"},
+        {"reload in place", [&] { rig.Q().LoadQuestionnaire(1); }, ModeTaskList, list2},
         {"resize", [&] { rig.Q().SetViewMode(ModeTaskList, true); }, ModeTaskList, list2},
         {"back again", [&] { rig.Q().OnBack(); }, ModeOverview, W(kOverview)},
     };
@@ -63,6 +63,17 @@ TEST(QueryPractice, HeadingFollowsEveryStep) {
     // Questionnaire 2 is still loaded.
     EXPECT_EQ(std::tuple(rig.Q().RowCount(), rig.Q().ColumnTitle(0), rig.Q().CellText(0, 1)),
               std::tuple(1, "Statistik", W("Tür")));
+    // Editing the questionnaires keeps the heading of the mode shown: a new one from a list
+    // opens its own list, and deleting it (in the overview the highlighted row) leaves the overview.
+    rig.Q().OpenQuestionnaire(0);
+    rig.Q().OnNewQuestionnaire();
+    EXPECT_EQ(std::tuple(rig.Q().Mode(), rig.Q().Heading(), rig.Q().RowCount()),
+              std::tuple(ModeTaskList, "Fragebogen 'Neuer Fragebogen" + std::string(kListHint), 0));
+    rig.Q().OnBack();
+    rig.presenter.answers = {ResultYes};
+    rig.Q().OnDeleteQuestionnaire(0);
+    EXPECT_EQ(std::tuple(rig.Q().Mode(), rig.Q().Heading(), rig.doc.m_data.m_aQuestionnaires[0].m_strTitle),
+              std::tuple(ModeOverview, W(kOverview), "Fragebogen 2"));
 }
 
 TEST(QueryPractice, CountsRightWrongAndToleratedAnswersIntoTheFile) {

@@ -176,6 +176,23 @@ private slots:
         const double pixels = (m.captured(2).toDouble() - m.captured(1).toDouble()) * 600 / 72 /
                               ((metrics.ascent() + metrics.descent()) / 1000);
         QVERIFY2(qAbs(pixels - expected) < 1, qPrintable(QString::number(pixels)));
+
+        // A search prints what the list shows and says so in the bold title; each solution
+        // stands off from its question.
+        f.query->SetSearchText("Frage 5");
+        QVERIFY(WritePrintPdf(pdf, *f.query, 600));
+        QCOMPARE(PdfPages(pdf).value(0).value(0), QString::fromUtf8(kTitle) + " – Suche: Frage 5, 11 Aufgaben");
+        QProcess fonts;
+        fonts.start(QStringLiteral("pdffonts"), {pdf});
+        QVERIFY(fonts.waitForFinished(60000));
+        QVERIFY(QString::fromUtf8(fonts.readAllStandardOutput()).contains(QStringLiteral("Bold")));
+        static const QRegularExpression left(QStringLiteral("xMin=\"([0-9.]+)\"[^>]*>(Frage|Antwort)<"));
+        QMap<QString, double> lefts;
+        for (auto it = left.globalMatch(PdfText({QStringLiteral("-bbox"), pdf})); it.hasNext();) {
+            const auto m = it.next();
+            lefts.insert(m.captured(2), m.captured(1).toDouble());
+        }
+        QVERIFY2(lefts.value("Antwort") > lefts.value("Frage") + 20, qPrintable(QString::number(lefts.value("Antwort"))));
     }
 
     void rangeMessage103AndRefusal() {

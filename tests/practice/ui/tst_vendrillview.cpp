@@ -674,6 +674,18 @@ private slots:
         QCOMPARE(bar->BarColour(), QColor(255, 255, 0));
         QCOMPARE(bar->TextColour(), QColor(0, 0, 0));
         QCOMPARE(bar->Pos(), 180); QCOMPARE(bar->Upper(), 600);
+        // While a box is open (here "Prüfungssimulation beenden?", answered "Nein") the bar moves on.
+        struct TickingBox : cMessagePresenter {
+            std::function<void()> during;
+            int Present(const std::string&, const std::string&, std::uint32_t) override { during(); return ResultNo; }
+        } box;
+        QString shown;
+        box.during = [&] { now.second = 30; f.view->OnTimer(); shown = bar->WindowText(); };
+        SetMessagePresenter(&box);
+        QVERIFY(f.view->ExecuteCommand(32794));
+        SetMessagePresenter(&f.boxes);
+        QCOMPARE(shown, QStringLiteral("2:30"));
+        now.second = 0;
 
         f.StartAtRow(0);
         QCOMPARE(f.Mode(), 4);

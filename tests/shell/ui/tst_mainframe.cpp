@@ -17,6 +17,7 @@
 #include "shell/ui/Icons.h"
 #include "shell/ui/ModalScript.h"
 #include "shell/ui/SettingsDlg.h"
+#include "ui/FileDialog.h"
 #include "ui/ProgramDir.h"
 #include "ui/Text.h"
 
@@ -92,6 +93,11 @@ unsigned Counter(const QString& file, int task = 0, int counter = 0) {
     return back.ReadTrainingFile(file.toStdString()) == 0 ? back.m_aTasks[task].m_nStats[counter] : 0u;
 }
 
+// A window's title as shown: "[*]" becomes the modified mark.
+QString Title(const QWidget* window) {
+    return window->windowTitle().replace(QStringLiteral("[*]"), window->isWindowModified() ? "*" : "");
+}
+
 } // namespace
 
 // Receives the help file request instead of a browser.
@@ -121,7 +127,7 @@ private slots:
 
     void menusToolBarAndStatusBar() {
         auto frame = MakeFrame();
-        QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant"));
+        QCOMPARE(Title(frame.get()), QStringLiteral("Quorvant"));
         QVERIFY(frame->Children().isEmpty() && !frame->ActiveChild());
         const QMenuBar* bar = frame->menuBar();
         const QString shortMenus = "&Datei: &Neu\tStrg+N | Ö&ffnen...\tStrg+O | &Importieren... | - | "
@@ -198,12 +204,12 @@ private slots:
         frame->Action(cmd::kFileClose)->trigger();
         QTRY_VERIFY(frame->Children().isEmpty());
         QTRY_COMPARE(Menus(bar), QString(shortMenus).replace("Letzte Datei", recent));
-        QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant"));
+        QCOMPARE(Title(frame.get()), QStringLiteral("Quorvant"));
         QVERIFY(m_boxes->boxes.empty());
     }
 
     void commandTexts() {
-        // Shortcuts ("" none; Ctrl+F4 is the child window's own, select all the fields' own).
+        // Shortcuts ("" none; select all is the fields' own).
         const std::pair<int, const char*> keys[] = {
             {cmd::kFileNew, "Ctrl+N"}, {cmd::kFileOpen, "Ctrl+O"}, {cmd::kFileSave, "Ctrl+S"},
             {cmd::kPrint, "Ctrl+P"}, {cmd::kEditCopy, "Ctrl+C; Ctrl+Ins"},
@@ -212,7 +218,7 @@ private slots:
             {cmd::kToggleView, "Ctrl+A"}, {cmd::kDelete, "Del"}, {cmd::kEscape, "Esc"},
             {cmd::kEditRedo, "Ctrl+Y; Ctrl+Shift+Z"}, {cmd::kEditFind, "Ctrl+F"}, {cmd::kEditSelectAll, ""},
             {cmd::kNextPane, "F6; Ctrl+Tab"}, {cmd::kPrevPane, "Shift+F6; Ctrl+Shift+Backtab"},
-            {cmd::kFileClose, ""}, {cmd::kAbout, ""}};
+            {cmd::kFileClose, "Ctrl+F4"}, {cmd::kAbout, ""}};
         // The status bar prompt and the tool tip (nullptr: the same text).
         const std::tuple<int, const char*, const char*> tips[] = {
             {57600, "Erstellt eine neue Trainingsdatei", "Neu"}, {32773, "Öffnet die Hilfedatei", "Hilfe"},
@@ -240,12 +246,12 @@ private slots:
         auto frame = MakeFrame();
         CChildFrame* first = frame->OpenDocumentFile(CopySample(QStringLiteral("a.vdr")));
         QVERIFY(first && first->isMaximized());
-        QCOMPARE(first->windowTitle(), QStringLiteral("a.vdr"));
+        QCOMPARE(Title(first), QStringLiteral("a.vdr"));
         QCOMPARE(first->Document().Data().m_aTasks.size(), std::size_t(17));
         QCOMPARE(first->View()->ViewMode(), 2);
         CChildFrame* second = frame->OpenDocumentFile(CopySample(QStringLiteral("b&c.vdr")));
         QVERIFY(second && first != second && second->isMaximized());
-        QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant - [b&c.vdr]"));
+        QCOMPARE(Title(frame.get()), QStringLiteral("Quorvant - [b&c.vdr]"));
 
         // The window menu lists the files and checks the active one.
         QMenu* menu = MenuNamed(frame->menuBar(), "&Fenster"); QVERIFY(menu);
@@ -262,14 +268,14 @@ private slots:
         // the list is rebuilt, not appended to.
         menu->actions().at(5)->trigger();
         QVERIFY(frame->ActiveChild() == first && first->isMaximized());
-        QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant - [a.vdr]"));
+        QCOMPARE(Title(frame.get()), QStringLiteral("Quorvant - [a.vdr]"));
         QCOMPARE(listed(), QStringList({"-", "&1 a.vdr", "&2 b&&c.vdr", "checked &1 a.vdr"}));
 
         // The same file again (even written differently) brings its window back.
         QCOMPARE(frame->OpenDocumentFile(m_work->path() + QStringLiteral("/./x/../b&c.vdr")), second);
         QCOMPARE(frame->Children().size(), 2);
         QVERIFY(frame->ActiveChild() == second && second->isMaximized());
-        QCOMPARE(frame->windowTitle(), QStringLiteral("Quorvant - [b&c.vdr]"));
+        QCOMPARE(Title(frame.get()), QStringLiteral("Quorvant - [b&c.vdr]"));
         QVERIFY(second->close());
         QTRY_COMPARE(frame->Children().size(), 1);
         QCOMPARE(listed(), QStringList({"-", "&1 a.vdr", "checked &1 a.vdr"}));
@@ -369,7 +375,7 @@ private slots:
         QCOMPARE(frame->Children().size(), 2);
         CChildFrame* second = frame->ActiveChild();
         QCOMPARE(&second->Document(), &first->Document());
-        QCOMPARE(QStringList({first->windowTitle(), second->windowTitle()}),
+        QCOMPARE(QStringList({Title(first), Title(second)}),
                  QStringList({"zwei.vdr:1", "zwei.vdr:2"}));
         second->View()->Query().OpenQuestionnaire(0);
         QCOMPARE(cell(second), once); // not read again
@@ -380,7 +386,7 @@ private slots:
         // The first window to close writes nothing; the last one writes both answers.
         QVERIFY(second->close());
         QTRY_COMPARE(frame->Children().size(), 1);
-        QTRY_COMPARE(first->windowTitle(), QStringLiteral("zwei.vdr"));
+        QTRY_COMPARE(Title(first), QStringLiteral("zwei.vdr"));
         QCOMPARE(ReadBytes(path.toStdString()), before);
         const int task = first->View()->Query().TaskOfRow(0);
         const auto counted = [&] {
@@ -411,8 +417,10 @@ private slots:
         CChildFrame* child = frame->ActiveChild(); QVERIFY(child);
         const QString title = child->Document().Title();
         QVERIFY(title.startsWith("Übung"));
-        QCOMPARE(frame->windowTitle() + " " + child->windowTitle(), "Quorvant - [" + title + "] " + title);
+        QCOMPARE(Title(frame.get()) + " " + Title(child), "Quorvant - [" + title + "] " + title);
         child->Document().SetModifiedFlag(modified);
+        // Unsaved changes are marked the usual way, in the child's and the main window's title.
+        QCOMPARE(Title(frame.get()), "Quorvant - [" + title + (modified ? "*]" : "]"));
         if (answer != 0)
             m_boxes->answers.push_back(answer);
         const QString target = m_work->filePath(QStringLiteral("neu.vdr"));
@@ -451,7 +459,7 @@ private slots:
                                                          CMainFrame::FileChoice::SaveAs}));
         const QString saved = m_work->filePath(QStringLiteral("ohne_endung.vdr"));
         QVERIFY(QFileInfo::exists(saved));
-        QCOMPARE(frame->windowTitle() + " " + frame->ActiveChild()->windowTitle(),
+        QCOMPARE(Title(frame.get()) + " " + Title(frame->ActiveChild()),
                  "Quorvant - [ohne_endung.vdr] ohne_endung.vdr");
         QCOMPARE(frame->RecentFiles().Files().value(0), saved);
 
@@ -695,12 +703,31 @@ private slots:
         QCOMPARE(ToHex(ReadBytes(SettingsFile().toStdString())), ToHex(Hex({7, 2, 1, 1, 1, 0, 7, 2})));
         QCOMPARE(shown(), QList<int>({1, 0, 2}));
 
+        // Help opens inside the program: links are followed there, back and forward walk
+        // them, and "Extern öffnen" hands the page to the desktop.
+        const QUrl page = QUrl::fromLocalFile(m_programDir.filePath(QStringLiteral("hilfe_vdr.html")));
+        QVERIFY(QFile::copy(QUORVANT_SOURCE_DIR "/resources/hilfe_vdr.html", page.toLocalFile()));
+        frame->Action(cmd::kHelp)->trigger();
+        QWidget* help = frame->findChild<QWidget*>(QStringLiteral("helpWindow"));
+        QVERIFY(help && help->isVisible());
+        auto* browser = help->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"));
+        QCOMPARE(browser->source(), page);
+        QVERIFY(browser->toPlainText().contains(QStringLiteral("Prüfungssimulation")));
+        browser->setSource(page.resolved(QUrl(QStringLiteral("#pruefung")))); // a click on the link
+        const auto button = [help](const char* name) {
+            return help->findChild<QPushButton*>(QString::fromLatin1(name));
+        };
+        QVERIFY(button("helpBack")->isEnabled() && !button("helpForward")->isEnabled());
+        button("helpBack")->click();
+        QCOMPARE(browser->source(), page);
+        QVERIFY(button("helpForward")->isEnabled());
+        button("helpForward")->click();
+        QCOMPARE(browser->source().fragment(), QStringLiteral("pruefung"));
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
-        frame->Action(cmd::kHelp)->trigger();
+        button("helpExternal")->click();
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QCOMPARE(catcher.urls,
-                 QList<QUrl>({QUrl::fromLocalFile(m_programDir.filePath(QStringLiteral("hilfe_vdr.html")))}));
+        QCOMPARE(catcher.urls.value(0).toLocalFile(), page.toLocalFile());
 
         // The about box: the build's version 1.0.0 is shown as 1.0.
         QStringList about;
@@ -712,6 +739,24 @@ private slots:
                                  [&] { frame->Action(cmd::kAbout)->trigger(); }));
         QCOMPARE(about, QStringList({"Info über das Programm", "Quorvant Version 1.0", "OK"}));
         QVERIFY(m_boxes->boxes.empty());
+    }
+
+    void fileDialogNamesTypesAndFitsItsColumns() {
+        CopySample(QStringLiteral("a.vdr"));
+        QFileDialog dialog(nullptr, QStringLiteral("Öffnen"), m_work->path());
+        PrepareFileDialog(dialog);
+        dialog.show();
+        auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        QVERIFY(tree);
+        const auto type = [tree] {
+            const QModelIndexList rows = tree->model()->match(tree->rootIndex().isValid()
+                ? tree->model()->index(0, 0, tree->rootIndex()) : QModelIndex(), Qt::DisplayRole, "a.vdr");
+            return rows.isEmpty() ? QString() : rows[0].siblingAtColumn(2).data().toString();
+        };
+        QTRY_COMPARE(type(), QStringLiteral("Trainingsdatei"));
+        QVERIFY(tree->header()->length() <= tree->viewport()->width());
+        for (int column = 1; column < 4; ++column)
+            QVERIFY(tree->header()->sectionSize(column) >= tree->header()->sectionSizeHint(column));
     }
 
     void printAndPreviewWithTheSharedPrinter() {

@@ -12,6 +12,7 @@
 #include "practice/ui/TaskEditDlg.h"
 #include "practice/ui/ViewAccessibility.h"
 #include "practice/ui/ViewTestSupport.h"
+#include "shell/ui/ChildFrame.h"
 #include "shell/ui/Commands.h"
 #include "shell/ui/ModalScript.h"
 #include "ui/ProgramDir.h"
@@ -63,6 +64,7 @@ private slots:
 
     void init() {
         m_frame.reset();
+        m_boxes.reset(); // before the next one installs itself
         m_work = std::make_unique<QTemporaryDir>(); m_boxes = std::make_unique<RecordingPresenter>();
     }
 
@@ -130,6 +132,12 @@ private slots:
         QCOMPARE(query.RowTasks(), found);
         auto* table = view->findChild<QTableView*>(QStringLiteral("ctl1002"));
         QCOMPARE(table->model()->rowCount(), int(found.size()));
+        // Enter in the field goes to the highlighted found task, as F3 does; Esc comes back.
+        const int highlighted = query.TaskOfRow(query.SelectionMark());
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(std::pair(view->ViewMode(), query.TaskOfRow(query.CurrentRow())),
+                 std::pair(int(ModeQuestion), highlighted));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
 
         // A double click starts there; F3 and Shift+F3 step through the found tasks.
         viewtest::ViewFixture::DoubleClickRow(table, 1);
@@ -268,8 +276,67 @@ private slots:
         m_frame->Action(cmd::kEditSelectAll)->trigger();
         QCOMPARE(answer->textCursor().selectedText(), QStringLiteral("house"));
 
+        // Home and End, with or without Ctrl, go to the first and the last task of the list.
+        query.OpenQuestionnaire(1);
+        auto* icons = View()->findChild<QListView*>(QStringLiteral("ctl1002Icons"));
+        QCOMPARE(QApplication::focusWidget(), icons);
+        for (const Qt::KeyboardModifier ctrl : {Qt::NoModifier, Qt::ControlModifier}) {
+            QTest::keyClick(icons, Qt::Key_End, ctrl);
+            QCOMPARE(query.SelectionMark(), query.RowCount() - 1);
+            QTest::keyClick(icons, Qt::Key_Home, ctrl);
+            QCOMPARE(query.SelectionMark(), 0);
+        }
+        View()->OnDetailView();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        QCOMPARE(query.SelectionMark(), query.RowCount() - 1);
+
+        // Ctrl+F4 closes the active file from the list and from the overview.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4, Qt::ControlModifier);
         QTRY_COMPARE(m_frame->Children().size(), 1);
+        QCOMPARE(View()->ViewMode(), int(ModeOverview));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4, Qt::ControlModifier);
+        QTRY_COMPARE(m_frame->Children().size(), 0);
+    }
+
+    // Two windows on one file: "Fragebogen löschen" takes the highlighted overview row, a
+    // dialog leaves its window in front, and an exam ends (saying why) once the other window
+    // changes its tasks.
+    void windowsOnOneFile() {
+        m_frame = Open(viewtest::SampleData());
+        m_frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+        CChildFrame* first = m_frame->ActiveChild();
+        auto* overview = View()->findChild<QListView*>(QStringLiteral("ctl1009"));
+        QTest::keyClick(overview, Qt::Key_Down);
+        m_boxes->answers = {ResultYes};
+        Trigger(cmd::kDeleteQuestionnaire);
+        QVERIFY(ToQString(m_boxes->boxes.back().text).contains(QStringLiteral("\"Gemischt\"")));
+        QCOMPARE(ToQString(View()->Query().OverviewTitle(1)), QStringLiteral("Prüfung"));
+        QCOMPARE(View()->findChild<QLabel*>(QStringLiteral("ctl1064"))->text(),
+                 QStringLiteral("Fragebogenübersicht (Doppelklicken Sie mit der linken Maustaste auf "
+                                "einen Fragebogen, um ihn zu öffnen)"));
+
+        Trigger(cmd::kNewWindow);
+        CChildFrame* second = m_frame->ActiveChild();
+        m_frame->MdiArea()->setActiveSubWindow(first);
+        cQuery& exam = first->View()->Query();
+        exam.SetRandom([] { return 0; });
+        Trigger(cmd::kExamStart);
+        QVERIFY(exam.ExamActive());
+        const auto settings = [&] { Trigger(cmd::kFileSettings); };
+        QVERIFY(ModalScript::Run({ModalScript::On("dlg137", {}, 2)}, settings));
+        QCOMPARE(m_frame->ActiveChild(), first);
+        QVERIFY(exam.ExamActive()); // the exam's tasks are still the same
+
+        m_frame->MdiArea()->setActiveSubWindow(second);
+        second->View()->Query().OpenQuestionnaire(0);
+        m_boxes->answers = {ResultYes};
+        Trigger(cmd::kDeleteTask);
+        QVERIFY(!exam.ExamActive() && !exam.EvaluationActive());
+        QCOMPARE(first->View()->ViewMode(), int(ModeOverview));
+        QCOMPARE(ToQString(m_boxes->boxes.back().text),
+                 QStringLiteral("Die Prüfungssimulation wurde beendet: In einem anderen Fenster wurden "
+                                "Aufgaben oder Fragebögen dieser Datei geändert."));
     }
 
 private:
