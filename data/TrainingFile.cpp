@@ -4,7 +4,6 @@
 #include "data/TrainingFile.h"
 
 #include "base/Datei.h"
-#include "data/LargePages.h"
 #include "base/Message.h"
 
 #include <algorithm>
@@ -286,7 +285,6 @@ void cReader::ReserveTasks()
         want = std::max(want, tasks.size() * 2);
     }
     tasks.reserve(want);
-    AdviseLargePages(tasks.data(), tasks.capacity() * sizeof(cTask));
 }
 
 void cReader::OpenTask()
