@@ -57,7 +57,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: StartTimer PROGRAM [ARGS...]\n");
         return 2;
     }
+    // The server may still be taking the previous round's program down: try for a while.
     xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+    for (int tries = 0; xcb_connection_has_error(x) && tries < 50; ++tries) {
+        xcb_disconnect(x);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        x = xcb_connect(nullptr, nullptr);
+    }
     if (xcb_connection_has_error(x)) {
         std::fprintf(stderr, "no X display\n");
         return 1;
