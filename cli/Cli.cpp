@@ -1,10 +1,11 @@
 #include "cli/Cli.h"
 
 #include "cli/Commands.h"
+#include "base/ManPage.h"
 #include "base/Message.h"
 #include "base/StreamPresenter.h"
 
-#include <algorithm>
+#include <array>
 #include <exception>
 #include <ostream>
 #include <string>
@@ -18,7 +19,7 @@ struct cCommand {
     int (*run)(cCliContext&);
 };
 
-// One line per command; the usage text is built from this table.
+// One line per command; the usage text and the manual page are built from this table.
 constexpr cCommand kCommands[] = {
     {"export", "export DATEI.vdr [--format F] [--separator S] [--encoding E] [--languages L1,L2]",
      "Trainingsdatei als JSON (oder csv, kvtml, anki) ausgeben", RunExchangeExport},
@@ -36,14 +37,42 @@ constexpr cCommand kCommands[] = {
      "Auf neuere Version testen (--yes: herunterladen und ersetzen)", RunUpdateCommand},
 };
 
+std::array<cHelpItem, std::size(kCommands)> HelpItems()
+{
+    std::array<cHelpItem, std::size(kCommands)> items{};
+    for (std::size_t i = 0; i < items.size(); ++i)
+        items[i] = {kCommands[i].usage, kCommands[i].purpose};
+    return items;
+}
+
 void PrintUsage(std::ostream& os)
 {
-    os << "Aufruf: quorvant-cli BEFEHL ...\nBefehle:\n";
-    for (const cCommand& command : kCommands) {
-        std::string usage = command.usage;
-        usage.resize(std::max<std::size_t>(usage.size() + 2, 30), ' ');
-        os << "  " << usage << command.purpose << '\n';
-    }
+    os << "Aufruf: quorvant-cli BEFEHL ...\nBefehle:\n" << HelpItemLines(HelpItems(), 30);
+}
+
+// Written into the build by the option "--man-page" and installed as quorvant-cli(1).
+std::string CliManPage()
+{
+    const auto items = HelpItems();
+    cManPageText page;
+    page.program = "quorvant-cli";
+    page.summary = "Trainingsdateien von Quorvant im Terminal zeigen, umwandeln und üben";
+    page.synopsis = {"BEFEHL [ARGUMENTE]", "--help"};
+    page.description =
+        "quorvant-cli arbeitet ohne Fenster mit den Trainingsdateien (*.vdr) von Quorvant: "
+        "es gibt sie als JSON, CSV, KVTML oder Anki-Text aus, schreibt sie aus diesen Formaten, "
+        "zeigt einen Überblick und die Aufgabenliste und fragt einen Fragebogen im "
+        "Terminal ab.\n\n"
+        "Fragebögen werden ab 0 gezählt, in der Reihenfolge der Datei; "
+        "info zeigt diese Nummern, und --questionnaire N (auch bei quorvant --pdf) meint "
+        "dieselben. Die letzte Nummer ist \"Alle Aufgaben\".";
+    page.itemsHeading = "BEFEHLE";
+    page.items = items;
+    page.exitStatus = "0: erledigt.\n\n"
+                      "1: Eine Datei konnte nicht gelesen oder geschrieben werden.\n\n"
+                      "2: Falscher Aufruf oder abgelehnte Eingabe; es wird nichts geschrieben.";
+    page.seeAlso = "quorvant(1)";
+    return ManPage(page, QUORVANT_VERSION);
 }
 
 // Routes catalogue messages to the command's error stream while it runs.
@@ -91,6 +120,10 @@ int RunCli(int argc, const char* const argv[], std::istream& in, std::ostream& o
     const std::string name = argv[1];
     if (name == "-h" || name == "--help" || name == "help") {
         PrintUsage(out);
+        return CheckOutput(kExitOk, out, err);
+    }
+    if (name == "--man-page" && argc == 2) {
+        out << CliManPage();
         return CheckOutput(kExitOk, out, err);
     }
     for (const cCommand& command : kCommands) {

@@ -56,9 +56,11 @@ std::string InfoText(const cTrainingData& data, const std::string& shownPath)
     os << "Aufgaben: " << data.m_aTasks.size() << '\n';
     const std::size_t stored = data.m_aQuestionnaires.empty() ? 0 : data.m_aQuestionnaires.size() - 1;
     os << "Fragebögen: " << stored << '\n';
-    for (std::size_t i = 0; i < stored; ++i) {
+    // Numbered as --questionnaire N counts (here and in the window's --pdf), "Alle
+    // Aufgaben" last.
+    for (std::size_t i = 0; i < data.m_aQuestionnaires.size(); ++i) {
         const cQuestionnaire& q = data.m_aQuestionnaires[i];
-        os << "  " << (i + 1) << ". \"" << OneLine(Cp1252ToUtf8(q.m_strTitle)) << "\": "
+        os << "  " << i << ". \"" << OneLine(Cp1252ToUtf8(q.m_strTitle)) << "\": "
            << Plural(q.m_aTaskIndex.size(), "Aufgabe", "Aufgaben") << ", "
            << ExamText(q.m_nExamSeconds);
         if (q.m_nPassPoints != 0)

@@ -11,7 +11,6 @@
 #include "cli/TrainingJsonReader.h"
 
 #include "base/Cp1252.h"
-#include "data/LargePages.h"
 
 #include <algorithm>
 #include <array>
@@ -551,9 +550,7 @@ void ReserveTasks(cTrainingData& data, std::size_t jsonBytes)
     try {
         data.m_aTasks.reserve(guess);
     } catch (const std::bad_alloc&) {
-        return;
     }
-    AdviseLargePages(data.m_aTasks.data(), data.m_aTasks.capacity() * sizeof(cTask));
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "cli/Cli.h"
-#include "data/LargePages.h"
 
 #include <csignal>
 #include <cstdio>
@@ -7,7 +6,6 @@
 
 int main(int argc, char* argv[])
 {
-    RestartWithLargeHeapPages(argv);
     // A closed pipe shows up as a failed write, which every command reports.
     std::signal(SIGPIPE, SIG_IGN);
     const int status = RunCli(argc, argv, std::cin, std::cout, std::cerr);

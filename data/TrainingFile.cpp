@@ -4,7 +4,6 @@
 #include "data/TrainingFile.h"
 
 #include "base/Datei.h"
-#include "data/LargePages.h"
 #include "base/Cp1252.h"
 #include "base/Message.h"
 
@@ -288,7 +287,6 @@ void cReader::ReserveTasks()
         want = std::max(want, tasks.size() * 2);
     }
     tasks.reserve(want);
-    AdviseLargePages(tasks.data(), tasks.capacity() * sizeof(cTask));
 }
 
 void cReader::OpenTask()

@@ -1,7 +1,6 @@
 #include "exchange/Exchange.h"
 
 #include "base/Cp1252.h"
-#include "data/LargePages.h"
 #include "exchange/AnkiText.h"
 #include "exchange/Csv.h"
 #include "exchange/Kvtml.h"
@@ -223,10 +222,7 @@ int AppendImport(cTrainingData& data, std::vector<cImportedTask>&& tasks,
         used.insert(t.m_strTaskNo);
     long long next = data.m_aTasks.empty() ? 1 : LeadingNumber(data.m_aTasks.back().m_strTaskNo) + 1;
 
-    if (data.m_aTasks.capacity() < base + tasks.size()) {
-        data.m_aTasks.reserve(base + tasks.size());
-        AdviseLargePages(data.m_aTasks.data(), data.m_aTasks.capacity() * sizeof(cTask));
-    }
+    data.m_aTasks.reserve(base + tasks.size());
     for (cImportedTask& in : tasks) {
         cTask& t = data.m_aTasks.emplace_back();
         t.m_strQuestion = std::move(in.question);

@@ -1,4 +1,6 @@
-// The update's transfers over libcurl.
+// The update's transfers over libcurl, which is loaded on the first transfer: linked, it
+// and the thirty libraries it needs were loaded at every start of both programs, for a
+// command that is rarely used.
 
 #include "update/HttpClient.h"
 
@@ -6,7 +8,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <mutex>
+
+#include <dlfcn.h>
 
 cTransferLimits cTransferLimits::FromEnvironment()
 {
@@ -23,21 +26,65 @@ cTransferLimits cTransferLimits::FromEnvironment()
 
 namespace {
 
+// The few functions of libcurl the transfers use; all null when it cannot be loaded.
+struct cCurlApi {
+    CURLcode (*global_init)(long) = nullptr;
+    CURL* (*easy_init)() = nullptr;
+    void (*easy_cleanup)(CURL*) = nullptr;
+    void (*easy_reset)(CURL*) = nullptr;
+    CURLcode (*easy_setopt)(CURL*, CURLoption, ...) = nullptr;
+    CURLcode (*easy_getinfo)(CURL*, CURLINFO, ...) = nullptr;
+    CURLcode (*easy_perform)(CURL*) = nullptr;
+    curl_slist* (*slist_append)(curl_slist*, const char*) = nullptr;
+    void (*slist_free_all)(curl_slist*) = nullptr;
+
+    [[nodiscard]] bool Loaded() const { return slist_free_all != nullptr; }
+};
+
+template <typename F>
+bool Find(void* library, const char* name, F& function)
+{
+    function = reinterpret_cast<F>(dlsym(library, name));
+    return function != nullptr;
+}
+
+const cCurlApi& Curl()
+{
+    static const cCurlApi api = [] {
+        cCurlApi a;
+        void* lib = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+        if (!lib || !Find(lib, "curl_global_init", a.global_init) ||
+            !Find(lib, "curl_easy_init", a.easy_init) ||
+            !Find(lib, "curl_easy_cleanup", a.easy_cleanup) ||
+            !Find(lib, "curl_easy_reset", a.easy_reset) ||
+            !Find(lib, "curl_easy_setopt", a.easy_setopt) ||
+            !Find(lib, "curl_easy_getinfo", a.easy_getinfo) ||
+            !Find(lib, "curl_easy_perform", a.easy_perform) ||
+            !Find(lib, "curl_slist_append", a.slist_append) ||
+            !Find(lib, "curl_slist_free_all", a.slist_free_all))
+            return cCurlApi{};
+        a.global_init(CURL_GLOBAL_DEFAULT);
+        return a;
+    }();
+    return api;
+}
+
 class cCurlClient : public cHttpClient {
 public:
-    explicit cCurlClient(const cTransferLimits& limits) : m_limits(limits)
+    explicit cCurlClient(const cTransferLimits& limits) : m_limits(limits), m_api(Curl())
     {
-        static std::once_flag once;
-        std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-        m_curl = curl_easy_init();
-        m_headers = curl_slist_append(m_headers, "Cache-Control: no-cache");
-        m_headers = curl_slist_append(m_headers, "Pragma: no-cache");
+        if (!m_api.Loaded())
+            return; // no connection can be made: every transfer says so
+        m_curl = m_api.easy_init();
+        m_headers = m_api.slist_append(m_headers, "Cache-Control: no-cache");
+        m_headers = m_api.slist_append(m_headers, "Pragma: no-cache");
     }
     ~cCurlClient() override
     {
-        curl_slist_free_all(m_headers);
+        if (m_headers)
+            m_api.slist_free_all(m_headers);
         if (m_curl)
-            curl_easy_cleanup(m_curl);
+            m_api.easy_cleanup(m_curl);
     }
     cCurlClient(const cCurlClient&) = delete;
     cCurlClient& operator=(const cCurlClient&) = delete;
@@ -48,28 +95,29 @@ public:
     {
         if (!IsOpen())
             return HttpOutcome::NoConnection;
-        cTransfer transfer{m_curl, &sink};
-        curl_easy_reset(m_curl);
-        curl_easy_setopt(m_curl, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(m_curl, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(m_curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
-        curl_easy_setopt(m_curl, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(m_curl, CURLOPT_MAXREDIRS, 5L);
-        curl_easy_setopt(m_curl, CURLOPT_USERAGENT, "AutoUpdateAgent");
-        curl_easy_setopt(m_curl, CURLOPT_HTTPHEADER, m_headers);
-        curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT_MS, m_limits.connectMs);
-        curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_LIMIT, m_limits.lowSpeedBytes);
-        curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_TIME, m_limits.lowSpeedSeconds);
-        curl_easy_setopt(m_curl, CURLOPT_TIMEOUT_MS, totalMs);
+        cTransfer transfer{m_curl, &sink, &m_api};
+        m_api.easy_reset(m_curl);
+        const auto set = m_api.easy_setopt;
+        set(m_curl, CURLOPT_URL, url.c_str());
+        set(m_curl, CURLOPT_PROTOCOLS_STR, "http,https");
+        set(m_curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+        set(m_curl, CURLOPT_FOLLOWLOCATION, 1L);
+        set(m_curl, CURLOPT_MAXREDIRS, 5L);
+        set(m_curl, CURLOPT_USERAGENT, "AutoUpdateAgent");
+        set(m_curl, CURLOPT_HTTPHEADER, m_headers);
+        set(m_curl, CURLOPT_NOSIGNAL, 1L);
+        set(m_curl, CURLOPT_CONNECTTIMEOUT_MS, m_limits.connectMs);
+        set(m_curl, CURLOPT_LOW_SPEED_LIMIT, m_limits.lowSpeedBytes);
+        set(m_curl, CURLOPT_LOW_SPEED_TIME, m_limits.lowSpeedSeconds);
+        set(m_curl, CURLOPT_TIMEOUT_MS, totalMs);
         if (const char* ca = std::getenv("QUORVANT_TEST_UPDATE_CA"); ca && *ca)
-            curl_easy_setopt(m_curl, CURLOPT_CAINFO, ca);
-        curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, &cCurlClient::Write);
-        curl_easy_setopt(m_curl, CURLOPT_WRITEDATA, &transfer);
+            set(m_curl, CURLOPT_CAINFO, ca);
+        set(m_curl, CURLOPT_WRITEFUNCTION, &cCurlClient::Write);
+        set(m_curl, CURLOPT_WRITEDATA, &transfer);
 
-        const CURLcode code = curl_easy_perform(m_curl);
+        const CURLcode code = m_api.easy_perform(m_curl);
         long status = 0;
-        curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
+        m_api.easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
         if (transfer.badStatus)
             return HttpOutcome::NotOpened;
         if (transfer.stopped)
@@ -79,7 +127,7 @@ public:
         if (transfer.bodyStarted)
             return HttpOutcome::Broken;
         curl_off_t connected = 0;
-        curl_easy_getinfo(m_curl, CURLINFO_CONNECT_TIME_T, &connected);
+        m_api.easy_getinfo(m_curl, CURLINFO_CONNECT_TIME_T, &connected);
         switch (code) {
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY:
@@ -96,6 +144,7 @@ private:
     struct cTransfer {
         CURL* curl;
         const HttpSink* sink;
+        const cCurlApi* api;
         bool bodyStarted = false;
         bool badStatus = false;
         bool stopped = false;
@@ -108,7 +157,7 @@ private:
         if (!t.bodyStarted) {
             // An error page must never reach the caller as if it were the file.
             long status = 0;
-            curl_easy_getinfo(t.curl, CURLINFO_RESPONSE_CODE, &status);
+            t.api->easy_getinfo(t.curl, CURLINFO_RESPONSE_CODE, &status);
             if (status < 200 || status >= 300) {
                 t.badStatus = true;
                 return 0;
@@ -123,6 +172,7 @@ private:
     }
 
     cTransferLimits m_limits;
+    const cCurlApi& m_api;
     CURL* m_curl = nullptr;
     curl_slist* m_headers = nullptr;
 };

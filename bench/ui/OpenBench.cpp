@@ -3,9 +3,9 @@
 //
 //   OpenBench FILE.vdr        prints: <open ms> <open CPU ms> <peak MB>
 //
-// One open per process, so the peak belongs to this open alone. Runs offscreen.
+// One open per process, so the peak belongs to this open alone. Runs offscreen, with
+// the program's allocator and its settings.
 
-#include "data/LargePages.h"
 #include "data/ui/VendrillDoc.h"
 #include "practice/ui/VendrillView.h"
 #include "base/Message.h"
@@ -43,7 +43,6 @@ public:
 
 int main(int argc, char** argv)
 {
-    RestartWithLargeHeapPages(argv); // as the program starts
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -8,6 +8,7 @@
 #include "ui/MessageBoxPresenter.h"
 #include "ui/ProgramDir.h"
 #include "shell/ui/SingleInstance.h"
+#include "shell/ui/StartOptions.h"
 #include "ui/Text.h"
 #include "shell/ui/VendrillApp.h"
 
@@ -174,11 +175,7 @@ cStartRequest ParseStartRequest(const QStringList& arguments, const QString& cur
 
 QString PrintUsageText()
 {
-    return U("Aufruf: quorvant --pdf AUSGABE.pdf DATEI.vdr [--questionnaire N]\n"
-             "       quorvant --print DATEI.vdr\n"
-             "       quorvant --print-to DRUCKER DATEI.vdr\n"
-             "       quorvant --exam-sheet AUSGABE.pdf DATEI.vdr [--questionnaire N] [--tasks N]\n"
-             "                [--variants N] [--seed S] [--shuffle] [--key LOESUNG.pdf | --no-key]\n");
+    return QString::fromStdString(PrintUsageLines());
 }
 
 cPrintSource::cPrintSource(const cSettings& settings) : m_settings(settings) {}

@@ -7,6 +7,7 @@
 #include "shell/ui/PrintRequest.h"
 #include "ui/ProgramDir.h"
 #include "shell/ui/SingleInstance.h"
+#include "shell/ui/StartOptions.h"
 #include "ui/SoundPlayer.h"
 
 #include <QApplication>
@@ -16,6 +17,8 @@
 #include <QScreen>
 #include <QTranslator>
 #include <QUrl>
+
+#include <iostream>
 
 QStringList CommandLineFiles(const QStringList& arguments, const QString& currentDir)
 {
@@ -40,10 +43,15 @@ QStringList CommandLineFiles(const QStringList& arguments, const QString& curren
 int RunQuorvant(int& argc, char** argv)
 {
     ChooseMediaBackend();
-    // Print requests show no window of their own, so they also run without a display.
-    if (IsPrintCommandLine(argc, argv) && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // Print requests show no window of their own, so they also run without a display;
+    // anything else would end in Qt's abort: say why instead.
+    if (!DisplayAvailable()) {
+        if (!IsPrintCommandLine(argc, argv)) {
+            std::cerr << kNoDisplayText << '\n';
+            return 1;
+        }
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvant"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVANT_VERSION));

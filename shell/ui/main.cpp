@@ -1,8 +1,11 @@
-#include "data/LargePages.h"
+#include "shell/ui/StartOptions.h"
 #include "shell/ui/VendrillApp.h"
+
+#include <iostream>
 
 int main(int argc, char* argv[])
 {
-    RestartWithLargeHeapPages(argv);
+    if (const auto status = RunInfoOptions(argc, argv, std::cout))
+        return *status;
     return RunQuorvant(argc, argv);
 }

@@ -88,10 +88,11 @@ TEST(Info, PrintsAGermanSummary) {
               "Datei: " + path + "\n"
               "Aufgaben: 5\n"
               "Fragebögen: 3\n"
-              "  1. \"Übung\": 4 Aufgaben, keine Prüfung\n"
-              "  2. \"Prüfung\": 3 Aufgaben, Prüfungszeit 30 Minuten, zu erreichende Punkte 20, "
+              "  0. \"Übung\": 4 Aufgaben, keine Prüfung\n"
+              "  1. \"Prüfung\": 3 Aufgaben, Prüfungszeit 30 Minuten, zu erreichende Punkte 20, "
               "Nachprüfung ab 15 Punkten\n"
-              "  3. \"Offen\": 0 Aufgaben, Prüfung ohne Zeitlimit\n"
+              "  2. \"Offen\": 0 Aufgaben, Prüfung ohne Zeitlimit\n"
+              "  3. \"Alle Aufgaben\": 5 Aufgaben, keine Prüfung\n"
               "Extrafragebogen mit allen Fragen anzeigen: ja\n"
               "Verschlüsselung: Standardverschlüsselung\n"
               "Zufällige Abfrage: ja\n"
@@ -111,8 +112,8 @@ TEST(InfoText, ExamTimesAndSingulars) {
     data.m_aQuestionnaires.emplace_back(); // automatic
     data.m_nCrypt = 9;
     const std::string text = InfoText(data, "x.vdr");
-    EXPECT_NE(text.find("  1. \"A\": 1 Aufgabe, Prüfungszeit 1 Minute\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("  2. \"A\": 1 Aufgabe, Prüfungszeit 90 Sekunden\n"), std::string::npos);
+    EXPECT_NE(text.find("  0. \"A\": 1 Aufgabe, Prüfungszeit 1 Minute\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  1. \"A\": 1 Aufgabe, Prüfungszeit 90 Sekunden\n"), std::string::npos);
     EXPECT_NE(text.find("Verschlüsselung: unbekannter Modus 9\n"), std::string::npos);
     EXPECT_NE(InfoText(cTrainingData(), "y").find("Fragebögen: 0\n"), std::string::npos);
 }
