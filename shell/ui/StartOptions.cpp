@@ -18,6 +18,8 @@ const std::vector<std::string> kCallForms = {
     "--pdf AUSGABE.pdf DATEI.vdr [--questionnaire N]",
     "--print DATEI.vdr",
     "--print-to DRUCKER DATEI.vdr",
+    "--exam-sheet AUSGABE.pdf DATEI.vdr [--questionnaire N] [--tasks N] [--variants N] "
+    "[--seed S] [--shuffle] [--key LOESUNG.pdf | --no-key]",
     "--help | --version",
 };
 
@@ -26,10 +28,19 @@ constexpr cHelpItem kOptions[] = {
                       "das laufende Programm)"},
     {"--pdf AUSGABE.pdf DATEI.vdr", "einen Fragebogen als PDF (A4) schreiben, ohne Fenster "
                                     "und ohne Bildschirm"},
-    {"--questionnaire N", "mit --pdf: Fragebogen N, ab 0 gezählt wie in quorvant-cli info "
+    {"--questionnaire N", "mit --pdf oder --exam-sheet: Fragebogen N, ab 0 gezählt wie in quorvant-cli info "
                           "(Vorgabe 0)"},
     {"--print DATEI.vdr", "den ersten Fragebogen mit dem Druckdialog drucken"},
     {"--print-to DRUCKER DATEI.vdr", "den ersten Fragebogen ohne Dialog auf DRUCKER drucken"},
+    {"--exam-sheet AUSGABE.pdf DATEI.vdr", "einen Prüfungsbogen als PDF schreiben, ohne "
+                                           "Fenster und ohne Bildschirm"},
+    {"--tasks N", "mit --exam-sheet: N Aufgaben zufällig ziehen (Vorgabe: alle)"},
+    {"--variants N", "mit --exam-sheet: N Gruppen (1 bis 6), jede anders gemischt"},
+    {"--seed S", "mit --exam-sheet: Startwert der Mischung, um einen Bogen genau wieder "
+                 "zu drucken"},
+    {"--shuffle", "mit --exam-sheet: die Aufgaben mischen"},
+    {"--key LOESUNG.pdf", "mit --exam-sheet: den Lösungsbogen in eine eigene PDF-Datei"},
+    {"--no-key", "mit --exam-sheet: keinen Lösungsbogen drucken"},
     {"--help", "diese Hilfe zeigen"},
     {"--version", "die Version zeigen"},
 };
