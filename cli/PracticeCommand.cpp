@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "base/Cp1252.h"
 #include "data/Document.h"
+#include "learning/Learner.h"
 #include "practice/Media.h"
 #include "practice/Query.h"
 #include "base/Settings.h"
@@ -12,12 +13,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <iostream>
 #include <sstream>
 
 namespace {
 
-constexpr const char* kPracticeUsage = "practice DATEI.vdr [--questionnaire N]";
+constexpr const char* kPracticeUsage = "practice DATEI.vdr [--questionnaire N] [--plan]";
 
 // A small whole number (no sign, at most nine digits), or -1.
 int ParseIndex(const std::string& text)
@@ -46,6 +48,23 @@ public:
 private:
     std::ostream& m_out;
     bool m_bInteractive;
+};
+
+// The learning side in the terminal: the plan's end is a line of the transcript.
+class cTerminalLearner : public cLearner {
+public:
+    cTerminalLearner(cDocument& doc, cHistory* history, const cLearnerOptions& options,
+                     std::ostream& out)
+        : cLearner(doc, history, options), m_out(out)
+    {
+    }
+    void OnPlanDone(const std::vector<std::uint32_t>& tasks) override
+    {
+        m_out << '\n' << PlanDoneText(tasks) << '\n';
+    }
+
+private:
+    std::ostream& m_out;
 };
 
 class cPracticeSession {
@@ -321,6 +340,11 @@ int OpenQueryDocument(cCliContext& ctx, const cQueryOptions& options, cDocument&
 
 int RunPracticeCommand(cCliContext& ctx)
 {
+    // --plan belongs to practice alone; the shared options never see it.
+    const auto planArg = std::find(ctx.args.begin(), ctx.args.end(), "--plan");
+    const bool planWanted = planArg != ctx.args.end();
+    if (planWanted)
+        ctx.args.erase(planArg);
     cQueryOptions options;
     if (!ParseQueryOptions(ctx, false, kPracticeUsage, options))
         return kExitRefused;
@@ -333,7 +357,13 @@ int RunPracticeCommand(cCliContext& ctx)
     settings.LoadSettings(SettingsFilePath(ProgramDirectory()));
     cTerminalHost host(ctx.out, interactive);
     {
+        cLearnerOptions learning;
+        learning.plan = planWanted || settings.m_bPlan != 0;
+        learning.newPerDay = settings.m_nNewPerDay;
+        cTerminalLearner learner(doc, &SharedHistory(), learning, ctx.out);
+        learner.Bind();
         cQuery query(doc, settings, host);
+        query.SetAnswerObserver(&learner);
         query.InitialUpdate();
         query.OpenQuestionnaire(options.questionnaire);
         const std::string title =
