@@ -55,6 +55,12 @@ public:
         (void)tasks;
         return -1;
     }
+    /// What the overview adds to questionnaire k's title ("" for nothing; UTF-8).
+    [[nodiscard]] virtual std::string OverviewNote(int questionnaire)
+    {
+        (void)questionnaire;
+        return std::string();
+    }
     /// The plan has nothing left for today among these task indices: say so.
     virtual void OnPlanDone(const std::vector<std::uint32_t>& tasks) { (void)tasks; }
 };

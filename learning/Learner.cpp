@@ -2,6 +2,7 @@
 
 #include "base/Cp1252.h"
 #include "base/Message.h"
+#include "base/Settings.h"
 #include "data/Document.h"
 
 #include <algorithm>
@@ -75,6 +76,24 @@ void ResetHistoryFailureReport()
 cLearner::cLearner(cDocument& doc, cHistory* history, cLearnerOptions options)
     : m_doc(doc), m_history(history), m_options(options)
 {
+}
+
+cLearnerOptions cLearner::Options() const
+{
+    cLearnerOptions options = m_options;
+    if (m_pSettings) {
+        options.plan = m_pSettings->m_bPlan != 0;
+        options.newPerDay = m_pSettings->m_nNewPerDay;
+    }
+    return options;
+}
+
+std::string cLearner::OverviewNote(int questionnaire)
+{
+    if (!PlanActive())
+        return std::string();
+    const cPlanCounts counts = Counts(questionnaire);
+    return "fällig " + std::to_string(counts.due) + ", neu " + std::to_string(counts.fresh);
 }
 
 std::int64_t cLearner::Now() const
@@ -293,13 +312,13 @@ bool cLearner::IsDue(const cMemoryState& s, std::int64_t now) const
 {
     if (s.IsNew())
         return false;
-    if (cFsrs::RecallAt(s, now) < m_options.retention)
+    if (cFsrs::RecallAt(s, now) < Options().retention)
         return true;
     // Towards an exam date: a task that would fall below the retention by then is asked
     // again, once a day.
     const std::int64_t day = m_examDay;
     return day >= 0 && LocalDay(now) <= day && LocalDay(s.last) < LocalDay(now) &&
-           cFsrs::RecallAt(s, ExamTime(day)) < m_options.retention;
+           cFsrs::RecallAt(s, ExamTime(day)) < Options().retention;
 }
 
 int cLearner::NewToday()
@@ -336,7 +355,7 @@ int cLearner::NextPlannedTask(const std::vector<std::uint32_t>& tasks)
     }
     if (best >= 0)
         return best;
-    return firstNew >= 0 && NewToday() < m_options.newPerDay ? firstNew : -1;
+    return firstNew >= 0 && NewToday() < Options().newPerDay ? firstNew : -1;
 }
 
 std::int64_t cLearner::NextDueTime(const std::vector<std::uint32_t>& tasks)
@@ -349,7 +368,7 @@ std::int64_t cLearner::NextDueTime(const std::vector<std::uint32_t>& tasks)
             anyNew = true;
             continue;
         }
-        const std::int64_t due = cFsrs::DueAt(s, m_options.retention);
+        const std::int64_t due = cFsrs::DueAt(s, Options().retention);
         if (next == 0 || due < next)
             next = due;
     }
@@ -469,7 +488,7 @@ std::vector<int> cLearner::DueForecast(int days)
         if (s.IsNew())
             continue;
         const std::int64_t day =
-            std::max(LocalDay(cFsrs::DueAt(s, m_options.retention)), today) - today;
+            std::max(LocalDay(cFsrs::DueAt(s, Options().retention)), today) - today;
         if (day < days)
             ++counts[static_cast<std::size_t>(day)];
     }

@@ -17,6 +17,7 @@
 
 class cDocument;
 class cTask;
+struct cSettings;
 
 struct cLearnerOptions {
     bool plan = false;      // "Nach Lernplan üben"
@@ -60,7 +61,10 @@ public:
     /// Clock in seconds since 1970 (default: the system clock).
     void SetClock(std::function<std::int64_t()> clock) { m_clock = std::move(clock); }
     void SetOptions(const cLearnerOptions& options) { m_options = options; }
-    [[nodiscard]] const cLearnerOptions& Options() const { return m_options; }
+    /// Takes the plan's switch and new tasks per day from these program settings each
+    /// time they are needed, so a change in "Einstellungen" applies at once.
+    void FollowSettings(const cSettings* settings) { m_pSettings = settings; }
+    [[nodiscard]] cLearnerOptions Options() const;
 
     /// Finds the file and its tasks in the history; call after the document was read.
     void Bind();
@@ -68,7 +72,9 @@ public:
     // cAnswerObserver
     void OnAnswer(const cAnswerEvent& event) override;
     void OnStatisticsReset() override;
-    [[nodiscard]] bool PlanActive() const override { return m_options.plan; }
+    [[nodiscard]] bool PlanActive() const override { return Options().plan; }
+    /// "fällig N, neu M" while the plan is on.
+    [[nodiscard]] std::string OverviewNote(int questionnaire) override;
     [[nodiscard]] int NextPlannedTask(const std::vector<std::uint32_t>& tasks) override;
     /// Shows PlanDoneText as a message.
     void OnPlanDone(const std::vector<std::uint32_t>& tasks) override;
@@ -115,6 +121,7 @@ private:
     cDocument& m_doc;
     cHistory* m_history;
     cLearnerOptions m_options;
+    const cSettings* m_pSettings = nullptr;
     cFsrs m_fsrs;
     std::function<std::int64_t()> m_clock;
     std::int64_t m_fileId = 0;

@@ -142,6 +142,8 @@ public:
     [[nodiscard]] int OverviewCount() const;
     [[nodiscard]] std::string OverviewTitle(int row) const;
     [[nodiscard]] int OverviewIcon(int row) const;
+    /// The learning plan's counts for an overview row ("" without; UTF-8).
+    [[nodiscard]] std::string OverviewNote(int row) const;
 
     // --- editor (EditorCommands.cpp) ----------------------------------------------------
     [[nodiscard]] bool HasCurrentQuestionnaire() const;
