@@ -1,6 +1,8 @@
 #include "learning/History.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -162,6 +164,13 @@ bool cHistory::Open(const std::string& path)
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
     if (error) {
         m_failure = HistoryFailure::Folder;
+        return false;
+    }
+    // A file without any write bit is read-only, even for a user the system lets write.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 &&
+        ((st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0)) {
+        m_failure = HistoryFailure::ReadOnly;
         return false;
     }
     const int rc = sqlite3_open_v2(path.c_str(), &m_db,

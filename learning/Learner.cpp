@@ -16,6 +16,8 @@
 namespace {
 
 bool g_failureReported = false;
+cHistory g_shared;
+bool g_sharedTried = false;
 
 std::uint64_t TextHash(const std::string& text)
 {
@@ -42,14 +44,18 @@ cTaskKey TaskKeyOf(const cTask& task)
 
 cHistory& SharedHistory()
 {
-    static cHistory history;
-    static bool tried = false;
-    if (!tried) {
-        tried = true;
-        if (!history.Open(HistoryFilePath()))
-            ReportHistoryFailure(history.Failure());
+    if (!g_sharedTried) {
+        g_sharedTried = true;
+        if (!g_shared.Open(HistoryFilePath()))
+            ReportHistoryFailure(g_shared.Failure());
     }
-    return history;
+    return g_shared;
+}
+
+void CloseSharedHistory()
+{
+    g_shared.Close();
+    g_sharedTried = false;
 }
 
 void ReportHistoryFailure(HistoryFailure failure)
@@ -242,7 +248,9 @@ int cLearner::EntryOf(int taskIndex)
 
 bool cLearner::EnsureFile()
 {
-    if (!m_history || !m_history->IsOpen())
+    // After a failure the history stays off for the program run: one message, and no
+    // answer waits for a database that has already failed.
+    if (!m_history || !m_history->IsOpen() || m_history->Failure() != HistoryFailure::None)
         return false;
     const std::string path = CurrentPath();
     if (path.empty())

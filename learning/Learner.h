@@ -45,6 +45,8 @@ struct cExamReadiness {
 /// The history of this program run, opened at HistoryFilePath() on first use (a failure
 /// is reported once; the history then stays closed and the learner works in memory).
 [[nodiscard]] cHistory& SharedHistory();
+/// Closes the shared history; the next SharedHistory() opens it again (tests).
+void CloseSharedHistory();
 
 /// Shows the history's failure as one German message, once per program run.
 void ReportHistoryFailure(HistoryFailure failure);
