@@ -322,11 +322,13 @@ bool cLearner::IsDue(const cMemoryState& s, std::int64_t now) const
         return false;
     if (cFsrs::RecallAt(s, now) < Options().retention)
         return true;
-    // Towards an exam date: a task that would fall below the retention by then is asked
-    // again, once a day.
+    // Towards an exam date: a task whose next regular turn comes only after the exam,
+    // and that would be below the retention on the exam day, is asked now (once a day).
     const std::int64_t day = m_examDay;
+    const double retention = Options().retention;
     return day >= 0 && LocalDay(now) <= day && LocalDay(s.last) < LocalDay(now) &&
-           cFsrs::RecallAt(s, ExamTime(day)) < Options().retention;
+           cFsrs::DueAt(s, retention) > ExamTime(day) &&
+           cFsrs::RecallAt(s, ExamTime(day)) < retention;
 }
 
 int cLearner::NewToday()

@@ -145,14 +145,16 @@ const std::string kHelp =
     "  import DATEI ZIEL.vdr [--format F] [--separator S] [--encoding E] [--replace-unmappable]  "
     "Trainingsdatei aus JSON, CSV, KVTML oder Anki-Text schreiben (- liest JSON von stdin)\n"
     "  info DATEI.vdr                Kurzer Überblick über eine Trainingsdatei\n"
-    "  practice DATEI.vdr [--questionnaire N]  Fragebogen im Terminal üben\n"
+    "  practice DATEI.vdr [--questionnaire N] [--plan]  Fragebogen im Terminal üben\n"
+    "  stats DATEI.vdr [--json] [--exam-date JJJJ-MM-TT|keiner]  "
+    "Lernstand: fällige und neue Aufgaben, Prüfungsbereitschaft\n"
     "  list DATEI.vdr [--questionnaire N] [--sort K] [--descending] [--find TEXT]  "
     "Aufgabenliste ausgeben (Tabulator-getrennt)\n"
     "  update [--yes] [--program-dir DIR]  Auf neuere Version testen (--yes: herunterladen und ersetzen)\n";
 const std::string kExport = "Aufruf: quorvant-cli export DATEI.vdr [--format F]\n";
 const std::string kImport = "Aufruf: quorvant-cli import DATEI ZIEL.vdr [--format F] [--separator S] "
                             "[--encoding E] [--replace-unmappable]\n";
-const std::string kPractice = "Aufruf: quorvant-cli practice DATEI.vdr [--questionnaire N]\n";
+const std::string kPractice = "Aufruf: quorvant-cli practice DATEI.vdr [--questionnaire N] [--plan]\n";
 const std::string kList = "Aufruf: quorvant-cli list DATEI.vdr [--questionnaire N] [--sort K] "
                           "[--descending] [--find TEXT]\n";
 const std::string kHeader = "Nr\tStatistik\tFrage für dich\n";
