@@ -39,16 +39,15 @@ struct cScale {
         if (!h.Open(db))
             throw std::runtime_error("cannot open the history");
         sqlite3* raw = nullptr;
-        sqlite3_open(db.c_str(), &raw);
         const std::int64_t file = h.AddFile(std::filesystem::weakly_canonical(doc.Path()).string());
+        h.Close();
+        sqlite3_open(db.c_str(), &raw);
         cFsrs fsrs;
-        sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
+        // One writer for the whole set-up (a second connection would wait for its lock).
+        h.Close();
         std::vector<cStoredTask> tasks(kTasks);
-        for (int i = 0; i < kTasks; ++i) {
+        for (int i = 0; i < kTasks; ++i)
             tasks[i].key = TaskKeyOf(doc.m_data.m_aTasks[static_cast<std::size_t>(i)]);
-            tasks[i].id = h.AddTask(file, tasks[i].key);
-        }
-        sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
         sqlite3_exec(raw, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
         const auto before = std::filesystem::file_size(db);
         // Answers in time order, a day apart per round, interleaved over the tasks.
@@ -61,8 +60,10 @@ struct cScale {
                 const std::int64_t at = kStart + round * 86400 + i;
                 const int grade = (i + round) % 5 == 0 ? 0 : 2;
                 tasks[i].state = fsrs.Review(tasks[i].state, RatingOfGrade(grade), at);
+                if (round == 0)
+                    tasks[i].firstAt = at, tasks[i].firstGrade = grade;
                 sqlite3_bind_int64(insert, 1, file);
-                sqlite3_bind_int64(insert, 2, tasks[i].id);
+                sqlite3_bind_int64(insert, 2, i + 1);
                 sqlite3_bind_int64(insert, 3, at);
                 sqlite3_bind_int(insert, 4, grade);
                 sqlite3_bind_int(insert, 5, grade == 0 ? 0 : 1);
@@ -71,12 +72,34 @@ struct cScale {
                 sqlite3_reset(insert);
             }
         sqlite3_finalize(insert);
-        for (cStoredTask& t : tasks)
-            h.UpdateTask(t);
         sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
         sqlite3_exec(raw, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+        const auto afterAnswers = std::filesystem::file_size(db);
+        sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_prepare_v2(raw, "INSERT INTO task(id, file, number, qh, sh, s, d, last, reps, "
+                                "lapses, first_at, first_grade) VALUES(?1, ?2, ?3, ?4, ?5, ?6, "
+                                "?7, ?8, ?9, ?10, ?11, ?12)", -1, &insert, nullptr);
+        for (int i = 0; i < kTasks; ++i) {
+            const cStoredTask& t = tasks[i];
+            sqlite3_bind_int64(insert, 1, i + 1);
+            sqlite3_bind_int64(insert, 2, file);
+            sqlite3_bind_blob(insert, 3, t.key.number.data(), int(t.key.number.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int64(insert, 4, static_cast<std::int64_t>(t.key.question));
+            sqlite3_bind_int64(insert, 5, static_cast<std::int64_t>(t.key.solution));
+            sqlite3_bind_double(insert, 6, t.state.stability);
+            sqlite3_bind_double(insert, 7, t.state.difficulty);
+            sqlite3_bind_int64(insert, 8, t.state.last);
+            sqlite3_bind_int(insert, 9, t.state.reps);
+            sqlite3_bind_int(insert, 10, t.state.lapses);
+            sqlite3_bind_int64(insert, 11, t.firstAt);
+            sqlite3_bind_int(insert, 12, t.firstGrade);
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
         sqlite3_close(raw);
-        bytesPerAnswer = static_cast<double>(std::filesystem::file_size(db) - before) /
+        bytesPerAnswer = static_cast<double>(afterAnswers - before) /
                          (double(kTasks) * kAnswersPerTask);
     }
 };

@@ -58,12 +58,21 @@ public:
         : cLearner(doc, history, options), m_out(out)
     {
     }
+    // The end of the plan comes while the last answer is still being checked: it is
+    // printed after that answer's verdict.
     void OnPlanDone(const std::vector<std::uint32_t>& tasks) override
     {
-        m_out << '\n' << PlanDoneText(tasks) << '\n';
+        m_strDone = PlanDoneText(tasks);
+    }
+    void PrintDone()
+    {
+        if (!m_strDone.empty())
+            m_out << '\n' << m_strDone << '\n';
+        m_strDone.clear();
     }
 
 private:
+    std::string m_strDone;
     std::ostream& m_out;
 };
 
@@ -378,6 +387,7 @@ int RunPracticeCommand(cCliContext& ctx)
                    ":q beenden\n";
         cPracticeSession session(ctx, query, interactive);
         session.Run();
+        learner.PrintDone();
     }
     // Closing writes the statistics back, as closing the window does.
     const int closed = doc.Close();
