@@ -58,6 +58,16 @@ void cSettings::LoadSettings(const std::string& path)
     std::int64_t selection = m_nPrintSelection;
     if (IsNumberTag(in.LoadUFNumber(selection)))
         m_nPrintSelection = static_cast<std::int32_t>(selection);
+    if (in.Remaining() == 0)
+        return;
+    flag = m_bPlan != 0;
+    in.ReadBool(flag);
+    m_bPlan = flag ? 1 : 0;
+    if (in.Remaining() == 0)
+        return;
+    std::int64_t perDay = m_nNewPerDay;
+    if (IsNumberTag(in.LoadUFNumber(perDay)) && perDay >= 0 && perDay <= kMaxNewPerDay)
+        m_nNewPerDay = static_cast<std::int32_t>(perDay);
 }
 
 void cSettings::SaveSettings(const std::string& path) const
@@ -69,6 +79,8 @@ void cSettings::SaveSettings(const std::string& path) const
         out.WriteBool(m_bBeepOnWrong == 1);
         out.WriteBool(m_bNextOnRight == 1);
         out.WriteNumber(m_nPrintSelection);
+        out.WriteBool(m_bPlan == 1);
+        out.WriteNumber(m_nNewPerDay);
     });
     (void)written;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The program-wide preferences, stored in "settings_vdr.dat" in the user's configuration
-// folder as four values of the tagged value stream: version 2, two flags and the print choice.
+// folder as values of the tagged value stream: version 2, two flags and the print choice,
+// then the learning plan's flag and its new tasks per day (older programs stop reading
+// after the print choice, so the file stays readable for them).
 
 #include <cstdint>
 #include <string>
@@ -26,11 +28,16 @@ struct cSettings {
     /// Back to the defaults, then the file's values where it can be read; a missing or
     /// damaged file is not reported.
     void LoadSettings(const std::string& path);
-    /// Writes the four values (creating the folder), replacing the file only when all were
+    /// Writes the values (creating the folder), replacing the file only when all were
     /// written; a failure is not reported (the values stay in memory).
     void SaveSettings(const std::string& path) const;
 
     std::int32_t m_bBeepOnWrong = 1;    // non-zero: beep after a wrong answer
     std::int32_t m_bNextOnRight = 1;    // non-zero: next task at once after a right answer
     std::int32_t m_nPrintSelection = 0; // PrintSelection
+    std::int32_t m_bPlan = 0;           // non-zero: "Nach Lernplan üben"
+    std::int32_t m_nNewPerDay = 20;     // new tasks per day in the plan, 0..9999
 };
+
+/// Bounds of the new tasks per day.
+inline constexpr std::int32_t kMaxNewPerDay = 9999;

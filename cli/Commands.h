@@ -36,6 +36,9 @@ int RunInfoCommand(cCliContext& ctx);
 /// practice FILE.vdr [--questionnaire N]: asks the questionnaire's tasks in the terminal
 /// and writes the statistics back when the input ends.
 int RunPracticeCommand(cCliContext& ctx);
+/// stats FILE.vdr [--json] [--exam-date DATE]: due and new tasks, exam readiness and
+/// answers per day from the answer history.
+int RunStatsCommand(cCliContext& ctx);
 /// list FILE.vdr [--questionnaire N] [--sort K] [--descending]: the questionnaire's task
 /// list, one tab-separated line per row, sorted as a click on column K sorts.
 int RunListCommand(cCliContext& ctx);

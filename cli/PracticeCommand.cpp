@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "base/Cp1252.h"
 #include "data/Document.h"
+#include "learning/Learner.h"
 #include "practice/Media.h"
 #include "practice/Query.h"
 #include "base/Settings.h"
@@ -12,13 +13,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <iostream>
 #include <sstream>
 
 namespace {
 
-constexpr const char* kPracticeUsage = "practice DATEI.vdr [--questionnaire N]";
+constexpr const char* kPracticeUsage = "practice DATEI.vdr [--questionnaire N] [--plan]";
 // Longest answer line taken, in bytes; no answer to a task comes near it.
 constexpr std::size_t kMaxAnswerLine = 65536;
 
@@ -49,6 +51,32 @@ public:
 private:
     std::ostream& m_out;
     bool m_bInteractive;
+};
+
+// The learning side in the terminal: the plan's end is a line of the transcript.
+class cTerminalLearner : public cLearner {
+public:
+    cTerminalLearner(cDocument& doc, cHistory* history, const cLearnerOptions& options,
+                     std::ostream& out)
+        : cLearner(doc, history, options), m_out(out)
+    {
+    }
+    // The end of the plan comes while the last answer is still being checked: it is
+    // printed after that answer's verdict.
+    void OnPlanDone(const std::vector<std::uint32_t>& tasks) override
+    {
+        m_strDone = PlanDoneText(tasks);
+    }
+    void PrintDone()
+    {
+        if (!m_strDone.empty())
+            m_out << '\n' << m_strDone << '\n';
+        m_strDone.clear();
+    }
+
+private:
+    std::string m_strDone;
+    std::ostream& m_out;
 };
 
 class cPracticeSession {
@@ -364,6 +392,11 @@ int OpenQueryDocument(cCliContext& ctx, const cQueryOptions& options, cDocument&
 
 int RunPracticeCommand(cCliContext& ctx)
 {
+    // --plan belongs to practice alone; the shared options never see it.
+    const auto planArg = std::find(ctx.args.begin(), ctx.args.end(), "--plan");
+    const bool planWanted = planArg != ctx.args.end();
+    if (planWanted)
+        ctx.args.erase(planArg);
     cQueryOptions options;
     if (!ParseQueryOptions(ctx, false, kPracticeUsage, options))
         return kExitRefused;
@@ -376,7 +409,13 @@ int RunPracticeCommand(cCliContext& ctx)
     settings.LoadSettings(SettingsFilePath(ProgramDirectory()));
     cTerminalHost host(ctx.out, interactive);
     {
+        cLearnerOptions learning;
+        learning.plan = planWanted || settings.m_bPlan != 0;
+        learning.newPerDay = settings.m_nNewPerDay;
+        cTerminalLearner learner(doc, &SharedHistory(), learning, ctx.out);
+        learner.Bind();
         cQuery query(doc, settings, host);
+        query.SetAnswerObserver(&learner);
         query.InitialUpdate();
         query.OpenQuestionnaire(options.questionnaire);
         const std::string title =
@@ -391,6 +430,7 @@ int RunPracticeCommand(cCliContext& ctx)
                    ":q beenden\n";
         cPracticeSession session(ctx, query, interactive);
         session.Run();
+        learner.PrintDone();
     }
     // Closing writes the statistics back, as closing the window does.
     const int closed = doc.Close();

@@ -152,6 +152,9 @@ void cQuery::OnEvaluationEnd()
             continue;
         if (task->m_nResult == -1)
             task->m_nResult = answer == ResultYes ? 0 : static_cast<std::int16_t>(task->m_nPoints);
+        else
+            ReportAnswer(*task, GradeOfPoints(task->m_nResult, task->m_nPoints), task->m_nResult,
+                         AnswerKind::Exam);
         achieved += task->m_nResult;
     }
     RefreshAllRows();

@@ -243,6 +243,9 @@ void cQuery::OpenFromOverview(int k)
     if (k != m_doc.m_nCurQuestionnaire)
         m_rows.SetSortAscending(false);
     OpenQuestionnaire(k);
+    // With the learning plan, opening a questionnaire starts asking its due tasks.
+    if (PlanChooses() && m_nMode == ModeTaskList && m_doc.m_nCurQuestionnaire == k)
+        StartQuery();
 }
 
 void cQuery::StartAt(int row)
@@ -265,6 +268,8 @@ void cQuery::StartQuery()
     cBatch batch(*this);
     m_nCurrentRow = -1;
     SelectTask(-1);
+    if (m_nCurrentRow < 0) // the learning plan has nothing left for today
+        return;
     SetViewMode(m_bEvaluationActive ? ModeRating : ModeQuestion);
     if (m_bSoundOpen)
         StartSound();

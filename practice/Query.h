@@ -7,6 +7,7 @@
 // Each part of the interface below names the source file that implements it.
 
 #include "data/TrainingData.h"
+#include "learning/Answer.h"
 #include "practice/Editor.h"
 #include "practice/Exam.h"
 #include "practice/PrintLayout.h"
@@ -16,6 +17,7 @@
 #include "practice/TaskSearch.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -39,6 +41,10 @@ public:
     void SetClock(std::function<cLocalTime()> clock);
     /// Random source, values 0 or more (default: an engine seeded from the clock).
     void SetRandom(std::function<int()> random);
+    /// Learning side told of every counted answer, rated exam answer and statistics
+    /// reset, and asked for the next task while its plan is on; nullptr for none.
+    void SetAnswerObserver(cAnswerObserver* observer) { m_pObserver = observer; }
+    [[nodiscard]] cAnswerObserver* AnswerObserver() const { return m_pObserver; }
 
     // --- start-up (Query.cpp) -----------------------------------------------------------
     /// After the document was read: the overview (mode 2) with questionnaire 0 loaded.
@@ -141,6 +147,8 @@ public:
     [[nodiscard]] int OverviewCount() const;
     [[nodiscard]] std::string OverviewTitle(int row) const;
     [[nodiscard]] int OverviewIcon(int row) const;
+    /// The learning plan's counts for an overview row ("" without; UTF-8).
+    [[nodiscard]] std::string OverviewNote(int row) const;
 
     // --- editor (EditorCommands.cpp) ----------------------------------------------------
     [[nodiscard]] bool HasCurrentQuestionnaire() const;
@@ -234,6 +242,10 @@ private:
     /// order); -1 when no row does.
     int FindFilteredRow();
     void CountAnswer(cTask& task, int points);
+    /// Tells the observer of an answer to task (grade: AnswerGrade).
+    void ReportAnswer(const cTask& task, int grade, int points, AnswerKind kind);
+    /// Whether the learning plan chooses the next task now.
+    [[nodiscard]] bool PlanChooses() const;
     /// Points the rating screen awards this task: a multiple-choice task by its ticks,
     /// any other by the radio group (and the points list); -1 while nothing is chosen.
     [[nodiscard]] int RatedPoints(const cTask& task) const;
@@ -259,6 +271,8 @@ private:
     const cSettings& m_settings;
     cQueryHost& m_host;
     cSoundPlayer* m_pPlayer = nullptr;
+    cAnswerObserver* m_pObserver = nullptr;
+    std::chrono::steady_clock::time_point m_shownAt; // when the current task was shown
     std::string m_strProgramDir;
     std::function<cLocalTime()> m_clock;
     std::function<int()> m_random;

@@ -150,7 +150,22 @@ void cQuery::SelectTask(int start)
         return;
     cBatch batch(*this);
     int candidate = start;
-    if (start == -1) {
+    if (start == -1 && PlanChooses()) {
+        const std::vector<std::uint32_t>& tasks = m_rows.Tasks();
+        // The task just shown is not asked again at once (after a skip it would be).
+        std::vector<std::uint32_t> others = tasks;
+        if (const int shown = TaskOfRow(m_nCurrentRow); shown >= 0)
+            std::erase(others, static_cast<std::uint32_t>(shown));
+        const int planned = m_pObserver->NextPlannedTask(others);
+        const auto at = std::find(tasks.begin(), tasks.end(), static_cast<std::uint32_t>(planned));
+        if (planned < 0 || at == tasks.end()) {
+            Flush();
+            m_pObserver->OnPlanDone(tasks);
+            SetViewMode(ModeTaskList);
+            return;
+        }
+        candidate = static_cast<int>(at - tasks.begin());
+    } else if (start == -1) {
         candidate = FindFilteredRow();
         if (candidate < 0) {
             (void)Ask(306, std::string());
@@ -162,6 +177,7 @@ void cQuery::SelectTask(int start)
         return;
     m_nCurrentRow = candidate;
     m_nSelectionMark = candidate;
+    m_shownAt = std::chrono::steady_clock::now();
     m_bTicks.fill(false);
     if (m_bExamActive || m_bEvaluationActive) {
         m_strAnswerText = task->m_strAnswer;
@@ -187,6 +203,27 @@ void cQuery::StoreAnswerInTask(cTask& task)
 void cQuery::CountAnswer(cTask& task, int points)
 {
     ++task.m_nStats[Slot(points)];
+}
+
+void cQuery::ReportAnswer(const cTask& task, int grade, int points, AnswerKind kind)
+{
+    if (!m_pObserver)
+        return;
+    cAnswerEvent event;
+    event.taskIndex = static_cast<int>(&task - Data().m_aTasks.data());
+    event.grade = grade;
+    event.points = points;
+    event.maxPoints = task.m_nPoints;
+    event.kind = kind;
+    const auto elapsed = std::chrono::steady_clock::now() - m_shownAt;
+    event.ms = static_cast<int>(std::clamp<long long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 0, INT32_MAX));
+    m_pObserver->OnAnswer(event);
+}
+
+bool cQuery::PlanChooses() const
+{
+    return m_pObserver && m_pObserver->PlanActive() && !m_bExamActive && !m_bEvaluationActive;
 }
 
 int cQuery::RatedPoints(const cTask& task) const
@@ -242,11 +279,14 @@ void cQuery::OnAnswerOk()
             SetViewMode(ModeRating);
         } else if (verdict != VerdictWrong) {
             CountAnswer(*task, p);
+            ReportAnswer(*task, verdict == VerdictRight ? GradeRight : GradePartly, p,
+                         AnswerKind::Practice);
             SetViewMode(ModeResult);
         } else {
             if (m_settings.m_bBeepOnWrong != 0)
                 m_host.Beep();
             CountAnswer(*task, 0);
+            ReportAnswer(*task, GradeWrong, 0, AnswerKind::Practice);
             SetViewMode(ModeResult);
         }
         LayOut();
@@ -268,8 +308,14 @@ void cQuery::OnAnswerOk()
             SelectTask(-1);
             return;
         }
-        if (rating >= 0)
+        if (rating >= 0) {
             CountAnswer(*task, rating);
+            const int grade = task->m_nType == TaskTypeMultipleChoice ? GradeOfPoints(rating, p)
+                              : m_nAssessChoice == AssessRight        ? GradeRight
+                              : m_nAssessChoice == AssessWrong        ? GradeWrong
+                                                                      : GradePartly;
+            ReportAnswer(*task, grade, rating, AnswerKind::Practice);
+        }
         LayOut();
         UpdateTaskRow(row);
         SetViewMode(ModeQuestion);
@@ -303,6 +349,8 @@ void cQuery::OnResetStatistics()
         return;
     m_doc.RecordStatisticsReset(Cp1252FromUtf8("Statistik zurücksetzen"));
     Data().ResetStatistics();
+    if (m_pObserver)
+        m_pObserver->OnStatisticsReset();
     RefreshAllRows();
     m_rows.MarkAllReset();
 }

@@ -121,6 +121,12 @@ std::string cQuery::OverviewTitle(int row) const
                                               : std::string();
 }
 
+std::string cQuery::OverviewNote(int row) const
+{
+    return m_pObserver && row >= 0 && row < OverviewCount() ? m_pObserver->OverviewNote(row)
+                                                            : std::string();
+}
+
 int cQuery::OverviewIcon(int row) const
 {
     return row >= 0 && row < OverviewCount() ? Data().m_aQuestionnaires[row].m_nIcon : 0;

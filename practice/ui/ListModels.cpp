@@ -144,8 +144,13 @@ QVariant CQuestionnaireListModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
-        return ToQString(m_query.OverviewTitle(row));
+    case Qt::ToolTipRole: {
+        const QString title = ToQString(m_query.OverviewTitle(row));
+        const std::string note = m_query.OverviewNote(row);
+        return note.empty() ? title
+                            : title + QStringLiteral("  (") + QString::fromStdString(note) +
+                                  QLatin1Char(')');
+    }
     case Qt::DecorationRole:
         return Untinted(ViewImages::QuestionnaireImage(m_query.OverviewIcon(row)));
     default:

@@ -5,6 +5,7 @@
 
 #include "data/Document.h"
 #include "data/ui/VendrillDoc.h"
+#include "learning/Learner.h"
 #include "practice/Query.h"
 #include "practice/TaskList.h"
 #include "practice/ui/ListModels.h"
@@ -67,6 +68,7 @@ QString Ctl(int id)
 
 CVendrillView::CVendrillView(CVendrillDoc& doc, const cSettings& settings, QWidget* parent)
     : QWidget(parent), m_doc(doc), m_settings(settings),
+      m_learner(std::make_unique<cLearner>(doc.Core(), nullptr)),
       m_query(std::make_unique<cQuery>(doc.Core(), settings, static_cast<cQueryHost&>(*this)))
 {
     setObjectName(QStringLiteral("ctl101"));
@@ -435,6 +437,11 @@ void CVendrillView::InitialUpdate()
     m_pQuestionnaireModel->Reset();
     ApplyColumnWidths();
     m_bReady = true;
+    // The history is opened once the file is read, so it finds the file's tasks.
+    m_learner = std::make_unique<cLearner>(m_doc.Core(), &SharedHistory());
+    m_learner->FollowSettings(&m_settings);
+    m_learner->Bind();
+    m_query->SetAnswerObserver(m_learner.get());
     m_query->InitialUpdate();
     // The frame sizes the view once it is set up, and that layout puts the overview's
     // heading over the questionnaire loaded above. The window is shown before its

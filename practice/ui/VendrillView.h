@@ -18,6 +18,7 @@
 class CVendrillDoc;
 struct cSettings;
 class cQuery;
+class cLearner;
 class cTask;
 struct cSplitTexts;
 class cPercentBar;
@@ -86,6 +87,8 @@ public:
 
     /// The query this view shows (tests and the frame's editor commands use it).
     [[nodiscard]] cQuery& Query() { return *m_query; }
+    /// The learning side of this window (answer history, plan, readiness).
+    [[nodiscard]] cLearner& Learner() { return *m_learner; }
     [[nodiscard]] CVendrillDoc& Document() { return m_doc; }
 
     /// The player for the tasks' sounds (not owned) in place of the view's own Qt
@@ -187,6 +190,7 @@ private:
 
     CVendrillDoc& m_doc;
     const cSettings& m_settings;
+    std::unique_ptr<cLearner> m_learner; // outlives the query, which reports to it
     std::unique_ptr<cQuery> m_query;
     cSoundPlayer* m_pWarningPlayer = nullptr;
     bool m_bWarningOpen = false;  // the warning tone is open in m_pWarningPlayer

@@ -6,7 +6,9 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QFormLayout>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent)
@@ -38,6 +40,18 @@ CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent)
         groupLayout->addWidget(m_print[i]);
     }
 
+    // The learning plan: off by default, so practice stays as it was until asked for.
+    auto* planGroup = new QGroupBox(QStringLiteral("Lernplan"), this);
+    planGroup->setObjectName(QStringLiteral("groupPlan"));
+    m_plan = new QCheckBox(QString::fromUtf8("Nach Lernplan &üben"), planGroup);
+    m_plan->setObjectName(QStringLiteral("checkPlan"));
+    m_newPerDay = new QSpinBox(planGroup);
+    m_newPerDay->setObjectName(QStringLiteral("spinNewPerDay"));
+    m_newPerDay->setRange(0, kMaxNewPerDay);
+    auto* planLayout = new QFormLayout(planGroup);
+    planLayout->addRow(m_plan);
+    planLayout->addRow(QStringLiteral("&Neue Aufgaben pro Tag:"), m_newPerDay);
+
     QDialogButtonBox* buttons = OkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
@@ -45,6 +59,7 @@ CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent)
     layout->addWidget(m_next);
     layout->addWidget(m_nextOnAssess);
     layout->addWidget(group);
+    layout->addWidget(planGroup);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -58,6 +73,8 @@ void CSettingsDlg::Load(const cSettings& settings)
                            ? settings.m_nPrintSelection
                            : 0;
     m_print[choice]->setChecked(true);
+    m_plan->setChecked(settings.m_bPlan != 0);
+    m_newPerDay->setValue(settings.m_nNewPerDay);
 }
 
 void CSettingsDlg::Store(cSettings& settings) const
@@ -67,4 +84,6 @@ void CSettingsDlg::Store(cSettings& settings) const
     for (int i = 0; i < 3; ++i)
         if (m_print[i]->isChecked())
             settings.m_nPrintSelection = i;
+    settings.m_bPlan = m_plan->isChecked() ? 1 : 0;
+    settings.m_nNewPerDay = m_newPerDay->value();
 }

@@ -8,6 +8,7 @@
 struct cSettings;
 class QCheckBox;
 class QRadioButton;
+class QSpinBox;
 
 class CSettingsDlg : public QDialog {
     Q_OBJECT
@@ -24,4 +25,6 @@ private:
     QCheckBox* m_next = nullptr;
     QCheckBox* m_nextOnAssess = nullptr; // kept hidden; its state is not stored anywhere
     QRadioButton* m_print[3] = {};
+    QCheckBox* m_plan = nullptr;
+    QSpinBox* m_newPerDay = nullptr;
 };

@@ -24,16 +24,18 @@ cSettings Make(int beep, int next, int print) {
     return s;
 }
 
-TEST(SettingsSave, WritesTheFourValues) {
+TEST(SettingsSave, WritesEveryValue) {
     struct Case { const char* name; cSettings settings; std::string bytes; };
     const Case cases[] = {
-        {"defaults", cSettings{}, Hex({7, 2, 1, 1, 1, 1, 7, 0})},
-        {"cleared, third radio", Make(0, 0, 2), Hex({7, 2, 1, 0, 1, 0, 7, 2})},
-        {"beep only", Make(1, 0, 1), Hex({7, 2, 1, 1, 1, 0, 7, 1})},
+        {"defaults", cSettings{}, Hex({7, 2, 1, 1, 1, 1, 7, 0, 1, 0, 7, 20})},
+        {"cleared, third radio", Make(0, 0, 2), Hex({7, 2, 1, 0, 1, 0, 7, 2, 1, 0, 7, 20})},
+        {"beep only", Make(1, 0, 1), Hex({7, 2, 1, 1, 1, 0, 7, 1, 1, 0, 7, 20})},
         // Only exactly 1 counts as set when writing.
-        {"flag value 5", Make(5, -1, 0), Hex({7, 2, 1, 0, 1, 0, 7, 0})},
-        {"large print choice", Make(1, 1, 300), Hex({7, 2, 1, 1, 1, 1, 8, 1, 0x2C})},
-        {"negative print choice", Make(1, 1, -1), Hex({7, 2, 1, 1, 1, 1, 7, 0xFF})}};
+        {"flag value 5", Make(5, -1, 0), Hex({7, 2, 1, 0, 1, 0, 7, 0, 1, 0, 7, 20})},
+        {"large print choice", Make(1, 1, 300), Hex({7, 2, 1, 1, 1, 1, 8, 1, 0x2C, 1, 0, 7, 20})},
+        {"plan on, 300 new per day", [] { cSettings s; s.m_bPlan = 1; s.m_nNewPerDay = 300;
+                                            return s; }(), Hex({7, 2, 1, 1, 1, 1, 7, 0, 1, 1, 8, 1, 0x2C})},
+        {"negative print choice", Make(1, 1, -1), Hex({7, 2, 1, 1, 1, 1, 7, 0xFF, 1, 0, 7, 20})}};
     TempDir dir;
     const std::string path = dir.Path(kSettingsFileName);
     for (const Case& c : cases) {
@@ -45,6 +47,7 @@ TEST(SettingsSave, WritesTheFourValues) {
 TEST(SettingsLoad, ReadsWhatTheFileHolds) {
     struct Case {
         const char* name; std::string bytes; int beep, next, print;
+        int plan = 0, perDay = 20;
         bool missing = false; // no file at all
         bool quiet = true;    // false: boxes not checked (the reader reports a wrong first value)
     };
@@ -60,8 +63,10 @@ TEST(SettingsLoad, ReadsWhatTheFileHolds) {
         {"wide print choice", Hex({7, 2, 1, 1, 1, 1, 4, 0, 1, 0, 0}), 1, 1, 65536},
         {"non-zero bool byte", Hex({7, 2, 1, 7, 1, 0, 7, 0}), 1, 0, 0},
         {"first value truncated", Hex({8, 0}), 1, 1, 0},
-        {"first value no number", Hex({12, 1, 0, 1, 0, 7, 2}), 1, 1, 0, false, false},
-        {"missing file", "", 1, 1, 0, true}};
+        {"plan and 5 per day", Hex({7, 2, 1, 1, 1, 1, 7, 0, 1, 1, 7, 5}), 1, 1, 0, 1, 5},
+        {"per day out of range", Hex({7, 2, 1, 1, 1, 1, 7, 0, 1, 1, 4, 0, 1, 0, 0}), 1, 1, 0, 1, 20},
+        {"first value no number", Hex({12, 1, 0, 1, 0, 7, 2}), 1, 1, 0, 0, 20, false, false},
+        {"missing file", "", 1, 1, 0, 0, 20, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
@@ -71,8 +76,9 @@ TEST(SettingsLoad, ReadsWhatTheFileHolds) {
         RecordingPresenter boxes;
         cSettings s = Make(0, 0, 2); // whatever was there before is replaced
         s.LoadSettings(path);
-        EXPECT_EQ(std::tie(s.m_bBeepOnWrong, s.m_bNextOnRight, s.m_nPrintSelection),
-                  std::tie(c.beep, c.next, c.print));
+        EXPECT_EQ(std::tie(s.m_bBeepOnWrong, s.m_bNextOnRight, s.m_nPrintSelection, s.m_bPlan,
+                           s.m_nNewPerDay),
+                  std::tie(c.beep, c.next, c.print, c.plan, c.perDay));
         // A short or damaged settings file is not worth a message at start-up.
         EXPECT_TRUE(boxes.boxes.empty() || !c.quiet);
     }
@@ -83,7 +89,7 @@ TEST(SettingsSave, CreatesTheFolderAndReplaces) {
     TempDir dir;
     const std::string path = dir.Path("neu/Quorvant/settings_vdr.dat");
     Make(0, 1, 2).SaveSettings(path);
-    EXPECT_EQ(ToHex(ReadBytes(path)), ToHex(Hex({7, 2, 1, 0, 1, 1, 7, 2})));
+    EXPECT_EQ(ToHex(ReadBytes(path)), ToHex(Hex({7, 2, 1, 0, 1, 1, 7, 2, 1, 0, 7, 20})));
     Make(1, 0, 1).SaveSettings(path);
     cSettings s;
     s.LoadSettings(path);

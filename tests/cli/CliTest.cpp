@@ -148,7 +148,9 @@ const std::string kHelp =
     "[--replace-unmappable]  "
     "Trainingsdatei aus JSON, CSV, KVTML oder Anki-Text schreiben (- liest JSON von stdin)\n"
     "  info DATEI.vdr                Kurzer Überblick über eine Trainingsdatei\n"
-    "  practice DATEI.vdr [--questionnaire N]  Fragebogen im Terminal üben\n"
+    "  practice DATEI.vdr [--questionnaire N] [--plan]  Fragebogen im Terminal üben\n"
+    "  stats DATEI.vdr [--json] [--exam-date JJJJ-MM-TT|keiner]  "
+    "Lernstand: fällige und neue Aufgaben, Prüfungsbereitschaft\n"
     "  list DATEI.vdr [--questionnaire N] [--sort K] [--descending] [--find TEXT]  "
     "Aufgabenliste ausgeben (Tabulator-getrennt)\n"
     "  update [--yes] [--program-dir DIR]  Auf neuere Version testen (--yes: herunterladen und ersetzen)\n";
@@ -156,7 +158,7 @@ const std::string kExport = "Aufruf: quorvant-cli export DATEI.vdr [--format F] 
                             "[--encoding E] [--languages L1,L2]\n";
 const std::string kImport = "Aufruf: quorvant-cli import DATEI ZIEL.vdr [--format F] [--separator S] "
                             "[--encoding E] [--columns SPALTEN] [--replace-unmappable]\n";
-const std::string kPractice = "Aufruf: quorvant-cli practice DATEI.vdr [--questionnaire N]\n";
+const std::string kPractice = "Aufruf: quorvant-cli practice DATEI.vdr [--questionnaire N] [--plan]\n";
 const std::string kList = "Aufruf: quorvant-cli list DATEI.vdr [--questionnaire N] [--sort K] "
                           "[--descending] [--find TEXT]\n";
 const std::string kHeader = "Nr\tStatistik\tFrage für dich\n";

@@ -700,7 +700,7 @@ private slots:
         QCOMPARE(ToHex(ReadBytes(SettingsFile().toStdString())), ToHex(start));
         QCOMPARE(shown(), QList<int>({0, 1, 1}));
         QVERIFY(settings(1));
-        QCOMPARE(ToHex(ReadBytes(SettingsFile().toStdString())), ToHex(Hex({7, 2, 1, 1, 1, 0, 7, 2})));
+        QCOMPARE(ToHex(ReadBytes(SettingsFile().toStdString())), ToHex(Hex({7, 2, 1, 1, 1, 0, 7, 2, 1, 0, 7, 20})));
         QCOMPARE(shown(), QList<int>({1, 0, 2}));
 
         // Help opens inside the program: links are followed there, back and forward walk

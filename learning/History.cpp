@@ -1,0 +1,393 @@
+#include "learning/History.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 3000;
+
+// A prepared statement that finalizes itself.
+class cStatement {
+public:
+    cStatement(sqlite3* db, const char* sql)
+    {
+        if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
+            m_stmt = nullptr;
+    }
+    ~cStatement() { sqlite3_finalize(m_stmt); }
+    cStatement(const cStatement&) = delete;
+    cStatement& operator=(const cStatement&) = delete;
+    explicit operator bool() const { return m_stmt != nullptr; }
+    cStatement& Bind(int i, std::int64_t v)
+    {
+        sqlite3_bind_int64(m_stmt, i, v);
+        return *this;
+    }
+    cStatement& Bind(int i, double v)
+    {
+        sqlite3_bind_double(m_stmt, i, v);
+        return *this;
+    }
+    cStatement& Bind(int i, const std::string& v)
+    {
+        sqlite3_bind_blob(m_stmt, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    int Step() { return m_stmt ? sqlite3_step(m_stmt) : SQLITE_ERROR; }
+    std::int64_t Int(int i) const { return sqlite3_column_int64(m_stmt, i); }
+    double Real(int i) const { return sqlite3_column_double(m_stmt, i); }
+    bool Null(int i) const { return sqlite3_column_type(m_stmt, i) == SQLITE_NULL; }
+    std::string Blob(int i) const
+    {
+        const void* data = sqlite3_column_blob(m_stmt, i);
+        const int size = sqlite3_column_bytes(m_stmt, i);
+        return data ? std::string(static_cast<const char*>(data), static_cast<std::size_t>(size))
+                    : std::string();
+    }
+
+private:
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// The tables. Answers are a plain rowid table written in time order, so pages fill up
+// completely; the state of every task is kept beside it, so opening a file reads one row
+// per task instead of replaying every answer.
+constexpr const char* kSchema =
+    "CREATE TABLE IF NOT EXISTS file(id INTEGER PRIMARY KEY, path BLOB NOT NULL, "
+    "exam_day INTEGER);"
+    "CREATE INDEX IF NOT EXISTS file_path ON file(path);"
+    "CREATE TABLE IF NOT EXISTS task(id INTEGER PRIMARY KEY, file INTEGER NOT NULL, "
+    "number BLOB, qh INTEGER, sh INTEGER, s REAL, d REAL, last INTEGER, reps INTEGER, "
+    "lapses INTEGER, first_at INTEGER, first_grade INTEGER);"
+    "CREATE INDEX IF NOT EXISTS task_file ON task(file);"
+    "CREATE TABLE IF NOT EXISTS answer(file INTEGER, task INTEGER, at INTEGER, kind INTEGER, "
+    "grade INTEGER, points INTEGER, max INTEGER, ms INTEGER);";
+
+} // namespace
+
+std::string HistoryFailureText(HistoryFailure failure)
+{
+    switch (failure) {
+    case HistoryFailure::None: return "";
+    case HistoryFailure::Folder: return "Der Ordner des Lernverlaufs kann nicht angelegt werden.";
+    case HistoryFailure::Locked:
+        return "Die Datenbank des Lernverlaufs ist von einem anderen Programm gesperrt.";
+    case HistoryFailure::ReadOnly: return "Die Datenbank des Lernverlaufs ist schreibgeschützt.";
+    case HistoryFailure::Damaged: return "Die Datenbank des Lernverlaufs ist beschädigt.";
+    case HistoryFailure::Full: return "Der Datenträger des Lernverlaufs ist voll.";
+    case HistoryFailure::Other: return "Die Datenbank des Lernverlaufs kann nicht benutzt werden.";
+    }
+    return "";
+}
+
+std::string HistoryFilePath()
+{
+    // A relative XDG_DATA_HOME is invalid and ignored, as the XDG rules say.
+    const char* data = std::getenv("XDG_DATA_HOME");
+    std::string dir = data ? data : "";
+    if (dir.empty() || dir.front() != '/') {
+        const char* home = std::getenv("HOME");
+        dir = std::string(home ? home : "") + "/.local/share";
+    }
+    return dir + "/Quorvant/" + kHistoryFileName;
+}
+
+std::int64_t LocalDay(std::int64_t at)
+{
+    const std::time_t t = static_cast<std::time_t>(at);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return (at + local.tm_gmtoff) / 86400 - ((at + local.tm_gmtoff) % 86400 < 0 ? 1 : 0);
+}
+
+std::int64_t LocalDayStart(std::int64_t day)
+{
+    std::tm local{};
+    const std::time_t noon = static_cast<std::time_t>(day * 86400 + 43200);
+    gmtime_r(&noon, &local);
+    local.tm_hour = 0;
+    local.tm_min = 0;
+    local.tm_sec = 0;
+    local.tm_isdst = -1;
+    return static_cast<std::int64_t>(std::mktime(&local));
+}
+
+cHistory::~cHistory()
+{
+    Close();
+}
+
+void cHistory::Fail(int code)
+{
+    HistoryFailure failure = HistoryFailure::Other;
+    switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: failure = HistoryFailure::Locked; break;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH: failure = HistoryFailure::ReadOnly; break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: failure = HistoryFailure::Damaged; break;
+    case SQLITE_FULL: failure = HistoryFailure::Full; break;
+    case SQLITE_CANTOPEN: failure = HistoryFailure::ReadOnly; break;
+    default: break;
+    }
+    if (m_failure == HistoryFailure::None)
+        m_failure = failure;
+}
+
+bool cHistory::Exec(const char* sql)
+{
+    if (!m_db)
+        return false;
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        Fail(sqlite3_extended_errcode(m_db));
+        return false;
+    }
+    return true;
+}
+
+bool cHistory::Open(const std::string& path)
+{
+    Close();
+    m_failure = HistoryFailure::None;
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+    if (error) {
+        m_failure = HistoryFailure::Folder;
+        return false;
+    }
+    // A file without any write bit is read-only, even for a user the system lets write.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 &&
+        ((st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0)) {
+        m_failure = HistoryFailure::ReadOnly;
+        return false;
+    }
+    const int rc = sqlite3_open_v2(path.c_str(), &m_db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        Fail(m_db ? sqlite3_extended_errcode(m_db) : rc);
+        Close();
+        return false;
+    }
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    // The log makes readers and a writer independent; NORMAL syncs at checkpoints only,
+    // which loses no committed answer on a program crash.
+    if (!Exec("PRAGMA journal_mode=WAL;") || !Exec("PRAGMA synchronous=NORMAL;") ||
+        !Exec(kSchema)) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void cHistory::Close()
+{
+    if (m_db)
+        sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+std::int64_t cHistory::FindFile(const std::string& path)
+{
+    cStatement st(m_db, "SELECT id FROM file WHERE path=?1 ORDER BY id LIMIT 1");
+    if (!st)
+        return 0;
+    st.Bind(1, path);
+    return st.Step() == SQLITE_ROW ? st.Int(0) : 0;
+}
+
+std::vector<std::pair<std::int64_t, std::string>> cHistory::Files()
+{
+    std::vector<std::pair<std::int64_t, std::string>> files;
+    cStatement st(m_db, "SELECT id, path FROM file ORDER BY id");
+    while (st && st.Step() == SQLITE_ROW)
+        files.emplace_back(st.Int(0), st.Blob(1));
+    return files;
+}
+
+std::int64_t cHistory::AddFile(const std::string& path)
+{
+    cStatement st(m_db, "INSERT INTO file(path) VALUES(?1)");
+    if (!st)
+        return 0;
+    st.Bind(1, path);
+    if (st.Step() != SQLITE_DONE) {
+        Fail(sqlite3_extended_errcode(m_db));
+        return 0;
+    }
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+bool cHistory::SetFilePath(std::int64_t file, const std::string& path)
+{
+    cStatement st(m_db, "UPDATE file SET path=?2 WHERE id=?1");
+    if (!st)
+        return false;
+    st.Bind(1, file).Bind(2, path);
+    if (st.Step() != SQLITE_DONE) {
+        Fail(sqlite3_extended_errcode(m_db));
+        return false;
+    }
+    return true;
+}
+
+std::int64_t cHistory::ExamDay(std::int64_t file)
+{
+    cStatement st(m_db, "SELECT exam_day FROM file WHERE id=?1");
+    if (!st)
+        return -1;
+    st.Bind(1, file);
+    return st.Step() == SQLITE_ROW && !st.Null(0) ? st.Int(0) : -1;
+}
+
+bool cHistory::SetExamDay(std::int64_t file, std::int64_t day)
+{
+    cStatement st(m_db, day < 0 ? "UPDATE file SET exam_day=NULL WHERE id=?1"
+                                : "UPDATE file SET exam_day=?2 WHERE id=?1");
+    if (!st)
+        return false;
+    st.Bind(1, file);
+    if (day >= 0)
+        st.Bind(2, day);
+    if (st.Step() != SQLITE_DONE) {
+        Fail(sqlite3_extended_errcode(m_db));
+        return false;
+    }
+    return true;
+}
+
+std::vector<cStoredTask> cHistory::Tasks(std::int64_t file)
+{
+    std::vector<cStoredTask> tasks;
+    cStatement st(m_db, "SELECT id, number, qh, sh, s, d, last, reps, lapses, first_at, "
+                        "first_grade FROM task WHERE file=?1");
+    if (!st)
+        return tasks;
+    st.Bind(1, file);
+    int rc;
+    while ((rc = st.Step()) == SQLITE_ROW) {
+        cStoredTask& t = tasks.emplace_back();
+        t.id = st.Int(0);
+        t.key.number = st.Blob(1);
+        t.key.question = static_cast<std::uint64_t>(st.Int(2));
+        t.key.solution = static_cast<std::uint64_t>(st.Int(3));
+        t.state.stability = st.Real(4);
+        t.state.difficulty = st.Real(5);
+        t.state.last = st.Int(6);
+        t.state.reps = static_cast<std::int32_t>(st.Int(7));
+        t.state.lapses = static_cast<std::int32_t>(st.Int(8));
+        t.firstAt = st.Int(9);
+        t.firstGrade = st.Null(10) ? -1 : static_cast<int>(st.Int(10));
+    }
+    if (rc != SQLITE_DONE)
+        Fail(sqlite3_extended_errcode(m_db));
+    return tasks;
+}
+
+std::int64_t cHistory::AddTask(std::int64_t file, const cTaskKey& key)
+{
+    cStatement st(m_db, "INSERT INTO task(file, number, qh, sh, s, d, last, reps, lapses, "
+                        "first_at) VALUES(?1, ?2, ?3, ?4, 0, 0, 0, 0, 0, 0)");
+    if (!st)
+        return 0;
+    st.Bind(1, file).Bind(2, key.number);
+    st.Bind(3, static_cast<std::int64_t>(key.question));
+    st.Bind(4, static_cast<std::int64_t>(key.solution));
+    if (st.Step() != SQLITE_DONE) {
+        Fail(sqlite3_extended_errcode(m_db));
+        return 0;
+    }
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+bool cHistory::UpdateTask(const cStoredTask& t)
+{
+    cStatement st(m_db, "UPDATE task SET number=?2, qh=?3, sh=?4, s=?5, d=?6, last=?7, "
+                        "reps=?8, lapses=?9, first_at=?10, first_grade=?11 WHERE id=?1");
+    if (!st)
+        return false;
+    st.Bind(1, t.id).Bind(2, t.key.number);
+    st.Bind(3, static_cast<std::int64_t>(t.key.question));
+    st.Bind(4, static_cast<std::int64_t>(t.key.solution));
+    st.Bind(5, t.state.stability).Bind(6, t.state.difficulty).Bind(7, t.state.last);
+    st.Bind(8, std::int64_t{t.state.reps}).Bind(9, std::int64_t{t.state.lapses});
+    st.Bind(10, t.firstAt).Bind(11, std::int64_t{t.firstGrade});
+    if (st.Step() != SQLITE_DONE) {
+        Fail(sqlite3_extended_errcode(m_db));
+        return false;
+    }
+    return true;
+}
+
+bool cHistory::Append(std::int64_t file, const cStoredAnswer& a, const cStoredTask* task)
+{
+    if (!m_db || !Exec("BEGIN IMMEDIATE"))
+        return false;
+    cStatement st(m_db, "INSERT INTO answer(file, task, at, kind, grade, points, max, ms) "
+                        "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+    bool ok = static_cast<bool>(st);
+    if (ok) {
+        st.Bind(1, file).Bind(2, a.task).Bind(3, a.at);
+        st.Bind(4, std::int64_t{static_cast<int>(a.kind)}).Bind(5, std::int64_t{a.grade});
+        st.Bind(6, std::int64_t{a.points}).Bind(7, std::int64_t{a.maxPoints});
+        st.Bind(8, std::int64_t{a.ms});
+        ok = st.Step() == SQLITE_DONE;
+        if (!ok)
+            Fail(sqlite3_extended_errcode(m_db));
+    }
+    if (ok && task)
+        ok = UpdateTask(*task);
+    if (ok)
+        return Exec("COMMIT");
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return false;
+}
+
+std::vector<cStoredAnswer> cHistory::Answers(std::int64_t file, std::int64_t until)
+{
+    std::vector<cStoredAnswer> answers;
+    cStatement st(m_db, "SELECT task, at, kind, grade, points, max, ms FROM answer "
+                        "WHERE file=?1 AND at<=?2 ORDER BY rowid");
+    if (!st)
+        return answers;
+    st.Bind(1, file).Bind(2, until);
+    while (st.Step() == SQLITE_ROW) {
+        cStoredAnswer& a = answers.emplace_back();
+        a.task = st.Int(0);
+        a.at = st.Int(1);
+        a.kind = static_cast<AnswerKind>(st.Int(2));
+        a.grade = static_cast<int>(st.Int(3));
+        a.points = static_cast<int>(st.Int(4));
+        a.maxPoints = static_cast<int>(st.Int(5));
+        a.ms = static_cast<int>(st.Int(6));
+    }
+    return answers;
+}
+
+std::vector<int> cHistory::AnswersPerDay(std::int64_t file, std::int64_t first, int days)
+{
+    std::vector<int> counts(static_cast<std::size_t>(std::max(days, 0)), 0);
+    if (days <= 0)
+        return counts;
+    cStatement st(m_db, "SELECT at FROM answer WHERE file=?1 AND kind!=2 AND at>=?2");
+    if (!st)
+        return counts;
+    st.Bind(1, file).Bind(2, LocalDayStart(first));
+    while (st.Step() == SQLITE_ROW) {
+        const std::int64_t day = LocalDay(st.Int(0)) - first;
+        if (day >= 0 && day < days)
+            ++counts[static_cast<std::size_t>(day)];
+    }
+    return counts;
+}

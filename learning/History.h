@@ -1,0 +1,109 @@
+#pragma once
+// The answer history: one SQLite database under $XDG_DATA_HOME/Quorvant/ that every
+// program of the user shares (write-ahead log and a busy time-out, so two programs
+// practising at once both land every answer). It keeps, per training file, its tasks
+// with their memory state and every answer given. It never touches the training file,
+// and a database that cannot be used only switches the history off (see Failure()).
+
+#include "learning/Answer.h"
+#include "learning/Fsrs.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+/// Why the history is not available.
+enum class HistoryFailure : int { None = 0, Folder, Locked, ReadOnly, Damaged, Full, Other };
+
+/// The German sentence that names a failure.
+[[nodiscard]] std::string HistoryFailureText(HistoryFailure failure);
+
+/// File name of the history database.
+inline constexpr const char* kHistoryFileName = "verlauf.sqlite";
+
+/// $XDG_DATA_HOME/Quorvant/verlauf.sqlite (by default ~/.local/share/Quorvant/...).
+[[nodiscard]] std::string HistoryFilePath();
+
+/// The fingerprint of a task that finds it again in the history.
+struct cTaskKey {
+    std::string number;         // task number (Windows-1252)
+    std::uint64_t question = 0; // hash of the question text
+    std::uint64_t solution = 0; // hash of the solution text
+    bool operator==(const cTaskKey&) const = default;
+};
+
+/// One stored task of a file.
+struct cStoredTask {
+    std::int64_t id = 0;
+    cTaskKey key;
+    cMemoryState state;
+    std::int64_t firstAt = 0; // time of the first answer, 0 never answered
+    int firstGrade = -1;      // grade of the first answer
+};
+
+/// One stored answer.
+struct cStoredAnswer {
+    std::int64_t task = 0;  // 0 for a statistics reset
+    std::int64_t at = 0;    // seconds since 1970, UTC
+    AnswerKind kind = AnswerKind::Practice;
+    int grade = 0;
+    int points = 0;
+    int maxPoints = 0;
+    int ms = 0;
+};
+
+class cHistory {
+public:
+    cHistory() = default;
+    cHistory(const cHistory&) = delete;
+    cHistory& operator=(const cHistory&) = delete;
+    ~cHistory();
+
+    /// Opens (creating when missing) the database at path; false after a failure.
+    bool Open(const std::string& path);
+    void Close();
+    [[nodiscard]] bool IsOpen() const { return m_db != nullptr; }
+    /// The first failure since Open (None while everything worked).
+    [[nodiscard]] HistoryFailure Failure() const { return m_failure; }
+
+    /// The file stored under this path, 0 for none.
+    [[nodiscard]] std::int64_t FindFile(const std::string& path);
+    /// Every stored file: id and path.
+    [[nodiscard]] std::vector<std::pair<std::int64_t, std::string>> Files();
+    /// Adds a file; its id, 0 after a failure.
+    std::int64_t AddFile(const std::string& path);
+    /// Moves a stored file to a new path.
+    bool SetFilePath(std::int64_t file, const std::string& path);
+    /// The exam date of a file (days since 1970), -1 for none.
+    [[nodiscard]] std::int64_t ExamDay(std::int64_t file);
+    bool SetExamDay(std::int64_t file, std::int64_t day);
+
+    /// Every stored task of a file.
+    [[nodiscard]] std::vector<cStoredTask> Tasks(std::int64_t file);
+    /// Adds a task; its id, 0 after a failure.
+    std::int64_t AddTask(std::int64_t file, const cTaskKey& key);
+    /// Writes a task's key (after an edit) and state.
+    bool UpdateTask(const cStoredTask& task);
+    /// Appends an answer and writes the task's new state, both or neither.
+    bool Append(std::int64_t file, const cStoredAnswer& answer, const cStoredTask* task);
+
+    /// The answers of a file in the order given, optionally only up to time until.
+    [[nodiscard]] std::vector<cStoredAnswer> Answers(std::int64_t file,
+                                                     std::int64_t until = INT64_MAX);
+    /// Counted answers per local day from day first on (days since 1970), days entries.
+    [[nodiscard]] std::vector<int> AnswersPerDay(std::int64_t file, std::int64_t first, int days);
+
+private:
+    bool Exec(const char* sql);
+    void Fail(int code);
+
+    sqlite3* m_db = nullptr;
+    HistoryFailure m_failure = HistoryFailure::None;
+};
+
+/// Local day number (days since 1970 in the local time zone) of a time in seconds.
+[[nodiscard]] std::int64_t LocalDay(std::int64_t at);
+/// The time (seconds) at which a local day begins.
+[[nodiscard]] std::int64_t LocalDayStart(std::int64_t day);

@@ -1,0 +1,256 @@
+#include "learning/Fsrs.h"
+#include "learning/History.h"
+#include "learning/Learner.h"
+#include "learning/Readiness.h"
+
+#include "practice/QueryTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+using querytest::MakeData;
+using querytest::Rig;
+using querytest::TextTask;
+using querytest::W;
+
+namespace {
+
+constexpr std::int64_t kDay = 86400;
+constexpr std::int64_t kStart = 1'800'000'000; // a fixed moment, seconds since 1970
+
+// The published FSRS-5 values that follow from the default weights alone.
+TEST(Fsrs, PublishedDefaultsAndCurve) {
+    const cFsrs fsrs;
+    EXPECT_DOUBLE_EQ(fsrs.InitialStability(Rating::Again), 0.40255);
+    EXPECT_DOUBLE_EQ(fsrs.InitialStability(Rating::Hard), 1.18385);
+    EXPECT_DOUBLE_EQ(fsrs.InitialStability(Rating::Good), 3.173);
+    EXPECT_DOUBLE_EQ(fsrs.InitialStability(Rating::Easy), 15.69105);
+    // D0(G) = w4 - e^(w5 (G - 1)) + 1
+    EXPECT_NEAR(fsrs.InitialDifficulty(Rating::Again), 7.1949, 1e-12);
+    EXPECT_NEAR(fsrs.InitialDifficulty(Rating::Good), 5.28243, 1e-5);
+    // The curve passes 90 % after one stability, and the 90 % interval is the stability.
+    EXPECT_NEAR(cFsrs::Recall(10, 10), 0.9, 1e-12);
+    EXPECT_NEAR(cFsrs::Recall(0, 10), 1.0, 1e-12);
+    EXPECT_NEAR(cFsrs::IntervalDays(7.5, 0.9), 7.5, 1e-9);
+    EXPECT_NEAR(cFsrs::Recall(cFsrs::IntervalDays(4, 0.8), 4), 0.8, 1e-9);
+}
+
+// Reviews: a success after the interval grows the stability, a lapse shrinks it and
+// raises the difficulty; the same day changes it by the short-term rule.
+TEST(Fsrs, ReviewMovesStabilityAndDifficulty) {
+    const cFsrs fsrs;
+    const cMemoryState first = fsrs.Review({}, Rating::Good, kStart);
+    EXPECT_EQ(first.reps, 1);
+    EXPECT_DOUBLE_EQ(first.stability, 3.173);
+    const std::int64_t later = kStart + 3 * kDay;
+    const cMemoryState good = fsrs.Review(first, Rating::Good, later);
+    const cMemoryState hard = fsrs.Review(first, Rating::Hard, later);
+    const cMemoryState again = fsrs.Review(first, Rating::Again, later);
+    EXPECT_GT(good.stability, hard.stability);
+    EXPECT_GT(hard.stability, first.stability);
+    EXPECT_LT(again.stability, first.stability);
+    EXPECT_GT(again.difficulty, first.difficulty);
+    EXPECT_EQ(again.lapses, 1);
+    // Short-term: S * e^(w17 (G - 3 + w18)).
+    const cMemoryState sameDay = fsrs.Review(first, Rating::Good, kStart + 600);
+    EXPECT_NEAR(sameDay.stability, 3.173 * std::exp(0.51655 * 0.6621), 1e-9);
+}
+
+// The exact distribution against enumerating every outcome of small random exams.
+TEST(Readiness, MatchesBruteForce) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        const int n = 1 + round % 10;
+        std::vector<cExamTask> tasks;
+        int total = 0;
+        for (int i = 0; i < n; ++i) {
+            tasks.push_back({static_cast<int>(random() % 9),
+                             std::uniform_real_distribution<double>(0, 1)(random)});
+            total += tasks.back().points;
+        }
+        const int pass = total == 0 ? 0 : static_cast<int>(random() % (total + 1));
+        const int retake = static_cast<int>(random() % (pass + 1));
+        double wantPass = 0, wantRetake = 0;
+        for (unsigned mask = 0; mask < (1u << n); ++mask) {
+            double p = 1;
+            int sum = 0;
+            for (int i = 0; i < n; ++i) {
+                const bool right = mask >> i & 1u;
+                p *= right ? tasks[i].recall : 1 - tasks[i].recall;
+                sum += right ? tasks[i].points : 0;
+            }
+            wantPass += sum >= pass ? p : 0;
+            wantRetake += sum >= retake ? p : 0;
+        }
+        const cReadiness got = ExamReadiness(tasks, pass, retake);
+        EXPECT_NEAR(got.pass, wantPass, 1e-12);
+        EXPECT_NEAR(got.retake, wantRetake, 1e-12);
+    }
+}
+
+// A training file on disk with a learner on a history of its own.
+struct LearnRig {
+    explicit LearnRig(const cTrainingData& data) : rig(data) {
+        EXPECT_TRUE(history.Open(rig.dir.Path("verlauf.sqlite")));
+        Attach();
+    }
+    void Attach() {
+        learner = std::make_unique<cLearner>(rig.doc, &history);
+        learner->SetClock([this] { return now; });
+        learner->Bind();
+        rig.Q().SetAnswerObserver(learner.get());
+    }
+    // Answers task index i (of questionnaire 0's rows) with a verdict by text.
+    void AnswerTask(int task, const std::string& text) {
+        const auto& rows = rig.Q().RowTasks();
+        rig.Q().StartAt(static_cast<int>(std::find(rows.begin(), rows.end(), task) - rows.begin()));
+        rig.Answer(text);
+    }
+    Rig rig;
+    cHistory history;
+    std::int64_t now = kStart;
+    std::unique_ptr<cLearner> learner;
+};
+
+cTrainingData FiveTasks() {
+    std::vector<cTask> tasks;
+    for (int i = 1; i <= 5; ++i)
+        tasks.push_back(TextTask(std::to_string(i), "Frage " + std::to_string(i),
+                                 "antwort" + std::to_string(i)));
+    return MakeData(tasks, {{0, 1, 2, 3, 4}});
+}
+
+// Identity: answers reach the history; the tasks keep their states through an edit of
+// the question, reordering, a new and a deleted task, "Speichern unter" and a rename
+// outside the program; another file sees none of it.
+TEST(TaskIdentity, FollowsEditsSaveAsAndRename) {
+    LearnRig r(FiveTasks());
+    r.rig.Q().OpenQuestionnaire(0);
+    r.AnswerTask(0, "antwort1");
+    r.AnswerTask(1, "falsch");
+    r.AnswerTask(2, "antwort3");
+    const cMemoryState s0 = r.learner->StateOf(0), s1 = r.learner->StateOf(1);
+    ASSERT_EQ(s0.reps, 1);
+    EXPECT_GT(s0.stability, s1.stability);
+
+    // Edit task 1's question, move task 3 (index 2) to the end, delete task 4, add task 6.
+    auto& tasks = r.rig.doc.m_data.m_aTasks;
+    tasks[0].m_strQuestion = "Frage 1, neu formuliert";
+    std::rotate(tasks.begin() + 2, tasks.begin() + 3, tasks.end()); // 1 2 4 5 3
+    tasks.erase(tasks.begin() + 2);                                 // 1 2 5 3
+    tasks.push_back(TextTask("6", "Frage 6", "antwort6"));
+    const std::string copy = r.rig.dir.Path("kopie.vdr");
+    ASSERT_EQ(r.rig.doc.SaveAs(copy), 0);
+    r.AnswerTask(0, "antwort1"); // recorded under the new name
+    std::filesystem::rename(copy, r.rig.dir.Path("umbenannt.vdr"));
+
+    cDocument moved;
+    ASSERT_EQ(moved.Open(r.rig.dir.Path("umbenannt.vdr")), 0);
+    cLearner again(moved, &r.history);
+    again.Bind();
+    EXPECT_EQ(again.FileId(), r.learner->FileId());
+    EXPECT_EQ(again.StateOf(0).reps, 2);         // edited, answered twice
+    EXPECT_EQ(again.StateOf(1), s1);             // unchanged
+    EXPECT_EQ(again.StateOf(3).reps, 1);         // task 3, moved
+    EXPECT_TRUE(again.StateOf(2).IsNew());       // task 5
+    EXPECT_TRUE(again.StateOf(4).IsNew());       // task 6, new
+    EXPECT_EQ(r.history.Answers(again.FileId()).size(), 4u);
+
+    // A file with other content at a new path starts without history, even when a
+    // stored file's path is gone.
+    cTrainingData other = FiveTasks();
+    for (cTask& t : other.m_aTasks)
+        t.m_strSolution += "x", t.m_strQuestion += "?";
+    ASSERT_EQ(other.WriteTrainingFile(r.rig.dir.Path("andere.vdr")), 0);
+    std::filesystem::remove(r.rig.dir.Path("umbenannt.vdr"));
+    cDocument third;
+    ASSERT_EQ(third.Open(r.rig.dir.Path("andere.vdr")), 0);
+    cLearner stranger(third, &r.history);
+    stranger.Bind();
+    EXPECT_EQ(stranger.FileId(), 0);
+    EXPECT_TRUE(stranger.StateOf(0).IsNew());
+}
+
+// The plan asks due tasks by lowest recall, then new tasks up to the day's limit, then
+// says it is done for today and when the next task falls due.
+TEST(Plan, OrderAndDoneForToday) {
+    LearnRig r(FiveTasks());
+    r.rig.settings.m_bPlan = 1;
+    r.rig.settings.m_nNewPerDay = 3;
+    r.learner->FollowSettings(&r.rig.settings);
+    r.rig.Q().OpenQuestionnaire(0);
+    r.AnswerTask(0, "antwort1"); // Good: S 3.2 days
+    r.AnswerTask(1, "antwort2");
+    r.AnswerTask(2, "falsch");   // Again: S 0.4 days
+    EXPECT_EQ(r.learner->Counts(0), (cPlanCounts{0, 2}));
+    r.now += 5 * kDay;           // all three due; 3 new a day allowed again
+    EXPECT_EQ(r.learner->Counts(0), (cPlanCounts{3, 2}));
+
+    std::vector<int> asked;
+    r.rig.Q().StartQuery();
+    while (r.rig.Q().Mode() == ModeQuestion && asked.size() < 10) {
+        asked.push_back(r.rig.Q().TaskOfRow(r.rig.Q().CurrentRow()));
+        r.rig.Answer("antwort" + std::to_string(asked.back() + 1));
+        r.rig.Q().OnAnswerOk(); // on from the result screen
+    }
+    EXPECT_EQ(asked, (std::vector<int>{2, 0, 1, 3, 4}));
+    EXPECT_EQ(r.rig.Q().Mode(), ModeTaskList);
+    const std::string done = r.learner->PlanDoneText(r.rig.Q().RowTasks());
+    EXPECT_EQ(done.rfind("Für heute fertig: keine fälligen Aufgaben mehr.\nNächste fällige Aufgabe: ", 0), 0u)
+        << done;
+    ASSERT_FALSE(r.rig.presenter.boxes.empty());
+    EXPECT_NE(r.rig.presenter.boxes.back().text.find(W("Für heute fertig")), std::string::npos);
+}
+
+// Two connections in two threads on one database file both land every answer.
+TEST(History, TwoWritersLandEveryAnswer) {
+    testfiles::TempDir dir;
+    const std::string path = dir.Path("verlauf.sqlite");
+    cHistory setup;
+    ASSERT_TRUE(setup.Open(path));
+    const std::int64_t file = setup.AddFile("/kurs.vdr");
+    const std::int64_t task = setup.AddTask(file, cTaskKey{"1", 1, 2});
+    constexpr int kEach = 300;
+    auto writer = [&](int who) {
+        cHistory h;
+        ASSERT_TRUE(h.Open(path));
+        for (int i = 0; i < kEach; ++i)
+            ASSERT_TRUE(h.Append(file, cStoredAnswer{task, kStart + i, AnswerKind::Practice, who}, nullptr));
+    };
+    std::thread a(writer, 0), b(writer, 2);
+    a.join();
+    b.join();
+    const auto answers = setup.Answers(file);
+    EXPECT_EQ(answers.size(), 2u * kEach);
+    EXPECT_EQ(std::count_if(answers.begin(), answers.end(), [](auto& x) { return x.grade == 2; }), kEach);
+}
+
+// A history that cannot be used names the reason; the learner still works in memory.
+TEST(History, BrokenDatabaseNamesTheReason) {
+    testfiles::TempDir dir;
+    struct Case { const char* name; HistoryFailure want; std::function<std::string()> make; };
+    const Case cases[] = {
+        {"damaged", HistoryFailure::Damaged, [&] {
+             testfiles::WriteBytes(dir.Path("kaputt.sqlite"), std::string(4096, 'x'));
+             return dir.Path("kaputt.sqlite"); }},
+        {"folder is a file", HistoryFailure::Folder, [&] {
+             testfiles::WriteBytes(dir.Path("datei"), "x");
+             return dir.Path("datei/verlauf.sqlite"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cHistory h;
+        EXPECT_FALSE(h.Open(c.make()));
+        EXPECT_EQ(h.Failure(), c.want);
+    }
+}
+
+} // namespace

@@ -1,0 +1,115 @@
+// The answer history in the real window: a database that cannot be used gives one
+// message per program run, practice goes on and the training file is saved as always.
+
+#include "common/RecordingPresenter.h"
+#include "common/WindowTest.h"
+#include "data/TrainingData.h"
+#include "learning/History.h"
+#include "learning/Learner.h"
+#include "practice/Query.h"
+#include "practice/ui/VendrillView.h"
+#include "shell/ui/ChildFrame.h"
+#include "ui/ProgramDir.h"
+
+#include <QtTest>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <numeric>
+
+using windowtest::CopySample;
+using windowtest::ShowFrame;
+
+class tst_History : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        SetProgramDirPath(m_programDir.path());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_programDir.path()));
+    }
+
+    void brokenDatabase_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<int>("stored"); // answers the history holds afterwards
+        QTest::newRow("usable") << "usable" << 0 << 2;
+        QTest::newRow("damaged") << "damaged" << 1 << -1;
+        QTest::newRow("read-only") << "read-only" << 1 << 0;
+        QTest::newRow("folder cannot be made") << "folder" << 1 << -1;
+        QTest::newRow("locked by another program") << "locked" << 1 << 0;
+    }
+
+    void brokenDatabase() {
+        QFETCH(QString, kind); QFETCH(int, messages); QFETCH(int, stored);
+        QTemporaryDir work;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(work.filePath("data")));
+        const std::string db = HistoryFilePath();
+        QDir().mkpath(work.filePath("data/Quorvant"));
+        sqlite3* other = nullptr; // the other program that holds the lock
+        if (kind == "damaged") {
+            QFile f(QString::fromStdString(db));
+            QVERIFY(f.open(QIODevice::WriteOnly)); f.write(QByteArray(4096, 'x'));
+        } else if (kind == "folder") {
+            QDir(work.filePath("data")).removeRecursively();
+            QFile f(work.filePath("data")); QVERIFY(f.open(QIODevice::WriteOnly));
+        } else if (kind != "usable") {
+            { cHistory h; QVERIFY(h.Open(db)); }
+            if (kind == "read-only")
+                QVERIFY(chmod(db.c_str(), 0444) == 0);
+            if (kind == "locked") {
+                QCOMPARE(sqlite3_open(db.c_str(), &other), SQLITE_OK);
+                QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+            }
+        }
+        CloseSharedHistory();
+        ResetHistoryFailureReport();
+
+        RecordingPresenter boxes;
+        const QString path = CopySample(work.path(), QStringLiteral("kurs.vdr"));
+        auto counted = [&] {
+            cTrainingData d;
+            if (d.ReadTrainingFile(path.toStdString()) != 0)
+                return -1u;
+            unsigned sum = 0;
+            for (const cTask& t : d.m_aTasks)
+                sum += std::accumulate(t.m_nStats.begin(), t.m_nStats.end(), 0u);
+            return sum;
+        };
+        const unsigned before = counted();
+        {
+            auto frame = ShowFrame(work.path());
+            CChildFrame* child = frame->OpenDocumentFile(path);
+            QVERIFY(child);
+            cQuery& query = child->View()->Query();
+            for (int row = 0; row < 2; ++row) { // practice goes on after the message
+                query.OpenQuestionnaire(0); query.StartAt(row);
+                query.SetAnswerText("gewiss falsch"); query.OnAnswerOk(); query.OnBack();
+            }
+            QVERIFY(frame->close());
+        }
+        if (other)
+            sqlite3_close(other);
+        int historyBoxes = 0;
+        for (const RecordedBox& box : boxes.boxes)
+            historyBoxes += QString::fromLatin1(box.text.c_str()).contains("Lernverlauf") ? 1 : 0;
+        QCOMPARE(historyBoxes, messages);
+        QCOMPARE(boxes.boxes.size(), std::size_t(messages)); // nothing else was said
+        QCOMPARE(counted(), before + 2);                      // the file was saved as always
+        if (stored >= 0) {
+            chmod(db.c_str(), 0644);
+            cHistory h;
+            QVERIFY(h.Open(db));
+            const auto files = h.Files();
+            QCOMPARE(files.empty() ? 0 : int(h.Answers(files[0].first).size()), stored);
+        }
+        CloseSharedHistory();
+    }
+
+private:
+    QTemporaryDir m_programDir;
+};
+
+QTEST_MAIN(tst_History)
+#include "tst_history.moc"
