@@ -12,6 +12,7 @@ inline constexpr int kSettings = 32782;
 inline constexpr int kUpdate = 32786;
 inline constexpr int kImport = 32810;
 inline constexpr int kExport = 32811;
+inline constexpr int kProgress = 32812; // "Lernfortschritt..."
 
 inline constexpr int kFileNew = 57600;
 inline constexpr int kFileOpen = 57601;
