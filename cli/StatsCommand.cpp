@@ -3,6 +3,7 @@
 // Reads the training file only; the exam date option writes the history, never the file.
 
 #include "cli/Commands.h"
+#include "cli/ChartCommand.h"
 #include "base/StreamPresenter.h"
 #include "data/Document.h"
 #include "learning/Learner.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-constexpr const char* kStatsUsage = "stats DATEI.vdr [--json] [--exam-date JJJJ-MM-TT|keiner]";
+constexpr const char* kStatsUsage = "stats DATEI.vdr [--json] [--exam-date JJJJ-MM-TT|keiner] [--chart AUSGABE.png|AUSGABE.pdf]";
 constexpr int kDays = 30;
 
 // "YYYY-MM-DD" of a local day number.
@@ -65,6 +66,7 @@ int RunStatsCommand(cCliContext& ctx)
     std::string path;
     bool json = false;
     std::string examDate;
+    std::string chart;
     for (std::size_t i = 0; i < ctx.args.size(); ++i) {
         const std::string& arg = ctx.args[i];
         if (arg == "--json") {
@@ -75,6 +77,8 @@ int RunStatsCommand(cCliContext& ctx)
                 return UsageError(ctx, kStatsUsage);
             }
             examDate = ctx.args[++i];
+        } else if (arg == "--chart" && i + 1 < ctx.args.size()) {
+            chart = ctx.args[++i];
         } else if (!arg.empty() && arg[0] == '-') {
             ctx.err << "Unbekannte Option: " << arg << '\n';
             return UsageError(ctx, kStatsUsage);
@@ -104,6 +108,8 @@ int RunStatsCommand(cCliContext& ctx)
         ctx.err << "Der Prüfungstermin konnte nicht gespeichert werden.\n";
         return kExitFailed;
     }
+    if (!chart.empty())
+        return RunChartWriter(ctx, path, chart);
     const std::int64_t examDay = learner.ExamDay();
     const std::vector<cExamReadiness> readiness = learner.Readiness();
     const std::int64_t today = LocalDay(learner.Now());

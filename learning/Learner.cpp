@@ -300,6 +300,8 @@ void cLearner::OnAnswer(const cAnswerEvent& event)
         (void)m_history->Append(m_fileId, answer, &entry);
     }
     CheckFailure();
+    if (m_answerHook)
+        m_answerHook(event, now);
 }
 
 void cLearner::OnStatisticsReset()

@@ -62,6 +62,12 @@ public:
 
     /// Clock in seconds since 1970 (default: the system clock).
     void SetClock(std::function<std::int64_t()> clock) { m_clock = std::move(clock); }
+    /// Called after each answer was taken into the memory model (and stored when the
+    /// history works), with the time it was given: lets windows that show the history follow.
+    void SetAnswerHook(std::function<void(const cAnswerEvent&, std::int64_t)> hook)
+    {
+        m_answerHook = std::move(hook);
+    }
     void SetOptions(const cLearnerOptions& options) { m_options = options; }
     /// Takes the plan's switch and new tasks per day from these program settings each
     /// time they are needed, so a change in "Einstellungen" applies at once.
@@ -126,6 +132,7 @@ private:
     const cSettings* m_pSettings = nullptr;
     cFsrs m_fsrs;
     std::function<std::int64_t()> m_clock;
+    std::function<void(const cAnswerEvent&, std::int64_t)> m_answerHook;
     std::int64_t m_fileId = 0;
     std::string m_strBoundPath;
     std::int64_t m_examDay = -1; // kept for a session without history

@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcurl4-openssl-dev libpugixml-dev libmimalloc-dev libsqlite3-dev
-  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-tools-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev qt6-tools-dev-tools libgl-dev
   qt6-qpa-plugins qt6-translations-l10n fonts-liberation
   clang libclang-rt-14-dev
   xvfb xauth imagemagick python3 poppler-utils openssl appstream libxcb1-dev

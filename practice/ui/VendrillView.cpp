@@ -6,6 +6,7 @@
 #include "data/Document.h"
 #include "data/ui/VendrillDoc.h"
 #include "learning/Learner.h"
+#include "learning/ui/ProgressWindow.h"
 #include "practice/Query.h"
 #include "practice/TaskList.h"
 #include "practice/ui/ListModels.h"
@@ -441,6 +442,9 @@ void CVendrillView::InitialUpdate()
     m_learner = std::make_unique<cLearner>(m_doc.Core(), &SharedHistory());
     m_learner->FollowSettings(&m_settings);
     m_learner->Bind();
+    m_learner->SetAnswerHook([this](const cAnswerEvent& event, std::int64_t at) {
+        emit AnswerNotifier().AnswerRecorded(&m_doc.Core(), event.taskIndex, event.grade, at);
+    });
     m_query->SetAnswerObserver(m_learner.get());
     m_query->InitialUpdate();
     // The frame sizes the view once it is set up, and that layout puts the overview's

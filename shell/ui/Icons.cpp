@@ -241,6 +241,19 @@ void DrawOverview(QPainter& p)
     }
 }
 
+void DrawProgress(QPainter& p)
+{
+    p.setPen(Pen(kOutline));
+    p.setBrush(kPaper);
+    p.drawRoundedRect(QRectF(3, 3, 26, 26), 2, 2);
+    const double heights[] = {7, 12, 10, 17};
+    for (int i = 0; i < 4; ++i) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(i == 3 ? kGreen : kBlue);
+        p.drawRect(QRectF(6.5 + i * 5, 25 - heights[i], 3.5, heights[i]));
+    }
+}
+
 void DrawApp(QPainter& p)
 {
     QLinearGradient back(0, 0, 0, 32);
@@ -276,6 +289,7 @@ QPixmap DrawCommandImage(int id, int size)
     case cmd::kSettings: draw = DrawSettings; break;
     case cmd::kFileSettings: draw = DrawFileSettings; break;
     case cmd::kOverview: draw = DrawOverview; break;
+    case cmd::kProgress: draw = DrawProgress; break;
     case cmd::kAbout:
         draw = [](QPainter& p) { RoundBadge(p, kBlue, QStringLiteral("i")); };
         break;

@@ -8,6 +8,7 @@
 #include "data/ui/FileSettingsDlg.h"
 #include "data/ui/VendrillDoc.h"
 #include "exchange/ui/ExchangeDlg.h"
+#include "learning/ui/ProgressWindow.h"
 #include "practice/Query.h"
 #include "practice/ui/ExamSheetDlg.h"
 #include "practice/ui/VendrillView.h"
@@ -119,6 +120,9 @@ const ActionDef kActions[] = {
     {cmd::kDeleteTask, "Aufgabe Lö&schen", "Löscht die angezeigte Aufgabe\nAufgabe löschen", {}},
     {cmd::kSplitQuestionnaire, "Fragebogenauf&teilung",
      "Legt fest, welche Aufgaben zum Fragebogen gehören\nFragebogenaufteilung", {}},
+    {cmd::kProgress, "&Lernfortschritt...\tStrg+L",
+     "Zeigt den Lernfortschritt der aktiven Trainingsdatei in Diagrammen\nLernfortschritt",
+     {QKeySequence(Qt::CTRL | Qt::Key_L)}},
     {cmd::kAbout, "Inf&o über das Programm...",
      "Zeigt den Namen und die Version des Programms an\nInfo", {}},
     {cmd::kHelp, "Hilfe", "Öffnet die Hilfedatei\nHilfe", {QKeySequence()}},
@@ -159,7 +163,7 @@ const MenuDef kMenusFile[] = {
     {"&Prüfungssimulation", {cmd::kExamStart, cmd::kExamEnd, cmd::kEvaluationEnd}},
     {"&Ansicht",
      {cmd::kToolBar, cmd::kStatusBar, kSeparator, cmd::kOverview, kSeparator, cmd::kDetailView,
-      cmd::kMiniatureView}},
+      cmd::kMiniatureView, kSeparator, cmd::kProgress}},
     {"E&xtra", {cmd::kSettings, cmd::kFileSettings, kSeparator, cmd::kResetStatistics}},
     {"&Fenster", {cmd::kNewWindow, cmd::kCascade, cmd::kTile, cmd::kArrangeIcons}},
     {"&Editor",
@@ -171,7 +175,7 @@ const MenuDef kMenusFile[] = {
 const int kToolBarItems[] = {
     cmd::kFileNew,  cmd::kFileOpen,     cmd::kFileSave,     kSeparator, cmd::kPrint,
     cmd::kExamSheet, cmd::kPrintPreview, kSeparator,     cmd::kSettings,     cmd::kFileSettings, kSeparator,
-    cmd::kOverview, kSeparator,         cmd::kAbout,        cmd::kHelp,
+    cmd::kOverview, cmd::kProgress,     kSeparator,         cmd::kAbout,        cmd::kHelp,
 };
 
 QString U(const char* utf8)
@@ -260,6 +264,10 @@ void CMainFrame::CreateActions()
         if (view)
             view->FileSettingsChanged();
         UpdateActions();
+    });
+    on(cmd::kProgress, [this] {
+        if (CChildFrame* child = ActiveChild())
+            CProgressWindow::ShowFor(child->Document(), this);
     });
     on(cmd::kNewWindow, &CMainFrame::OnNewWindow);
     on(cmd::kCascade, [this] { m_mdi->cascadeSubWindows(); });
@@ -468,7 +476,7 @@ void CMainFrame::UpdateActions()
         each->setWindowModified(each->Document().IsModified());
     setWindowModified(child && child->isWindowModified());
 
-    for (int id : {cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs, cmd::kExport})
+    for (int id : {cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs, cmd::kExport, cmd::kProgress})
         m_actions.value(id)->setEnabled(child != nullptr);
     for (const CVendrillView::Command& command : CVendrillView::Commands())
         m_actions.value(command.id)->setEnabled(view && view->IsCommandEnabled(command.id));

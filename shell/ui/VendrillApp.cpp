@@ -1,6 +1,7 @@
 #include "shell/ui/VendrillApp.h"
 
 #include "base/Message.h"
+#include "learning/ui/ProgressExport.h"
 #include "shell/ui/Icons.h"
 #include "shell/ui/MainFrame.h"
 #include "ui/MessageBoxPresenter.h"
@@ -42,6 +43,9 @@ QStringList CommandLineFiles(const QStringList& arguments, const QString& curren
 
 int RunQuorvant(int& argc, char** argv)
 {
+    // The chart page runs its own offscreen application and opens no window.
+    if (IsChartCommandLine(argc, argv))
+        return RunChartCommandLine(argc, argv);
     ChooseMediaBackend();
     // Print requests show no window of their own, so they also run without a display;
     // anything else would end in Qt's abort: say why instead.

@@ -166,7 +166,7 @@ private slots:
             QVERIFY(!images.contains(image));
             images << image;
         }
-        QCOMPARE(order, QList<int>({57600, 57601, 57603, 0, 57607, 32812, 57609, 0, 32782, 32777, 0, 32785, 0,
+        QCOMPARE(order, QList<int>({57600, 57601, 57603, 0, 57607, 32812, 57609, 0, 32782, 32777, 0, 32785, 32813, 0,
                                     57664, 32773}));
         // Hiding the tool bar through the menu and back, then the status bar.
         frame->Action(cmd::kToolBar)->trigger();
@@ -189,7 +189,7 @@ private slots:
                  "&Prüfungssimulation: Prüfungssimulation &starten | Prüfungssimulation b&eenden | "
                  "Prüfungs&auswertung beenden\n"
                  "&Ansicht: &Symbolleiste | S&tatusleiste | - | Zur &Übersicht | - | &Detailansicht | "
-                 "&Miniaturansicht\n"
+                 "&Miniaturansicht | - | &Lernfortschritt...\tStrg+L\n"
                  "E&xtra: &Einstellungen | &Dateieinstellungen | - | &Statistik zurücksetzen\n"
                  "&Fenster: Neues &Fenster | Über&lappend | &Nebeneinander | &Symbole anordnen\n"
                  "&Editor: &Neuen Fragebogen | Fragebogen &löschen | - | Neue &Aufgabe | "

@@ -1,0 +1,379 @@
+#include "learning/Progress.h"
+
+#include "base/Cp1252.h"
+#include "data/TrainingData.h"
+#include "learning/Learner.h"
+#include "learning/Readiness.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+#include <map>
+#include <tuple>
+
+namespace {
+
+std::string Percent(double p)
+{
+    return std::to_string(static_cast<int>(std::lround(p * 100))) + " %";
+}
+
+// "TT.MM." of a local day number.
+std::string ShortDate(std::int64_t day)
+{
+    const std::int64_t z = day + 719468; // civil date from days since 1970
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d.%02d.", d, m);
+    return text;
+}
+
+} // namespace
+
+std::int64_t HistoryFileOf(cHistory& history, const std::string& path)
+{
+    if (!history.IsOpen() || path.empty())
+        return 0;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::weakly_canonical(path, error);
+    return history.FindFile(error ? path : absolute.string());
+}
+
+cProgress::cProgress(const cTrainingData& data, double retention)
+    : m_data(data), m_retention(retention)
+{
+}
+
+void cProgress::Load(cHistory& history, std::int64_t file, std::int64_t now, std::int64_t examDay)
+{
+    if (!history.IsOpen() || file == 0) {
+        Load({}, {}, now, examDay);
+        return;
+    }
+    Load(history.Tasks(file), history.Answers(file), now, examDay);
+}
+
+int cProgress::DayIndex(std::int64_t at) const
+{
+    const auto it = std::upper_bound(m_bounds.begin(), m_bounds.end(), at);
+    return static_cast<int>(it - m_bounds.begin()) - 1;
+}
+
+int cProgress::DueIndex(const cMemoryState& s) const
+{
+    if (s.IsNew())
+        return -1;
+    const int day = DayIndex(cFsrs::DueAt(s, m_retention)) - (kDays - 1);
+    if (day >= kForecastDays)
+        return -1;
+    return std::max(day, 0);
+}
+
+void cProgress::AddDue(const cMemoryState& s, int delta)
+{
+    if (const int i = DueIndex(s); i >= 0)
+        m_dueCount[static_cast<std::size_t>(i)] += delta;
+}
+
+std::vector<int> cProgress::Forecast() const
+{
+    return m_dueCount;
+}
+
+double cProgress::NewRate() const
+{
+    return m_firstAnswers == 0 ? 0.0 : static_cast<double>(m_firstRecalled) / m_firstAnswers;
+}
+
+double cProgress::Pass(int questionnaire, std::int64_t at, const std::vector<cMemoryState>& states,
+                       double newRate) const
+{
+    const auto& q = m_data.m_aQuestionnaires[static_cast<std::size_t>(questionnaire)];
+    std::vector<cExamTask> tasks;
+    tasks.reserve(q.m_aTaskIndex.size());
+    for (const std::uint32_t index : q.m_aTaskIndex) {
+        if (index >= states.size())
+            continue;
+        const cMemoryState& s = states[index];
+        tasks.push_back({m_data.m_aTasks[index].m_nPoints,
+                         s.IsNew() ? newRate : cFsrs::RecallAt(s, at)});
+    }
+    return ExamReadiness(tasks, q.m_nPassPoints, q.m_nRetakePoints).pass;
+}
+
+int cProgress::StateOf(int taskIndex, std::int64_t now) const
+{
+    const cMemoryState& s = m_state[static_cast<std::size_t>(taskIndex)];
+    if (s.IsNew())
+        return 0;
+    return cFsrs::RecallAt(s, now) >= kKnownRecall ? 2 : 1;
+}
+
+// Readiness at the end of every day of the window before day upTo that is not done yet,
+// from the replayed memory of the exam tasks.
+void cProgress::FinishDays(int upTo, const std::vector<int>& firsts, const std::vector<int>& recalled,
+                           int firstsBefore, int recalledBefore)
+{
+    upTo = std::min(upTo, kDays - 1); // today is taken at the current time
+    for (; m_finished < upTo; ++m_finished) {
+        const std::size_t d = static_cast<std::size_t>(m_finished);
+        m_firstsUpTo += firsts[d];
+        m_recalledUpTo += recalled[d];
+        const int all = firstsBefore + m_firstsUpTo;
+        const double newRate = all == 0 ? 0.0 : double(recalledBefore + m_recalledUpTo) / all;
+        for (cReadinessCurve& c : m_curves)
+            c.past[d] = Pass(c.questionnaire, m_bounds[d + 1] - 1, m_replay, newRate);
+    }
+}
+
+void cProgress::Project()
+{
+    const std::int64_t today = Today();
+    const int days = m_examDay > today
+                         ? static_cast<int>(std::min<std::int64_t>(m_examDay - today, kMaxProjection))
+                         : 0;
+    const double newRate = NewRate();
+    for (cReadinessCurve& c : m_curves) {
+        c.past[kDays - 1] = Pass(c.questionnaire, m_now, m_state, newRate);
+        c.projected.assign(static_cast<std::size_t>(days), 0.0);
+        // Midday of each day, the time the learner takes the readiness on the exam date.
+        for (int d = 0; d < days; ++d)
+            c.projected[static_cast<std::size_t>(d)] =
+                Pass(c.questionnaire, LocalDayStart(today + 1 + d) + 12 * 3600, m_state, newRate);
+    }
+}
+
+void cProgress::Load(const std::vector<cStoredTask>& tasks,
+                     const std::vector<cStoredAnswer>& answers, std::int64_t now,
+                     std::int64_t examDay)
+{
+    m_now = now;
+    m_examDay = examDay;
+    m_first = LocalDay(now) - (kDays - 1);
+    m_bounds.resize(kDays + kForecastDays + 1);
+    for (std::size_t i = 0; i < m_bounds.size(); ++i)
+        m_bounds[i] = LocalDayStart(m_first + static_cast<std::int64_t>(i));
+    m_perDay.assign(kDays, cDayAnswers{});
+    const std::size_t count = m_data.m_aTasks.size();
+    m_state.assign(count, cMemoryState{});
+    m_answeredTask.assign(count, false);
+
+    std::vector<bool> inExam(count, false);
+    m_inQuestionnaires.assign(count, {});
+    m_curves.clear();
+    for (std::size_t k = 0; k < m_data.m_aQuestionnaires.size(); ++k) {
+        const auto& q = m_data.m_aQuestionnaires[k];
+        for (const std::uint32_t index : q.m_aTaskIndex)
+            if (index < count) {
+                m_inQuestionnaires[index].push_back(static_cast<int>(k));
+                inExam[index] = inExam[index] || q.m_nExamSeconds >= 0;
+            }
+        if (q.m_nExamSeconds >= 0)
+            m_curves.push_back({static_cast<int>(k), std::vector<double>(kDays, 0.0), {}});
+    }
+
+    // Stored tasks find their task in the file by their fingerprint, which the learner
+    // keeps up to date through edits. Their stored memory is the current one; the first
+    // answers give the new tasks per day and the recall rate of new tasks.
+    std::map<std::tuple<std::string, std::uint64_t, std::uint64_t>, std::vector<int>> byKey;
+    for (std::size_t i = count; i-- > 0;) {
+        const cTaskKey key = TaskKeyOf(m_data.m_aTasks[i]);
+        byKey[{key.number, key.question, key.solution}].push_back(static_cast<int>(i));
+    }
+    std::int64_t low = INT64_MAX;
+    std::int64_t high = 0;
+    for (const cStoredTask& t : tasks) {
+        low = std::min(low, t.id);
+        high = std::max(high, t.id);
+    }
+    // Exam task of each stored id, -1 for the others: ids are row numbers, so a table
+    // over their range is small and quicker than a hash per answer.
+    std::vector<int> examIndexOf(tasks.empty() ? 0 : static_cast<std::size_t>(high - low + 1), -1);
+    std::vector<int> firsts(kDays, 0);
+    std::vector<int> recalled(kDays, 0);
+    int firstsBefore = 0;
+    int recalledBefore = 0;
+    m_firstAnswers = 0;
+    m_firstRecalled = 0;
+    for (const cStoredTask& t : tasks) {
+        auto it = byKey.find({t.key.number, t.key.question, t.key.solution});
+        if (it != byKey.end() && !it->second.empty()) {
+            const int index = it->second.back();
+            it->second.pop_back();
+            m_state[static_cast<std::size_t>(index)] = t.state;
+            m_answeredTask[static_cast<std::size_t>(index)] = t.firstGrade >= 0;
+            if (inExam[static_cast<std::size_t>(index)])
+                examIndexOf[static_cast<std::size_t>(t.id - low)] = index;
+        }
+        if (t.firstGrade < 0)
+            continue;
+        ++m_firstAnswers;
+        m_firstRecalled += t.firstGrade > GradeWrong;
+        const int day = DayIndex(t.firstAt);
+        if (day < 0) {
+            ++firstsBefore;
+            recalledBefore += t.firstGrade > GradeWrong;
+        } else if (day < kDays) {
+            ++m_perDay[static_cast<std::size_t>(day)].fresh;
+            ++firsts[static_cast<std::size_t>(day)];
+            recalled[static_cast<std::size_t>(day)] += t.firstGrade > GradeWrong;
+        }
+    }
+
+    // One pass in the order stored (the order the answers were given): counts per day,
+    // and the memory of the exam tasks replayed for the readiness at each day's end.
+    m_replay.assign(count, cMemoryState{});
+    m_finished = 0;
+    m_firstsUpTo = 0;
+    m_recalledUpTo = 0;
+    int day = -1;
+    std::int64_t dayStart = 0;
+    std::int64_t dayEnd = 0;
+    for (const cStoredAnswer& a : answers) {
+        if (a.kind == AnswerKind::Reset)
+            continue;
+        if (a.at < dayStart || a.at >= dayEnd) {
+            day = DayIndex(a.at);
+            if (day >= 0 && day + 1 < static_cast<int>(m_bounds.size())) {
+                dayStart = m_bounds[static_cast<std::size_t>(day)];
+                dayEnd = m_bounds[static_cast<std::size_t>(day) + 1];
+            } else {
+                dayStart = day < 0 ? INT64_MIN : m_bounds.back();
+                dayEnd = day < 0 ? m_bounds.front() : INT64_MAX;
+            }
+            FinishDays(day, firsts, recalled, firstsBefore, recalledBefore);
+        }
+        if (day >= 0 && day < kDays) {
+            cDayAnswers& d = m_perDay[static_cast<std::size_t>(day)];
+            (a.grade >= GradeRight ? d.right : a.grade == GradePartly ? d.partly : d.wrong)++;
+        }
+        if (a.task < low || a.task > high)
+            continue;
+        if (const int index = examIndexOf[static_cast<std::size_t>(a.task - low)]; index >= 0) {
+            cMemoryState& s = m_replay[static_cast<std::size_t>(index)];
+            s = m_fsrs.Review(s, RatingOfGrade(a.grade), a.at);
+        }
+    }
+    FinishDays(kDays - 1, firsts, recalled, firstsBefore, recalledBefore);
+    m_replay.clear();
+    m_replay.shrink_to_fit();
+
+    m_dueCount.assign(kForecastDays, 0);
+    for (const cMemoryState& s : m_state)
+        AddDue(s, 1);
+    m_states.clear();
+    for (std::size_t k = 0; k < m_data.m_aQuestionnaires.size(); ++k) {
+        cStateCounts c;
+        c.questionnaire = static_cast<int>(k);
+        for (const std::uint32_t index : m_data.m_aQuestionnaires[k].m_aTaskIndex) {
+            if (index >= count)
+                continue;
+            const int state = StateOf(static_cast<int>(index), now);
+            (state == 0 ? c.fresh : state == 1 ? c.learning : c.known)++;
+        }
+        m_states.push_back(c);
+    }
+    Project();
+}
+
+bool cProgress::AddAnswer(int taskIndex, int grade, std::int64_t at)
+{
+    const int day = DayIndex(at);
+    if (day != kDays - 1 || taskIndex < 0 || static_cast<std::size_t>(taskIndex) >= m_state.size())
+        return false;
+    m_now = std::max(m_now, at);
+    const std::size_t i = static_cast<std::size_t>(taskIndex);
+    cDayAnswers& today = m_perDay[kDays - 1];
+    (grade >= GradeRight ? today.right : grade == GradePartly ? today.partly : today.wrong)++;
+    if (!m_answeredTask[i]) {
+        m_answeredTask[i] = true;
+        ++today.fresh;
+        ++m_firstAnswers;
+        if (grade > GradeWrong)
+            ++m_firstRecalled;
+    }
+    const int before = StateOf(taskIndex, at);
+    AddDue(m_state[i], -1);
+    m_state[i] = m_fsrs.Review(m_state[i], RatingOfGrade(grade), at);
+    AddDue(m_state[i], 1);
+    const int after = StateOf(taskIndex, at);
+    auto bucket = [](cStateCounts& c, int state) -> int& {
+        return state == 0 ? c.fresh : state == 1 ? c.learning : c.known;
+    };
+    for (const int k : m_inQuestionnaires[i]) {
+        --bucket(m_states[static_cast<std::size_t>(k)], before);
+        ++bucket(m_states[static_cast<std::size_t>(k)], after);
+    }
+    Project();
+    return true;
+}
+
+std::string cProgress::AnswersSummary(int lastDays) const
+{
+    lastDays = std::clamp(lastDays, 1, kDays);
+    cDayAnswers sum;
+    for (int d = kDays - lastDays; d < kDays; ++d) {
+        const cDayAnswers& a = m_perDay[static_cast<std::size_t>(d)];
+        sum.right += a.right;
+        sum.partly += a.partly;
+        sum.wrong += a.wrong;
+        sum.fresh += a.fresh;
+    }
+    std::string text = "Letzte " + std::to_string(lastDays) + " Tage: ";
+    if (sum.Total() == 0)
+        return text + "keine Antworten";
+    return text + std::to_string(sum.Total()) + " Antworten, " +
+           Percent(static_cast<double>(sum.right) / sum.Total()) + " richtig, " +
+           std::to_string(sum.fresh) + " neue Aufgaben";
+}
+
+std::string cProgress::ForecastSummary() const
+{
+    int total = 0;
+    for (const int n : m_dueCount)
+        total += n;
+    std::string text = "Nächste " + std::to_string(kForecastDays) + " Tage: " +
+                       std::to_string(total) + " fällige Aufgaben, heute " +
+                       std::to_string(m_dueCount.empty() ? 0 : m_dueCount[0]);
+    if (m_examDay >= 0)
+        text += "; Prüfungstermin " + ShortDate(m_examDay);
+    return text;
+}
+
+std::string cProgress::ReadinessSummary() const
+{
+    if (m_curves.empty())
+        return "Kein Prüfungsfragebogen";
+    std::string text = "Bestehenswahrscheinlichkeit heute: ";
+    for (std::size_t i = 0; i < m_curves.size(); ++i) {
+        const cReadinessCurve& c = m_curves[i];
+        text += (i ? "; " : "") +
+                Cp1252ToUtf8(m_data.m_aQuestionnaires[static_cast<std::size_t>(c.questionnaire)]
+                                 .m_strTitle) +
+                " " + Percent(c.past.back());
+        if (!c.projected.empty())
+            text += ", am Prüfungstermin " + Percent(c.projected.back());
+    }
+    return text;
+}
+
+std::string cProgress::StatesSummary() const
+{
+    std::string text;
+    for (const cStateCounts& c : m_states) {
+        if (!text.empty())
+            text += "; ";
+        text += Cp1252ToUtf8(m_data.m_aQuestionnaires[static_cast<std::size_t>(c.questionnaire)]
+                                 .m_strTitle) +
+                ": " + std::to_string(c.fresh) + " neu, " + std::to_string(c.learning) +
+                " im Lernen, " + std::to_string(c.known) + " gelernt";
+    }
+    return text.empty() ? "Keine Fragebögen" : text;
+}
