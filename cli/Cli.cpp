@@ -31,7 +31,7 @@ constexpr cCommand kCommands[] = {
     {"info", "info DATEI.vdr", "Kurzer Überblick über eine Trainingsdatei", RunInfoCommand},
     {"practice", "practice DATEI.vdr [--questionnaire N] [--plan]", "Fragebogen im Terminal üben",
      RunPracticeCommand},
-    {"stats", "stats DATEI.vdr [--json] [--exam-date JJJJ-MM-TT|keiner]",
+    {"stats", "stats DATEI.vdr [--json] [--exam-date JJJJ-MM-TT|keiner] [--chart AUSGABE.png|AUSGABE.pdf]",
      "Lernstand: fällige und neue Aufgaben, Prüfungsbereitschaft", RunStatsCommand},
     {"list", "list DATEI.vdr [--questionnaire N] [--sort K] [--descending] [--find TEXT]",
      "Aufgabenliste ausgeben (Tabulator-getrennt)", RunListCommand},

@@ -149,7 +149,7 @@ const std::string kHelp =
     "Trainingsdatei aus JSON, CSV, KVTML oder Anki-Text schreiben (- liest JSON von stdin)\n"
     "  info DATEI.vdr                Kurzer Überblick über eine Trainingsdatei\n"
     "  practice DATEI.vdr [--questionnaire N] [--plan]  Fragebogen im Terminal üben\n"
-    "  stats DATEI.vdr [--json] [--exam-date JJJJ-MM-TT|keiner]  "
+    "  stats DATEI.vdr [--json] [--exam-date JJJJ-MM-TT|keiner] [--chart AUSGABE.png|AUSGABE.pdf]  "
     "Lernstand: fällige und neue Aufgaben, Prüfungsbereitschaft\n"
     "  list DATEI.vdr [--questionnaire N] [--sort K] [--descending] [--find TEXT]  "
     "Aufgabenliste ausgeben (Tabulator-getrennt)\n"
