@@ -113,9 +113,7 @@ QString ExamSheetRequestError(const cStartRequest& request)
 
 int RunExamSheetRequest(const cStartRequest& request, const cSettings& settings)
 {
-    cStreamPresenter presenter(std::cerr);
-    cMessagePresenter& previous = MessagePresenter();
-    SetMessagePresenter(&presenter);
+    const cMessagesToStderr messages;
     cPrintSource source(settings);
     QString error;
     int status = source.Open(request.file, request.questionnaire, error);
@@ -148,6 +146,5 @@ int RunExamSheetRequest(const cStartRequest& request, const cSettings& settings)
     }
     if (!error.isEmpty())
         std::cerr << error.toStdString() << '\n';
-    SetMessagePresenter(&previous);
     return status;
 }

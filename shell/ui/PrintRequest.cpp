@@ -222,9 +222,7 @@ int PrintTrainingFile(const QString& file, const QString& printerName, const cSe
 
 int RunPdfRequest(const cStartRequest& request, const cSettings& settings)
 {
-    cStreamPresenter presenter(std::cerr);
-    cMessagePresenter& previous = MessagePresenter();
-    SetMessagePresenter(&presenter);
+    const cMessagesToStderr messages;
     cPrintSource source(settings);
     QString error;
     int status = source.Open(request.file, request.questionnaire, error);
@@ -237,7 +235,6 @@ int RunPdfRequest(const cStartRequest& request, const cSettings& settings)
                          .toStdString();
         status = kPrintExitFailed;
     }
-    SetMessagePresenter(&previous);
     return status;
 }
 

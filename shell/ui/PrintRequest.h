@@ -4,6 +4,7 @@
 // file's questionnaire without its window, either in a program of their own or, handed
 // over, in the program that is already running.
 
+#include "base/StreamPresenter.h"
 #include "data/Document.h"
 #include "practice/QueryHost.h"
 #include "shell/ui/ExamSheetRequest.h"
@@ -11,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <iostream>
 #include <memory>
 
 class cQuery;
@@ -48,6 +50,20 @@ struct cStartRequest {
 [[nodiscard]] QString PrintUsageText();
 
 /// A training file read for printing one of its questionnaires; nothing is written back.
+/// Sends the program's messages to standard error while it lives (requests without a
+/// window), and gives the previous presenter back afterwards.
+class cMessagesToStderr {
+public:
+    cMessagesToStderr() { SetMessagePresenter(&m_stream); }
+    ~cMessagesToStderr() { SetMessagePresenter(&m_previous); }
+    cMessagesToStderr(const cMessagesToStderr&) = delete;
+    cMessagesToStderr& operator=(const cMessagesToStderr&) = delete;
+
+private:
+    cStreamPresenter m_stream{std::cerr};
+    cMessagePresenter& m_previous = MessagePresenter();
+};
+
 class cPrintSource {
 public:
     explicit cPrintSource(const cSettings& settings);
