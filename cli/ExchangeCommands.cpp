@@ -2,9 +2,9 @@
 // training file); the other formats go through the exchange core.
 
 #include "cli/Commands.h"
-#include "base/Cp1252.h"
 #include "data/Document.h"
 #include "exchange/Exchange.h"
+#include "exchange/TrainingJson.h"
 
 #include <nlohmann/json.hpp>
 
@@ -81,72 +81,6 @@ bool ParseExchangeArgs(cCliContext& ctx, bool import, cExchangeArgs& out)
     if (out.files.size() != (import ? 2u : 1u))
         return UsageError(ctx, usage), false;
     return true;
-}
-
-// Replaces characters without a Windows-1252 byte by '?' in JSON text: raw UTF-8
-// characters and \u escapes inside strings. Everything else stays byte for byte, so the
-// JSON import checks the document as written.
-std::string ReplaceUnmappableJson(const std::string& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    bool inString = false;
-    const auto hex4 = [&](std::size_t at, unsigned& value) {
-        if (at + 4 > text.size())
-            return false;
-        value = 0;
-        for (std::size_t k = at; k < at + 4; ++k) {
-            const char c = text[k];
-            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-            if (digit < 0)
-                return false;
-            value = value * 16 + static_cast<unsigned>(digit);
-        }
-        return true;
-    };
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (inString && c == '\\' && i + 1 < text.size() && text[i + 1] == 'u') {
-            unsigned unit = 0;
-            std::size_t length = 6;
-            char32_t cp = 0;
-            if (hex4(i + 2, unit)) {
-                cp = unit;
-                unsigned low = 0;
-                if (unit >= 0xD800 && unit <= 0xDBFF && text.compare(i + 6, 2, "\\u") == 0 &&
-                    hex4(i + 8, low) && low >= 0xDC00 && low <= 0xDFFF) {
-                    cp = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-                    length = 12;
-                }
-                if (UnicodeToCp1252(cp) < 0) {
-                    out += '?';
-                    i += length;
-                    continue;
-                }
-            }
-            out.append(text, i, 2);
-            i += 2;
-            continue;
-        }
-        if (inString && c == '\\' && i + 1 < text.size()) {
-            out.append(text, i, 2);
-            i += 2;
-            continue;
-        }
-        if (c == '"')
-            inString = !inString;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
-            continue;
-        }
-        const std::size_t length = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
-        const std::string piece = text.substr(i, length);
-        std::string mapped;
-        out += Utf8ToCp1252(piece, mapped) ? piece : std::string("?");
-        i += length;
-    }
-    return out;
 }
 
 int ImportJson(cCliContext& ctx, const cExchangeArgs& a)

@@ -1,5 +1,5 @@
 #include "cli/Commands.h"
-#include "cli/TrainingJson.h"
+#include "exchange/TrainingJson.h"
 #include "data/Document.h"
 #include "exchange/Exchange.h"
 

@@ -5,13 +5,17 @@
 #include "exchange/Csv.h"
 #include "exchange/Kvtml.h"
 #include "exchange/TextInput.h"
+#include "exchange/TrainingJson.h"
+#include "data/TrainingFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <istream>
 #include <limits>
+#include <streambuf>
 #include <unordered_set>
 
 #include <fcntl.h>
@@ -31,6 +35,107 @@ long long LeadingNumber(const std::string& text)
     errno = 0;
     const long long value = std::strtoll(text.c_str(), nullptr, 10);
     return errno == ERANGE ? 0 : value;
+}
+
+// Reads bytes in place, without a copy of a file that may be hundreds of megabytes.
+class cBytesInput : public std::streambuf {
+public:
+    explicit cBytesInput(std::string& bytes) { setg(bytes.data(), bytes.data(), bytes.data() + bytes.size()); }
+};
+
+bool ReadJson(std::string& bytes, cTrainingData& data, cJsonRefusal& refusal)
+{
+    cBytesInput buffer(bytes);
+    std::istream in(&buffer);
+    return ReadTrainingJson(in, data, refusal);
+}
+
+// The JSON import: the whole training file. Characters without a Windows-1252 byte are
+// replaced only once a first pass found no other fault before them, so the replacing
+// never has to deal with broken syntax.
+cImportResult ParseJson(std::string& bytes, const cImportOptions& options)
+{
+    cImportResult result;
+    auto data = std::make_shared<cTrainingData>();
+    cJsonRefusal refusal;
+    bool read = ReadJson(bytes, *data, refusal);
+    if (!read && refusal.unmappable && options.replaceUnmappable) {
+        bytes = ReplaceUnmappableJson(bytes);
+        read = ReadJson(bytes, *data, refusal);
+    }
+    if (!read) {
+        result.failure = refusal.unmappable ? ImportFailure::Unmappable : ImportFailure::Damaged;
+        result.message = refusal.syntaxByte != 0 ? "Die Datei ist kein gültiges JSON (Fehler bei Byte " +
+                                                       std::to_string(refusal.syntaxByte) + ")"
+                                                 : refusal.message;
+        return result;
+    }
+    // As a saved and reopened file would be: the reader adds the automatic questionnaire
+    // again, the default columns and normalised exam times.
+    data->m_aQuestionnaires.pop_back();
+    CompleteTrainingData(*data);
+    result.training = std::move(data);
+    return result;
+}
+
+// Appends count tasks, built by fill(i, task), to data: task numbers the data already
+// uses (or none) are given anew, the new questionnaires (indices counted from the first
+// new task) go before the automatic one after the one titled title that holds them all.
+template <typename Fill>
+int AppendTasks(cTrainingData& data, std::size_t count, Fill fill,
+                std::vector<cQuestionnaire>&& lists, const std::string& title)
+{
+    const auto base = static_cast<std::uint32_t>(data.m_aTasks.size());
+    if (data.m_aQuestionnaires.empty()) {
+        cQuestionnaire all;
+        all.m_strTitle = kAllTasksTitle;
+        for (std::uint32_t i = 0; i < base; ++i)
+            all.m_aTaskIndex.push_back(i);
+        data.m_aQuestionnaires.push_back(std::move(all));
+    }
+
+    std::unordered_set<std::string> used;
+    used.reserve(base + count);
+    for (const cTask& t : data.m_aTasks)
+        used.insert(t.m_strTaskNo);
+    long long next = data.m_aTasks.empty() ? 1 : LeadingNumber(data.m_aTasks.back().m_strTaskNo) + 1;
+
+    data.m_aTasks.reserve(base + count);
+    for (std::size_t i = 0; i < count; ++i) {
+        cTask& t = data.m_aTasks.emplace_back();
+        fill(i, t);
+        if (!t.m_strTaskNo.empty() && used.insert(t.m_strTaskNo).second) {
+            const long long own = LeadingNumber(t.m_strTaskNo);
+            if (own < std::numeric_limits<long long>::max())
+                next = std::max(next, own + 1);
+        } else {
+            while (!used.insert(std::to_string(next)).second)
+                ++next;
+            t.m_strTaskNo = std::to_string(next++);
+        }
+    }
+
+    std::vector<cQuestionnaire> added;
+    cQuestionnaire& own = added.emplace_back();
+    own.m_strTitle = title;
+    own.m_aTaskIndex.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i)
+        own.m_aTaskIndex.push_back(base + i);
+    for (cQuestionnaire& q : lists) {
+        std::erase_if(q.m_aTaskIndex, [&](std::uint32_t entry) { return entry >= count; });
+        for (std::uint32_t& entry : q.m_aTaskIndex)
+            entry += base;
+        if (q.m_nExamSeconds >= 0)
+            ++data.m_nTimedCount;
+        added.push_back(std::move(q));
+    }
+    std::vector<std::uint32_t>& all = data.m_aQuestionnaires.back().m_aTaskIndex;
+    for (std::uint32_t i = 0; i < count; ++i)
+        all.push_back(base + i);
+    data.m_aQuestionnaires.insert(data.m_aQuestionnaires.end() - 1,
+                                  std::make_move_iterator(added.begin()),
+                                  std::make_move_iterator(added.end()));
+    return static_cast<int>(added.size());
 }
 
 } // namespace
@@ -126,6 +231,7 @@ cImportResult ParseImport(ExchangeFormat format, std::string& bytes, const cImpo
     switch (format) {
     case ExchangeFormat::Csv: result = ParseCsv(bytes, options); break;
     case ExchangeFormat::Kvtml: result = ParseKvtml(bytes, options); break;
+    case ExchangeFormat::Json: return ParseJson(bytes, options);
     case ExchangeFormat::Anki:
         // A tab file with a header of known columns is a spreadsheet's "Unicode text".
         result = IsCsvWithHeader(bytes, options) ? ParseCsv(bytes, options) : ParseAnkiText(bytes, options);
@@ -207,24 +313,13 @@ std::string ImportTitle(const std::string& path)
 int AppendImport(cTrainingData& data, std::vector<cImportedTask>&& tasks,
                  const std::vector<cImportedList>& lists, const std::string& title)
 {
-    const auto base = static_cast<std::uint32_t>(data.m_aTasks.size());
-    if (data.m_aQuestionnaires.empty()) {
-        cQuestionnaire all;
-        all.m_strTitle = kAllTasksTitle;
-        for (std::uint32_t i = 0; i < base; ++i)
-            all.m_aTaskIndex.push_back(i);
-        data.m_aQuestionnaires.push_back(std::move(all));
+    std::vector<cQuestionnaire> added(lists.size());
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        added[i].m_strTitle = lists[i].title;
+        added[i].m_aTaskIndex = lists[i].entries;
     }
-
-    std::unordered_set<std::string> used;
-    used.reserve(base + tasks.size());
-    for (const cTask& t : data.m_aTasks)
-        used.insert(t.m_strTaskNo);
-    long long next = data.m_aTasks.empty() ? 1 : LeadingNumber(data.m_aTasks.back().m_strTaskNo) + 1;
-
-    data.m_aTasks.reserve(base + tasks.size());
-    for (cImportedTask& in : tasks) {
-        cTask& t = data.m_aTasks.emplace_back();
+    const int count = AppendTasks(data, tasks.size(), [&](std::size_t i, cTask& t) {
+        cImportedTask& in = tasks[i];
         t.m_strQuestion = std::move(in.question);
         t.m_strSolution = std::move(in.solution);
         if (!in.pattern.empty()) {
@@ -236,42 +331,30 @@ int AppendImport(cTrainingData& data, std::vector<cImportedTask>&& tasks,
         t.m_strSound = std::move(in.sound);
         if (in.points >= 0)
             t.m_nPoints = static_cast<std::uint8_t>(in.points);
-        if (!in.taskNo.empty() && used.insert(in.taskNo).second) {
-            t.m_strTaskNo = std::move(in.taskNo);
-            const long long own = LeadingNumber(t.m_strTaskNo);
-            if (own < std::numeric_limits<long long>::max())
-                next = std::max(next, own + 1);
-        } else {
-            while (!used.insert(std::to_string(next)).second)
-                ++next;
-            t.m_strTaskNo = std::to_string(next++);
-        }
-    }
+        t.m_strTaskNo = std::move(in.taskNo);
+    }, std::move(added), title);
     tasks.clear();
+    return count;
+}
 
-    const auto count = static_cast<std::uint32_t>(data.m_aTasks.size()) - base;
-    std::vector<cQuestionnaire> added;
-    cQuestionnaire own;
-    own.m_strTitle = title;
-    own.m_aTaskIndex.reserve(count);
-    for (std::uint32_t i = 0; i < count; ++i)
-        own.m_aTaskIndex.push_back(base + i);
-    added.push_back(std::move(own));
-    for (const cImportedList& list : lists) {
-        cQuestionnaire q;
-        q.m_strTitle = list.title;
-        for (const std::uint32_t entry : list.entries)
-            if (entry < count)
-                q.m_aTaskIndex.push_back(base + entry);
-        added.push_back(std::move(q));
-    }
-    std::vector<std::uint32_t>& all = data.m_aQuestionnaires.back().m_aTaskIndex;
-    for (std::uint32_t i = 0; i < count; ++i)
-        all.push_back(base + i);
-    data.m_aQuestionnaires.insert(data.m_aQuestionnaires.end() - 1,
-                                  std::make_move_iterator(added.begin()),
-                                  std::make_move_iterator(added.end()));
-    return static_cast<int>(added.size());
+int AppendTraining(cTrainingData& data, cTrainingData&& imported, const std::string& title)
+{
+    // The imported file's automatic questionnaire is the receiving file's one.
+    std::vector<cQuestionnaire> lists = std::move(imported.m_aQuestionnaires);
+    if (!lists.empty())
+        lists.pop_back();
+    return AppendTasks(data, imported.m_aTasks.size(), [&](std::size_t i, cTask& t) {
+        t = std::move(imported.m_aTasks[i]);
+    }, std::move(lists), title);
+}
+
+void AdoptTraining(cTrainingData& data, cTrainingData&& imported)
+{
+    std::string path = std::move(data.m_strPath);
+    const bool selfAssessAll = data.m_bSelfAssessAll;
+    data = std::move(imported);
+    data.m_strPath = std::move(path);
+    data.m_bSelfAssessAll = selfAssessAll;
 }
 
 std::string ExportText(const cTrainingData& data, ExchangeFormat format, char separator)

@@ -1,6 +1,6 @@
 #pragma once
 // Exchange with other trainers: tasks in and out of CSV / tab-separated text, KVTML 2.0
-// and Anki's plain-text notes. Readers turn a file's bytes into plain imported entries;
+// and Anki's plain-text notes, and our own complete JSON layout in (TrainingJson.h). Readers turn a file's bytes into plain imported entries;
 // AppendImport applies the import rules to a training file's data; the writers give the
 // bytes of an export. Messages are German UTF-8 without a final full stop, because they
 // may quote characters that Windows-1252 lacks.
@@ -8,11 +8,12 @@
 #include "data/TrainingData.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-/// The exchange formats; Json is the command-line tool's own complete layout.
+/// The exchange formats; Json is our own complete layout of a training file.
 enum class ExchangeFormat { None, Json, Csv, Kvtml, Anki };
 
 /// The format named by "json", "csv", "kvtml" or "anki" (any case); None for others.
@@ -80,6 +81,9 @@ struct cImportResult {
     std::vector<std::string> notes; // German UTF-8: what was skipped, ignored or replaced
     std::vector<cLanguage> languages; // KVTML: the identifiers of question and solution
     std::string title; // Windows-1252: the questionnaire name ReadImportFile gives
+    /// JSON: the whole training file, completed as reading one from disk does (tasks and
+    /// lists stay empty); see AppendTraining and AdoptTraining.
+    std::shared_ptr<cTrainingData> training;
 
     [[nodiscard]] bool Ok() const { return failure == ImportFailure::None; }
 };
@@ -92,7 +96,7 @@ inline constexpr std::size_t kMaxImportTasks = 1000000;
 /// Largest file an import reads.
 inline constexpr std::uintmax_t kMaxImportFile = 512u << 20;
 
-/// Parses the bytes of a CSV, KVTML or Anki text file. bytes may be changed in the
+/// Parses the bytes of a CSV, KVTML, Anki text or JSON file. bytes may be changed in the
 /// process (the XML parser works in place).
 cImportResult ParseImport(ExchangeFormat format, std::string& bytes,
                           const cImportOptions& options);
@@ -114,6 +118,15 @@ std::string ImportTitle(const std::string& path);
 /// Returns the number of questionnaires inserted (at the old position of the last one).
 int AppendImport(cTrainingData& data, std::vector<cImportedTask>&& tasks,
                  const std::vector<cImportedList>& lists, const std::string& title);
+
+/// Appends a whole imported training file (JSON) to data under the rules of AppendImport:
+/// the tasks keep every field and their statistics (numbers only change where data
+/// already uses them), the file's own questionnaires follow the one titled title, the
+/// automatic one gets the new tasks. Returns the number of questionnaires inserted.
+int AppendTraining(cTrainingData& data, cTrainingData&& imported, const std::string& title);
+/// Makes data the imported training file (JSON) as opening it would: its settings, tasks
+/// and questionnaires; data's path and the self-assessment setting stay.
+void AdoptTraining(cTrainingData& data, cTrainingData&& imported);
 
 /// Looks the pictures and sounds named by the tasks up in the folder of source and copies
 /// them into targetDir (a file there already is kept). Returns German notes of the files

@@ -3,7 +3,7 @@
 // The exchange fuzzers take their options from the first byte, so their seeds start with
 // one (0: detect everything, keep unmappable text refused).
 
-#include "cli/TrainingJson.h"
+#include "exchange/TrainingJson.h"
 #include "exchange/Exchange.h"
 #include "tests/common/TestFiles.h"
 

@@ -33,8 +33,9 @@ QString U(const char* utf8)
 }
 
 const char* const kImportFilters =
-    "Austauschdateien (*.csv *.tsv *.kvtml *.txt);;CSV-Dateien (*.csv *.tsv);;"
-    "KVTML-Dateien (*.kvtml);;Anki-Textdateien (*.txt);;Alle Dateien (*)";
+    "Austauschdateien (*.csv *.tsv *.kvtml *.txt *.json);;CSV-Dateien (*.csv *.tsv);;"
+    "KVTML-Dateien (*.kvtml);;Anki-Textdateien (*.txt);;JSON-Trainingsdateien (*.json);;"
+    "Alle Dateien (*)";
 
 // Export filters in the order of kExportKinds.
 const char* const kExportFilters =
@@ -77,6 +78,26 @@ QString Core(const std::string& message)
     return QString::fromStdString(message);
 }
 
+// After the import into doc: the current questionnaire follows the automatic one, which
+// moved back by added places, the views show the new tasks, and the summary tells what
+// was skipped or replaced.
+CVendrillDoc* Imported(const cExchangeTarget& target, CVendrillDoc& doc, int lastBefore, int added,
+                       std::size_t count, const std::vector<std::string>& notes)
+{
+    if (lastBefore >= 0 && added > 0 && doc.CurQuestionnaire() >= lastBefore)
+        doc.SetCurQuestionnaire(doc.CurQuestionnaire() + added);
+    doc.SetModifiedFlag(true);
+    if (target.imported)
+        target.imported(doc);
+    if (!notes.empty()) {
+        QString summary = U("%1 Aufgaben importiert.").arg(count);
+        for (const std::string& note : notes)
+            summary += QStringLiteral("\r\n") + Core(note) + QLatin1Char('.');
+        Tell(summary, StyleOk | StyleIconInfo);
+    }
+    return &doc;
+}
+
 } // namespace
 
 CImportDlg::CImportDlg(const QString& path, bool canAppend, QWidget* parent) : QDialog(parent)
@@ -89,6 +110,7 @@ CImportDlg::CImportDlg(const QString& path, bool canAppend, QWidget* parent) : Q
     m_format->addItem(U("CSV / tabulatorgetrennter Text"), static_cast<int>(ExchangeFormat::Csv));
     m_format->addItem(U("KVTML 2.0"), static_cast<int>(ExchangeFormat::Kvtml));
     m_format->addItem(U("Anki-Text"), static_cast<int>(ExchangeFormat::Anki));
+    m_format->addItem(U("JSON-Trainingsdatei"), static_cast<int>(ExchangeFormat::Json));
     const int byName = m_format->findData(static_cast<int>(FormatFromPath(QFile::encodeName(path).toStdString())));
     m_format->setCurrentIndex(std::max(byName, 0));
 
@@ -142,8 +164,8 @@ CImportDlg::CImportDlg(const QString& path, bool canAppend, QWidget* parent) : Q
 
 void CImportDlg::UpdateControls()
 {
-    // KVTML names its encoding itself and has no separator.
-    const bool text = Format() != ExchangeFormat::Kvtml;
+    // KVTML names its encoding itself and has no separator; JSON is always UTF-8.
+    const bool text = Format() != ExchangeFormat::Kvtml && Format() != ExchangeFormat::Json;
     m_separator->setEnabled(text);
     m_encoding->setEnabled(text);
     m_columns->setEnabled(Format() == ExchangeFormat::Csv);
@@ -207,8 +229,7 @@ void ImportIntoWindow(const cExchangeTarget& target)
 
 bool IsOpenedByImport(const QString& path)
 {
-    const ExchangeFormat format = FormatFromPath(QFile::encodeName(path).toStdString());
-    return format != ExchangeFormat::None && format != ExchangeFormat::Json;
+    return FormatFromPath(QFile::encodeName(path).toStdString()) != ExchangeFormat::None;
 }
 
 CVendrillDoc* OpenByImport(const cExchangeTarget& target, const QString& path)
@@ -252,6 +273,20 @@ CVendrillDoc* ImportFile(const cExchangeTarget& target, const QString& path, Exc
     if (!into)
         return nullptr;
     CVendrillDoc& doc = *into;
+    if (imported.training) {
+        // A whole training file: appended with its questionnaires, or it becomes the new
+        // document as it is.
+        const std::size_t count = imported.training->m_aTasks.size();
+        const int lastBefore = static_cast<int>(doc.Data().m_aQuestionnaires.size()) - 1;
+        doc.Core().BeginEdit();
+        int added = 0;
+        if (into == active)
+            added = AppendTraining(doc.Data(), std::move(*imported.training), imported.title);
+        else
+            AdoptTraining(doc.Data(), std::move(*imported.training));
+        doc.Core().CommitEdit("Importieren");
+        return Imported(target, doc, lastBefore, added, count, imported.notes);
+    }
     // Media go beside the training file; a new document has no folder yet, so they are
     // only looked for.
     const QString folder = doc.PathName().isEmpty() ? QString() : QFileInfo(doc.PathName()).absolutePath();
@@ -264,19 +299,7 @@ CVendrillDoc* ImportFile(const cExchangeTarget& target, const QString& path, Exc
     const int added = AppendImport(doc.Data(), std::move(imported.tasks), imported.lists,
                                    imported.title);
     doc.Core().CommitEdit("Importieren");
-    // The new questionnaires go before the automatic one, which moves back.
-    if (lastBefore >= 0 && doc.CurQuestionnaire() >= lastBefore)
-        doc.SetCurQuestionnaire(doc.CurQuestionnaire() + added);
-    doc.SetModifiedFlag(true);
-    if (target.imported)
-        target.imported(doc);
-    if (!notes.empty()) {
-        QString summary = U("%1 Aufgaben importiert.").arg(count);
-        for (const std::string& note : notes)
-            summary += QStringLiteral("\r\n") + Core(note) + QLatin1Char('.');
-        Tell(summary, StyleOk | StyleIconInfo);
-    }
-    return into;
+    return Imported(target, doc, lastBefore, added, count, notes);
 }
 
 void ExportFromWindow(QWidget* parent, CVendrillDoc& doc)

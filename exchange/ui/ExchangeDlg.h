@@ -64,7 +64,7 @@ void ImportIntoWindow(const cExchangeTarget& target);
 /// Returns the document, nullptr when nothing was imported.
 CVendrillDoc* ImportFile(const cExchangeTarget& target, const QString& path, ExchangeFormat format,
                          cImportOptions options, bool append);
-/// True for a file that opening imports: CSV, tab-separated, KVTML or notes text.
+/// True for a file that opening imports: CSV, tab-separated, KVTML, notes text or JSON.
 bool IsOpenedByImport(const QString& path);
 /// Opens such a file as a new untitled document named after it; nullptr when refused.
 CVendrillDoc* OpenByImport(const cExchangeTarget& target, const QString& path);

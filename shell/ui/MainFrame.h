@@ -100,7 +100,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // A CSV, KVTML or notes text file opens as a new untitled file through the import.
+    // A CSV, KVTML, notes text or JSON file opens as a new untitled file through the import.
     CChildFrame* OpenImported(const QString& path);
     // The window an import goes into: target (the active one, or the new one made).
     cExchangeTarget ExchangeTarget(CChildFrame*& target);

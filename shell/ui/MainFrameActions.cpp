@@ -57,7 +57,7 @@ const ActionDef kActions[] = {
     {cmd::kFileSaveAs, "Speichern &unter...",
      "Speichert die aktive Trainingsdatei unter einem neuen Namen\nSpeichern unter", {}},
     {cmd::kImport, "&Importieren...",
-     "Liest Aufgaben aus einer CSV-, KVTML- oder Anki-Textdatei\nImportieren", {}},
+     "Liest Aufgaben aus einer CSV-, KVTML-, Anki-Text- oder JSON-Datei\nImportieren", {}},
     {cmd::kExport, "E&xportieren...",
      "Schreibt die Aufgaben als CSV-, KVTML- oder Anki-Textdatei\nExportieren", {}},
     {cmd::kPrint, "&Drucken...\tStrg+P", "Druckt die Aufgaben des geöffneten Fragebogens\nDrucken",

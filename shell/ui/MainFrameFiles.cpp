@@ -31,7 +31,7 @@ namespace {
 
 const char* const kFileFilter = "Dateityp Training (*.vdr);;Alle Dateien (*)";
 // Opening also takes the exchange formats, which open as new untitled files.
-const char* const kOpenFilter = "Alle unterstützten Dateien (*.vdr *.kvtml *.csv *.tsv *.txt);;"
+const char* const kOpenFilter = "Alle unterstützten Dateien (*.vdr *.kvtml *.csv *.tsv *.txt *.json);;"
                                 "Dateityp Training (*.vdr);;Alle Dateien (*)";
 
 QString U(const char* utf8)

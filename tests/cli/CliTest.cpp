@@ -1,5 +1,5 @@
 #include "cli/Commands.h"
-#include "cli/TrainingJson.h"
+#include "exchange/TrainingJson.h"
 #include "common/RecordingPresenter.h"
 #include "common/TaskBuilders.h"
 #include "common/TestFiles.h"

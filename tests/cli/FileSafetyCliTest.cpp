@@ -2,7 +2,7 @@
 // while saving, closed pipes and full disks.
 
 #include "cli/Commands.h"
-#include "cli/TrainingJson.h"
+#include "exchange/TrainingJson.h"
 #include "common/TestFiles.h"
 
 #include "cli/CliTestSupport.h"

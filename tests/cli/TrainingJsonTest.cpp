@@ -1,4 +1,4 @@
-#include "cli/TrainingJson.h"
+#include "exchange/TrainingJson.h"
 
 #include "cli/CliTestSupport.h"
 

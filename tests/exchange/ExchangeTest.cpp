@@ -5,10 +5,13 @@
 #include "base/Cp1252.h"
 #include "data/Document.h"
 #include "exchange/Exchange.h"
+#include "exchange/TrainingJson.h"
+#include "common/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,6 +25,16 @@ std::string Show(const cImportResult& r) {
     if (!r.Ok())
         return "!" + std::to_string(static_cast<int>(r.failure)) + " " + r.message;
     std::string out;
+    // JSON: a whole training file; its questionnaires shown as lists.
+    cImportResult whole;
+    if (r.training) {
+        for (const cTask& t : r.training->m_aTasks)
+            out += Cp1252ToUtf8(t.m_strQuestion + "|" + t.m_strSolution + "|" + t.m_strPattern[1] + "|" +
+                                t.m_strCategory + "|" + t.m_strTaskNo + "|" + std::to_string(t.m_nPoints)) + "\n";
+        for (const cQuestionnaire& q : r.training->m_aQuestionnaires)
+            whole.lists.push_back({q.m_strTitle + (q.m_nExamSeconds >= 0 ? " @" + std::to_string(q.m_nExamSeconds) : ""), q.m_aTaskIndex});
+    }
+    const cImportResult& shown = r.training ? whole : r;
     for (const cImportedTask& t : r.tasks) {
         out += Cp1252ToUtf8(t.question + "|" + t.solution + "|" + t.pattern + "|" + t.category +
                             "|" + t.taskNo + "|" + (t.points < 0 ? "" : std::to_string(t.points)));
@@ -29,7 +42,7 @@ std::string Show(const cImportResult& r) {
             out += "|" + Cp1252ToUtf8(t.picture) + "|" + Cp1252ToUtf8(t.sound);
         out += "\n";
     }
-    for (const cImportedList& l : r.lists) {
+    for (const cImportedList& l : shown.lists) {
         out += Cp1252ToUtf8(l.title) + "=";
         for (std::size_t i = 0; i < l.entries.size(); ++i)
             out += (i ? "," : "") + std::to_string(l.entries[i]);
@@ -74,6 +87,7 @@ std::vector<Sample> Samples() {
     const auto csv = ExchangeFormat::Csv;
     const auto kv = ExchangeFormat::Kvtml;
     const auto anki = ExchangeFormat::Anki;
+    const auto json = ExchangeFormat::Json;
     cImportOptions replace;
     replace.replaceUnmappable = true;
     cImportOptions tab;
@@ -157,6 +171,18 @@ std::vector<Sample> Samples() {
          "!2 Die Datei ist keine Anki-Textdatei: Zeile 3, Spalte 1: Die Notiz hat keine Rückseite"},
         {"anki_bad_separator", anki, "#separator:Wide\na\tb\n", "!3 Zeile 1, Spalte 1: Unbekanntes Trennzeichen \"Wide\""},
         {"empty", anki, "", "!2 Die Datei ist leer"},
+        {"json_whole_file", json,
+         R"({"tasks":[{"question":"Haus","solution":"house","taskNo":"7","points":2},{"question":"Tür"}],)"
+         R"("questionnaires":[{"title":"Test","examSeconds":-5,"tasks":[1,0]},{"title":"Prüfung","examSeconds":60}]})",
+         "Haus|house|||7|2\nTür|||||1\nTest=1,0\nPrüfung @60=\nAlle Aufgaben=0,1\n"},
+        {"json_syntax", json, "{\"tasks\":[}", "!3 Die Datei ist kein gültiges JSON (Fehler bei Byte 11)"},
+        {"json_value", json, R"({"tasks":[{"points":9}]})", "!3 tasks[0].points: ganze Zahl von 0 bis 8 erwartet"},
+        {"json_unmappable", json, R"({"tasks":[{"question":"a\u0434","solution":"дом"}]})",
+         "!4 tasks[0].question: das Zeichen U+0434 an Stelle 2 hat kein Zeichen in Windows-1252"},
+        {"json_unmappable_replaced", json, R"({"tasks":[{"question":"a\u0434","solution":"дом"}]})",
+         "a?|???||||1\nAlle Aufgaben=0\n", replace},
+        {"json_bad_utf8_not_replaced", json, "{\"tasks\":[{\"question\":\"\xFF\"}]}",
+         "!3 Die Datei ist kein gültiges JSON (Fehler bei Byte 24)", replace},
     };
 }
 
@@ -208,6 +234,49 @@ TEST(AppendImport, KeepsTheFileAndContinuesItsNumbers) {
     EXPECT_EQ(d.m_aQuestionnaires[1].m_aTaskIndex, (std::vector<std::uint32_t>{2, 3, 4, 5}));
     EXPECT_EQ(d.m_aQuestionnaires[2].m_aTaskIndex, (std::vector<std::uint32_t>{5, 3}));
     EXPECT_EQ(d.m_aQuestionnaires[3].m_aTaskIndex, (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5}));
+}
+
+// A JSON training file appended keeps every field of its tasks and its questionnaires;
+// adopted, it replaces the document but for its path.
+TEST(AppendTraining, KeepsTasksWholeAndTheirQuestionnaires) {
+    std::string json =
+        R"({"minPercent":80,"tasks":[{"taskNo":"1","question":"q","points":2,"stats":[3,1,4],)"
+        R"("choices":[{"text":"a","right":true},{"text":"b"}]},{"taskNo":"9","question":"r"}],)"
+        R"("questionnaires":[{"title":"Prüfung","examSeconds":60,"passPoints":3,"tasks":[1]}]})";
+    const cImportResult r = ParseImport(ExchangeFormat::Json, json, {});
+    ASSERT_TRUE(r.Ok() && r.training) << r.message;
+    cDocument doc;
+    doc.NewDocument();
+    cTrainingData& d = doc.m_data;
+    d.m_aTasks = {testdata::TextTask("1", "alt", "old")};
+    d.m_aQuestionnaires.back().m_aTaskIndex = {0};
+    EXPECT_EQ(AppendTraining(d, cTrainingData(*r.training), "datei"), 2);
+
+    ASSERT_EQ(d.m_aTasks.size(), 3u);
+    const cTask& t = d.m_aTasks[1];
+    EXPECT_EQ(t.m_strTaskNo, "2"); // "1" was taken
+    EXPECT_EQ(d.m_aTasks[2].m_strTaskNo, "9");
+    EXPECT_EQ(std::vector<std::uint32_t>(t.m_nStats.begin(), t.m_nStats.begin() + 3),
+              (std::vector<std::uint32_t>{3, 1, 4}));
+    EXPECT_EQ(t.m_nChoiceCount, 2);
+    EXPECT_TRUE(t.m_bChoiceRight[0]);
+    EXPECT_EQ(t.m_strChoice[1], "b");
+    std::vector<std::string> titles;
+    for (const cQuestionnaire& q : d.m_aQuestionnaires)
+        titles.push_back(q.m_strTitle);
+    EXPECT_EQ(titles, (std::vector<std::string>{"datei", W("Prüfung"), kAllTasksTitle}));
+    EXPECT_EQ(d.m_aQuestionnaires[1].m_aTaskIndex, (std::vector<std::uint32_t>{2}));
+    EXPECT_EQ(d.m_aQuestionnaires[1].m_nPassPoints, 3u);
+    EXPECT_EQ(d.m_nTimedCount, 1);
+    EXPECT_EQ(d.m_aQuestionnaires.back().m_aTaskIndex, (std::vector<std::uint32_t>{0, 1, 2}));
+    EXPECT_EQ(d.m_nMinPercent, 0); // the open file's settings stay
+
+    d.m_strPath = "/tmp/x.vdr";
+    AdoptTraining(d, cTrainingData(*r.training));
+    EXPECT_EQ(d.m_strPath, "/tmp/x.vdr");
+    EXPECT_EQ(d.m_nMinPercent, 80);
+    EXPECT_EQ(d.m_aTasks.size(), 2u);
+    EXPECT_EQ(d.m_aColumnTitle, (std::vector<std::string>{"Statistik", "Frage"}));
 }
 
 // .vdr data -> format -> new document: what the format carries comes back field by field.
@@ -293,8 +362,8 @@ TEST(ExchangeExport, StartsAsOtherProgramsExpect) {
               "Haus\thouse\t\tzwei Worte\t1\t1\r\n#1 \t\t\tVokabeln\t2\t1\r\n");
 }
 
-// Files laid out as the other programs write them (tests/exchange/data), read as the
-// import reads them: the format from the extension.
+// Files laid out as the other programs write them (tests/exchange/data), and our own
+// JSON, read as the import reads them: the format from the extension.
 TEST(ForeignFiles, ArriveWhole) {
     cImportOptions columns;
     ASSERT_TRUE(ColumnsFromText("-,question,solution", columns.columns));
@@ -324,6 +393,8 @@ TEST(ForeignFiles, ArriveWhole) {
                       "[Hauptstadt] liegt an der Spree.|Berlin||geo||\n"
                       "Berlin liegt an der [...].|Spree||geo||\n"},
         {"notes-deck.txt", "Hund|dog||Tiere||\n"},
+        {"training.json", "Haus|house|home|Nomen|1|2\nWelche Farben hat die Flagge?||||2|1\n"
+                          "Lektion 1 @300=0,1\nAlle Aufgaben=0,1\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -331,6 +402,12 @@ TEST(ForeignFiles, ArriveWhole) {
         const cImportResult r = ReadImportFile(path, FormatFromPath(path), c.options);
         EXPECT_EQ(Show(r), c.expected);
         EXPECT_EQ(Cp1252ToUtf8(r.title), std::string(c.file).substr(0, std::string(c.file).rfind('.')));
+        // Our own JSON, as the command line exports it, comes back byte for byte.
+        if (r.training) {
+            std::ostringstream json;
+            WriteTrainingJson(*r.training, json);
+            EXPECT_EQ(json.str(), testfiles::ReadBytes(path));
+        }
     }
 }
 

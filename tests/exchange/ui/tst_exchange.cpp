@@ -89,12 +89,40 @@ void tst_Exchange::importIntoOpenFileThenExportKvtml() {
     QCOMPARE(QString::fromStdString(boxes.boxes[0].text),
              "Die Datei \"" + fifo + "\" kann nicht importiert werden.\r\nDie Datei kann nicht gelesen werden.");
     QCOMPARE(data.m_aTasks.size(), tasksBefore + 2);
+
+    // JSON: a broken file is refused naming its byte; a whole training file is appended
+    // with its statistics and questionnaires.
+    const QString bad = work.filePath(QStringLiteral("kaputt.json"));
+    const QString json = work.filePath(QStringLiteral("ganz.json"));
+    testfiles::WriteBytes(bad.toStdString(), "{\"tasks\":[}");
+    testfiles::WriteBytes(json.toStdString(), R"({"tasks":[{"question":"Tür","points":2,"stats":[1,2,3]}],)"
+                                              R"("questionnaires":[{"title":"Prüfung","examSeconds":60,"tasks":[0]}]})");
+    chosen = {bad, json};
+    boxes.boxes.clear();
+    QStringList shownFormats;
+    for (int i = 0; i < 2; ++i)
+        QVERIFY(ModalScript::Run({ModalScript::On(QStringLiteral("importDlg"), [&](QWidget& dlg) {
+                                     shownFormats << dlg.findChild<QComboBox*>(QStringLiteral("importFormat"))->currentText();
+                                     QVERIFY(!dlg.findChild<QComboBox*>(QStringLiteral("importEncoding"))->isEnabled());
+                                     dlg.findChild<QRadioButton*>(QStringLiteral("importAppend"))->setChecked(true);
+                                 }, 1)},
+                                 [&] { frame->Action(cmd::kImport)->trigger(); }));
+    QCOMPARE(shownFormats, QStringList(2, QStringLiteral("JSON-Trainingsdatei")));
+    QCOMPARE(boxes.boxes.size(), std::size_t(1));
+    QCOMPARE(boxes.boxes[0].text, "Die Datei \"" + bad.toStdString() +
+                                      "\" kann nicht importiert werden.\r\nDie Datei ist kein g\xFCltiges JSON (Fehler bei Byte 11).");
+    QCOMPARE(data.m_aTasks.size(), tasksBefore + 3);
+    QCOMPARE(data.m_aTasks.back().m_nStats[2], 3u);
+    const auto& lists = data.m_aQuestionnaires;
+    QCOMPARE(lists[lists.size() - 3].m_strTitle, std::string("ganz"));
+    QCOMPARE(lists[lists.size() - 2].m_strTitle, std::string("Pr\xFC" "fung"));
+    QCOMPARE(lists[lists.size() - 2].m_aTaskIndex, std::vector<std::uint32_t>{std::uint32_t(tasksBefore + 2)});
     SetExchangeFileChooser({});
 }
 
 // Opening a KVTML file (as dropping it or naming it on the command line does) imports it
 // into a new untitled file named after it; saving asks for a .vdr name; the export dialog
-// offers CSV for German spreadsheets.
+// offers CSV for German spreadsheets. A JSON file opens as the training file it holds.
 void tst_Exchange::exchangeFileOpensUntitledAndExportsForSpreadsheets() {
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir work;
@@ -130,6 +158,18 @@ void tst_Exchange::exchangeFileOpensUntitledAndExportsForSpreadsheets() {
     QCOMPARE(testfiles::ReadBytes(csv.toStdString()),
              std::string("Frage;L\xF6sung;Pattern;Kategorie;AufgabenNr;Punkte\r\nHaus;house;;;1;1\r\n"
                          "K\xFC" "che;;;;2;1\r\n"));
+
+    const QString json = work.filePath(QStringLiteral("training.json"));
+    QVERIFY(QFile::copy(QStringLiteral(QUORVANT_SOURCE_DIR "/tests/exchange/data/training.json"), json));
+    CChildFrame* opened = frame->OpenDocumentFile(json);
+    QVERIFY(opened && opened != child);
+    QCOMPARE(opened->Document().Title(), QStringLiteral("training.json"));
+    QVERIFY(opened->Document().PathName().isEmpty() && !opened->Document().IsModified());
+    const cTrainingData& d = opened->Document().Data();
+    QCOMPARE(d.m_aTasks.size(), std::size_t(2));
+    QCOMPARE(d.m_nMinPercent, std::uint8_t(75));
+    QCOMPARE(d.m_aQuestionnaires.front().m_strTitle, std::string("Lektion 1"));
+    QCOMPARE(d.m_aQuestionnaires.size(), std::size_t(2));
 }
 
 QTEST_MAIN(tst_Exchange)

@@ -1,4 +1,4 @@
-#include "cli/TrainingJsonReader.h"
+#include "exchange/TrainingJsonReader.h"
 
 #include "base/Cp1252.h"
 

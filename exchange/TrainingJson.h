@@ -1,8 +1,9 @@
 #pragma once
-// Training data as JSON and back, for quorvant-cli export and import. JSON texts are
-// UTF-8; the records hold Windows-1252 bytes, converted through base/Cp1252.h. Both
-// directions stream: export writes while it walks the records, import fills the records
-// while it reads, so neither holds the document as a whole.
+// Training data as JSON and back: the complete layout of quorvant-cli export and import,
+// which the window imports too. JSON texts are UTF-8; the records hold Windows-1252
+// bytes, converted through base/Cp1252.h. Both directions stream: export writes while it
+// walks the records, import fills the records while it reads, so neither holds the
+// document as a whole.
 
 #include "data/TrainingData.h"
 
@@ -28,6 +29,7 @@ inline constexpr std::size_t kMaxJsonText = 16u * 1024u * 1024u;
 struct cJsonRefusal {
     std::size_t syntaxByte = 0; // the byte of a syntax error (1-based), else 0
     std::string message;        // place and reason for the others, e.g. "a.b: ..."
+    bool unmappable = false;    // message names a character without a Windows-1252 byte
 };
 
 /// Reads one JSON document from in, in one pass, straight into data, with the
@@ -39,3 +41,8 @@ struct cJsonRefusal {
 /// "tasks[3].points: ganze Zahl von 0 bis 8 erwartet". On refusal returns false and
 /// leaves data unchanged.
 [[nodiscard]] bool ReadTrainingJson(std::istream& in, cTrainingData& data, cJsonRefusal& refusal);
+
+/// Replaces characters without a Windows-1252 byte by '?' in JSON text: raw UTF-8
+/// characters (and malformed bytes) and \u escapes inside strings. Everything else stays
+/// byte for byte, so the import checks the document as written.
+std::string ReplaceUnmappableJson(const std::string& text);

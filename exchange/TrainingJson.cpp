@@ -1,4 +1,4 @@
-#include "cli/TrainingJson.h"
+#include "exchange/TrainingJson.h"
 
 #include "base/Cp1252.h"
 

@@ -7,8 +7,8 @@
 // come later. So a value that does not fit only notes its refusal with its rank in
 // that order, the pass goes on to the end, and the lowest rank is reported.
 
-#include "cli/TrainingJson.h"
-#include "cli/TrainingJsonReader.h"
+#include "exchange/TrainingJson.h"
+#include "exchange/TrainingJsonReader.h"
 
 #include "base/Cp1252.h"
 
@@ -120,19 +120,21 @@ public:
         CheckTaskIndices(data);
         if (m_bRefused) {
             refusal.message = PlaceOf(m_errorRank) + ": " + m_error;
+            refusal.unmappable = m_bUnmappable;
             return false;
         }
         return true;
     }
 
 private:
-    void Note(const cRank& rank, std::string reason)
+    void Note(const cRank& rank, std::string reason, bool unmappable = false)
     {
         if (m_bRefused && !(rank < m_errorRank))
             return;
         m_bRefused = true;
         m_errorRank = rank;
         m_error = std::move(reason);
+        m_bUnmappable = unmappable;
     }
 
     static std::string PlaceOf(const cRank& rank)
@@ -233,7 +235,8 @@ private:
         char hex[24];
         std::snprintf(hex, sizeof hex, "U+%04lX", static_cast<unsigned long>(cp));
         Note(rank, "das Zeichen " + std::string(hex) + " an Stelle " + std::to_string(bad + 1) +
-                       " hat kein Zeichen in Windows-1252");
+                       " hat kein Zeichen in Windows-1252",
+             true);
         return true;
     }
 
@@ -522,6 +525,7 @@ private:
 
     cTrainingJsonReader m_reader;
     bool m_bRefused = false;
+    bool m_bUnmappable = false; // the noted refusal is a character without a Windows-1252 byte
     cRank m_errorRank{};
     std::string m_error;
     std::string m_scratch;
@@ -575,4 +579,67 @@ bool ReadTrainingJson(std::istream& in, cTrainingData& data, cJsonRefusal& refus
                       [](const cQuestionnaire& q) { return q.m_nExamSeconds >= 0; }));
     data = std::move(built);
     return true;
+}
+
+std::string ReplaceUnmappableJson(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    bool inString = false;
+    const auto hex4 = [&](std::size_t at, unsigned& value) {
+        if (at + 4 > text.size())
+            return false;
+        value = 0;
+        for (std::size_t k = at; k < at + 4; ++k) {
+            const char c = text[k];
+            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            if (digit < 0)
+                return false;
+            value = value * 16 + static_cast<unsigned>(digit);
+        }
+        return true;
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (inString && c == '\\' && i + 1 < text.size() && text[i + 1] == 'u') {
+            unsigned unit = 0;
+            std::size_t length = 6;
+            char32_t cp = 0;
+            if (hex4(i + 2, unit)) {
+                cp = unit;
+                unsigned low = 0;
+                if (unit >= 0xD800 && unit <= 0xDBFF && text.compare(i + 6, 2, "\\u") == 0 &&
+                    hex4(i + 8, low) && low >= 0xDC00 && low <= 0xDFFF) {
+                    cp = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                    length = 12;
+                }
+                if (UnicodeToCp1252(cp) < 0) {
+                    out += '?';
+                    i += length;
+                    continue;
+                }
+            }
+            out.append(text, i, 2);
+            i += 2;
+            continue;
+        }
+        if (inString && c == '\\' && i + 1 < text.size()) {
+            out.append(text, i, 2);
+            i += 2;
+            continue;
+        }
+        if (c == '"')
+            inString = !inString;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        const std::size_t length = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
+        const std::string piece = text.substr(i, length);
+        std::string mapped;
+        out += Utf8ToCp1252(piece, mapped) ? piece : std::string("?");
+        i += length;
+    }
+    return out;
 }

@@ -8,7 +8,7 @@
 // but white space after the value. Each refusal but a syntax error names its place, as
 // "tasks[1].points: Schlüssel kommt doppelt vor".
 
-#include "cli/TrainingJson.h"
+#include "exchange/TrainingJson.h"
 
 #include <cstddef>
 #include <cstdint>
