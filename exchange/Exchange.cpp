@@ -1,12 +1,12 @@
 #include "exchange/Exchange.h"
 
 #include "base/Cp1252.h"
+#include "data/TrainingFile.h"
 #include "exchange/AnkiText.h"
 #include "exchange/Csv.h"
 #include "exchange/Kvtml.h"
 #include "exchange/TextInput.h"
 #include "exchange/TrainingJson.h"
-#include "data/TrainingFile.h"
 
 #include <algorithm>
 #include <cerrno>
