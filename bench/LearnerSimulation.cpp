@@ -3,9 +3,9 @@
 // FSRS-5 with hidden weights drawn around the defaults; the schedules only know the
 // defaults. Three schedules run on the same learners: random order (the file's filter as
 // it is by default), Leitner boxes (intervals 1, 2, 4, 8, 16 days) and the plan with the
-// exam date set (the program's own rules, cPlanRule). Reports
-// the mean recall on exam day, the answers given, and how well the readiness predicted
-// the pass rate (by decile of the prediction, and the Brier score).
+// exam date set (the program's own rules, cPlanRule). Reports the mean recall on exam
+// day, the answers given, and how well the readiness predicted the pass rate (by decile
+// of the prediction, and the Brier score).
 //
 //     LearnerSimulation [LEARNERS]
 

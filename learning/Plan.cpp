@@ -18,14 +18,14 @@ bool cPlanRule::IsDue(const cMemoryState& s, std::int64_t now) const
         return false;
     if (recall < kExamWayRecall)
         return true;
-    // One right answer now keeps the task above the retention until the exam: ask it now,
-    // which leaves days to catch a wrong answer. The day before the exam asks every task
-    // that would be below it.
+    // One right answer now keeps the task above the retention until the exam, with a
+    // margin: ask it now, which leaves days to catch a wrong answer. The day before the
+    // exam asks every task that would be below it.
     if (LocalDay(now) + 1 >= LocalDay(examTime))
         return true;
     const double daysToExam = static_cast<double>(examTime - now) / kSecondsPerDay;
     const cMemoryState right = m_fsrs.Review(s, Rating::Good, now);
-    return cFsrs::IntervalDays(right.stability, retention) >= daysToExam;
+    return cFsrs::IntervalDays(right.stability, retention) >= kExamMargin * daysToExam;
 }
 
 int cPlanRule::NewPerDay(int setting, int newLeft, std::int64_t daysLeft) const

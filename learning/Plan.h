@@ -4,18 +4,22 @@
 // tasks a day brings. Without an exam date a task is due when its recall falls below the
 // desired retention. With one, the plan aims at that retention on the exam day: it lets
 // recall sink further in between (reviews at lower recall strengthen the memory more) and
-// asks each task once more when one right answer will carry it to the exam.
+// asks each task once more when one right answer will carry it to the exam with a margin.
 
 #include "learning/Fsrs.h"
 
 #include <cstdint>
 
-struct cPlanRule {
+class cPlanRule {
+public:
     double retention = 0.9;    // desired recall: now, or on the exam day when there is one
     std::int64_t examTime = 0; // when the exam is taken (seconds since 1970), 0 for none
 
     /// Recall below which a task is asked again on the way to the exam.
     static constexpr double kExamWayRecall = 0.65;
+    /// A right answer must keep the task above the retention for this many times the days
+    /// left to the exam: a margin for a memory that differs from the model's defaults.
+    static constexpr double kExamMargin = 1.5;
     /// Share of the days left that stays free of new tasks before the exam.
     static constexpr double kExamReserve = 0.15;
 
