@@ -2,13 +2,15 @@
 // 15 s) for 60 days, an exam of 50 random tasks on day 60. Each learner's memory follows
 // FSRS-5 with hidden weights drawn around the defaults; the schedules only know the
 // defaults. Three schedules run on the same learners: random order (the file's filter as
-// it is by default), Leitner boxes (intervals 1, 2, 4, 8, 16 days) and the plan. Reports
-// the mean recall on exam day, the answers given, and how well the readiness predicted
-// the pass rate (by decile of the prediction, and the Brier score).
+// it is by default), Leitner boxes (intervals 1, 2, 4, 8, 16 days) and the plan with the
+// exam date set (the program's own rules, cPlanRule). Reports the mean recall on exam
+// day, the answers given, and how well the readiness predicted the pass rate (by decile
+// of the prediction, and the Brier score).
 //
 //     LearnerSimulation [LEARNERS]
 
 #include "learning/Fsrs.h"
+#include "learning/Plan.h"
 #include "learning/Readiness.h"
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <random>
 #include <vector>
 
@@ -100,34 +103,28 @@ cRun Leitner(cLearnerSim s, const std::vector<int>& exam) {
     return Finish(s, exam, DayTime(kDays, 0));
 }
 
+// The plan as the program runs it: the rules of cPlanRule, due tasks by lowest recall,
+// then the day's new tasks, and the day ends when nothing is due ("Für heute fertig") or
+// the 20 minutes are used.
 cRun Plan(cLearnerSim s, const std::vector<int>& exam) {
     const std::int64_t examTime = DayTime(kDays, 0);
+    cPlanRule rule;
+    rule.examTime = examTime;
     int next = 0;
     for (int day = 0; day < kDays; ++day) {
+        const int fresh = rule.NewPerDay(kNewPerDay, kTasks - next, kDays - day);
         const std::int64_t now = DayTime(day, 0);
         std::vector<std::pair<double, int>> due;
-        for (int i = 0; i < kTasks; ++i) {
-            if (s.model[i].IsNew())
-                continue;
-            const double r = cFsrs::RecallAt(s.model[i], now);
-            if (r < 0.9 || (cFsrs::DueAt(s.model[i], 0.9) > examTime &&
-                            cFsrs::RecallAt(s.model[i], examTime) < 0.9))
-                due.push_back({r, i});
-        }
+        for (int i = 0; i < next; ++i)
+            if (rule.IsDue(s.model[i], now))
+                due.push_back({cFsrs::RecallAt(s.model[i], now), i});
         std::sort(due.begin(), due.end());
         int k = 0;
         for (const auto& [r, i] : due)
             if (k < kPerDay)
                 s.Answer(i, DayTime(day, k++));
-        for (int fresh = 0; k < kPerDay && fresh < kNewPerDay && next < kTasks; ++fresh)
+        for (int n = 0; n < fresh && k < kPerDay && next < kTasks; ++n)
             s.Answer(next++, DayTime(day, k++));
-        // The same day: wrong answers of today come back once their recall fell below 90 %.
-        for (int round = 0; round < 3 && k < kPerDay; ++round)
-            for (int i = 0; i < kTasks && k < kPerDay; ++i) {
-                const std::int64_t t = DayTime(day, k);
-                if (!s.model[i].IsNew() && cFsrs::RecallAt(s.model[i], t) < 0.9)
-                    s.Answer(i, DayTime(day, k++));
-            }
     }
     return Finish(s, exam, examTime);
 }
@@ -135,6 +132,9 @@ cRun Plan(cLearnerSim s, const std::vector<int>& exam) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Days are counted in UTC, as the simulated times are.
+    setenv("TZ", "UTC", 1);
+    tzset();
     const int learners = argc > 1 ? std::atoi(argv[1]) : 200;
     std::mt19937_64 seeds(2026);
     std::array<double, 3> recall{}, answers{};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 
 namespace {
 
@@ -14,6 +15,24 @@ constexpr double kMinStability = 0.01;
 double ClampDifficulty(double d)
 {
     return std::clamp(d, 1.0, 10.0);
+}
+
+// Local calendar day of a time. Replaying a long history asks for many days in a row, so
+// the offset from UTC is looked up once per hour of time, not per answer.
+std::int64_t CalendarDay(std::int64_t at)
+{
+    thread_local std::int64_t cachedHour = -1;
+    thread_local std::int64_t offset = 0;
+    const std::int64_t hour = at / 3600;
+    if (hour != cachedHour) {
+        const std::time_t t = static_cast<std::time_t>(at);
+        std::tm local{};
+        localtime_r(&t, &local);
+        offset = local.tm_gmtoff;
+        cachedHour = hour;
+    }
+    const std::int64_t shifted = at + offset;
+    return shifted / 86400 - (shifted % 86400 < 0 ? 1 : 0);
 }
 
 } // namespace
@@ -78,8 +97,9 @@ double cFsrs::ForgetStability(double d, double s, double r) const
 {
     const double forget = m_w[11] * std::pow(d, -m_w[12]) * (std::pow(s + 1.0, m_w[13]) - 1.0) *
                           std::exp(m_w[14] * (1.0 - r));
-    // A lapse never leaves the memory stronger than before.
-    return std::min(forget, s);
+    // The published bound: after a lapse the stability stays below the old one divided by
+    // the short-term gain of a "Good", so relearning the same day cannot undo the lapse.
+    return std::min(forget, s / std::exp(m_w[17] * m_w[18]));
 }
 
 double cFsrs::ShortTermStability(double s, Rating g) const
@@ -100,8 +120,9 @@ cMemoryState cFsrs::Review(const cMemoryState& s, Rating rating, std::int64_t no
     const double elapsedDays = static_cast<double>(now - s.last) / kSecondsPerDay;
     if (rating == Rating::Again)
         ++next.lapses;
-    // Answers on the same day change the memory by the short-term rule.
-    if (elapsedDays < 1.0) {
+    // Answers on the same calendar day change the memory by the short-term rule; the next
+    // morning's answer is a review even when less than 24 hours have passed.
+    if (elapsedDays < 1.0 && CalendarDay(now) == CalendarDay(s.last)) {
         next.stability = ShortTermStability(s.stability, rating);
     } else {
         const double r = Recall(elapsedDays, s.stability);

@@ -318,19 +318,30 @@ cMemoryState cLearner::StateOf(int taskIndex)
     return e >= 0 ? m_entries[e].state : cMemoryState{};
 }
 
+cPlanRule cLearner::PlanRule() const
+{
+    cPlanRule rule;
+    rule.retention = Options().retention;
+    if (m_examDay >= 0)
+        rule.examTime = ExamTime(m_examDay);
+    return rule;
+}
+
 bool cLearner::IsDue(const cMemoryState& s, std::int64_t now) const
 {
-    if (s.IsNew())
-        return false;
-    if (cFsrs::RecallAt(s, now) < Options().retention)
-        return true;
-    // Towards an exam date: a task whose next regular turn comes only after the exam,
-    // and that would be below the retention on the exam day, is asked now (once a day).
-    const std::int64_t day = m_examDay;
-    const double retention = Options().retention;
-    return day >= 0 && LocalDay(now) <= day && LocalDay(s.last) < LocalDay(now) &&
-           cFsrs::DueAt(s, retention) > ExamTime(day) &&
-           cFsrs::RecallAt(s, ExamTime(day)) < retention;
+    return PlanRule().IsDue(s, now);
+}
+
+int cLearner::NewAllowance()
+{
+    const std::int64_t now = Now();
+    const int today = NewToday();
+    int fresh = 0;
+    for (std::size_t i = 0; i < m_doc.m_data.m_aTasks.size(); ++i)
+        if (StateOf(static_cast<int>(i)).IsNew())
+            ++fresh;
+    const std::int64_t daysLeft = m_examDay >= 0 ? m_examDay - LocalDay(now) : 0;
+    return PlanRule().NewPerDay(Options().newPerDay, fresh + today, daysLeft);
 }
 
 int cLearner::NewToday()
@@ -367,11 +378,14 @@ int cLearner::NextPlannedTask(const std::vector<std::uint32_t>& tasks)
     }
     if (best >= 0)
         return best;
-    return firstNew >= 0 && NewToday() < Options().newPerDay ? firstNew : -1;
+    return firstNew >= 0 && NewToday() < NewAllowance() ? firstNew : -1;
 }
 
 std::int64_t cLearner::NextDueTime(const std::vector<std::uint32_t>& tasks)
 {
+    (void)ExamDay();
+    const cPlanRule rule = PlanRule();
+    const std::int64_t now = Now();
     std::int64_t next = 0;
     bool anyNew = false;
     for (const std::uint32_t index : tasks) {
@@ -380,12 +394,12 @@ std::int64_t cLearner::NextDueTime(const std::vector<std::uint32_t>& tasks)
             anyNew = true;
             continue;
         }
-        const std::int64_t due = cFsrs::DueAt(s, Options().retention);
-        if (next == 0 || due < next)
+        const std::int64_t due = rule.DueAt(s, now);
+        if (due > 0 && (next == 0 || due < next))
             next = due;
     }
     // New tasks come again with the next day's allowance.
-    const std::int64_t tomorrow = LocalDayStart(LocalDay(Now()) + 1);
+    const std::int64_t tomorrow = LocalDayStart(LocalDay(now) + 1);
     if (anyNew && (next == 0 || tomorrow < next))
         next = tomorrow;
     return next;

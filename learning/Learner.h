@@ -7,6 +7,7 @@
 #include "learning/Answer.h"
 #include "learning/Fsrs.h"
 #include "learning/History.h"
+#include "learning/Plan.h"
 #include "learning/Readiness.h"
 
 #include <cstdint>
@@ -99,6 +100,11 @@ public:
     [[nodiscard]] std::int64_t NextDueTime(const std::vector<std::uint32_t>& tasks);
     /// New tasks first answered today.
     [[nodiscard]] int NewToday();
+    /// New tasks allowed today: "Neue Aufgaben pro Tag", or more when an exam date needs
+    /// them to reach every task in time.
+    [[nodiscard]] int NewAllowance();
+    /// The plan's rules with the options and the exam date as last read.
+    [[nodiscard]] cPlanRule PlanRule() const;
     /// Share of first answers that were right or partly right (0 without any).
     [[nodiscard]] double NewRecallRate() const;
     /// Readiness of every exam questionnaire at time now (and on the exam day).

@@ -58,9 +58,68 @@ TEST(Fsrs, ReviewMovesStabilityAndDifficulty) {
     EXPECT_LT(again.stability, first.stability);
     EXPECT_GT(again.difficulty, first.difficulty);
     EXPECT_EQ(again.lapses, 1);
-    // Short-term: S * e^(w17 (G - 3 + w18)).
+    // Short-term: S * e^(w17 (G - 3 + w18)), on the same calendar day only.
     const cMemoryState sameDay = fsrs.Review(first, Rating::Good, kStart + 600);
     EXPECT_NEAR(sameDay.stability, 3.173 * std::exp(0.51655 * 0.6621), 1e-9);
+    // An evening answer and the next morning's, twelve hours apart: a review by the recall
+    // formula S (1 + e^w8 (11 - D) S^-w9 (e^(w10 (1 - R)) - 1)).
+    const std::int64_t evening = LocalDayStart(LocalDay(kStart)) + 20 * 3600;
+    const cMemoryState late = fsrs.Review({}, Rating::Good, evening);
+    const double r = cFsrs::Recall(0.5, 3.173);
+    EXPECT_NEAR(fsrs.Review(late, Rating::Good, evening + 12 * 3600).stability,
+                3.173 * (1 + std::exp(1.54575) * (11 - late.difficulty) * std::pow(3.173, -0.1192) *
+                                 (std::exp(1.01925 * (1 - r)) - 1)),
+                1e-9);
+    // A lapse long after a first "Again" is bounded by S / e^(w17 w18).
+    const cMemoryState lapse =
+        fsrs.Review(fsrs.Review({}, Rating::Again, kStart), Rating::Again, kStart + 30 * kDay);
+    EXPECT_NEAR(lapse.stability, 0.40255 / std::exp(0.51655 * 0.6621), 1e-9);
+}
+
+// The plan's rules with and without an exam date, one state at a time.
+TEST(Plan, DueRulesTowardsTheExam) {
+    const cFsrs fsrs;
+    const std::int64_t day0 = LocalDay(kStart);
+    auto at = [&](int day, int hour) { return LocalDayStart(day0 + day) + hour * 3600; };
+    const cMemoryState good = fsrs.Review({}, Rating::Good, at(0, 9));   // S 3.2 days
+    const cMemoryState again = fsrs.Review({}, Rating::Again, at(0, 9)); // S 0.4 days
+    const cMemoryState strong = {200, 5, at(0, 9), 4, 0};
+    struct Case { const char* name; cMemoryState s; std::int64_t now; bool exam; bool due; };
+    const Case cases[] = {
+        {"no exam: recall 90 % after 3 days", good, at(3, 9), false, false},
+        {"no exam: recall below 90 % after 4 days", good, at(4, 9), false, true},
+        {"exam: recall 85 %, one right answer does not reach the exam", good, at(5, 9), true, false},
+        {"exam: recall 76 %, one right answer reaches the exam without the margin", good, at(10, 9), true, false},
+        {"exam: recall 69 %, one right answer carries it to the exam", good, at(15, 9), true, true},
+        {"exam: recall 68 %, above the way's floor", again, at(2, 9), true, false},
+        {"exam: recall 60 %, below the way's floor", again, at(3, 9), true, true},
+        {"exam: answered today", again, at(0, 20), true, false},
+        {"exam: the day before the exam", good, at(29, 9), true, true},
+        {"exam: recall on the exam day above 90 %", strong, at(29, 9), true, false},
+        {"after the exam: the usual rule", good, at(40, 9), true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cPlanRule rule;
+        rule.examTime = c.exam ? at(30, 12) : 0;
+        EXPECT_EQ(rule.IsDue(c.s, c.now), c.due);
+        // The due time agrees with the rule: due there and not a minute before.
+        const std::int64_t dueAt = rule.DueAt(c.s, c.now);
+        EXPECT_TRUE(rule.IsDue(c.s, dueAt));
+        EXPECT_EQ(dueAt == c.now, c.due);
+        if (dueAt > c.now + 60) {
+            EXPECT_FALSE(rule.IsDue(c.s, dueAt - 61));
+        }
+    }
+    // New tasks a day: the setting, or enough to reach every task before the last 15 % of
+    // the days left.
+    cPlanRule rule;
+    EXPECT_EQ(rule.NewPerDay(20, 1000, 60), 20);
+    rule.examTime = at(60, 12);
+    const int perDay[][4] = {{20, 1000, 60, 20}, {10, 1000, 60, 20}, {5, 100, 10, 13},
+                             {20, 100, 10, 20}, {5, 7, 1, 7}, {5, 7, 0, 5}};
+    for (const auto& [setting, left, days, want] : perDay)
+        EXPECT_EQ(rule.NewPerDay(setting, left, days), want) << setting << " " << left << " " << days;
 }
 
 // The exact distribution against enumerating every outcome of small random exams.
@@ -186,6 +245,11 @@ TEST(Plan, OrderAndDoneForToday) {
     r.rig.settings.m_bPlan = 1;
     r.rig.settings.m_nNewPerDay = 3;
     r.learner->FollowSettings(&r.rig.settings);
+    // An exam tomorrow raises the day's new tasks to all that are left; without it, the setting.
+    EXPECT_TRUE(r.learner->SetExamDay(LocalDay(r.now) + 1));
+    EXPECT_EQ(r.learner->NewAllowance(), 5);
+    EXPECT_TRUE(r.learner->SetExamDay(-1));
+    EXPECT_EQ(r.learner->NewAllowance(), 3);
     r.rig.Q().OpenQuestionnaire(0);
     r.AnswerTask(0, "antwort1"); // Good: S 3.2 days
     r.AnswerTask(1, "antwort2");
