@@ -2,9 +2,11 @@
 
 #include "ui/DialogParts.h"
 
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -32,6 +34,7 @@ CExamDateDlg::CExamDateDlg(QWidget* parent) : QDialog(parent)
     m_date->setObjectName(QStringLiteral("dateExam"));
     m_date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     m_date->setCalendarPopup(true);
+    m_date->installEventFilter(this);
     m_state = new QLabel(this);
     m_state->setObjectName(QStringLiteral("labelExamState"));
 
@@ -71,4 +74,21 @@ void CExamDateDlg::Load(std::int64_t day, std::int64_t today)
 std::int64_t CExamDateDlg::Day() const
 {
     return m_bCleared ? -1 : kDayZero.daysTo(m_date->date());
+}
+
+bool CExamDateDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_date && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F4 ||
+            (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier))) {
+            // The date field opens its calendar only for a click on its arrow.
+            const QPointF arrow(m_date->width() - 6, m_date->height() / 2.0);
+            QMouseEvent press(QEvent::MouseButtonPress, arrow, m_date->mapToGlobal(arrow),
+                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(m_date, &press);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

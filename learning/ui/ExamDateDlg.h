@@ -20,6 +20,10 @@ public:
     /// The chosen exam date after OK, -1 after "Kein Prüfungstermin".
     [[nodiscard]] std::int64_t Day() const;
 
+protected:
+    /// F4 and Alt+Down open the calendar, as they open a combo box's list.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QDateEdit* m_date = nullptr;
     QLabel* m_state = nullptr;
