@@ -121,7 +121,8 @@ public:
     bool SetExamDay(std::int64_t day);
     /// Computes the exam readiness anew and shows it (after answers or a new exam date).
     void RefreshReadiness();
-    /// The file's readiness as the status bar shows it, empty without an exam questionnaire.
+    /// The file's readiness as the status bar shows it; empty without an exam questionnaire
+    /// and while neither the plan is on nor an exam date is set.
     [[nodiscard]] QString ReadinessText() const;
 
 public slots:
@@ -199,6 +200,7 @@ private:
     void NotifyOtherViews();
     void UpdateReadiness();
     [[nodiscard]] std::string ReadinessNoteOf(int row) const;
+    [[nodiscard]] bool ReadinessShown() const;
     QAbstractItemView* ActiveTaskView() const;
 
     CVendrillDoc& m_doc;

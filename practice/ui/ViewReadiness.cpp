@@ -1,5 +1,7 @@
 // The training view's exam readiness: computed once per change (answers, exam date,
 // content) and read from there by the overview's rows and the main window's status bar.
+// It shows once the learner asked for planning (the plan switched on or an exam date
+// set), so that without either the window looks as it always did.
 
 #include "practice/ui/VendrillView.h"
 
@@ -29,13 +31,22 @@ bool CVendrillView::SetExamDay(std::int64_t day)
     return stored;
 }
 
+bool CVendrillView::ReadinessShown() const
+{
+    return m_bExamDate || m_learner->PlanActive();
+}
+
 QString CVendrillView::ReadinessText() const
 {
+    if (!ReadinessShown())
+        return QString();
     return QString::fromStdString(FileReadinessLine(m_readiness, m_bExamDate));
 }
 
 std::string CVendrillView::ReadinessNoteOf(int row) const
 {
+    if (!ReadinessShown())
+        return std::string();
     for (const cExamReadiness& r : m_readiness)
         if (r.questionnaire == row)
             return ReadinessNote(r, m_bExamDate);
