@@ -7,6 +7,7 @@
 #include "base/StreamPresenter.h"
 #include "data/Document.h"
 #include "learning/Learner.h"
+#include "learning/ReadinessText.h"
 
 #include <nlohmann/json.hpp>
 
@@ -47,11 +48,6 @@ std::int64_t ParseDay(const std::string& text)
     const std::time_t t = timegm(&tm);
     const std::int64_t day = static_cast<std::int64_t>(t) / 86400;
     return DayText(day) == text ? day : -1; // 31 February and the like
-}
-
-std::string Percent(double p)
-{
-    return std::to_string(static_cast<int>(std::lround(p * 100))) + " %";
 }
 
 double Round4(double p)
@@ -169,20 +165,11 @@ int RunStatsCommand(cCliContext& ctx)
         ctx.out << "Fragebogen " << k << " '" << ConsoleText(qs[k].m_strTitle)
                 << "': fällig " << counts.due << ", neu " << counts.fresh << '\n';
         if (const cExamReadiness* r = findReadiness(static_cast<int>(k))) {
-            ctx.out << "  Bestehen heute " << Percent(r->now.pass) << ", Nachprüfung heute "
-                    << Percent(r->now.retake);
-            if (examDay >= 0)
-                ctx.out << "; am Prüfungstermin " << Percent(r->onExamDay.pass)
-                        << ", Nachprüfung " << Percent(r->onExamDay.retake);
-            ctx.out << '\n';
+            ctx.out << "  " << ReadinessLine(*r, examDay >= 0) << '\n';
         }
     }
     if (!readiness.empty()) {
-        ctx.out << "Prüfungsbereitschaft heute: "
-                << Percent(cLearner::FileReadiness(readiness, false));
-        if (examDay >= 0)
-            ctx.out << ", am Prüfungstermin: " << Percent(cLearner::FileReadiness(readiness, true));
-        ctx.out << '\n';
+        ctx.out << FileReadinessLine(readiness, examDay >= 0) << '\n';
     }
     ctx.out << "Antworten pro Tag (letzte " << kDays << " Tage):\n";
     for (int d = 0; d < kDays; ++d)

@@ -523,7 +523,7 @@ std::vector<int> cLearner::DueForecast(int days)
 
 std::int64_t cLearner::ExamDay()
 {
-    if (m_history && m_history->IsOpen() && m_fileId != 0)
+    if (m_history && m_history->IsOpen() && m_fileId != 0 && !m_bExamDayUnsaved)
         m_examDay = m_history->ExamDay(m_fileId);
     return m_examDay;
 }
@@ -532,10 +532,12 @@ bool cLearner::SetExamDay(std::int64_t day)
 {
     m_examDay = day < 0 ? -1 : day;
     if (!EnsureFile()) {
+        m_bExamDayUnsaved = true;
         CheckFailure();
         return false;
     }
     const bool ok = m_history->SetExamDay(m_fileId, m_examDay);
+    m_bExamDayUnsaved = !ok;
     CheckFailure();
     return ok;
 }

@@ -142,6 +142,7 @@ private:
     std::int64_t m_fileId = 0;
     std::string m_strBoundPath;
     std::int64_t m_examDay = -1; // kept for a session without history
+    bool m_bExamDayUnsaved = false; // set here but not stored: the history must not undo it
     std::vector<cStoredTask> m_entries;
     std::vector<int> m_entryOfTask; // task index -> entry, -1 none
 };

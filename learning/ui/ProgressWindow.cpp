@@ -93,6 +93,10 @@ CProgressWindow::CProgressWindow(CVendrillDoc& doc, QWidget* parent)
                 if (doc == &m_doc.Core())
                     AddAnswer(taskIndex, grade, at);
             });
+    connect(&AnswerNotifier(), &CAnswerNotifier::ExamDateChanged, this, [this](const cDocument* doc) {
+        if (doc == &m_doc.Core())
+            Reload();
+    });
     // The window goes with its file.
     connect(&doc, &QObject::destroyed, this, &QWidget::close);
     // "Speichern unter" moves the history along with the file.

@@ -24,6 +24,8 @@ class CAnswerNotifier : public QObject {
 signals:
     /// taskIndex into the document's tasks, grade an AnswerGrade, at in seconds (UTC).
     void AnswerRecorded(const cDocument* doc, int taskIndex, int grade, qint64 at);
+    /// The exam date of the file was set or cleared.
+    void ExamDateChanged(const cDocument* doc);
 };
 
 /// The one notifier of the program.

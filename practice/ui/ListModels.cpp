@@ -146,7 +146,9 @@ QVariant CQuestionnaireListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
     case Qt::ToolTipRole: {
         const QString title = ToQString(m_query.OverviewTitle(row));
-        const std::string note = m_query.OverviewNote(row);
+        std::string note = m_query.OverviewNote(row);
+        if (const std::string extra = m_extraNote ? m_extraNote(row) : std::string(); !extra.empty())
+            note += (note.empty() ? "" : "; ") + extra;
         return note.empty() ? title
                             : title + QStringLiteral("  (") + QString::fromStdString(note) +
                                   QLatin1Char(')');
@@ -163,4 +165,10 @@ void CQuestionnaireListModel::Reset()
     beginResetModel();
     m_nRows = m_query.OverviewCount();
     endResetModel();
+}
+
+void CQuestionnaireListModel::NotesChanged()
+{
+    if (m_nRows > 0)
+        emit dataChanged(index(0), index(m_nRows - 1), {Qt::DisplayRole, Qt::ToolTipRole});
 }

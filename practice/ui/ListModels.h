@@ -7,6 +7,9 @@
 #include <QAbstractTableModel>
 #include <QIdentityProxyModel>
 
+#include <functional>
+#include <string>
+
 class cQuery;
 
 /// The task list (control 1002): one row per entry of the open questionnaire, the
@@ -62,8 +65,13 @@ public:
 
     /// The questionnaires changed: reread everything.
     void Reset();
+    /// A further note behind the plan's counts of a row (the exam readiness), UTF-8.
+    void SetExtraNote(std::function<std::string(int row)> note) { m_extraNote = std::move(note); }
+    /// The notes changed (not the rows): repaint every row.
+    void NotesChanged();
 
 private:
     const cQuery& m_query;
+    std::function<std::string(int row)> m_extraNote;
     int m_nRows = 0;
 };

@@ -446,6 +446,15 @@ void CVendrillView::InitialUpdate()
         emit AnswerNotifier().AnswerRecorded(&m_doc.Core(), event.taskIndex, event.grade, at);
     });
     m_query->SetAnswerObserver(m_learner.get());
+    // Every window on the file follows answers and the exam date, whichever window gave them.
+    auto follow = [this](const cDocument* doc) {
+        if (doc == &m_doc.Core())
+            RefreshReadiness();
+    };
+    connect(&AnswerNotifier(), &CAnswerNotifier::AnswerRecorded, this, follow);
+    connect(&AnswerNotifier(), &CAnswerNotifier::ExamDateChanged, this, follow);
+    m_pQuestionnaireModel->SetExtraNote([this](int row) { return ReadinessNoteOf(row); });
+    UpdateReadiness();
     m_query->InitialUpdate();
     // The frame sizes the view once it is set up, and that layout puts the overview's
     // heading over the questionnaire loaded above. The window is shown before its
@@ -484,6 +493,7 @@ void CVendrillView::Changed(unsigned what)
         SyncSortIndicator();
     }
     if (what & ChangeQuestionnaires) {
+        UpdateReadiness(); // tasks or exam settings may have changed
         m_pQuestionnaireModel->Reset();
         SyncQuestionnaireSelection();
     }

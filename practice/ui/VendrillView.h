@@ -10,15 +10,18 @@
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 class CVendrillDoc;
 struct cSettings;
 class cQuery;
 class cLearner;
+struct cExamReadiness;
 class cTask;
 struct cSplitTexts;
 class cPercentBar;
@@ -113,6 +116,15 @@ public:
     /// one again (several windows on one file each keep their own).
     void Activated();
 
+    /// Sets (or with -1 clears) the file's exam date and shows the readiness anew; false
+    /// when the history could not store it (it then holds for this session).
+    bool SetExamDay(std::int64_t day);
+    /// Computes the exam readiness anew and shows it (after answers or a new exam date).
+    void RefreshReadiness();
+    /// The file's readiness as the status bar shows it; empty without an exam questionnaire
+    /// and while neither the plan is on nor an exam date is set.
+    [[nodiscard]] QString ReadinessText() const;
+
 public slots:
     void OnBack();
     void OnResetStatistics();
@@ -186,11 +198,16 @@ private:
     void OnHeaderClicked(int column);
     void OnOtherViewChanged(QObject* sender, bool structure);
     void NotifyOtherViews();
+    void UpdateReadiness();
+    [[nodiscard]] std::string ReadinessNoteOf(int row) const;
+    [[nodiscard]] bool ReadinessShown() const;
     QAbstractItemView* ActiveTaskView() const;
 
     CVendrillDoc& m_doc;
     const cSettings& m_settings;
     std::unique_ptr<cLearner> m_learner; // outlives the query, which reports to it
+    std::vector<cExamReadiness> m_readiness; // as last computed, for the overview's rows
+    bool m_bExamDate = false;                // the file has an exam date
     std::unique_ptr<cQuery> m_query;
     cSoundPlayer* m_pWarningPlayer = nullptr;
     bool m_bWarningOpen = false;  // the warning tone is open in m_pWarningPlayer

@@ -14,6 +14,7 @@ inline constexpr int kImport = 32810;
 inline constexpr int kExport = 32811;
 inline constexpr int kExamSheet = 32812;
 inline constexpr int kProgress = 32813; // "Lernfortschritt..."
+inline constexpr int kExamDate = 32814; // "Prüfungstermin..."
 
 inline constexpr int kFileNew = 57600;
 inline constexpr int kFileOpen = 57601;

@@ -1,9 +1,13 @@
 // The main window itself: construction, the active child window, the program-wide
-// commands (about, help, settings) and the window's own events (close, drop).
+// commands (about, help, settings, exam date) and the window's own events (close, drop).
 
 #include "shell/ui/MainFrame.h"
 
 #include "data/ui/VendrillDoc.h"
+#include "learning/History.h"
+#include "learning/Learner.h"
+#include "learning/ui/ExamDateDlg.h"
+#include "learning/ui/ProgressWindow.h"
 #include "practice/ui/VendrillView.h"
 #include "shell/ui/AboutDlg.h"
 #include "shell/ui/ChildFrame.h"
@@ -168,6 +172,27 @@ void CMainFrame::OnSettings()
         return;
     dialog.Store(m_settings);
     m_settings.SaveSettings(QFile::encodeName(m_strSettingsPath).toStdString());
+}
+
+void CMainFrame::OnExamDate()
+{
+    CVendrillView* view = ActiveView();
+    if (!view)
+        return;
+    cLearner& learner = view->Learner();
+    CExamDateDlg dialog(this);
+    dialog.Load(learner.ExamDay(), LocalDay(learner.Now()));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // Every window on the file learns the date, so it holds in each even when the
+    // history cannot store it (its failure is reported once by the core).
+    CVendrillDoc& doc = view->Document();
+    const QList<CChildFrame*> children = Children();
+    for (CChildFrame* child : children)
+        if (&child->Document() == &doc && child->View())
+            (void)child->View()->SetExamDay(dialog.Day());
+    emit AnswerNotifier().ExamDateChanged(&doc.Core());
+    UpdateActions();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

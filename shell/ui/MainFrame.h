@@ -93,6 +93,8 @@ public slots:
     void OnAppAbout();
     void OnHelp();
     void OnSettings();
+    /// "Prüfungstermin...": sets or clears the active file's exam date.
+    void OnExamDate();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -138,6 +140,7 @@ private:
     CHelpWindow* m_helpWindow = nullptr;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_ready = nullptr;
+    QLabel* m_readiness = nullptr; // the active file's exam readiness
     QLabel* m_lockLabels[3] = {};
     QMap<int, QAction*> m_actions;
     QList<QAction*> m_recentActions;

@@ -104,6 +104,8 @@ const ActionDef kActions[] = {
     {cmd::kSettings, "&Einstellungen", "Einstellungen\nEinstellungen", {}},
     {cmd::kFileSettings, "&Dateieinstellungen",
      "Eigenschaften der aktuellen Datei einstellen\nDateieigenschaften ", {}},
+    {cmd::kExamDate, "&Prüfungstermin...",
+     "Legt den Prüfungstermin der aktiven Trainingsdatei fest oder löscht ihn\nPrüfungstermin", {}},
     {cmd::kResetStatistics, "&Statistik zurücksetzen",
      "Statistik zurücksetzen\nStatistik zurücksetzen", {}},
     {cmd::kNewWindow, "Neues &Fenster",
@@ -164,7 +166,8 @@ const MenuDef kMenusFile[] = {
     {"&Ansicht",
      {cmd::kToolBar, cmd::kStatusBar, kSeparator, cmd::kOverview, kSeparator, cmd::kDetailView,
       cmd::kMiniatureView, kSeparator, cmd::kProgress}},
-    {"E&xtra", {cmd::kSettings, cmd::kFileSettings, kSeparator, cmd::kResetStatistics}},
+    {"E&xtra",
+     {cmd::kSettings, cmd::kFileSettings, cmd::kExamDate, kSeparator, cmd::kResetStatistics}},
     {"&Fenster", {cmd::kNewWindow, cmd::kCascade, cmd::kTile, cmd::kArrangeIcons}},
     {"&Editor",
      {cmd::kNewQuestionnaire, cmd::kDeleteQuestionnaire, kSeparator, cmd::kNewTask,
@@ -269,6 +272,7 @@ void CMainFrame::CreateActions()
         if (CChildFrame* child = ActiveChild())
             CProgressWindow::ShowFor(child->Document(), this);
     });
+    on(cmd::kExamDate, &CMainFrame::OnExamDate);
     on(cmd::kNewWindow, &CMainFrame::OnNewWindow);
     on(cmd::kCascade, [this] { m_mdi->cascadeSubWindows(); });
     on(cmd::kTile, [this] { m_mdi->tileSubWindows(); });
@@ -422,6 +426,11 @@ void CMainFrame::CreateStatusBar()
     m_ready = new QLabel(QStringLiteral("Bereit"), bar);
     m_ready->setObjectName(QStringLiteral("statusReady"));
     bar->addWidget(m_ready, 1);
+    m_readiness = new QLabel(bar);
+    m_readiness->setObjectName(QStringLiteral("statusReadiness"));
+    m_readiness->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_readiness->hide();
+    bar->addPermanentWidget(m_readiness);
     const char* const texts[3] = {"UF", "NUM", "RF"};
     for (int i = 0; i < 3; ++i) {
         m_lockLabels[i] = new QLabel(QString::fromLatin1(texts[i]), bar);
@@ -478,6 +487,10 @@ void CMainFrame::UpdateActions()
 
     for (int id : {cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs, cmd::kExport, cmd::kProgress})
         m_actions.value(id)->setEnabled(child != nullptr);
+    m_actions.value(cmd::kExamDate)->setEnabled(view != nullptr);
+    const QString readiness = view ? view->ReadinessText() : QString();
+    m_readiness->setText(readiness);
+    m_readiness->setVisible(!readiness.isEmpty());
     for (const CVendrillView::Command& command : CVendrillView::Commands())
         m_actions.value(command.id)->setEnabled(view && view->IsCommandEnabled(command.id));
     m_actions.value(cmd::kFileSettings)->setEnabled(child != nullptr);

@@ -297,6 +297,24 @@ TEST(History, TwoWritersLandEveryAnswer) {
     EXPECT_EQ(std::count_if(answers.begin(), answers.end(), [](auto& x) { return x.grade == 2; }), kEach);
 }
 
+// An exam date the history cannot store (another program holds the write lock) still
+// holds for the session instead of falling back to the stored one.
+TEST(History, UnstoredExamDateHoldsForTheSession) {
+    LearnRig r(FiveTasks());
+    r.rig.Q().OpenQuestionnaire(0);
+    r.AnswerTask(0, "antwort1"); // the file is in the history now
+    ASSERT_TRUE(r.learner->SetExamDay(kStart / kDay + 30));
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(r.rig.dir.Path("verlauf.sqlite").c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_FALSE(r.learner->SetExamDay(-1));
+    EXPECT_EQ(r.learner->ExamDay(), -1);
+    sqlite3_close(other);
+    EXPECT_EQ(r.history.Failure(), HistoryFailure::Locked);
+    EXPECT_TRUE(HistoryFailureReported()); // the one message of the session
+    ResetHistoryFailureReport();
+}
+
 // A history that cannot be used names the reason; the learner still works in memory.
 TEST(History, BrokenDatabaseNamesTheReason) {
     testfiles::TempDir dir;

@@ -1,14 +1,20 @@
 // The answer history in the real window: a database that cannot be used gives one
-// message per program run, practice goes on and the training file is saved as always.
+// message per program run, practice goes on and the training file is saved as always;
+// the exam date set in its dialog is stored and the readiness follows it.
 
 #include "common/RecordingPresenter.h"
 #include "common/WindowTest.h"
+#include "data/Document.h"
 #include "data/TrainingData.h"
+#include "data/ui/VendrillDoc.h"
 #include "learning/History.h"
 #include "learning/Learner.h"
+#include "learning/ReadinessText.h"
 #include "practice/Query.h"
 #include "practice/ui/VendrillView.h"
 #include "shell/ui/ChildFrame.h"
+#include "shell/ui/Commands.h"
+#include "shell/ui/ModalScript.h"
 #include "ui/ProgramDir.h"
 
 #include <QtTest>
@@ -104,6 +110,76 @@ private slots:
             const auto files = h.Files();
             QCOMPARE(files.empty() ? 0 : int(h.Answers(files[0].first).size()), stored);
         }
+        CloseSharedHistory();
+    }
+
+    // Set an exam date in the dialog, see it stored and the readiness in the overview and
+    // the status bar follow answers and the date; Esc leaves it, "Kein Prüfungstermin" clears.
+    void examDateWalk() {
+        QTemporaryDir work;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(work.filePath("data")));
+        CloseSharedHistory();
+        ResetHistoryFailureReport();
+        RecordingPresenter boxes;
+        auto frame = ShowFrame(work.path());
+        CChildFrame* child = frame->OpenDocumentFile(CopySample(work.path(), "kurs.vdr"));
+        QVERIFY(child);
+        CVendrillView* view = child->View();
+        cLearner& learner = view->Learner();
+        const auto& qs = child->Document().Core().m_data.m_aQuestionnaires;
+        const int exam = 4; // "Prüfung: Gemischte Fragen (5 Minuten)", 14 points, pass at 10
+        QCOMPARE(qs[exam].m_nPassPoints, 10);
+        QAbstractItemModel* overview = view->findChild<QListView*>("ctl1009")->model();
+        auto row = [&] { return overview->index(exam, 0).data().toString(); };
+        auto* status = frame->findChild<QLabel*>("statusReadiness");
+        const QString title = QString::fromUtf8("Prüfung: Gemischte Fragen (5 Minuten)");
+        auto plain = [&] { QCOMPARE(row(), title); QVERIFY(status->isHidden()); };
+        plain(); // without the plan and an exam date the window looks as it always did
+
+        for (std::uint32_t t : qs[exam].m_aTaskIndex) { // every exam task right just now
+            const int points = child->Document().Core().m_data.m_aTasks[t].m_nPoints;
+            learner.OnAnswer({int(t), GradeRight, points, points, 900, AnswerKind::Practice});
+        }
+        plain();
+
+        const std::int64_t today = LocalDay(learner.Now());
+        cHistory stored;
+        QVERIFY(stored.Open(HistoryFilePath()));
+        auto dialog = [&](const std::function<void(QWidget&)>& act) {
+            QVERIFY(ModalScript::Run({[&](QWidget* modal) {
+                                          if (modal->objectName() != "dlgExamDate")
+                                              return false;
+                                          act(*modal);
+                                          return true;
+                                      }},
+                                     [&] { frame->findChild<QAction*>(QString("action%1").arg(cmd::kExamDate))->trigger(); }));
+        };
+        dialog([&](QWidget& dlg) {
+            auto* date = dlg.findChild<QDateEdit*>("dateExam");
+            QCOMPARE(date->displayFormat(), QString("dd.MM.yyyy"));
+            date->setDate(QDate(1970, 1, 1).addDays(today + 60));
+            ModalScript::Click(dlg.findChild<QAbstractButton*>("ctl1"));
+        });
+        QCOMPARE(stored.ExamDay(learner.FileId()), today + 60);
+        cLearner other(child->Document().Core(), &stored); // the core's own view of the file
+        other.Bind();
+        const std::vector<cExamReadiness> r = other.Readiness();
+        QVERIFY(r[0].onExamDay.pass < 0.5); // two months without practice
+        QCOMPARE(row(), title + "  (" + QString::fromStdString(ReadinessNote(r[0], true)) + ')');
+        QVERIFY(row().contains(QString::fromUtf8("Bestehen heute 100 %, am Prüfungstermin ")));
+        QCOMPARE(status->text(), QString::fromStdString(FileReadinessLine(r, true)));
+
+        dialog([](QWidget& dlg) { QTest::keyClick(&dlg, Qt::Key_Escape); });
+        QCOMPARE(stored.ExamDay(learner.FileId()), today + 60);
+        dialog([](QWidget& dlg) { ModalScript::Click(dlg.findChild<QAbstractButton*>("buttonNoExamDate")); });
+        QCOMPARE(stored.ExamDay(learner.FileId()), -1);
+        plain();
+        const_cast<cSettings&>(frame->Settings()).m_bPlan = 1; // the plan on shows it too
+        view->RefreshReadiness();
+        QCOMPARE(row(), title + QString::fromUtf8("  (fällig 0, neu 0; Bestehen heute 100 %)"));
+        QCOMPARE(status->text(), QString::fromUtf8("Prüfungsbereitschaft heute: 100 %"));
+        QVERIFY(boxes.boxes.empty());
+        QVERIFY(frame->close());
         CloseSharedHistory();
     }
 

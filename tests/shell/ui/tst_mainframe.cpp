@@ -190,7 +190,7 @@ private slots:
                  "Prüfungs&auswertung beenden\n"
                  "&Ansicht: &Symbolleiste | S&tatusleiste | - | Zur &Übersicht | - | &Detailansicht | "
                  "&Miniaturansicht | - | &Lernfortschritt...\tStrg+L\n"
-                 "E&xtra: &Einstellungen | &Dateieinstellungen | - | &Statistik zurücksetzen\n"
+                 "E&xtra: &Einstellungen | &Dateieinstellungen | &Prüfungstermin... | - | &Statistik zurücksetzen\n"
                  "&Fenster: Neues &Fenster | Über&lappend | &Nebeneinander | &Symbole anordnen\n"
                  "&Editor: &Neuen Fragebogen | Fragebogen &löschen | - | Neue &Aufgabe | "
                  "Aufgabe Lö&schen | - | Fragebogenauf&teilung\n&?: Inf&o über das Programm...");
