@@ -59,6 +59,9 @@ class cLearner : public cAnswerObserver {
 public:
     /// history may be nullptr (no history: memory states for this session only).
     cLearner(cDocument& doc, cHistory* history, cLearnerOptions options = {});
+    ~cLearner() override;
+    cLearner(const cLearner&) = delete;
+    cLearner& operator=(const cLearner&) = delete;
 
     /// Clock in seconds since 1970 (default: the system clock).
     void SetClock(std::function<std::int64_t()> clock) { m_clock = std::move(clock); }
@@ -138,4 +141,5 @@ private:
     std::int64_t m_examDay = -1; // kept for a session without history
     std::vector<cStoredTask> m_entries;
     std::vector<int> m_entryOfTask; // task index -> entry, -1 none
+    std::vector<cTaskKey> m_keys;   // task index -> fingerprint at the last match
 };

@@ -103,6 +103,11 @@ bool MakeHistory(const cTrainingData& data, const std::string& vdr, std::int64_t
     sqlite3_finalize(insert);
     const bool ok = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
+    // The writer sums each batch into the per-slot counts as it stores it; here the rows
+    // went in directly, so the sums are brought up to date once, before the measurement.
+    if (!history.Open(HistoryFilePath()))
+        return false;
+    (void)history.AnswerSlots(file, 0);
     return ok;
 }
 
