@@ -200,30 +200,37 @@ void cProgress::Load(cHistory& history, std::int64_t file, std::int64_t now, std
     m_answeredTask.assign(count, false);
 
     std::vector<bool> inExam(count, false);
-    m_inQuestionnaires.assign(count, {});
+    m_inFrom.assign(count + 1, 0);
     m_curves.clear();
-    for (std::size_t k = 0; k < m_data.m_aQuestionnaires.size(); ++k) {
-        const auto& q = m_data.m_aQuestionnaires[k];
-        for (const std::uint32_t index : q.m_aTaskIndex)
+    const auto& qs = m_data.m_aQuestionnaires;
+    for (std::size_t k = 0; k < qs.size(); ++k) {
+        for (const std::uint32_t index : qs[k].m_aTaskIndex)
             if (index < count) {
-                m_inQuestionnaires[index].push_back(static_cast<int>(k));
-                inExam[index] = inExam[index] || q.m_nExamSeconds >= 0;
+                ++m_inFrom[index + 1];
+                inExam[index] = inExam[index] || qs[k].m_nExamSeconds >= 0;
             }
-        if (q.m_nExamSeconds >= 0)
+        if (qs[k].m_nExamSeconds >= 0)
             m_curves.push_back({static_cast<int>(k), std::vector<double>(kDays, 0.0), {}});
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        m_inFrom[i + 1] += m_inFrom[i];
+    m_inQuestionnaire.assign(static_cast<std::size_t>(m_inFrom[count]), 0);
+    {
+        std::vector<int> fill(m_inFrom.begin(), m_inFrom.end() - 1);
+        for (std::size_t k = 0; k < qs.size(); ++k)
+            for (const std::uint32_t index : qs[k].m_aTaskIndex)
+                if (index < count)
+                    m_inQuestionnaire[static_cast<std::size_t>(fill[index]++)] = static_cast<int>(k);
     }
 
     // Stored tasks find their task in the file by their fingerprint, which the learner
-    // keeps up to date through edits (equal fingerprints: the lowest index first). Their
+    // keeps up to date through edits (equal fingerprints: the next free one). Their
     // stored memory is the current one; the first answers give the new tasks per day and
     // the recall rate of new tasks.
     std::vector<cTaskKey> keys(count);
-    std::vector<std::pair<std::uint64_t, int>> byKey(count);
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i)
         keys[i] = TaskKeyOf(m_data.m_aTasks[i]);
-        byKey[i] = {KeyNumber(keys[i]), static_cast<int>(i)};
-    }
-    std::sort(byKey.begin(), byKey.end());
+    std::vector<std::pair<std::uint64_t, int>> byKey; // sorted, made at the first miss
     std::vector<bool> taken(count, false);
     std::vector<std::pair<std::int64_t, int>> examTasks; // stored id, task index
     std::vector<int> firsts(kDays, 0);
@@ -232,19 +239,33 @@ void cProgress::Load(cHistory& history, std::int64_t file, std::int64_t now, std
     int recalledBefore = 0;
     m_firstAnswers = 0;
     m_firstRecalled = 0;
+    std::size_t guess = 0; // stored tasks mostly come in the file's order: try the next one
     for (const cStoredTask& t : stored ? history.Tasks(file) : std::vector<cStoredTask>{}) {
-        const std::uint64_t number = KeyNumber(t.key);
-        for (auto it = std::lower_bound(byKey.begin(), byKey.end(), std::pair{number, -1});
-             it != byKey.end() && it->first == number; ++it) {
-            const std::size_t index = static_cast<std::size_t>(it->second);
-            if (taken[index] || !(keys[index] == t.key))
-                continue;
+        int found = -1;
+        if (guess < count && !taken[guess] && keys[guess] == t.key) {
+            found = static_cast<int>(guess);
+        } else {
+            if (byKey.empty() && count > 0) {
+                byKey.resize(count);
+                for (std::size_t i = 0; i < count; ++i)
+                    byKey[i] = {KeyNumber(keys[i]), static_cast<int>(i)};
+                std::sort(byKey.begin(), byKey.end());
+            }
+            const std::uint64_t number = KeyNumber(t.key);
+            for (auto it = std::lower_bound(byKey.begin(), byKey.end(), std::pair{number, -1});
+                 it != byKey.end() && it->first == number && found < 0; ++it)
+                if (!taken[static_cast<std::size_t>(it->second)] &&
+                    keys[static_cast<std::size_t>(it->second)] == t.key)
+                    found = it->second;
+        }
+        if (found >= 0) {
+            const std::size_t index = static_cast<std::size_t>(found);
             taken[index] = true;
+            guess = index + 1;
             m_state[index] = t.state;
             m_answeredTask[index] = t.firstGrade >= 0;
             if (inExam[index])
-                examTasks.emplace_back(t.id, it->second);
-            break;
+                examTasks.emplace_back(t.id, found);
         }
         if (t.firstGrade < 0)
             continue;
@@ -322,7 +343,8 @@ bool cProgress::AddAnswer(int taskIndex, int grade, std::int64_t at)
     auto bucket = [](cStateCounts& c, int state) -> int& {
         return state == 0 ? c.fresh : state == 1 ? c.learning : c.known;
     };
-    for (const int k : m_inQuestionnaires[i]) {
+    for (int j = m_inFrom[i]; j < m_inFrom[i + 1]; ++j) {
+        const int k = m_inQuestionnaire[static_cast<std::size_t>(j)];
         --bucket(m_states[static_cast<std::size_t>(k)], before);
         ++bucket(m_states[static_cast<std::size_t>(k)], after);
     }

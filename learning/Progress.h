@@ -101,7 +101,10 @@ private:
     std::vector<std::int64_t> m_bounds; // start of day m_first + i
     std::vector<cDayAnswers> m_perDay;
     std::vector<cMemoryState> m_state;  // per task index: the memory now, as stored
-    std::vector<std::vector<int>> m_inQuestionnaires; // per task index
+    // Questionnaires of each task index: those of task i are m_inQuestionnaire[
+    // m_inFrom[i] .. m_inFrom[i + 1]) (one flat array, not a list per task).
+    std::vector<int> m_inFrom;
+    std::vector<int> m_inQuestionnaire;
     std::vector<bool> m_answeredTask; // per task index: answered before
     int m_firstAnswers = 0;  // tasks answered at least once
     int m_firstRecalled = 0; // of them, first answered right or partly right

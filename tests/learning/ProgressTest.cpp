@@ -49,11 +49,14 @@ protected:
     {
         ASSERT_TRUE(history.Open(dir.Path("verlauf.sqlite")));
         file = history.AddFile("/tmp/kurs.vdr");
-        for (int i = 0; i < 4; ++i) {
+        // Stored in the reverse of the file's order, so the window's match cannot rely
+        // on the order.
+        stored.resize(4);
+        for (int i = 3; i >= 0; --i) {
             cTaskKey key = TaskKeyOf(data.m_aTasks[static_cast<std::size_t>(i)]);
             if (i == 3)
                 key.number = "99"; // no longer in the file
-            stored.push_back({history.AddTask(file, key), key, {}, 0, -1});
+            stored[static_cast<std::size_t>(i)] = {history.AddTask(file, key), key, {}, 0, -1};
         }
         today = LocalDay(1765000000);
         now = LocalDayStart(today) + 15 * 3600;
