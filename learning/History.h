@@ -8,8 +8,14 @@
 #include "learning/Answer.h"
 #include "learning/Fsrs.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -54,6 +60,18 @@ struct cStoredAnswer {
     int ms = 0;
 };
 
+/// Counted answers of one file in one time slot, by grade.
+struct cAnswerSlot {
+    std::int64_t slot = 0; // start time / kSlotSeconds
+    int right = 0;
+    int partly = 0;
+    int wrong = 0;
+};
+
+/// Width of a slot: a quarter of an hour divides every time zone's offset, so the slots
+/// add up to local days in any zone.
+inline constexpr std::int64_t kSlotSeconds = 900;
+
 class cHistory {
 public:
     cHistory() = default;
@@ -65,8 +83,9 @@ public:
     bool Open(const std::string& path);
     void Close();
     [[nodiscard]] bool IsOpen() const { return m_db != nullptr; }
-    /// The first failure since Open (None while everything worked).
-    [[nodiscard]] HistoryFailure Failure() const { return m_failure; }
+    /// The first failure since Open (None while everything worked); the writer thread
+    /// may set it at any time.
+    [[nodiscard]] HistoryFailure Failure() const { return m_failure.load(); }
 
     /// The file stored under this path, 0 for none.
     [[nodiscard]] std::int64_t FindFile(const std::string& path);
@@ -88,19 +107,62 @@ public:
     bool UpdateTask(const cStoredTask& task);
     /// Appends an answer and writes the task's new state, both or neither.
     bool Append(std::int64_t file, const cStoredAnswer& answer, const cStoredTask* task);
+    /// The same without waiting: the answer is queued for the writer thread, which stores
+    /// whatever has queued up in one transaction. A task without a row yet carries an id
+    /// from ProvisionalTaskId(); the writer adds its row first. Reading the answers or
+    /// tasks, any other write and Close() wait for the queue.
+    void AppendLater(std::int64_t file, const cStoredAnswer& answer, const cStoredTask* task);
+    /// A provisional (negative) id for a task that AppendLater adds.
+    [[nodiscard]] std::int64_t ProvisionalTaskId() { return --m_lastProvisional; }
+    /// Waits until every queued answer is stored (or dropped after a failure).
+    void Flush();
 
     /// The answers of a file in the order given, optionally only up to time until.
     [[nodiscard]] std::vector<cStoredAnswer> Answers(std::int64_t file,
                                                      std::int64_t until = INT64_MAX);
+    /// The answers of these tasks (statistics resets left out), task by task in the
+    /// order given, each task's in the order stored.
+    [[nodiscard]] std::vector<cStoredAnswer> TaskAnswers(const std::vector<std::int64_t>& tasks);
+    /// Counted answers of a file per slot from time from on, in time order. The sums are
+    /// kept in the database and brought up to date here with the answers stored since.
+    [[nodiscard]] std::vector<cAnswerSlot> AnswerSlots(std::int64_t file, std::int64_t from);
     /// Counted answers per local day from day first on (days since 1970), days entries.
     [[nodiscard]] std::vector<int> AnswersPerDay(std::int64_t file, std::int64_t first, int days);
 
 private:
+    // One queued answer with the task's new state.
+    struct cPending {
+        std::int64_t file = 0;
+        cStoredAnswer answer;
+        bool hasTask = false;
+        cStoredTask task;
+    };
+
     bool Exec(const char* sql);
     void Fail(int code);
+    void Fail(sqlite3* db);
+    void WriterLoop();
+    bool WriteBatch(const std::vector<cPending>& batch);
+    std::int64_t RealTaskId(std::int64_t id);
+    void StopWriter();
+    bool SumSlots(sqlite3* db);
 
     sqlite3* m_db = nullptr;
-    HistoryFailure m_failure = HistoryFailure::None;
+    std::string m_strPath;
+    std::atomic<HistoryFailure> m_failure{HistoryFailure::None};
+    std::int64_t m_lastProvisional = 0;
+
+    // The writer thread and its queue; m_mutex guards the queue, m_writing and the map of
+    // provisional task ids.
+    std::thread m_writer;
+    std::mutex m_mutex;
+    std::condition_variable m_wake; // something queued, or stop
+    std::condition_variable m_idle; // queue empty and nothing being written
+    std::deque<cPending> m_queue;
+    bool m_writing = false;
+    bool m_stop = false;
+    std::unordered_map<std::int64_t, std::int64_t> m_realIds; // provisional -> row id
+    sqlite3* m_writerDb = nullptr; // the writer thread's own connection
 };
 
 /// Local day number (days since 1970 in the local time zone) of a time in seconds.

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <system_error>
 
@@ -82,6 +83,13 @@ void ResetHistoryFailureReport()
 cLearner::cLearner(cDocument& doc, cHistory* history, cLearnerOptions options)
     : m_doc(doc), m_history(history), m_options(options)
 {
+}
+
+cLearner::~cLearner()
+{
+    // The file closes: what it answered is in the database before it is gone.
+    if (m_history)
+        m_history->Flush();
 }
 
 cLearnerOptions cLearner::Options() const
@@ -174,7 +182,7 @@ void cLearner::Bind()
         const int e = m_entryOfTask[i];
         if (e < 0)
             continue;
-        const cTaskKey key = TaskKeyOf(m_doc.m_data.m_aTasks[i]);
+        const cTaskKey& key = m_keys[i];
         if (!(m_entries[e].key == key)) {
             m_entries[e].key = key;
             (void)m_history->UpdateTask(m_entries[e]);
@@ -187,48 +195,51 @@ void cLearner::Rematch()
 {
     const auto& tasks = m_doc.m_data.m_aTasks;
     m_entryOfTask.assign(tasks.size(), -1);
-    std::vector<cTaskKey> keys;
-    keys.reserve(tasks.size());
-    for (const cTask& task : tasks)
-        keys.push_back(TaskKeyOf(task));
+    m_keys.resize(tasks.size());
+    for (std::size_t i = 0; i < tasks.size(); ++i)
+        m_keys[i] = TaskKeyOf(tasks[i]);
     std::vector<bool> claimed(m_entries.size(), false);
-    std::unordered_map<std::string, std::vector<int>> byNumber;
-    std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<int>> byTexts;
+    // Stored entries sorted by a number of their task number and of their texts (each
+    // entry once per list, in stored order among equal numbers): two flat arrays instead
+    // of a map with a list per key, which is what opening a large file spent its time on.
+    using cOrder = std::vector<std::pair<std::uint64_t, int>>;
+    auto numberOf = [](const cTaskKey& k) { return std::hash<std::string>{}(k.number); };
+    auto textsOf = [](const cTaskKey& k) {
+        return k.question ^ (k.solution * 0x9E3779B97F4A7C15ULL + 0x632BE59BD9B4E019ULL);
+    };
+    cOrder byNumber(m_entries.size());
+    cOrder byTexts(m_entries.size());
     for (std::size_t e = 0; e < m_entries.size(); ++e) {
-        byNumber[m_entries[e].key.number].push_back(static_cast<int>(e));
-        byTexts[{m_entries[e].key.question, m_entries[e].key.solution}].push_back(
-            static_cast<int>(e));
+        byNumber[e] = {numberOf(m_entries[e].key), static_cast<int>(e)};
+        byTexts[e] = {textsOf(m_entries[e].key), static_cast<int>(e)};
     }
+    std::sort(byNumber.begin(), byNumber.end());
+    std::sort(byTexts.begin(), byTexts.end());
     // Three passes, strongest first: the same number and texts; the same number and the
     // same question or solution (an edit of one of them); the same texts (renumbered).
-    auto pass = [&](auto candidates, auto fits) {
-        for (std::size_t i = 0; i < keys.size(); ++i) {
+    auto pass = [&](const cOrder& order, auto numberOfKey, auto fits) {
+        for (std::size_t i = 0; i < m_keys.size(); ++i) {
             if (m_entryOfTask[i] >= 0)
                 continue;
-            const std::vector<int>* list = candidates(keys[i]);
-            if (!list)
-                continue;
-            for (const int e : *list)
-                if (!claimed[e] && fits(keys[i], m_entries[e].key)) {
+            const std::uint64_t n = numberOfKey(m_keys[i]);
+            for (auto it = std::lower_bound(order.begin(), order.end(), std::pair{n, -1});
+                 it != order.end() && it->first == n; ++it) {
+                const int e = it->second;
+                if (!claimed[e] && fits(m_keys[i], m_entries[e].key)) {
                     claimed[e] = true;
                     m_entryOfTask[i] = e;
                     break;
                 }
+            }
         }
     };
-    auto numberList = [&](const cTaskKey& k) -> const std::vector<int>* {
-        auto it = byNumber.find(k.number);
-        return it == byNumber.end() ? nullptr : &it->second;
-    };
-    auto textList = [&](const cTaskKey& k) -> const std::vector<int>* {
-        auto it = byTexts.find({k.question, k.solution});
-        return it == byTexts.end() ? nullptr : &it->second;
-    };
-    pass(numberList, [](const cTaskKey& a, const cTaskKey& b) { return a == b; });
-    pass(numberList, [](const cTaskKey& a, const cTaskKey& b) {
-        return a.question == b.question || a.solution == b.solution;
+    pass(byNumber, numberOf, [](const cTaskKey& a, const cTaskKey& b) { return a == b; });
+    pass(byNumber, numberOf, [](const cTaskKey& a, const cTaskKey& b) {
+        return a.number == b.number && (a.question == b.question || a.solution == b.solution);
     });
-    pass(textList, [](const cTaskKey&, const cTaskKey&) { return true; });
+    pass(byTexts, textsOf, [](const cTaskKey& a, const cTaskKey& b) {
+        return a.question == b.question && a.solution == b.solution;
+    });
 }
 
 int cLearner::EntryOf(int taskIndex)
@@ -292,13 +303,12 @@ void cLearner::OnAnswer(const cAnswerEvent& event)
         CheckFailure();
         return;
     }
+    // Stored by the history's writer thread: the window never waits for the database.
     if (entry.id == 0)
-        entry.id = m_history->AddTask(m_fileId, key);
-    if (entry.id != 0) {
-        const cStoredAnswer answer{entry.id, now,          event.kind,      event.grade,
-                                   event.points, event.maxPoints, event.ms};
-        (void)m_history->Append(m_fileId, answer, &entry);
-    }
+        entry.id = m_history->ProvisionalTaskId();
+    const cStoredAnswer answer{entry.id, now,          event.kind,      event.grade,
+                               event.points, event.maxPoints, event.ms};
+    m_history->AppendLater(m_fileId, answer, &entry);
     CheckFailure();
     if (m_answerHook)
         m_answerHook(event, now);
@@ -308,7 +318,7 @@ void cLearner::OnStatisticsReset()
 {
     // The counters in the file start again; what the learner remembers does not.
     if (EnsureFile())
-        (void)m_history->Append(m_fileId, cStoredAnswer{0, Now(), AnswerKind::Reset}, nullptr);
+        m_history->AppendLater(m_fileId, cStoredAnswer{0, Now(), AnswerKind::Reset}, nullptr);
     CheckFailure();
 }
 

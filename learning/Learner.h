@@ -60,6 +60,9 @@ class cLearner : public cAnswerObserver {
 public:
     /// history may be nullptr (no history: memory states for this session only).
     cLearner(cDocument& doc, cHistory* history, cLearnerOptions options = {});
+    ~cLearner() override;
+    cLearner(const cLearner&) = delete;
+    cLearner& operator=(const cLearner&) = delete;
 
     /// Clock in seconds since 1970 (default: the system clock).
     void SetClock(std::function<std::int64_t()> clock) { m_clock = std::move(clock); }
@@ -145,4 +148,5 @@ private:
     bool m_bExamDayUnsaved = false; // set here but not stored: the history must not undo it
     std::vector<cStoredTask> m_entries;
     std::vector<int> m_entryOfTask; // task index -> entry, -1 none
+    std::vector<cTaskKey> m_keys;   // task index -> fingerprint at the last match
 };

@@ -9,8 +9,7 @@
 #include <cmath>
 #include <filesystem>
 #include <system_error>
-#include <map>
-#include <tuple>
+#include <functional>
 
 namespace {
 
@@ -49,15 +48,6 @@ std::int64_t HistoryFileOf(cHistory& history, const std::string& path)
 cProgress::cProgress(const cTrainingData& data, double retention)
     : m_data(data), m_retention(retention)
 {
-}
-
-void cProgress::Load(cHistory& history, std::int64_t file, std::int64_t now, std::int64_t examDay)
-{
-    if (!history.IsOpen() || file == 0) {
-        Load({}, {}, now, examDay);
-        return;
-    }
-    Load(history.Tasks(file), history.Answers(file), now, examDay);
 }
 
 int cProgress::DayIndex(std::int64_t at) const
@@ -116,20 +106,52 @@ int cProgress::StateOf(int taskIndex, std::int64_t now) const
     return cFsrs::RecallAt(s, now) >= kKnownRecall ? 2 : 1;
 }
 
-// Readiness at the end of every day of the window before day upTo that is not done yet,
-// from the replayed memory of the exam tasks.
-void cProgress::FinishDays(int upTo, const std::vector<int>& firsts, const std::vector<int>& recalled,
-                           int firstsBefore, int recalledBefore)
+// Readiness at the end of every past day of the window. A task's memory changes only on
+// the days it was answered, so each exam task is replayed once (its answers in the order
+// stored) into the days it changed, and one sweep over the days applies the changes and
+// takes the points distribution once per day and exam questionnaire.
+void cProgress::Replay(const std::vector<cStoredAnswer>& answers,
+                       const std::vector<std::pair<std::int64_t, int>>& examTasks,
+                       const std::vector<int>& firsts, const std::vector<int>& recalled,
+                       int firstsBefore, int recalledBefore)
 {
-    upTo = std::min(upTo, kDays - 1); // today is taken at the current time
-    for (; m_finished < upTo; ++m_finished) {
-        const std::size_t d = static_cast<std::size_t>(m_finished);
-        m_firstsUpTo += firsts[d];
-        m_recalledUpTo += recalled[d];
-        const int all = firstsBefore + m_firstsUpTo;
-        const double newRate = all == 0 ? 0.0 : double(recalledBefore + m_recalledUpTo) / all;
-        for (cReadinessCurve& c : m_curves)
-            c.past[d] = Pass(c.questionnaire, m_bounds[d + 1] - 1, m_replay, newRate);
+    struct cChange {
+        int day;
+        int index;
+        cMemoryState state;
+    };
+    const std::size_t count = m_data.m_aTasks.size();
+    std::vector<cMemoryState> memory(count); // the exam tasks' memory back then
+    std::vector<cChange> changes;
+    std::size_t next = 0;
+    for (const auto& [id, index] : examTasks) {
+        cMemoryState s;
+        for (; next < answers.size() && answers[next].task == id; ++next) {
+            const cStoredAnswer& a = answers[next];
+            s = m_fsrs.Review(s, RatingOfGrade(a.grade), a.at);
+            const int day = DayIndex(a.at);
+            if (day < 0)
+                memory[static_cast<std::size_t>(index)] = s;
+            else if (day < kDays - 1) // today is taken from the stored memory
+                changes.push_back({day, index, s});
+        }
+    }
+    std::stable_sort(changes.begin(), changes.end(),
+                     [](const cChange& a, const cChange& b) { return a.day < b.day; });
+    std::size_t c = 0;
+    int firstsUpTo = 0;
+    int recalledUpTo = 0;
+    for (int d = 0; d < kDays - 1; ++d) {
+        for (; c < changes.size() && changes[c].day == d; ++c)
+            memory[static_cast<std::size_t>(changes[c].index)] = changes[c].state;
+        firstsUpTo += firsts[static_cast<std::size_t>(d)];
+        recalledUpTo += recalled[static_cast<std::size_t>(d)];
+        const int all = firstsBefore + firstsUpTo;
+        const double newRate = all == 0 ? 0.0 : double(recalledBefore + recalledUpTo) / all;
+        for (cReadinessCurve& curve : m_curves)
+            curve.past[static_cast<std::size_t>(d)] =
+                Pass(curve.questionnaire, m_bounds[static_cast<std::size_t>(d) + 1] - 1, memory,
+                     newRate);
     }
 }
 
@@ -150,10 +172,22 @@ void cProgress::Project()
     }
 }
 
-void cProgress::Load(const std::vector<cStoredTask>& tasks,
-                     const std::vector<cStoredAnswer>& answers, std::int64_t now,
-                     std::int64_t examDay)
+namespace {
+
+// One number for a fingerprint to sort by; equal fingerprints give equal numbers.
+std::uint64_t KeyNumber(const cTaskKey& k)
 {
+    std::uint64_t h = std::hash<std::string>{}(k.number);
+    h ^= k.question + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2);
+    h ^= k.solution * 0xFF51AFD7ED558CCDULL;
+    return h;
+}
+
+} // namespace
+
+void cProgress::Load(cHistory& history, std::int64_t file, std::int64_t now, std::int64_t examDay)
+{
+    const bool stored = history.IsOpen() && file != 0;
     m_now = now;
     m_examDay = examDay;
     m_first = LocalDay(now) - (kDays - 1);
@@ -166,51 +200,72 @@ void cProgress::Load(const std::vector<cStoredTask>& tasks,
     m_answeredTask.assign(count, false);
 
     std::vector<bool> inExam(count, false);
-    m_inQuestionnaires.assign(count, {});
+    m_inFrom.assign(count + 1, 0);
     m_curves.clear();
-    for (std::size_t k = 0; k < m_data.m_aQuestionnaires.size(); ++k) {
-        const auto& q = m_data.m_aQuestionnaires[k];
-        for (const std::uint32_t index : q.m_aTaskIndex)
+    const auto& qs = m_data.m_aQuestionnaires;
+    for (std::size_t k = 0; k < qs.size(); ++k) {
+        for (const std::uint32_t index : qs[k].m_aTaskIndex)
             if (index < count) {
-                m_inQuestionnaires[index].push_back(static_cast<int>(k));
-                inExam[index] = inExam[index] || q.m_nExamSeconds >= 0;
+                ++m_inFrom[index + 1];
+                inExam[index] = inExam[index] || qs[k].m_nExamSeconds >= 0;
             }
-        if (q.m_nExamSeconds >= 0)
+        if (qs[k].m_nExamSeconds >= 0)
             m_curves.push_back({static_cast<int>(k), std::vector<double>(kDays, 0.0), {}});
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        m_inFrom[i + 1] += m_inFrom[i];
+    m_inQuestionnaire.assign(static_cast<std::size_t>(m_inFrom[count]), 0);
+    {
+        std::vector<int> fill(m_inFrom.begin(), m_inFrom.end() - 1);
+        for (std::size_t k = 0; k < qs.size(); ++k)
+            for (const std::uint32_t index : qs[k].m_aTaskIndex)
+                if (index < count)
+                    m_inQuestionnaire[static_cast<std::size_t>(fill[index]++)] = static_cast<int>(k);
     }
 
     // Stored tasks find their task in the file by their fingerprint, which the learner
-    // keeps up to date through edits. Their stored memory is the current one; the first
-    // answers give the new tasks per day and the recall rate of new tasks.
-    std::map<std::tuple<std::string, std::uint64_t, std::uint64_t>, std::vector<int>> byKey;
-    for (std::size_t i = count; i-- > 0;) {
-        const cTaskKey key = TaskKeyOf(m_data.m_aTasks[i]);
-        byKey[{key.number, key.question, key.solution}].push_back(static_cast<int>(i));
-    }
-    std::int64_t low = INT64_MAX;
-    std::int64_t high = 0;
-    for (const cStoredTask& t : tasks) {
-        low = std::min(low, t.id);
-        high = std::max(high, t.id);
-    }
-    // Exam task of each stored id, -1 for the others: ids are row numbers, so a table
-    // over their range is small and quicker than a hash per answer.
-    std::vector<int> examIndexOf(tasks.empty() ? 0 : static_cast<std::size_t>(high - low + 1), -1);
+    // keeps up to date through edits (equal fingerprints: the next free one). Their
+    // stored memory is the current one; the first answers give the new tasks per day and
+    // the recall rate of new tasks.
+    std::vector<cTaskKey> keys(count);
+    for (std::size_t i = 0; i < count; ++i)
+        keys[i] = TaskKeyOf(m_data.m_aTasks[i]);
+    std::vector<std::pair<std::uint64_t, int>> byKey; // sorted, made at the first miss
+    std::vector<bool> taken(count, false);
+    std::vector<std::pair<std::int64_t, int>> examTasks; // stored id, task index
     std::vector<int> firsts(kDays, 0);
     std::vector<int> recalled(kDays, 0);
     int firstsBefore = 0;
     int recalledBefore = 0;
     m_firstAnswers = 0;
     m_firstRecalled = 0;
-    for (const cStoredTask& t : tasks) {
-        auto it = byKey.find({t.key.number, t.key.question, t.key.solution});
-        if (it != byKey.end() && !it->second.empty()) {
-            const int index = it->second.back();
-            it->second.pop_back();
-            m_state[static_cast<std::size_t>(index)] = t.state;
-            m_answeredTask[static_cast<std::size_t>(index)] = t.firstGrade >= 0;
-            if (inExam[static_cast<std::size_t>(index)])
-                examIndexOf[static_cast<std::size_t>(t.id - low)] = index;
+    std::size_t guess = 0; // stored tasks mostly come in the file's order: try the next one
+    for (const cStoredTask& t : stored ? history.Tasks(file) : std::vector<cStoredTask>{}) {
+        int found = -1;
+        if (guess < count && !taken[guess] && keys[guess] == t.key) {
+            found = static_cast<int>(guess);
+        } else {
+            if (byKey.empty() && count > 0) {
+                byKey.resize(count);
+                for (std::size_t i = 0; i < count; ++i)
+                    byKey[i] = {KeyNumber(keys[i]), static_cast<int>(i)};
+                std::sort(byKey.begin(), byKey.end());
+            }
+            const std::uint64_t number = KeyNumber(t.key);
+            for (auto it = std::lower_bound(byKey.begin(), byKey.end(), std::pair{number, -1});
+                 it != byKey.end() && it->first == number && found < 0; ++it)
+                if (!taken[static_cast<std::size_t>(it->second)] &&
+                    keys[static_cast<std::size_t>(it->second)] == t.key)
+                    found = it->second;
+        }
+        if (found >= 0) {
+            const std::size_t index = static_cast<std::size_t>(found);
+            taken[index] = true;
+            guess = index + 1;
+            m_state[index] = t.state;
+            m_answeredTask[index] = t.firstGrade >= 0;
+            if (inExam[index])
+                examTasks.emplace_back(t.id, found);
         }
         if (t.firstGrade < 0)
             continue;
@@ -227,43 +282,24 @@ void cProgress::Load(const std::vector<cStoredTask>& tasks,
         }
     }
 
-    // One pass in the order stored (the order the answers were given): counts per day,
-    // and the memory of the exam tasks replayed for the readiness at each day's end.
-    m_replay.assign(count, cMemoryState{});
-    m_finished = 0;
-    m_firstsUpTo = 0;
-    m_recalledUpTo = 0;
-    int day = -1;
-    std::int64_t dayStart = 0;
-    std::int64_t dayEnd = 0;
-    for (const cStoredAnswer& a : answers) {
-        if (a.kind == AnswerKind::Reset)
-            continue;
-        if (a.at < dayStart || a.at >= dayEnd) {
-            day = DayIndex(a.at);
-            if (day >= 0 && day + 1 < static_cast<int>(m_bounds.size())) {
-                dayStart = m_bounds[static_cast<std::size_t>(day)];
-                dayEnd = m_bounds[static_cast<std::size_t>(day) + 1];
-            } else {
-                dayStart = day < 0 ? INT64_MIN : m_bounds.back();
-                dayEnd = day < 0 ? m_bounds.front() : INT64_MAX;
-            }
-            FinishDays(day, firsts, recalled, firstsBefore, recalledBefore);
-        }
-        if (day >= 0 && day < kDays) {
+    // Answers per day from the slot sums, and the exam tasks' own answers for the replay.
+    if (stored) {
+        for (const cAnswerSlot& slot : history.AnswerSlots(file, m_bounds.front())) {
+            const int day = DayIndex(slot.slot * kSlotSeconds);
+            if (day < 0 || day >= kDays)
+                continue;
             cDayAnswers& d = m_perDay[static_cast<std::size_t>(day)];
-            (a.grade >= GradeRight ? d.right : a.grade == GradePartly ? d.partly : d.wrong)++;
-        }
-        if (a.task < low || a.task > high)
-            continue;
-        if (const int index = examIndexOf[static_cast<std::size_t>(a.task - low)]; index >= 0) {
-            cMemoryState& s = m_replay[static_cast<std::size_t>(index)];
-            s = m_fsrs.Review(s, RatingOfGrade(a.grade), a.at);
+            d.right += slot.right;
+            d.partly += slot.partly;
+            d.wrong += slot.wrong;
         }
     }
-    FinishDays(kDays - 1, firsts, recalled, firstsBefore, recalledBefore);
-    m_replay.clear();
-    m_replay.shrink_to_fit();
+    std::vector<std::int64_t> ids;
+    ids.reserve(examTasks.size());
+    for (const auto& [id, index] : examTasks)
+        ids.push_back(id);
+    Replay(stored ? history.TaskAnswers(ids) : std::vector<cStoredAnswer>{}, examTasks, firsts,
+           recalled, firstsBefore, recalledBefore);
 
     m_dueCount.assign(kForecastDays, 0);
     for (const cMemoryState& s : m_state)
@@ -307,7 +343,8 @@ bool cProgress::AddAnswer(int taskIndex, int grade, std::int64_t at)
     auto bucket = [](cStateCounts& c, int state) -> int& {
         return state == 0 ? c.fresh : state == 1 ? c.learning : c.known;
     };
-    for (const int k : m_inQuestionnaires[i]) {
+    for (int j = m_inFrom[i]; j < m_inFrom[i + 1]; ++j) {
+        const int k = m_inQuestionnaire[static_cast<std::size_t>(j)];
         --bucket(m_states[static_cast<std::size_t>(k)], before);
         ++bucket(m_states[static_cast<std::size_t>(k)], after);
     }

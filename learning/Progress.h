@@ -54,12 +54,9 @@ public:
     /// data must outlive this object; retention decides when a task falls due.
     explicit cProgress(const cTrainingData& data, double retention = 0.9);
 
-    /// Reads the file's tasks and answers from the history and computes every series at
-    /// time now; examDay is a local day number or -1.
+    /// Reads the file's tasks, its answers per slot and the exam tasks' answers from the
+    /// history and computes every series at time now; examDay is a local day number or -1.
     void Load(cHistory& history, std::int64_t file, std::int64_t now, std::int64_t examDay);
-    /// The same from stored tasks and answers (in the order given).
-    void Load(const std::vector<cStoredTask>& tasks, const std::vector<cStoredAnswer>& answers,
-              std::int64_t now, std::int64_t examDay);
     /// Adds one new answer to task index taskIndex at time at (not before the last one).
     /// A new local day starts the window again from the stored history: false then, and
     /// the caller loads again.
@@ -89,8 +86,10 @@ private:
     double Pass(int questionnaire, std::int64_t at, const std::vector<cMemoryState>& states,
                 double newRate) const;
     int StateOf(int taskIndex, std::int64_t now) const; // 0 new, 1 learning, 2 known
-    void FinishDays(int upTo, const std::vector<int>& firsts, const std::vector<int>& recalled,
-                    int firstsBefore, int recalledBefore);
+    void Replay(const std::vector<cStoredAnswer>& answers,
+                const std::vector<std::pair<std::int64_t, int>>& examTasks,
+                const std::vector<int>& firsts, const std::vector<int>& recalled,
+                int firstsBefore, int recalledBefore);
     void Project();
 
     const cTrainingData& m_data;
@@ -102,15 +101,14 @@ private:
     std::vector<std::int64_t> m_bounds; // start of day m_first + i
     std::vector<cDayAnswers> m_perDay;
     std::vector<cMemoryState> m_state;  // per task index: the memory now, as stored
-    std::vector<cMemoryState> m_replay; // while loading: the exam tasks' memory back then
-    std::vector<std::vector<int>> m_inQuestionnaires; // per task index
+    // Questionnaires of each task index: those of task i are m_inQuestionnaire[
+    // m_inFrom[i] .. m_inFrom[i + 1]) (one flat array, not a list per task).
+    std::vector<int> m_inFrom;
+    std::vector<int> m_inQuestionnaire;
     std::vector<bool> m_answeredTask; // per task index: answered before
     int m_firstAnswers = 0;  // tasks answered at least once
     int m_firstRecalled = 0; // of them, first answered right or partly right
     std::vector<int> m_dueCount; // [0] today or overdue, [d] d days after today
     std::vector<cReadinessCurve> m_curves;
     std::vector<cStateCounts> m_states;
-    int m_finished = 0; // days of the window whose readiness is computed
-    int m_firstsUpTo = 0;   // while loading: first answers in the finished days
-    int m_recalledUpTo = 0;
 };

@@ -299,7 +299,138 @@ QChart* StatesChart(const cProgress& p, const cTrainingData& data)
     return c;
 }
 
+// Sets a bar only when its value changed (each change repaints the series).
+void SetBar(QBarSet* set, int index, qreal value)
+{
+    if (set->at(index) != value)
+        set->replace(index, value);
+}
+
+void SetPoint(QXYSeries* series, int index, const QPointF& point)
+{
+    if (series->at(index) != point)
+        series->replace(index, point);
+}
+
+// Widens the count axis when the highest bar outgrew it (it never shrinks while shown).
+void FitCountAxis(QChart* c, Qt::Orientation orientation, int most)
+{
+    const QList<QAbstractAxis*> axes = c->axes(orientation);
+    for (QAbstractAxis* axis : axes)
+        if (auto* value = qobject_cast<QValueAxis*>(axis); value && value->max() < most) {
+            value->setRange(0, std::max(most, 4));
+            value->applyNiceNumbers();
+        }
+}
+
+bool UpdateAnswers(QChart* c, const cProgress& p)
+{
+    const QList<QAbstractSeries*> series = c->series();
+    auto* bars = series.size() == 2 ? qobject_cast<QStackedBarSeries*>(series[0]) : nullptr;
+    auto* fresh = series.size() == 2 ? qobject_cast<QLineSeries*>(series[1]) : nullptr;
+    const auto& perDay = p.PerDay();
+    const int days = static_cast<int>(perDay.size());
+    if (!bars || !fresh || bars->count() != 3 || fresh->count() != days ||
+        bars->barSets()[0]->count() != days)
+        return false;
+    const QList<QBarSet*> sets = bars->barSets();
+    int most = 0;
+    for (int d = 0; d < days; ++d) {
+        const cDayAnswers& a = perDay[static_cast<std::size_t>(d)];
+        SetBar(sets[0], d, a.right);
+        SetBar(sets[1], d, a.partly);
+        SetBar(sets[2], d, a.wrong);
+        SetPoint(fresh, d, QPointF(d, a.fresh));
+        most = std::max(most, a.Total());
+    }
+    FitCountAxis(c, Qt::Vertical, most);
+    return true;
+}
+
+bool UpdateForecast(QChart* c, const cProgress& p)
+{
+    const QList<QAbstractSeries*> series = c->series();
+    auto* bars = series.isEmpty() ? nullptr : qobject_cast<QBarSeries*>(series[0]);
+    const std::vector<int> due = p.Forecast();
+    if (!bars || bars->count() != 1 || bars->barSets()[0]->count() != static_cast<int>(due.size()))
+        return false;
+    int most = 0;
+    for (std::size_t d = 0; d < due.size(); ++d) {
+        SetBar(bars->barSets()[0], static_cast<int>(d), due[d]);
+        most = std::max(most, due[d]);
+    }
+    FitCountAxis(c, Qt::Vertical, most);
+    // The exam marker reaches the top of the axis.
+    if (series.size() == 2)
+        if (auto* marker = qobject_cast<QLineSeries*>(series[1]); marker && marker->count() == 2)
+            for (QAbstractAxis* axis : c->axes(Qt::Vertical))
+                if (auto* y = qobject_cast<QValueAxis*>(axis))
+                    SetPoint(marker, 1, QPointF(marker->at(1).x(), y->max()));
+    return true;
+}
+
+bool UpdateReadiness(QChart* c, const cProgress& p)
+{
+    const QList<QAbstractSeries*> series = c->series();
+    int s = 0;
+    for (const cReadinessCurve& curve : p.Curves()) {
+        auto* past = s < series.size() ? qobject_cast<QLineSeries*>(series[s++]) : nullptr;
+        if (!past || past->count() != static_cast<int>(curve.past.size()))
+            return false;
+        for (std::size_t d = 0; d < curve.past.size(); ++d)
+            SetPoint(past, static_cast<int>(d),
+                     QPointF(past->at(static_cast<int>(d)).x(), curve.past[d] * 100));
+        if (curve.projected.empty())
+            continue;
+        auto* ahead = s < series.size() ? qobject_cast<QLineSeries*>(series[s++]) : nullptr;
+        if (!ahead || ahead->count() != static_cast<int>(curve.projected.size()) + 1)
+            return false;
+        // The whole projection moves with today's memory: one replace for all points.
+        QList<QPointF> points = ahead->points();
+        points[0] = past->points().constLast();
+        for (std::size_t d = 0; d < curve.projected.size(); ++d)
+            points[static_cast<qsizetype>(d) + 1].setY(curve.projected[d] * 100);
+        if (points != ahead->points())
+            ahead->replace(points);
+    }
+    return s == series.size();
+}
+
+bool UpdateStates(QChart* c, const cProgress& p)
+{
+    const QList<QAbstractSeries*> series = c->series();
+    auto* bars = series.size() == 1 ? qobject_cast<QHorizontalStackedBarSeries*>(series[0]) : nullptr;
+    const auto& states = p.States();
+    if (!bars || bars->count() != 3 || bars->barSets()[0]->count() != static_cast<int>(states.size()))
+        return false;
+    const QList<QBarSet*> sets = bars->barSets();
+    int most = 0;
+    for (std::size_t k = 0; k < states.size(); ++k) {
+        const cStateCounts& st = states[k];
+        SetBar(sets[0], static_cast<int>(k), st.fresh);
+        SetBar(sets[1], static_cast<int>(k), st.learning);
+        SetBar(sets[2], static_cast<int>(k), st.known);
+        most = std::max(most, st.fresh + st.learning + st.known);
+    }
+    FitCountAxis(c, Qt::Horizontal, most);
+    return true;
+}
+
 } // namespace
+
+bool UpdateChart(Chart chart, QChart* c, const cProgress& p)
+{
+    if (!c)
+        return false;
+    switch (chart) {
+    case Answers: return UpdateAnswers(c, p);
+    case Forecast: return UpdateForecast(c, p);
+    case Readiness: return UpdateReadiness(c, p);
+    case States: return UpdateStates(c, p);
+    case ChartCount: break;
+    }
+    return false;
+}
 
 QString DayText(qint64 day)
 {

@@ -18,6 +18,11 @@ enum Chart : int { Answers = 0, Forecast = 1, Readiness = 2, States = 3, ChartCo
 /// numbers as a tool tip.
 [[nodiscard]] QChart* BuildChart(Chart chart, const cProgress& p, const cTrainingData& data);
 
+/// Brings a chart that BuildChart made to the numbers of p in place: only values that
+/// changed are set, so following one answer costs no new chart objects. False when the
+/// chart's make-up no longer fits (other series or categories): build it again then.
+bool UpdateChart(Chart chart, QChart* c, const cProgress& p);
+
 /// The German title and the screen-reader summary of a chart.
 [[nodiscard]] QString Title(Chart chart);
 [[nodiscard]] QString Summary(Chart chart, const cProgress& p);

@@ -149,16 +149,18 @@ void CProgressWindow::AddAnswer(int taskIndex, int grade, qint64 at)
         Reload();
         return;
     }
-    ShowCharts();
+    ShowCharts(true);
 }
 
-void CProgressWindow::ShowCharts()
+void CProgressWindow::ShowCharts(bool inPlace)
 {
     for (int i = 0; i < progress::ChartCount; ++i) {
         const auto chart = static_cast<progress::Chart>(i);
-        QChart* old = m_views[i]->chart();
-        m_views[i]->setChart(progress::BuildChart(chart, *m_progress, m_doc.Data()));
-        delete old;
+        if (!inPlace || !progress::UpdateChart(chart, m_views[i]->chart(), *m_progress)) {
+            QChart* old = m_views[i]->chart();
+            m_views[i]->setChart(progress::BuildChart(chart, *m_progress, m_doc.Data()));
+            delete old;
+        }
         const QString summary = progress::Summary(chart, *m_progress);
         m_views[i]->setAccessibleDescription(summary);
         m_summaries[i]->setToolTip(summary);

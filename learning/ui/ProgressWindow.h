@@ -58,7 +58,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void ShowCharts();
+    /// Builds the charts anew, or with inPlace changes the values of those shown.
+    void ShowCharts(bool inPlace = false);
     void ElideSummaries();
     [[nodiscard]] qint64 Now() const;
 

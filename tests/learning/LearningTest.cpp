@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <numeric>
 #include <random>
 #include <thread>
 
@@ -274,7 +275,9 @@ TEST(Plan, OrderAndDoneForToday) {
     EXPECT_NE(r.rig.presenter.boxes.back().text.find(W("Für heute fertig")), std::string::npos);
 }
 
-// Two connections in two threads on one database file both land every answer.
+// Two programs on one database file both land every answer: one writes each answer in
+// its own transaction, the other queues them for its writer thread (a new task with a
+// provisional id among them) and closes without waiting; the slot sums count each once.
 TEST(History, TwoWritersLandEveryAnswer) {
     testfiles::TempDir dir;
     const std::string path = dir.Path("verlauf.sqlite");
@@ -283,18 +286,75 @@ TEST(History, TwoWritersLandEveryAnswer) {
     const std::int64_t file = setup.AddFile("/kurs.vdr");
     const std::int64_t task = setup.AddTask(file, cTaskKey{"1", 1, 2});
     constexpr int kEach = 300;
-    auto writer = [&](int who) {
+    std::thread direct([&] {
         cHistory h;
         ASSERT_TRUE(h.Open(path));
         for (int i = 0; i < kEach; ++i)
-            ASSERT_TRUE(h.Append(file, cStoredAnswer{task, kStart + i, AnswerKind::Practice, who}, nullptr));
-    };
-    std::thread a(writer, 0), b(writer, 2);
-    a.join();
-    b.join();
+            ASSERT_TRUE(h.Append(file, cStoredAnswer{task, kStart + i, AnswerKind::Practice, 0}, nullptr));
+    });
+    std::thread queued([&] {
+        cHistory h;
+        ASSERT_TRUE(h.Open(path));
+        cStoredTask fresh{h.ProvisionalTaskId(), cTaskKey{"2", 3, 4}, {}, 0, -1};
+        for (int i = 0; i < kEach; ++i) {
+            fresh.state.reps = i + 1;
+            const std::int64_t id = i % 2 ? fresh.id : task;
+            h.AppendLater(file, cStoredAnswer{id, kStart + i, AnswerKind::Practice, 2}, i % 2 ? &fresh : nullptr);
+        }
+        h.Close(); // lands what is queued
+        EXPECT_EQ(h.Failure(), HistoryFailure::None);
+    });
+    direct.join();
+    queued.join();
     const auto answers = setup.Answers(file);
     EXPECT_EQ(answers.size(), 2u * kEach);
     EXPECT_EQ(std::count_if(answers.begin(), answers.end(), [](auto& x) { return x.grade == 2; }), kEach);
+    const auto tasks = setup.Tasks(file);
+    ASSERT_EQ(tasks.size(), 2u);
+    EXPECT_EQ(tasks[1].key, (cTaskKey{"2", 3, 4}));
+    EXPECT_EQ(tasks[1].state.reps, kEach);
+    EXPECT_EQ(setup.TaskAnswers({tasks[1].id}).size(), kEach / 2u);
+    int right = 0, wrong = 0;
+    for (const cAnswerSlot& slot : setup.AnswerSlots(file, 0))
+        right += slot.right, wrong += slot.wrong;
+    EXPECT_EQ(right, kEach);
+    EXPECT_EQ(wrong, kEach);
+}
+
+// A database another program locks past the busy time-out while answers wait in the
+// queue: the answer returns at once, the next one shows the one message, practice and
+// the file's counters go on.
+TEST(History, FailureOnTheWriterIsReportedOnce) {
+    LearnRig r(FiveTasks());
+    ResetHistoryFailureReport();
+    auto counted = [&r] {
+        unsigned sum = 0;
+        for (const cTask& t : r.rig.doc.m_data.m_aTasks)
+            sum += std::accumulate(t.m_nStats.begin(), t.m_nStats.end(), 0u);
+        return sum;
+    };
+    const unsigned before = counted();
+    auto historyBoxes = [&r] {
+        return std::count_if(r.rig.presenter.boxes.begin(), r.rig.presenter.boxes.end(),
+                             [](auto& box) { return box.text.find("Lernverlauf") != std::string::npos; });
+    };
+    r.rig.Q().OpenQuestionnaire(0);
+    r.AnswerTask(0, "antwort1"); // the file is known to the history from here on
+    r.history.Flush();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(r.rig.dir.Path("verlauf.sqlite").c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    r.AnswerTask(1, "antwort2");
+    r.history.Flush();
+    EXPECT_EQ(r.history.Failure(), HistoryFailure::Locked);
+    EXPECT_EQ(historyBoxes(), 0);
+    for (int task = 2; task < 4; ++task)
+        r.AnswerTask(task, "antwort" + std::to_string(task + 1));
+    sqlite3_close(other);
+    EXPECT_EQ(historyBoxes(), 1);
+    EXPECT_EQ(r.learner->StateOf(3).reps, 1); // the memory goes on for the session
+    EXPECT_EQ(counted(), before + 4);
+    ResetHistoryFailureReport();
 }
 
 // An exam date the history cannot store (another program holds the write lock) still

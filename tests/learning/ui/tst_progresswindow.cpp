@@ -44,6 +44,23 @@ template <class T> T* SeriesOf(QChartView* view)
     return nullptr;
 }
 
+// Every bar value and line point of a chart, series by series.
+QList<qreal> ValuesOf(QChart* chart)
+{
+    QList<qreal> values;
+    for (QAbstractSeries* s : chart->series()) {
+        if (auto* bars = qobject_cast<QAbstractBarSeries*>(s)) {
+            for (QBarSet* set : bars->barSets())
+                for (int i = 0; i < set->count(); ++i)
+                    values << set->at(i);
+        } else if (auto* line = qobject_cast<QXYSeries*>(s)) {
+            for (const QPointF& p : line->points())
+                values << p.x() << p.y();
+        }
+    }
+    return values;
+}
+
 } // namespace
 
 class tst_ProgressWindow : public QObject {
@@ -146,6 +163,9 @@ void tst_ProgressWindow::showsTheHistory()
 
 void tst_ProgressWindow::followsANewAnswer()
 {
+    QList<QChart*> shownCharts;
+    for (int i = 0; i < progress::ChartCount; ++i)
+        shownCharts << m_window->ChartView(progress::Chart(i))->chart();
     m_now += 60;
     m_learner->OnAnswer({2, GradePartly, 0, 1, 500, AnswerKind::Practice});
     emit AnswerNotifier().AnswerRecorded(&m_doc.Core(), 2, GradePartly, m_now);
@@ -153,6 +173,20 @@ void tst_ProgressWindow::followsANewAnswer()
     QCOMPARE(answers->barSets()[1]->at(89), 1.0);
     QCOMPARE(m_window->ChartView(progress::Answers)->accessibleDescription(),
              windowtest::U("Letzte 7 Tage: 7 Antworten, 43 % richtig, 3 neue Aufgaben"));
+    // The charts followed in place and show what reading the whole history again shows.
+    QList<QList<qreal>> followed;
+    for (int i = 0; i < progress::ChartCount; ++i) {
+        QCOMPARE(m_window->ChartView(progress::Chart(i))->chart(), shownCharts[i]);
+        followed << ValuesOf(shownCharts[i]);
+    }
+    m_window->Reload();
+    for (int i = 0; i < progress::ChartCount; ++i) {
+        const QList<qreal> loaded = ValuesOf(m_window->ChartView(progress::Chart(i))->chart());
+        QCOMPARE(loaded.size(), followed[i].size());
+        for (int v = 0; v < loaded.size(); ++v)
+            QVERIFY2(qAbs(loaded[v] - followed[i][v]) < 1e-9,
+                     qPrintable(QStringLiteral("chart %1 value %2").arg(i).arg(v)));
+    }
     // Another file's answer is not this window's.
     cDocument other;
     emit AnswerNotifier().AnswerRecorded(&other, 2, GradeRight, m_now);
