@@ -1,13 +1,14 @@
 #include "ui/SoundPlayer.h"
 
+#include "base/Cp1252.h"
+#include "base/Message.h"
 #include "practice/Media.h"
+#include "ui/SoundBackend.h"
 
-#include <QAudioDevice>
-#include <QAudioOutput>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
-#include <QMediaDevices>
-#include <QMediaPlayer>
-#include <QUrl>
+#include <QLibrary>
 
 #include <algorithm>
 
@@ -16,6 +17,58 @@
 static void InitSoundResources()
 {
     Q_INIT_RESOURCE(sounds);
+}
+
+namespace {
+
+constexpr char kModuleName[] = "quorvant-sound.so";
+
+// The loaded module, or nullptr after a failed try. Success is kept for the whole run (the
+// module is never unloaded: players may outlive any owner); a failure is tried again on
+// the next sound but said only once.
+const cSoundModule* SoundModule()
+{
+    static const cSoundModule* loaded = nullptr;
+    static bool told = false;
+    if (loaded)
+        return loaded;
+    const QStringList paths = SoundModulePaths();
+    for (const QString& path : paths) {
+        if (!QFile::exists(path))
+            continue;
+        QLibrary library(path);
+        const auto entry =
+            reinterpret_cast<decltype(&QuorvantSoundModule)>(library.resolve("QuorvantSoundModule"));
+        const cSoundModule* module = entry ? entry() : nullptr;
+        if (module && module->version == kSoundModuleVersion)
+            return loaded = module;
+        library.unload();
+    }
+    if (!told) {
+        told = true;
+        const QString text =
+            QStringLiteral("Töne können nicht abgespielt werden: Das Tonmodul „%1“ fehlt oder "
+                           "passt nicht zu diesem Programm.\r\nGesucht in:\r\n%2")
+                .arg(QLatin1String(kModuleName), paths.join(QStringLiteral("\r\n")));
+        MessagePresenter().Present(Cp1252FromUtf8("Warnung"),
+                                   Cp1252FromUtf8(text.toStdString()), StyleIconWarning);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QStringList SoundModulePaths()
+{
+    const QString chosen = qEnvironmentVariable("QUORVANT_SOUND_MODULE");
+    if (!chosen.isEmpty())
+        return {chosen};
+    QStringList paths{QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kModuleName))};
+    // Tests, tools and benchmarks run from their own build folders.
+    const QString built = QStringLiteral(QUORVANT_SOUND_MODULE_BUILT);
+    if (!paths.contains(built))
+        paths.append(built);
+    return paths;
 }
 
 std::string WarningTonePath()
@@ -34,15 +87,18 @@ void ChooseMediaBackend()
         qputenv("QT_MEDIA_BACKEND", "ffmpeg");
 }
 
+bool HasAudioOutput()
+{
+    const cSoundModule* module = SoundModule();
+    return module && module->hasAudioOutput();
+}
+
 cQtSoundPlayer::cQtSoundPlayer(QObject* parent) : QObject(parent)
 {
     ChooseMediaBackend();
 }
 
-cQtSoundPlayer::~cQtSoundPlayer()
-{
-    Close();
-}
+cQtSoundPlayer::~cQtSoundPlayer() = default;
 
 bool cQtSoundPlayer::Open(const std::string& path)
 {
@@ -51,63 +107,53 @@ bool cQtSoundPlayer::Open(const std::string& path)
     const bool resource = name.startsWith(QLatin1String(":/"));
     if (resource ? !QFile::exists(name) : !FileReadable(path))
         return false;
-    // The back end is created on first use, so views without sounds stay light.
-    m_output = std::make_unique<QAudioOutput>();
-    m_output->setVolume(static_cast<float>(m_nVolume) / 1000.0f);
-    m_player = std::make_unique<QMediaPlayer>();
-    m_player->setAudioOutput(m_output.get());
-    m_player->setSource(resource ? QUrl(QLatin1String("qrc") + name) : QUrl::fromLocalFile(name));
-    return true;
+    if (!m_backend) {
+        const cSoundModule* module = SoundModule();
+        if (!module)
+            return false;
+        m_backend.reset(module->create());
+        m_backend->SetVolume(m_nVolume);
+    }
+    return m_backend->Open(path);
 }
 
 void cQtSoundPlayer::Close()
 {
-    if (m_player) {
-        m_player->stop();
-        m_player->setSource(QUrl());
-    }
-    m_player.reset();
-    m_output.reset();
+    if (m_backend)
+        m_backend->Close();
 }
 
 void cQtSoundPlayer::Play()
 {
-    if (CanPlay())
-        m_player->play();
+    if (m_backend)
+        m_backend->Play();
 }
 
 void cQtSoundPlayer::Pause()
 {
-    // Pausing a stopped player starts its output too.
-    if (CanPlay())
-        m_player->pause();
+    if (m_backend)
+        m_backend->Pause();
 }
 
 void cQtSoundPlayer::Stop()
 {
-    if (m_player) {
-        m_player->stop();
-        m_player->setPosition(0);
-    }
+    if (m_backend)
+        m_backend->Stop();
 }
 
 void cQtSoundPlayer::SetVolume(int volume)
 {
     m_nVolume = std::clamp(volume, 0, 1000);
-    if (m_output)
-        m_output->setVolume(static_cast<float>(m_nVolume) / 1000.0f);
-}
-
-bool HasAudioOutput()
-{
-    return !QMediaDevices::defaultAudioOutput().isNull();
+    if (m_backend)
+        m_backend->SetVolume(m_nVolume);
 }
 
 bool cQtSoundPlayer::CanPlay() const
 {
-    // Without an output device the FFmpeg back end writes its samples to a sink that
-    // was never opened and brings the whole program down; such a sound stays silent.
-    // The device is asked anew each time, so one plugged in later is used.
-    return m_player && m_player->mediaStatus() != QMediaPlayer::InvalidMedia &&
-           m_player->error() == QMediaPlayer::NoError && HasAudioOutput();
+    return m_backend && m_backend->CanPlay();
+}
+
+QMediaPlayer* cQtSoundPlayer::Player() const
+{
+    return m_backend ? m_backend->Player() : nullptr;
 }

@@ -2,11 +2,17 @@
 
 #include "shell/ui/Commands.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QLinearGradient>
+#include <QMap>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QStyle>
+#include <QStyleOption>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -274,63 +280,115 @@ void DrawApp(QPainter& p)
     p.drawPath(tick);
 }
 
-} // namespace
+using Drawing = void (*)(QPainter&);
 
-QPixmap DrawCommandImage(int id, int size)
+// The drawing of a command's image, or nullptr for ids without one.
+Drawing CommandDrawing(int id)
 {
-    void (*draw)(QPainter&) = nullptr;
     switch (id) {
-    case cmd::kFileNew: draw = DrawNew; break;
-    case cmd::kFileOpen: draw = DrawOpen; break;
-    case cmd::kFileSave: draw = DrawSave; break;
-    case cmd::kPrint: draw = DrawPrint; break;
-    case cmd::kPrintPreview: draw = DrawPreview; break;
-    case cmd::kExamSheet: draw = DrawExamSheet; break;
-    case cmd::kSettings: draw = DrawSettings; break;
-    case cmd::kFileSettings: draw = DrawFileSettings; break;
-    case cmd::kOverview: draw = DrawOverview; break;
-    case cmd::kProgress: draw = DrawProgress; break;
-    case cmd::kAbout:
-        draw = [](QPainter& p) { RoundBadge(p, kBlue, QStringLiteral("i")); };
-        break;
-    case cmd::kHelp:
-        draw = [](QPainter& p) { RoundBadge(p, kGreen, QStringLiteral("?")); };
-        break;
-    default: return {};
+    case cmd::kFileNew: return DrawNew;
+    case cmd::kFileOpen: return DrawOpen;
+    case cmd::kFileSave: return DrawSave;
+    case cmd::kPrint: return DrawPrint;
+    case cmd::kPrintPreview: return DrawPreview;
+    case cmd::kExamSheet: return DrawExamSheet;
+    case cmd::kSettings: return DrawSettings;
+    case cmd::kFileSettings: return DrawFileSettings;
+    case cmd::kOverview: return DrawOverview;
+    case cmd::kProgress: return DrawProgress;
+    case cmd::kAbout: return [](QPainter& p) { RoundBadge(p, kBlue, QStringLiteral("i")); };
+    case cmd::kHelp: return [](QPainter& p) { RoundBadge(p, kGreen, QStringLiteral("?")); };
+    default: return nullptr;
     }
+}
+
+QPixmap DrawImage(Drawing draw, int size, bool text)
+{
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
+    if (text)
+        painter.setRenderHint(QPainter::TextAntialiasing);
     painter.scale(size / 32.0, size / 32.0);
     draw(painter);
     return pixmap;
 }
 
+// An icon drawn at a size when that size is first asked for. Drawing every size of every
+// icon up front (antialiased, up to 256 pixels) took a good part of the start-up time;
+// the tool bar, the menus and the window manager each want one or two sizes.
+class cDrawnIconEngine : public QIconEngine {
+public:
+    cDrawnIconEngine(Drawing draw, bool text, QList<int> sizes)
+        : m_draw(draw), m_text(text), m_sizes(std::move(sizes)) {}
+
+    QIconEngine* clone() const override { return new cDrawnIconEngine(*this); }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (int side : m_sizes)
+            sizes.append(QSize(side, side));
+        return sizes;
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        return QSize(side, side);
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        if (side <= 0)
+            return {};
+        QPixmap& drawn = m_drawn[side];
+        if (drawn.isNull())
+            drawn = DrawImage(m_draw, side, m_text);
+        if (mode == QIcon::Normal || mode == QIcon::Active || !qApp)
+            return drawn;
+        QStyleOption option;
+        option.palette = QApplication::palette();
+        return QApplication::style()->generatedIconPixmap(mode, drawn, &option);
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QPixmap image = pixmap(rect.size() * ratio, mode, state);
+        image.setDevicePixelRatio(ratio);
+        painter->drawPixmap(rect, image);
+    }
+
+private:
+    Drawing m_draw;
+    bool m_text;
+    QList<int> m_sizes;
+    QMap<int, QPixmap> m_drawn;
+};
+
+} // namespace
+
+QPixmap DrawCommandImage(int id, int size)
+{
+    const Drawing draw = CommandDrawing(id);
+    return draw ? DrawImage(draw, size, true) : QPixmap();
+}
+
 QIcon CommandIcon(int id)
 {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48})
-        icon.addPixmap(DrawCommandImage(id, size));
-    return icon;
+    const Drawing draw = CommandDrawing(id);
+    return draw ? QIcon(new cDrawnIconEngine(draw, true, {16, 24, 32, 48})) : QIcon();
 }
 
 QPixmap DrawAppImage(int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / 32.0, size / 32.0);
-    DrawApp(painter);
-    return pixmap;
+    return DrawImage(DrawApp, size, false);
 }
 
 QIcon AppIcon()
 {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(DrawAppImage(size));
-    return icon;
+    return QIcon(new cDrawnIconEngine(DrawApp, false, {16, 24, 32, 48, 64, 128, 256}));
 }

@@ -165,6 +165,11 @@ private slots:
             QVERIFY2(opaque > 256 && opaque < 973, qPrintable(QString::number(opaque))); // 25 % to 95 %
             QVERIFY(!images.contains(image));
             images << image;
+            // The action's icon draws each size when asked, the same image; greyed when disabled.
+            const QIcon icon = a->icon();
+            QCOMPARE(icon.availableSizes(), (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}}));
+            QCOMPARE(icon.pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32), image);
+            QVERIFY(icon.pixmap(32, QIcon::Disabled).toImage().convertToFormat(QImage::Format_ARGB32) != image);
         }
         QCOMPARE(order, QList<int>({57600, 57601, 57603, 0, 57607, 32812, 57609, 0, 32782, 32777, 0, 32785, 32813, 0,
                                     57664, 32773}));

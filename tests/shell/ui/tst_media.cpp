@@ -7,6 +7,7 @@
 #include "ui/PictureDlg.h"
 #include "ui/SoundPlayer.h"
 
+#include "base/Cp1252.h"
 #include "common/RecordingPresenter.h"
 #include "data/TrainingData.h"
 #include "practice/Media.h"
@@ -259,6 +260,31 @@ private slots:
         }});
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
         QVERIFY(script.Done() && sawPicture && !dlg.isVisible());
+    }
+
+    // Qt Multimedia lives in a module beside the program, loaded on the first sound; without
+    // it sounds stay silent and one box says why (before any test has loaded the module).
+    void soundModuleMissingIsSaidOnce() {
+        QVERIFY(QFile::exists(BuildDir(QStringLiteral("shell/quorvant-sound.so"))));
+        QCOMPARE(SoundModulePaths().first(),
+                 QCoreApplication::applicationDirPath() + QStringLiteral("/quorvant-sound.so"));
+        RecordingPresenter boxes;
+        qputenv("QUORVANT_SOUND_MODULE", "/nonexistent/quorvant-sound.so");
+        for (int round = 0; round < 2; ++round) {
+            cQtSoundPlayer player;
+            QVERIFY(!player.Open(kTone.toStdString()) && !player.Player() && !player.CanPlay());
+            player.Play(); player.Pause(); player.Stop();
+        }
+        QVERIFY(!HasAudioOutput());
+        qunsetenv("QUORVANT_SOUND_MODULE");
+        QCOMPARE(boxes.boxes.size(), size_t(1));
+        QCOMPARE(boxes.boxes[0].caption, std::string("Warnung"));
+        QCOMPARE(boxes.boxes[0].text, Cp1252FromUtf8(
+            "Töne können nicht abgespielt werden: Das Tonmodul „quorvant-sound.so“ fehlt oder "
+            "passt nicht zu diesem Programm.\r\nGesucht in:\r\n/nonexistent/quorvant-sound.so"));
+        cQtSoundPlayer player;
+        QVERIFY(player.Open(kTone.toStdString()) && player.Player());
+        QCOMPARE(boxes.boxes.size(), size_t(1));
     }
 
     // The sound player behind the training view; nothing is played aloud.
