@@ -14,7 +14,7 @@ scripts/build.sh
 stage "Core tests under AddressSanitizer and UBSan, and the fuzz targets, in build-asan/"
 # A tree left by an older script was configured with gcc; the compiler cannot change in place.
 grep -qs '^CMAKE_CXX_COMPILER:.*clang' build-asan/CMakeCache.txt || rm -rf build-asan
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -gline-tables-only" \
       -DWITH_GUI=OFF -DQUORVANT_SANITIZE=ON \
       -DWITH_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-asan -j2 --target core_tests quorvant-cli ReadTrainingFileFuzz ImportCsvFuzz \
