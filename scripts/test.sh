@@ -8,7 +8,9 @@ cd "$(dirname "$0")/.."
 stage() { echo "=== $* (at $SECONDS s)"; }
 
 stage "Build and run every test in build/"
-scripts/build.sh
+# Line tables are debug information enough for a test build and compile about a quarter
+# faster; the value stays in build/'s cache for later builds there.
+scripts/build.sh -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
 (cd build && ctest --output-on-failure -j2)
 
 stage "Core tests under AddressSanitizer and UBSan, and the fuzz targets, in build-asan/"
