@@ -5,6 +5,8 @@
 #include "data/TrainingData.h"
 #include "base/Message.h"
 
+#include "fuzz/Check.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -39,13 +41,6 @@ std::string ReadAll(const std::string& path)
     return bytes;
 }
 
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
 
 void CheckSound(const cTrainingData& d)
 {

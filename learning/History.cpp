@@ -81,6 +81,21 @@ constexpr const char* kSchema =
     "n_partly INTEGER, n_wrong INTEGER, PRIMARY KEY(file, slot)) WITHOUT ROWID;"
     "CREATE TABLE IF NOT EXISTS slot_mark(id INTEGER PRIMARY KEY, last INTEGER);";
 
+// The answer rows of a statement that selects task, at, kind, grade, points, max, ms.
+void ReadAnswers(cStatement& st, std::vector<cStoredAnswer>& answers)
+{
+    while (st.Step() == SQLITE_ROW) {
+        cStoredAnswer& a = answers.emplace_back();
+        a.task = st.Int(0);
+        a.at = st.Int(1);
+        a.kind = static_cast<AnswerKind>(st.Int(2));
+        a.grade = static_cast<int>(st.Int(3));
+        a.points = static_cast<int>(st.Int(4));
+        a.maxPoints = static_cast<int>(st.Int(5));
+        a.ms = static_cast<int>(st.Int(6));
+    }
+}
+
 } // namespace
 
 std::string HistoryFailureText(HistoryFailure failure)
@@ -394,16 +409,7 @@ std::vector<cStoredAnswer> cHistory::Answers(std::int64_t file, std::int64_t unt
     if (!st)
         return answers;
     st.Bind(1, file).Bind(2, until);
-    while (st.Step() == SQLITE_ROW) {
-        cStoredAnswer& a = answers.emplace_back();
-        a.task = st.Int(0);
-        a.at = st.Int(1);
-        a.kind = static_cast<AnswerKind>(st.Int(2));
-        a.grade = static_cast<int>(st.Int(3));
-        a.points = static_cast<int>(st.Int(4));
-        a.maxPoints = static_cast<int>(st.Int(5));
-        a.ms = static_cast<int>(st.Int(6));
-    }
+    ReadAnswers(st, answers);
     return answers;
 }
 
@@ -670,16 +676,7 @@ std::vector<cStoredAnswer> cHistory::TaskAnswers(const std::vector<std::int64_t>
     for (const std::int64_t task : tasks) {
         st.Reset();
         st.Bind(1, task);
-        while (st.Step() == SQLITE_ROW) {
-            cStoredAnswer& a = answers.emplace_back();
-            a.task = st.Int(0);
-            a.at = st.Int(1);
-            a.kind = static_cast<AnswerKind>(st.Int(2));
-            a.grade = static_cast<int>(st.Int(3));
-            a.points = static_cast<int>(st.Int(4));
-            a.maxPoints = static_cast<int>(st.Int(5));
-            a.ms = static_cast<int>(st.Int(6));
-        }
+        ReadAnswers(st, answers);
     }
     return answers;
 }
