@@ -134,8 +134,9 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewFileAndNoTemporary) {
             full = std::chrono::steady_clock::now() - start;
             bytes[k] = ReadBytes(target);
         }
-        if (linked)
+        if (linked) {
             ASSERT_EQ(link(target.c_str(), dir.Path("partner.vdr").c_str()), 0);
+        }
         const unsigned seed = std::random_device()();
         std::mt19937 rng(seed);
         for (int round = 0; round < (linked ? 40 : 50); ++round) {
@@ -144,8 +145,9 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewFileAndNoTemporary) {
             // Parsing comes first: a linked file's write lies in the later part.
             std::this_thread::sleep_for(full * (linked ? 400 + rng() % 700 : rng() % 1000) / 1000);
             kill(pid, SIGKILL); Wait(pid);
-            if (linked)
+            if (linked) {
                 ASSERT_EQ(RunToEnd({"info", target}, "", work), 0) << "round " << round << " seed " << seed;
+            }
             const std::string now = ReadBytes(target);
             ASSERT_TRUE(now == bytes[0] || now == bytes[1]) << "round " << round << " seed " << seed;
         }
