@@ -3,6 +3,7 @@
 // at 600 dpi, page ranges, message 103 once per job, the refusal without a questionnaire,
 // and the print requests through the real program, also handed to a running one.
 
+#include "common/ProgramRun.h"
 #include "common/RecordingPresenter.h"
 #include "common/TaskBuilders.h"
 #include "common/TestFiles.h"
@@ -26,8 +27,8 @@ namespace {
 
 const char* const kTitle = "Prüfung Übersicht";
 
-#define NEEDS_PROGRAM()                                                                    \
-    if (!QFileInfo(Exe()).isExecutable())                                                  \
+#define NEEDS_PROGRAM()                                          \
+    if (!QFileInfo(programrun::ProgramPath()).isExecutable()) \
     QSKIP("the program is not built beside the tests")
 
 // Only places tasks; widths do not move them.
@@ -89,10 +90,6 @@ QList<QStringList> PdfPages(const QString& pdf) {
     return pages;
 }
 
-QString Exe() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../shell/quorvant"));
-}
-
 } // namespace
 
 class tst_Printing : public QObject {
@@ -100,24 +97,8 @@ class tst_Printing : public QObject {
     QTemporaryDir m_dir;
     QString m_strFile;
 
-    // Runs the program without a display ("%D" the temporary folder, "%F" the sample
-    // file in it).
-    int Run(QStringList args, QString* errors = nullptr) {
-        for (QString& arg : args)
-            arg.replace(QStringLiteral("%F"), m_strFile).replace(QStringLiteral("%D"), m_dir.path());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(QString::fromLatin1(name));
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(Exe(), args);
-        // The event loop keeps running, so that a test's own server can take a hand-over.
-        QSignalSpy finished(&process, &QProcess::finished);
-        if (!finished.wait(30000))
-            process.kill();
-        if (errors)
-            *errors = QString::fromUtf8(process.readAllStandardError());
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    int Run(const QStringList& args, QString* errors = nullptr) {
+        return programrun::Run(args, m_dir.path(), m_strFile, errors);
     }
 
 private slots:
@@ -268,7 +249,7 @@ private slots:
     void handedToTheRunningProgram() {
         NEEDS_PROGRAM();
         // "We" are the running program; a later start hands its print request over and ends.
-        cInstanceServer server(InstanceServerName(QFileInfo(Exe()).canonicalPath()));
+        cInstanceServer server(InstanceServerName(QFileInfo(programrun::ProgramPath()).canonicalPath()));
         QVERIFY(server.Listen());
         QSignalSpy printed(&server, &cInstanceServer::PrintRequested);
         // With the print dialog: the running program shows it, this start shows nothing.

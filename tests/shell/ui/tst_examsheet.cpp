@@ -1,6 +1,7 @@
 // Exam sheets: the real program writes two variants and their key without a display, read
 // back with pdftotext; its refusals of wrong command lines; and the dialog's wiring.
 
+#include "common/ProgramRun.h"
 #include "common/TaskBuilders.h"
 #include "common/TestFiles.h"
 #include "practice/ui/ExamSheetDlg.h"
@@ -9,10 +10,6 @@
 #include <QtWidgets>
 
 namespace {
-
-QString Exe() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../shell/quorvant"));
-}
 
 QString PdfText(const QString& pdf) {
     QProcess process;
@@ -56,27 +53,15 @@ class tst_ExamSheet : public QObject {
     QTemporaryDir m_dir;
     QString m_strFile;
 
-    int Run(QStringList args, QString* errors = nullptr) {
-        for (QString& arg : args)
-            arg.replace(QStringLiteral("%F"), m_strFile).replace(QStringLiteral("%D"), m_dir.path());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(QString::fromLatin1(name));
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(Exe(), args);
-        if (!process.waitForFinished(60000))
-            process.kill();
-        if (errors)
-            *errors = QString::fromUtf8(process.readAllStandardError());
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    int Run(const QStringList& args, QString* errors = nullptr) {
+        return programrun::Run(args, m_dir.path(), m_strFile, errors);
     }
 
 private slots:
     void initTestCase() {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             QSKIP("pdftotext (poppler-utils, installed by scripts/deps.sh) is missing");
-        if (!QFileInfo(Exe()).isExecutable())
+        if (!QFileInfo(programrun::ProgramPath()).isExecutable())
             QSKIP("the program is not built beside the tests");
         m_strFile = m_dir.filePath(QStringLiteral("recht.vdr"));
         cTrainingData data = ExamData();
