@@ -7,7 +7,7 @@
 // day, the answers given, and how well the readiness predicted the pass rate (by decile
 // of the prediction, and the Brier score).
 //
-//     LearnerSimulation [LEARNERS]
+//     LearnerSimulation [LEARNERS [DAYS [SEED]]]
 
 #include "learning/Fsrs.h"
 #include "learning/Plan.h"
@@ -24,8 +24,9 @@
 
 namespace {
 
-constexpr int kTasks = 1000, kDays = 60, kPerDay = 80, kExamTasks = 50, kPass = 35, kRetake = 30;
+constexpr int kTasks = 1000, kPerDay = 80, kExamTasks = 50, kPass = 35, kRetake = 30;
 constexpr int kNewPerDay = 20;
+int kDays = 60; // the exam day; a second argument changes it
 constexpr double kFirstRight = 0.3; // chance of knowing a task before ever learning it
 constexpr std::int64_t kDaySec = 86400;
 
@@ -136,7 +137,8 @@ int main(int argc, char** argv) {
     setenv("TZ", "UTC", 1);
     tzset();
     const int learners = argc > 1 ? std::atoi(argv[1]) : 200;
-    std::mt19937_64 seeds(2026);
+    kDays = argc > 2 ? std::max(1, std::atoi(argv[2])) : kDays;
+    std::mt19937_64 seeds(argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 2026);
     std::array<double, 3> recall{}, answers{};
     std::vector<std::pair<double, bool>> calibration;
     for (int l = 0; l < learners; ++l) {

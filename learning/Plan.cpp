@@ -16,12 +16,14 @@ bool cPlanRule::IsDue(const cMemoryState& s, std::int64_t now) const
     // it again the same day is small against a review on another day.
     if (cFsrs::RecallAt(s, examTime) >= retention || LocalDay(s.last) == LocalDay(now))
         return false;
-    if (recall < kExamWayRecall)
+    if ((s.stability < kFreshStability && recall < kFreshRecall) || recall < kExamWayRecall)
         return true;
-    // One right answer now keeps the task above the retention until the exam, with a
-    // margin: ask it now, which leaves days to catch a wrong answer. The day before the
-    // exam asks every task that would be below it.
-    if (LocalDay(now) + 1 >= LocalDay(examTime))
+    const std::int64_t daysLeft = LocalDay(examTime) - LocalDay(now);
+    if (daysLeft <= kExamSweepDays)
+        return true;
+    if (daysLeft > kExamStretchDays)
+        return false;
+    if (recall < kStretchRecall)
         return true;
     const double daysToExam = static_cast<double>(examTime - now) / kSecondsPerDay;
     const cMemoryState right = m_fsrs.Review(s, Rating::Good, now);

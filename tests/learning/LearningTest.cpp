@@ -85,17 +85,22 @@ TEST(Plan, DueRulesTowardsTheExam) {
     const cMemoryState good = fsrs.Review({}, Rating::Good, at(0, 9));   // S 3.2 days
     const cMemoryState again = fsrs.Review({}, Rating::Again, at(0, 9)); // S 0.4 days
     const cMemoryState strong = {200, 5, at(0, 9), 4, 0};
+    const cMemoryState half = {0.5, 7, at(0, 9), 2, 1};      // recall 40 % after 11.2 days
+    const cMemoryState weak = {0.6, 7, at(28, 9), 3, 1};     // recall 85 % a day later
     struct Case { const char* name; cMemoryState s; std::int64_t now; bool exam; bool due; };
     const Case cases[] = {
         {"no exam: recall 90 % after 3 days", good, at(3, 9), false, false},
         {"no exam: recall below 90 % after 4 days", good, at(4, 9), false, true},
-        {"exam: recall 85 %, one right answer does not reach the exam", good, at(5, 9), true, false},
-        {"exam: recall 76 %, one right answer reaches the exam without the margin", good, at(10, 9), true, false},
-        {"exam: recall 69 %, one right answer carries it to the exam", good, at(15, 9), true, true},
-        {"exam: recall 68 %, above the way's floor", again, at(2, 9), true, false},
-        {"exam: recall 60 %, below the way's floor", again, at(3, 9), true, true},
+        {"exam: recall 76 %, weeks before the last ones", good, at(10, 9), true, false},
+        {"exam: 14 days left, one right answer falls short of the margin", good, at(16, 9), true, false},
+        {"exam: 12 days left, one right answer carries it to the exam", good, at(18, 9), true, true},
+        {"exam: a fresh memory at 80 %", again, at(1, 9), true, false},
+        {"exam: a fresh memory at 68 %", again, at(2, 9), true, true},
+        {"exam: recall 40 % on the way", half, at(11, 9), true, false},
+        {"exam: recall 39 % on the way", half, at(12, 9), true, true},
         {"exam: answered today", again, at(0, 20), true, false},
-        {"exam: the day before the exam", good, at(29, 9), true, true},
+        {"exam: 10 days left, a weak memory at 85 %", {0.6, 7, at(19, 9), 3, 1}, at(20, 9), true, false},
+        {"exam: the day before the exam", weak, at(29, 9), true, true},
         {"exam: recall on the exam day above 90 %", strong, at(29, 9), true, false},
         {"after the exam: the usual rule", good, at(40, 9), true, true},
     };
@@ -112,12 +117,12 @@ TEST(Plan, DueRulesTowardsTheExam) {
             EXPECT_FALSE(rule.IsDue(c.s, dueAt - 61));
         }
     }
-    // New tasks a day: the setting, or enough to reach every task before the last 15 % of
-    // the days left.
+    // New tasks a day: the setting, or enough to reach every task in the first half of the
+    // days left.
     cPlanRule rule;
     EXPECT_EQ(rule.NewPerDay(20, 1000, 60), 20);
     rule.examTime = at(60, 12);
-    const int perDay[][4] = {{20, 1000, 60, 20}, {10, 1000, 60, 20}, {5, 100, 10, 13},
+    const int perDay[][4] = {{20, 1000, 60, 34}, {10, 1000, 60, 34}, {5, 100, 10, 20},
                              {20, 100, 10, 20}, {5, 7, 1, 7}, {5, 7, 0, 5}};
     for (const auto& [setting, left, days, want] : perDay)
         EXPECT_EQ(rule.NewPerDay(setting, left, days), want) << setting << " " << left << " " << days;
