@@ -30,12 +30,6 @@ std::uint64_t TextHash(const std::string& text)
     return h;
 }
 
-// Local midday of a day: the time the readiness "am Prüfungstermin" is taken at.
-std::int64_t ExamTime(std::int64_t day)
-{
-    return LocalDayStart(day) + 12 * 3600;
-}
-
 } // namespace
 
 cTaskKey TaskKeyOf(const cTask& task)

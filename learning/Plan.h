@@ -49,5 +49,18 @@ public:
     [[nodiscard]] bool AimsAtExam(std::int64_t now) const { return examTime > now; }
 
 private:
+    // Day bounds that depend only on the exam time and on now, kept for the many tasks
+    // whose due time one screen asks for: a day's start goes through mktime, which reads
+    // the time zone again each time. Not shared between threads.
+    struct cBounds {
+        std::int64_t exam = -1, now = -1;
+        std::int64_t examDay = 0, sweep = 0, stretch = 0, today = 0, tomorrow = 0;
+    };
+    const cBounds& Bounds(std::int64_t now) const;
+
     cFsrs m_fsrs;
+    mutable cBounds m_bounds;
 };
+
+/// Local midday of a local day number: the time an exam on that day is taken at.
+[[nodiscard]] std::int64_t ExamTime(std::int64_t day);

@@ -60,7 +60,7 @@ int cProgress::DueIndex(const cMemoryState& s) const
 {
     if (s.IsNew())
         return -1;
-    const int day = DayIndex(cFsrs::DueAt(s, m_retention)) - (kDays - 1);
+    const int day = DayIndex(m_rule.DueAt(s, m_now)) - (kDays - 1);
     if (day >= kForecastDays)
         return -1;
     return std::max(day, 0);
@@ -190,6 +190,8 @@ void cProgress::Load(cHistory& history, std::int64_t file, std::int64_t now, std
     const bool stored = history.IsOpen() && file != 0;
     m_now = now;
     m_examDay = examDay;
+    m_rule.retention = m_retention;
+    m_rule.examTime = examDay >= 0 ? ExamTime(examDay) : 0;
     m_first = LocalDay(now) - (kDays - 1);
     m_bounds.resize(kDays + kForecastDays + 1);
     for (std::size_t i = 0; i < m_bounds.size(); ++i)

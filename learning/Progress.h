@@ -7,6 +7,7 @@
 #include "learning/Answer.h"
 #include "learning/Fsrs.h"
 #include "learning/History.h"
+#include "learning/Plan.h"
 
 #include <cstdint>
 #include <string>
@@ -95,6 +96,7 @@ private:
     const cTrainingData& m_data;
     double m_retention;
     cFsrs m_fsrs;
+    cPlanRule m_rule; // when a task falls due: towards the exam date by the plan's rules
     std::int64_t m_now = 0;
     std::int64_t m_first = 0;
     std::int64_t m_examDay = -1;

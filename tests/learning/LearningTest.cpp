@@ -117,6 +117,27 @@ TEST(Plan, DueRulesTowardsTheExam) {
             EXPECT_FALSE(rule.IsDue(c.s, dueAt - 61));
         }
     }
+    // The due time against scanning every ten minutes, for memories of all kinds.
+    std::mt19937 random(11);
+    cPlanRule scan;
+    scan.examTime = at(30, 12);
+    for (int round = 0; round < 60; ++round) {
+        const double stability = std::exp(std::uniform_real_distribution<double>(-2, 4)(random));
+        const int last = static_cast<int>(random() % 30);
+        const cMemoryState s{stability, 5, at(last, 8 + static_cast<int>(random() % 12)), 3, 0};
+        const std::int64_t now = s.last + static_cast<std::int64_t>(random() % (3 * 86400));
+        SCOPED_TRACE(testing::Message() << "S " << stability << " last day " << last);
+        std::int64_t first = now;
+        while (first < scan.examTime && !scan.IsDue(s, first))
+            first += 600;
+        const std::int64_t dueAt = scan.DueAt(s, now);
+        if (first < scan.examTime) {
+            EXPECT_LE(dueAt, first);
+            EXPECT_GT(dueAt, first == now ? now - 1 : first - 600);
+        } else {
+            EXPECT_GE(dueAt, scan.examTime);
+        }
+    }
     // New tasks a day: the setting, or enough to reach every task in the first half of the
     // days left.
     cPlanRule rule;

@@ -140,11 +140,19 @@ TEST_F(ProgressTest, SeriesFollowTheHistory)
     ASSERT_EQ(curve.projected.size(), 3u);
     EXPECT_NEAR(curve.projected[2], exam(LocalDayStart(today + 3) + 12 * 3600, 0.5), 1e-12);
 
-    std::vector<int> due(cProgress::kForecastDays, 0);
-    for (const cMemoryState& m : s)
-        if (const std::int64_t d = std::max(LocalDay(cFsrs::DueAt(m, 0.9)), today) - today; d < 30)
+    // With the exam three days ahead the forecast follows the plan's rules towards it,
+    // as the overview's due counts do, not the plain 90 % rule.
+    cPlanRule rule;
+    rule.examTime = ExamTime(today + 3);
+    std::vector<int> due(cProgress::kForecastDays, 0), plain = due;
+    for (const cMemoryState& m : s) {
+        if (const std::int64_t d = std::max(LocalDay(rule.DueAt(m, now)), today) - today; d < 30)
             ++due[static_cast<std::size_t>(d)];
+        if (const std::int64_t d = std::max(LocalDay(cFsrs::DueAt(m, 0.9)), today) - today; d < 30)
+            ++plain[static_cast<std::size_t>(d)];
+    }
     EXPECT_EQ(progress.Forecast(), due);
+    EXPECT_NE(due, plain);
 
     std::vector<cStateCounts> states(2);
     for (int k = 0; k < 2; ++k) {
