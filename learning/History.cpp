@@ -81,6 +81,11 @@ constexpr const char* kSchema =
     "n_partly INTEGER, n_wrong INTEGER, PRIMARY KEY(file, slot)) WITHOUT ROWID;"
     "CREATE TABLE IF NOT EXISTS slot_mark(id INTEGER PRIMARY KEY, last INTEGER);";
 
+// The memory model the stored task states follow. 1: an answer on the same calendar day
+// (not merely within 24 hours) changes the memory by the short-term rule, and a lapse is
+// bounded by S / e^(w17 w18). States stored by an older version are computed again.
+constexpr std::int64_t kModelVersion = 1;
+
 // The answer rows of a statement that selects task, at, kind, grade, points, max, ms.
 void ReadAnswers(cStatement& st, std::vector<cStoredAnswer>& answers)
 {
@@ -220,7 +225,48 @@ bool cHistory::Open(const std::string& path)
         Close();
         return false;
     }
+    UpgradeStates();
     return true;
+}
+
+void cHistory::UpgradeStates()
+{
+    {
+        cStatement version(m_db, "PRAGMA user_version");
+        if (!version || version.Step() != SQLITE_ROW || version.Int(0) >= kModelVersion)
+            return;
+    }
+    // Busy or read-only: the states stay as they are until a later start can write.
+    if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return;
+    const cFsrs fsrs;
+    cStatement read(m_db, "SELECT task, at, grade FROM answer WHERE task != 0 ORDER BY task, at, rowid");
+    cStatement write(m_db, "UPDATE task SET s=?2, d=?3, last=?4, reps=?5, lapses=?6 WHERE id=?1");
+    bool ok = read && write;
+    std::int64_t task = 0;
+    cMemoryState state;
+    const auto store = [&] {
+        if (!ok || task == 0)
+            return;
+        write.Reset();
+        write.Bind(1, task).Bind(2, state.stability).Bind(3, state.difficulty).Bind(4, state.last);
+        write.Bind(5, std::int64_t{state.reps}).Bind(6, std::int64_t{state.lapses});
+        ok = write.Step() == SQLITE_DONE;
+    };
+    int rc = SQLITE_DONE;
+    while (ok && (rc = read.Step()) == SQLITE_ROW) {
+        if (read.Int(0) != task) {
+            store();
+            task = read.Int(0);
+            state = {};
+        }
+        state = fsrs.Review(state, RatingOfGrade(static_cast<int>(read.Int(2))), read.Int(1));
+    }
+    store();
+    ok = ok && rc == SQLITE_DONE &&
+         sqlite3_exec(m_db, ("PRAGMA user_version=" + std::to_string(kModelVersion)).c_str(),
+                      nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_exec(m_db, ok ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void cHistory::Close()

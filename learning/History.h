@@ -130,6 +130,8 @@ public:
     [[nodiscard]] std::vector<int> AnswersPerDay(std::int64_t file, std::int64_t first, int days);
 
 private:
+    // Computes the stored task states again when they follow an older memory model.
+    void UpgradeStates();
     // One queued answer with the task's new state.
     struct cPending {
         std::int64_t file = 0;

@@ -401,6 +401,45 @@ TEST(History, UnstoredExamDateHoldsForTheSession) {
     ResetHistoryFailureReport();
 }
 
+// States stored under an older memory model (which took an answer within 24 hours as one
+// of the same day) are computed again from the answers, once.
+TEST(History, StatesOfAnOlderModelAreComputedAgain) {
+    testfiles::TempDir dir;
+    const std::string path = dir.Path("verlauf.sqlite");
+    const std::int64_t evening = LocalDayStart(LocalDay(kStart)) + 20 * 3600;
+    const std::int64_t at[] = {evening, evening + 12 * 3600, evening + 3 * 86400};
+    const int grades[] = {GradeRight, GradeWrong, GradeRight};
+    std::int64_t file = 0, task = 0;
+    {
+        cHistory h;
+        ASSERT_TRUE(h.Open(path));
+        file = h.AddFile("/kurs.vdr");
+        task = h.AddTask(file, cTaskKey{"1", 1, 2});
+        cStoredTask stale{task, cTaskKey{"1", 1, 2}, {9, 9, at[2], 3, 0}, at[0], GradeRight};
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(h.Append(file, cStoredAnswer{task, at[i], AnswerKind::Practice, grades[i]}, &stale));
+    }
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "PRAGMA user_version=0", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    const cFsrs fsrs;
+    cMemoryState want;
+    for (int i = 0; i < 3; ++i)
+        want = fsrs.Review(want, RatingOfGrade(grades[i]), at[i]);
+    cHistory h;
+    ASSERT_TRUE(h.Open(path));
+    ASSERT_EQ(h.Tasks(file).size(), 1u);
+    EXPECT_EQ(h.Tasks(file)[0].state, want);
+    EXPECT_EQ(h.Tasks(file)[0].firstAt, at[0]);
+    // Computed once: a state written afterwards stays.
+    cStoredTask later{task, cTaskKey{"1", 1, 2}, {7, 7, at[2], 3, 0}, at[0], GradeRight};
+    ASSERT_TRUE(h.UpdateTask(later));
+    h.Close();
+    ASSERT_TRUE(h.Open(path));
+    EXPECT_EQ(h.Tasks(file)[0].state, later.state);
+}
+
 // A history that cannot be used names the reason; the learner still works in memory.
 TEST(History, BrokenDatabaseNamesTheReason) {
     testfiles::TempDir dir;
