@@ -430,6 +430,7 @@ int RunPracticeCommand(cCliContext& ctx)
                    ":q beenden\n";
         cPracticeSession session(ctx, query, interactive);
         session.Run();
+        learner.Finish();
         learner.PrintDone();
     }
     // Closing writes the statistics back, as closing the window does.

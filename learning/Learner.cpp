@@ -86,6 +86,14 @@ cLearner::~cLearner()
         m_history->Flush();
 }
 
+void cLearner::Finish()
+{
+    if (!m_history)
+        return;
+    m_history->Flush();
+    CheckFailure();
+}
+
 cLearnerOptions cLearner::Options() const
 {
     cLearnerOptions options = m_options;

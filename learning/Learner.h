@@ -64,6 +64,10 @@ public:
     cLearner(const cLearner&) = delete;
     cLearner& operator=(const cLearner&) = delete;
 
+    /// The file closes: lands what is queued and shows the one message when that failed
+    /// (the destructor lands it too, but shows nothing).
+    void Finish();
+
     /// Clock in seconds since 1970 (default: the system clock).
     void SetClock(std::function<std::int64_t()> clock) { m_clock = std::move(clock); }
     /// Called after each answer was taken into the memory model (and stored when the

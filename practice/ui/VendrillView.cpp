@@ -20,6 +20,7 @@
 #include "ui/SoundPlayer.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QHeaderView>
@@ -83,6 +84,14 @@ CVendrillView::CVendrillView(CVendrillDoc& doc, const cSettings& settings, QWidg
     CreateControls();
     connect(&m_doc, &CVendrillDoc::ContentRestored, this, &CVendrillView::ContentRestored);
     connect(&m_doc, &CVendrillDoc::ViewsToUpdate, this, &CVendrillView::OnOtherViewChanged);
+}
+
+void CVendrillView::closeEvent(QCloseEvent* event)
+{
+    // The window closes while the application still runs: the answers queued for the
+    // history land now, and a failure is said now, not silently in the destructor.
+    m_learner->Finish();
+    QWidget::closeEvent(event);
 }
 
 CVendrillView::~CVendrillView()

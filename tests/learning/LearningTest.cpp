@@ -349,37 +349,46 @@ TEST(History, TwoWritersLandEveryAnswer) {
 
 // A database another program locks past the busy time-out while answers wait in the
 // queue: the answer returns at once, the next one shows the one message, practice and
-// the file's counters go on.
+// the file's counters go on. Closing the file right after such an answer shows it too.
 TEST(History, FailureOnTheWriterIsReportedOnce) {
-    LearnRig r(FiveTasks());
-    ResetHistoryFailureReport();
-    auto counted = [&r] {
-        unsigned sum = 0;
-        for (const cTask& t : r.rig.doc.m_data.m_aTasks)
-            sum += std::accumulate(t.m_nStats.begin(), t.m_nStats.end(), 0u);
-        return sum;
-    };
-    const unsigned before = counted();
-    auto historyBoxes = [&r] {
-        return std::count_if(r.rig.presenter.boxes.begin(), r.rig.presenter.boxes.end(),
-                             [](auto& box) { return box.text.find("Lernverlauf") != std::string::npos; });
-    };
-    r.rig.Q().OpenQuestionnaire(0);
-    r.AnswerTask(0, "antwort1"); // the file is known to the history from here on
-    r.history.Flush();
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(r.rig.dir.Path("verlauf.sqlite").c_str(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    r.AnswerTask(1, "antwort2");
-    r.history.Flush();
-    EXPECT_EQ(r.history.Failure(), HistoryFailure::Locked);
-    EXPECT_EQ(historyBoxes(), 0);
-    for (int task = 2; task < 4; ++task)
-        r.AnswerTask(task, "antwort" + std::to_string(task + 1));
-    sqlite3_close(other);
-    EXPECT_EQ(historyBoxes(), 1);
-    EXPECT_EQ(r.learner->StateOf(3).reps, 1); // the memory goes on for the session
-    EXPECT_EQ(counted(), before + 4);
+    for (const bool closing : {false, true}) {
+        SCOPED_TRACE(closing ? "closing the file" : "answering on");
+        LearnRig r(FiveTasks());
+        ResetHistoryFailureReport();
+        auto counted = [&r] {
+            unsigned sum = 0;
+            for (const cTask& t : r.rig.doc.m_data.m_aTasks)
+                sum += std::accumulate(t.m_nStats.begin(), t.m_nStats.end(), 0u);
+            return sum;
+        };
+        const unsigned before = counted();
+        auto historyBoxes = [&r] {
+            return std::count_if(r.rig.presenter.boxes.begin(), r.rig.presenter.boxes.end(),
+                                 [](auto& box) { return box.text.find("Lernverlauf") != std::string::npos; });
+        };
+        r.rig.Q().OpenQuestionnaire(0);
+        r.AnswerTask(0, "antwort1"); // the file is known to the history from here on
+        r.history.Flush();
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(r.rig.dir.Path("verlauf.sqlite").c_str(), &other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        r.AnswerTask(1, "antwort2");
+        if (closing) {
+            r.learner->Finish();
+            EXPECT_EQ(historyBoxes(), 1);
+            sqlite3_close(other);
+            continue;
+        }
+        r.history.Flush();
+        EXPECT_EQ(r.history.Failure(), HistoryFailure::Locked);
+        EXPECT_EQ(historyBoxes(), 0);
+        for (int task = 2; task < 4; ++task)
+            r.AnswerTask(task, "antwort" + std::to_string(task + 1));
+        sqlite3_close(other);
+        EXPECT_EQ(historyBoxes(), 1);
+        EXPECT_EQ(r.learner->StateOf(3).reps, 1); // the memory goes on for the session
+        EXPECT_EQ(counted(), before + 4);
+    }
     ResetHistoryFailureReport();
 }
 

@@ -45,6 +45,8 @@ private slots:
         QTest::newRow("read-only") << "read-only" << 1 << 0;
         QTest::newRow("folder cannot be made") << "folder" << 1 << -1;
         QTest::newRow("locked by another program") << "locked" << 1 << 0;
+        // The last answer before the window closes cannot be stored: said when closing.
+        QTest::newRow("locked before the last answer") << "locked late" << 1 << 1;
     }
 
     void brokenDatabase() {
@@ -90,6 +92,11 @@ private slots:
             QVERIFY(child);
             cQuery& query = child->View()->Query();
             for (int row = 0; row < 2; ++row) { // practice goes on after the message
+                if (kind == "locked late" && row == 1) {
+                    SharedHistory().Flush();
+                    QCOMPARE(sqlite3_open(db.c_str(), &other), SQLITE_OK);
+                    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+                }
                 query.OpenQuestionnaire(0); query.StartAt(row);
                 query.SetAnswerText("gewiss falsch"); query.OnAnswerOk(); query.OnBack();
             }
