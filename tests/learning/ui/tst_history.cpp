@@ -20,6 +20,7 @@
 #include <QtTest>
 
 #include <sqlite3.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <numeric>
@@ -47,6 +48,7 @@ private slots:
         QTest::newRow("locked by another program") << "locked" << 1 << 0;
         // The last answer before the window closes cannot be stored: said when closing.
         QTest::newRow("locked before the last answer") << "locked late" << 1 << 1;
+        QTest::newRow("full disk") << "full" << 1 << -1;
     }
 
     void brokenDatabase() {
@@ -55,6 +57,11 @@ private slots:
         qputenv("XDG_DATA_HOME", QFile::encodeName(work.filePath("data")));
         const std::string db = HistoryFilePath();
         QDir().mkpath(work.filePath("data/Quorvant"));
+        // A real full disk: a small file system of its own for the history (needs root).
+        const QByteArray mounted = QFile::encodeName(work.filePath("data/Quorvant"));
+        if (kind == "full" && mount("tmpfs", mounted.constData(), "tmpfs", 0, "size=256k") != 0)
+            QSKIP("mounting a small file system needs root");
+        const auto unmount = qScopeGuard([&] { if (kind == "full") umount2(mounted.constData(), MNT_DETACH); });
         sqlite3* other = nullptr; // the other program that holds the lock
         if (kind == "damaged") {
             QFile f(QString::fromStdString(db));
@@ -91,6 +98,13 @@ private slots:
             CChildFrame* child = frame->OpenDocumentFile(path);
             QVERIFY(child);
             cQuery& query = child->View()->Query();
+            if (kind == "full") { // the history is open; now the disk fills up
+                QVERIFY(SharedHistory().IsOpen());
+                QFile filler(QString::fromLocal8Bit(mounted) + "/filler");
+                QVERIFY(filler.open(QIODevice::WriteOnly));
+                while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
+                }
+            }
             for (int row = 0; row < 2; ++row) { // practice goes on after the message
                 if (kind == "locked late" && row == 1) {
                     SharedHistory().Flush();
@@ -108,6 +122,8 @@ private slots:
         for (const RecordedBox& box : boxes.boxes)
             historyBoxes += QString::fromLatin1(box.text.c_str()).contains("Lernverlauf") ? 1 : 0;
         QCOMPARE(historyBoxes, messages);
+        if (kind == "full")
+            QVERIFY(QString::fromLatin1(boxes.boxes[0].text.c_str()).contains("voll"));
         QCOMPARE(boxes.boxes.size(), std::size_t(messages)); // nothing else was said
         QCOMPARE(counted(), before + 2);                      // the file was saved as always
         if (stored >= 0) {
