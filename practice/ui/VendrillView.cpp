@@ -35,6 +35,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -66,11 +67,30 @@ QString Ctl(int id)
     return QStringLiteral("ctl%1").arg(id);
 }
 
+// One learner per file, however many windows show it: they share the memory states, so
+// an answer in one window counts in the plan of the others, and no window stores a task's
+// state computed without the answers given in another.
+std::shared_ptr<cLearner> LearnerOf(cDocument& doc, const cSettings& settings)
+{
+    static std::map<const cDocument*, std::weak_ptr<cLearner>> learners;
+    std::erase_if(learners, [](const auto& entry) { return entry.second.expired(); });
+    if (auto learner = learners[&doc].lock())
+        return learner;
+    auto learner = std::make_shared<cLearner>(doc, &SharedHistory());
+    learner->FollowSettings(&settings);
+    learner->Bind();
+    learner->SetAnswerHook([&doc](const cAnswerEvent& event, std::int64_t at) {
+        emit AnswerNotifier().AnswerRecorded(&doc, event.taskIndex, event.grade, at);
+    });
+    learners[&doc] = learner;
+    return learner;
+}
+
 } // namespace
 
 CVendrillView::CVendrillView(CVendrillDoc& doc, const cSettings& settings, QWidget* parent)
     : QWidget(parent), m_doc(doc), m_settings(settings),
-      m_learner(std::make_unique<cLearner>(doc.Core(), nullptr)),
+      m_learner(std::make_shared<cLearner>(doc.Core(), nullptr)),
       m_query(std::make_unique<cQuery>(doc.Core(), settings, static_cast<cQueryHost&>(*this)))
 {
     setObjectName(QStringLiteral("ctl101"));
@@ -448,12 +468,7 @@ void CVendrillView::InitialUpdate()
     ApplyColumnWidths();
     m_bReady = true;
     // The history is opened once the file is read, so it finds the file's tasks.
-    m_learner = std::make_unique<cLearner>(m_doc.Core(), &SharedHistory());
-    m_learner->FollowSettings(&m_settings);
-    m_learner->Bind();
-    m_learner->SetAnswerHook([this](const cAnswerEvent& event, std::int64_t at) {
-        emit AnswerNotifier().AnswerRecorded(&m_doc.Core(), event.taskIndex, event.grade, at);
-    });
+    m_learner = LearnerOf(m_doc.Core(), m_settings);
     m_query->SetAnswerObserver(m_learner.get());
     // Every window on the file follows answers and the exam date, whichever window gave them.
     auto follow = [this](const cDocument* doc) {

@@ -206,7 +206,8 @@ private:
 
     CVendrillDoc& m_doc;
     const cSettings& m_settings;
-    std::unique_ptr<cLearner> m_learner; // outlives the query, which reports to it
+    // Shared by every window on the file; outlives the query, which reports to it.
+    std::shared_ptr<cLearner> m_learner;
     std::vector<cExamReadiness> m_readiness; // as last computed, for the overview's rows
     bool m_bExamDate = false;                // the file has an exam date
     std::unique_ptr<cQuery> m_query;

@@ -136,6 +136,44 @@ private slots:
         CloseSharedHistory();
     }
 
+    // Two windows on one file: an answer in one counts in the other's memory, and the
+    // other's answer to the same task is stored on top of it, not on a stale state.
+    void twoWindowsShareTheMemory() {
+        QTemporaryDir work;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(work.filePath("data")));
+        CloseSharedHistory();
+        ResetHistoryFailureReport();
+        RecordingPresenter boxes;
+        const QString path = CopySample(work.path(), QStringLiteral("kurs.vdr"));
+        {
+            auto frame = ShowFrame(work.path());
+            CChildFrame* first = frame->OpenDocumentFile(path);
+            QVERIFY(first);
+            frame->Action(cmd::kNewWindow)->trigger();
+            CChildFrame* second = frame->ActiveChild();
+            QVERIFY(second && second != first);
+            const int freshBefore = second->View()->Learner().Counts(0).fresh;
+            for (CChildFrame* child : {first, second}) {
+                cQuery& query = child->View()->Query();
+                query.OpenQuestionnaire(0); query.StartAt(0);
+                query.SetAnswerText("gewiss falsch"); query.OnAnswerOk(); query.OnBack();
+                if (child == first)
+                    QCOMPARE(second->View()->Learner().Counts(0).fresh, freshBefore - 1);
+            }
+            QVERIFY(frame->close());
+        }
+        cHistory h;
+        QVERIFY(h.Open(HistoryFilePath()));
+        const auto files = h.Files();
+        QCOMPARE(int(files.size()), 1);
+        int most = 0;
+        for (const cStoredTask& t : h.Tasks(files[0].first))
+            most = std::max(most, int(t.state.reps));
+        QCOMPARE(most, 2);
+        QCOMPARE(int(h.Answers(files[0].first).size()), 2);
+        CloseSharedHistory();
+    }
+
     // Set an exam date in the dialog, see it stored and the readiness in the overview and
     // the status bar follow answers and the date; Esc leaves it, "Kein Prüfungstermin" clears.
     void examDateWalk() {
