@@ -33,6 +33,7 @@ constexpr cCommand kCommands[] = {
      RunPracticeCommand},
     {"stats", "stats DATEI.vdr [--json] [--exam-date JJJJ-MM-TT|keiner] [--chart AUSGABE.png|AUSGABE.pdf]",
      "Lernstand: fällige und neue Aufgaben, Prüfungsbereitschaft", RunStatsCommand},
+    {"fit", "fit [--reset]", "Gedächtnismodell an den eigenen Lernverlauf anpassen", RunFitCommand},
     {"list", "list DATEI.vdr [--questionnaire N] [--sort K] [--descending] [--find TEXT]",
      "Aufgabenliste ausgeben (Tabulator-getrennt)", RunListCommand},
     {"update", "update [--yes] [--program-dir DIR]",

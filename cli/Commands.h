@@ -36,6 +36,8 @@ int RunInfoCommand(cCliContext& ctx);
 /// practice FILE.vdr [--questionnaire N]: asks the questionnaire's tasks in the terminal
 /// and writes the statistics back when the input ends.
 int RunPracticeCommand(cCliContext& ctx);
+/// fit [--reset]: fits the memory model's weights to the learner's answer history.
+int RunFitCommand(cCliContext& ctx);
 /// stats FILE.vdr [--json] [--exam-date DATE]: due and new tasks, exam readiness and
 /// answers per day from the answer history.
 int RunStatsCommand(cCliContext& ctx);

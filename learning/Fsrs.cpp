@@ -118,19 +118,29 @@ cMemoryState cFsrs::Review(const cMemoryState& s, Rating rating, std::int64_t no
         return next;
     }
     const double elapsedDays = static_cast<double>(now - s.last) / kSecondsPerDay;
+    Step(next, rating, elapsedDays, elapsedDays < 1.0 && SameDay(now, s.last));
+    return next;
+}
+
+bool cFsrs::SameDay(std::int64_t a, std::int64_t b)
+{
+    return CalendarDay(a) == CalendarDay(b);
+}
+
+void cFsrs::Step(cMemoryState& s, Rating rating, double elapsedDays, bool sameDay) const
+{
     if (rating == Rating::Again)
-        ++next.lapses;
+        ++s.lapses;
     // Answers on the same calendar day change the memory by the short-term rule; the next
     // morning's answer is a review even when less than 24 hours have passed.
-    if (elapsedDays < 1.0 && CalendarDay(now) == CalendarDay(s.last)) {
-        next.stability = ShortTermStability(s.stability, rating);
+    double stability = 0;
+    if (sameDay) {
+        stability = ShortTermStability(s.stability, rating);
     } else {
         const double r = Recall(elapsedDays, s.stability);
-        next.stability = rating == Rating::Again
-                             ? ForgetStability(s.difficulty, s.stability, r)
-                             : RecallStability(s.difficulty, s.stability, r, rating);
+        stability = rating == Rating::Again ? ForgetStability(s.difficulty, s.stability, r)
+                                            : RecallStability(s.difficulty, s.stability, r, rating);
     }
-    next.stability = std::clamp(next.stability, kMinStability, 36500.0);
-    next.difficulty = NextDifficulty(s.difficulty, rating);
-    return next;
+    s.stability = std::clamp(stability, kMinStability, 36500.0);
+    s.difficulty = NextDifficulty(s.difficulty, rating);
 }

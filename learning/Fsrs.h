@@ -45,6 +45,12 @@ public:
 
     /// The state after an answer with this rating at time now (seconds).
     [[nodiscard]] cMemoryState Review(const cMemoryState& s, Rating rating, std::int64_t now) const;
+    /// The new stability and difficulty of a state that was answered before, elapsedDays
+    /// after its last answer, on the same calendar day or not (what Review decides from
+    /// the times; fitting the weights replays the same answers many times).
+    void Step(cMemoryState& s, Rating rating, double elapsedDays, bool sameDay) const;
+    /// Whether two times fall on the same local calendar day.
+    [[nodiscard]] static bool SameDay(std::int64_t a, std::int64_t b);
 
     [[nodiscard]] double InitialStability(Rating r) const;
     [[nodiscard]] double InitialDifficulty(Rating r) const;

@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <sstream>
 #include <system_error>
 #include <unordered_map>
 
@@ -79,7 +81,9 @@ constexpr const char* kSchema =
     // any writer are counted exactly once.
     "CREATE TABLE IF NOT EXISTS answer_slot(file INTEGER, slot INTEGER, n_right INTEGER, "
     "n_partly INTEGER, n_wrong INTEGER, PRIMARY KEY(file, slot)) WITHOUT ROWID;"
-    "CREATE TABLE IF NOT EXISTS slot_mark(id INTEGER PRIMARY KEY, last INTEGER);";
+    "CREATE TABLE IF NOT EXISTS slot_mark(id INTEGER PRIMARY KEY, last INTEGER);"
+    // The model's weights fitted to this learner's answers, when they predict better.
+    "CREATE TABLE IF NOT EXISTS model(id INTEGER PRIMARY KEY CHECK(id = 1), weights TEXT NOT NULL);";
 
 // The memory model the stored task states follow. 1: an answer on the same calendar day
 // (not merely within 24 hours) changes the memory by the short-term rule, and a lapse is
@@ -225,8 +229,66 @@ bool cHistory::Open(const std::string& path)
         Close();
         return false;
     }
+    ReadWeights();
     UpgradeStates();
     return true;
+}
+
+void cHistory::ReadWeights()
+{
+    m_weights = kFsrsDefaultWeights;
+    cStatement st(m_db, "SELECT weights FROM model WHERE id=1");
+    if (!st || st.Step() != SQLITE_ROW)
+        return;
+    std::istringstream text(st.Blob(0));
+    cFsrsWeights w{};
+    for (double& x : w)
+        if (!(text >> x) || !std::isfinite(x))
+            return; // not what this version writes: the defaults hold
+    m_weights = w;
+}
+
+bool cHistory::SetWeights(const cFsrsWeights& weights)
+{
+    Flush();
+    if (!m_db || !Exec("BEGIN IMMEDIATE"))
+        return false;
+    bool ok = false;
+    if (weights == kFsrsDefaultWeights) {
+        ok = Exec("DELETE FROM model");
+    } else {
+        std::ostringstream text;
+        text.precision(17);
+        for (const double x : weights)
+            text << x << ' ';
+        cStatement st(m_db, "INSERT OR REPLACE INTO model(id, weights) VALUES(1, ?1)");
+        ok = st && st.Bind(1, text.str()).Step() == SQLITE_DONE;
+    }
+    // Every stored state follows the weights in use.
+    ok = ok && RecomputeStates(cFsrs(weights));
+    if (ok && Exec("COMMIT")) {
+        m_weights = weights;
+        return true;
+    }
+    Fail(m_db);
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return false;
+}
+
+std::vector<cTaskAnswers> cHistory::AllTaskAnswers()
+{
+    Flush();
+    std::vector<cTaskAnswers> tasks;
+    cStatement st(m_db, "SELECT task, at, grade FROM answer WHERE task != 0 ORDER BY task, at, rowid");
+    std::int64_t task = 0;
+    while (st && st.Step() == SQLITE_ROW) {
+        if (tasks.empty() || st.Int(0) != task) {
+            task = st.Int(0);
+            tasks.emplace_back();
+        }
+        tasks.back().emplace_back(st.Int(1), static_cast<int>(st.Int(2)));
+    }
+    return tasks;
 }
 
 void cHistory::UpgradeStates()
@@ -239,7 +301,14 @@ void cHistory::UpgradeStates()
     // Busy or read-only: the states stay as they are until a later start can write.
     if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
         return;
-    const cFsrs fsrs;
+    const bool ok = RecomputeStates(cFsrs(m_weights)) &&
+                    sqlite3_exec(m_db, ("PRAGMA user_version=" + std::to_string(kModelVersion)).c_str(),
+                                 nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_exec(m_db, ok ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+bool cHistory::RecomputeStates(const cFsrs& fsrs)
+{
     cStatement read(m_db, "SELECT task, at, grade FROM answer WHERE task != 0 ORDER BY task, at, rowid");
     cStatement write(m_db, "UPDATE task SET s=?2, d=?3, last=?4, reps=?5, lapses=?6 WHERE id=?1");
     bool ok = read && write;
@@ -263,10 +332,7 @@ void cHistory::UpgradeStates()
         state = fsrs.Review(state, RatingOfGrade(static_cast<int>(read.Int(2))), read.Int(1));
     }
     store();
-    ok = ok && rc == SQLITE_DONE &&
-         sqlite3_exec(m_db, ("PRAGMA user_version=" + std::to_string(kModelVersion)).c_str(),
-                      nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_exec(m_db, ok ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+    return ok && rc == SQLITE_DONE;
 }
 
 void cHistory::Close()

@@ -6,6 +6,7 @@
 // and a database that cannot be used only switches the history off (see Failure()).
 
 #include "learning/Answer.h"
+#include "learning/Fit.h"
 #include "learning/Fsrs.h"
 
 #include <atomic>
@@ -129,9 +130,19 @@ public:
     /// Counted answers per local day from day first on (days since 1970), days entries.
     [[nodiscard]] std::vector<int> AnswersPerDay(std::int64_t file, std::int64_t first, int days);
 
+    /// The model's weights in use: fitted to this learner's answers, or the defaults.
+    [[nodiscard]] const cFsrsWeights& Weights() const { return m_weights; }
+    /// Uses these weights from now on (the defaults: forgets fitted ones) and computes
+    /// every stored task state again with them; false when that could not be stored.
+    bool SetWeights(const cFsrsWeights& weights);
+    /// The answers of every task of every file, each task's in time order.
+    [[nodiscard]] std::vector<cTaskAnswers> AllTaskAnswers();
+
 private:
     // Computes the stored task states again when they follow an older memory model.
     void UpgradeStates();
+    bool RecomputeStates(const cFsrs& fsrs);
+    void ReadWeights();
     // One queued answer with the task's new state.
     struct cPending {
         std::int64_t file = 0;
@@ -150,6 +161,7 @@ private:
     bool SumSlots(sqlite3* db);
 
     sqlite3* m_db = nullptr;
+    cFsrsWeights m_weights = kFsrsDefaultWeights;
     std::string m_strPath;
     std::atomic<HistoryFailure> m_failure{HistoryFailure::None};
     std::int64_t m_lastProvisional = 0;

@@ -143,6 +143,8 @@ void cLearner::Bind()
     m_entryOfTask.clear();
     m_fileId = 0;
     m_strBoundPath = CurrentPath();
+    // The weights fitted to the learner's answers, when there are.
+    m_fsrs = cFsrs(m_history && m_history->IsOpen() ? m_history->Weights() : kFsrsDefaultWeights);
     if (!m_history || !m_history->IsOpen() || m_strBoundPath.empty()) {
         Rematch();
         return;
@@ -333,6 +335,7 @@ cMemoryState cLearner::StateOf(int taskIndex)
 cPlanRule cLearner::PlanRule() const
 {
     cPlanRule rule;
+    rule.UseWeights(m_fsrs.Weights());
     rule.retention = Options().retention;
     if (m_examDay >= 0)
         rule.examTime = ExamTime(m_examDay);

@@ -45,6 +45,8 @@ public:
     /// newLeft (new tasks at the start of the day) in time, daysLeft counting today but not
     /// the exam day.
     [[nodiscard]] int NewPerDay(int setting, int newLeft, std::int64_t daysLeft) const;
+    /// The model's weights the rules predict with (the defaults unless fitted).
+    void UseWeights(const cFsrsWeights& weights) { m_fsrs = cFsrs(weights); }
     /// Whether the plan works towards an exam at time now.
     [[nodiscard]] bool AimsAtExam(std::int64_t now) const { return examTime > now; }
 

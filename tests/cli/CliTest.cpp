@@ -151,6 +151,7 @@ const std::string kHelp =
     "  practice DATEI.vdr [--questionnaire N] [--plan]  Fragebogen im Terminal üben\n"
     "  stats DATEI.vdr [--json] [--exam-date JJJJ-MM-TT|keiner] [--chart AUSGABE.png|AUSGABE.pdf]  "
     "Lernstand: fällige und neue Aufgaben, Prüfungsbereitschaft\n"
+    "  fit [--reset]                 Gedächtnismodell an den eigenen Lernverlauf anpassen\n"
     "  list DATEI.vdr [--questionnaire N] [--sort K] [--descending] [--find TEXT]  "
     "Aufgabenliste ausgeben (Tabulator-getrennt)\n"
     "  update [--yes] [--program-dir DIR]  Auf neuere Version testen (--yes: herunterladen und ersetzen)\n";

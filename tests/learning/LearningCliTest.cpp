@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
+#include <random>
 
 namespace {
 
@@ -58,6 +59,86 @@ TEST(LearningCli, PlanPracticeThenStats) {
         << text.out;
     CloseSharedHistory();
     unsetenv("XDG_CONFIG_HOME");
+    if (restore.empty())
+        unsetenv("XDG_DATA_HOME");
+    else
+        setenv("XDG_DATA_HOME", restore.c_str(), 1);
+}
+
+// A learner whose memory fades twice as fast as the defaults say and who knows fewer
+// tasks at first, answering 1,000 tasks at random for 60 days.
+std::vector<cTaskAnswers> UnusualLearner()
+{
+    cFsrsWeights w = kFsrsDefaultWeights;
+    for (const int i : {0, 1, 2, 3, 8})
+        w[i] *= 0.5;
+    const cFsrs truth(w);
+    std::mt19937_64 random(7);
+    std::vector<cMemoryState> memory(1000);
+    std::vector<cTaskAnswers> tasks(memory.size());
+    for (int day = 0; day < 60; ++day)
+        for (int k = 0; k < 80; ++k) {
+            const std::size_t i = random() % memory.size();
+            const std::int64_t at = 1'800'000'000 + day * 86400 + k * 15;
+            const double p = memory[i].IsNew() ? 0.3 : cFsrs::RecallAt(memory[i], at);
+            const bool right = std::uniform_real_distribution<double>(0, 1)(random) < p;
+            memory[i] = truth.Review(memory[i], right ? Rating::Good : Rating::Again, at);
+            tasks[i].emplace_back(at, right ? GradeRight : GradeWrong);
+        }
+    return tasks;
+}
+
+// fit: too few answers leave the defaults; an unusual memory gets weights that predict
+// held-out answers better, every stored state follows them, and --reset goes back.
+TEST(LearningCli, FitToTheOwnHistory) {
+    testfiles::TempDir dir;
+    const char* oldData = std::getenv("XDG_DATA_HOME");
+    const std::string restore = oldData ? oldData : "";
+    setenv("XDG_DATA_HOME", dir.Path("daten").c_str(), 1);
+    CloseSharedHistory();
+    const std::vector<cTaskAnswers> answers = UnusualLearner();
+    cHistory& history = SharedHistory();
+    ASSERT_TRUE(history.IsOpen());
+    const std::int64_t file = history.AddFile("/kurs.vdr");
+    auto store = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            cStoredTask task{history.AddTask(file, cTaskKey{std::to_string(i + 1), i, i}), {}, {}, 0, -1};
+            for (const auto& [at, grade] : answers[i])
+                history.AppendLater(file, cStoredAnswer{task.id, at, AnswerKind::Practice, grade}, nullptr);
+        }
+        history.Flush();
+    };
+    store(0, 100);
+    const clitest::CliRun few = clitest::RunTool({"fit"});
+    EXPECT_EQ(few.status, 0) << few.err;
+    EXPECT_NE(few.out.find("Zu wenige Wiederholungen für eine Anpassung (mindestens 1.000).\n"), std::string::npos) << few.out;
+    EXPECT_EQ(history.Weights(), kFsrsDefaultWeights);
+
+    store(100, answers.size());
+    const clitest::CliRun fit = clitest::RunTool({"fit"});
+    EXPECT_EQ(fit.status, 0) << fit.err;
+    const cFitResult want = FitWeights(answers);
+    ASSERT_TRUE(want.Better());
+    EXPECT_LT(want.lossFitted, want.lossDefault - 0.005);
+    EXPECT_NE(fit.out.find("Die angepassten Gewichte gelten ab jetzt.\n"), std::string::npos) << fit.out;
+    EXPECT_EQ(history.Weights(), want.weights);
+    // A stored state is the replay of its answers with the fitted weights.
+    auto storedState = [&](const cFsrs& fsrs) {
+        cMemoryState s;
+        for (const auto& [at, grade] : answers[0])
+            s = fsrs.Review(s, RatingOfGrade(grade), at);
+        return std::make_pair(history.Tasks(file)[0].state, s);
+    };
+    const auto [fitted, replayed] = storedState(cFsrs(want.weights));
+    EXPECT_EQ(fitted, replayed);
+
+    EXPECT_EQ(clitest::RunTool({"fit", "--fast"}).status, 2);
+    const clitest::CliRun reset = clitest::RunTool({"fit", "--reset"});
+    EXPECT_EQ(reset.out, "Das Gedächtnismodell rechnet wieder mit den Standardgewichten.\n");
+    EXPECT_EQ(history.Weights(), kFsrsDefaultWeights);
+    const auto [back, defaults] = storedState(cFsrs());
+    EXPECT_EQ(back, defaults);
+    CloseSharedHistory();
     if (restore.empty())
         unsetenv("XDG_DATA_HOME");
     else
