@@ -131,6 +131,14 @@ TEST(LearningCli, FitToTheOwnHistory) {
     };
     const auto [fitted, replayed] = storedState(cFsrs(want.weights));
     EXPECT_EQ(fitted, replayed);
+    // A file opened from now on learns with them.
+    cDocument doc;
+    doc.m_data = querytest::MakeData({querytest::TextTask("1", "Eins", "one")}, {{0}}, {-1});
+    cLearner learner(doc, &history);
+    learner.Bind();
+    learner.OnAnswer(cAnswerEvent{0, GradeRight});
+    EXPECT_EQ(learner.StateOf(0).stability, want.weights[2]);
+    EXPECT_NE(want.weights[2], kFsrsDefaultWeights[2]);
 
     EXPECT_EQ(clitest::RunTool({"fit", "--fast"}).status, 2);
     const clitest::CliRun reset = clitest::RunTool({"fit", "--reset"});
