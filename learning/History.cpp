@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <locale>
 #include <sstream>
 #include <system_error>
 #include <unordered_map>
@@ -241,6 +242,7 @@ void cHistory::ReadWeights()
     if (!st || st.Step() != SQLITE_ROW)
         return;
     std::istringstream text(st.Blob(0));
+    text.imbue(std::locale::classic()); // written with a decimal point whatever the locale
     cFsrsWeights w{};
     for (double& x : w)
         if (!(text >> x) || !std::isfinite(x))
@@ -258,6 +260,7 @@ bool cHistory::SetWeights(const cFsrsWeights& weights)
         ok = Exec("DELETE FROM model");
     } else {
         std::ostringstream text;
+        text.imbue(std::locale::classic());
         text.precision(17);
         for (const double x : weights)
             text << x << ' ';

@@ -122,6 +122,9 @@ TEST(LearningCli, FitToTheOwnHistory) {
     EXPECT_LT(want.lossFitted, want.lossDefault - 0.005);
     EXPECT_NE(fit.out.find("Die angepassten Gewichte gelten ab jetzt.\n"), std::string::npos) << fit.out;
     EXPECT_EQ(history.Weights(), want.weights);
+    CloseSharedHistory(); // read back exactly from the database
+    ASSERT_TRUE(SharedHistory().IsOpen());
+    EXPECT_EQ(history.Weights(), want.weights);
     // A stored state is the replay of its answers with the fitted weights.
     auto storedState = [&](const cFsrs& fsrs) {
         cMemoryState s;
