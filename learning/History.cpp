@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <locale>
 #include <sstream>
 #include <system_error>
@@ -282,16 +283,31 @@ std::vector<cTaskAnswers> cHistory::AllTaskAnswers()
 {
     Flush();
     std::vector<cTaskAnswers> tasks;
-    cStatement st(m_db, "SELECT task, at, grade FROM answer WHERE task != 0 ORDER BY task, at, rowid");
-    std::int64_t task = 0;
-    while (st && st.Step() == SQLITE_ROW) {
-        if (tasks.empty() || st.Int(0) != task) {
-            task = st.Int(0);
-            tasks.emplace_back();
-        }
-        tasks.back().emplace_back(st.Int(1), static_cast<int>(st.Int(2)));
-    }
+    (void)EachTaskAnswers([&tasks](std::int64_t, const cTaskAnswers& answers) {
+        tasks.push_back(answers);
+        return true;
+    });
     return tasks;
+}
+
+bool cHistory::EachTaskAnswers(const std::function<bool(std::int64_t, const cTaskAnswers&)>& take)
+{
+    cStatement st(m_db, "SELECT task, at, grade FROM answer WHERE task != 0 ORDER BY task, at, rowid");
+    if (!st)
+        return false;
+    std::int64_t task = 0;
+    cTaskAnswers answers;
+    int rc = SQLITE_DONE;
+    while ((rc = st.Step()) == SQLITE_ROW) {
+        if (st.Int(0) != task) {
+            if (task != 0 && !take(task, answers))
+                return false;
+            task = st.Int(0);
+            answers.clear();
+        }
+        answers.emplace_back(st.Int(1), static_cast<int>(st.Int(2)));
+    }
+    return rc == SQLITE_DONE && (task == 0 || take(task, answers));
 }
 
 void cHistory::UpgradeStates()
@@ -312,30 +328,16 @@ void cHistory::UpgradeStates()
 
 bool cHistory::RecomputeStates(const cFsrs& fsrs)
 {
-    cStatement read(m_db, "SELECT task, at, grade FROM answer WHERE task != 0 ORDER BY task, at, rowid");
     cStatement write(m_db, "UPDATE task SET s=?2, d=?3, last=?4, reps=?5, lapses=?6 WHERE id=?1");
-    bool ok = read && write;
-    std::int64_t task = 0;
-    cMemoryState state;
-    const auto store = [&] {
-        if (!ok || task == 0)
-            return;
+    return write && EachTaskAnswers([&](std::int64_t task, const cTaskAnswers& answers) {
+        cMemoryState s;
+        for (const auto& [at, grade] : answers)
+            s = fsrs.Review(s, RatingOfGrade(grade), at);
         write.Reset();
-        write.Bind(1, task).Bind(2, state.stability).Bind(3, state.difficulty).Bind(4, state.last);
-        write.Bind(5, std::int64_t{state.reps}).Bind(6, std::int64_t{state.lapses});
-        ok = write.Step() == SQLITE_DONE;
-    };
-    int rc = SQLITE_DONE;
-    while (ok && (rc = read.Step()) == SQLITE_ROW) {
-        if (read.Int(0) != task) {
-            store();
-            task = read.Int(0);
-            state = {};
-        }
-        state = fsrs.Review(state, RatingOfGrade(static_cast<int>(read.Int(2))), read.Int(1));
-    }
-    store();
-    return ok && rc == SQLITE_DONE;
+        write.Bind(1, task).Bind(2, s.stability).Bind(3, s.difficulty).Bind(4, s.last);
+        write.Bind(5, std::int64_t{s.reps}).Bind(6, std::int64_t{s.lapses});
+        return write.Step() == SQLITE_DONE;
+    });
 }
 
 void cHistory::Close()

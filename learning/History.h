@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -142,6 +143,9 @@ private:
     // Computes the stored task states again when they follow an older memory model.
     void UpgradeStates();
     bool RecomputeStates(const cFsrs& fsrs);
+    // Hands every task's answers in time order to take, one task at a time; stops when
+    // take says false. False when that happened or the answers could not be read.
+    bool EachTaskAnswers(const std::function<bool(std::int64_t, const cTaskAnswers&)>& take);
     void ReadWeights();
     // One queued answer with the task's new state.
     struct cPending {
