@@ -26,7 +26,7 @@ namespace {
 
 constexpr int kTasks = 1000, kPerDay = 80, kExamTasks = 50, kPass = 35, kRetake = 30;
 constexpr int kNewPerDay = 20;
-int kDays = 60; // the exam day; a second argument changes it
+int g_days = 60; // the exam day; the second argument changes it
 constexpr double kFirstRight = 0.3; // chance of knowing a task before ever learning it
 constexpr std::int64_t kDaySec = 86400;
 
@@ -79,17 +79,17 @@ cRun Finish(cLearnerSim& s, const std::vector<int>& exam, std::int64_t examTime)
 std::int64_t DayTime(int day, int k) { return day * kDaySec + 9 * 3600 + k * 15; }
 
 cRun RandomOrder(cLearnerSim s, const std::vector<int>& exam) {
-    for (int day = 0; day < kDays; ++day)
+    for (int day = 0; day < g_days; ++day)
         for (int k = 0; k < kPerDay; ++k)
             s.Answer(static_cast<int>(s.random() % kTasks), DayTime(day, k));
-    return Finish(s, exam, DayTime(kDays, 0));
+    return Finish(s, exam, DayTime(g_days, 0));
 }
 
 cRun Leitner(cLearnerSim s, const std::vector<int>& exam) {
     static constexpr std::array<int, 5> kInterval = {1, 2, 4, 8, 16};
     std::vector<int> box(kTasks, -1), due(kTasks, 0);
     int next = 0;
-    for (int day = 0; day < kDays; ++day) {
+    for (int day = 0; day < g_days; ++day) {
         int k = 0;
         for (int i = 0; i < kTasks && k < kPerDay; ++i)
             if (box[i] >= 0 && due[i] <= day) {
@@ -101,19 +101,19 @@ cRun Leitner(cLearnerSim s, const std::vector<int>& exam) {
             due[next] = day + kInterval[box[next]];
         }
     }
-    return Finish(s, exam, DayTime(kDays, 0));
+    return Finish(s, exam, DayTime(g_days, 0));
 }
 
 // The plan as the program runs it: the rules of cPlanRule, due tasks by lowest recall,
 // then the day's new tasks, and the day ends when nothing is due ("Für heute fertig") or
 // the 20 minutes are used.
 cRun Plan(cLearnerSim s, const std::vector<int>& exam) {
-    const std::int64_t examTime = DayTime(kDays, 0);
+    const std::int64_t examTime = DayTime(g_days, 0);
     cPlanRule rule;
     rule.examTime = examTime;
     int next = 0;
-    for (int day = 0; day < kDays; ++day) {
-        const int fresh = rule.NewPerDay(kNewPerDay, kTasks - next, kDays - day);
+    for (int day = 0; day < g_days; ++day) {
+        const int fresh = rule.NewPerDay(kNewPerDay, kTasks - next, g_days - day);
         const std::int64_t now = DayTime(day, 0);
         std::vector<std::pair<double, int>> due;
         for (int i = 0; i < next; ++i)
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     setenv("TZ", "UTC", 1);
     tzset();
     const int learners = argc > 1 ? std::atoi(argv[1]) : 200;
-    kDays = argc > 2 ? std::max(1, std::atoi(argv[2])) : kDays;
+    g_days = argc > 2 ? std::max(1, std::atoi(argv[2])) : g_days;
     std::mt19937_64 seeds(argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 2026);
     std::array<double, 3> recall{}, answers{};
     std::vector<std::pair<double, bool>> calibration;
@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
         }
     }
     const char* names[3] = {"random order", "Leitner boxes", "plan"};
-    std::printf("%d learners, %d tasks, %d days, %d answers a day at most\n", learners, kTasks, kDays, kPerDay);
+    std::printf("%d learners, %d tasks, %d days, %d answers a day at most\n", learners, kTasks, g_days, kPerDay);
     std::printf("%-14s %12s %10s %22s\n", "schedule", "exam recall", "answers", "recall per 1000 answers");
     for (int k = 0; k < 3; ++k)
         std::printf("%-14s %11.1f%% %10.0f %22.3f\n", names[k], recall[k] * 100, answers[k],

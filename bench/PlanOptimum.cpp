@@ -10,6 +10,8 @@
 // proof: the grid is coarse and some days may stay above the limit (reported).
 //
 //     PlanOptimum [DAYS_OF_NEW_TASKS [LAMBDA ...]]   # 45, and 7 8 9 by default
+//
+// With PLAN_OPTIMUM_DAYS set it also prints the planned answers of every day.
 
 #include "learning/Fsrs.h"
 

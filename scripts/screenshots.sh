@@ -16,7 +16,7 @@ if ! command -v openbox >/dev/null; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends openbox
 fi
 [ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j2 --target quorvant quorvant-screenshots
+cmake --build "$build" -j2 --target quorvant quorvant-screenshots quorvant-progress-shot
 
 # The settings of this run, not the user's: defaults.
 config=$(mktemp -d)
@@ -29,9 +29,12 @@ DISPLAY=$display openbox >/dev/null 2>&1 &
 wm=$!
 sleep 1
 
-export QUORVANT_SCREENSHOT_DIR=$out XDG_CONFIG_HOME=$config
+# The answer history of this run stays out of the user's too.
+export QUORVANT_SCREENSHOT_DIR=$out XDG_CONFIG_HOME=$config XDG_DATA_HOME=$config/data
 DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/tools/quorvant-screenshots" shell
 QT_QPA_PLATFORM=offscreen "$build/tools/quorvant-screenshots" dialogs
+# The progress window on 60 days of generated practice with an exam date.
+QT_QPA_PLATFORM=offscreen "$build/tools/quorvant-progress-shot" "$out/progress.png"
 # The first page of the sample's exam questionnaire as exam sheets, from the PDF.
 QT_QPA_PLATFORM=offscreen "$build/shell/quorvant" --exam-sheet "$config/bogen.pdf" resources/beispiel.vdr \
   --questionnaire 4 --variants 2 --seed 2026 --key "$config/loesung.pdf"

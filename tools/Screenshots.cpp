@@ -8,6 +8,8 @@
 #include "data/ui/FilePropsDlg.h"
 #include "data/ui/FileSettingsDlg.h"
 #include "data/ui/VendrillDoc.h"
+#include "learning/History.h"
+#include "learning/ui/ExamDateDlg.h"
 #include "practice/Editor.h"
 #include "practice/Query.h"
 #include "practice/ui/QuestionnaireDlg.h"
@@ -286,6 +288,11 @@ int ShootDialogs() {
     CTaskEditDlg task;
     task.Load(t);
     shoot(task, "dialog-taskedit.png");
+
+    CExamDateDlg exam;
+    const std::int64_t today = LocalDay(QDateTime::currentSecsSinceEpoch());
+    exam.Load(today + 21, today);
+    shoot(exam, "dialog-examdate.png");
     return 0;
 }
 
