@@ -404,6 +404,7 @@ std::int64_t cHistory::ExamDay(std::int64_t file)
 
 bool cHistory::SetExamDay(std::int64_t file, std::int64_t day)
 {
+    Flush(); // the writer thread must not hold the write lock against this connection
     cStatement st(m_db, day < 0 ? "UPDATE file SET exam_day=NULL WHERE id=?1"
                                 : "UPDATE file SET exam_day=?2 WHERE id=?1");
     if (!st)

@@ -371,6 +371,7 @@ TEST(History, FailureOnTheWriterIsReportedOnce) {
         r.history.Flush();
         sqlite3* other = nullptr;
         ASSERT_EQ(sqlite3_open(r.rig.dir.Path("verlauf.sqlite").c_str(), &other), SQLITE_OK);
+        sqlite3_busy_timeout(other, 5000);
         ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
         r.AnswerTask(1, "antwort2");
         if (closing) {
@@ -401,6 +402,7 @@ TEST(History, UnstoredExamDateHoldsForTheSession) {
     ASSERT_TRUE(r.learner->SetExamDay(kStart / kDay + 30));
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(r.rig.dir.Path("verlauf.sqlite").c_str(), &other), SQLITE_OK);
+    sqlite3_busy_timeout(other, 5000); // a checkpoint may still be finishing
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     EXPECT_FALSE(r.learner->SetExamDay(-1));
     EXPECT_EQ(r.learner->ExamDay(), -1);
