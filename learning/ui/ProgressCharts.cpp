@@ -5,6 +5,7 @@
 #include "ui/Text.h"
 
 #include <QBarCategoryAxis>
+#include <QCategoryAxis>
 #include <QBarSet>
 #include <QChart>
 #include <QCursor>
@@ -92,8 +93,9 @@ QValueAxis* CountAxis(const QString& title, int maximum)
     return axis;
 }
 
-// Days under bars: the bars sit on a hidden category axis, the dates on a date axis of
-// the same span beside it.
+// Days under bars: the bars sit on a hidden category axis, their dates on a category axis
+// of values beside it, each label under the middle of its bar. Counted back from the last
+// bar, so today (or the last day forecast) always carries its date.
 void AddDayAxes(QChart* c, QAbstractSeries* bars, qint64 firstDay, int days,
                 const QString& title, QValueAxis* y)
 {
@@ -104,12 +106,17 @@ void AddDayAxes(QChart* c, QAbstractSeries* bars, qint64 firstDay, int days,
     categories->append(names);
     categories->setVisible(false);
     c->addAxis(categories, Qt::AlignBottom);
-    auto* dates = new QDateTimeAxis;
-    dates->setFormat(QStringLiteral("dd.MM."));
+    auto* dates = new QCategoryAxis;
     dates->setTitleText(title);
-    dates->setTickCount(std::min(days, 7));
-    dates->setRange(QDateTime(DateOf(firstDay), QTime(0, 0)),
-                    QDateTime(DateOf(firstDay + days), QTime(0, 0)));
+    dates->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    dates->setGridLineVisible(false);
+    dates->setRange(-0.5, days - 0.5);
+    dates->setStartValue(-0.5);
+    const int step = days <= 7 ? 1 : (days + 5) / 6;
+    for (int d = (days - 1) % step; d < days; d += step)
+        dates->append(DateOf(firstDay + d).toString(QStringLiteral("dd.MM.")), d);
+    // Room for the half of the last date that reaches past the last bar.
+    c->setMargins(c->margins() + QMargins(0, 0, 14, 0));
     c->addAxis(dates, Qt::AlignBottom);
     c->addAxis(y, Qt::AlignLeft);
     bars->attachAxis(categories);

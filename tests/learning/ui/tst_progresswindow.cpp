@@ -11,6 +11,7 @@
 
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QHorizontalStackedBarSeries>
@@ -126,6 +127,16 @@ void tst_ProgressWindow::showsTheHistory()
              windowtest::U("Letzte 7 Tage: 6 Antworten, 50 % richtig, 3 neue Aufgaben"));
     QCOMPARE(m_window->ChartView(progress::Answers)->accessibleName(),
              windowtest::U("Antworten pro Tag (letzte 90 Tage)"));
+
+    // The last bar of each day chart carries its own date: today, and the last day forecast.
+    for (const auto& [chart, lastDay] : {std::pair{progress::Answers, m_today}, {progress::Forecast, m_today + 29}}) {
+        QCategoryAxis* dates = nullptr;
+        for (QAbstractAxis* axis : m_window->ChartView(chart)->chart()->axes(Qt::Horizontal))
+            dates = dates ? dates : qobject_cast<QCategoryAxis*>(axis);
+        QVERIFY(dates);
+        QCOMPARE(dates->categoriesLabels().constLast(),
+                 QDate(1970, 1, 1).addDays(lastDay).toString(QStringLiteral("dd.MM.")));
+    }
 
     // Hovering a bar shows its numbers.
     emit answers->barSets()[2]->hovered(true, 89 - 6);
