@@ -133,6 +133,9 @@ public:
 
     /// The model's weights in use: fitted to this learner's answers, or the defaults.
     [[nodiscard]] const cFsrsWeights& Weights() const { return m_weights; }
+    /// Reads the weights again and uses them: another program may have fitted them since
+    /// this one opened the history.
+    const cFsrsWeights& ReadWeights();
     /// Uses these weights from now on (the defaults: forgets fitted ones) and computes
     /// every stored task state again with them; false when that could not be stored.
     bool SetWeights(const cFsrsWeights& weights);
@@ -146,7 +149,6 @@ private:
     // Hands every task's answers in time order to take, one task at a time; stops when
     // take says false. False when that happened or the answers could not be read.
     bool EachTaskAnswers(const std::function<bool(std::int64_t, const cTaskAnswers&)>& take);
-    void ReadWeights();
     // One queued answer with the task's new state.
     struct cPending {
         std::int64_t file = 0;

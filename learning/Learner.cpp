@@ -144,7 +144,7 @@ void cLearner::Bind()
     m_fileId = 0;
     m_strBoundPath = CurrentPath();
     // The weights fitted to the learner's answers, when there are.
-    m_fsrs = cFsrs(m_history && m_history->IsOpen() ? m_history->Weights() : kFsrsDefaultWeights);
+    m_fsrs = cFsrs(m_history && m_history->IsOpen() ? m_history->ReadWeights() : kFsrsDefaultWeights);
     if (!m_history || !m_history->IsOpen() || m_strBoundPath.empty()) {
         Rematch();
         return;
@@ -193,6 +193,20 @@ void cLearner::Bind()
         }
     }
     CheckFailure();
+}
+
+// "quorvant-cli fit" may have fitted the weights while this file was open; it computed
+// every stored state again with them, so the states are read again as well.
+void cLearner::FollowFittedWeights()
+{
+    if (!m_history || !m_history->IsOpen() || m_history->Failure() != HistoryFailure::None ||
+        m_history->ReadWeights() == m_fsrs.Weights())
+        return;
+    m_fsrs = cFsrs(m_history->Weights());
+    if (m_fileId != 0) {
+        m_entries = m_history->Tasks(m_fileId);
+        Rematch();
+    }
 }
 
 void cLearner::Rematch()
@@ -286,6 +300,7 @@ bool cLearner::EnsureFile()
 
 void cLearner::OnAnswer(const cAnswerEvent& event)
 {
+    FollowFittedWeights();
     int e = EntryOf(event.taskIndex);
     if (event.taskIndex < 0 || static_cast<std::size_t>(event.taskIndex) >= m_entryOfTask.size())
         return;
@@ -371,6 +386,7 @@ int cLearner::NewToday()
 
 int cLearner::NextPlannedTask(const std::vector<std::uint32_t>& tasks)
 {
+    FollowFittedWeights();
     (void)ExamDay();
     const std::int64_t now = Now();
     int best = -1;
@@ -449,6 +465,7 @@ cPlanCounts cLearner::Counts(int questionnaire)
     const auto& qs = m_doc.m_data.m_aQuestionnaires;
     if (questionnaire < 0 || static_cast<std::size_t>(questionnaire) >= qs.size())
         return counts;
+    FollowFittedWeights();
     (void)ExamDay();
     const std::int64_t now = Now();
     for (const std::uint32_t index : qs[questionnaire].m_aTaskIndex) {
@@ -492,6 +509,7 @@ cReadiness cLearner::ReadinessAt(int questionnaire, std::int64_t at)
 
 std::vector<cExamReadiness> cLearner::Readiness()
 {
+    FollowFittedWeights();
     std::vector<cExamReadiness> result;
     const std::int64_t now = Now();
     const std::int64_t day = ExamDay();

@@ -133,6 +133,7 @@ public:
     [[nodiscard]] cHistory* History() const { return m_history; }
 
 private:
+    void FollowFittedWeights();
     void Rematch();
     int EntryOf(int taskIndex);
     bool EnsureFile();

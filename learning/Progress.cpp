@@ -190,7 +190,7 @@ void cProgress::Load(cHistory& history, std::int64_t file, std::int64_t now, std
     const bool stored = history.IsOpen() && file != 0;
     m_now = now;
     m_examDay = examDay;
-    m_fsrs = cFsrs(history.IsOpen() ? history.Weights() : kFsrsDefaultWeights);
+    m_fsrs = cFsrs(history.IsOpen() ? history.ReadWeights() : kFsrsDefaultWeights);
     m_rule.UseWeights(m_fsrs.Weights());
     m_rule.retention = m_retention;
     m_rule.examTime = examDay >= 0 ? ExamTime(examDay) : 0;

@@ -137,11 +137,28 @@ TEST(LearningCli, FitToTheOwnHistory) {
     // A file opened from now on learns with them.
     cDocument doc;
     doc.m_data = querytest::MakeData({querytest::TextTask("1", "Eins", "one")}, {{0}}, {-1});
+    doc.m_data.m_strPath = dir.Path("zweiter.vdr");
     cLearner learner(doc, &history);
+    std::int64_t now = answers[0].back().first + 86400;
+    learner.SetClock([&now] { return now; });
     learner.Bind();
     learner.OnAnswer(cAnswerEvent{0, GradeRight});
     EXPECT_EQ(learner.StateOf(0).stability, want.weights[2]);
     EXPECT_NE(want.weights[2], kFsrsDefaultWeights[2]);
+    // Another program forgets the fitted weights while the file is open: the next answer
+    // follows from the states computed again with the defaults.
+    history.Flush(); // the first answer has landed
+    {
+        cHistory other;
+        ASSERT_TRUE(other.Open(HistoryFilePath()));
+        ASSERT_TRUE(other.SetWeights(kFsrsDefaultWeights));
+    }
+    const std::int64_t first = now;
+    now += 3 * 86400;
+    learner.OnAnswer(cAnswerEvent{0, GradeWrong});
+    const cFsrs standard;
+    EXPECT_EQ(learner.StateOf(0), standard.Review(standard.Review({}, RatingOfGrade(GradeRight), first),
+                                                  RatingOfGrade(GradeWrong), now));
 
     EXPECT_EQ(clitest::RunTool({"fit", "--fast"}).status, 2);
     const clitest::CliRun reset = clitest::RunTool({"fit", "--reset"});
