@@ -4,6 +4,7 @@
 #include "learning/HistoryStatement.h"
 
 #include <iterator>
+#include <map>
 #include <unordered_map>
 
 using namespace history_detail;
@@ -168,34 +169,50 @@ bool cHistory::WriteBatch(const std::vector<cPending>& batch)
 
 // The slot sums ----------------------------------------------------------------------------
 
-// Adds the answers stored after the mark to the slot sums; inside a write transaction.
-bool cHistory::SumSlots(sqlite3* db)
+namespace {
+
+using cSlotSums = std::unordered_map<std::int64_t, std::unordered_map<std::int64_t, cAnswerSlot>>;
+
+std::int64_t SlotOf(std::int64_t at)
 {
-    cStatement mark(db, "SELECT coalesce((SELECT last FROM slot_mark WHERE id=0), 0)");
-    if (!mark || mark.Step() != SQLITE_ROW)
+    return at / kSlotSeconds - (at % kSlotSeconds < 0 ? 1 : 0);
+}
+
+// Sums per file and slot of the counted answers stored after the mark; newest is the last
+// answer row read. False when they could not be read.
+bool SumsAfterMark(sqlite3* db, cSlotSums& sums, std::int64_t& mark, std::int64_t& newest)
+{
+    cStatement last(db, "SELECT coalesce((SELECT last FROM slot_mark WHERE id=0), 0)");
+    if (!last || last.Step() != SQLITE_ROW)
         return false;
-    const std::int64_t last = mark.Int(0);
+    mark = newest = last.Int(0);
     cStatement rows(db, "SELECT rowid, file, at, grade, kind FROM answer WHERE rowid>?1 "
                         "ORDER BY rowid");
     if (!rows)
         return false;
-    rows.Bind(1, last);
-    std::unordered_map<std::int64_t, std::unordered_map<std::int64_t, cAnswerSlot>> sums;
-    std::int64_t newest = last;
+    rows.Bind(1, mark);
     int rc;
     while ((rc = rows.Step()) == SQLITE_ROW) {
         newest = rows.Int(0);
         if (rows.Int(4) == static_cast<int>(AnswerKind::Reset))
             continue;
-        const std::int64_t at = rows.Int(2);
-        const std::int64_t slot = at / kSlotSeconds - (at % kSlotSeconds < 0 ? 1 : 0);
-        cAnswerSlot& sum = sums[rows.Int(1)][slot];
+        cAnswerSlot& sum = sums[rows.Int(1)][SlotOf(rows.Int(2))];
         const int grade = static_cast<int>(rows.Int(3));
         (grade >= GradeRight ? sum.right : grade == GradePartly ? sum.partly : sum.wrong)++;
     }
-    if (rc != SQLITE_DONE)
+    return rc == SQLITE_DONE;
+}
+
+} // namespace
+
+// Adds the answers stored after the mark to the slot sums; inside a write transaction.
+bool cHistory::SumSlots(sqlite3* db)
+{
+    cSlotSums sums;
+    std::int64_t mark = 0, newest = 0;
+    if (!SumsAfterMark(db, sums, mark, newest))
         return false;
-    if (newest == last)
+    if (newest == mark)
         return true;
     cStatement add(db, "INSERT INTO answer_slot(file, slot, n_right, n_partly, n_wrong) "
                        "VALUES(?1, ?2, ?3, ?4, ?5) ON CONFLICT(file, slot) DO UPDATE SET "
@@ -220,25 +237,41 @@ std::vector<cAnswerSlot> cHistory::AnswerSlots(std::int64_t file, std::int64_t f
     std::vector<cAnswerSlot> slots;
     if (!m_db)
         return slots;
-    // Answers that another program (or an older version) stored since are summed first.
+    // Answers that another program (or an older version) stored since are summed first;
+    // when the sums cannot be written now, they are added for this reading only.
+    cSlotSums unstored;
     {
         cStatement behind(m_db, "SELECT coalesce((SELECT max(rowid) FROM answer), 0) > "
                                 "coalesce((SELECT last FROM slot_mark WHERE id=0), 0)");
         if (behind && behind.Step() == SQLITE_ROW && behind.Int(0) != 0) {
+            bool ok = false;
             if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) {
-                const bool ok = SumSlots(m_db);
+                ok = SumSlots(m_db);
                 sqlite3_exec(m_db, ok ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
             }
+            std::int64_t mark = 0, newest = 0;
+            if (!ok)
+                (void)SumsAfterMark(m_db, unstored, mark, newest);
         }
     }
     cStatement st(m_db, "SELECT slot, n_right, n_partly, n_wrong FROM answer_slot WHERE file=?1 "
                         "AND slot>=?2 ORDER BY slot");
     if (!st)
         return slots;
-    st.Bind(1, file).Bind(2, from / kSlotSeconds - (from % kSlotSeconds < 0 ? 1 : 0));
+    const std::int64_t first = SlotOf(from);
+    st.Bind(1, file).Bind(2, first);
+    std::map<std::int64_t, cAnswerSlot> merged;
     while (st.Step() == SQLITE_ROW)
-        slots.push_back({st.Int(0), static_cast<int>(st.Int(1)), static_cast<int>(st.Int(2)),
-                         static_cast<int>(st.Int(3))});
+        merged[st.Int(0)] = {st.Int(0), static_cast<int>(st.Int(1)), static_cast<int>(st.Int(2)),
+                             static_cast<int>(st.Int(3))};
+    for (const auto& [slot, sum] : unstored[file]) {
+        if (slot < first)
+            continue;
+        cAnswerSlot& to = merged[slot];
+        to.slot = slot;
+        to.right += sum.right, to.partly += sum.partly, to.wrong += sum.wrong;
+    }
+    for (const auto& [slot, sum] : merged)
+        slots.push_back(sum);
     return slots;
 }
-

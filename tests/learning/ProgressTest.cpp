@@ -106,14 +106,19 @@ TEST_F(ProgressTest, SeriesFollowTheHistory)
                                std::to_string(file) + ", " + std::to_string(stored[3].id) + ", " +
                                std::to_string(At(1, 11)) + ", 0, 0)";
     ASSERT_EQ(sqlite3_exec(raw, insert.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(raw);
+    // First while that program holds the write lock (the sums cannot be stored), then after.
+    ASSERT_EQ(sqlite3_exec(raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     cProgress progress(data);
-    progress.Load(history, file, now, today + 3);
-    ASSERT_EQ(progress.FirstDay(), today - 89);
-
-    std::map<int, cDayAnswers> expected{{84, {1, 1, 1, 1}}, {88, {1, 0, 1, 2}}, {89, {1, 0, 0, 0}}};
-    for (int d = 0; d < cProgress::kDays; ++d)
-        EXPECT_EQ(progress.PerDay()[d], expected[d]) << "day " << d;
+    const std::map<int, cDayAnswers> expected{{84, {1, 1, 1, 1}}, {88, {1, 0, 1, 2}}, {89, {1, 0, 0, 0}}};
+    for (const bool locked : {true, false}) {
+        progress.Load(history, file, now, today + 3);
+        sqlite3_close(raw);
+        raw = nullptr;
+        ASSERT_EQ(progress.FirstDay(), today - 89);
+        for (int d = 0; d < cProgress::kDays; ++d)
+            EXPECT_EQ(progress.PerDay()[d], expected.contains(d) ? expected.at(d) : cDayAnswers{})
+                << "day " << d << (locked ? ", locked" : "");
+    }
     EXPECT_EQ(progress.AnswersSummary(7), "Letzte 7 Tage: 6 Antworten, 50 % richtig, 3 neue Aufgaben");
 
     // The memory replayed by hand, task by task.
