@@ -209,6 +209,23 @@ bool WriteAll(int fd, const std::function<void(cDatei&)>& writer)
 
 } // namespace
 
+bool WriteFully(int fd, const char* data, std::size_t size, std::int64_t offset)
+{
+    while (size > 0) {
+        const ssize_t n = offset < 0 ? write(fd, data, size)
+                                     : pwrite(fd, data, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+        if (offset >= 0)
+            offset += n;
+    }
+    return true;
+}
+
 bool IsRegularFile(const std::string& path)
 {
     struct stat st {};
@@ -358,20 +375,6 @@ std::string JournalName(const std::string& dir, const struct stat& st)
     return dir + "/" + kTempPrefix + std::to_string(st.st_ino) + ".journal";
 }
 
-bool WriteFully(int fd, const char* data, std::size_t size, off_t offset)
-{
-    while (size > 0) {
-        const ssize_t n = pwrite(fd, data, size, offset);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-        offset += n;
-    }
-    return true;
-}
 
 // Overwrites to with the first size bytes of from, cuts it there and syncs it.
 bool CopyContent(int from, int to, std::uint64_t size)
@@ -382,7 +385,7 @@ bool CopyContent(int from, int to, std::uint64_t size)
         const ssize_t n = pread(from, buffer.data(), want, static_cast<off_t>(done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0 || !WriteFully(to, buffer.data(), static_cast<std::size_t>(n), static_cast<off_t>(done)))
+        if (n <= 0 || !WriteFully(to, buffer.data(), static_cast<std::size_t>(n), static_cast<std::int64_t>(done)))
             return false;
         done += static_cast<std::uint64_t>(n);
     }

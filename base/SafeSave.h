@@ -26,6 +26,10 @@ struct cFileStamp {
 /// Stamp of the regular file open as fd (its content read with pread). False on error.
 [[nodiscard]] bool StampOpenFile(int fd, cFileStamp& stamp);
 
+/// Writes all of data at offset, or at the file position when offset < 0, going on after
+/// interrupted and short writes. False on an error (errno tells).
+[[nodiscard]] bool WriteFully(int fd, const char* data, std::size_t size, std::int64_t offset = -1);
+
 /// Whether path names a regular file (after links); FIFOs, folders and devices are not.
 [[nodiscard]] bool IsRegularFile(const std::string& path);
 

@@ -1,6 +1,7 @@
 #include "update/AutoUpdate.h"
 
 #include "base/FileVersion.h"
+#include "base/SafeSave.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -96,20 +97,6 @@ std::string EncodePath(const std::string& name)
 bool Writable(const std::string& path)
 {
     return faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // Staging folders are named by mkdtemp: ".update-" and six characters.
@@ -370,7 +357,7 @@ int cAutoUpdate::SaveUrlToFile(const std::string& url, const std::string& path)
             size += bytes;
             m_nDownloaded += bytes;
             return size <= m_limits.maxFileBytes && m_nDownloaded <= m_limits.maxTotalBytes &&
-                   WriteAll(fd, data, bytes);
+                   WriteFully(fd, data, bytes);
         });
     const bool saved = outcome == HttpOutcome::Done && fsync(fd) == 0;
     if (close(fd) != 0 || !saved) {
