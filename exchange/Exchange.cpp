@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <istream>
 #include <limits>
+#include <sstream>
 #include <streambuf>
 #include <unordered_set>
 
@@ -377,6 +378,11 @@ std::string ExportText(const cTrainingData& data, ExchangeFormat format, const c
         return WriteKvtml(data, title, options.languages);
     }
     case ExchangeFormat::Anki: return WriteAnkiText(data);
+    case ExchangeFormat::Json: {
+        std::ostringstream out;
+        WriteTrainingJson(data, out);
+        return out.str();
+    }
     default: return std::string();
     }
 }

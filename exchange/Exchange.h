@@ -140,8 +140,8 @@ struct cExportOptions {
     std::vector<cLanguage> languages; // KVTML: the two identifiers; empty: "Frage"/"Lösung", "de"
 };
 
-/// The bytes of an export of data's tasks: CSV (header line, CR LF), KVTML 2.0 (UTF-8) or
-/// Anki text (UTF-8).
+/// The bytes of an export of data's tasks: CSV (header line, CR LF), KVTML 2.0 (UTF-8),
+/// Anki text (UTF-8), or the whole training file as JSON.
 std::string ExportText(const cTrainingData& data, ExchangeFormat format, const cExportOptions& options);
 /// The same with only a separator chosen.
 std::string ExportText(const cTrainingData& data, ExchangeFormat format, char separator = 0);

@@ -40,7 +40,8 @@ const char* const kImportFilters =
 // Export filters in the order of kExportKinds.
 const char* const kExportFilters =
     "CSV-Datei (*.csv);;CSV-Datei mit Semikolon, Windows-1252 (*.csv);;"
-    "Tabulatorgetrennte Datei (*.tsv);;KVTML-Datei (*.kvtml);;Anki-Textdatei (*.txt)";
+    "Tabulatorgetrennte Datei (*.tsv);;KVTML-Datei (*.kvtml);;Anki-Textdatei (*.txt);;"
+    "JSON-Trainingsdatei (*.json)";
 struct cExportKind {
     const char* extension;
     ExchangeFormat format;
@@ -53,6 +54,7 @@ constexpr cExportKind kExportKinds[] = {
     {"tsv", ExchangeFormat::Csv, '\t', TextEncoding::Detect},
     {"kvtml", ExchangeFormat::Kvtml, 0, TextEncoding::Detect},
     {"txt", ExchangeFormat::Anki, 0, TextEncoding::Detect},
+    {"json", ExchangeFormat::Json, 0, TextEncoding::Detect}, // everything, as "quorvant-cli export" writes it
 };
 
 QString ChooseFile(QWidget* parent, bool save, const QString& suggestion, const char* filters,

@@ -59,7 +59,7 @@ const ActionDef kActions[] = {
     {cmd::kImport, "&Importieren...",
      "Liest Aufgaben aus einer CSV-, KVTML-, Anki-Text- oder JSON-Datei\nImportieren", {}},
     {cmd::kExport, "E&xportieren...",
-     "Schreibt die Aufgaben als CSV-, KVTML- oder Anki-Textdatei\nExportieren", {}},
+     "Schreibt die Aufgaben als CSV-, KVTML-, Anki-Text- oder JSON-Datei\nExportieren", {}},
     {cmd::kPrint, "&Drucken...\tStrg+P", "Druckt die Aufgaben des geöffneten Fragebogens\nDrucken",
      {QKeySequence(Qt::CTRL | Qt::Key_P)}},
     {cmd::kPrintPreview, "Sei&tenansicht", "Zeigt die Druckseiten vor dem Drucken an\nSeitenansicht",

@@ -119,7 +119,8 @@ void tst_Exchange::importIntoOpenFileThenExportKvtml() {
 
 // Opening a KVTML file (as dropping it or naming it on the command line does) imports it
 // into a new untitled file named after it; saving asks for a .vdr name; the export dialog
-// offers CSV for German spreadsheets. A JSON file opens as the training file it holds.
+// offers CSV for German spreadsheets. A JSON file opens as the training file it holds and
+// exports as the same bytes.
 void tst_Exchange::exchangeFileOpensUntitledAndExportsForSpreadsheets() {
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir work;
@@ -167,6 +168,16 @@ void tst_Exchange::exchangeFileOpensUntitledAndExportsForSpreadsheets() {
     QCOMPARE(d.m_nMinPercent, std::uint8_t(75));
     QCOMPARE(d.m_aQuestionnaires.front().m_strTitle, std::string("Lektion 1"));
     QCOMPARE(d.m_aQuestionnaires.size(), std::size_t(2));
+
+    // Exported as JSON again (the name typed without extension), it is the same file.
+    SetExchangeFileChooser([&](bool, const QString&, const QString&, QString* selected) {
+        *selected = QStringLiteral("JSON-Trainingsdatei (*.json)");
+        return work.filePath(QStringLiteral("zurueck"));
+    });
+    frame->Action(cmd::kExport)->trigger();
+    SetExchangeFileChooser({});
+    QCOMPARE(testfiles::ReadBytes(work.filePath(QStringLiteral("zurueck.json")).toStdString()),
+             testfiles::ReadBytes(json.toStdString()));
 }
 
 QTEST_MAIN(tst_Exchange)
