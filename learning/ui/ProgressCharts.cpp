@@ -209,7 +209,6 @@ QChart* ReadinessChart(const cProgress& p, const cTrainingData& data)
     auto* x = new QDateTimeAxis;
     x->setFormat(QStringLiteral("dd.MM."));
     x->setTitleText(QStringLiteral("Tag"));
-    x->setTickCount(7);
     auto* y = new QValueAxis;
     y->setTitleText(QStringLiteral("Bestehen (%)"));
     y->setRange(0, 100);
@@ -257,7 +256,18 @@ QChart* ReadinessChart(const cProgress& p, const cTrainingData& data)
         ahead->attachAxis(y);
         QObject::connect(ahead, &QLineSeries::hovered, c, tip);
     }
-    x->setRange(QDateTime(DateOf(p.FirstDay()), QTime(0, 0)), QDateTime(DateOf(last + 1), QTime(0, 0)));
+    // From the first day's point to the last one's, so the last label is the last day shown;
+    // ticks a whole number of days apart when the span allows.
+    const qint64 span = last - p.FirstDay();
+    int parts = 6;
+    for (const int n : {6, 5, 7, 4, 8})
+        if (span > 0 && span % n == 0) {
+            parts = n;
+            break;
+        }
+    x->setTickCount(parts + 1);
+    x->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(MidDay(p.FirstDay()))),
+                QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(MidDay(last))));
     if (curves.empty())
         c->setTitle(Title(Readiness) + QStringLiteral(" – kein Prüfungsfragebogen"));
     return c;

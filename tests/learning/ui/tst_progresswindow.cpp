@@ -13,6 +13,7 @@
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
+#include <QDateTimeAxis>
 #include <QChartView>
 #include <QHorizontalStackedBarSeries>
 #include <QLabel>
@@ -170,6 +171,10 @@ void tst_ProgressWindow::showsTheHistory()
         QCOMPARE(line->count(), 90);
         QCOMPARE(line->at(89).y(), readiness[i].now.pass * 100);
     }
+    // Its date axis ends on the last day drawn (today: no exam date, so no projection).
+    auto* days = qobject_cast<QDateTimeAxis*>(m_window->ChartView(progress::Readiness)->chart()->axes(Qt::Horizontal).first());
+    QVERIFY(days);
+    QCOMPARE(days->max().date(), QDate(1970, 1, 1).addDays(m_today));
 }
 
 void tst_ProgressWindow::followsANewAnswer()
