@@ -8,12 +8,6 @@
 
 namespace {
 
-// The ranges the published model keeps its weights in.
-constexpr std::array<std::pair<double, double>, 19> kRange = {{
-    {0.01, 100}, {0.01, 100}, {0.01, 100}, {0.01, 100}, {1, 10}, {0.001, 4}, {0.001, 4},
-    {0.001, 0.75}, {0, 4.5}, {0, 0.8}, {0.001, 3.5}, {0.001, 5}, {0.001, 0.25}, {0.001, 0.9},
-    {0, 4}, {0, 1}, {1, 6}, {0, 2}, {0, 2},
-}};
 // The search works on at most this many answers; more cost time and change little.
 constexpr int kMaxTrainingAnswers = 40000;
 
@@ -101,7 +95,7 @@ cFitResult FitWeights(const std::vector<cTaskAnswers>& tasks)
             for (std::size_t i = 0; i < w.size(); ++i)
                 for (const double factor : {std::exp(step), std::exp(-step)}) {
                     cFsrsWeights trial = w;
-                    trial[i] = std::clamp(w[i] * factor, kRange[i].first, kRange[i].second);
+                    trial[i] = std::clamp(w[i] * factor, kFsrsWeightRange[i].first, kFsrsWeightRange[i].second);
                     if (trial[i] == w[i])
                         continue;
                     if (const double loss = Loss(cFsrs(trial), training); loss < best) {

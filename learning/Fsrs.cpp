@@ -11,6 +11,7 @@ namespace {
 constexpr double kDecay = -0.5;
 constexpr double kFactor = 19.0 / 81.0;
 constexpr double kMinStability = 0.01;
+constexpr double kMaxStability = 36500.0;
 
 double ClampDifficulty(double d)
 {
@@ -36,6 +37,37 @@ std::int64_t CalendarDay(std::int64_t at)
 }
 
 } // namespace
+
+cMemoryState SaneState(const cMemoryState& s)
+{
+    if (s.reps <= 0)
+        return cMemoryState{};
+    const auto within = [](double x, double low, double high) {
+        return std::isfinite(x) ? std::clamp(x, low, high) : low;
+    };
+    cMemoryState sane = s;
+    sane.stability = within(s.stability, kMinStability, kMaxStability);
+    sane.difficulty = within(s.difficulty, 1.0, 10.0);
+    sane.last = SaneTime(s.last);
+    // Far more answers than anyone gives one task, and room to count on.
+    sane.reps = std::min(s.reps, 1 << 24);
+    sane.lapses = std::clamp(s.lapses, 0, sane.reps);
+    return sane;
+}
+
+cFsrsWeights SaneWeights(const cFsrsWeights& w)
+{
+    cFsrsWeights sane = w;
+    for (std::size_t i = 0; i < sane.size(); ++i)
+        sane[i] = std::isfinite(w[i]) ? std::clamp(w[i], kFsrsWeightRange[i].first, kFsrsWeightRange[i].second)
+                                      : kFsrsDefaultWeights[i];
+    return sane;
+}
+
+std::int64_t SaneTime(std::int64_t at)
+{
+    return std::clamp<std::int64_t>(at, 0, kLatestTime);
+}
 
 double cFsrs::Recall(double elapsedDays, double stability)
 {
@@ -141,6 +173,6 @@ void cFsrs::Step(cMemoryState& s, Rating rating, double elapsedDays, bool sameDa
         stability = rating == Rating::Again ? ForgetStability(s.difficulty, s.stability, r)
                                             : RecallStability(s.difficulty, s.stability, r, rating);
     }
-    s.stability = std::clamp(stability, kMinStability, 36500.0);
+    s.stability = std::clamp(stability, kMinStability, kMaxStability);
     s.difficulty = NextDifficulty(s.difficulty, rating);
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 /// The four grades of the model; this program gives Again, Hard and Good.
 enum class Rating : int { Again = 1, Hard = 2, Good = 3, Easy = 4 };
@@ -17,7 +18,17 @@ inline constexpr cFsrsWeights kFsrsDefaultWeights = {
     0.40255, 1.18385, 3.173,   15.69105, 7.1949, 0.5345, 1.4604, 0.0046, 1.54575, 0.1192,
     1.01925, 1.9395,  0.11,    0.29605,  2.2698, 0.2315, 2.9898, 0.51655, 0.6621};
 
+/// The ranges the published model keeps its weights in.
+inline constexpr std::array<std::pair<double, double>, 19> kFsrsWeightRange = {{
+    {0.01, 100}, {0.01, 100}, {0.01, 100}, {0.01, 100}, {1, 10}, {0.001, 4}, {0.001, 4},
+    {0.001, 0.75}, {0, 4.5}, {0, 0.8}, {0.001, 3.5}, {0.001, 5}, {0.001, 0.25}, {0.001, 0.9},
+    {0, 4}, {0, 1}, {1, 6}, {0, 2}, {0, 2},
+}};
+
 inline constexpr double kSecondsPerDay = 86400.0;
+/// The latest time the history knows (the end of the year 9999, UTC); stored times are
+/// kept between 0 and this, so sums and differences of them never overflow.
+inline constexpr std::int64_t kLatestTime = 253402300799;
 
 /// The memory of one task; reps == 0 is a task never answered ("new").
 struct cMemoryState {
@@ -29,6 +40,15 @@ struct cMemoryState {
     [[nodiscard]] bool IsNew() const { return reps == 0; }
     bool operator==(const cMemoryState&) const = default;
 };
+
+/// The state within the model's ranges (stability, difficulty, times, counts); what a
+/// damaged or edited history holds cannot upset the formulas. A state without answers
+/// is new.
+[[nodiscard]] cMemoryState SaneState(const cMemoryState& s);
+/// The weights within the published ranges (the defaults for a weight that is no number).
+[[nodiscard]] cFsrsWeights SaneWeights(const cFsrsWeights& w);
+/// A stored time within 0 and kLatestTime.
+[[nodiscard]] std::int64_t SaneTime(std::int64_t at);
 
 class cFsrs {
 public:

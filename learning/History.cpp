@@ -55,7 +55,7 @@ void ReadAnswers(cStatement& st, std::vector<cStoredAnswer>& answers)
     while (st.Step() == SQLITE_ROW) {
         cStoredAnswer& a = answers.emplace_back();
         a.task = st.Int(0);
-        a.at = st.Int(1);
+        a.at = SaneTime(st.Int(1));
         a.kind = static_cast<AnswerKind>(st.Int(2));
         a.grade = static_cast<int>(st.Int(3));
         a.points = static_cast<int>(st.Int(4));
@@ -210,7 +210,7 @@ const cFsrsWeights& cHistory::ReadWeights()
             m_weights = kFsrsDefaultWeights; // not what this version writes
             return m_weights;
         }
-    m_weights = w;
+    m_weights = SaneWeights(w);
     return m_weights;
 }
 
@@ -268,7 +268,7 @@ bool cHistory::EachTaskAnswers(const std::function<bool(std::int64_t, const cTas
             task = st.Int(0);
             answers.clear();
         }
-        answers.emplace_back(st.Int(1), static_cast<int>(st.Int(2)));
+        answers.emplace_back(SaneTime(st.Int(1)), static_cast<int>(st.Int(2)));
     }
     return rc == SQLITE_DONE && (task == 0 || take(task, answers));
 }
@@ -362,7 +362,10 @@ std::int64_t cHistory::ExamDay(std::int64_t file)
     if (!st)
         return -1;
     st.Bind(1, file);
-    return st.Step() == SQLITE_ROW && !st.Null(0) ? st.Int(0) : -1;
+    if (st.Step() != SQLITE_ROW || st.Null(0))
+        return -1;
+    const std::int64_t day = st.Int(0);
+    return day >= 0 && day <= kLatestTime / 86400 ? day : -1;
 }
 
 bool cHistory::SetExamDay(std::int64_t file, std::int64_t day)
@@ -407,7 +410,8 @@ std::vector<cStoredTask> cHistory::Tasks(std::int64_t file)
         t.state.last = st.Int(6);
         t.state.reps = static_cast<std::int32_t>(st.Int(7));
         t.state.lapses = static_cast<std::int32_t>(st.Int(8));
-        t.firstAt = st.Int(9);
+        t.state = SaneState(t.state); // whatever another program or a damaged page left
+        t.firstAt = SaneTime(st.Int(9));
         t.firstGrade = st.Null(10) ? -1 : static_cast<int>(st.Int(10));
     }
     if (rc != SQLITE_DONE)
@@ -505,7 +509,7 @@ std::vector<int> cHistory::AnswersPerDay(std::int64_t file, std::int64_t first, 
         return counts;
     st.Bind(1, file).Bind(2, LocalDayStart(first));
     while (st.Step() == SQLITE_ROW) {
-        const std::int64_t day = LocalDay(st.Int(0)) - first;
+        const std::int64_t day = LocalDay(SaneTime(st.Int(0))) - first;
         if (day >= 0 && day < days)
             ++counts[static_cast<std::size_t>(day)];
     }

@@ -3,6 +3,7 @@
 #include "learning/History.h"
 #include "learning/HistoryStatement.h"
 
+#include <algorithm>
 #include <iterator>
 #include <map>
 #include <unordered_map>
@@ -173,6 +174,9 @@ namespace {
 
 using cSlotSums = std::unordered_map<std::int64_t, std::unordered_map<std::int64_t, cAnswerSlot>>;
 
+// More answers than anyone gives in a quarter of an hour; larger stored sums are damage.
+constexpr std::int64_t kMaxSlotCount = 1 << 20;
+
 std::int64_t SlotOf(std::int64_t at)
 {
     return at / kSlotSeconds - (at % kSlotSeconds < 0 ? 1 : 0);
@@ -196,7 +200,7 @@ bool SumsAfterMark(sqlite3* db, cSlotSums& sums, std::int64_t& mark, std::int64_
         newest = rows.Int(0);
         if (rows.Int(4) == static_cast<int>(AnswerKind::Reset))
             continue;
-        cAnswerSlot& sum = sums[rows.Int(1)][SlotOf(rows.Int(2))];
+        cAnswerSlot& sum = sums[rows.Int(1)][SlotOf(SaneTime(rows.Int(2)))];
         const int grade = static_cast<int>(rows.Int(3));
         (grade >= GradeRight ? sum.right : grade == GradePartly ? sum.partly : sum.wrong)++;
     }
@@ -261,9 +265,14 @@ std::vector<cAnswerSlot> cHistory::AnswerSlots(std::int64_t file, std::int64_t f
     const std::int64_t first = SlotOf(from);
     st.Bind(1, file).Bind(2, first);
     std::map<std::int64_t, cAnswerSlot> merged;
-    while (st.Step() == SQLITE_ROW)
-        merged[st.Int(0)] = {st.Int(0), static_cast<int>(st.Int(1)), static_cast<int>(st.Int(2)),
-                             static_cast<int>(st.Int(3))};
+    // Sums from the database are taken within what any real history can hold.
+    const auto count = [&st](int i) {
+        return static_cast<int>(std::clamp<std::int64_t>(st.Int(i), 0, kMaxSlotCount));
+    };
+    while (st.Step() == SQLITE_ROW) {
+        const std::int64_t slot = std::clamp<std::int64_t>(st.Int(0), 0, kLatestTime / kSlotSeconds);
+        merged[slot] = {slot, count(1), count(2), count(3)};
+    }
     for (const auto& [slot, sum] : unstored[file]) {
         if (slot < first)
             continue;

@@ -1,6 +1,8 @@
+#include "learning/Fit.h"
 #include "learning/Fsrs.h"
 #include "learning/History.h"
 #include "learning/Learner.h"
+#include "learning/Progress.h"
 #include "learning/Readiness.h"
 
 #include "practice/QueryTestSupport.h"
@@ -469,6 +471,71 @@ TEST(History, BrokenDatabaseNamesTheReason) {
         EXPECT_FALSE(h.Open(c.make()));
         EXPECT_EQ(h.Failure(), c.want);
     }
+}
+
+// Values that no version of the program writes (another program's edit, a damaged page)
+// are taken within the model's ranges: the plan, the readiness, the charts' numbers and
+// the fitting compute with them without overflow, and practice goes on.
+TEST(History, StrayValuesAreTakenWithinRange) {
+    LearnRig r(FiveTasks());
+    r.rig.Q().OpenQuestionnaire(0);
+    for (int t = 0; t < 4; ++t)
+        r.AnswerTask(t, t % 2 ? "falsch" : "antwort" + std::to_string(t + 1));
+    r.learner->Finish();
+    const std::string file = std::to_string(r.learner->FileId());
+    const std::string stray[] = {
+        "UPDATE task SET s=-5, d=1e308, last=-9223372036854775808, reps=-3 WHERE number=CAST('1' AS BLOB)",
+        "UPDATE task SET s=1e308, d=-1e308, last=9223372036854775807, reps=2147483647, lapses=-7, "
+        "first_at=-9223372036854775808 WHERE number=CAST('2' AS BLOB)",
+        "UPDATE task SET s=0, d=0, last=0, first_at=9223372036854775807 WHERE number=CAST('3' AS BLOB)",
+        "UPDATE answer SET at=9223372036854775807 WHERE rowid=1",
+        "UPDATE answer SET at=-9223372036854775808 WHERE rowid=2",
+        "UPDATE file SET exam_day=9223372036854775807",
+        "INSERT OR REPLACE INTO answer_slot VALUES(" + file + ", 9223372036854775807, 2147483647, -5, 1)",
+        "INSERT OR REPLACE INTO answer_slot VALUES(" + file + ", " + std::to_string(kStart / 900) +
+            ", 2147483647, 2147483647, 2147483647)",
+        "INSERT OR REPLACE INTO model VALUES(1, '1e300 -1e300 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0')",
+    };
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(r.rig.dir.Path("verlauf.sqlite").c_str(), &raw), SQLITE_OK);
+    for (const std::string& sql : stray)
+        EXPECT_EQ(sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+    sqlite3_close(raw);
+    r.history.Close();
+    ASSERT_TRUE(r.history.Open(r.rig.dir.Path("verlauf.sqlite")));
+    r.Attach();
+
+    for (std::size_t i = 0; i < r.history.Weights().size(); ++i) {
+        EXPECT_GE(r.history.Weights()[i], kFsrsWeightRange[i].first);
+        EXPECT_LE(r.history.Weights()[i], kFsrsWeightRange[i].second);
+    }
+    EXPECT_TRUE(r.learner->StateOf(0).IsNew()); // no answers counted into it
+    EXPECT_EQ(r.learner->StateOf(1).last, kLatestTime);
+    EXPECT_EQ(r.learner->StateOf(1).lapses, 0);
+    EXPECT_EQ(r.learner->StateOf(1).reps, 1 << 24);
+    EXPECT_EQ(r.learner->StateOf(2).stability, 0.01);
+    EXPECT_EQ(r.learner->StateOf(2).difficulty, 1.0);
+    EXPECT_EQ(r.learner->ExamDay(), -1);
+    const cPlanCounts counts = r.learner->Counts(0);
+    EXPECT_EQ(counts.fresh, 2); // tasks 1 and 5
+    for (const cExamReadiness& e : r.learner->Readiness())
+        EXPECT_TRUE(e.now.pass >= 0 && e.now.pass <= 1);
+    cProgress progress(r.rig.doc.m_data);
+    progress.Load(r.history, r.learner->FileId(), r.now, r.learner->ExamDay());
+    int answers = 0;
+    for (const cDayAnswers& day : progress.PerDay())
+        answers += day.right + day.partly + day.wrong;
+    EXPECT_GT(answers, 4); // the stray sums count, capped, without overflowing
+    const cFitResult fit = FitWeights(r.history.AllTaskAnswers());
+    EXPECT_FALSE(fit.Better()); // far too few answers
+
+    r.AnswerTask(4, "antwort5");
+    r.AnswerTask(1, "antwort2");
+    r.history.Flush();
+    EXPECT_EQ(r.history.Failure(), HistoryFailure::None);
+    EXPECT_EQ(r.learner->StateOf(4).reps, 1);
+    const std::vector<cStoredTask> stored = r.history.Tasks(r.learner->FileId());
+    ASSERT_EQ(stored.size(), 5u);
 }
 
 } // namespace
