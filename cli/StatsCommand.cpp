@@ -62,6 +62,7 @@ int RunStatsCommand(cCliContext& ctx)
     std::string path;
     bool json = false;
     std::string examDate;
+    bool examDateGiven = false; // an empty date given is refused, not ignored
     std::string chart;
     for (std::size_t i = 0; i < ctx.args.size(); ++i) {
         const std::string& arg = ctx.args[i];
@@ -73,6 +74,7 @@ int RunStatsCommand(cCliContext& ctx)
                 return UsageError(ctx, kStatsUsage);
             }
             examDate = ctx.args[++i];
+            examDateGiven = true;
         } else if (arg == "--chart" && i + 1 < ctx.args.size()) {
             chart = ctx.args[++i];
         } else if (!arg.empty() && arg[0] == '-') {
@@ -88,7 +90,7 @@ int RunStatsCommand(cCliContext& ctx)
     if (path.empty())
         return UsageError(ctx, kStatsUsage);
     std::int64_t newExamDay = -2; // -2: unchanged
-    if (!examDate.empty()) {
+    if (examDateGiven) {
         newExamDay = examDate == "keiner" ? -1 : ParseDay(examDate);
         if (newExamDay == -1 && examDate != "keiner") {
             ctx.err << "Ungültiges Datum: " << examDate << " (erwartet JJJJ-MM-TT).\n";

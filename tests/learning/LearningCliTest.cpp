@@ -38,7 +38,12 @@ TEST(LearningCli, PlanPracticeThenStats) {
               std::string::npos)
         << practice.out;
 
-    EXPECT_EQ(clitest::RunTool({"stats", path, "--exam-date", "2026-02-30"}).status, 2);
+    for (const char* bad : {"2026-02-30", "", "2026-1-5"}) {
+        const clitest::CliRun refused = clitest::RunTool({"stats", path, "--exam-date", bad});
+        EXPECT_EQ(refused.status, 2) << bad;
+        EXPECT_EQ(refused.err.rfind("Ungültiges Datum: " + std::string(bad) + " (erwartet JJJJ-MM-TT).\n", 0), 0u)
+            << refused.err;
+    }
     const clitest::CliRun stats = clitest::RunTool({"stats", path, "--json", "--exam-date", "2099-01-31"});
     ASSERT_EQ(stats.status, 0) << stats.err;
     const auto json = nlohmann::json::parse(stats.out);
