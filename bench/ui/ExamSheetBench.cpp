@@ -6,6 +6,7 @@
 //
 // Goal: under 3 s for 2,000 tasks. Runs offscreen.
 
+#include "bench/ui/CpuTime.h"
 #include "common/TestFiles.h"
 #include "practice/ui/ExamSheetPrint.h"
 
@@ -18,17 +19,7 @@
 #include <cstdio>
 #include <vector>
 
-#include <sys/resource.h>
-
 namespace {
-
-double CpuMilliseconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
 
 // Pages of a PDF as pdfinfo counts them (0 when it is missing).
 int Pages(const QString& pdf)

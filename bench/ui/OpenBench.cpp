@@ -10,6 +10,7 @@
 #include "practice/ui/VendrillView.h"
 #include "base/Message.h"
 #include "base/Settings.h"
+#include "bench/ui/CpuTime.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -18,17 +19,7 @@
 #include <cstdio>
 #include <memory>
 
-#include <sys/resource.h>
-
 namespace {
-
-double CpuMilliseconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
 
 // A benchmark must never wait for a click: every message box answers itself.
 class SilentPresenter : public cMessagePresenter {
