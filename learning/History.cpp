@@ -194,23 +194,28 @@ bool cHistory::Open(const std::string& path)
     return true;
 }
 
-const cFsrsWeights& cHistory::ReadWeights()
+bool history_detail::StoredWeights(sqlite3* db, cFsrsWeights& w)
 {
-    cStatement st(m_db, "SELECT weights FROM model WHERE id=1");
+    cStatement st(db, "SELECT weights FROM model WHERE id=1");
     const int rc = st ? st.Step() : SQLITE_ERROR;
-    if (rc == SQLITE_DONE)
-        m_weights = kFsrsDefaultWeights; // none fitted, or forgotten since
+    w = kFsrsDefaultWeights; // none fitted, or forgotten since
     if (rc != SQLITE_ROW)
-        return m_weights; // unreadable just now: the weights in use stay
+        return rc == SQLITE_DONE;
     std::istringstream text(st.Blob(0));
     text.imbue(std::locale::classic()); // written with a decimal point whatever the locale
-    cFsrsWeights w{};
-    for (double& x : w)
-        if (!(text >> x) || !std::isfinite(x)) {
-            m_weights = kFsrsDefaultWeights; // not what this version writes
-            return m_weights;
-        }
-    m_weights = SaneWeights(w);
+    cFsrsWeights stored{};
+    for (double& x : stored)
+        if (!(text >> x) || !std::isfinite(x))
+            return true; // not what this version writes: the defaults
+    w = SaneWeights(stored);
+    return true;
+}
+
+const cFsrsWeights& cHistory::ReadWeights()
+{
+    // Unreadable just now: the weights in use stay.
+    if (cFsrsWeights w; StoredWeights(m_db, w))
+        m_weights = w;
     return m_weights;
 }
 

@@ -149,12 +149,13 @@ private:
     // Hands every task's answers in time order to take, one task at a time; stops when
     // take says false. False when that happened or the answers could not be read.
     bool EachTaskAnswers(const std::function<bool(std::int64_t, const cTaskAnswers&)>& take);
-    // One queued answer with the task's new state.
+    // One queued answer with the task's new state and the weights it was computed with.
     struct cPending {
         std::int64_t file = 0;
         cStoredAnswer answer;
         bool hasTask = false;
         cStoredTask task;
+        cFsrsWeights weights = kFsrsDefaultWeights;
     };
 
     bool Exec(const char* sql);

@@ -1,6 +1,8 @@
 #pragma once
 // Internal to the history's sources: a prepared SQLite statement and the shared time-out.
 
+#include "learning/Fsrs.h"
+
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -54,5 +56,10 @@ public:
 private:
     sqlite3_stmt* m_stmt = nullptr;
 };
+
+/// The fitted weights stored in db into w (the defaults when none are stored or the text
+/// is not what this version writes, within the model's ranges otherwise); false when
+/// they could not be read just now.
+bool StoredWeights(sqlite3* db, cFsrsWeights& w);
 
 } // namespace history_detail

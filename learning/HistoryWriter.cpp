@@ -27,6 +27,7 @@ void cHistory::AppendLater(std::int64_t file, const cStoredAnswer& answer, const
     p.hasTask = task != nullptr;
     if (task)
         p.task = *task;
+    p.weights = m_weights; // what the learners computed the state with
     m_wake.notify_one();
 }
 
@@ -111,7 +112,21 @@ bool cHistory::WriteBatch(const std::vector<cPending>& batch)
                                 "ms) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
     cStatement updateTask(db, "UPDATE task SET number=?2, qh=?3, sh=?4, s=?5, d=?6, last=?7, "
                               "reps=?8, lapses=?9, first_at=?10, first_grade=?11 WHERE id=?1");
-    bool ok = insertTask && insertAnswer && updateTask;
+    cStatement taskAnswers(db, "SELECT at, grade FROM answer WHERE task=?1 ORDER BY at, rowid");
+    bool ok = insertTask && insertAnswer && updateTask && taskAnswers;
+    // Another program may have fitted new weights (and computed every state again with
+    // them) since these states were computed; such a state is replayed with the new ones.
+    cFsrsWeights stored;
+    const bool knowStored = StoredWeights(db, stored);
+    const cFsrs fitted(stored);
+    auto replayed = [&](std::int64_t task) {
+        cMemoryState s;
+        taskAnswers.Reset();
+        taskAnswers.Bind(1, task);
+        while (taskAnswers.Step() == SQLITE_ROW)
+            s = fitted.Review(s, RatingOfGrade(static_cast<int>(taskAnswers.Int(1))), SaneTime(taskAnswers.Int(0)));
+        return s;
+    };
     std::unordered_map<std::int64_t, std::int64_t> added; // provisional ids of this batch
     auto realId = [&](std::int64_t id) {
         if (id >= 0)
@@ -143,7 +158,9 @@ bool cHistory::WriteBatch(const std::vector<cPending>& batch)
             ok = insertAnswer.Step() == SQLITE_DONE;
         }
         if (ok && p.hasTask) {
-            const cStoredTask& t = p.task;
+            cStoredTask t = p.task;
+            if (knowStored && p.weights != stored)
+                t.state = replayed(task);
             updateTask.Reset();
             updateTask.Bind(1, task).Bind(2, t.key.number);
             updateTask.Bind(3, static_cast<std::int64_t>(t.key.question));

@@ -150,8 +150,9 @@ TEST(LearningCli, FitToTheOwnHistory) {
     learner.OnAnswer(cAnswerEvent{0, GradeRight});
     EXPECT_EQ(learner.StateOf(0).stability, want.weights[2]);
     EXPECT_NE(want.weights[2], kFsrsDefaultWeights[2]);
-    // Another program forgets the fitted weights while the file is open: the next answer
-    // follows from the states computed again with the defaults.
+    // Another program forgets the fitted weights while the file is open. An answer whose
+    // state was computed with the fitted ones just before lands after that change: it is
+    // stored as the defaults replay it. The next answer follows from those states.
     history.Flush(); // the first answer has landed
     {
         cHistory other;
@@ -159,11 +160,16 @@ TEST(LearningCli, FitToTheOwnHistory) {
         ASSERT_TRUE(other.SetWeights(kFsrsDefaultWeights));
     }
     const std::int64_t first = now;
+    cStoredTask late = history.Tasks(learner.FileId())[0];
+    late.state = cFsrs(want.weights).Review(late.state, Rating::Good, first + 60);
+    history.AppendLater(learner.FileId(), cStoredAnswer{late.id, first + 60, AnswerKind::Practice, GradeRight}, &late);
+    history.Flush();
+    const cFsrs standard;
+    const cMemoryState twice = standard.Review(standard.Review({}, Rating::Good, first), Rating::Good, first + 60);
+    EXPECT_EQ(history.Tasks(learner.FileId())[0].state, twice);
     now += 3 * 86400;
     learner.OnAnswer(cAnswerEvent{0, GradeWrong});
-    const cFsrs standard;
-    EXPECT_EQ(learner.StateOf(0), standard.Review(standard.Review({}, RatingOfGrade(GradeRight), first),
-                                                  RatingOfGrade(GradeWrong), now));
+    EXPECT_EQ(learner.StateOf(0), standard.Review(twice, RatingOfGrade(GradeWrong), now));
 
     EXPECT_EQ(clitest::RunTool({"fit", "--fast"}).status, 2);
     const clitest::CliRun reset = clitest::RunTool({"fit", "--reset"});
