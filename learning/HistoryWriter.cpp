@@ -91,7 +91,7 @@ bool cHistory::WriteBatch(const std::vector<cPending>& batch)
         return false;
     if (!m_writerDb) {
         // Its own connection: the window's reads never wait for a write in progress.
-        const int rc = sqlite3_open_v2(m_strPath.c_str(), &m_writerDb, SQLITE_OPEN_READWRITE,
+        const int rc = sqlite3_open_v2(m_strPath.c_str(), &m_writerDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                                        nullptr);
         if (rc != SQLITE_OK) {
             Fail(m_writerDb ? sqlite3_extended_errcode(m_writerDb) : rc);
