@@ -113,9 +113,16 @@ bool cHistory::WriteBatch(const std::vector<cPending>& batch)
     cStatement updateTask(db, "UPDATE task SET number=?2, qh=?3, sh=?4, s=?5, d=?6, last=?7, "
                               "reps=?8, lapses=?9, first_at=?10, first_grade=?11 WHERE id=?1");
     cStatement taskAnswers(db, "SELECT at, grade FROM answer WHERE task=?1 ORDER BY at, rowid");
-    bool ok = insertTask && insertAnswer && updateTask && taskAnswers;
-    // Another program may have fitted new weights (and computed every state again with
-    // them) since these states were computed; such a state is replayed with the new ones.
+    cStatement countAnswers(db, "SELECT count(*) FROM answer WHERE task=?1");
+    bool ok = insertTask && insertAnswer && updateTask && taskAnswers && countAnswers;
+    // A state counts every answer of its task. When another program stored answers to the
+    // task since this one read it, or fitted new weights (and computed every state again
+    // with them), the state is replayed from all the stored answers instead.
+    auto missesAnswers = [&](std::int64_t task, const cMemoryState& s) {
+        countAnswers.Reset();
+        countAnswers.Bind(1, task);
+        return countAnswers.Step() == SQLITE_ROW && countAnswers.Int(0) != s.reps;
+    };
     cFsrsWeights stored;
     const bool knowStored = StoredWeights(db, stored);
     const cFsrs fitted(stored);
@@ -159,7 +166,7 @@ bool cHistory::WriteBatch(const std::vector<cPending>& batch)
         }
         if (ok && p.hasTask) {
             cStoredTask t = p.task;
-            if (knowStored && p.weights != stored)
+            if ((knowStored && p.weights != stored) || missesAnswers(task, t.state))
                 t.state = replayed(task);
             updateTask.Reset();
             updateTask.Bind(1, task).Bind(2, t.key.number);

@@ -325,7 +325,7 @@ TEST(History, TwoWritersLandEveryAnswer) {
         ASSERT_TRUE(h.Open(path));
         cStoredTask fresh{h.ProvisionalTaskId(), cTaskKey{"2", 3, 4}, {}, 0, -1};
         for (int i = 0; i < kEach; ++i) {
-            fresh.state.reps = i + 1;
+            fresh.state.reps = (i + 1) / 2; // its own answers so far
             const std::int64_t id = i % 2 ? fresh.id : task;
             h.AppendLater(file, cStoredAnswer{id, kStart + i, AnswerKind::Practice, 2}, i % 2 ? &fresh : nullptr);
         }
@@ -340,13 +340,39 @@ TEST(History, TwoWritersLandEveryAnswer) {
     const auto tasks = setup.Tasks(file);
     ASSERT_EQ(tasks.size(), 2u);
     EXPECT_EQ(tasks[1].key, (cTaskKey{"2", 3, 4}));
-    EXPECT_EQ(tasks[1].state.reps, kEach);
+    EXPECT_EQ(tasks[1].state.reps, kEach / 2);
     EXPECT_EQ(setup.TaskAnswers({tasks[1].id}).size(), kEach / 2u);
     int right = 0, wrong = 0;
     for (const cAnswerSlot& slot : setup.AnswerSlots(file, 0))
         right += slot.right, wrong += slot.wrong;
     EXPECT_EQ(right, kEach);
     EXPECT_EQ(wrong, kEach);
+}
+
+// Another program answers a task while this one has it open: this program's next answer
+// to it stores the state of all three answers, not one that misses the other's.
+TEST(History, AnswersOfAnotherProgramStayInTheState) {
+    LearnRig r(FiveTasks());
+    r.rig.Q().OpenQuestionnaire(0);
+    r.AnswerTask(0, "antwort1");
+    r.history.Flush();
+    {
+        cHistory other;
+        ASSERT_TRUE(other.Open(r.rig.dir.Path("verlauf.sqlite")));
+        cStoredTask theirs = other.Tasks(r.learner->FileId())[0];
+        theirs.state = cFsrs().Review(theirs.state, Rating::Again, kStart + 3600);
+        ASSERT_TRUE(other.Append(r.learner->FileId(),
+                                 cStoredAnswer{theirs.id, kStart + 3600, AnswerKind::Practice, GradeWrong}, &theirs));
+    }
+    r.now = kStart + 2 * kDay;
+    r.AnswerTask(0, "antwort1");
+    r.history.Flush();
+    const cFsrs fsrs;
+    cMemoryState all;
+    for (const auto& [at, rating] : {std::pair{kStart, Rating::Good}, {kStart + 3600, Rating::Again},
+                                     {kStart + 2 * kDay, Rating::Good}})
+        all = fsrs.Review(all, rating, at);
+    EXPECT_EQ(r.history.Tasks(r.learner->FileId())[0].state, all);
 }
 
 // A database another program locks past the busy time-out while answers wait in the
