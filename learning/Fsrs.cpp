@@ -58,9 +58,10 @@ cMemoryState SaneState(const cMemoryState& s)
 cFsrsWeights SaneWeights(const cFsrsWeights& w)
 {
     cFsrsWeights sane = w;
-    for (std::size_t i = 0; i < sane.size(); ++i)
-        sane[i] = std::isfinite(w[i]) ? std::clamp(w[i], kFsrsWeightRange[i].first, kFsrsWeightRange[i].second)
-                                      : kFsrsDefaultWeights[i];
+    for (std::size_t i = 0; i < sane.size(); ++i) {
+        const auto [low, high] = kFsrsWeightRange[i];
+        sane[i] = std::isfinite(w[i]) ? std::clamp(w[i], low, high) : kFsrsDefaultWeights[i];
+    }
     return sane;
 }
 

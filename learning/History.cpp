@@ -176,7 +176,8 @@ bool cHistory::Open(const std::string& path)
     // Each connection is used by one thread only (this one, the writer its own), so
     // SQLite need not lock a mutex around every call.
     const int rc = sqlite3_open_v2(path.c_str(), &m_db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
     if (rc != SQLITE_OK) {
         Fail(m_db ? sqlite3_extended_errcode(m_db) : rc);
         Close();

@@ -91,8 +91,8 @@ bool cHistory::WriteBatch(const std::vector<cPending>& batch)
         return false;
     if (!m_writerDb) {
         // Its own connection: the window's reads never wait for a write in progress.
-        const int rc = sqlite3_open_v2(m_strPath.c_str(), &m_writerDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                       nullptr);
+        const int rc = sqlite3_open_v2(m_strPath.c_str(), &m_writerDb,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) {
             Fail(m_writerDb ? sqlite3_extended_errcode(m_writerDb) : rc);
             sqlite3_close_v2(m_writerDb);
@@ -125,13 +125,15 @@ bool cHistory::WriteBatch(const std::vector<cPending>& batch)
     };
     cFsrsWeights stored;
     const bool knowStored = StoredWeights(db, stored);
-    const cFsrs fitted(stored);
-    auto replayed = [&](std::int64_t task) {
+    auto replayed = [&](std::int64_t task, const cFsrsWeights& weights) {
+        const cFsrs fsrs(weights);
         cMemoryState s;
         taskAnswers.Reset();
         taskAnswers.Bind(1, task);
-        while (taskAnswers.Step() == SQLITE_ROW)
-            s = fitted.Review(s, RatingOfGrade(static_cast<int>(taskAnswers.Int(1))), SaneTime(taskAnswers.Int(0)));
+        while (taskAnswers.Step() == SQLITE_ROW) {
+            const Rating rating = RatingOfGrade(static_cast<int>(taskAnswers.Int(1)));
+            s = fsrs.Review(s, rating, SaneTime(taskAnswers.Int(0)));
+        }
         return s;
     };
     std::unordered_map<std::int64_t, std::int64_t> added; // provisional ids of this batch
@@ -167,7 +169,7 @@ bool cHistory::WriteBatch(const std::vector<cPending>& batch)
         if (ok && p.hasTask) {
             cStoredTask t = p.task;
             if ((knowStored && p.weights != stored) || missesAnswers(task, t.state))
-                t.state = replayed(task);
+                t.state = replayed(task, knowStored ? stored : p.weights);
             updateTask.Reset();
             updateTask.Bind(1, task).Bind(2, t.key.number);
             updateTask.Bind(3, static_cast<std::int64_t>(t.key.question));
