@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 /// What an entry of the history records.
@@ -19,6 +20,18 @@ enum AnswerGrade : int { GradeWrong = 0, GradePartly = 1, GradeRight = 2 };
 [[nodiscard]] inline Rating RatingOfGrade(int grade)
 {
     return grade <= GradeWrong ? Rating::Again : grade == GradePartly ? Rating::Hard : Rating::Good;
+}
+
+/// The answers of one task in time order: time (seconds since 1970) and grade.
+using cTaskAnswers = std::vector<std::pair<std::int64_t, int>>;
+
+/// The memory state after a task's answers, from a new one.
+[[nodiscard]] inline cMemoryState Replay(const cFsrs& fsrs, const cTaskAnswers& answers)
+{
+    cMemoryState s;
+    for (const auto& [at, grade] : answers)
+        s = fsrs.Review(s, RatingOfGrade(grade), at);
+    return s;
 }
 
 /// The grade of points out of maxPoints (self-assessment and exam rating).

@@ -4,14 +4,10 @@
 // search within the ranges the published model allows. Every fifth task is held out of
 // the search to measure what the fitted weights gain on answers they have not seen.
 
+#include "learning/Answer.h"
 #include "learning/Fsrs.h"
 
-#include <cstdint>
-#include <utility>
 #include <vector>
-
-/// The answers of one task in time order: time (seconds since 1970) and grade.
-using cTaskAnswers = std::vector<std::pair<std::int64_t, int>>;
 
 struct cFitResult {
     /// Fewer predicted answers than this leave the defaults as they are.

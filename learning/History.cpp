@@ -301,9 +301,7 @@ bool cHistory::RecomputeStates(const cFsrs& fsrs)
 {
     cStatement write(m_db, "UPDATE task SET s=?2, d=?3, last=?4, reps=?5, lapses=?6 WHERE id=?1");
     return write && EachTaskAnswers([&](std::int64_t task, const cTaskAnswers& answers) {
-        cMemoryState s;
-        for (const auto& [at, grade] : answers)
-            s = fsrs.Review(s, RatingOfGrade(grade), at);
+        const cMemoryState s = Replay(fsrs, answers);
         write.Reset();
         write.Bind(1, task).Bind(2, s.stability).Bind(3, s.difficulty).Bind(4, s.last);
         write.Bind(5, std::int64_t{s.reps}).Bind(6, std::int64_t{s.lapses});

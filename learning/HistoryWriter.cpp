@@ -126,15 +126,12 @@ bool cHistory::WriteBatch(const std::vector<cPending>& batch)
     cFsrsWeights stored;
     const bool knowStored = StoredWeights(db, stored);
     auto replayed = [&](std::int64_t task, const cFsrsWeights& weights) {
-        const cFsrs fsrs(weights);
-        cMemoryState s;
+        cTaskAnswers answers;
         taskAnswers.Reset();
         taskAnswers.Bind(1, task);
-        while (taskAnswers.Step() == SQLITE_ROW) {
-            const Rating rating = RatingOfGrade(static_cast<int>(taskAnswers.Int(1)));
-            s = fsrs.Review(s, rating, SaneTime(taskAnswers.Int(0)));
-        }
-        return s;
+        while (taskAnswers.Step() == SQLITE_ROW)
+            answers.emplace_back(SaneTime(taskAnswers.Int(0)), static_cast<int>(taskAnswers.Int(1)));
+        return Replay(cFsrs(weights), answers);
     };
     std::unordered_map<std::int64_t, std::int64_t> added; // provisional ids of this batch
     auto realId = [&](std::int64_t id) {
